@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Whole-program benchmarks of Pellworks under Xvfb.
+
+  startup  time from process start to the greeting's RequestStart (trace), N runs
+  idle     CPU of the running program with Pellwick shown and idling, over 30 s
+  memory   peak resident memory (VmHWM) once both characters are loaded and greeted
+
+Prints medians. Usage: bench/program_bench.py [startup|idle|memory|all] [--runs N]
+Needs: a built ./build/bin/pellworks, Xvfb, openbox (optional).
+"""
+import os, re, statistics, subprocess, sys, time, signal
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BIN = os.path.join(ROOT, "build", "bin", "pellworks")
+CLK = os.sysconf("SC_CLK_TCK")
+
+
+def start_x(display):
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    sock = "/tmp/.X11-unix/X" + display[1:]
+    for _ in range(100):
+        if os.path.exists(sock):
+            break
+        time.sleep(0.05)
+    env = dict(os.environ, DISPLAY=display)
+    wm = None
+    if subprocess.call(["which", "openbox"], stdout=subprocess.DEVNULL) == 0:
+        wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.3)
+    return xvfb, wm
+
+
+def launch(display, extra_env=None):
+    env = dict(os.environ, DISPLAY=display, PELLWORKS_TRACE="1", QT_QPA_PLATFORM="xcb")
+    env.pop("WAYLAND_DISPLAY", None)
+    if extra_env:
+        env.update(extra_env)
+    t0 = time.monotonic()
+    p = subprocess.Popen([BIN], env=env, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True, bufsize=1)
+    return p, t0
+
+
+def wait_for(p, pattern, timeout=20):
+    rx = re.compile(pattern)
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        line = p.stderr.readline()
+        if not line:
+            break
+        if rx.search(line):
+            return time.monotonic(), line
+    return None, None
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLK
+
+
+def vm_hwm_mb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) / 1024.0
+    return 0.0
+
+
+def drain(p):
+    # Keep reading the trace in the background so the pipe never blocks the program.
+    import threading
+    def run():
+        for _ in p.stderr:
+            pass
+    threading.Thread(target=run, daemon=True).start()
+
+
+def stop(p):
+    p.send_signal(signal.SIGTERM)
+    try:
+        p.wait(5)
+    except subprocess.TimeoutExpired:
+        p.kill()
+
+
+def bench_startup(display, runs):
+    times = []
+    for _ in range(runs):
+        p, t0 = launch(display)
+        t, _ = wait_for(p, r"event RequestStart \S+ Pellwick Speak")
+        stop(p)
+        if t is not None:
+            times.append((t - t0) * 1000)
+        time.sleep(0.3)
+    print(f"startup to greeting RequestStart: runs={len(times)} median={statistics.median(times):.0f} ms "
+          f"min={min(times):.0f} max={max(times):.0f}")
+
+
+def bench_idle(display, runs, seconds=30):
+    results = []
+    for _ in range(runs):
+        p, _ = launch(display)
+        wait_for(p, r"event BalloonHide Pellwick")
+        drain(p)
+        time.sleep(2)
+        c0, w0 = cpu_seconds(p.pid), time.monotonic()
+        time.sleep(seconds)
+        c1, w1 = cpu_seconds(p.pid), time.monotonic()
+        stop(p)
+        results.append(100.0 * (c1 - c0) / (w1 - w0))
+    print(f"idle CPU over {seconds}s: runs={len(results)} median={statistics.median(results):.2f} % of a core "
+          f"all={[round(r, 2) for r in results]}")
+
+
+def bench_memory(display, runs):
+    peaks = []
+    for _ in range(runs):
+        p, _ = launch(display)
+        wait_for(p, r"event BalloonHide Pellwick")
+        drain(p)
+        time.sleep(1)
+        peaks.append(vm_hwm_mb(p.pid))
+        stop(p)
+    print(f"peak memory (VmHWM) after greeting: runs={len(peaks)} median={statistics.median(peaks):.1f} MB")
+
+
+def main():
+    what = sys.argv[1] if len(sys.argv) > 1 else "all"
+    runs = int(sys.argv[sys.argv.index("--runs") + 1]) if "--runs" in sys.argv else 5
+    display = ":77"
+    xvfb, wm = start_x(display)
+    try:
+        if what in ("startup", "all"):
+            bench_startup(display, runs)
+        if what in ("memory", "all"):
+            bench_memory(display, max(1, runs // 2))
+        if what in ("idle", "all"):
+            bench_idle(display, max(1, runs // 2))
+    finally:
+        if wm:
+            wm.kill()
+        xvfb.kill()
+
+
+if __name__ == "__main__":
+    main()
