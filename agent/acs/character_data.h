@@ -29,17 +29,23 @@ struct Image {
     {
         return uint8_t(pixels[(height - 1 - y) * stride() + x]);
     }
+
+    bool operator==(const Image&) const = default;
 };
 
 struct FrameImage {
     uint32_t image = 0;  // index into CharacterData::images
     int16_t x = 0;       // offset of the picture's left edge from the frame's left edge
     int16_t y = 0;       // offset of the picture's top edge from the frame's top edge
+
+    bool operator==(const FrameImage&) const = default;
 };
 
 struct Branch {
     uint16_t frame = 0;        // target frame index
     uint16_t probability = 0;  // percent
+
+    bool operator==(const Branch&) const = default;
 };
 
 // Mouth shapes, numbered as in the file.
@@ -56,6 +62,8 @@ struct MouthOverlay {
     int16_t y = 0;
     uint16_t value_a = 0;  // meaning unknown; kept for rewriting
     uint16_t value_b = 0;
+
+    bool operator==(const MouthOverlay&) const = default;
 };
 
 inline constexpr int no_sound = -1;
@@ -69,6 +77,8 @@ struct Frame {
     int16_t exit_frame = exit_none; // >= 0: where an interrupted animation goes next
     QList<Branch> branches;
     QList<MouthOverlay> overlays;
+
+    bool operator==(const Frame&) const = default;
 };
 
 enum class Transition : uint8_t {
@@ -82,11 +92,15 @@ struct Animation {
     Transition transition = Transition::None;
     QString return_animation; // for Transition::ReturnAnimation
     QList<Frame> frames;
+
+    bool operator==(const Animation&) const = default;
 };
 
 struct State {
     QString name;             // e.g. "SHOWING", "IDLINGLEVEL1"
     QStringList animations;
+
+    bool operator==(const State&) const = default;
 };
 
 struct LocalizedInfo {
@@ -94,6 +108,8 @@ struct LocalizedInfo {
     QString name;
     QString description;
     QString extra_data;
+
+    bool operator==(const LocalizedInfo&) const = default;
 };
 
 // Text-to-speech settings. Our own characters keep their espeak-ng voice in `style`
@@ -109,6 +125,8 @@ struct VoiceInfo {
     uint16_t gender = 0;  // 0 neutral, 1 female, 2 male
     uint16_t age = 30;
     QString style;
+
+    bool operator==(const VoiceInfo&) const = default;
 };
 
 struct BalloonInfo {
@@ -122,17 +140,23 @@ struct BalloonInfo {
     int32_t font_weight = 400;
     bool italic = false;
     uint8_t unknown = 0;
+
+    bool operator==(const BalloonInfo&) const = default;
 };
 
 // Sounds are kept as the complete RIFF/WAVE file that was stored; decoded_wav() in
 // wav_audio.h turns any of them (PCM or ADPCM) into 16-bit PCM.
 struct Sound {
     QByteArray wav;
+
+    bool operator==(const Sound&) const = default;
 };
 
 struct TrayIcon {
     QByteArray mask_dib;
     QByteArray color_dib;
+
+    bool operator==(const TrayIcon&) const = default;
 };
 
 namespace style {
@@ -165,6 +189,8 @@ struct CharacterData {
     QList<Animation> animations;
     QList<Image> images;
     QList<Sound> sounds;
+
+    bool operator==(const CharacterData&) const = default;
 
     // Case-insensitive lookups; -1 / nullptr when absent.
     int animation_index(const QString& name) const;

@@ -10,7 +10,8 @@
 namespace pw::acs {
 
 // An ARGB32_Premultiplied image of the character's frame size; transparent pixels
-// have alpha 0, all others are opaque.
+// have alpha 0, all others are opaque. A null image for a frame of size 0 or one
+// larger than 4096 x 4096 pixels (only damaged files claim such sizes).
 QImage render_frame(const CharacterData& data, const Frame& frame,
                     std::optional<Mouth> mouth = std::nullopt);
 

@@ -1,0 +1,26 @@
+#pragma once
+// Reads a single-file character (.acs, version 2.x) into its immutable description.
+//
+// Errors throw pw::agent::AgentError:
+//   0x80042204  not a character file (wrong signature, empty file, a web .acf file)
+//   0x80042202  a character file version this reader does not know (an old 1.5 file)
+//   0x80042203  a character file made for a newer version
+//   0x80070570  the file is damaged: a block outside the file, a truncated block, a
+//               picture stream that does not decode, counts that cannot fit
+//   0x8004200F  an animation without frames
+//   0x80070002  the file cannot be found or opened (read_acs_file)
+//
+// Indices inside the data (frame images, sounds, branch targets, overlay images) are
+// kept as stored; users check them against the lists before use.
+
+#include "agent/acs/character_data.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace pw::acs {
+
+CharacterData read_acs(const QByteArray& bytes);
+CharacterData read_acs_file(const QString& path);
+
+}  // namespace pw::acs

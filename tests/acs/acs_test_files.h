@@ -1,0 +1,36 @@
+#pragma once
+// Where the test character files are, and small helpers for damaging them.
+
+#include "agent/acs/character_data.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QtEndian>
+
+namespace pw::acs::testing {
+
+inline QString shared_fixture(const QString& name)
+{
+    return qEnvironmentVariable("PELLWORKS_SHARED_FIXTURES") + QStringLiteral("/acs/") + name;
+}
+
+inline QByteArray file_bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline uint32_t le32_at(const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
+inline void set_le32(QByteArray& b, qsizetype at, uint32_t v) { qToLittleEndian(v, b.data() + at); }
+
+// The start and end of every block the header and directories point to, sorted.
+QList<qsizetype> block_boundaries(const QByteArray& file);
+
+// Reads the bytes and, if that succeeds, draws every frame with every mouth shape and
+// decodes every sound: nothing may crash, and errors must be AgentErrors.
+// Returns true when the file was read.
+bool read_and_use(const QByteArray& bytes);
+
+}  // namespace pw::acs::testing

@@ -1,0 +1,177 @@
+// Wave files: chunk walking, plain PCM of several widths, the two ADPCM codecs
+// (against sox's own decode) and files that are not, or no longer, wave files.
+
+#include "acs_test_files.h"
+
+#include "agent/acs/wav_audio.h"
+#include "agent/api/agent_error.h"
+
+#include <QTest>
+#include <QtEndian>
+#include <cmath>
+
+using namespace pw::acs;
+using namespace pw::acs::testing;
+namespace error = pw::agent::error;
+
+namespace {
+
+QByteArray chunk(const char* id, const QByteArray& body)
+{
+    QByteArray c(id, 4);
+    c.resize(8);
+    qToLittleEndian<quint32>(quint32(body.size()), c.data() + 4);
+    c += body;
+    if (body.size() % 2) c += '\0';
+    return c;
+}
+
+QByteArray fmt(quint16 tag, quint16 channels, quint32 rate, quint16 bits)
+{
+    QByteArray b(16, '\0');
+    const quint16 align = quint16(channels * bits / 8);
+    qToLittleEndian(tag, b.data());
+    qToLittleEndian(channels, b.data() + 2);
+    qToLittleEndian(rate, b.data() + 4);
+    qToLittleEndian(rate * align, b.data() + 8);
+    qToLittleEndian(align, b.data() + 12);
+    qToLittleEndian(bits, b.data() + 14);
+    return b;
+}
+
+QByteArray riff(const QByteArray& chunks)
+{
+    QByteArray r("RIFF....WAVE");
+    qToLittleEndian<quint32>(quint32(chunks.size() + 4), r.data() + 4);
+    return r + chunks;
+}
+
+QList<qint16> samples(const PcmAudio& a)
+{
+    QList<qint16> out;
+    for (qsizetype i = 0; i + 1 < a.samples.size(); i += 2) out.append(qFromLittleEndian<qint16>(a.samples.constData() + i));
+    return out;
+}
+
+uint32_t wav_error(const QByteArray& bytes)
+{
+    try {
+        decode_wav(bytes);
+        return 0;
+    } catch (const pw::agent::AgentError& e) {
+        return e.number();
+    }
+}
+
+QString fixture(const QString& name) { return QStringLiteral(ACS_TEST_FIXTURES "/") + name; }
+
+}  // namespace
+
+class WavAudioTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pcm_round_trip()
+    {
+        PcmAudio a;
+        a.sample_rate = 22050;
+        a.channels = 2;
+        for (int i = 0; i < 99; ++i) {
+            const qint16 v = qint16(i * 331 - 16000);
+            a.samples.append(reinterpret_cast<const char*>(&v), 2);
+        }
+        const QByteArray file = encode_wav(a);
+        QCOMPARE(file.size(), 44 + 198);
+        const PcmAudio back = decode_wav(file);
+        QCOMPARE(back.sample_rate, 22050);
+        QCOMPARE(back.channels, 2);
+        QCOMPARE(back.samples, a.samples.left(98 * 2));  // whole frames only
+        QCOMPARE(back.frame_count(), 49);
+    }
+
+    // Other sample widths become 16-bit; chunks may come in any order, with odd sizes
+    // padded and unknown chunks skipped.
+    void sample_widths_and_chunk_order()
+    {
+        const QByteArray list = chunk("LIST", QByteArray("odd"));
+        const QByteArray u8 = riff(list + chunk("data", QByteArray::fromHex("00 80 FF")) + chunk("fmt ", fmt(1, 1, 8000, 8)));
+        QCOMPARE(samples(decode_wav(u8)), (QList<qint16>{-32768, 0, 32512}));
+
+        const QByteArray s24 = riff(chunk("fmt ", fmt(1, 1, 8000, 24)) + chunk("data", QByteArray::fromHex("FF 34 12 00 00 80")));
+        QCOMPARE(samples(decode_wav(s24)), (QList<qint16>{0x1234, -32768}));
+
+        QByteArray floats(12, '\0');
+        const float values[] = {0.5f, -1.5f, NAN};
+        for (int i = 0; i < 3; ++i) std::memcpy(floats.data() + 4 * i, &values[i], 4);
+        const QByteArray f32 = riff(chunk("fmt ", fmt(3, 1, 8000, 32)) + chunk("data", floats));
+        QCOMPARE(samples(decode_wav(f32)), (QList<qint16>{16384, -32768, 0}));
+    }
+
+    void adpcm_matches_sox_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* n : {"ms_adpcm_mono", "ms_adpcm_stereo", "ima_adpcm_mono", "ima_adpcm_stereo"})
+            QTest::newRow(n) << QString::fromLatin1(n);
+    }
+    void adpcm_matches_sox()
+    {
+        QFETCH(QString, name);
+        const PcmAudio ours = decode_wav_file(fixture(name + QStringLiteral(".wav")));
+        const PcmAudio ref = decode_wav_file(fixture(name + QStringLiteral(".ref.wav")));
+        QCOMPARE(ours.sample_rate, ref.sample_rate);
+        QCOMPARE(ours.channels, ref.channels);
+        const QList<qint16> a = samples(ours), b = samples(ref);
+        // sox decodes the padding of the last block too; we stop at the stated length.
+        QVERIFY(a.size() > 2000 && a.size() <= b.size());
+        int worst = 0;
+        for (qsizetype i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
+        QVERIFY2(worst <= 1, qPrintable(QStringLiteral("largest difference %1").arg(worst)));
+    }
+
+    void bad_files()
+    {
+        const QByteArray good = riff(chunk("fmt ", fmt(1, 1, 8000, 16)) + chunk("data", QByteArray(8, '\1')));
+        QCOMPARE(wav_error(QByteArray()), error::wave_invalid);
+        QCOMPARE(wav_error("RIFF\0\0\0\0AVI LIST"), error::wave_invalid);
+        QCOMPARE(wav_error(riff(chunk("fmt ", fmt(0x55, 1, 8000, 16)) + chunk("data", "x"))), error::wave_invalid);  // MP3
+        QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 1, 8000, 12)) + chunk("data", "xx"))), error::wave_invalid);
+        QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 0, 8000, 16)) + chunk("data", "xx"))), error::wave_invalid);
+        QCOMPARE(wav_error(riff(chunk("data", "xx"))), error::wave_corrupt);
+        QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 1, 8000, 16)))), error::wave_corrupt);
+        for (qsizetype n = 12; n < good.size(); ++n) {
+            const uint32_t e = wav_error(good.left(n));
+            QVERIFY2(e == error::wave_corrupt, qPrintable(QString::number(n)));
+        }
+        // ADPCM with a block too small for its header, and a predictor outside the table.
+        QByteArray ms = file_bytes(fixture(QStringLiteral("ms_adpcm_mono.wav")));
+        const qsizetype align = ms.indexOf("fmt ") + 8 + 12;
+        QByteArray small = ms;
+        qToLittleEndian<quint16>(3, small.data() + align);
+        QCOMPARE(wav_error(small), error::wave_corrupt);
+        QByteArray predictor = ms;
+        predictor[predictor.indexOf("data") + 8] = 7;
+        QCOMPARE(wav_error(predictor), error::wave_corrupt);
+        try {
+            decode_wav_file(QStringLiteral("/nonexistent/x.wav"));
+            QFAIL("no error");
+        } catch (const pw::agent::AgentError& e) {
+            QCOMPARE(e.number(), error::file_not_found);
+        }
+    }
+
+    // Damaged ADPCM data decodes to something or fails cleanly, never overruns.
+    void flipped_adpcm_bytes()
+    {
+        for (const char* n : {"ms_adpcm_stereo.wav", "ima_adpcm_stereo.wav"}) {
+            const QByteArray base = file_bytes(fixture(QString::fromLatin1(n)));
+            for (int i = 0; i < 400; ++i) {
+                QByteArray b = base;
+                b[(i * 7919) % b.size()] = char(i * 37);
+                b[(i * 104729) % 80] = char(i);  // the header area
+                wav_error(b);
+            }
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(WavAudioTest)
+#include "test_wav_audio.moc"
