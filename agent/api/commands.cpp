@@ -1,11 +1,50 @@
 #include "agent/api/commands.h"
 
 #include "agent/api/agent_error.h"
+#include "platform/core/trace.h"
 
 namespace pw::agent {
 
+void Commands::trace(const QString& operation, const QStringList& args) const
+{
+    if (!trace_id_.isEmpty()) trace::request(trace_id_, operation, args);
+}
+
+namespace {
+QString truth(bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); }
+}  // namespace
+
+void Commands::set_caption(const QString& c)
+{
+    trace(QStringLiteral("set"), {QStringLiteral("Commands.Caption"), trace::quote(c)});
+    caption_ = c;
+    changed();
+}
+
+void Commands::set_voice(const QString& v)
+{
+    trace(QStringLiteral("set"), {QStringLiteral("Commands.Voice"), trace::quote(v)});
+    voice_ = v;
+    changed();
+}
+
+void Commands::set_voice_caption(const QString& v)
+{
+    trace(QStringLiteral("set"), {QStringLiteral("Commands.VoiceCaption"), trace::quote(v)});
+    voice_caption_ = v;
+    changed();
+}
+
+void Commands::set_global_voice_commands_enabled(bool on)
+{
+    trace(QStringLiteral("set"), {QStringLiteral("Commands.GlobalVoiceCommandsEnabled"), truth(on)});
+    global_voice_ = on;
+    changed();
+}
+
 void Commands::remove_all()
 {
+    trace(QStringLiteral("Commands.RemoveAll"));
     entries_.clear();
     changed();
 }
@@ -13,6 +52,8 @@ void Commands::remove_all()
 void Commands::add(const QString& name, const QString& caption, const QString& voice,
                    bool enabled, bool visible)
 {
+    trace(QStringLiteral("Commands.Add"), {trace::quote(name), trace::quote(caption),
+                                           trace::quote(voice), truth(enabled), truth(visible)});
     if (find(name))
         throw AgentError(error::command_already_in_use,
                          QStringLiteral("The command \"%1\" is already defined.").arg(name));
@@ -22,6 +63,7 @@ void Commands::add(const QString& name, const QString& caption, const QString& v
 
 void Commands::remove(const QString& name)
 {
+    trace(QStringLiteral("Commands.Remove"), {trace::quote(name)});
     for (qsizetype i = 0; i < entries_.size(); ++i) {
         if (entries_[i].name.compare(name, Qt::CaseInsensitive) == 0) {
             entries_.removeAt(i);

@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace pw::agent {
@@ -29,19 +30,22 @@ public:
     QList<CommandEntry> menu_entries() const;
 
     QString caption() const { return caption_; }
-    void set_caption(const QString& c) { caption_ = c; changed(); }
+    void set_caption(const QString& c);
     QString voice() const { return voice_; }
-    void set_voice(const QString& v) { voice_ = v; changed(); }
+    void set_voice(const QString& v);
     QString voice_caption() const { return voice_caption_; }
-    void set_voice_caption(const QString& v) { voice_caption_ = v; changed(); }
+    void set_voice_caption(const QString& v);
     bool global_voice_commands_enabled() const { return global_voice_; }
-    void set_global_voice_commands_enabled(bool on) { global_voice_ = on; changed(); }
+    void set_global_voice_commands_enabled(bool on);
 
     // Called after every change (the listener rebuilds its grammar from it).
     void set_on_change(std::function<void()> f) { on_change_ = std::move(f); }
+    // When set, every call is written to the trace as a request of that character.
+    void set_trace_id(const QString& character_id) { trace_id_ = character_id; }
 
 private:
     void changed() { if (on_change_) on_change_(); }
+    void trace(const QString& operation, const QStringList& args = {}) const;
 
     QList<CommandEntry> entries_;
     QString caption_;
@@ -49,6 +53,7 @@ private:
     QString voice_caption_;
     bool global_voice_ = true;
     std::function<void()> on_change_;
+    QString trace_id_;
 };
 
 }  // namespace pw::agent
