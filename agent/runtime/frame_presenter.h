@@ -1,0 +1,39 @@
+#pragma once
+// Puts frames on the character's view: composes each frame (with the mouth shape
+// being spoken, when the frame has mouth overlays) and keeps the composed pictures
+// so that loops and speech do not compose the same picture again.
+
+#include "agent/acs/character_data.h"
+
+#include <QHash>
+#include <QImage>
+#include <QPair>
+#include <optional>
+
+namespace pw::agent {
+
+class CharacterView;
+
+class FramePresenter {
+public:
+    FramePresenter(const acs::CharacterData& data, CharacterView& view);
+
+    void show(const acs::Frame& frame);
+    // The mouth shape to draw on frames that have overlays; nullopt: as drawn.
+    void set_mouth(std::optional<acs::Mouth> mouth);
+    const acs::Frame* frame() const { return frame_; }
+    bool frame_has_mouths() const { return frame_ && !frame_->overlays.isEmpty(); }
+
+private:
+    void present();
+
+    const acs::CharacterData& data_;
+    CharacterView& view_;
+    const acs::Frame* frame_ = nullptr;
+    std::optional<acs::Mouth> mouth_;
+    QPair<const void*, const void*> shown_{nullptr, nullptr};
+    QHash<QPair<const void*, const void*>, QImage> cache_;
+    qint64 cache_bytes_ = 0;
+};
+
+}  // namespace pw::agent
