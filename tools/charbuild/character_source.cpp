@@ -134,6 +134,7 @@ CharacterSource load_character_source(const QString& folder)
     PoseLibrary poses(src.rig);
     for (const QString& f : string_list(json, QStringLiteral("poses"), {QStringLiteral("poses.json")}, where))
         poses.add_file(dir.filePath(f));
+    poses.check_all();
 
     AnimationScripts scripts(poses);
     for (const QString& f : string_list(json, QStringLiteral("animations"), {QStringLiteral("animations")}, where)) {

@@ -79,8 +79,10 @@ QList<QRgb> median_cut(QList<Weighted> colours, int wanted)
         if (pick < 0) break;
         Box box = boxes.takeAt(pick);
         const int ch = box.widest().first;
-        std::sort(box.colours.begin(), box.colours.end(),
-                  [ch](const Weighted& a, const Weighted& b) { return channel(a.colour, ch) < channel(b.colour, ch); });
+        std::sort(box.colours.begin(), box.colours.end(), [ch](const Weighted& a, const Weighted& b) {
+            const int ca = channel(a.colour, ch), cb = channel(b.colour, ch);
+            return ca != cb ? ca < cb : a.colour < b.colour;
+        });
         qint64 running = 0;
         qsizetype cut = 1;
         for (qsizetype i = 0; i < box.colours.size() - 1; ++i) {
@@ -128,9 +130,12 @@ QList<QRgb> PaletteBuilder::build() const
     QList<Weighted> others;
     for (auto it = counts_.cbegin(); it != counts_.cend(); ++it)
         if (!keys_.contains(it.key())) others << Weighted{it.key(), it.value()};
+    // A total order, so the same pictures always give the same palette.
+    std::sort(others.begin(), others.end(), [](const Weighted& a, const Weighted& b) {
+        return a.count != b.count ? a.count > b.count : a.colour < b.colour;
+    });
     const int room = palette_size - int(palette.size());
     if (others.size() <= room) {
-        std::sort(others.begin(), others.end(), [](const Weighted& a, const Weighted& b) { return a.count > b.count; });
         for (const Weighted& w : others) palette << w.colour;
     } else {
         palette << median_cut(others, room);

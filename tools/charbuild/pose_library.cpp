@@ -46,6 +46,11 @@ void PoseLibrary::add(const QString& name, const QJsonObject& definition, const 
     origin_.insert(name, where + QStringLiteral(", pose ") + name);
 }
 
+void PoseLibrary::check_all() const
+{
+    for (auto it = raw_.cbegin(); it != raw_.cend(); ++it) named(it.key(), origin_.value(it.key()));
+}
+
 Pose PoseLibrary::resolve(const QJsonValue& value, const QString& where) const
 {
     if (value.isString()) return named(value.toString(), where);

@@ -24,6 +24,9 @@ public:
     void add_file(const QString& path);
     void add(const QString& name, const QJsonObject& definition, const QString& where);
     bool contains(const QString& name) const { return raw_.contains(name); }
+    // Resolves every pose once, so a mistake in a pose no animation uses yet is
+    // reported too. Throws AgentError.
+    void check_all() const;
 
     // A pose name, or an object with an optional "base" and part changes.
     Pose resolve(const QJsonValue& value, const QString& where) const;
