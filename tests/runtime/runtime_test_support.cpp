@@ -115,8 +115,8 @@ CharacterSketch standard_character()
                     Transition::ExitBranches);
         s.state(QStringLiteral("MOVING") + directions[d].toUpper(), {QStringLiteral("Move") + directions[d]});
     }
-    s.animation(QStringLiteral("Blink"), {f(90, 2)});
-    s.animation(QStringLiteral("Fidget"), {f(91, 2)});
+    s.animation(QStringLiteral("Blink"), {f(90, 2), f(98, 1)});
+    s.animation(QStringLiteral("Fidget"), {f(91, 2), f(99, 1)});
     s.animation(QStringLiteral("Sleep"), {f(92, 2), f(93, 2, {Branch{1, 100}}), f(94, 2)});
     s.animation(QStringLiteral("Alert"), {f(95, 2)});
     s.animation(QStringLiteral("Hearing"), {f(96, 2, {Branch{0, 100}})});

@@ -41,7 +41,7 @@ private:
 // The standard test character: RestPose (speaking, tag 1), Show (10, 11), Hide (20, 21),
 // Wave (30-32), Gesture (type 1, pose 41 with mouths, exit 42), Loop (50, 51 looping,
 // 52 on the way out), Back (60, returns through BackReturn 61), Move* (travel loops),
-// Blink (90), Fidget (91), Sleep (92, 93 looping, 94 waking), Alert (95), Hearing (96).
+// Blink (90, 98), Fidget (91, 99), Sleep (92, 93 looping, 94 waking), Alert (95), Hearing (96).
 CharacterSketch standard_character();
 
 class RecordingView : public agent::CharacterView {
@@ -51,10 +51,19 @@ public:
         QString text;
     };
 
+    RecordingView() { ++alive; }
+    ~RecordingView() override { --alive; }
+    static inline int alive = 0;
+
     void set_listener(agent::CharacterViewListener* l) override { listener = l; }
     void set_frame(const QImage& frame) override;
     void set_geometry(const QRect& r) override { geometry = r; geometries.append(r); }
-    void set_visible(bool on) override { visible = on; visibility.append(on); }
+    void set_visible(bool on) override
+    {
+        if (on && !visible) frames_when_shown = int(tags.size());
+        visible = on;
+        visibility.append(on);
+    }
     void show_balloon(agent::BalloonKind kind, const QString& text, const acs::BalloonInfo&) override;
     void reveal_balloon_text(int chars) override { reveals.append(chars); }
     void hide_balloon() override;
@@ -73,6 +82,7 @@ public:
     QList<QRect> geometries;
     bool visible = false;
     QList<bool> visibility;
+    int frames_when_shown = -1;  // frames set before the window last appeared
     std::optional<Balloon> balloon;
     QStringList balloon_log;  // "show Speech <text>", "hide"
     QList<int> reveals;

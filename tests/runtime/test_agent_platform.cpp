@@ -1,0 +1,181 @@
+// Loading and unloading characters: files on disk, errors, ids, and what unloading
+// leaves behind.
+
+#include "agent/acs/acs_writer.h"
+#include "agent/api/agent_error.h"
+#include "agent/runtime/character_agent.h"
+#include "platform/core/trace.h"
+#include "runtime_test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pw;
+using namespace pw::agent;
+using pw::test::RecordingView;
+using pw::test::RuntimeFixture;
+using pw::test::wait_until;
+
+namespace {
+
+uint32_t load_error(AgentPlatform& p, const QString& id, const QString& path)
+{
+    try {
+        p.load(id, path);
+    } catch (const AgentError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+}  // namespace
+
+class AgentPlatformTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { dir_ = std::make_unique<QTemporaryDir>(); }
+    void a_character_file_loads_hidden_and_its_request_ends_from_the_event_loop();
+    void ids_are_unique_and_found_without_regard_to_case();
+    void files_that_are_not_characters_are_refused();
+    void unloading_ends_requests_and_closes_windows();
+    void our_own_characters_perform();
+
+private:
+    QString write_sketch(const QString& name)
+    {
+        const QString path = dir_->filePath(name);
+        acs::write_acs_file(pw::test::standard_character().data, path);
+        return path;
+    }
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void AgentPlatformTest::a_character_file_loads_hidden_and_its_request_ends_from_the_event_loop()
+{
+    RuntimeFixture fx;
+    AgentPlatform& p = fx.platform();
+    const QString path = write_sketch(QStringLiteral("Kit.acs"));
+    RuntimeFixture::clear_lines();
+    const Request r = p.load(QStringLiteral("Kit"), path);
+    QCOMPARE(r.status(), int(Request::InProgress));
+    QVERIFY(RuntimeFixture::events().isEmpty());
+    QVERIFY(wait_until([&] { return RuntimeFixture::events().size() == 2; }));
+    QCOMPARE(r.status(), int(Request::Complete));
+    QCOMPARE(RuntimeFixture::events(),
+             (QStringList{QStringLiteral("RequestStart %1 Kit Load 4").arg(r.id()),
+                          QStringLiteral("RequestComplete %1 Kit Load 0").arg(r.id())}));
+    QCOMPARE(RuntimeFixture::lines().first(), QStringLiteral("request Kit Load %1").arg(trace::quote(path)));
+
+    Character* c = p.item(QStringLiteral("Kit"));
+    QCOMPARE(c->id(), QStringLiteral("Kit"));
+    QVERIFY(!c->visible());
+    QVERIFY(!fx.view()->visible);
+    QCOMPARE(c->name(), QStringLiteral("Sketchy"));
+    QCOMPARE(c->animation_names().size(), pw::test::standard_character().data.animations.size());
+    const Request show = c->show();
+    QVERIFY(wait_until([&] { return show.status() == Request::Complete; }));
+    QCOMPARE(fx.view()->tags.mid(0, 2), (QList<int>{10, 11}));  // the file's frames, drawn
+}
+
+void AgentPlatformTest::ids_are_unique_and_found_without_regard_to_case()
+{
+    RuntimeFixture fx;
+    AgentPlatform& p = fx.platform();
+    const QString path = write_sketch(QStringLiteral("Kit.acs"));
+    p.load(QStringLiteral("Kit"), path);
+    QVERIFY(p.is_loaded(QStringLiteral("KIT")));
+    QCOMPARE(p.item(QStringLiteral("kIT")), p.item(QStringLiteral("Kit")));
+    QCOMPARE(load_error(p, QStringLiteral("kit"), path), error::character_already_loaded);
+    try {
+        p.item(QStringLiteral("Nobody"));
+        QFAIL("no error");
+    } catch (const AgentError& e) {
+        QCOMPARE(e.number(), error::character_invalid);
+    }
+    // The same file under another id: a second character sharing one description.
+    p.load(QStringLiteral("Twin"), path);
+    QVERIFY(p.item(QStringLiteral("Twin")) != p.item(QStringLiteral("Kit")));
+    QCOMPARE(&p.agent(QStringLiteral("Twin"))->data(), &p.agent(QStringLiteral("Kit"))->data());
+    QCOMPARE(fx.views.size(), 2);
+}
+
+void AgentPlatformTest::files_that_are_not_characters_are_refused()
+{
+    RuntimeFixture fx;
+    AgentPlatform& p = fx.platform();
+    QCOMPARE(load_error(p, QStringLiteral("A"), dir_->filePath(QStringLiteral("missing.acs"))), error::file_not_found);
+
+    QFile text(dir_->filePath(QStringLiteral("notes.acs")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Dear diary, today I was a character file.");
+    text.close();
+    QCOMPARE(load_error(p, QStringLiteral("B"), text.fileName()), error::not_a_character);
+
+    QFile whole(write_sketch(QStringLiteral("whole.acs")));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    whole.close();
+    QFile cut(dir_->filePath(QStringLiteral("cut.acs")));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() / 2));
+    cut.close();
+    QVERIFY(load_error(p, QStringLiteral("C"), cut.fileName()) != 0);
+
+    QVERIFY(!p.is_loaded(QStringLiteral("A")) && !p.is_loaded(QStringLiteral("B")) &&
+            !p.is_loaded(QStringLiteral("C")));
+    QVERIFY(fx.views.isEmpty());  // no window was made for a failed load
+}
+
+void AgentPlatformTest::unloading_ends_requests_and_closes_windows()
+{
+    RuntimeFixture fx;
+    AgentPlatform& p = fx.platform();
+    const int before = RecordingView::alive;
+    Character* c = fx.load(QStringLiteral("Kit"));
+    QCOMPARE(RecordingView::alive, before + 1);
+    c->show(true);
+    const Request loop = c->play(QStringLiteral("Loop"));
+    const Request wave = c->play(QStringLiteral("Wave"));
+    QVERIFY(wait_until([&] { return loop.status() == Request::InProgress; }));
+    RuntimeFixture::clear_lines();
+    p.unload(QStringLiteral("kit"));
+    QCOMPARE(RecordingView::alive, before);
+    QVERIFY(!p.is_loaded(QStringLiteral("Kit")));
+    QCOMPARE(loop.status(), int(Request::Interrupted));
+    QCOMPARE(wave.status(), int(Request::Interrupted));
+    QVERIFY(wait_until([&] { return RuntimeFixture::events_named(QStringLiteral("RequestComplete")).size() == 2; }));
+    p.unload(QStringLiteral("kit"));  // unknown ids are ignored
+
+    // The id is free again.
+    Character* again = fx.load(QStringLiteral("Kit"));
+    const Request blink = again->play(QStringLiteral("Blink"));
+    QVERIFY(wait_until([&] { return blink.status() == Request::Complete; }));
+}
+
+void AgentPlatformTest::our_own_characters_perform()
+{
+    const QDir chars(qEnvironmentVariable("PELLWORKS_PROGRAM_DIR") + QStringLiteral("/chars"));
+    const QStringList files = chars.entryList({QStringLiteral("*.acs")}, QDir::Files);
+    if (files.isEmpty()) QSKIP("No characters built in the program folder.");
+    RuntimeFixture fx;
+    AgentPlatform& p = fx.platform();
+    for (const QString& file : files) {
+        const QString id = QFileInfo(file).completeBaseName();
+        p.load(id, chars.filePath(file));
+        Character* c = p.item(id);
+        c->show();
+        c->move_to(c->left() + 40, c->top(), 200);
+        const Request speak = c->speak(QStringLiteral("Hi!"));
+        const Request hide = c->hide();
+        QVERIFY2(wait_until([&] { return hide.is_finished(); }, 20000), qPrintable(id));
+        QCOMPARE(speak.status(), int(Request::Complete));
+        QCOMPARE(hide.status(), int(Request::Complete));
+        QVERIFY(!fx.last_view()->visible);
+        QVERIFY(fx.last_view()->tags.size() > 5);
+    }
+}
+
+QTEST_MAIN(AgentPlatformTest)
+#include "test_agent_platform.moc"

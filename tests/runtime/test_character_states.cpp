@@ -1,0 +1,457 @@
+// What a character does on screen: state animations of Show, Hide, MoveTo and Speak,
+// thoughts, idling, size and place, the user's mouse and listening.
+
+#include "agent/acs/wav_audio.h"
+#include "agent/api/agent_error.h"
+#include "agent/runtime/character_agent.h"
+#include "agent/voice/voice_input.h"
+#include "runtime_test_support.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+using namespace pw;
+using namespace pw::agent;
+using pw::test::RecordingView;
+using pw::test::RuntimeFixture;
+using pw::test::wait_until;
+
+namespace {
+
+bool finished(const Request& r) { return r.is_finished(); }
+
+class FakeVoiceInput : public voice::VoiceInput {
+public:
+    void start(const QStringList& p) override
+    {
+        phrases = p;
+        listening = true;
+    }
+    void stop() override { listening = false; }
+
+    QStringList phrases;
+    bool listening = false;
+};
+
+int index_of_event(const QString& prefix)
+{
+    const QStringList ev = RuntimeFixture::events();
+    for (int i = 0; i < ev.size(); ++i)
+        if (ev[i].startsWith(prefix)) return i;
+    return -1;
+}
+
+}  // namespace
+
+class CharacterStatesTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void show_and_hide_play_their_state_animations();
+    void move_to_glides_in_the_travel_pose_and_reports_moves();
+    void speak_reveals_words_and_moves_the_mouth();
+    void speak_keeps_a_gesture_pose_that_has_mouths();
+    void speak_with_a_wave_file_or_a_missing_one();
+    void think_shows_a_thought_balloon_for_a_while();
+    void idling_climbs_levels_and_a_request_wakes_the_character();
+    void size_place_and_name_properties();
+    void mouse_input_and_the_menu_become_events();
+    void listening_ends_by_timeout_by_program_or_when_heard();
+};
+
+void CharacterStatesTest::show_and_hide_play_their_state_animations()
+{
+    RuntimeFixture fx;
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view();
+    QVERIFY(!c->visible() && !v->visible);
+
+    const Request show = c->show();
+    QVERIFY(wait_until([&] { return finished(show); }));
+    QVERIFY(c->visible() && v->visible);
+    QCOMPARE(v->take_tags(), (QList<int>{10, 11}));
+    QCOMPARE(v->frames_when_shown, 1);  // the first frame was there before the window
+
+    const Request again = c->show();  // already visible: nothing to play
+    QVERIFY(wait_until([&] { return finished(again); }));
+    QVERIFY(v->take_tags().isEmpty());
+
+    const Request hide = c->hide();
+    QVERIFY(wait_until([&] { return finished(hide); }));
+    QCOMPARE(v->take_tags(), (QList<int>{20, 21}));
+    QVERIFY(!c->visible() && !v->visible);
+    const Request hide_again = c->hide();
+    QVERIFY(wait_until([&] { return finished(hide_again); }));
+    QCOMPARE(hide_again.status(), int(Request::Complete));
+
+    const Request fast_show = c->show(true);
+    QVERIFY(wait_until([&] { return finished(fast_show); }));
+    QVERIFY(v->visible);
+    QVERIFY(!v->tags.isEmpty());
+    const Request fast_hide = c->hide(true);
+    QVERIFY(wait_until([&] { return finished(fast_hide); }));
+    QVERIFY(!v->visible);
+    for (int t : v->take_tags()) QVERIFY(t != 10 && t != 20);
+
+    // A stopped Hide still hides.
+    const Request shown = c->show(true);
+    const Request going = c->hide();
+    QVERIFY(wait_until([&] { return going.status() == Request::InProgress; }));
+    c->stop();
+    QVERIFY(finished(shown));
+    QVERIFY(!c->visible() && !v->visible);
+}
+
+void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
+{
+    RuntimeFixture fx;
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view();
+    const Request show = c->show(true);
+    QVERIFY(wait_until([&] { return finished(show); }));
+    v->take_tags();
+    v->geometries.clear();
+    RuntimeFixture::clear_lines();
+
+    QElapsedTimer clock;
+    clock.start();
+    const Request left = c->move_to(-120, 10, 300);  // towards the screen's left edge
+    QVERIFY(wait_until([&] { return finished(left); }));
+    QVERIFY2(clock.elapsed() >= 290, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(QPoint(c->left(), c->top()), QPoint(-120, 10));
+    const QList<int> tags = v->take_tags();
+    QCOMPARE(tags.first(), 80);
+    QCOMPARE(tags.last(), 82);       // back to rest through the exit branches
+    QVERIFY(tags.contains(81));      // the travel pose
+    int between = 0;                 // the window glided: positions on the way
+    for (const QRect& r : v->geometries) between += r.left() < 0 && r.left() > -120;
+    QVERIFY2(between >= 3, qPrintable(QString::number(between)));
+    const QStringList moves = RuntimeFixture::events_named(QStringLiteral("Move"));
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("RequestComplete %1 ").arg(left.id())) >= 0; }));
+    QVERIFY(moves.size() >= 2);      // some on the way, one at the end
+    QCOMPARE(moves.last(), QStringLiteral("Move Kit -120 10 2"));
+    QVERIFY(index_of_event(QStringLiteral("Move Kit -120 10 2")) <
+            index_of_event(QStringLiteral("RequestComplete %1 ").arg(left.id())));
+
+    // Larger vertical distance: the Down animation; speed 0 jumps with one Move event.
+    const Request down = c->move_to(-100, 200, 60);
+    QVERIFY(wait_until([&] { return finished(down); }));
+    QCOMPARE(v->take_tags().first(), 89);
+    RuntimeFixture::clear_lines();
+    v->geometries.clear();
+    const Request jump = c->move_to(300, 40, 0);
+    QVERIFY(wait_until([&] { return finished(jump); }));
+    pw::test::spin(20);
+    QCOMPARE(v->geometries, (QList<QRect>{QRect(300, 40, 8, 8)}));
+    QCOMPARE(RuntimeFixture::events_named(QStringLiteral("Move")), QStringList{QStringLiteral("Move Kit 300 40 2")});
+    QVERIFY(v->take_tags().isEmpty());
+
+    // A hidden character just moves.
+    c->hide(true);
+    clock.restart();
+    const Request hidden = c->move_to(5, 6, 2000);
+    QVERIFY(wait_until([&] { return finished(hidden); }));
+    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(v->geometry.topLeft(), QPoint(5, 6));
+}
+
+void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth()
+{
+    RuntimeFixture fx;
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view();
+    c->show(true);
+    const QString text = QStringLiteral("Hello there, my good friend.");
+    const Request speak = c->speak(text);
+    QVERIFY(wait_until([&] { return v->balloon.has_value(); }, 5000));
+    QCOMPARE(v->balloon->kind, BalloonKind::Speech);
+    QCOMPARE(v->balloon->text, text);
+    QVERIFY(wait_until([&] { return finished(speak); }, 15000));
+    QCOMPARE(speak.status(), int(Request::Complete));
+
+    // Words appeared over time, never going back, and all were shown at the end.
+    QVERIFY2(v->reveals.size() >= 3, qPrintable(QString::number(v->reveals.size())));
+    QCOMPARE(v->reveals.first(), 0);
+    QCOMPARE(v->reveals.last(), int(text.size()));
+    for (int i = 1; i < v->reveals.size(); ++i) QVERIFY(v->reveals[i] >= v->reveals[i - 1]);
+    // The mouth moved on the speaking frame, and closed when done.
+    int open = 0;
+    for (int i = 0; i < v->tags.size(); ++i) {
+        if (v->mouths[i] > 0) {
+            QCOMPARE(v->tags[i], 1);
+            ++open;
+        }
+    }
+    QVERIFY(open >= 2);
+    QVERIFY(v->mouths.last() <= 0);
+
+    // The balloon stays a moment, then goes; BalloonHide comes after the request.
+    QVERIFY(v->balloon.has_value());
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("BalloonHide Kit")) >= 0; }));
+    QVERIFY(!v->balloon.has_value());
+    QVERIFY(index_of_event(QStringLiteral("RequestComplete %1 ").arg(speak.id())) <
+            index_of_event(QStringLiteral("BalloonHide Kit")));
+
+    // Empty text: done at once, no balloon.
+    v->balloon_log.clear();
+    const Request nothing = c->speak(QString());
+    QVERIFY(wait_until([&] { return finished(nothing); }));
+    QVERIFY(v->balloon_log.isEmpty());
+}
+
+void CharacterStatesTest::speak_keeps_a_gesture_pose_that_has_mouths()
+{
+    RuntimeFixture fx;
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view();
+    c->show(true);
+    const Request gesture = c->play(QStringLiteral("Gesture"));
+    QVERIFY(wait_until([&] { return finished(gesture); }));
+    v->take_tags();
+    const Request speak = c->speak(QStringLiteral("Look over there."));
+    QVERIFY(wait_until([&] { return finished(speak); }, 15000));
+    const QList<int> during = v->take_tags();
+    QVERIFY(!during.isEmpty());
+    for (int t : during) QCOMPARE(t, 41);
+    // The next animation first leaves the pose.
+    const Request wave = c->play(QStringLiteral("Wave"));
+    QVERIFY(wait_until([&] { return finished(wave); }));
+    QCOMPARE(v->take_tags(), (QList<int>{42, 30, 31, 32}));
+}
+
+void CharacterStatesTest::speak_with_a_wave_file_or_a_missing_one()
+{
+    QTemporaryDir dir;
+    acs::PcmAudio tone;
+    tone.sample_rate = 8000;
+    tone.channels = 1;
+    QByteArray samples;
+    for (int i = 0; i < 8000 * 3 / 10; ++i) {  // 300 ms: sound, a gap, sound
+        const bool loud = i < 1000 || i > 1800;
+        const qint16 s = loud ? qint16(12000 * std::sin(i * 0.3)) : 0;
+        samples.append(char(s & 0xFF)).append(char((s >> 8) & 0xFF));
+    }
+    tone.samples = samples;
+    QFile f(dir.filePath(QStringLiteral("tone.wav")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(acs::encode_wav(tone));
+    f.close();
+
+    RuntimeFixture fx;
+    RuntimeOptions options = RuntimeFixture::quick_options();
+    options.program_dir = dir.path();
+    fx.platform(options);
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view();
+    c->show(true);
+    QElapsedTimer clock;
+    clock.start();
+    const Request wave = c->speak(QStringLiteral("Beep beep"), QStringLiteral("tone.wav"));
+    QVERIFY(wait_until([&] { return finished(wave); }));
+    QCOMPARE(wave.status(), int(Request::Complete));
+    QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(v->mouths.contains(0) || v->mouths.contains(-1));
+    bool opened = false;
+    for (int m : v->mouths) opened = opened || m > 0;
+    QVERIFY(opened);
+    QCOMPARE(v->reveals.last(), 9);
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("missing\\.wav.*cannot be played")));
+    const Request missing = c->speak(QStringLiteral("x"), QStringLiteral("missing.wav"));
+    QVERIFY(wait_until([&] { return finished(missing); }));
+    QCOMPARE(missing.status(), int(Request::Failed));
+    QCOMPARE(missing.error_number(), error::file_not_found);
+    // The queue goes on after a failure.
+    const Request next = c->play(QStringLiteral("Blink"));
+    QVERIFY(wait_until([&] { return finished(next); }));
+    QCOMPARE(next.status(), int(Request::Complete));
+}
+
+void CharacterStatesTest::think_shows_a_thought_balloon_for_a_while()
+{
+    RuntimeFixture fx;
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view();
+    c->show(true);
+    QElapsedTimer clock;
+    clock.start();
+    const Request think = c->think(QStringLiteral("Pizza?"));
+    QVERIFY(wait_until([&] { return v->balloon.has_value(); }));
+    QCOMPARE(v->balloon->kind, BalloonKind::Thought);
+    QCOMPARE(v->reveals.last(), 6);  // a thought is there all at once
+    QVERIFY(wait_until([&] { return finished(think); }, 5000));
+    QVERIFY(clock.elapsed() >= 1400);
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("BalloonHide Kit")) >= 0; }));
+    QVERIFY(!v->balloon.has_value());
+}
+
+void CharacterStatesTest::idling_climbs_levels_and_a_request_wakes_the_character()
+{
+    RuntimeFixture fx;
+    Character* hidden = fx.load(QStringLiteral("Shy"));
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view(1);
+    c->show(true);
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("IdleStart Kit")) >= 0; }));
+    QVERIFY(wait_until([&] { return v->tags.contains(93); }, 4000));  // asleep in level 3
+    QList<int> tags = v->take_tags();
+    const int blink = int(tags.indexOf(90));
+    const int fidget = int(tags.indexOf(91));
+    const int sleep = int(tags.indexOf(92));
+    QVERIFY(blink >= 0 && fidget > blink && sleep > fidget);
+    QCOMPARE(tags.count(90), 2);  // two rounds at each level, here
+    QCOMPARE(tags.count(91), 2);
+    pw::test::spin(150);
+    for (int t : v->take_tags()) QCOMPARE(t, 93);  // stays asleep
+    QCOMPARE(RuntimeFixture::events_named(QStringLiteral("IdleStart")), QStringList{QStringLiteral("IdleStart Kit")});
+
+    RuntimeFixture::clear_lines();
+    const Request wave = c->play(QStringLiteral("Wave"));
+    QVERIFY(wait_until([&] { return finished(wave); }));
+    tags = v->take_tags();
+    QCOMPARE(tags.mid(tags.indexOf(94)), (QList<int>{94, 30, 31, 32}));  // wakes up first
+    QVERIFY(index_of_event(QStringLiteral("IdleComplete Kit")) >= 0);
+    QVERIFY(index_of_event(QStringLiteral("IdleComplete Kit")) <
+            index_of_event(QStringLiteral("RequestStart %1 ").arg(wave.id())));
+
+    // Idling starts over after the request; a hidden character never idles.
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("IdleStart Kit")) >= 0; }));
+    QVERIFY(!hidden->visible());
+    QVERIFY(index_of_event(QStringLiteral("IdleStart Shy")) < 0);
+    QVERIFY(fx.view(0)->tags.isEmpty());
+}
+
+void CharacterStatesTest::size_place_and_name_properties()
+{
+    RuntimeFixture fx;
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view();
+    QCOMPARE(QSize(c->width(), c->height()), QSize(8, 8));  // the frame size
+    c->set_width(16);
+    c->set_height(24);
+    c->set_left(30);
+    c->set_top(-5);
+    QCOMPARE(v->geometry, QRect(30, -5, 16, 24));
+    QCOMPARE(QRect(c->left(), c->top(), c->width(), c->height()), QRect(30, -5, 16, 24));
+    c->set_width(0);  // sizes stay at least one pixel
+    QCOMPARE(c->width(), 1);
+    c->set_left(70000);  // positions are 16-bit
+    QCOMPARE(c->left(), 32767);
+    const Request show = c->show(true);
+    QVERIFY(wait_until([&] { return finished(show); }));
+    QCOMPARE(v->frame_sizes.last(), QSize(8, 8));  // the view scales; frames stay native
+    pw::test::spin(20);
+    QVERIFY(RuntimeFixture::events_named(QStringLiteral("Move")).isEmpty());
+
+    QCOMPARE(c->name(), QStringLiteral("Sketchy"));
+    c->set_language_id(0x0407);
+    QCOMPARE(c->language_id(), 0x0407);
+    QCOMPARE(c->name(), QStringLiteral("Skizze"));
+    QCOMPARE(c->animation_names().first(), QStringLiteral("RestPose"));
+    QVERIFY(c->animation_names().contains(QStringLiteral("BackReturn")));
+    c->activate();
+    c->activate(0);
+    QCOMPARE(v->activations, 1);
+}
+
+void CharacterStatesTest::mouse_input_and_the_menu_become_events()
+{
+    RuntimeFixture fx;
+    Character* c = fx.load(QStringLiteral("Kit"));
+    RecordingView* v = fx.view();
+    c->set_left(100);
+    c->set_top(50);
+    RuntimeFixture::clear_lines();
+    QSignalSpy clicks(&fx.platform(), &AgentControl::Click);
+
+    v->listener->view_clicked(1, 1, QPoint(3, 4));
+    v->listener->view_double_clicked(1, 0, QPoint(3, 4));
+    QCOMPARE(clicks.size(), 0);
+    QVERIFY(wait_until([&] { return clicks.size() == 1; }));
+    QCOMPARE(clicks[0][0].toString(), QStringLiteral("Kit"));
+    v->listener->view_dragged(QPoint(120, 60));
+    v->listener->view_dragged(QPoint(130, 70));
+    QCOMPARE(v->geometry.topLeft(), QPoint(130, 70));
+    v->listener->view_drag_finished(1, 2, QPoint(2, 2));
+    pw::test::spin(20);
+    QCOMPARE(RuntimeFixture::events(), (QStringList{
+        QStringLiteral("Click Kit 1 1 103 54"),
+        QStringLiteral("DblClick Kit 1 0 103 54"),
+        QStringLiteral("Move Kit 120 60 1"),
+        QStringLiteral("Move Kit 130 70 1"),
+        QStringLiteral("DragComplete Kit 1 2 132 72"),
+    }));
+
+    c->commands().add(QStringLiteral("quit"), QStringLiteral("&Quit"));
+    c->commands().add(QStringLiteral("yes"), QStringLiteral("yes"), QStringLiteral("yes"), true, false);
+    c->commands().add(QStringLiteral("later"), QStringLiteral("&Later"), {}, false, true);
+    v->listener->view_menu_requested(QPoint(5, 5));
+    QCOMPARE(v->menus.size(), 1);
+    QCOMPARE(v->menus[0].size(), 2);
+    QCOMPARE(v->menus[0][0].name, QStringLiteral("quit"));
+    QVERIFY(!v->menus[0][1].enabled);
+
+    QSignalSpy commands(&fx.platform(), &AgentControl::Command);
+    RuntimeFixture::clear_lines();
+    v->listener->view_command_chosen(QStringLiteral("quit"));
+    QVERIFY(wait_until([&] { return commands.size() == 1; }));
+    const auto input = commands[0][0].value<UserInput>();
+    QCOMPARE(input.name, QStringLiteral("quit"));
+    QCOMPARE(input.character_id, QStringLiteral("Kit"));
+    QCOMPARE(RuntimeFixture::events(), QStringList{QStringLiteral("Command \"quit\" Kit")});
+}
+
+void CharacterStatesTest::listening_ends_by_timeout_by_program_or_when_heard()
+{
+    RuntimeFixture fx;
+    FakeVoiceInput ears;
+    RuntimeOptions options = RuntimeFixture::quick_options();
+    options.voice_input = &ears;
+    fx.platform(options);
+    Character* c = fx.load(QStringLiteral("Kit"));
+    Character* other = fx.load(QStringLiteral("Pal"));
+    RecordingView* v = fx.view();
+    c->show(true);
+    c->commands().add(QStringLiteral("Hi"), QStringLiteral("Hi"), QStringLiteral("Hello there"), true, false);
+    c->commands().add(QStringLiteral("off"), QStringLiteral("off"), QStringLiteral("off"), false, false);
+    pw::test::spin(20);
+
+    QVERIFY(c->listen(true));
+    QVERIFY(ears.listening);
+    QCOMPARE(ears.phrases, QStringList{QStringLiteral("Hello there")});  // enabled ones only
+    QVERIFY(wait_until([&] { return v->tags.contains(95); }));           // the listening pose
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("ListenComplete Kit 2")) >= 0; }));
+    QVERIFY(!ears.listening);
+
+    RuntimeFixture::clear_lines();
+    c->listen(true);
+    c->listen(false);
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("ListenComplete Kit 1")) >= 0; }));
+
+    RuntimeFixture::clear_lines();
+    c->listen(true);
+    Q_EMIT ears.speech_started();
+    QVERIFY(wait_until([&] { return v->tags.contains(96); }));  // hearing
+    Q_EMIT ears.heard(QStringLiteral("hello there"));
+    pw::test::spin(30);
+    QCOMPARE(RuntimeFixture::events(), (QStringList{QStringLiteral("Command \"Hi\" Kit"),
+                                                    QStringLiteral("ListenComplete Kit 5")}));
+    QVERIFY(!ears.listening);
+
+    // Speech outside the commands: a Command with no name. One listener at a time.
+    RuntimeFixture::clear_lines();
+    c->listen(true);
+    Q_EMIT ears.heard(QString());
+    c->listen(true);
+    other->listen(true);
+    pw::test::spin(30);
+    QCOMPARE(RuntimeFixture::events(), (QStringList{QStringLiteral("Command \"\" Kit"),
+                                                    QStringLiteral("ListenComplete Kit 5"),
+                                                    QStringLiteral("ListenComplete Kit 6")}));
+    other->listen(false);
+}
+
+QTEST_MAIN(CharacterStatesTest)
+#include "test_character_states.moc"
