@@ -1,0 +1,37 @@
+#pragma once
+// Letting events run while a routine waits. Every wait of the program is a loop over
+// do_events(): handlers run nested inside it, and the loop sleeps between events
+// instead of spinning.
+
+#include <QtGlobal>
+
+#include <memory>
+
+class QTimer;
+
+namespace pw::engine {
+
+class EventPump {
+public:
+    // How long one pass may sleep when nothing happens.
+    static constexpr int keep_alive_ms = 12;
+
+    EventPump();
+    ~EventPump();
+    EventPump(const EventPump&) = delete;
+    EventPump& operator=(const EventPump&) = delete;
+
+    // Handles pending events, then sleeps until the next event or at most max_wait_ms
+    // (clamped to keep_alive_ms). A pass with max_wait_ms <= 0 does not sleep.
+    void do_events(int max_wait_ms = keep_alive_ms);
+    // Handles what is pending and returns at once (a single yield).
+    void let_events_run();
+
+private:
+    void flush_deferred_deletes_now_and_then();
+
+    std::unique_ptr<QTimer> keep_alive_;
+    int passes_ = 0;
+};
+
+}  // namespace pw::engine

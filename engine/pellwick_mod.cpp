@@ -1,0 +1,200 @@
+#include "engine/pellwick_mod.h"
+
+#include "agent/api/agent_error.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace pw::engine {
+
+using pw::agent::AgentError;
+using pw::agent::Character;
+using pw::agent::Request;
+
+namespace {
+
+void flush_and_exit(int code)
+{
+    std::fflush(nullptr);
+    // At once: no destructors of windows that nested loops may still be inside.
+    std::_Exit(code);
+}
+
+}  // namespace
+
+pellwick_mod::pellwick_mod(pw::agent::AgentControl& agent)
+    : exit_program(flush_and_exit), agent_(agent), random_(std::random_device{}())
+{
+    if (QCoreApplication::instance()) program_folder = QCoreApplication::applicationDirPath();
+}
+
+void pellwick_mod::set_start_defaults()
+{
+    interval_seconds = 5.0f;
+    report_seconds = 5;
+    tickle_step_x = 20;
+    tickle_step_y = 20;
+    char_count = 200;
+}
+
+void pellwick_mod::size_slots(int count)
+{
+    const qsizetype n = qMax(0, count) + 1;
+    char_ids.resize(n);
+    chars.resize(n, nullptr);
+    char_loaded.resize(n, false);
+    char_request.resize(n);
+    char_height.resize(n, 0);
+    char_width.resize(n, 0);
+    char_default_height.resize(n, 0);
+    char_default_width.resize(n, 0);
+}
+
+void pellwick_mod::pause_until(double deadline, const std::function<double()>& now)
+{
+    for (double t = now(); t < deadline; t = now())
+        pump_.do_events(int(std::ceil(deadline - t)));
+}
+
+void pellwick_mod::pause_ms(int32_t ms)
+{
+    if (hires_frequency != 0.0 && hires_timer) {
+        HiresClock* clock = hires_timer;
+        pause_until(clock->get_time() + ms, [clock] { return clock->get_time(); });
+        return;
+    }
+    QElapsedTimer tick;
+    tick.start();
+    pause_until(double(ms), [&tick] { return double(tick.elapsed()); });
+}
+
+void pellwick_mod::wait_idle()
+{
+    QElapsedTimer since;
+    since.start();
+    const qint64 limit = wait_idle_limit.count();
+    while (!agent_idle) {
+        const qint64 left = limit - since.elapsed();
+        if (left < 0) return;
+        pump_.do_events(int(qMin<qint64>(left + 1, EventPump::keep_alive_ms)));
+    }
+}
+
+int pellwick_mod::char_index(const QString& id) const
+{
+    const int n = qMin<int>(char_count, slot_count());
+    for (int i = 0; i < n; ++i)
+        if (char_ids[i].compare(id, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+void pellwick_mod::ensure_loaded(const QString& id)
+{
+    if (char_index(id) == -1 && character_loader) character_loader(id);
+}
+
+int pellwick_mod::total_length(const QStringList& lines, int last)
+{
+    int sum = 0;
+    const int end = qMin<int>(last, int(lines.size()) - 1);
+    for (int i = 0; i <= end; ++i) sum += int(lines[i].size());
+    return sum;
+}
+
+int pellwick_mod::char_left(const QString& id) { return agent_.item(id)->left(); }
+int pellwick_mod::char_top(const QString& id) { return agent_.item(id)->top(); }
+
+int pellwick_mod::random_int(int n)
+{
+    // 53 random bits give a double in [0, 1) that can never round up to 1.
+    const double r = double(random_() >> 11) * 0x1.0p-53;
+    return int(std::floor(r * (double(n) + 1.0)));
+}
+
+Character& pellwick_mod::loaded_character(int slot) const
+{
+    if (slot < 0 || slot >= slot_count() || !chars[slot])
+        throw AgentError(pw::agent::error::character_invalid,
+                         QStringLiteral("No character is loaded in slot %1.").arg(slot));
+    return *chars[slot];
+}
+
+void pellwick_mod::char_say(int slot, const QString& text)
+{
+    Character& c = loaded_character(slot);
+    current_char = c.name();
+    Request request;
+    if (text.contains(QLatin1String(".wav"), Qt::CaseInsensitive))
+        request = c.speak(QString(), program_folder + QStringLiteral("/wav/") + text);
+    else
+        request = c.speak(text);
+    char_request[slot] = request;
+    hold_others(char_request[slot]);
+}
+
+void pellwick_mod::char_play(int slot, const QString& animation)
+{
+    Character& c = loaded_character(slot);
+    current_char = c.name();
+    char_request[slot] = c.play(animation);
+    hold_others(char_request[slot]);
+    pump_.let_events_run();
+}
+
+void pellwick_mod::char_move_to(int slot, int16_t x, int16_t y, int32_t speed)
+{
+    Character& c = loaded_character(slot);
+    current_char = c.name();
+    char_request[slot] = c.move_to(x, y, speed);
+    hold_others(char_request[slot]);
+    pump_.let_events_run();
+}
+
+void pellwick_mod::hold_others(const Request& request)
+{
+    if (!sequential) return;
+    const int self = char_index(current_char);
+    const int n = qMin<int>(char_count, slot_count());
+    for (int i = 0; i < n; ++i) {
+        if (i == self || !char_loaded[i] || !chars[i]) continue;
+        try {
+            chars[i]->wait(request);
+        } catch (const AgentError& e) {
+            // A character whose Name differs from its id is not recognised as the
+            // speaker above and would be asked to wait for itself: nothing to hold.
+            if (e.number() != pw::agent::error::cant_wait_on_self) throw;
+        }
+    }
+}
+
+void pellwick_mod::quit_program()
+{
+    const int n = qMin<int>(char_count, slot_count());
+    for (int i = 0; i < n; ++i) {
+        // Ending must not stop half-way: a character that fails here is skipped.
+        try {
+            if (!chars[i] || !chars[i]->visible()) continue;
+            char_say(i, QStringLiteral("Goodbye!"));
+            pause_ms(goodbye_pause_ms);
+            chars[i] = nullptr;
+            agent_.unload(char_ids[i]);
+            char_loaded[i] = false;
+        } catch (const std::exception&) {
+            chars[i] = nullptr;
+            char_loaded[i] = false;
+        }
+    }
+    end_program(0);
+}
+
+void pellwick_mod::end_program(int code)
+{
+    if (exit_program) exit_program(code);
+    else flush_and_exit(code);
+}
+
+}  // namespace pw::engine

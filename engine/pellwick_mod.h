@@ -1,0 +1,141 @@
+#pragma once
+// The run state of the program and the small routines everybody shares: waiting while
+// events keep flowing, finding a character's slot, random numbers, making a character
+// speak, play or walk, and ending the program. The program makes one; every test makes
+// its own.
+
+#include "agent/api/agent_control.h"
+#include "agent/api/character.h"
+#include "agent/api/request.h"
+#include "engine/event_pump.h"
+#include "engine/hires_clock.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <random>
+
+namespace pw::engine {
+
+class pellwick_mod {
+public:
+    explicit pellwick_mod(pw::agent::AgentControl& agent);
+    pellwick_mod(const pellwick_mod&) = delete;
+    pellwick_mod& operator=(const pellwick_mod&) = delete;
+
+    pw::agent::AgentControl& agent() { return agent_; }
+
+    // ---- State of the running script ----
+    bool script_running = false;
+    bool cancel_requested = false;
+    bool sequential = false;     // every run switches it on at its start and end
+    bool line_done = false;
+    bool request_busy = false;
+    bool agent_idle = false;
+    float interval_seconds = 0.0f;
+    int32_t report_seconds = 0;
+    bool report_due = false;
+    int16_t command_line_mode = 0;  // 0 none, 1 runout, 2 runin, 3 load
+    bool waiting = false;
+    bool key_pressed = false;
+    QString last_key;
+    bool listening = false;
+    bool word_heard = false;
+    QString heard_word;
+    bool stop_sound = false;
+    QString current_char;
+
+    // ---- The character table: one slot per character ----
+    int16_t char_count = 0;
+    QStringList char_ids;
+    QList<pw::agent::Character*> chars;  // not owned: the agent control owns them
+    QList<bool> char_loaded;
+    QList<pw::agent::Request> char_request;
+    QList<int32_t> char_height;
+    QList<int32_t> char_width;
+    QList<int32_t> char_default_height;
+    QList<int32_t> char_default_width;
+
+    int32_t screen_height_px = 0;
+    int32_t screen_width_px = 0;
+    int32_t tickle_step_x = 0;
+    int32_t tickle_step_y = 0;
+    HiresClock* hires_timer = nullptr;  // not owned
+    double hires_frequency = 0.0;       // 0: no high-resolution clock, use the tick
+    QString version_text;
+    bool char_clicked = false;
+    bool intro_playing = false;
+    pw::agent::Request intro_request;
+    bool exit_confirm_wait = false;
+    bool clear_confirm_wait = false;
+    bool save_confirm_wait = false;
+    bool confirm_pending = false;
+
+    // ---- Settings of this object (not run state) ----
+    // Where scripts/, wav/ and chars/ live; the executable's folder by default.
+    QString program_folder;
+    // Loads (or reloads) a character by id; the stage provides it.
+    std::function<void(const QString& id)> character_loader;
+    // Ends the process at once. The default stops nothing it does not know about:
+    // it flushes the standard streams and exits. Tests replace it and it returns.
+    std::function<void(int code)> exit_program;
+    // The longest wait_idle() waits for the characters to go idle.
+    std::chrono::milliseconds wait_idle_limit{15000};
+    // How long quit_program lets each character say goodbye.
+    int goodbye_pause_ms = 4000;
+
+    // The values the program starts with (interval 5, report 5, tickle steps 20,
+    // 200 slots).
+    void set_start_defaults();
+    // Gives the table slots 0..count and leaves char_count alone.
+    void size_slots(int count);
+    int slot_count() const { return int(char_ids.size()); }
+
+    // ---- Waiting ----
+    void do_events() { pump_.do_events(); }
+    void let_events_run() { pump_.let_events_run(); }
+    // Waits ms milliseconds while events keep flowing; a cancel does not end it early.
+    void pause_ms(int32_t ms);
+    // Returns when agent_idle is set, or at the latest after wait_idle_limit.
+    void wait_idle();
+
+    // ---- Lookups ----
+    // The slot of a character id, case ignored; -1 when no slot holds it.
+    int char_index(const QString& id) const;
+    void ensure_loaded(const QString& id);
+    // The summed lengths of lines 0..last.
+    static int total_length(const QStringList& lines, int last);
+    int char_left(const QString& id);
+    int char_top(const QString& id);
+
+    // A whole number from 0 to n, both included (0 for n = 0).
+    int random_int(int n);
+    void seed_random(uint64_t seed) { random_.seed(seed); }
+
+    // ---- Character routines: each keeps the new request as the slot's last one ----
+    void char_say(int slot, const QString& text);
+    void char_play(int slot, const QString& animation);
+    void char_move_to(int slot, int16_t x, int16_t y, int32_t speed);
+    // In sequential mode every other loaded character queues a wait for the request.
+    void hold_others(const pw::agent::Request& request);
+
+    // ---- Ending the program ----
+    // Visible characters say goodbye and are unloaded, then the process ends. Only
+    // returns when exit_program returns (in tests).
+    void quit_program();
+    void end_program(int code = 0);
+
+private:
+    pw::agent::Character& loaded_character(int slot) const;
+    void pause_until(double deadline, const std::function<double()>& now);
+
+    pw::agent::AgentControl& agent_;
+    EventPump pump_;
+    std::mt19937_64 random_;
+};
+
+}  // namespace pw::engine

@@ -1,0 +1,90 @@
+#pragma once
+// The character stage: loads every character file into the run state's table, lists
+// the characters and the actions of the chosen one, greets the user, and turns the
+// character platform's events into run-state changes.
+
+#include "agent/api/agent_control.h"
+#include "engine/pellwick_mod.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QRadioButton;
+
+namespace pw::stage {
+
+class pellwick_form : public QWidget {
+    Q_OBJECT
+public:
+    pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod,
+                  QWidget* parent = nullptr);
+    ~pellwick_form() override;
+
+    // ---- Controls ----
+    std::array<QRadioButton*, 2> show_prog{};  // 0 "Show me", 1 "Program"
+    QLabel* Label1 = nullptr;
+    QComboBox* char_avail = nullptr;
+    QGroupBox* AnimationFrame = nullptr;
+    QListWidget* AnimationListBox = nullptr;
+    pw::agent::AgentControl& MyAgent;
+
+    // Where the character files are looked for (see character_folders.h); set from
+    // the program folder at construction, tests may point it elsewhere.
+    QStringList char_folders;
+
+    // Start-up of the stage: loads every character, fills the lists, greets. Without
+    // Pellwick the program ends.
+    void Form_Load();
+    // Loads or reloads one character by id into the table; failures are reported in
+    // a message box and leave the slot empty.
+    void get_char(const QString& id);
+    void InitPopupMenuCmds();
+    void get_general_commands();
+    void char_avail_Click();
+
+    // Texts of the stage, also used by tests.
+    static QString greeting() { return QStringLiteral("Hi, I'm Pellwick."); }
+    static QString missing_pellwick_message()
+    {
+        return QStringLiteral("You must have at least Pellwick properly installed!");
+    }
+    static QString load_error_message(const QString& id);
+
+Q_SIGNALS:
+    // The sound library's frame caption ("&Sounds for All") after a character load.
+    void sound_frame_caption(const QString& caption);
+    // The "Cancel Script" command arrived: the script editor cancels the run.
+    void cancel_script_wanted();
+
+public Q_SLOTS:
+    void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);
+    void MyAgent_DblClick(const QString& character_id, int button, int shift, int x, int y);
+    void MyAgent_Command(const pw::agent::UserInput& input);
+    void MyAgent_RequestStart(const pw::agent::Request& request);
+    void MyAgent_RequestComplete(const pw::agent::Request& request);
+    void MyAgent_IdleStart(const QString& character_id);
+    void MyAgent_IdleComplete(const QString& character_id);
+    void MyAgent_BalloonHide(const QString& character_id);
+    void MyAgent_Move(const QString& character_id, int x, int y, int cause);
+
+private:
+    void build_controls();
+    void connect_agent_events();
+    // Where this window stands, in pixels: inside a multiple-document area its place
+    // there, otherwise its top-level window's place on the screen.
+    QPoint window_position() const;
+    // A slot for a character that is not in the table.
+    int free_slot();
+    void greet_or_end();
+
+    pw::engine::pellwick_mod& mod_;
+};
+
+}  // namespace pw::stage

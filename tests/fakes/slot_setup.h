@@ -1,0 +1,26 @@
+#pragma once
+// Puts a fake character straight into a slot of the run state's table, as if the
+// stage had loaded it.
+
+#include "engine/pellwick_mod.h"
+#include "tests/fakes/fake_agent.h"
+
+namespace pw::fakes {
+
+inline FakeCharacter* load_into_slot(pw::engine::pellwick_mod& mod, FakeAgent& agent, int slot,
+                                     const QString& id, bool visible = false,
+                                     FakeTraits traits = {})
+{
+    if (mod.slot_count() <= slot) mod.size_slots(slot);
+    if (mod.char_count <= slot) mod.char_count = int16_t(slot + 1);
+    FakeCharacter* c = agent.add_loaded(id, std::move(traits));
+    c->set_shown(visible);
+    mod.char_ids[slot] = id;
+    mod.chars[slot] = c;
+    mod.char_loaded[slot] = true;
+    mod.char_height[slot] = mod.char_default_height[slot] = c->height();
+    mod.char_width[slot] = mod.char_default_width[slot] = c->width();
+    return c;
+}
+
+}  // namespace pw::fakes

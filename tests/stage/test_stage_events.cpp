@@ -1,0 +1,160 @@
+// The platform's events reach the run state through the stage: request and idle flags,
+// clicks, moves and commands, always delivered from the event loop.
+
+#include "stage_fixture.h"
+#include "tests/fakes/slot_setup.h"
+
+#include <QtTest>
+
+using pw::agent::Request;
+using pw::stage::pellwick_form;
+
+class TestStageEvents : public QObject {
+    Q_OBJECT
+
+private slots:
+    void request_events_drive_line_done_busy_and_intro();
+    void idle_and_balloon_events_set_agent_idle();
+    void clicks_and_moves_name_the_current_character();
+    void commands_quit_cancel_or_answer_a_listen();
+};
+
+namespace {
+void pump() { QCoreApplication::processEvents(); }
+}  // namespace
+
+void TestStageEvents::request_events_drive_line_done_busy_and_intro()
+{
+    StageFixture f;
+    f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+    auto* c = pw::fakes::load_into_slot(f.mod, f.agent, 0, QStringLiteral("Pellwick"), true);
+    const Request r = c->speak(QStringLiteral("hello"));
+
+    // Sequential: a start is not the end of the line.
+    f.mod.sequential = true;
+    f.agent.start(r);
+    QVERIFY(!f.mod.request_busy);  // never from inside the call
+    pump();
+    QVERIFY(f.mod.request_busy);
+    QVERIFY(!f.mod.line_done);
+    f.agent.finish(r);
+    pump();
+    QVERIFY(!f.mod.request_busy);
+    QVERIFY(f.mod.line_done);
+
+    // Not sequential: the line is done as soon as its request starts.
+    f.mod.sequential = false;
+    f.mod.line_done = false;
+    f.agent.post_request_start(c->play(QStringLiteral("Wave")));
+    pump();
+    QVERIFY(f.mod.line_done);
+    QVERIFY(f.mod.request_busy);
+
+    // The introduction ends with its own last request only.
+    const Request other = c->play(QStringLiteral("Wave"));
+    f.mod.intro_request = c->play(QStringLiteral("Greet"));
+    f.mod.intro_playing = true;
+    f.agent.finish(other);
+    pump();
+    QVERIFY(f.mod.intro_playing);
+    f.agent.finish(f.mod.intro_request);
+    pump();
+    QVERIFY(!f.mod.intro_playing);
+}
+
+void TestStageEvents::idle_and_balloon_events_set_agent_idle()
+{
+    StageFixture f;
+    const QString id = QStringLiteral("Pellwick");
+    f.agent.post_idle_start(id);
+    pump();
+    QVERIFY(f.mod.agent_idle);
+    f.agent.post_idle_complete(id);
+    pump();
+    QVERIFY(!f.mod.agent_idle);
+    f.agent.post_balloon_hide(id);
+    pump();
+    QVERIFY(f.mod.agent_idle);
+
+    // The confirmations rely on this: wait_idle ends when the balloon closes.
+    f.mod.agent_idle = false;
+    f.agent.post_balloon_hide(id);
+    QElapsedTimer t;
+    t.start();
+    f.mod.wait_idle();
+    QVERIFY(t.elapsed() < 1000);
+    QVERIFY(f.mod.agent_idle);
+}
+
+void TestStageEvents::clicks_and_moves_name_the_current_character()
+{
+    StageFixture f;
+    f.agent.post_click(QStringLiteral("Tobble"));
+    pump();
+    QCOMPARE(f.mod.current_char, QStringLiteral("Tobble"));
+    QVERIFY(!f.mod.char_clicked);
+
+    f.agent.post_click(QStringLiteral("Mira"), 1, 3);  // Shift with Ctrl: not the quit question
+    pump();
+    QVERIFY(!f.mod.char_clicked);
+    f.agent.post_click(QStringLiteral("Mira"), 2, 1);
+    pump();
+    QVERIFY(f.mod.char_clicked);
+
+    f.agent.post_dbl_click(QStringLiteral("Pellwick"));
+    pump();
+    QCOMPARE(f.mod.current_char, QStringLiteral("Pellwick"));
+    f.agent.post_move(QStringLiteral("Zed"), 5, 6);
+    pump();
+    QCOMPARE(f.mod.current_char, QStringLiteral("Zed"));
+}
+
+void TestStageEvents::commands_quit_cancel_or_answer_a_listen()
+{
+    StageFixture f;
+    auto* c = pw::fakes::load_into_slot(f.mod, f.agent, 0, QStringLiteral("Pellwick"), false);
+    int cancels = 0;
+    QObject::connect(f.form.get(), &pellwick_form::cancel_script_wanted, [&] { ++cancels; });
+
+    // Any command while not listening only marks the characters idle.
+    f.agent.post_command(QStringLiteral("AdvCharOptions"), QStringLiteral("Pellwick"));
+    pump();
+    QVERIFY(f.mod.agent_idle);
+    QVERIFY(!f.mod.word_heard);
+    QCOMPARE(cancels, 0);
+
+    // A word the runner waits for: listening stops and the word is kept as named.
+    f.mod.listening = true;
+    c->listen(true);
+    f.agent.post_command(QStringLiteral("Banana"), QStringLiteral("Pellwick"), QStringLiteral("banana"));
+    pump();
+    QVERIFY(!f.mod.listening);
+    QVERIFY(!c->is_listening());
+    QVERIFY(f.mod.word_heard);
+    QCOMPARE(f.mod.heard_word, QStringLiteral("Banana"));
+
+    // Cancel Script while listening: stop listening first, then cancel; no word heard.
+    f.mod.listening = true;
+    f.mod.word_heard = false;
+    f.agent.log().clear();
+    f.agent.post_command(QStringLiteral("Cancel Script"), QStringLiteral("pellwick"));
+    pump();
+    QCOMPARE(cancels, 1);
+    QVERIFY(!f.mod.listening);
+    QVERIFY(!f.mod.word_heard);
+    QCOMPARE(f.agent.log().lines(), QStringList{QStringLiteral("Pellwick Listen False")});
+
+    // A command for a character that is gone does not break the handler.
+    f.mod.listening = true;
+    f.agent.post_command(QStringLiteral("Banana"), QStringLiteral("Nobody"));
+    pump();
+    QVERIFY(f.mod.word_heard);
+
+    // Quit, in any case, ends the program.
+    f.agent.post_command(QStringLiteral("QUIT"), QStringLiteral("Pellwick"));
+    pump();
+    QCOMPARE(f.exits.size(), 1);
+}
+
+QTEST_MAIN(TestStageEvents)
+#include "test_stage_events.moc"

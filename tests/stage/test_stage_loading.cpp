@@ -1,0 +1,283 @@
+// Start-up of the stage on the fake platform: which files become which characters in
+// which slots, the greeting or the missing-Pellwick end, reloading, load failures,
+// pop-up commands, placement and the action lists.
+
+#include "stage/action_lists.h"
+#include "stage/character_folders.h"
+#include "stage/twips.h"
+#include "stage_fixture.h"
+
+#include "platform/core/trace.h"
+
+#include <QGroupBox>
+#include <QtTest>
+
+using pw::fakes::FakeTraits;
+using pw::stage::pellwick_form;
+
+namespace {
+
+QStringList trace_lines;
+void capture_trace(const QString& line) { trace_lines << line; }
+
+QStringList captions(const pw::agent::Commands& commands)
+{
+    QStringList out;
+    for (const auto& e : commands.entries()) out << e.name + QLatin1Char('|') + e.caption + QLatin1Char('|') + e.voice;
+    return out;
+}
+
+}  // namespace
+
+class TestStageLoading : public QObject {
+    Q_OBJECT
+
+private slots:
+    void empty_folder_ends_with_the_missing_pellwick_message();
+    void file_names_in_any_case_become_capitalised_ids();
+    void extra_character_folder_adds_and_overrides();
+    void start_up_greets_and_sets_up_every_character();
+    void reloading_uses_the_same_slot();
+    void a_failed_load_is_reported_and_empties_its_slot();
+    void loads_beyond_the_table_never_overwrite_a_loaded_slot();
+    void characters_stand_beside_the_stage();
+    void action_lists_follow_the_chosen_entry();
+};
+
+void TestStageLoading::empty_folder_ends_with_the_missing_pellwick_message()
+{
+    StageFixture f;
+    pw::trace::set_enabled_for_tests(true);
+    pw::trace::set_sink(capture_trace);
+    trace_lines.clear();
+
+    f.form->Form_Load();
+
+    pw::trace::set_sink(nullptr);
+    pw::trace::set_enabled_for_tests(false);
+    QCOMPARE(f.mod.char_count, int16_t(0));
+    QCOMPARE(f.combo_items(), QStringList{QStringLiteral("All")});
+    QCOMPARE(f.messages, QStringList{QStringLiteral("You must have at least Pellwick properly installed!")});
+    QCOMPARE(f.exits.size(), 1);
+    QVERIFY(f.exits.first() != 0);
+    QCOMPARE(f.agent.log().count(QStringLiteral("Load")), 0);
+    QCOMPARE(trace_lines.size(), 1);
+    QVERIFY(trace_lines.first().endsWith(
+        QStringLiteral("message \"You must have at least Pellwick properly installed!\"")));
+}
+
+void TestStageLoading::file_names_in_any_case_become_capitalised_ids()
+{
+    QCOMPARE(pw::stage::character_id_from_file_name(QStringLiteral("PELLWICK.ACS")), QStringLiteral("Pellwick"));
+    QCOMPARE(pw::stage::character_id_from_file_name(QStringLiteral("mIRA.Acs")), QStringLiteral("Mira"));
+    QCOMPARE(pw::stage::character_id_from_file_name(QStringLiteral("two.acs.acs")), QStringLiteral("Two"));
+
+    StageFixture f({QStringLiteral("PELLWICK.ACS"), QStringLiteral("tobble.acs"), QStringLiteral("Mira.Acs"),
+                    QStringLiteral("notes.txt"), QStringLiteral("old.acs.bak")});
+    QDir(f.chars_dir()).mkdir(QStringLiteral("folder.acs"));  // not a file
+    for (const char* id : {"Pellwick", "Tobble", "Mira"}) f.agent.define_character(QString::fromLatin1(id));
+
+    f.form->Form_Load();
+
+    QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join(QLatin1Char('\n'))));
+    QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Mira"),
+                                           QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
+    QCOMPARE(f.mod.char_count, int16_t(3));
+    QCOMPARE(f.mod.char_ids.mid(0, 3), (QStringList{QStringLiteral("Mira"), QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
+    // The fake only loads files that exist: the path keeps the file's own spelling.
+    QCOMPARE(f.agent.log().lines_of(QStringLiteral("Load"))[1],
+             QStringLiteral("* Load \"Pellwick\" \"%1/PELLWICK.ACS\"").arg(f.chars_dir()));
+    QCOMPARE(f.mod.char_index(QStringLiteral("pellwick")), 1);
+    QVERIFY(f.exits.isEmpty());
+}
+
+void TestStageLoading::extra_character_folder_adds_and_overrides()
+{
+    QTemporaryDir extra;
+    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs")});
+    f.add_file(QStringLiteral("pellwick.ACS"), extra.path());
+    f.add_file(QStringLiteral("Zed.acs"), extra.path());
+
+    qputenv("PELLWORKS_CHARS", extra.path().toUtf8());
+    const QStringList folders = pw::stage::character_folders(f.mod.program_folder);
+    qunsetenv("PELLWORKS_CHARS");
+    QCOMPARE(folders, (QStringList{f.chars_dir(), extra.path()}));
+
+    const auto files = pw::stage::find_character_files(folders);
+    QCOMPARE(files.size(), 3);
+    QCOMPARE(files[0].path, extra.path() + QStringLiteral("/pellwick.ACS"));
+    QCOMPARE(pw::stage::character_path(folders, QStringLiteral("PELLWICK")), files[0].path);
+    QCOMPARE(pw::stage::character_path(folders, QStringLiteral("TOBBLE")), f.chars_dir() + QStringLiteral("/Tobble.acs"));
+}
+
+void TestStageLoading::start_up_greets_and_sets_up_every_character()
+{
+    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
+    f.agent.define_character(QStringLiteral("Pellwick"), FakeTraits{{}, {QStringLiteral("Wave")}, 140, 170});
+    f.agent.define_character(QStringLiteral("Tobble"));
+    f.agent.define_character(QStringLiteral("Zed"));
+    QStringList sound_captions;
+    QObject::connect(f.form.get(), &pellwick_form::sound_frame_caption, [&](const QString& c) { sound_captions << c; });
+
+    f.form->Form_Load();
+
+    QVERIFY(f.messages.isEmpty());
+    QVERIFY(f.exits.isEmpty());
+    QCOMPARE(f.mod.slot_count(), 201);  // sized from the 200 slots of start-up
+    const QStringList lines = f.agent.log().lines();
+    QVERIFY(lines.contains(QStringLiteral("Pellwick Show False")));
+    QCOMPARE(lines.last(), QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick.\" \"\""));
+    QCOMPARE(f.agent.log().count(QStringLiteral("set LanguageID")), 3);
+    QVERIFY(lines.contains(QStringLiteral("Zed set LanguageID 1033")));
+    QCOMPARE(sound_captions, QStringList(3, QStringLiteral("&Sounds for All")));
+
+    // Slot 0 carries only the advanced options; every other character Quit and Cancel.
+    QCOMPARE(captions(f.mod.chars[0]->commands()),
+             QStringList{QStringLiteral("AdvCharOptions|&Advanced Character Options|")});
+    for (int slot : {1, 2}) {
+        QCOMPARE(captions(f.mod.chars[slot]->commands()),
+                 (QStringList{QStringLiteral("Quit|&Quit|"),
+                              QStringLiteral("Cancel Script|&Cancel Script|Cancel [Script]")}));
+        QVERIFY(!f.mod.chars[slot]->commands().global_voice_commands_enabled());
+    }
+
+    QCOMPARE(f.mod.char_default_height[0], 170);
+    QCOMPARE(f.mod.current_char, QStringLiteral("Pellwick"));  // the greeting speaker
+    QCOMPARE(f.mod.char_request[0], f.agent.last_request(QStringLiteral("Pellwick")));
+}
+
+void TestStageLoading::reloading_uses_the_same_slot()
+{
+    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs")});
+    f.agent.define_character(QStringLiteral("Pellwick"));
+    f.agent.define_character(QStringLiteral("Tobble"));
+    f.form->Form_Load();
+    auto* before = f.mod.chars[1];
+    f.agent.log().clear();
+
+    f.form->get_char(QStringLiteral("TOBBLE"));
+
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.mod.char_index(QStringLiteral("tobble")), 1);
+    QCOMPARE(f.mod.char_ids[1], QStringLiteral("TOBBLE"));
+    QVERIFY(f.mod.char_loaded[1]);
+    QVERIFY(f.mod.chars[1] != before);
+    QCOMPARE(f.agent.log().lines().mid(0, 2),
+             (QStringList{QStringLiteral("* Unload \"Tobble\""),
+                          QStringLiteral("* Load \"TOBBLE\" \"%1/Tobble.acs\"").arg(f.chars_dir())}));
+    QCOMPARE(f.agent.loaded_ids().size(), 2);
+    QCOMPARE(f.agent.log().count(QStringLiteral("UsedAfterUnload")), 0);
+    // Slot 0 keeps only its advanced options after another character reloads.
+    QCOMPARE(f.mod.chars[0]->commands().entries().size(), 1);
+}
+
+void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
+{
+    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
+    f.agent.define_character(QStringLiteral("Pellwick"));
+    f.agent.define_character(QStringLiteral("Tobble"));
+    f.agent.define_character(QStringLiteral("Zed"));
+    f.agent.fail(QStringLiteral("Load"), pw::agent::error::not_a_character, QStringLiteral("Tobble"));
+    // Zed loads, then fails later in the set-up.
+    f.agent.fail(QStringLiteral("set LanguageID"), 0x80004005, QStringLiteral("Zed"));
+
+    f.form->Form_Load();
+
+    QCOMPARE(f.messages, (QStringList{
+        QStringLiteral("There was an error getting Tobble. Make sure you have the character properly installed! Perhaps the file is currupt."),
+        QStringLiteral("There was an error getting Zed. Make sure you have the character properly installed! Perhaps the file is currupt."),
+    }));
+    QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Pellwick"),
+                                           QStringLiteral("Tobble"), QStringLiteral("Zed")}));
+    QCOMPARE(f.mod.char_index(QStringLiteral("Tobble")), -1);
+    QVERIFY(!f.mod.char_loaded[1] && f.mod.chars[1] == nullptr);
+    // Zed's half-done load is undone, so that loading it again can work.
+    QVERIFY(!f.agent.is_loaded(QStringLiteral("Zed")));
+    QVERIFY(f.exits.isEmpty());  // Pellwick is there: the program goes on
+
+    f.agent.clear_failures();
+    f.messages.clear();
+    f.form->get_char(QStringLiteral("Zed"));
+    QVERIFY(f.messages.isEmpty());
+    QCOMPARE(f.mod.char_index(QStringLiteral("zed")), 1);  // the first free slot
+
+    // Choosing a character whose load failed lists its command lines and no animations.
+    f.form->char_avail->setCurrentIndex(2);
+    QCOMPARE(f.list_items(), pw::stage::character_command_lines(QStringLiteral("Tobble")));
+}
+
+void TestStageLoading::loads_beyond_the_table_never_overwrite_a_loaded_slot()
+{
+    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
+    for (const char* id : {"Pellwick", "Tobble", "Zed"}) f.agent.define_character(QString::fromLatin1(id));
+    f.mod.char_count = 0;  // a table of a single slot at start-up
+    f.form->Form_Load();
+
+    QVERIFY(f.messages.isEmpty());
+    for (const char* id : {"Pellwick", "Tobble", "Zed"}) {
+        const int slot = f.mod.char_index(QString::fromLatin1(id));
+        QVERIFY2(slot >= 0, id);
+        QVERIFY(f.mod.char_loaded[slot]);
+        QCOMPARE(f.mod.chars[slot], f.agent.item(QString::fromLatin1(id)));
+    }
+    QCOMPARE(f.agent.loaded_ids().size(), 3);
+    QVERIFY(f.mod.slot_count() > f.mod.char_count);
+}
+
+void TestStageLoading::characters_stand_beside_the_stage()
+{
+    StageFixture f({QStringLiteral("Pellwick.acs")});
+    f.agent.define_character(QStringLiteral("Pellwick"));
+    f.form->move(100, 50);
+    f.form->Form_Load();
+
+    const double tx = pw::stage::twips_per_pixel_x(f.form.get());
+    if (qFuzzyCompare(tx, 15.0)) {
+        // (1500 + 7450) / 15 = 596.67 -> 597; (750 + 1200) / 15 = 130
+        QCOMPARE(f.mod.chars[0]->left(), 597);
+        QCOMPARE(f.mod.chars[0]->top(), 130);
+    }
+    QCOMPARE(f.mod.chars[0]->left(), pw::stage::twips_to_px_x(100 * tx + 7450, f.form.get()));
+
+    QCOMPARE(f.mod.screen_width_px, QGuiApplication::primaryScreen()->geometry().width());
+    QVERIFY(f.mod.screen_height_px > 0);
+}
+
+void TestStageLoading::action_lists_follow_the_chosen_entry()
+{
+    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs")});
+    f.agent.define_character(QStringLiteral("Pellwick"),
+                             FakeTraits{{}, {QStringLiteral("Show"), QStringLiteral("Wave"), QStringLiteral("MOVE"),
+                                                QStringLiteral("hide"), QStringLiteral("Greet"), QStringLiteral("MoveLeft")}});
+    f.agent.define_character(QStringLiteral("Tobble"), FakeTraits{{}, {QStringLiteral("Bounce")}});
+    f.form->Form_Load();
+
+    const QStringList general{
+        QStringLiteral("Sequential (True/False)"), QStringLiteral("Show (character)"), QStringLiteral("Hide (character)"),
+        QStringLiteral("Hide All"), QStringLiteral("Do"), QStringLiteral("Loop (number)"), QStringLiteral("Report (seconds)"),
+        QStringLiteral("Interval (seconds)"), QStringLiteral("Pause (seconds)"), QStringLiteral("If"),
+        QStringLiteral("ElseIf"), QStringLiteral("EndIf")};
+    QCOMPARE(f.list_items(), general);
+
+    f.form->char_avail->setCurrentIndex(1);
+    QCOMPARE(f.form->AnimationFrame->title(), QStringLiteral("Pellwick Commands"));
+    QCOMPARE(f.mod.current_char, QStringLiteral("Pellwick"));
+    const QStringList items = f.list_items();
+    QCOMPARE(items.size(), 16 + 3);
+    QCOMPARE(items[0], QStringLiteral("Pellwick> MoveTo (character)"));
+    QCOMPARE(items[1], QStringLiteral("Pellwick> MoveTo X,Y"));
+    QCOMPARE(items[15], QStringLiteral("Pellwick> StopMoving"));
+    QCOMPARE(items.mid(16), (QStringList{QStringLiteral("Pellwick> Wave"), QStringLiteral("Pellwick> Greet"),
+                                         QStringLiteral("Pellwick> MoveLeft")}));
+
+    f.form->char_avail->setCurrentIndex(2);
+    QCOMPARE(f.list_items().last(), QStringLiteral("Tobble> Bounce"));
+    QCOMPARE(f.list_items().size(), 17);
+
+    f.form->char_avail->setCurrentIndex(0);
+    QCOMPARE(f.list_items(), general);
+    QCOMPARE(f.form->AnimationFrame->title(), QStringLiteral("General Commands"));
+}
+
+QTEST_MAIN(TestStageLoading)
+#include "test_stage_loading.moc"
