@@ -1,0 +1,49 @@
+// Runs a fuzz entry over files and folders given on the command line, so a corpus can
+// be replayed by ordinary builds and test runs without libFuzzer.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+bool replay(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int files = 0;
+    bool ok = true;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (QFileInfo(arg).isDir()) {
+            const QDir dir(arg);
+            for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+                ok = replay(dir.filePath(name)) && ok;
+                ++files;
+            }
+        } else {
+            ok = replay(arg) && ok;
+            ++files;
+        }
+    }
+    std::printf("replayed %d inputs\n", files);
+    return ok && files > 0 ? 0 : 1;
+}
