@@ -13,7 +13,7 @@ build_pkgs=(
   fonts-dejavu-core
 )
 test_pkgs=(
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick sox openbox
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick sox openbox xcompmgr
 )
 
 want=("${build_pkgs[@]}")

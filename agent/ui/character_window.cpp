@@ -1,0 +1,190 @@
+#include "agent/ui/character_window.h"
+
+#include "agent/ui/x11_desktop.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace pw::agent::ui {
+
+int event_button(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+int event_shift(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+           | (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+CharacterWindow::CharacterWindow()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      map_watch_(this, [this] { apply_input_shape(); })
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setWindowTitle(QStringLiteral("Pellworks character"));
+}
+
+void CharacterWindow::set_frame(const QImage& frame)
+{
+    frame_ = frame;
+    update_shape();
+}
+
+void CharacterWindow::place(const QRect& screen_rect)
+{
+    const bool resized = screen_rect.size() != placed_size_;
+    placed_size_ = screen_rect.size();
+    setGeometry(QRect(screen_rect.topLeft(), target_size()));
+    if (resized)
+        update_shape();
+}
+
+void CharacterWindow::set_wanted_visible(bool on)
+{
+    wanted_visible_ = on;
+    update_shown();
+}
+
+void CharacterWindow::set_compositing(bool on)
+{
+    if (on == compositing_)
+        return;
+    compositing_ = on;
+    applied_ = QRegion();
+    if (on)
+        clearMask();
+    else if (windowHandle())
+        clear_input_shape(winId());  // the mask takes over; a stale input shape would eat clicks
+    apply_shape();
+}
+
+QSize CharacterWindow::target_size() const
+{
+    // Scripts can ask for any size; a picture beyond this would only eat memory.
+    constexpr int max_side = 4096;
+    const QSize wanted = !placed_size_.isEmpty() ? placed_size_ : frame_.isNull() ? QSize(1, 1) : frame_.size();
+    return wanted.boundedTo(QSize(max_side, max_side));
+}
+
+void CharacterWindow::update_shape()
+{
+    const FrameShape& shape = cache_.shape_for(frame_, target_size());
+    const bool same_picture = shape.image.cacheKey() == shape_.image.cacheKey();
+    shape_ = shape;
+    if (size() != target_size())
+        resize(target_size());
+    apply_shape();
+    update_shown();
+    if (!same_picture)
+        update();
+}
+
+void CharacterWindow::apply_shape()
+{
+    if (shape_.region.isEmpty())
+        return;  // nothing is shown then (see update_shown); an empty mask means none
+    if (shape_.region == applied_)
+        return;
+    applied_ = shape_.region;
+    if (compositing_)
+        apply_input_shape();
+    else
+        setMask(shape_.region);
+}
+
+void CharacterWindow::apply_input_shape()
+{
+    if (compositing_ && isVisible())
+        set_input_shape(winId(), shape_.region);
+}
+
+void CharacterWindow::update_shown()
+{
+    // A window without visible pixels would show as a box, so it is hidden instead.
+    const bool show_it = wanted_visible_ && !shape_.region.isEmpty();
+    if (show_it != isVisible())
+        setVisible(show_it);
+}
+
+void CharacterWindow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rect(), Qt::transparent);
+    if (!shape_.image.isNull())
+        p.drawImage(0, 0, shape_.image);
+}
+
+void CharacterWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    apply_input_shape();  // and again when mapped (map_watch_)
+}
+
+void CharacterWindow::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = event->button();
+    press_global_ = event->globalPosition().toPoint();
+    press_window_pos_ = pos();
+    dragging_ = false;
+    swallow_release_ = false;
+}
+
+void CharacterWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (pressed_ != Qt::LeftButton || swallow_release_)
+        return;
+    const QPoint delta = event->globalPosition().toPoint() - press_global_;
+    if (!dragging_ && delta.manhattanLength() < QApplication::startDragDistance())
+        return;
+    dragging_ = true;
+    const QPoint top_left = press_window_pos_ + delta;
+    if (top_left != pos()) {
+        move(top_left);
+        emit dragged(top_left);
+    }
+}
+
+void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    const Qt::MouseButton button = event->button();
+    if (button != pressed_)
+        return;
+    pressed_ = Qt::NoButton;
+    const int shift = event_shift(event->modifiers());
+    const QPoint at = event->position().toPoint();
+    if (swallow_release_) {
+        swallow_release_ = false;
+        return;
+    }
+    if (dragging_) {
+        dragging_ = false;
+        emit drag_finished(event_button(button), shift, at);
+        return;
+    }
+    emit clicked(event_button(button), shift, at);
+    if (button == Qt::RightButton)
+        emit menu_requested(event->globalPosition().toPoint());
+}
+
+void CharacterWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Stands in for the second press of a double-click; its release is not a click.
+    pressed_ = event->button();
+    dragging_ = false;
+    swallow_release_ = true;
+    emit double_clicked(event_button(event->button()), event_shift(event->modifiers()),
+                        event->position().toPoint());
+}
+
+}  // namespace pw::agent::ui

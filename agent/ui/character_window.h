@@ -1,0 +1,81 @@
+#pragma once
+// The window that shows a character: frameless, always on top, never stealing the
+// focus when it appears, placed exactly in screen pixels. Only the figure is visible
+// and clickable: a mask from the frame's alpha without a compositor, real alpha plus
+// an input shape with one. Mouse gestures come out as signals.
+
+#include "agent/ui/frame_shape.h"
+#include "agent/ui/x11_desktop.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+namespace pw::agent::ui {
+
+// Mouse buttons and modifier keys as the character events report them.
+int event_button(Qt::MouseButton button);  // 1 left, 2 right, 4 middle, 0 other
+int event_shift(Qt::KeyboardModifiers modifiers);  // 1 Shift, 2 Ctrl, 4 Alt
+
+class CharacterWindow : public QWidget {
+    Q_OBJECT
+public:
+    CharacterWindow();
+
+    // The frame at the character's own size; it is scaled to the window size.
+    void set_frame(const QImage& frame);
+    void place(const QRect& screen_rect);
+    // Shows the window while wanted and there is something to show.
+    void set_wanted_visible(bool on);
+    bool wanted_visible() const { return wanted_visible_; }
+
+    // With a compositor the window keeps its alpha and gets an input shape; without
+    // one it is cut out by a mask.
+    void set_compositing(bool on);
+    bool compositing() const { return compositing_; }
+
+    // The current cut-out in window pixels.
+    const QRegion& shape_region() const { return shape_.region; }
+    const QImage& shown_image() const { return shape_.image; }
+    const FrameShapeCache& shape_cache() const { return cache_; }
+
+signals:
+    void clicked(int button, int shift, QPoint pos);
+    void double_clicked(int button, int shift, QPoint pos);
+    void dragged(QPoint top_left);
+    void drag_finished(int button, int shift, QPoint pos);
+    void menu_requested(QPoint global_pos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QSize target_size() const;
+    void update_shape();
+    void apply_shape();
+    void apply_input_shape();
+    void update_shown();
+
+    QImage frame_;
+    QSize placed_size_;
+    FrameShapeCache cache_;
+    FrameShape shape_;
+    QRegion applied_;  // what the mask or input shape was last set to
+    MapWatch map_watch_;
+    bool compositing_ = false;
+    bool wanted_visible_ = false;
+
+    // Mouse gesture state.
+    Qt::MouseButton pressed_ = Qt::NoButton;
+    QPoint press_global_;
+    QPoint press_window_pos_;
+    bool dragging_ = false;
+    bool swallow_release_ = false;  // the release that ends a double-click
+};
+
+}  // namespace pw::agent::ui

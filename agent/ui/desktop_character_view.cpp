@@ -1,0 +1,153 @@
+#include "agent/ui/desktop_character_view.h"
+
+#include "agent/ui/balloon_window.h"
+#include "agent/ui/character_menu.h"
+#include "agent/ui/character_window.h"
+#include "agent/ui/x11_desktop.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+namespace pw::agent {
+
+std::unique_ptr<CharacterView> make_desktop_view()
+{
+    return std::make_unique<ui::DesktopCharacterView>();
+}
+
+namespace ui {
+
+namespace {
+
+// Compositors come and go rarely; a cheap look now and then is enough.
+constexpr int compositor_check_ms = 3000;
+
+QRect screen_of(const QRect& character)
+{
+    QScreen* screen = QGuiApplication::screenAt(character.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+}
+
+}  // namespace
+
+DesktopCharacterView::DesktopCharacterView()
+    : window_(std::make_unique<CharacterWindow>()),
+      balloon_(std::make_unique<BalloonWindow>()),
+      menu_(std::make_unique<QMenu>())
+{
+    connect(window_.get(), &CharacterWindow::clicked, this, [this](int button, int shift, QPoint pos) {
+        if (listener_)
+            listener_->view_clicked(button, shift, pos);
+    });
+    connect(window_.get(), &CharacterWindow::double_clicked, this, [this](int button, int shift, QPoint pos) {
+        if (listener_)
+            listener_->view_double_clicked(button, shift, pos);
+    });
+    connect(window_.get(), &CharacterWindow::dragged, this, [this](QPoint top_left) {
+        balloon_follow();
+        if (listener_)
+            listener_->view_dragged(top_left);
+    });
+    connect(window_.get(), &CharacterWindow::drag_finished, this, [this](int button, int shift, QPoint pos) {
+        if (listener_)
+            listener_->view_drag_finished(button, shift, pos);
+    });
+    connect(window_.get(), &CharacterWindow::menu_requested, this, [this](QPoint global_pos) {
+        if (listener_)
+            listener_->view_menu_requested(global_pos);
+    });
+    connect(menu_.get(), &QMenu::triggered, this, [this](QAction* action) {
+        if (listener_)
+            listener_->view_command_chosen(action->data().toString());
+    });
+
+    compositor_timer_.setInterval(compositor_check_ms);
+    connect(&compositor_timer_, &QTimer::timeout, this, &DesktopCharacterView::check_compositor);
+    check_compositor();
+}
+
+DesktopCharacterView::~DesktopCharacterView() = default;
+
+void DesktopCharacterView::set_listener(CharacterViewListener* listener)
+{
+    listener_ = listener;
+}
+
+void DesktopCharacterView::set_frame(const QImage& frame)
+{
+    window_->set_frame(frame);
+}
+
+void DesktopCharacterView::set_geometry(const QRect& screen_rect)
+{
+    window_->place(screen_rect);
+    balloon_follow();
+}
+
+void DesktopCharacterView::set_visible(bool on)
+{
+    window_->set_wanted_visible(on);
+    balloon_->set_wanted_visible(on && balloon_wanted_);
+    if (on && x11_available()) {
+        check_compositor();
+        compositor_timer_.start();
+    } else {
+        compositor_timer_.stop();
+    }
+}
+
+void DesktopCharacterView::show_balloon(BalloonKind kind, const QString& text, const acs::BalloonInfo& style)
+{
+    balloon_->set_content(kind, text, style);
+    balloon_wanted_ = true;
+    balloon_follow();
+    balloon_->set_wanted_visible(window_->wanted_visible());
+}
+
+void DesktopCharacterView::reveal_balloon_text(int chars)
+{
+    balloon_->set_revealed(chars);
+}
+
+void DesktopCharacterView::hide_balloon()
+{
+    balloon_wanted_ = false;
+    balloon_->set_wanted_visible(false);
+    balloon_->clear_content();
+}
+
+void DesktopCharacterView::show_menu(const QList<CommandEntry>& entries, QPoint global_pos)
+{
+    fill_command_menu(*menu_, entries);
+    if (menu_->actions().isEmpty())
+        return;
+    menu_->popup(global_pos);
+}
+
+void DesktopCharacterView::activate()
+{
+    window_->raise();
+    window_->activateWindow();
+    if (balloon_->isVisible())
+        balloon_->raise();
+}
+
+void DesktopCharacterView::check_compositor()
+{
+    const bool on = compositor_running();
+    window_->set_compositing(on);
+    balloon_->set_compositing(on);
+}
+
+void DesktopCharacterView::balloon_follow()
+{
+    const QRect character = window_->geometry();
+    balloon_->follow(character, screen_of(character));
+}
+
+}  // namespace ui
+}  // namespace pw::agent

@@ -1,0 +1,54 @@
+#pragma once
+// A frame as the character window shows it: scaled to the window size, with a hard
+// cut-out (every pixel fully opaque or fully transparent) and the region of its
+// opaque pixels, which becomes the window's mask or input shape.
+
+#include <QImage>
+#include <QList>
+#include <QRegion>
+#include <QSize>
+
+namespace pw::agent::ui {
+
+struct FrameShape {
+    QImage image;    // ARGB32_Premultiplied, alpha 0 or 255 only
+    QRegion region;  // the opaque pixels
+};
+
+// Pixels whose alpha is at least half become opaque (colour un-premultiplied), the
+// rest transparent. Works on a copy.
+QImage harden_alpha(const QImage& image);
+
+// The region of the pixels with alpha >= 128.
+QRegion alpha_region(const QImage& image);
+
+// Scales first (smoothly), then cuts at 50 % alpha, so the edge follows the scaled
+// outline rather than blocky source pixels.
+FrameShape make_frame_shape(const QImage& frame, QSize size);
+
+// Frames repeat all the time (idle loops, mouth shapes); building a shape costs a
+// scale plus a region, so recent ones are kept. Entries are found by content, because
+// the same frame is often rendered again into a new image.
+class FrameShapeCache {
+public:
+    explicit FrameShapeCache(int capacity = 64) : capacity_(capacity) {}
+
+    const FrameShape& shape_for(const QImage& frame, QSize size);
+
+    // How many shapes were built so far (not found in the cache).
+    int built() const { return built_; }
+
+private:
+    struct Entry {
+        size_t hash = 0;
+        QImage source;
+        QSize size;
+        FrameShape shape;
+    };
+
+    QList<Entry> entries_;  // most recently used first
+    int capacity_;
+    int built_ = 0;
+};
+
+}  // namespace pw::agent::ui

@@ -1,0 +1,113 @@
+#include "agent/ui/x11_desktop.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QList>
+#include <QTimer>
+#include <QWidget>
+#include <xcb/xcb.h>
+#include <QtGui/qguiapplication_platform.h>
+
+// Xlib's macros (None, Bool, Status...) clash with Qt names, so it comes last.
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+
+#include <limits>
+
+namespace pw::agent::ui {
+
+namespace {
+
+Display* x11_display()
+{
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->display() : nullptr;
+}
+
+short clamp_short(int v)
+{
+    constexpr int lo = std::numeric_limits<short>::min();
+    constexpr int hi = std::numeric_limits<short>::max();
+    return short(v < lo ? lo : v > hi ? hi : v);
+}
+
+unsigned short clamp_ushort(int v)
+{
+    constexpr int hi = std::numeric_limits<unsigned short>::max();
+    return static_cast<unsigned short>(v < 0 ? 0 : v > hi ? hi : v);
+}
+
+}  // namespace
+
+bool x11_available()
+{
+    return x11_display() != nullptr;
+}
+
+bool compositor_running()
+{
+    Display* dpy = x11_display();
+    if (!dpy)
+        return false;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
+    const Atom selection = XInternAtom(dpy, name.constData(), False);
+    return XGetSelectionOwner(dpy, selection) != 0;
+}
+
+void set_input_shape(WId window, const QRegion& region)
+{
+    Display* dpy = x11_display();
+    if (!dpy || !window)
+        return;
+    QList<XRectangle> rects;
+    rects.reserve(region.rectCount());
+    for (const QRect& r : region)
+        rects.append(XRectangle{clamp_short(r.x()), clamp_short(r.y()),
+                                clamp_ushort(r.width()), clamp_ushort(r.height())});
+    XShapeCombineRectangles(dpy, Window(window), ShapeInput, 0, 0, rects.data(),
+                            int(rects.size()), ShapeSet, Unsorted);
+    XFlush(dpy);
+}
+
+void clear_input_shape(WId window)
+{
+    Display* dpy = x11_display();
+    if (!dpy || !window)
+        return;
+    XShapeCombineMask(dpy, Window(window), ShapeInput, 0, 0, 0, ShapeSet);
+    XFlush(dpy);
+}
+
+MapWatch::MapWatch(QWidget* widget, std::function<void()> again)
+    : widget_(widget), again_(std::move(again))
+{
+    if (x11_available()) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        installed_ = true;
+    }
+}
+
+MapWatch::~MapWatch()
+{
+    if (installed_ && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+bool MapWatch::nativeEventFilter(const QByteArray& type, void* message, qintptr*)
+{
+    if (type != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
+        return false;
+    const auto* map = static_cast<const xcb_map_notify_event_t*>(message);
+    if (map->window == widget_->internalWinId()) {
+        // Not from inside Qt's event dispatch: the shape call talks to the server.
+        QTimer::singleShot(0, widget_, again_);
+    }
+    return false;
+}
+
+}  // namespace pw::agent::ui

@@ -1,0 +1,48 @@
+#pragma once
+// The few raw X11 calls the character windows need: compositor detection and input
+// shapes. Every function is a no-op (or answers false) when the program does not run
+// on an X server, e.g. offscreen in tests or on a native Wayland platform.
+
+#include <QAbstractNativeEventFilter>
+#include <QRegion>
+#include <QtGui/qwindowdefs.h>
+#include <functional>
+
+class QWidget;
+
+namespace pw::agent::ui {
+
+// True when Qt talks to an X server (the xcb platform).
+bool x11_available();
+
+// True when a compositing manager owns the _NET_WM_CM_S<screen> selection, so
+// windows with an alpha channel are blended with what lies below them.
+bool compositor_running();
+
+// Clicks land only where `region` is (window pixels); an empty region lets every
+// click pass through to the windows below. Call after the window is shown: a window
+// manager copies the shape to its frame only once the window is mapped.
+void set_input_shape(WId window, const QRegion& region);
+// Back to the default: clicks land wherever the window is drawn.
+void clear_input_shape(WId window);
+
+// Calls `again` (from the event loop) each time the X server reports that `widget`'s
+// window was mapped. A window manager selects shape events on a window only while it takes
+// the window into its frame; a shape set before that is never copied to the frame,
+// so input shapes are set again once the window is really mapped.
+class MapWatch : public QAbstractNativeEventFilter {
+public:
+    MapWatch(QWidget* widget, std::function<void()> again);
+    ~MapWatch() override;
+    MapWatch(const MapWatch&) = delete;
+    MapWatch& operator=(const MapWatch&) = delete;
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
+
+private:
+    QWidget* widget_;
+    std::function<void()> again_;
+    bool installed_ = false;
+};
+
+}  // namespace pw::agent::ui

@@ -1,0 +1,220 @@
+// The character window's cut-out: it follows the frame's alpha at 50 %, is built from
+// the scaled picture, is cached per distinct frame, and becomes an input shape (no
+// mask) when a compositor runs.
+
+#include "agent/ui/character_window.h"
+#include "agent/ui/desktop_character_view.h"
+#include "agent/ui/frame_shape.h"
+
+#include <QPainter>
+#include <QtTest>
+
+using namespace pw::agent::ui;
+
+namespace {
+
+// A red disc on a transparent square, drawn without antialiasing like a palette frame.
+QImage disc(int size, QColor colour = Qt::red)
+{
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(QRect(0, 0, size, size));
+    return img;
+}
+
+// Left half opaque blue, right half transparent.
+QImage half(int w, int h)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter(&img).fillRect(0, 0, w / 2, h, Qt::blue);
+    return img;
+}
+
+bool only_hard_alpha(const QImage& img)
+{
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const int a = qAlpha(img.pixel(x, y));
+            if (a != 0 && a != 255)
+                return false;
+        }
+    return true;
+}
+
+}  // namespace
+
+class CharacterWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void region_cuts_at_half_alpha()
+    {
+        QImage img(4, 1, QImage::Format_ARGB32);
+        img.setPixel(0, 0, qRgba(0, 0, 0, 0));
+        img.setPixel(1, 0, qRgba(255, 0, 0, 127));
+        img.setPixel(2, 0, qRgba(255, 0, 0, 128));
+        img.setPixel(3, 0, qRgba(255, 0, 0, 255));
+        const QRegion r = alpha_region(img);
+        QVERIFY(!r.contains(QPoint(0, 0)));
+        QVERIFY(!r.contains(QPoint(1, 0)));
+        QVERIFY(r.contains(QPoint(2, 0)));
+        QVERIFY(r.contains(QPoint(3, 0)));
+
+        // Kept edge pixels become opaque in their own colour, not darkened.
+        const QImage hard = harden_alpha(img.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        QVERIFY(only_hard_alpha(hard));
+        QCOMPARE(qRed(hard.pixel(2, 0)), 255);
+        QCOMPARE(qAlpha(hard.pixel(1, 0)), 0);
+    }
+
+    void shape_is_built_from_the_scaled_picture()
+    {
+        // 10x10, left half opaque; scaled 4x wide and 2x high the edge lands at x = 20.
+        const FrameShape s = make_frame_shape(half(10, 10), QSize(40, 20));
+        QCOMPARE(s.image.size(), QSize(40, 20));
+        QCOMPARE(s.region, QRegion(0, 0, 20, 20));
+        QVERIFY(only_hard_alpha(s.image));
+
+        // A disc keeps its round outline when enlarged: corners out, centre and the
+        // middle of each edge in, diagonal points inside and outside the circle.
+        const FrameShape big = make_frame_shape(disc(20), QSize(80, 80));
+        QVERIFY(!big.region.contains(QPoint(2, 2)));
+        QVERIFY(!big.region.contains(QPoint(77, 77)));
+        QVERIFY(big.region.contains(QPoint(40, 40)));
+        QVERIFY(big.region.contains(QPoint(40, 6)));
+        QVERIFY(big.region.contains(QPoint(6, 40)));
+        QVERIFY(big.region.contains(QPoint(40 - 24, 40 - 24)));   // radius 34 < 40
+        QVERIFY(!big.region.contains(QPoint(40 - 33, 40 - 33)));  // radius 47 > 40
+    }
+
+    void cache_reuses_shapes_of_unchanged_frames()
+    {
+        FrameShapeCache cache(2);
+        const QImage a = disc(30);
+        const QRegion first = cache.shape_for(a, QSize(30, 30)).region;
+        cache.shape_for(a, QSize(30, 30));
+        QCOMPARE(cache.built(), 1);
+        // The same picture rendered again into a new image is the same frame.
+        const QImage a_again = disc(30);
+        QVERIFY(a_again.cacheKey() != a.cacheKey());
+        QCOMPARE(cache.shape_for(a_again, QSize(30, 30)).region, first);
+        QCOMPARE(cache.built(), 1);
+        // Another size or other pixels are new shapes.
+        cache.shape_for(a, QSize(60, 60));
+        QCOMPARE(cache.built(), 2);
+        const QImage b = disc(30, Qt::green);
+        cache.shape_for(b, QSize(30, 30));
+        QCOMPARE(cache.built(), 3);
+        // Capacity 2: the 30x30 red disc was the least recently used and is gone.
+        cache.shape_for(a, QSize(30, 30));
+        QCOMPARE(cache.built(), 4);
+        cache.shape_for(b, QSize(30, 30));
+        QCOMPARE(cache.built(), 4);
+    }
+
+    void window_mask_follows_frame_and_geometry()
+    {
+        CharacterWindow w;
+        w.set_frame(disc(50));
+        w.place(QRect(100, 120, 50, 50));
+        w.set_wanted_visible(true);
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.geometry(), QRect(100, 120, 50, 50));
+        QCOMPARE(w.mask(), w.shape_region());
+        QVERIFY(w.mask().contains(QPoint(25, 25)));
+        QVERIFY(!w.mask().contains(QPoint(1, 1)));
+
+        // Doubling the size scales the picture and the mask with it.
+        w.place(QRect(100, 120, 100, 100));
+        QCOMPARE(w.size(), QSize(100, 100));
+        QCOMPARE(w.shown_image().size(), QSize(100, 100));
+        QVERIFY(w.mask().contains(QPoint(50, 97)));
+        QVERIFY(!w.mask().contains(QPoint(3, 3)));
+
+        // Frames that repeat (the same frame rendered again, or moving without
+        // resizing) build nothing new.
+        const int built = w.shape_cache().built();
+        w.set_frame(disc(50));
+        w.place(QRect(300, 300, 100, 100));
+        QCOMPARE(w.shape_cache().built(), built);
+
+        // A frame with other pixels changes the mask.
+        w.set_frame(half(50, 50));
+        QCOMPARE(w.mask(), QRegion(0, 0, 50, 100));
+
+        // What is painted is the hard cut-out picture.
+        const QImage painted = w.grab().toImage();
+        QCOMPARE(qAlpha(painted.pixel(10, 50)), 255);
+        QCOMPARE(qAlpha(painted.pixel(80, 50)), 0);
+    }
+
+    void empty_frames_hide_the_window_instead_of_showing_a_box()
+    {
+        CharacterWindow w;
+        w.place(QRect(10, 10, 40, 40));
+        w.set_frame(disc(40));
+        w.set_wanted_visible(true);
+        QVERIFY(w.isVisible());
+        QImage clear(40, 40, QImage::Format_ARGB32_Premultiplied);
+        clear.fill(Qt::transparent);
+        w.set_frame(clear);
+        QVERIFY(!w.isVisible());
+        w.set_frame(QImage());
+        QVERIFY(!w.isVisible());
+        w.set_frame(disc(40));
+        QVERIFY(w.isVisible());
+        w.set_wanted_visible(false);
+        QVERIFY(!w.isVisible());
+    }
+
+    void absurd_sizes_are_bounded()
+    {
+        CharacterWindow w;
+        w.set_frame(disc(40));
+        w.place(QRect(0, 0, 1000000, 30));
+        QCOMPARE(w.size(), QSize(4096, 30));
+        QCOMPARE(w.shown_image().size(), QSize(4096, 30));
+        w.place(QRect(5, 5, 0, -3));  // no size: the frame's own
+        QCOMPARE(w.size(), QSize(40, 40));
+    }
+
+    void compositing_drops_the_mask_and_back()
+    {
+        CharacterWindow w;
+        w.place(QRect(10, 10, 40, 40));
+        w.set_frame(disc(40));
+        w.set_wanted_visible(true);
+        QVERIFY(!w.mask().isEmpty());
+        w.set_compositing(true);
+        QVERIFY(w.mask().isEmpty());
+        QVERIFY(w.shape_region().contains(QPoint(20, 20)));
+        w.set_frame(half(40, 40));
+        QVERIFY(w.mask().isEmpty());
+        w.set_compositing(false);
+        QCOMPARE(w.mask(), QRegion(0, 0, 20, 40));
+    }
+
+    void view_places_and_shows_through_the_interface()
+    {
+        auto view = pw::agent::make_desktop_view();
+        auto* desktop = dynamic_cast<DesktopCharacterView*>(view.get());
+        QVERIFY(desktop);
+        view->set_frame(disc(60));
+        view->set_geometry(QRect(-20, 700, 120, 120));
+        QVERIFY(!desktop->character_window().isVisible());
+        view->set_visible(true);
+        CharacterWindow& w = desktop->character_window();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.geometry(), QRect(-20, 700, 120, 120));
+        QCOMPARE(w.windowHandle()->position(), QPoint(-20, 700));
+        QCOMPARE(w.windowHandle()->requestedFormat().alphaBufferSize(), 8);
+        view->set_visible(false);
+        QVERIFY(!w.isVisible());
+    }
+};
+
+QTEST_MAIN(CharacterWindowTest)
+#include "character_window_test.moc"

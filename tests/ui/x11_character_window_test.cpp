@@ -1,0 +1,233 @@
+// On a real X server: the character window stands exactly where it was put, and only
+// the figure is there, to the eye and to the mouse; the balloon lets clicks through.
+// With a compositor the window keeps its alpha and is cut out for the mouse only.
+
+#include "agent/ui/balloon_window.h"
+#include "agent/ui/character_window.h"
+#include "agent/ui/desktop_character_view.h"
+#include "agent/ui/x11_desktop.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QtGui/qguiapplication_platform.h>
+#include <QtTest>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+
+using namespace pw::agent;
+using namespace pw::agent::ui;
+namespace acs = pw::acs;
+
+namespace {
+
+constexpr unsigned long root_colour = 0x336699;
+const QColor figure_colour(230, 140, 40);
+
+Display* display()
+{
+    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+}
+
+Window root()
+{
+    return DefaultRootWindow(display());
+}
+
+// The child of the root that holds w: w itself, or the window manager's frame.
+Window top_level_of(Window w)
+{
+    for (;;) {
+        Window root_ret = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(display(), w, &root_ret, &parent, &children, &n))
+            return 0;
+        if (children)
+            XFree(children);
+        if (parent == root_ret)
+            return w;
+        w = parent;
+    }
+}
+
+QPoint root_position(Window w)
+{
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display(), w, root(), 0, 0, &x, &y, &child);
+    return QPoint(x, y);
+}
+
+// The top-level window that would get a click at p.
+Window window_under(QPoint p)
+{
+    XWarpPointer(display(), 0, root(), 0, 0, 0, 0, p.x(), p.y());
+    XSync(display(), False);
+    Window root_ret = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display(), root(), &root_ret, &child, &rx, &ry, &wx, &wy, &mask);
+    return child;
+}
+
+QRegion shape_of(Window w, int kind)
+{
+    int count = 0, ordering = 0;
+    XRectangle* rects = XShapeGetRectangles(display(), w, kind, &count, &ordering);
+    QRegion r;
+    for (int i = 0; i < count; ++i)
+        r += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+    if (rects)
+        XFree(rects);
+    return r;
+}
+
+bool bounding_shaped(Window w)
+{
+    int bounding = 0, clip = 0, xb = 0, yb = 0, xc = 0, yc = 0;
+    unsigned int wb = 0, hb = 0, wc = 0, hc = 0;
+    XShapeQueryExtents(display(), w, &bounding, &xb, &yb, &wb, &hb, &clip, &xc, &yc, &wc, &hc);
+    return bounding != 0;
+}
+
+QRgb screen_pixel(QPoint p)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, p.x(), p.y(), 1, 1).toImage().pixel(0, 0) & 0xffffff;
+}
+
+bool close_to(QRgb a, QRgb b)
+{
+    return qAbs(qRed(a) - qRed(b)) <= 8 && qAbs(qGreen(a) - qGreen(b)) <= 8 && qAbs(qBlue(a) - qBlue(b)) <= 8;
+}
+
+// An upright oval with a dark outline, like a character's frame.
+QImage figure(QSize size)
+{
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setPen(QPen(QColor(40, 30, 20), 3));
+    p.setBrush(figure_colour);
+    p.drawEllipse(QRect(QPoint(2, 2), size - QSize(4, 4)));
+    return img;
+}
+
+}  // namespace
+
+class X11CharacterWindowTest : public QObject {
+    Q_OBJECT
+private:
+    const QRect place_{123, 234, 100, 120};
+
+    // Checks that at `place_` the figure is seen and clicked, and its corner is neither:
+    // the corner shows the desktop (a compositor paints its own), not a black box.
+    void check_cut_out(Window win)
+    {
+        const Window top = top_level_of(win);
+        const QPoint corner = place_.topLeft() + QPoint(3, 3);
+        const QPoint middle = place_.center();
+        const QPoint far_away(1270, 1010);
+        QTRY_VERIFY(close_to(screen_pixel(middle), figure_colour.rgb() & 0xffffff));
+        const QRgb desktop = screen_pixel(far_away);
+        QVERIFY(!close_to(desktop, qRgb(0, 0, 0)));
+        QTRY_VERIFY(close_to(screen_pixel(corner), desktop));
+        QCOMPARE(window_under(middle), top);
+        // The window manager copies a new input shape to its frame a moment later.
+        QTRY_VERIFY_WITH_TIMEOUT(window_under(corner) != top, 1000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!x11_available())
+            QSKIP("needs the xcb platform on an X server");
+        XSetWindowBackground(display(), root(), root_colour);
+        XClearWindow(display(), root());
+        XSync(display(), False);
+    }
+
+    void window_stands_exactly_and_shows_only_the_figure()
+    {
+        DesktopCharacterView view;
+        QVERIFY(!view.character_window().compositing());
+        view.set_frame(figure(QSize(50, 60)));  // shown at twice its size
+        view.set_geometry(place_);
+        view.set_visible(true);
+        CharacterWindow& w = view.character_window();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const Window win = Window(w.winId());
+        QTRY_COMPARE(root_position(win), place_.topLeft());
+
+        const QRegion bounding = shape_of(win, ShapeBounding);
+        QVERIFY(bounding.contains(QPoint(50, 60)));
+        QVERIFY(!bounding.contains(QPoint(3, 3)));
+        QVERIFY(!bounding.contains(QPoint(96, 116)));
+        check_cut_out(win);
+        QVERIFY(close_to(screen_pixel(place_.topLeft() + QPoint(3, 3)), QRgb(root_colour)));
+
+        // Moved by the program: exact again.
+        view.set_geometry(place_.translated(200, 50));
+        QTRY_COMPARE(root_position(win), place_.topLeft() + QPoint(200, 50));
+    }
+
+    void balloon_is_seen_but_not_clicked()
+    {
+        DesktopCharacterView view;
+        view.set_frame(figure(QSize(100, 120)));
+        view.set_geometry(QRect(500, 500, 100, 120));
+        view.set_visible(true);
+        acs::BalloonInfo style;
+        style.background_color = qRgb(255, 250, 200);
+        view.show_balloon(BalloonKind::Speech, QStringLiteral("Hi!"), style);
+        BalloonWindow& balloon = view.balloon_window();
+        QVERIFY(QTest::qWaitForWindowExposed(&balloon));
+        const QRect body = balloon.placement().body;
+        const QPoint inside(body.left() + 6, body.center().y());
+        QTRY_VERIFY(close_to(screen_pixel(inside), qRgb(255, 250, 200)));
+        const Window top = top_level_of(Window(balloon.winId()));
+        QTRY_VERIFY_WITH_TIMEOUT(window_under(inside) != top, 1000);
+        QVERIFY(window_under(inside) != top_level_of(Window(view.character_window().winId())));
+    }
+
+    void with_a_compositor_alpha_is_kept_and_only_input_is_shaped()
+    {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
+        if (program.isEmpty())
+            QSKIP("xcompmgr is not installed");
+        QProcess compositor;
+        compositor.start(program, {});
+        QVERIFY(compositor.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(compositor_running(), 5000);
+
+        DesktopCharacterView view;
+        QVERIFY(view.character_window().compositing());
+        view.set_frame(figure(QSize(100, 120)));
+        view.set_geometry(place_);
+        view.set_visible(true);
+        CharacterWindow& w = view.character_window();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const Window win = Window(w.winId());
+        QTRY_COMPARE(root_position(win), place_.topLeft());
+        QVERIFY(!bounding_shaped(win));
+        QTRY_VERIFY(!shape_of(win, ShapeInput).contains(QPoint(3, 3)));
+        QVERIFY(shape_of(win, ShapeInput).contains(QPoint(50, 60)));
+        check_cut_out(win);
+
+        // The compositor goes away: the mask comes back at the next check.
+        compositor.terminate();
+        QVERIFY(compositor.waitForFinished(5000));
+        QTRY_VERIFY(!compositor_running());
+        view.check_compositor();
+        QVERIFY(!w.compositing());
+        QTRY_VERIFY(bounding_shaped(win));
+        check_cut_out(win);
+    }
+};
+
+QTEST_MAIN(X11CharacterWindowTest)
+#include "x11_character_window_test.moc"
