@@ -283,6 +283,8 @@ Image read_image(QByteArrayView file, uint32_t index, Locator l)
     const bool compressed = c.u8() != 0;
     const QByteArrayView data = c.bytes(c.u32());
     const qsizetype raster = qsizetype(img.stride()) * img.height;
+    if (raster > format::max_total_pixels)
+        c.fail(QStringLiteral("a picture of %1x%2 pixels is far too large").arg(img.width).arg(img.height));
     if (compressed) {
         std::optional<QByteArray> pixels = codec::decode(data, raster);
         if (!pixels) c.fail(QStringLiteral("the pixels of a %1x%2 picture do not decode").arg(img.width).arg(img.height));
@@ -311,10 +313,15 @@ void read_images(QByteArrayView file, Locator l, CharacterData& d)
     const uint32_t count = c.u32();
     c.require_items(count, 12, "pictures");
     d.images.reserve(count);
+    qint64 total = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const Locator rec = locator(c);
         c.skip(4);  // checksum: nobody knows how it is made and nobody checks it
         d.images.append(read_image(file, i, rec));
+        // A small file of long copy tokens could otherwise unpack to many gigabytes.
+        total += d.images.last().pixels.size();
+        if (total > format::max_total_pixels)
+            throw_corrupt(QStringLiteral("its pictures unpack to more than %1 MB").arg(format::max_total_pixels >> 20));
     }
 }
 
