@@ -5,12 +5,14 @@
 #include "agent/acs/acs_reader.h"
 #include "agent/acs/acs_writer.h"
 #include "agent/acs/frame_renderer.h"
+#include "agent/acs/wav_audio.h"
 #include "agent/api/agent_error.h"
 #include "tiny_source.h"
 #include "tools/charbuild/character_builder.h"
 #include "tools/charbuild/palette_builder.h"
 #include "tools/charbuild/pose_painter.h"
 
+#include <QDir>
 #include <QtTest>
 
 using namespace pw;
@@ -167,6 +169,36 @@ private slots:
         QCOMPARE(data.animations[0].name, QStringLiteral("Hide"));
         only.only_animations = {QStringLiteral("Nothing")};
         QVERIFY_THROWS_EXCEPTION(pw::agent::AgentError, build_character(tiny.path(), only));
+    }
+
+    void sounds_are_stored_once_and_checked()
+    {
+        TinySource tiny;
+        QDir(tiny.path()).mkpath(QStringLiteral("sounds"));
+        acs::PcmAudio beep;
+        beep.sample_rate = 22050;
+        beep.channels = 1;
+        beep.samples = QByteArray(2000, '\x10');
+        tiny.write(QStringLiteral("sounds/beep.wav"), acs::encode_wav(beep));
+        tiny.add_animations(R"("Beeps": { "frames": [ { "pose": "rest", "sound": "beep" }, { "pose": "hop" },
+                                                       { "pose": "rest", "sound": "beep" } ] })");
+        const acs::CharacterData data = build_character(tiny.path());
+        QCOMPARE(data.sounds.size(), 1);
+        const acs::Animation* beeps = data.animation(QStringLiteral("Beeps"));
+        QCOMPARE(beeps->frames[0].sound, 0);
+        QCOMPARE(beeps->frames[1].sound, acs::no_sound);
+        QCOMPARE(beeps->frames[2].sound, 0);
+        QCOMPARE(acs::decode_wav(data.sounds[0].wav).samples, beep.samples);
+
+        tiny.write(QStringLiteral("sounds/beep.wav"), "not a wave file");
+        try {
+            build_character(tiny.path());
+            QFAIL("no error");
+        } catch (const agent::AgentError& e) {
+            QVERIFY2(e.text().contains(QStringLiteral("beep.wav")), qPrintable(e.text()));
+        }
+        tiny.add_animations(R"("Beeps": { "frames": [ { "pose": "rest", "sound": "honk" } ] })");
+        QVERIFY_THROWS_EXCEPTION(pw::agent::AgentError, build_character(tiny.path()));
     }
 
     void many_colours_share_the_palette_fairly()

@@ -6,6 +6,7 @@
 #include "agent/acs/acs_reader.h"
 #include "agent/acs/acs_writer.h"
 #include "agent/acs/frame_renderer.h"
+#include "agent/acs/wav_audio.h"
 #include "tools/charbuild/character_builder.h"
 
 #include <QDir>
@@ -154,6 +155,7 @@ private slots:
             int shown = 0;
             for (const acs::Frame& f : a.frames) {
                 shown += f.duration;
+                QVERIFY2(f.sound == acs::no_sound || (f.sound >= 0 && f.sound < d.sounds.size()), qPrintable(a.name));
                 QVERIFY2(f.exit_frame < a.frames.size(), qPrintable(a.name));
                 for (const acs::Branch& b : f.branches) QVERIFY2(b.frame < a.frames.size(), qPrintable(a.name));
                 const auto inside = [&](uint32_t image, int x, int y) {
@@ -166,6 +168,10 @@ private slots:
             }
             QVERIFY2(shown > 0, qPrintable(a.name));
             if (a.transition == acs::Transition::ReturnAnimation) QVERIFY(d.animation(a.return_animation));
+        }
+        for (const acs::Sound& s : d.sounds) {
+            const acs::PcmAudio pcm = acs::decode_wav(s.wav);
+            QVERIFY(pcm.duration_ms() > 50 && pcm.duration_ms() < 1000);  // a short effect, not a song
         }
     }
 
