@@ -1,0 +1,57 @@
+#pragma once
+// What a script run needs of the windows around it: the script editor's text,
+// selection, focus and read-only state, the "hide" check box, the clock, the two
+// hidden position labels, hiding and showing the windows, the wave device, starting
+// programs and message boxes. The script editor window provides it in the program;
+// tests use a recording one. The engine never sees a widget.
+
+#include <QString>
+
+namespace pw::engine {
+
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+
+    // ---- The script editor (script_text) ----
+    virtual QString editor_text() const = 0;
+    virtual void set_editor_text(const QString& text) = 0;
+    virtual int editor_selection_start() const = 0;
+    virtual int editor_selection_length() const = 0;
+    // Marks the running line (start and length in the editor's text).
+    virtual void set_editor_selection(int start, int length) = 0;
+    virtual void focus_editor() = 0;
+    virtual void repaint_editor() = 0;
+    virtual void set_editor_read_only(bool on) = 0;
+    // The "hide" check box: hide the windows while a script plays.
+    virtual bool hide_forms_checked() const = 0;
+    // The two hidden labels convert(0) and convert(1): the last random X and Y.
+    virtual void set_convert_labels(const QString& x, const QString& y) = 0;
+
+    // ---- The clock: the editor's 50 ms timer and the clock window ----
+    virtual void set_clock_ticking(bool on) = 0;
+    virtual void show_clock() = 0;
+    virtual void unload_clock() = 0;
+
+    // ---- The stage, the script editor and the sound library windows ----
+    virtual void hide_forms() = 0;
+    virtual void show_forms() = 0;
+
+    // ---- The wave device ----
+    // Starts playing a wave file; when playback is done (or cannot happen) the host
+    // sets stop_sound on the run state, from the event loop.
+    virtual void play_wave(const QString& path) = 0;
+    virtual void stop_wave() = 0;
+
+    // ---- Keys (the global key hook of key waits) ----
+    virtual void remove_key_hook() = 0;
+
+    // ---- The desktop ----
+    // Starts a command line as a new process, minimised and focused where the desktop
+    // allows; does not wait. False when it could not be started.
+    virtual bool start_program(const QString& command_line) = 0;
+    // A message box titled with the program's title and an OK button (traced).
+    virtual void message_box(const QString& text) = 0;
+};
+
+}  // namespace pw::engine
