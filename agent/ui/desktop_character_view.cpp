@@ -84,7 +84,10 @@ void DesktopCharacterView::set_frame(const QImage& frame)
 
 void DesktopCharacterView::set_geometry(const QRect& screen_rect)
 {
+    const QSize was = window_->size();
     window_->place(screen_rect);
+    if (window_->size() != was && balloon_wanted_)
+        take_balloon_anchor();
     balloon_follow();
 }
 
@@ -104,6 +107,7 @@ void DesktopCharacterView::show_balloon(BalloonKind kind, const QString& text, c
 {
     balloon_->set_content(kind, text, style);
     balloon_wanted_ = true;
+    take_balloon_anchor();
     balloon_follow();
     balloon_->set_wanted_visible(window_->wanted_visible());
 }
@@ -143,10 +147,16 @@ void DesktopCharacterView::check_compositor()
     balloon_->set_compositing(on);
 }
 
+void DesktopCharacterView::take_balloon_anchor()
+{
+    balloon_anchor_ = window_->shape_region().boundingRect();
+}
+
 void DesktopCharacterView::balloon_follow()
 {
-    const QRect character = window_->geometry();
-    balloon_->follow(character, screen_of(character));
+    const QRect window = window_->geometry();
+    const QRect figure = balloon_anchor_.isEmpty() ? window : balloon_anchor_.translated(window.topLeft());
+    balloon_->follow(figure, screen_of(window));
 }
 
 }  // namespace ui

@@ -45,6 +45,7 @@ public:
 
 private:
     void balloon_follow();
+    void take_balloon_anchor();
 
     std::unique_ptr<CharacterWindow> window_;
     std::unique_ptr<BalloonWindow> balloon_;
@@ -52,6 +53,10 @@ private:
     QTimer compositor_timer_;
     CharacterViewListener* listener_ = nullptr;
     bool balloon_wanted_ = false;
+    // The figure's opaque part in window pixels when the balloon appeared: the balloon
+    // points at the figure, not at the empty margins of its frames, and does not jump
+    // with every frame of an animation.
+    QRect balloon_anchor_;
 };
 
 }  // namespace ui

@@ -65,9 +65,17 @@ const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size)
     }
     ++built_;
     entries_.prepend(Entry{hash, frame, size, make_frame_shape(frame, size)});
-    while (entries_.size() > capacity_)
+    bytes_ += bytes_of(entries_.front());
+    while (entries_.size() > 1 && (entries_.size() > capacity_ || bytes_ > byte_budget_)) {
+        bytes_ -= bytes_of(entries_.back());
         entries_.removeLast();
+    }
     return entries_.front().shape;
+}
+
+qsizetype FrameShapeCache::bytes_of(const Entry& e)
+{
+    return e.source.sizeInBytes() + e.shape.image.sizeInBytes();
 }
 
 }  // namespace pw::agent::ui

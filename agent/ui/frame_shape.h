@@ -31,7 +31,12 @@ FrameShape make_frame_shape(const QImage& frame, QSize size);
 // the same frame is often rendered again into a new image.
 class FrameShapeCache {
 public:
-    explicit FrameShapeCache(int capacity = 64) : capacity_(capacity) {}
+    // Keeps at most `capacity` shapes and, beyond the newest one, at most `byte_budget`
+    // bytes of pictures (frames of a character enlarged by a script can be big).
+    explicit FrameShapeCache(int capacity = 64, qsizetype byte_budget = 48 << 20)
+        : capacity_(capacity), byte_budget_(byte_budget)
+    {
+    }
 
     const FrameShape& shape_for(const QImage& frame, QSize size);
 
@@ -46,8 +51,12 @@ private:
         FrameShape shape;
     };
 
+    static qsizetype bytes_of(const Entry& e);
+
     QList<Entry> entries_;  // most recently used first
     int capacity_;
+    qsizetype byte_budget_;
+    qsizetype bytes_ = 0;
     int built_ = 0;
 };
 

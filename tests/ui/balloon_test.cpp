@@ -13,6 +13,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QScreen>
 #include <QtTest>
 
@@ -78,6 +79,15 @@ int pieces(const QImage& img)
         }
     }
     return count;
+}
+
+void show_square(DesktopCharacterView& view, const QRect& at)
+{
+    QImage frame(at.size(), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::darkGreen);
+    view.set_frame(frame);
+    view.set_geometry(at);
+    view.set_visible(true);
 }
 
 bool same_pixels(const QImage& a, const QImage& b, const QRect& r)
@@ -291,11 +301,7 @@ private slots:
     void thought_shows_all_at_once_and_speech_word_by_word()
     {
         DesktopCharacterView view;
-        QImage frame(80, 80, QImage::Format_ARGB32_Premultiplied);
-        frame.fill(Qt::darkGreen);
-        view.set_frame(frame);
-        view.set_geometry(QRect(300, 400, 80, 80));
-        view.set_visible(true);
+        show_square(view, QRect(300, 400, 80, 80));
         BalloonWindow& balloon = view.balloon_window();
 
         view.show_balloon(BalloonKind::Thought, long_text, balloon_style());
@@ -324,11 +330,7 @@ private slots:
     void odd_settings_and_huge_texts_still_fit_the_screen()
     {
         DesktopCharacterView view;
-        QImage frame(80, 80, QImage::Format_ARGB32_Premultiplied);
-        frame.fill(Qt::darkGreen);
-        view.set_frame(frame);
-        view.set_geometry(QRect(360, 600, 80, 80));
-        view.set_visible(true);
+        show_square(view, QRect(360, 600, 80, 80));
         BalloonWindow& balloon = view.balloon_window();
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
 
@@ -354,11 +356,7 @@ private slots:
     void balloon_window_follows_its_character_and_hides_with_it()
     {
         DesktopCharacterView view;
-        QImage frame(100, 100, QImage::Format_ARGB32_Premultiplied);
-        frame.fill(Qt::darkGreen);
-        view.set_frame(frame);
-        view.set_geometry(QRect(350, 350, 100, 100));
-        view.set_visible(true);
+        show_square(view, QRect(350, 350, 100, 100));
         view.show_balloon(BalloonKind::Speech, short_text, balloon_style());
         BalloonWindow& balloon = view.balloon_window();
         QVERIFY(QTest::qWaitForWindowExposed(&balloon));
@@ -395,6 +393,28 @@ private slots:
         QVERIFY(!balloon.isVisible());
         view.set_visible(true);
         QVERIFY(balloon.isVisible());
+    }
+
+    void balloon_points_at_the_figure_not_at_empty_frame_margins()
+    {
+        DesktopCharacterView view;
+        QImage frame(100, 100, QImage::Format_ARGB32_Premultiplied);
+        frame.fill(Qt::transparent);
+        QPainter(&frame).fillRect(QRect(10, 40, 30, 60), Qt::darkGreen);  // low and left
+        view.set_frame(frame);
+        view.set_geometry(QRect(300, 400, 200, 200));  // shown at twice the size
+        view.set_visible(true);
+        view.show_balloon(BalloonKind::Speech, short_text, balloon_style());
+        const BalloonPlacement& p = view.balloon_window().placement();
+        QCOMPARE(p.side, BalloonSide::Above);
+        QCOMPARE(p.tip, QPoint(300 + 20 + 30, 400 + 80));
+
+        // Frames of an animation come and go; the balloon stays put.
+        const QRect at = view.balloon_window().geometry();
+        frame.fill(Qt::transparent);
+        QPainter(&frame).fillRect(QRect(50, 0, 50, 100), Qt::darkGreen);
+        view.set_frame(frame);
+        QCOMPARE(view.balloon_window().geometry(), at);
     }
 };
 

@@ -113,6 +113,13 @@ private slots:
         QCOMPARE(cache.built(), 4);
         cache.shape_for(b, QSize(30, 30));
         QCOMPARE(cache.built(), 4);
+
+        // Big pictures are bounded by bytes: with room for one, the other goes.
+        FrameShapeCache small(64, 250000);  // one 200x200 picture is 160000 bytes
+        small.shape_for(a, QSize(200, 200));
+        small.shape_for(b, QSize(200, 200));
+        small.shape_for(a, QSize(200, 200));
+        QCOMPARE(small.built(), 3);
     }
 
     void window_mask_follows_frame_and_geometry()
