@@ -1,0 +1,220 @@
+#include "agent/voice/audio_output.h"
+
+#include "agent/voice/pcm_convert.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QBuffer>
+#include <QDebug>
+#include <QMediaDevices>
+#include <QTimer>
+#include <atomic>
+
+namespace pw::voice {
+
+namespace {
+
+// A sink that has not become active by then never will (no server, or a stuck one).
+constexpr int start_guard_ms = 1000;
+
+// How long past the clip's end a playing sink may run before we stop waiting for it.
+// Sound servers with null devices have been seen to lag by up to two seconds.
+int end_deadline_ms(qint64 length_ms)
+{
+    return int(length_ms + 2000 + length_ms / 4);
+}
+
+void report_no_device(const char* why)
+{
+    static std::atomic<bool> reported{false};
+    if (!reported.exchange(true))
+        qInfo().noquote() << "No sound device (" << why << "): sounds and speech play silently.";
+}
+
+QAudioFormat format_of(const acs::PcmAudio& audio)
+{
+    QAudioFormat format;
+    format.setSampleRate(audio.sample_rate);
+    format.setChannelCount(audio.channels);
+    format.setSampleFormat(QAudioFormat::Int16);
+    return format;
+}
+
+// The clip as the device will take it: as it is, or mono 16-bit at a common rate.
+std::optional<acs::PcmAudio> playable_on(const QAudioDevice& device, const acs::PcmAudio& audio)
+{
+    if (device.isFormatSupported(format_of(audio))) return audio;
+    for (int rate : {22050, 44100, 48000}) {
+        acs::PcmAudio probe;
+        probe.sample_rate = rate;
+        probe.channels = 1;
+        if (device.isFormatSupported(format_of(probe))) return to_mono(audio, rate);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+AudioOutput::AudioOutput(QObject* parent)
+    : QObject(parent), end_timer_(new QTimer(this)), start_guard_(new QTimer(this))
+{
+    end_timer_->setSingleShot(true);
+    end_timer_->setTimerType(Qt::PreciseTimer);
+    connect(end_timer_, &QTimer::timeout, this, &AudioOutput::finish);
+    start_guard_->setSingleShot(true);
+    connect(start_guard_, &QTimer::timeout, this, &AudioOutput::check_sink_started);
+}
+
+AudioOutput::~AudioOutput()
+{
+    tear_down();
+}
+
+void AudioOutput::start(const acs::PcmAudio& audio, int duration_ms)
+{
+    tear_down();
+    duration_ms_ = std::max(0, duration_ms);
+    last_position_ms_ = 0;
+    playing_ = true;
+    silent_ = false;
+    since_start_.start();
+    since_active_.invalidate();
+
+    if (audio.is_empty() || audio.sample_rate <= 0 || audio.channels <= 0) {
+        start_silent(0);
+        return;
+    }
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) {
+        report_no_device("no default output");
+        start_silent(0);
+        return;
+    }
+    const std::optional<acs::PcmAudio> playable = playable_on(device, audio);
+    if (!playable) {
+        report_no_device("the output takes no 16-bit format");
+        start_silent(0);
+        return;
+    }
+
+    buffer_ = new QBuffer(this);
+    buffer_->setData(playable->samples);
+    buffer_->open(QIODevice::ReadOnly);
+    sink_ = new QAudioSink(device, format_of(*playable), this);
+    connect(sink_, &QAudioSink::stateChanged, this, &AudioOutput::on_sink_state_changed);
+    sink_->start(buffer_);
+    if (!sink_) return;  // a state change during start() already went silent
+    if (sink_->error() == QAudio::OpenError) {
+        report_no_device("the output cannot be opened");
+        start_silent(0);
+        return;
+    }
+    if (sink_->state() == QAudio::ActiveState && !since_active_.isValid()) since_active_.start();
+    if (!since_active_.isValid()) start_guard_->start(start_guard_ms);
+    end_timer_->start(end_deadline_ms(std::max<qint64>(duration_ms_, playable->duration_ms())));
+}
+
+void AudioOutput::stop()
+{
+    if (!playing_) return;
+    last_position_ms_ = position_ms();
+    tear_down();
+    playing_ = false;
+}
+
+bool AudioOutput::is_playing() const
+{
+    return playing_;
+}
+
+bool AudioOutput::is_silent() const
+{
+    return silent_;
+}
+
+qint64 AudioOutput::position_ms() const
+{
+    if (!playing_) return last_position_ms_;
+    qint64 pos = 0;
+    if (silent_ || !sink_) {
+        pos = since_start_.elapsed();
+    } else if (since_active_.isValid()) {
+        // Our clock runs from the moment the sink went active; the sink's own count is
+        // the time actually played on some servers and the time handed over on others,
+        // so following the smaller of the two never runs ahead of the sound.
+        pos = since_active_.elapsed();
+        const qint64 processed = sink_->processedUSecs() / 1000;
+        if (processed > 0) pos = std::min(pos, processed);
+    }
+    pos = std::clamp(pos, last_position_ms_, std::max(last_position_ms_, duration_ms_));
+    last_position_ms_ = pos;
+    return pos;
+}
+
+void AudioOutput::start_silent(qint64 already_elapsed_ms)
+{
+    if (sink_ || buffer_) {
+        // Keep the clock where it was: the timeline goes on silently from here.
+        const qint64 keep = last_position_ms_;
+        tear_down();
+        last_position_ms_ = keep;
+    }
+    silent_ = true;
+    end_timer_->start(int(std::max<qint64>(0, duration_ms_ - already_elapsed_ms)));
+}
+
+void AudioOutput::on_sink_state_changed()
+{
+    if (!sink_) return;
+    switch (sink_->state()) {
+    case QAudio::ActiveState:
+        if (!since_active_.isValid()) since_active_.start();
+        start_guard_->stop();
+        break;
+    case QAudio::IdleState:
+        if (buffer_ && buffer_->atEnd()) finish();
+        break;
+    case QAudio::StoppedState:
+        if (sink_->error() != QAudio::NoError) {
+            report_no_device("the output stopped with an error");
+            start_silent(since_start_.elapsed());
+        }
+        break;
+    case QAudio::SuspendedState:
+        break;
+    }
+}
+
+void AudioOutput::check_sink_started()
+{
+    if (!sink_ || since_active_.isValid()) return;
+    report_no_device("the output did not start");
+    start_silent(since_start_.elapsed());
+}
+
+void AudioOutput::finish()
+{
+    tear_down();
+    playing_ = false;
+    last_position_ms_ = duration_ms_;
+    Q_EMIT finished();
+}
+
+void AudioOutput::tear_down()
+{
+    end_timer_->stop();
+    start_guard_->stop();
+    if (sink_) {
+        disconnect(sink_, nullptr, this, nullptr);
+        sink_->stop();
+        sink_->deleteLater();
+        sink_ = nullptr;
+    }
+    if (buffer_) {
+        buffer_->deleteLater();
+        buffer_ = nullptr;
+    }
+}
+
+}  // namespace pw::voice

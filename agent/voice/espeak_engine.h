@@ -1,0 +1,23 @@
+#pragma once
+// The process's one espeak-ng engine. The library keeps its engine, callback and
+// settings in process-wide state and is not thread-safe, so every call into it goes
+// through here, under one lock; the synthesizer calls it from its worker thread only.
+
+#include "agent/voice/speech_clip.h"
+
+#include <atomic>
+#include <optional>
+
+namespace pw::voice::espeak {
+
+// Initialises espeak-ng on first use (synchronous mode, audio into memory). False when
+// its data cannot be loaded; the answer does not change afterwards.
+bool initialise();
+
+// Speech with word and mouth cues, or nullopt when espeak-ng is unavailable, fails, or
+// `abort` became true while it ran. A voice name espeak-ng does not know is tried as a
+// language ("en-gb"), then replaced by "en-us".
+std::optional<SpeechClip> synthesize(const QString& text, const VoiceSettings& voice,
+                                     const std::atomic<bool>* abort = nullptr);
+
+}  // namespace pw::voice::espeak

@@ -1,0 +1,305 @@
+// Speech from espeak-ng: word and mouth timing against the audio, determinism, voices,
+// the request queue with cancelling, and callers on several threads.
+
+#include "agent/voice/speech_synthesizer.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <cstdio>
+#include <latch>
+#include <thread>
+
+using namespace pw::voice;
+using pw::acs::Mouth;
+
+namespace {
+
+QStringList cued_words(const SpeechClip& clip)
+{
+    QStringList out;
+    for (const WordCue& c : clip.words) out << clip.text.mid(c.text_position, c.text_length);
+    return out;
+}
+
+// Inside one process espeak-ng carries state from one utterance to the next: the
+// voices' pitch flutter runs on (sample-level differences) and pauses at commas and at
+// the end can differ by tens of milliseconds depending on what was spoken before.
+// What must not change: the words, the mouth shapes in order, and the timing to
+// within that.
+constexpr int timing_slack_ms = 60;
+
+QString timeline_difference(const SpeechClip& a, const SpeechClip& b)
+{
+    const auto near = [](int x, int y) { return std::abs(x - y) <= timing_slack_ms; };
+    if (a.text != b.text) return QStringLiteral("texts differ");
+    if (!near(a.duration_ms, b.duration_ms))
+        return QStringLiteral("durations %1 and %2").arg(a.duration_ms).arg(b.duration_ms);
+    if (a.words.size() != b.words.size()) return QStringLiteral("word counts differ");
+    for (qsizetype i = 0; i < a.words.size(); ++i) {
+        if (a.words[i].text_position != b.words[i].text_position || a.words[i].text_length != b.words[i].text_length
+            || !near(a.words[i].start_ms, b.words[i].start_ms))
+            return QStringLiteral("word %1 differs").arg(i);
+    }
+    if (a.mouth.size() != b.mouth.size()) return QStringLiteral("mouth cue counts differ");
+    for (qsizetype i = 0; i < a.mouth.size(); ++i) {
+        if (a.mouth[i].shape != b.mouth[i].shape || !near(a.mouth[i].start_ms, b.mouth[i].start_ms))
+            return QStringLiteral("mouth cue %1 differs").arg(i);
+    }
+    return {};
+}
+
+QByteArray audio_md5(const SpeechClip& clip)
+{
+    return QCryptographicHash::hash(clip.audio.samples, QCryptographicHash::Md5).toHex();
+}
+
+const char* const print_md5_variable = "PW_TEST_PRINT_SPEECH_MD5";
+
+}  // namespace
+
+class SpeechSynthesizerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(synth.available(), "espeak-ng should be installed with its data");
+    }
+
+    void word_cues_cover_each_word_in_order()
+    {
+        const QString text = QStringLiteral("I don't have 3.5 apples, said Ren\u00e9e \U0001F34E happily.");
+        const SpeechClip clip = synth.synthesize(text, VoiceSettings{});
+        QCOMPARE(clip.text, text);
+        QCOMPARE(cued_words(clip), (QStringList{"I", "don't", "have", "3.5", "apples,", "said",
+                                                QStringLiteral("Ren\u00e9e"), QStringLiteral("\U0001F34E"),
+                                                "happily."}));
+        for (qsizetype i = 1; i < clip.words.size(); ++i)
+            QVERIFY(clip.words[i].start_ms > clip.words[i - 1].start_ms);
+        QVERIFY(clip.words.last().start_ms < clip.duration_ms);
+        // The balloon shows the whole sentence only at the end.
+        QVERIFY(clip.revealed_chars(clip.words.last().start_ms - 1) < int(text.size()));
+        QCOMPARE(clip.revealed_chars(clip.duration_ms), int(text.size()));
+    }
+
+    void audio_duration_and_mouth_agree()
+    {
+        const SpeechClip clip = synth.synthesize(QStringLiteral("My mother made a lovely apple pie."), VoiceSettings{});
+        QCOMPARE(clip.audio.sample_rate, 22050);
+        QCOMPARE(clip.audio.channels, 1);
+        QCOMPARE(qint64(clip.duration_ms), clip.audio.duration_ms());
+        QVERIFY(clip.duration_ms > 1000 && clip.duration_ms < 5000);
+
+        QVERIFY(clip.mouth.size() > 10);
+        QCOMPARE(clip.mouth.last().shape, Mouth::Closed);
+        QSet<Mouth> seen;
+        for (qsizetype i = 0; i < clip.mouth.size(); ++i) {
+            seen.insert(clip.mouth[i].shape);
+            QVERIFY(clip.mouth[i].start_ms <= clip.duration_ms);
+            if (i > 0) {
+                QVERIFY(clip.mouth[i].start_ms > clip.mouth[i - 1].start_ms);
+                QVERIFY(clip.mouth[i].shape != clip.mouth[i - 1].shape);
+            }
+        }
+        // "m", "a", "l", "v", "p" and vowels between them: the lips close and open.
+        QVERIFY(seen.contains(Mouth::Closed));
+        QVERIFY(seen.contains(Mouth::Narrow));
+        QVERIFY(seen.contains(Mouth::Medium));
+        QVERIFY(seen.contains(Mouth::WideOpen3) || seen.contains(Mouth::WideOpen4));
+    }
+
+    void same_input_gives_the_same_clip()
+    {
+        // A fresh process gives byte-identical audio for the same text and settings.
+        QStringList md5s;
+        for (int run = 0; run < 2; ++run) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QString::fromLatin1(print_md5_variable), QStringLiteral("1"));
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(), {});
+            QVERIFY(child.waitForFinished(20000));
+            md5s << QString::fromLatin1(child.readAllStandardOutput()).trimmed();
+        }
+        QCOMPARE(md5s[0].size(), 32);
+        QCOMPARE(md5s[1], md5s[0]);
+
+        // Within a process the timeline repeats, whatever was spoken in between.
+        VoiceSettings voice;
+        voice.voice = QStringLiteral("en-us+f3");
+        voice.rate = 140;
+        voice.pitch = 70;
+        const QString text = QStringLiteral("Hello there, Alice!");
+        const SpeechClip first = synth.synthesize(text, voice);
+        synth.synthesize(QStringLiteral("Something else between."), VoiceSettings{});
+        const QString difference = timeline_difference(synth.synthesize(text, voice), first);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    void voice_settings_change_the_speech()
+    {
+        const QString text = QStringLiteral("The little green robot walked to the big red door.");
+        VoiceSettings normal;
+        VoiceSettings fast = normal;
+        fast.rate = 300;
+        VoiceSettings high = normal;
+        high.pitch = 95;
+        const SpeechClip a = synth.synthesize(text, normal);
+        QVERIFY(synth.synthesize(text, fast).duration_ms < a.duration_ms * 3 / 4);
+        QVERIFY(synth.synthesize(text, high).audio.samples != a.audio.samples);
+        // British English is known by its language code only.
+        VoiceSettings british = normal;
+        british.voice = QStringLiteral("en-gb");
+        QVERIFY(!timeline_difference(synth.synthesize(text, british), a).isEmpty());
+        // Out-of-range numbers are clamped rather than refused.
+        VoiceSettings wild = normal;
+        wild.rate = 100000;
+        wild.pitch = -5;
+        QVERIFY(!synth.synthesize(text, wild).audio.is_empty());
+    }
+
+    void unknown_voice_falls_back_to_american_english()
+    {
+        const QString text = QStringLiteral("Fall back quietly.");
+        VoiceSettings unknown;
+        unknown.voice = QStringLiteral("xx-nowhere+zz9");
+        const SpeechClip clip = synth.synthesize(text, unknown);
+        QCOMPARE(timeline_difference(clip, synth.synthesize(text, VoiceSettings{})), QString());
+        unknown.voice.clear();
+        QCOMPARE(timeline_difference(synth.synthesize(text, unknown), clip), QString());
+    }
+
+    void odd_texts_are_spoken_without_trouble()
+    {
+        for (const QString& text : {QString(), QStringLiteral("   "), QStringLiteral("..."),
+                                    QStringLiteral("<b>&amp; [[h@'loU]]</b>"),
+                                    QStringLiteral("nul\u0000inside"), QString(2000, QLatin1Char('a'))}) {
+            const SpeechClip clip = synth.synthesize(text, VoiceSettings{});
+            QCOMPARE(clip.text, text);
+            QCOMPARE(qint64(clip.duration_ms), clip.audio.duration_ms());
+            QCOMPARE(clip.mouth.last().shape, Mouth::Closed);
+            QCOMPARE(clip.revealed_chars(clip.duration_ms), int(text.size()));
+        }
+        // The NUL does not end the text early.
+        const SpeechClip nul = synth.synthesize(QStringLiteral("nul\u0000inside"), VoiceSettings{});
+        QCOMPARE(nul.words.size(), 2);
+    }
+
+    void requests_arrive_in_order_from_the_event_loop()
+    {
+        QSignalSpy spy(&synth, &SpeechSynthesizer::ready);
+        const int a = synth.request(QStringLiteral("First."), VoiceSettings{});
+        const int b = synth.request(QStringLiteral("Second one."), VoiceSettings{});
+        QVERIFY(a > 0 && b > a);
+        QCOMPARE(spy.count(), 0);  // never from inside the call
+        QTRY_COMPARE(spy.count(), 2);
+        QCOMPARE(spy[0][0].toInt(), a);
+        QCOMPARE(spy[1][0].toInt(), b);
+        QCOMPARE(spy[1][1].value<SpeechClip>().text, QStringLiteral("Second one."));
+    }
+
+    void cancelled_requests_never_arrive()
+    {
+        QSignalSpy spy(&synth, &SpeechSynthesizer::ready);
+        const int long_one = synth.request(QString(20000, QLatin1Char('b')) + QStringLiteral(" end"), VoiceSettings{});
+        const int queued = synth.request(QStringLiteral("Queued behind it."), VoiceSettings{});
+        const int kept = synth.request(QStringLiteral("Kept."), VoiceSettings{});
+        synth.cancel(long_one);
+        synth.cancel(queued);
+        synth.cancel(12345678);  // unknown: ignored
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy[0][0].toInt(), kept);
+
+        // Cancelling after the result is computed but before it is delivered.
+        const int late = synth.request(QStringLiteral("Late."), VoiceSettings{});
+        synth.synthesize(QStringLiteral("Wait for the worker."), VoiceSettings{});
+        synth.cancel(late);
+        QTest::qWait(50);
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void callers_on_several_threads_get_their_own_speech()
+    {
+        const QStringList texts = {QStringLiteral("Apples and pears."), QStringLiteral("One two three four."),
+                                   QStringLiteral("Good morning to you.")};
+        QList<SpeechClip> expected;
+        for (const QString& t : texts) expected << synth.synthesize(t, VoiceSettings{});
+
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> callers;
+        for (int c = 0; c < 3; ++c) {
+            callers.emplace_back([&, c] {
+                for (int i = 0; i < 8; ++i) {
+                    const int k = (c + i) % 3;
+                    if (!timeline_difference(synth.synthesize(texts[k], VoiceSettings{}), expected[k]).isEmpty())
+                        ++wrong;
+                }
+            });
+        }
+        // Meanwhile the owning thread keeps queueing work of its own.
+        QSignalSpy spy(&synth, &SpeechSynthesizer::ready);
+        for (int i = 0; i < 4; ++i) synth.request(texts[i % 3], VoiceSettings{});
+        for (std::thread& t : callers) t.join();
+        QCOMPARE(wrong.load(), 0);
+        QTRY_COMPARE(spy.count(), 4);
+        QCOMPARE(timeline_difference(spy[3][1].value<SpeechClip>(), expected[0]), QString());
+    }
+
+    void a_second_synthesizer_shares_the_engine_safely()
+    {
+        const QString text = QStringLiteral("Two of us are speaking at the very same time now.");
+        const SpeechClip expected = synth.synthesize(text, VoiceSettings{});
+        SpeechSynthesizer second;
+        VoiceSettings other_voice;
+        other_voice.voice = QStringLiteral("en-us+m3");
+        const SpeechClip other_expected = second.synthesize(QStringLiteral("And another voice speaks over it."), other_voice);
+
+        std::atomic<int> wrong{0};
+        std::latch go(2);
+        std::thread other([&] {
+            go.arrive_and_wait();
+            for (int i = 0; i < 20; ++i)
+                if (!timeline_difference(second.synthesize(other_expected.text, other_voice), other_expected).isEmpty())
+                    ++wrong;
+        });
+        go.arrive_and_wait();
+        for (int i = 0; i < 20; ++i)
+            if (!timeline_difference(synth.synthesize(text, VoiceSettings{}), expected).isEmpty()) ++wrong;
+        other.join();
+        QCOMPARE(wrong.load(), 0);
+    }
+
+    void destroying_with_work_queued_returns_promptly()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        {
+            SpeechSynthesizer doomed;
+            for (int i = 0; i < 5; ++i) doomed.request(QString(20000, QLatin1Char('c')), VoiceSettings{});
+        }
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    }
+
+private:
+    SpeechSynthesizer synth;
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(print_md5_variable)) {
+        // The child of same_input_gives_the_same_clip: one utterance, then its audio md5.
+        SpeechSynthesizer synth;
+        VoiceSettings voice;
+        voice.voice = QStringLiteral("en-us+f3");
+        std::printf("%s\n", audio_md5(synth.synthesize(QStringLiteral("Hello there, Alice!"), voice)).constData());
+        return 0;
+    }
+    SpeechSynthesizerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_speech_synthesizer.moc"
