@@ -1,9 +1,9 @@
-#include "agent/acs/acs_reader.h"
 #include "agent/acs/frame_renderer.h"
 #include "agent/api/agent_error.h"
 #include "tools/acstool/arguments.h"
 #include "tools/acstool/commands.h"
 #include "tools/acstool/frame_export.h"
+#include "tools/acstool/read_character.h"
 
 #include <QDir>
 
@@ -38,7 +38,7 @@ void export_animation(const acs::CharacterData& data, const QString& name, const
 void export_frames(const QStringList& args, QTextStream& out)
 {
     expect_arguments(args, 3, "frames FILE.acs ANIMATION DIR");
-    export_animation(acs::read_acs_file(args[0]), args[1], args[2], out);
+    export_animation(read_character(args[0]), args[1], args[2], out);
 }
 
 }  // namespace pw::acstool

@@ -1,6 +1,6 @@
-#include "agent/acs/acs_reader.h"
 #include "tools/acstool/arguments.h"
 #include "tools/acstool/commands.h"
+#include "tools/acstool/read_character.h"
 
 #include <QFileInfo>
 
@@ -31,7 +31,7 @@ bool loops(const acs::Animation& a)
 void show_info(const QStringList& args, QTextStream& out)
 {
     expect_arguments(args, 1, "info FILE.acs");
-    const acs::CharacterData data = acs::read_acs_file(args[0]);
+    const acs::CharacterData data = read_character(args[0]);
     out << data.name() << "  (" << QFileInfo(args[0]).fileName() << ", "
         << QFileInfo(args[0]).size() << " bytes)\n";
     if (const acs::LocalizedInfo* info = data.info(); info && !info->description.isEmpty())

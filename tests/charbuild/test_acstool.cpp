@@ -1,0 +1,93 @@
+// acstool from the outside: what it prints, the files it writes, and exit code 1 with
+// a message on bad input.
+
+#include "tiny_source.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run acstool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(PW_ACSTOOL), args);
+    if (!p.waitForFinished(60000)) qFatal("acstool did not finish");
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+class AcstoolTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void builds_describes_and_exports_a_character()
+    {
+        TinySource tiny;
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("Tiny.acs"));
+        const Run built = acstool({QStringLiteral("build"), tiny.path(), file});
+        QCOMPARE(built.code, 0);
+        QVERIFY(QFileInfo(file).size() > 0);
+
+        const Run info = acstool({QStringLiteral("info"), file});
+        QCOMPARE(info.code, 0);
+        QVERIFY(info.out.contains(QStringLiteral("Tiny")));
+        QVERIFY(info.out.contains(QStringLiteral("frame 40 x 40")));
+        QVERIFY(info.out.contains(QStringLiteral("HIDING: HIDE")));
+        // Show: 10 + 5 + 5 hundredths.
+        QVERIFY2(info.out.contains(QRegularExpression(QStringLiteral("Show +3 frames +200 ms"))), qPrintable(info.out));
+
+        const QString frames = out.filePath(QStringLiteral("frames"));
+        QCOMPARE(acstool({QStringLiteral("frames"), file, QStringLiteral("restpose"), frames}).code, 0);
+        const QStringList pngs = QDir(frames).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+        QCOMPARE(pngs.size(), 8);  // the frame and its seven mouths
+        QCOMPARE(pngs.first(), QStringLiteral("RestPose_000.png"));
+        QVERIFY(pngs.contains(QStringLiteral("RestPose_000_mouth6.png")));
+        QCOMPARE(QImage(QDir(frames).filePath(pngs.first())).size(), QSize(40, 40));
+    }
+
+    void bad_input_exits_with_one_and_says_why_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing") << QStringList{} << "usage";
+        QTest::newRow("unknown command") << QStringList{"dance"} << "unknown command";
+        QTest::newRow("too few") << QStringList{"frames", "x.acs"} << "expected: acstool frames";
+        QTest::newRow("missing file") << QStringList{"info", "/nonexistent/x.acs"} << "/nonexistent/x.acs";
+        QTest::newRow("not a character") << QStringList{"info", QStringLiteral(PW_ACSTOOL)} << "not a character file";
+        QTest::newRow("bad source") << QStringList{"build", "/nonexistent", "/tmp/x.acs"} << "no such folder";
+    }
+    void bad_input_exits_with_one_and_says_why()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const Run r = acstool(args);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    }
+
+    void an_unknown_animation_is_named()
+    {
+        TinySource tiny;
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("Tiny.acs"));
+        QCOMPARE(acstool({QStringLiteral("build"), tiny.path(), file}).code, 0);
+        const Run r = acstool({QStringLiteral("frames"), file, QStringLiteral("Fly"), out.filePath(QStringLiteral("f"))});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains(QStringLiteral("\"Fly\"")));
+        QVERIFY(r.err.contains(QStringLiteral("0x80042003")));
+    }
+};
+
+QTEST_GUILESS_MAIN(AcstoolTest)
+#include "test_acstool.moc"
