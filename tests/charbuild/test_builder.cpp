@@ -101,9 +101,13 @@ private slots:
         QCOMPARE(b, a);
         QCOMPARE(c.image, a.image);
         QCOMPARE(c.y, int16_t(a.y - 3));
-        // The hat makes a new picture; the last frame of Hide draws nothing.
+        // The hat is stored as a small patch drawn over the rest picture; the last
+        // frame of Hide draws nothing.
         const acs::Animation* hide = data.animation(QStringLiteral("Hide"));
-        QVERIFY(hide->frames[0].images[0].image != a.image);
+        QCOMPARE(hide->frames[0].images.size(), 2);
+        QCOMPARE(hide->frames[0].images[1], a);
+        const acs::Image& hat = data.images[hide->frames[0].images[0].image];
+        QVERIFY(hat.width <= 14 && hat.height <= 10);
         QVERIFY(hide->frames[1].images.isEmpty());
         QCOMPARE(hide->frames[1].duration, 5);
         // Every stored image is used, none twice with the same content.

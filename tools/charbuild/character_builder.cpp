@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QHash>
 
+#include <optional>
+
 namespace pw::charbuild {
 
 namespace {
@@ -41,6 +43,7 @@ public:
         const QList<const AnimationSource*> chosen = chosen_animations();
         draw_all(chosen);
         choose_palette();
+        store_rest_first();
         acs::CharacterData data = header();
         for (const AnimationSource* a : chosen) data.animations << animation(*a);
         data.images = images_.images();
@@ -94,6 +97,13 @@ private:
             indexed_.insert(it.key(), IndexedPicture::from(it.value(), colours));
     }
 
+    // The rest pose is the most common base for patches, so it is stored first.
+    void store_rest_first()
+    {
+        if (indexed_.contains(Pose{}.key())) frame_images(Pose{}.key());
+        recent_.clear();
+    }
+
     acs::CharacterData header() const
     {
         acs::CharacterData d;
@@ -132,6 +142,7 @@ private:
         out.transition = a.transition;
         out.return_animation = a.return_animation.toUpper();
         const QList<FramePictures>& pictures = frame_pictures_.value(a.name);
+        recent_.clear();
         for (qsizetype i = 0; i < a.frames.size(); ++i) {
             const FrameSource& f = a.frames[i];
             acs::Frame frame;
@@ -139,18 +150,45 @@ private:
             frame.exit_frame = f.exit_frame;
             frame.branches = f.branches;
             frame.sound = sound_index(f.sound);
-            if (!f.empty) frame.images = frame_images(indexed_.value(pictures[i].base));
+            if (!f.empty) frame.images = frame_images(pictures[i].base);
             if (f.mouth) frame.overlays = overlays(pictures[i]);
             out.frames << frame;
         }
         return out;
     }
 
-    QList<acs::FrameImage> frame_images(const IndexedPicture& picture)
+    // A frame is one whole picture, or a small patch over a whole picture stored
+    // earlier (the rest pose, or a recent frame of the same animation) when only a
+    // little differs: a blink, a hand, a sparkle.
+    QList<acs::FrameImage> frame_images(const QString& key)
     {
-        const QRect r = picture.drawn_bounds();
-        if (r.isEmpty()) return {};
-        return {acs::FrameImage{images_.add(picture.cut(r)), int16_t(r.x()), int16_t(r.y())}};
+        const IndexedPicture& picture = indexed_.value(key);
+        const QRect bounds = picture.drawn_bounds();
+        if (bounds.isEmpty()) return {};
+        QList<const Whole*> candidates;
+        if (rest_) candidates << &*rest_;
+        for (qsizetype i = std::max<qsizetype>(0, recent_.size() - 3); i < recent_.size(); ++i) candidates << &recent_[i];
+        const Whole* best = nullptr;
+        QRect best_patch;
+        qint64 best_area = qint64(bounds.width()) * bounds.height() / 2;  // not worth it above half
+        for (const Whole* c : candidates) {
+            const QRect diff = IndexedPicture::difference(picture, indexed_.value(c->key));
+            if (diff.isEmpty()) return {c->placed};
+            const qint64 area = qint64(diff.width()) * diff.height();
+            if (area < best_area && picture.patches(indexed_.value(c->key), diff)) {
+                best = c;
+                best_patch = diff;
+                best_area = area;
+            }
+        }
+        if (best) {
+            const acs::FrameImage patch{images_.add(picture.cut(best_patch)), int16_t(best_patch.x()), int16_t(best_patch.y())};
+            return {patch, best->placed};
+        }
+        const Whole whole{key, acs::FrameImage{images_.add(picture.cut(bounds)), int16_t(bounds.x()), int16_t(bounds.y())}};
+        recent_ << whole;
+        if (key == Pose{}.key() && !rest_) rest_ = whole;
+        return {whole.placed};
     }
 
     QList<acs::MouthOverlay> overlays(const FramePictures& fp)
@@ -178,8 +216,15 @@ private:
         return out;
     }
 
+    struct Whole {
+        QString key;               // the pose it shows
+        acs::FrameImage placed;
+    };
+
     const CharacterSource& src_;
     const BuildOptions& options_;
+    std::optional<Whole> rest_;    // the rest pose's whole picture, once stored
+    QList<Whole> recent_;          // whole pictures of the animation being built
     PosePainter painter_;
     QHash<QString, QImage> drawn_;
     QHash<QString, IndexedPicture> indexed_;

@@ -61,4 +61,12 @@ QRect IndexedPicture::difference(const IndexedPicture& a, const IndexedPicture& 
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+bool IndexedPicture::patches(const IndexedPicture& base, const QRect& r) const
+{
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (!drawn(x, y) && base.drawn(x, y)) return false;
+    return true;
+}
+
 }  // namespace pw::charbuild

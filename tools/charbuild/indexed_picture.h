@@ -27,6 +27,9 @@ struct IndexedPicture {
 
     // The smallest rectangle holding every pixel in which the two differ.
     static QRect difference(const IndexedPicture& a, const IndexedPicture& b);
+    // Whether this picture, cut at `r` and drawn over `base`, gives exactly this picture.
+    // `r` must hold every difference; inside it a patch cannot erase what the base draws.
+    bool patches(const IndexedPicture& base, const QRect& r) const;
 };
 
 }  // namespace pw::charbuild
