@@ -250,6 +250,26 @@ private slots:
         QVERIFY(!d.guid.isNull());
     }
 
+    void left_and_right_are_the_screens_data() { each_character_data(); }
+    void left_and_right_are_the_screens()
+    {
+        // The program plays MovingLeft when a character travels towards the screen's
+        // left, so MoveLeft must face that way, and so do GestureLeft and LookLeft: the
+        // face turns towards the screen's left (a negative shift) in their held frames.
+        QFETCH(QString, name);
+        const charbuild::CharacterSource src = charbuild::load_character_source(characters()[name].folder);
+        const auto face_turn = [&](const QString& anim) {
+            for (const charbuild::AnimationSource& a : src.animations)
+                if (a.name == anim) return a.frames.last().pose.part(QStringLiteral("face")).dx;
+            return 0.0;
+        };
+        for (const char* way : {"Move", "Gesture", "Look"}) {
+            const QString w = QString::fromLatin1(way);
+            QVERIFY2(face_turn(w + QStringLiteral("Left")) < 0, qPrintable(w + "Left"));
+            QVERIFY2(face_turn(w + QStringLiteral("Right")) > 0, qPrintable(w + "Right"));
+        }
+    }
+
     void characters_differ_from_each_other()
     {
         QSet<QUuid> ids;
