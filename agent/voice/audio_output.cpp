@@ -10,6 +10,7 @@
 #include <QMediaDevices>
 #include <QTimer>
 #include <atomic>
+#include <utility>
 
 namespace pw::voice {
 
@@ -69,6 +70,18 @@ AudioOutput::AudioOutput(QObject* parent)
 AudioOutput::~AudioOutput()
 {
     tear_down();
+    delete_retired();
+}
+
+void AudioOutput::delete_retired()
+{
+    // A sink's destructor runs the event loop (Qt 6.4 on PulseAudio), which may come
+    // back here: take the lists first so that nothing is deleted twice. Buffers go
+    // last because a sink still reads its buffer while closing.
+    const QList<QAudioSink*> sinks = std::exchange(retired_sinks_, {});
+    const QList<QBuffer*> buffers = std::exchange(retired_buffers_, {});
+    qDeleteAll(sinks);
+    qDeleteAll(buffers);
 }
 
 void AudioOutput::start(const acs::PcmAudio& audio, int duration_ms)
@@ -98,10 +111,10 @@ void AudioOutput::start(const acs::PcmAudio& audio, int duration_ms)
         return;
     }
 
-    buffer_ = new QBuffer(this);
+    sink_ = new QAudioSink(device, format_of(*playable));
+    buffer_ = new QBuffer;
     buffer_->setData(playable->samples);
     buffer_->open(QIODevice::ReadOnly);
-    sink_ = new QAudioSink(device, format_of(*playable), this);
     connect(sink_, &QAudioSink::stateChanged, this, &AudioOutput::on_sink_state_changed);
     sink_->start(buffer_);
     if (!sink_) return;  // a state change during start() already went silent
@@ -173,7 +186,15 @@ void AudioOutput::on_sink_state_changed()
         start_guard_->stop();
         break;
     case QAudio::IdleState:
-        if (buffer_ && buffer_->atEnd()) finish();
+        if (buffer_ && buffer_->atEnd()) {
+            // Idle means all data went to the server, not that it was heard: the end
+            // comes when the playback clock gets there (bounded, should it stall).
+            const qint64 left = duration_ms_ - position_ms();
+            if (left <= 0)
+                finish();
+            else
+                end_timer_->start(int(std::min<qint64>(left, 2000)));
+        }
         break;
     case QAudio::StoppedState:
         if (sink_->error() != QAudio::NoError) {
@@ -208,13 +229,14 @@ void AudioOutput::tear_down()
     if (sink_) {
         disconnect(sink_, nullptr, this, nullptr);
         sink_->stop();
-        sink_->deleteLater();
+        // We may be inside the sink's own signal, so it goes at the next turn of the
+        // event loop, or with us.
+        retired_sinks_.append(sink_);
+        retired_buffers_.append(buffer_);
         sink_ = nullptr;
+        QTimer::singleShot(0, this, &AudioOutput::delete_retired);
     }
-    if (buffer_) {
-        buffer_->deleteLater();
-        buffer_ = nullptr;
-    }
+    buffer_ = nullptr;
 }
 
 }  // namespace pw::voice

@@ -6,6 +6,7 @@
 #include "agent/acs/wav_audio.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <memory>
 
@@ -39,9 +40,12 @@ private:
     void check_sink_started();
     void finish();
     void tear_down();
+    void delete_retired();
 
-    QAudioSink* sink_ = nullptr;
+    QAudioSink* sink_ = nullptr;  // ours, without a parent: see delete_retired()
     QBuffer* buffer_ = nullptr;
+    QList<QAudioSink*> retired_sinks_;  // stopped, deleted at the next turn of the loop
+    QList<QBuffer*> retired_buffers_;
     QTimer* end_timer_ = nullptr;    // silent end, or the deadline of a sink that stalls
     QTimer* start_guard_ = nullptr;  // a sink that never becomes active
     QElapsedTimer since_start_;
