@@ -30,7 +30,7 @@ void report_no_device(const char* why)
 {
     static std::atomic<bool> reported{false};
     if (!reported.exchange(true))
-        qInfo().noquote() << "No sound device (" << why << "): sounds and speech play silently.";
+        qInfo().noquote().nospace() << "No sound device (" << why << "): sounds and speech play silently.";
 }
 
 QAudioFormat format_of(const acs::PcmAudio& audio)

@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
-#include <memory>
 
 class QAudioSink;
 class QBuffer;
@@ -29,7 +28,7 @@ public:
     void stop();  // no finished() after stop()
     bool is_playing() const;
     qint64 position_ms() const;  // playback clock since start(); follows the sink
-    bool is_silent() const;      // true when the last start() had no device
+    bool is_silent() const;      // true when the last start() had no device (or no audio)
 
 Q_SIGNALS:
     void finished();
