@@ -1,0 +1,116 @@
+// Before the first line: the script's lines, its first branch block, the jump labels,
+// the words it listens for, and every character's pop-up and voice commands.
+
+#include "engine/branch_block.h"
+#include "engine/run_steps.h"
+#include "engine/script_error.h"
+#include "engine/script_text.h"
+
+namespace pw::engine {
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+void add_standard_commands(pw::agent::Commands& commands)
+{
+    resumable([&] { commands.add(QStringLiteral("Quit"), QStringLiteral("&Quit")); });
+    resumable([&] {
+        commands.add(QStringLiteral("Cancel Script"), QStringLiteral("&Cancel Script"),
+                     QStringLiteral("Cancel [Script]"), true);
+    });
+}
+
+void register_label(ScriptRun& run, int k, const QString& line)
+{
+    // The number stands from the sixth character on: "label 3".
+    const int16_t n = checked_int16(script::leading_number(line.mid(5)));
+    if (n < 0 || n >= ScriptRun::label_count)
+        throw ScriptError(QStringLiteral("Labels go from 0 to 10, not %1.").arg(n));
+    run.label_lines[n] = k;
+}
+
+// "waitfor listen=yes quiet" or "if listen=yes then": the word "yes".
+QString listened_word(const QString& line)
+{
+    QString rest = line.mid(line.indexOf(QLatin1Char(' ')) + 1);
+    rest = script::remove_then(script::trim_blanks(rest.toLower()));
+    QString value = script::trim_blanks(rest.mid(rest.indexOf(QLatin1Char('=')) + 1));
+    return script::trim_blanks(value.remove(QStringLiteral("quiet")));
+}
+
+void register_voice_word(ScriptRun& run, const QString& word)
+{
+    if (word == QLatin1String("anyword") || word == QLatin1String("anywords")) return;
+    run.voice_words += word + QStringLiteral(", or ");
+    const int n = qMin<int>(run.mod.char_count, run.mod.slot_count());
+    for (int slot = 0; slot < n; ++slot) {
+        if (!run.mod.chars[slot]) continue;
+        pw::agent::Commands& commands = run.mod.chars[slot]->commands();
+        // Listening for the same word twice adds it twice: the second add is skipped.
+        resumable([&] { commands.add(word, word, word, true, false); });
+        commands.set_voice_caption(QStringLiteral("Pellworks"));
+        commands.set_voice(QStringLiteral(" "));
+    }
+}
+
+}  // namespace
+
+void reset_commands(ScriptRun& run)
+{
+    // A slot whose character failed to load is left alone.
+    const int n = qMin<int>(run.mod.char_count, run.mod.slot_count());
+    for (int slot = 0; slot < n; ++slot) {
+        if (!run.mod.chars[slot]) continue;
+        pw::agent::Commands& commands = run.mod.chars[slot]->commands();
+        commands.remove_all();
+        add_standard_commands(commands);
+    }
+}
+
+bool prepare_run(ScriptRun& run, const QString& text)
+{
+    pellwick_mod& mod = run.mod;
+    RunHost& host = run.host;
+    mod.script_running = true;
+    mod.request_busy = true;
+    host.set_clock_ticking(true);
+    host.show_clock();
+
+    run.text = text + crlf;
+    const QString editor = host.editor_text();
+    if (!editor.right(3).contains(crlf)) host.set_editor_text(editor + crlf);
+
+    if (host.hide_forms_checked()) host.hide_forms();
+    mod.let_events_run();
+
+    QStringList lines = script::split_lines(text);
+    mod.agent_idle = false;
+    mod.cancel_requested = false;
+    // Trailing empty lines go first, so a full script that ends with a line break runs.
+    script::drop_trailing_empty_lines(lines);
+    if (lines.size() > script::max_lines)
+        throw ScriptError(QStringLiteral("A script has at most %1 lines.").arg(script::max_lines));
+    run.lines = lines;
+    if (lines.isEmpty()) return false;
+
+    if (const int first = first_branch_line(lines); first >= 0)
+        run.branch_lines = scan_branch_block(lines, first);
+
+    reset_commands(run);
+
+    for (int k = 0; k < lines.size(); ++k) {
+        const QString& line = lines[k];
+        if (line.contains(QLatin1String("label")) && !line.contains(QLatin1String("goto")))
+            register_label(run, k, line);
+        if (line.contains(QLatin1String("listen=")) && line.contains(QLatin1Char(' ')))
+            register_voice_word(run, listened_word(line));
+    }
+
+    run.voice_words += QStringLiteral("cancel script ");
+    mod.line_done = true;
+    mod.sequential = true;
+    return true;
+}
+
+}  // namespace pw::engine

@@ -1,0 +1,31 @@
+#pragma once
+// A fault in the script itself (a character statement before any prefix, a label out of
+// range, a number that is no number...). The runner reports it exactly as it reports a
+// failing character call.
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+namespace pw::engine {
+
+class ScriptError : public std::exception {
+public:
+    explicit ScriptError(QString why) : why_(std::move(why)), what_(why_.toStdString()) {}
+    const QString& why() const noexcept { return why_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    QString why_;
+    std::string what_;
+};
+
+// The one message a failing run shows.
+inline QString spelling_message(const QString& line_character, const QString& statement)
+{
+    return QStringLiteral("There is a spelling error here or ") + line_character
+        + QStringLiteral(" has not learned this trick!  -- ") + statement;
+}
+
+}  // namespace pw::engine

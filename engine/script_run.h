@@ -1,0 +1,74 @@
+#pragma once
+// The tables and position of one run of run_script, shared by the runner and the
+// statement handlers. It lives only while the run lasts; what outlives a run is in
+// pellwick_mod.
+
+#include "agent/api/character.h"
+#include "engine/pellwick_mod.h"
+#include "engine/run_host.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace pw::engine {
+
+// What the runner does after a statement.
+enum class Flow {
+    next_line,          // the per-line pause, the end-of-branch test, the next line
+    next_line_at_once,  // the same without the per-line pause (a wait that succeeded)
+    end_run,            // straight to the end-of-run block (a cancel noticed by a wait)
+};
+
+struct ScriptRun {
+    ScriptRun(pellwick_mod& m, RunHost& h) : mod(m), host(h) {}
+
+    pellwick_mod& mod;
+    RunHost& host;
+
+    // ---- Tables made by the preparation ----
+    QString text;             // the runner's copy, ending with CR LF
+    QStringList lines;        // script_lines, cut to line_count
+    static constexpr int no_label = -1;
+    static constexpr int label_count = 11;  // label 0 to 10
+    QList<int> label_lines = QList<int>(label_count, no_label);
+    static constexpr int max_branch_lines = 51;
+    QList<int> branch_lines;  // if, elseif and else lines, then the endif line
+    QString voice_words;
+
+    // ---- Where the run is ----
+    int i = 0;                 // the line being executed
+    QString line_character;    // id of the most recent prefix
+    QString statement;         // the line after its prefix (leading blanks removed
+                               // once the statement is cut)
+    QString keyword;
+    QString arguments;
+    bool branch_taken = false;
+    int branch_end = 0;
+    bool in_loop = false;
+    int do_line = 0;
+    int32_t loop_count = 0;
+    int32_t loop_limit = 0;
+    int highlight_offset = 0;
+    QString collision_a;       // set by a collision wait
+    QString collision_b;
+    QString last_condition_name;  // of the last if or waitfor read
+
+    // The slot of the line's character; a ScriptError when it has none.
+    int line_slot() const;
+    pw::agent::Character& line_char() const;
+    // The loaded character in a slot; an AgentError when the slot holds none.
+    pw::agent::Character& slot_char(int slot) const;
+    // The slot of a named character; a ScriptError when no slot holds it.
+    int slot_of(const QString& id) const;
+    // The pause after each line: the interval rounded to whole seconds.
+    int32_t interval_ms() const;
+};
+
+// Whole numbers from script numbers; out of range is a fault of the script.
+int32_t checked_int32(double value);
+int16_t checked_int16(double value);
+
+}  // namespace pw::engine

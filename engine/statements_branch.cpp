@@ -1,0 +1,78 @@
+// if / elseif / else / endif: the if line tests the branch lines of its own block in
+// turn and jumps into the first that holds; the runner jumps from the end of that
+// branch to the endif line.
+
+#include "engine/branch_block.h"
+#include "engine/script_error.h"
+#include "engine/script_text.h"
+#include "engine/statement_handlers.h"
+
+namespace pw::engine::statements {
+
+namespace {
+
+bool condition_holds(const ScriptRun& run, const QString& name, const QString& value)
+{
+    if (name == QLatin1String("key")) return run.mod.last_key.toLower() == value.toLower();
+    if (name == QLatin1String("listen")) return run.mod.heard_word.toLower() == value.toLower();
+    // collision: the value names both characters of the last bump, in lower case.
+    return value.contains(run.collision_a.toLower()) && value.contains(run.collision_b.toLower());
+}
+
+void take_branch(ScriptRun& run, int j, bool else_line)
+{
+    run.i = run.branch_lines[j];
+    run.branch_taken = true;
+    run.branch_end = run.branch_lines[j + 1] - 1;
+    run.highlight_offset = pellwick_mod::total_length(run.lines, run.i) + (else_line ? 1 : 0);
+    run.mod.line_done = true;
+}
+
+void highlight_branch_line(ScriptRun& run, int j)
+{
+    const QString& next = run.lines[run.branch_lines[j + 1]];
+    const qsizetype start = run.text.indexOf(next, qMax(run.highlight_offset, 0));
+    if (start >= 0) run.host.set_editor_selection(int(start), int(next.size()) + 1);
+    if (j + 2 < run.branch_lines.size())
+        run.highlight_offset = pellwick_mod::total_length(run.lines, run.branch_lines[j + 2]) + 1;
+    run.host.repaint_editor();
+}
+
+}  // namespace
+
+Flow if_block(ScriptRun& run)
+{
+    const auto condition = script::if_condition(run.arguments);
+    if (!condition) throw ScriptError(QStringLiteral("The condition has no \"=\"."));
+    run.last_condition_name = condition->name;
+    const QString& name = condition->name;
+    run.mod.line_done = true;
+    if (name != QLatin1String("key") && name != QLatin1String("listen")
+        && name != QLatin1String("collision"))
+        return Flow::next_line;
+
+    run.branch_lines = scan_branch_block(run.lines, run.i);
+    const int last = int(run.branch_lines.size()) - 1;
+    for (int j = 0; j < last; ++j) {
+        // Every branch line tested costs one interval.
+        run.mod.pause_ms(run.interval_ms());
+        const QString line = script::remove_then(run.lines.value(run.branch_lines[j]));
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0) {
+            take_branch(run, j, true);
+            return Flow::next_line;
+        }
+        if (condition_holds(run, name, script::trim_blanks(line.mid(eq + 1)))) {
+            take_branch(run, j, false);
+            return Flow::next_line;
+        }
+        highlight_branch_line(run, j);
+    }
+    run.i = run.branch_lines[last];
+    run.branch_taken = true;
+    run.branch_end = run.i - 1;
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+}  // namespace pw::engine::statements

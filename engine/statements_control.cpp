@@ -1,0 +1,83 @@
+// The statements that steer the run: modes, pauses between lines, repeats and jumps.
+
+#include "engine/script_error.h"
+#include "engine/script_text.h"
+#include "engine/statement_handlers.h"
+
+#include <cmath>
+
+namespace pw::engine::statements {
+
+using script::leading_number;
+
+Flow sequential(ScriptRun& run)
+{
+    run.mod.sequential = run.arguments == QLatin1String("t") || run.arguments == QLatin1String("true");
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+Flow report(ScriptRun& run)
+{
+    run.mod.report_seconds = checked_int32(leading_number(run.arguments));
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+Flow interval(ScriptRun& run)
+{
+    const float seconds = float(leading_number(run.arguments));
+    if (!std::isfinite(seconds)) throw ScriptError(QStringLiteral("The interval is too large."));
+    run.mod.interval_seconds = seconds;
+    run.mod.agent_idle = false;
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+Flow do_block(ScriptRun& run)
+{
+    run.do_line = run.i;
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+Flow loop(ScriptRun& run)
+{
+    // One counter and one do line: do blocks do not nest, a second do moves the start.
+    run.loop_limit = checked_int32(leading_number(run.arguments));
+    ++run.loop_count;
+    if (run.loop_count < run.loop_limit) {
+        run.i = run.do_line;
+    } else {
+        run.highlight_offset = run.host.editor_selection_start();
+        run.in_loop = false;
+        run.loop_count = 0;
+    }
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+Flow goto_label(ScriptRun& run)
+{
+    // "goto label 3": the number stands from the sixth character on.
+    const int16_t label = checked_int16(leading_number(run.arguments.mid(5)));
+    if (label < 0 || label >= ScriptRun::label_count)
+        throw ScriptError(QStringLiteral("There is no label %1.").arg(label));
+    const int target = run.label_lines[label];
+    if (target == ScriptRun::no_label)
+        throw ScriptError(QStringLiteral("No line has label %1.").arg(label));
+    // The loop's step to the next line lands on the label line itself.
+    run.i = target - 1;
+    const bool inside = run.i >= 0 && run.i < run.lines.size();
+    run.highlight_offset = inside ? int(run.lines[run.i].indexOf(run.arguments)) + 1 : 0;
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+Flow nothing(ScriptRun& run)
+{
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+}  // namespace pw::engine::statements

@@ -1,0 +1,53 @@
+// Speaking, playing a sound file, starting a program, listening.
+
+#include "engine/script_error.h"
+#include "engine/statement_handlers.h"
+
+#include <QFileInfo>
+
+namespace pw::engine::statements {
+
+namespace {
+QString wave_folder(const ScriptRun& run) { return run.mod.program_folder + QStringLiteral("/wav/"); }
+}  // namespace
+
+Flow speak(ScriptRun& run)
+{
+    const int slot = run.line_slot();
+    // A missing sound file is reported before anything is queued.
+    if (run.arguments.contains(QLatin1String(".wav"), Qt::CaseInsensitive)
+        && !QFileInfo(wave_folder(run) + run.arguments).isFile())
+        throw ScriptError(QStringLiteral("There is no sound file %1.").arg(run.arguments));
+    run.mod.char_say(slot, run.arguments);
+    return Flow::next_line;
+}
+
+Flow sound(ScriptRun& run)
+{
+    pellwick_mod& mod = run.mod;
+    mod.stop_sound = false;
+    run.host.play_wave(wave_folder(run) + run.arguments + QStringLiteral(".wav"));
+    // The wave device's end of playback, or a cancel, sets stop_sound.
+    while (!mod.stop_sound) mod.do_events();
+    run.host.stop_wave();
+    mod.agent_idle = true;
+    mod.line_done = true;
+    return Flow::next_line;
+}
+
+Flow shell(ScriptRun& run)
+{
+    if (!run.host.start_program(run.arguments))
+        throw ScriptError(QStringLiteral("The program could not be started."));
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+Flow listen(ScriptRun& run)
+{
+    run.line_char().listen(true);
+    run.mod.line_done = true;
+    return Flow::next_line;
+}
+
+}  // namespace pw::engine::statements

@@ -1,0 +1,60 @@
+#include "engine/tickle_char.h"
+
+#include "engine/rounding.h"
+#include "engine/script_run.h"
+
+#include <exception>
+#include <stdexcept>
+
+namespace pw::engine {
+
+namespace {
+constexpr int jiggles = 51;
+
+// Runs one step; a failing step is skipped.
+template <typename F> void step(F f)
+{
+    try {
+        f();
+    } catch (const std::exception&) {
+    }
+}
+}  // namespace
+
+void tickle_char(pellwick_mod& mod, const QString& name, float factor)
+{
+    const int s = mod.char_index(name);
+    auto character = [&mod, s]() -> pw::agent::Character& {
+        if (s < 0 || s >= mod.slot_count() || !mod.chars[s])
+            throw std::runtime_error("no character to tickle");
+        return *mod.chars[s];
+    };
+
+    step([&] { character().stop(); });
+    step([&] { mod.char_play(s, QStringLiteral("alert")); });
+    double cx = 0.0;
+    double cy = 0.0;
+    step([&] {
+        const pw::agent::Character& c = character();
+        cx = c.left() + c.width() / 2.0;
+        cy = c.top() + c.height() / 4.0;
+    });
+    for (int pass = 0; pass < jiggles; ++pass) {
+        step([&] {
+            pw::agent::Character& c = character();
+            const double w = c.width();
+            const int dx = mod.random_int(checked_int32(w / mod.tickle_step_x * factor));
+            c.set_left(checked_int16(cx + dx - w / 2.0));
+        });
+        step([&] {
+            pw::agent::Character& c = character();
+            const double h = c.height();
+            const int dy = mod.random_int(checked_int32(h / mod.tickle_step_y * factor));
+            c.set_top(checked_int16(cy + dy - h / 4.0));
+        });
+    }
+    step([&] { mod.char_say(s, QStringLiteral("Hey, that tickled!")); });
+    step([&] { mod.char_play(s, QStringLiteral("pleased")); });
+}
+
+}  // namespace pw::engine

@@ -1,0 +1,85 @@
+#include "tests/fakes/recording_run_host.h"
+
+#include "platform/core/trace.h"
+
+#include <QTimer>
+
+namespace pw::fakes {
+
+int RecordingRunHost::count(const QString& call_prefix) const
+{
+    int n = 0;
+    for (const QString& c : calls) n += c.startsWith(call_prefix) ? 1 : 0;
+    return n;
+}
+
+void RecordingRunHost::set_editor_text(const QString& t)
+{
+    calls << QStringLiteral("set_text");
+    text = t;
+}
+
+void RecordingRunHost::set_editor_selection(int start, int length)
+{
+    calls << QStringLiteral("select %1 %2").arg(start).arg(length);
+    selection_start = start;
+    selection_length = length;
+    if (length == 0) return;
+    const QString marked = text.mid(start, length).trimmed();
+    highlights << marked;
+    if (on_highlight) on_highlight(marked);
+}
+
+void RecordingRunHost::set_editor_read_only(bool on)
+{
+    calls << QStringLiteral("read_only %1").arg(on);
+    read_only = on;
+}
+
+void RecordingRunHost::set_convert_labels(const QString& x, const QString& y)
+{
+    calls << QStringLiteral("convert %1 %2").arg(x, y);
+    convert_x = x;
+    convert_y = y;
+}
+
+void RecordingRunHost::set_clock_ticking(bool on)
+{
+    calls << QStringLiteral("clock_ticking %1").arg(on);
+    clock_ticking = on;
+}
+
+void RecordingRunHost::show_clock()
+{
+    calls << QStringLiteral("show_clock");
+    clock_shown = true;
+}
+
+void RecordingRunHost::unload_clock()
+{
+    calls << QStringLiteral("unload_clock");
+    clock_shown = false;
+}
+
+void RecordingRunHost::play_wave(const QString& path)
+{
+    calls << QStringLiteral("play_wave ") + path;
+    if (wave_ms < 0) return;
+    pw::engine::pellwick_mod* mod = &mod_;
+    QTimer::singleShot(wave_ms, &timers_, [mod] { mod->stop_sound = true; });
+}
+
+bool RecordingRunHost::start_program(const QString& command_line)
+{
+    calls << QStringLiteral("start_program ") + command_line;
+    return programs_start;
+}
+
+void RecordingRunHost::message_box(const QString& t)
+{
+    calls << QStringLiteral("message ") + pw::trace::quote(t);
+    messages << t;
+    pw::trace::message(t);
+}
+
+}  // namespace pw::fakes

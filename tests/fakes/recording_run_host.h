@@ -1,0 +1,70 @@
+#pragma once
+// A recording stand-in for the windows around a script run: the editor's text and
+// selection, the hide box, the clock, the wave device, starting programs and message
+// boxes. Every call is kept in calls(), in order.
+
+#include "engine/pellwick_mod.h"
+#include "engine/run_host.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace pw::fakes {
+
+class RecordingRunHost : public pw::engine::RunHost {
+public:
+    explicit RecordingRunHost(pw::engine::pellwick_mod& mod) : mod_(mod) {}
+
+    // ---- Set-up ----
+    QString text;                  // the editor's text
+    bool hide_box = false;         // the "hide" check box
+    bool programs_start = true;    // what start_program answers
+    // A wave file "plays" this long, then stop_sound is set from the event loop;
+    // negative: it never ends by itself.
+    int wave_ms = 0;
+    // Called at every line highlight with the highlighted text (cancel tests, fuzzing).
+    std::function<void(const QString&)> on_highlight;
+
+    // ---- What happened ----
+    QStringList calls;             // "select 10 6", "message \"...\"", "play_wave /x.wav"...
+    QStringList messages;
+    QStringList highlights;        // the editor text of each selection, trimmed
+    int selection_start = 0;
+    int selection_length = 0;
+    bool read_only = false;
+    bool clock_ticking = false;
+    bool clock_shown = false;
+    QString convert_x, convert_y;
+    int count(const QString& call_prefix) const;
+
+    // ---- RunHost ----
+    QString editor_text() const override { return text; }
+    void set_editor_text(const QString& t) override;
+    int editor_selection_start() const override { return selection_start; }
+    int editor_selection_length() const override { return selection_length; }
+    void set_editor_selection(int start, int length) override;
+    void focus_editor() override { calls << QStringLiteral("focus"); }
+    void repaint_editor() override { calls << QStringLiteral("repaint"); }
+    void set_editor_read_only(bool on) override;
+    bool hide_forms_checked() const override { return hide_box; }
+    void set_convert_labels(const QString& x, const QString& y) override;
+    void set_clock_ticking(bool on) override;
+    void show_clock() override;
+    void unload_clock() override;
+    void hide_forms() override { calls << QStringLiteral("hide_forms"); }
+    void show_forms() override { calls << QStringLiteral("show_forms"); }
+    void play_wave(const QString& path) override;
+    void stop_wave() override { calls << QStringLiteral("stop_wave"); }
+    void remove_key_hook() override { calls << QStringLiteral("remove_key_hook"); }
+    bool start_program(const QString& command_line) override;
+    void message_box(const QString& text) override;
+
+private:
+    pw::engine::pellwick_mod& mod_;
+    QObject timers_;  // owns the pending end-of-playback timers
+};
+
+}  // namespace pw::fakes

@@ -1,0 +1,279 @@
+// The runner's control flow against the fake platform: preparation and ending, loops,
+// branch blocks, jumps, sequential waiting, cancelling, pauses and the error path.
+
+#include "platform/core/trace.h"
+#include "tests/runner/runner_fixture.h"
+
+#include <QTimer>
+#include <QtTest>
+
+using pw::agent::Request;
+using pw::fakes::FakeAgent;
+using pw::runner_tests::FastClock;
+using pw::runner_tests::RunnerFixture;
+
+namespace {
+
+QStringList trace_lines;
+void collect_trace(const QString& line) { trace_lines << line.section(QLatin1Char(' '), 2); }
+
+QString speak(const QString& who, const QString& text)
+{
+    return who + QStringLiteral(" Speak \"") + text + QStringLiteral("\" \"\"");
+}
+
+QStringList spoken(RunnerFixture& f)
+{
+    QStringList out;
+    for (const QString& line : f.said()) out << line.section(QLatin1Char('"'), 1, 1);
+    return out;
+}
+
+const QString branch_script = QStringLiteral(
+    "pellwick> speak a gift for you\n"
+    "Pellwick> If key=a Then\n"
+    "pellwick> speak apple\n"
+    "pellwick> elseif key=b then\n"
+    "pellwick> speak ball\n"
+    "pellwick> else\n"
+    "pellwick> speak what\n"
+    "pellwick> endif\n"
+    "pellwick> if key=c then\n"
+    "pellwick> speak cat\n"
+    "pellwick> else\n"
+    "pellwick> speak different\n"
+    "pellwick> endif");
+
+}  // namespace
+
+class TestRunnerFlow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        trace_lines.clear();
+        pw::trace::set_enabled_for_tests(true);
+        pw::trace::set_sink(collect_trace);
+    }
+    void cleanup() { pw::trace::set_sink(nullptr); }
+
+    void empty_script_runs_no_statement_and_ends_the_run();
+    void do_loop_repeats_and_a_second_do_moves_the_start();
+    void each_if_evaluates_its_own_block_found_by_keyword();
+    void interval_pauses_after_lines_and_per_branch_tested();
+    void goto_reaches_labels_including_line_zero();
+    void sequential_mode_waits_for_completion();
+    void cancel_during_a_pause_ends_before_the_next_statement();
+    void failures_show_the_spelling_message_and_stop();
+    void command_already_defined_is_skipped();
+    void capacity_counts_lines_without_trailing_empty_ones();
+    void runout_says_bye_and_ends_the_program();
+};
+
+void TestRunnerFlow::empty_script_runs_no_statement_and_ends_the_run()
+{
+    for (const QString& script : {QString(), QStringLiteral(";only a comment\n\n   \n")}) {
+        RunnerFixture f;
+        f.pellwick->place(40, 60);
+        f.pellwick->commands().add(QStringLiteral("yes"));
+        f.mod.cancel_requested = true;  // a cancel from before the run is forgotten
+        f.run(script);
+        QCOMPARE(f.agent.log().lines(), (QStringList{"pellwick Listen False", "pellwick MoveTo 40 60 1000"}));
+        QStringList names;
+        for (const auto& c : f.pellwick->commands().entries()) names << c.name;
+        QCOMPARE(names, (QStringList{"Quit", "Cancel Script"}));
+        QVERIFY(!f.mod.script_running && f.mod.sequential && !f.mod.cancel_requested);
+        QVERIFY(!f.host.clock_ticking && !f.host.clock_shown && !f.host.read_only);
+        QCOMPARE(f.host.selection_length, 0);
+        QVERIFY2(f.host.text.endsWith(QLatin1String("\r\n")), "the editor's text gets a final line break");
+        QCOMPARE(trace_lines, (QStringList{"run start", "run end"}));
+        trace_lines.clear();
+    }
+}
+
+void TestRunnerFlow::do_loop_repeats_and_a_second_do_moves_the_start()
+{
+    RunnerFixture f;
+    f.run(QStringLiteral("pellwick> do\npellwick> speak again\npellwick> loop 3\npellwick> speak done\n"
+                         "do\nspeak once\nloop"));
+    QCOMPARE(spoken(f), (QStringList{"again", "again", "again", "done", "once"}));
+
+    f.run(QStringLiteral("pellwick> do\nspeak a\ndo\nspeak b\nloop 2"));
+    QCOMPARE(spoken(f), (QStringList{"a", "b", "b"}));
+}
+
+void TestRunnerFlow::each_if_evaluates_its_own_block_found_by_keyword()
+{
+    const QList<std::pair<QString, QStringList>> cases{
+        {"B", {"a gift for you", "ball", "different"}},
+        {"a", {"a gift for you", "apple", "different"}},
+        {"c", {"a gift for you", "what", "cat"}},
+    };
+    for (const auto& [key, expected] : cases) {
+        RunnerFixture f;
+        f.mod.last_key = key;
+        f.run(branch_script);
+        QCOMPARE(spoken(f), expected);
+        QVERIFY(f.host.messages.isEmpty());
+    }
+
+    // Inside a do block the branch end is not taken: the next branches run too.
+    RunnerFixture f;
+    f.mod.last_key = QStringLiteral("a");
+    f.run(QStringLiteral("pellwick> do\nif key=a then\nspeak apple\nelse\nspeak other\nendif\nloop 1"));
+    QCOMPARE(spoken(f), (QStringList{"apple", "other"}));
+}
+
+void TestRunnerFlow::interval_pauses_after_lines_and_per_branch_tested()
+{
+    RunnerFixture f;
+    FastClock clock(20.0);
+    f.use_clock(clock);
+    QHash<QString, double> at;
+    f.host.on_highlight = [&](const QString& line) { at.insert(line, clock.get_time()); };
+    f.mod.last_key = QStringLiteral("b");
+    f.run(QStringLiteral("pellwick> interval 2.5\nspeak a\ninterval 0.4\nspeak b\ninterval 1\n"
+                         "if key=a then\nspeak apple\nelseif key=b then\nspeak ball\nendif"));
+    QCOMPARE(spoken(f), (QStringList{"a", "b", "ball"}));
+    // 2.5 rounds to 2 s; the pause has a wake-up granularity of 12 ms real (240 here).
+    const double after_a = at["interval 0.4"] - at["speak a"];
+    QVERIFY2(after_a >= 2000 && after_a < 2400, qPrintable(QString::number(after_a)));
+    const double after_b = at["interval 1"] - at["speak b"];
+    QVERIFY2(after_b < 300, qPrintable(QString::number(after_b)));
+    // Two branch lines tested plus the pause after the if line.
+    const double to_ball = at["speak ball"] - at["if key=a then"];
+    QVERIFY2(to_ball >= 3000 && to_ball < 3800, qPrintable(QString::number(to_ball)));
+}
+
+void TestRunnerFlow::goto_reaches_labels_including_line_zero()
+{
+    RunnerFixture f;
+    int hops = 0;
+    f.host.on_highlight = [&](const QString& line) {
+        if (line == QLatin1String("speak hop") && ++hops == 3) f.mod.cancel_requested = true;
+    };
+    f.run(QStringLiteral("label 1\npellwick> speak hop\ngoto label 1"));
+    QCOMPARE(spoken(f), (QStringList{"hop", "hop"}));
+    QCOMPARE(f.agent.log().count(QStringLiteral("Play")), 0);  // a label line does nothing
+    QVERIFY(f.host.messages.isEmpty());
+
+    f.run(QStringLiteral("pellwick> goto label 3\nspeak skipped\nspeak skipped too\nlabel 3\nspeak landed"));
+    QCOMPARE(spoken(f), QStringList{"landed"});
+
+    f.run(QStringLiteral("pellwick> speak first\ngoto label 4"));
+    QCOMPARE(f.host.messages.value(0), f.spelling("pellwick", "goto label 4"));
+    f.run(QStringLiteral("pellwick> speak never\nlabel 11"));
+    QCOMPARE(spoken(f), QStringList{});
+    QCOMPARE(f.host.messages.value(1), f.spelling("", ""));
+}
+
+void TestRunnerFlow::sequential_mode_waits_for_completion()
+{
+    for (const bool sequential : {true, false}) {
+        RunnerFixture f;
+        f.agent.set_completion(FakeAgent::Completion::Manual);
+        int ticks = 0;
+        QTimer finisher;
+        QObject::connect(&finisher, &QTimer::timeout, [&] {
+            if (++ticks < 5) return;
+            if (ticks == 5) f.agent.log().add(QStringLiteral("*"), QStringLiteral("FinishAll"));
+            f.agent.finish_all();
+        });
+        finisher.start(5);
+        f.run(QStringLiteral("pellwick> sequential %1\nWave\nspeak hi").arg(sequential ? "TRUE" : "f"));
+        const QStringList log = f.agent.log().lines();
+        const qsizetype finished = log.indexOf(QStringLiteral("* FinishAll"));
+        const qsizetype spoke = log.indexOf(speak("pellwick", "hi"));
+        QVERIFY(finished >= 0 && spoke >= 0);
+        QCOMPARE(spoke > finished, sequential);
+        QCOMPARE(f.agent.log().count(QStringLiteral("Wait"), QStringLiteral("tansy")), sequential ? 2 : 0);
+        QVERIFY(f.mod.sequential);  // every run ends in sequential mode
+    }
+}
+
+void TestRunnerFlow::cancel_during_a_pause_ends_before_the_next_statement()
+{
+    RunnerFixture f;
+    FastClock clock(20.0);
+    f.use_clock(clock);
+    f.mod.interval_seconds = 1.0f;
+    QTimer::singleShot(20, [&] { pw::engine::cancel_it(f.mod, f.host); });
+    f.run(QStringLiteral("pellwick> speak one\ntansy> speak two"));
+    QCOMPARE(spoken(f), (QStringList{"one", "I'm cancelled"}));
+    QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("tansy")), 1);
+    QCOMPARE(f.host.highlights.last(), QStringLiteral("speak two"));
+    QVERIFY(!f.mod.cancel_requested);
+    QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+}
+
+void TestRunnerFlow::failures_show_the_spelling_message_and_stop()
+{
+    RunnerFixture f;
+    f.run(QStringLiteral("speak hi\npellwick> speak never"));
+    QCOMPARE(f.host.messages, QStringList{f.spelling("", "speak hi")});
+    QCOMPARE(f.said(), QStringList{});
+    QCOMPARE(trace_lines, (QStringList{"run start", "run error \"" + f.spelling("", "speak hi") + "\"",
+                                       "message \"" + f.spelling("", "speak hi") + "\""}));
+    // The run stops where it failed: no end-of-run block, windows back.
+    QVERIFY(f.mod.script_running);
+    QVERIFY(f.host.calls.contains("show_forms") && !f.host.clock_ticking && !f.host.clock_shown);
+    QCOMPARE(f.host.count("remove_key_hook"), 0);
+    QCOMPARE(f.agent.log().count(QStringLiteral("MoveTo")), 0);
+
+    // An unknown animation, after a key condition: the key hook goes too.
+    f.mod.command_line_mode = 1;
+    f.run(QStringLiteral("pellwick> if key=a then\nendif\nDance"));
+    QCOMPARE(f.host.messages.last(), f.spelling("pellwick", "Dance "));
+    QCOMPARE(f.host.count("remove_key_hook"), 1);
+    QCOMPARE(f.exits, QList<int>{0});
+
+    // A prefix naming no character: the loader is asked, then the line fails.
+    QStringList asked;
+    f.mod.character_loader = [&](const QString& id) { asked << id; };
+    f.run(QStringLiteral("Nobody> speak hi"));
+    QCOMPARE(asked, QStringList{"Nobody"});
+    QCOMPARE(f.host.messages.last(), f.spelling("Nobody", "speak hi"));
+}
+
+void TestRunnerFlow::command_already_defined_is_skipped()
+{
+    RunnerFixture f;
+    f.mod.heard_word = QStringLiteral("yes");
+    f.agent.fail(QStringLiteral("Show"), pw::agent::error::command_already_in_use, QStringLiteral("tansy"));
+    // "yes" is added twice to every character; the hidden Tansy's show fails the same way.
+    f.run(QStringLiteral("pellwick> if listen=yes then\nspeak one\nendif\nif listen=yes then\n"
+                         "tansy> speak two\nendif"));
+    QVERIFY2(f.host.messages.isEmpty(), qPrintable(f.host.messages.join('\n')));
+    QCOMPARE(f.said(), (QStringList{speak("pellwick", "one"), speak("tansy", "two")}));
+}
+
+void TestRunnerFlow::capacity_counts_lines_without_trailing_empty_ones()
+{
+    const QString line = QStringLiteral("pellwick> timeout 1\n");
+    const QList<std::pair<QString, bool>> cases{
+        {line.repeated(201).chopped(1), true},
+        {line.repeated(201), true},
+        {line.repeated(201) + "\n;\n\n", true},
+        {line.repeated(202).chopped(1), false},
+    };
+    for (const auto& [script, runs] : cases) {
+        RunnerFixture f;
+        f.run(script);
+        QCOMPARE(f.host.messages.isEmpty(), runs);
+        QCOMPARE(f.host.highlights.size(), runs ? 201 : 0);
+    }
+}
+
+void TestRunnerFlow::runout_says_bye_and_ends_the_program()
+{
+    RunnerFixture f;
+    f.mod.command_line_mode = 1;
+    f.run(QStringLiteral("tansy> speak hi"));
+    QCOMPARE(f.said(), (QStringList{speak("tansy", "hi"), speak("tansy", "Bye!")}));
+    QCOMPARE(f.exits, QList<int>{0});
+    QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+}
+
+QTEST_GUILESS_MAIN(TestRunnerFlow)
+#include "test_runner_flow.moc"
