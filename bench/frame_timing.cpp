@@ -3,6 +3,7 @@
 //
 //   bench_frame_timing [frames]              a synthetic character (default 300 frames)
 //   bench_frame_timing FILE.acs ANIMATION    a character file's animation, played 5 times
+//   bench_frame_timing --idle SECONDS FILE.acs   CPU of a shown character left to idle
 //
 // Run it under X (tests/with-xvfb) for real windows; offscreen works too.
 
@@ -76,10 +77,39 @@ double cpu_seconds()
 
 }  // namespace
 
+// Shows the character and lets it idle (IdleStart, levels 1 to 3) for `seconds`.
+int measure_idle(QApplication& app, int seconds, const QString& file)
+{
+    agent::AgentPlatform platform(&agent::make_desktop_view);
+    try {
+        platform.load(QStringLiteral("bench"), file);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
+        return 1;
+    }
+    agent::Character* c = platform.item(QStringLiteral("bench"));
+    c->move_to(200, 150, 0);
+    c->show();
+    int idle_starts = 0;
+    QObject::connect(&platform, &agent::AgentControl::IdleStart, &app, [&] { ++idle_starts; });
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu0 = cpu_seconds();
+    QTimer::singleShot(seconds * 1000, &app, [&] { app.quit(); });
+    app.exec();
+    const double cpu = cpu_seconds() - cpu0;
+    std::printf("platform            %s\n", qPrintable(QGuiApplication::platformName()));
+    std::printf("idle for            %.1f s, IdleStart %d time(s)\n", wall.elapsed() / 1000.0, idle_starts);
+    std::printf("cpu while idling    %.2f %% of one core\n", 100.0 * cpu / (wall.elapsed() / 1000.0));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (args.size() == 3 && args[0] == QLatin1String("--idle"))
+        return measure_idle(app, std::max(1, args[1].toInt()), args[2]);
     std::shared_ptr<const acs::CharacterData> data;
     QString animation = QStringLiteral("Long");
     int rounds = 1;
