@@ -1,8 +1,8 @@
 #pragma once
 // Plays the animations a character is asked for, each after the return transition of
-// the one before (acs files: an interrupted animation leaves through its exit branches,
-// a finished one of type 1 follows its exit branches from its last frame, one of
-// type 0 plays its return animation first). One owner at a time: a request, the idle
+// the one before: an interrupted animation leaves through its exit branches, a
+// finished one that returns by exit branches follows them from its last frame, one
+// with a return animation plays that first. One owner at a time: a request, the idle
 // behaviour, or listening.
 
 #include "agent/acs/character_data.h"
