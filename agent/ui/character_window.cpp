@@ -44,6 +44,7 @@ void CharacterWindow::place(const QRect& screen_rect)
 {
     const bool resized = screen_rect.size() != placed_size_;
     placed_size_ = screen_rect.size();
+    placed_pos_ = screen_rect.topLeft();
     setGeometry(QRect(screen_rect.topLeft(), target_size()));
     if (resized)
         update_shape();
@@ -135,7 +136,7 @@ void CharacterWindow::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button();
     press_global_ = event->globalPosition().toPoint();
-    press_window_pos_ = pos();
+    press_window_pos_ = placed_pos_;
     dragging_ = false;
     swallow_release_ = false;
 }
@@ -149,7 +150,8 @@ void CharacterWindow::mouseMoveEvent(QMouseEvent* event)
         return;
     dragging_ = true;
     const QPoint top_left = press_window_pos_ + delta;
-    if (top_left != pos()) {
+    if (top_left != placed_pos_) {
+        placed_pos_ = top_left;
         move(top_left);
         emit dragged(top_left);
     }

@@ -38,6 +38,8 @@ public:
     const QRegion& shape_region() const { return shape_.region; }
     const QImage& shown_image() const { return shape_.image; }
     const FrameShapeCache& shape_cache() const { return cache_; }
+    // The window's screen rectangle as last placed (or dragged) by us.
+    QRect placed_rect() const { return QRect(placed_pos_, target_size()); }
 
 signals:
     void clicked(int button, int shift, QPoint pos);
@@ -62,6 +64,9 @@ private:
     void update_shown();
 
     QImage frame_;
+    // Where we put the window. Qt's own geometry() can read (0,0) after a window
+    // manager maps a window that was placed while hidden, so we keep our own.
+    QPoint placed_pos_;
     QSize placed_size_;
     FrameShapeCache cache_;
     FrameShape shape_;

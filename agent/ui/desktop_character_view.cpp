@@ -154,7 +154,7 @@ void DesktopCharacterView::take_balloon_anchor()
 
 void DesktopCharacterView::balloon_follow()
 {
-    const QRect window = window_->geometry();
+    const QRect window = window_->placed_rect();
     const QRect figure = balloon_anchor_.isEmpty() ? window : balloon_anchor_.translated(window.topLeft());
     balloon_->follow(figure, screen_of(window));
 }
