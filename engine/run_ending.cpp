@@ -11,7 +11,12 @@ void end_of_run(ScriptRun& run)
     pellwick_mod& mod = run.mod;
     RunHost& host = run.host;
 
-    resumable([&] { run.slot_char(mod.char_index(mod.current_char)).listen(false); });
+    resumable([&] {
+        // current_char may hold a character's Name, which need not be its id: nothing
+        // was listening under a name that no slot knows.
+        if (const int slot = mod.char_index(mod.current_char); slot >= 0)
+            run.slot_char(slot).listen(false);
+    });
     // The run's voice words go; "Quit" and "Cancel Script" stay.
     resumable([&] { reset_commands(run); });
     mod.waiting = false;
@@ -25,8 +30,8 @@ void end_of_run(ScriptRun& run)
     mod.sequential = true;
     mod.request_busy = true;
     resumable([&] {
-        // Pellwick steps onto its own place: the run is over when that request ends,
-        // so everything queued before it has played.
+        // Pellwick steps onto its own place, and the run waits until a request ends
+        // (any RequestComplete clears request_busy), so the last action can finish.
         const int slot = run.slot_of(QStringLiteral("pellwick"));
         pw::agent::Character& pellwick = run.slot_char(slot);
         mod.char_request[slot] = pellwick.move_to(pellwick.left(), pellwick.top());

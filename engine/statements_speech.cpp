@@ -2,23 +2,24 @@
 
 #include "engine/script_error.h"
 #include "engine/statement_handlers.h"
+#include "engine/wave_files.h"
 
 #include <QFileInfo>
 
 namespace pw::engine::statements {
 
-namespace {
-QString wave_folder(const ScriptRun& run) { return run.mod.program_folder + QStringLiteral("/wav/"); }
-}  // namespace
-
 Flow speak(ScriptRun& run)
 {
     const int slot = run.line_slot();
+    if (!run.arguments.contains(QLatin1String(".wav"), Qt::CaseInsensitive)) {
+        run.mod.char_say(slot, run.arguments);
+        return Flow::next_line;
+    }
     // A missing sound file is reported before anything is queued.
-    if (run.arguments.contains(QLatin1String(".wav"), Qt::CaseInsensitive)
-        && !QFileInfo(wave_folder(run) + run.arguments).isFile())
+    const QString name = wave_file_name(run.mod.program_folder, run.arguments);
+    if (!QFileInfo(run.mod.program_folder + QStringLiteral("/wav/") + name).isFile())
         throw ScriptError(QStringLiteral("There is no sound file %1.").arg(run.arguments));
-    run.mod.char_say(slot, run.arguments);
+    run.mod.char_say(slot, name);
     return Flow::next_line;
 }
 
@@ -26,7 +27,7 @@ Flow sound(ScriptRun& run)
 {
     pellwick_mod& mod = run.mod;
     mod.stop_sound = false;
-    run.host.play_wave(wave_folder(run) + run.arguments + QStringLiteral(".wav"));
+    run.host.play_wave(wave_file_path(mod.program_folder, run.arguments + QStringLiteral(".wav")));
     // The wave device's end of playback, or a cancel, sets stop_sound.
     while (!mod.stop_sound) mod.do_events();
     run.host.stop_wave();

@@ -43,7 +43,8 @@ struct RunnerFixture {
         pw::fakes::connect_run_events(agent, mod);
         mod.set_start_defaults();
         pw::fakes::FakeTraits traits;
-        traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased");
+        traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased")
+                          << QStringLiteral("Surprised") << QStringLiteral("Congratulate");
         pellwick = pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
         tansy = pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
         mod.char_count = 2;

@@ -69,6 +69,7 @@ private slots:
     void command_already_defined_is_skipped();
     void capacity_counts_lines_without_trailing_empty_ones();
     void runout_says_bye_and_ends_the_program();
+    void starter_script_runs_to_its_end();
 };
 
 void TestRunnerFlow::empty_script_runs_no_statement_and_ends_the_run()
@@ -273,6 +274,19 @@ void TestRunnerFlow::runout_says_bye_and_ends_the_program()
     QCOMPARE(f.said(), (QStringList{speak("tansy", "hi"), speak("tansy", "Bye!")}));
     QCOMPARE(f.exits, QList<int>{0});
     QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+}
+
+void TestRunnerFlow::starter_script_runs_to_its_end()
+{
+    QFile file(QStringLiteral(PW_SOURCE_DIR "/data/scripts/all_the_tricks.csp"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    RunnerFixture f;
+    FastClock clock(500.0);  // its interval of 1 s takes 2 ms here
+    f.use_clock(clock);
+    f.host.wave_ms = 1;
+    f.run(QString::fromUtf8(file.readAll()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QVERIFY2(f.host.messages.isEmpty(), qPrintable(f.host.messages.join('\n')));
+    QCOMPARE(spoken(f).last(), QStringLiteral("that was all my tricks. bye!"));
 }
 
 QTEST_GUILESS_MAIN(TestRunnerFlow)

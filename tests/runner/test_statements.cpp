@@ -54,10 +54,10 @@ private slots:
 void TestStatements::speak_says_lower_case_text_or_a_wave_file()
 {
     RunnerFixture f;
-    QVERIFY(QFile(f.folder.filePath("wav/boing.wav")).open(QIODevice::WriteOnly));
-    QCOMPARE(run_line(f, "speak Hello  Sam "), QString());
+    // Arguments come lower-cased; the file is found whatever the case of its name.
+    QVERIFY(QFile(f.folder.filePath("wav/Boing.wav")).open(QIODevice::WriteOnly));
     QCOMPARE(run_line(f, "speak Boing.WAV"), QString());
-    QCOMPARE(f.said(), QStringList{"pellwick Speak \"\" \"" + f.folder.filePath("wav/boing.wav") + "\""});
+    QCOMPARE(f.said(), QStringList{"pellwick Speak \"\" \"" + f.folder.filePath("wav/Boing.wav") + "\""});
     QCOMPARE(run_line(f, "speak nope.wav"), f.spelling("pellwick", "speak nope.wav"));
     QCOMPARE(f.said(), QStringList{});
 
@@ -69,11 +69,12 @@ void TestStatements::sound_plays_and_waits_for_the_end_or_a_cancel()
 {
     RunnerFixture f;
     f.host.wave_ms = 60;
+    QVERIFY(QFile(f.folder.filePath("wav/Drum.wav")).open(QIODevice::WriteOnly));
     QElapsedTimer t;
     t.start();
-    QCOMPARE(run_line(f, "sound Boing"), QString());
+    QCOMPARE(run_line(f, "sound DRUM"), QString());
     QVERIFY2(t.elapsed() >= 55, qPrintable(QString::number(t.elapsed())));
-    const qsizetype played = f.host.calls.indexOf("play_wave " + f.mod.program_folder + "/wav/boing.wav");
+    const qsizetype played = f.host.calls.indexOf("play_wave " + f.mod.program_folder + "/wav/Drum.wav");
     QVERIFY(played >= 0 && f.host.calls.indexOf("stop_wave", played) > played);
     QVERIFY(f.mod.agent_idle);
 
