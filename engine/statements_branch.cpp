@@ -52,6 +52,10 @@ Flow if_block(ScriptRun& run)
         return Flow::next_line;
 
     run.branch_lines = scan_branch_block(run.lines, run.i);
+    // Without an endif the block would end on line 0 and the script would start over
+    // and over; tell the child instead.
+    if (script::line_keyword(run.lines.value(run.branch_lines.last())) != script::Keyword::endif)
+        throw ScriptError(QStringLiteral("The if block has no endif."));
     const int last = int(run.branch_lines.size()) - 1;
     for (int j = 0; j < last; ++j) {
         // Every branch line tested costs one interval.

@@ -124,6 +124,14 @@ void TestRunnerFlow::each_if_evaluates_its_own_block_found_by_keyword()
     f.mod.last_key = QStringLiteral("a");
     f.run(QStringLiteral("pellwick> do\nif key=a then\nspeak apple\nelse\nspeak other\nendif\nloop 1"));
     QCOMPARE(spoken(f), (QStringList{"apple", "other"}));
+
+    // An if block without endif would send the run back to line 0 for ever: it is
+    // reported at the if line instead.
+    RunnerFixture g;
+    g.mod.last_key = QStringLiteral("z");
+    g.run(QStringLiteral("pellwick> speak hi\nif key=a then\nspeak apple\nelse\nspeak other"));
+    QCOMPARE(spoken(g), QStringList{"hi"});
+    QCOMPARE(g.host.messages, QStringList{g.spelling("pellwick", "if key=a then")});
 }
 
 void TestRunnerFlow::interval_pauses_after_lines_and_per_branch_tested()
