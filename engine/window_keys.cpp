@@ -1,0 +1,45 @@
+#include "engine/window_keys.h"
+
+#include "engine/run_script.h"
+
+#include <exception>
+
+namespace pw::engine {
+
+namespace {
+
+constexpr int vk_escape = 27;
+constexpr int vk_q = 81;
+
+void stop_introduction(pellwick_mod& mod)
+{
+    const int n = qMin<int>(mod.char_count, mod.slot_count());
+    for (int slot = 0; slot < n; ++slot) {
+        if (!mod.chars[slot]) continue;
+        // Esc must still cancel the script when one character cannot be stopped.
+        try {
+            mod.chars[slot]->stop_all();
+            mod.chars[slot]->hide();
+        } catch (const std::exception&) {
+        }
+    }
+    mod.intro_playing = false;
+}
+
+}  // namespace
+
+void Form_KeyUp(pellwick_mod& mod, Keyboardhandler& keys, RunHost& host, int KeyCode, int Shift)
+{
+    const bool ctrl_held = (Shift & shift_mask::ctrl) != 0;
+    if (KeyCode == vk_escape && mod.waiting) mod.waiting = false;
+    if (KeyCode == vk_q && ctrl_held) {
+        keys.remove_key_hook();
+        mod.quit_program();
+    }
+    if (KeyCode == vk_escape) {
+        if (mod.intro_playing) stop_introduction(mod);
+        cancel_it(mod, host);
+    }
+}
+
+}  // namespace pw::engine

@@ -1,0 +1,23 @@
+#pragma once
+// The key-up handling that the stage, the script editor, the Load/Save dialog and the
+// sound library share: Esc ends a wait, stops the "Show All" introduction and cancels
+// the script; Ctrl+Q quits.
+
+#include "engine/keyboard_handler.h"
+#include "engine/pellwick_mod.h"
+#include "engine/run_host.h"
+
+namespace pw::engine {
+
+// Bits of the Shift argument.
+namespace shift_mask {
+constexpr int shift = 1;
+constexpr int ctrl = 2;
+constexpr int alt = 4;
+}  // namespace shift_mask
+
+// KeyCode is a virtual-key code (27 Esc, 81 Q); Shift holds the shift_mask bits that
+// were down. The cancel is cancel_it() of run_script.h.
+void Form_KeyUp(pellwick_mod& mod, Keyboardhandler& keys, RunHost& host, int KeyCode, int Shift);
+
+}  // namespace pw::engine
