@@ -13,6 +13,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include <chrono>
 #include <cstdint>
@@ -87,6 +88,8 @@ public:
     std::chrono::milliseconds wait_idle_limit{15000};
     // How long quit_program lets each character say goodbye.
     int goodbye_pause_ms = 4000;
+    // The time of day, read only by waits for a clock time; the system's when unset.
+    std::function<QTime()> time_of_day;
 
     // The values the program starts with (interval 5, report 5, tickle steps 20,
     // 200 slots).

@@ -44,7 +44,14 @@ public:
     virtual void stop_wave() = 0;
 
     // ---- Keys (the global key hook of key waits) ----
+    virtual void install_key_hook() = 0;
     virtual void remove_key_hook() = 0;
+
+    // ---- The waits' reminder timer (report_timer) ----
+    // Each tick sets report_due on the run state. It ticks only while enabled with an
+    // interval above 0. Setting the interval it already has keeps its rhythm (a wait
+    // sets it on every pass); a new interval, or switching it on, counts afresh.
+    virtual void set_report_timer(bool enabled, int interval_ms) = 0;
 
     // ---- The desktop ----
     // Starts a command line as a new process, minimised and focused where the desktop

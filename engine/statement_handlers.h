@@ -23,7 +23,7 @@ Flow nothing(ScriptRun& run);
 Flow if_block(ScriptRun& run);
 
 // ---- Waits (statements_waits.cpp) ----
-Flow waitfor_not_available_yet(ScriptRun& run);
+Flow waitfor(ScriptRun& run);
 Flow timeout(ScriptRun& run);
 
 // ---- Speech, sound, programs, listening (statements_speech.cpp) ----

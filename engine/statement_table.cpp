@@ -15,7 +15,7 @@ StatementHandler handler_for(script::Keyword keyword)
     case Keyword::endif: return s::nothing;
     case Keyword::elseif: return s::nothing;
     case Keyword::else_: return s::nothing;
-    case Keyword::waitfor: return s::waitfor_not_available_yet;
+    case Keyword::waitfor: return s::waitfor;
     case Keyword::timeout: return s::timeout;
     case Keyword::do_: return s::do_block;
     case Keyword::loop: return s::loop;

@@ -1,17 +1,115 @@
-// Waiting for something to happen before the script goes on.
+// Waiting for something to happen before the script goes on: a key, a spoken word, a
+// bump, a time. The wait polls the run state, letting events run on every pass.
 
 #include "engine/script_error.h"
 #include "engine/script_text.h"
 #include "engine/statement_handlers.h"
+#include "engine/waits.h"
 
-namespace pw::engine::statements {
+#include <QElapsedTimer>
 
-Flow waitfor_not_available_yet(ScriptRun& run)
+#include <limits>
+
+namespace pw::engine {
+
+WaitLine::WaitLine(ScriptRun& r, QString k, QString v, bool q)
+    : run(r), mod(r.mod), host(r.host), kind(std::move(k)), value(std::move(v)), quiet(q)
 {
-    // The condition is read so that the error path knows whether a key wait was asked.
-    if (const auto condition = script::wait_condition(run.arguments))
-        run.last_condition_name = condition->name;
-    throw ScriptError(QStringLiteral("Waiting is not available in this version."));
+}
+
+int WaitLine::report_interval_ms() const
+{
+    const qint64 ms = qint64(mod.report_seconds) * 1000;
+    // A negative period never ticks; a huge one is as good as never.
+    return int(qBound(qint64(0), ms, qint64(std::numeric_limits<int>::max())));
+}
+
+void WaitLine::restart_reminders() { host.set_report_timer(true, report_interval_ms()); }
+
+void WaitLine::remind(const QString& text)
+{
+    mod.report_due = false;
+    mod.char_say(slot, text);
+    restart_reminders();
+}
+
+bool WaitLine::cancel_seen()
+{
+    if (!mod.cancel_requested) return false;
+    mod.cancel_requested = false;
+    return true;
+}
+
+double monotonic_seconds(pellwick_mod& mod)
+{
+    if (mod.hires_frequency != 0.0 && mod.hires_timer) return mod.hires_timer->get_time() / 1000.0;
+    static QElapsedTimer since_start = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return double(since_start.nsecsElapsed()) / 1e9;
+}
+
+namespace {
+
+using PassFunction = Pass (*)(WaitLine&);
+
+PassFunction pass_for(const WaitLine& w)
+{
+    if (w.kind == QLatin1String("collide"))
+        return w.value == QLatin1String("anybody") ? waits::collide_with_anybody : waits::collide_with;
+    if (w.kind == QLatin1String("getoff")) return waits::get_off;
+    if (w.kind == QLatin1String("key")) return waits::key;
+    if (w.kind == QLatin1String("listen")) return waits::listen;
+    if (w.kind == QLatin1String("time"))
+        return w.value.contains(QLatin1Char('m')) ? waits::clock_time : waits::minutes;
+    // An unknown kind waits for Esc or a double click, and does not see a cancel.
+    return nullptr;
+}
+
+}  // namespace
+
+namespace statements {
+
+Flow waitfor(ScriptRun& run)
+{
+    const auto condition = script::wait_condition(run.arguments);
+    if (!condition) throw ScriptError(QStringLiteral("The wait has no \"=\"."));
+    run.last_condition_name = condition->name;
+    pellwick_mod& mod = run.mod;
+    WaitLine w(run, condition->name, condition->value, condition->quiet);
+
+    mod.waiting = true;
+    w.restart_reminders();
+    mod.report_due = true;  // the first reminder comes at once
+    mod.key_pressed = false;
+    if (w.kind == QLatin1String("key")) {
+        mod.last_key = w.value;
+        run.host.install_key_hook();
+    }
+    mod.word_heard = false;
+    mod.heard_word.clear();
+    w.slot = run.line_slot();
+    w.line_char().activate();
+
+    const PassFunction pass = pass_for(w);
+    while (mod.waiting) {
+        if (!pass) {
+            mod.do_events();
+            continue;
+        }
+        switch (pass(w)) {
+        case Pass::go_on: break;
+        case Pass::done:
+            mod.waiting = false;
+            return Flow::next_line_at_once;
+        case Pass::cancelled: return Flow::end_run;
+        }
+    }
+    mod.line_done = true;
+    mod.waiting = false;
+    return Flow::next_line;
 }
 
 Flow timeout(ScriptRun& run)
@@ -21,4 +119,5 @@ Flow timeout(ScriptRun& run)
     return Flow::next_line;
 }
 
-}  // namespace pw::engine::statements
+}  // namespace statements
+}  // namespace pw::engine

@@ -1,7 +1,8 @@
 // Fuzz entry for scripts: every line goes through the script reader, then the whole
 // text runs against the fake platform with no pause between lines, a clock that makes
-// every pause end at once, waits bounded to a millisecond, and a cancel after a few
-// thousand lines (a script may loop for ever on purpose, or by a missing endif).
+// every pause end at once, waits bounded to a millisecond, waitfor lines ended as Esc
+// ends them, and a cancel after a few thousand lines (a script may loop for ever on
+// purpose, or by a missing endif).
 
 #include "engine/hires_clock.h"
 #include "engine/pellwick_mod.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstddef>
 #include <cstdint>
@@ -102,6 +104,14 @@ void run_against_fakes(const QString& text)
         // The runner looks at a cancel at the start of every line.
         if (++readings >= most_clock_readings) mod.cancel_requested = true;
     };
+    // Nobody presses keys or speaks here: every waitfor ends soon, as Esc ends it.
+    QTimer esc;
+    QObject::connect(&esc, &QTimer::timeout, [&mod] {
+        if (!mod.waiting) return;
+        mod.waiting = false;
+        mod.cancel_requested = true;
+    });
+    esc.start(2);
     host.text = text;
     pw::engine::run_script(mod, host, text);
 }

@@ -56,12 +56,18 @@ public:
         return QStringLiteral("You must have at least Pellwick properly installed!");
     }
     static QString load_error_message(const QString& id);
+    // Panel 2 of the main window: where a character's reference point stands.
+    static QString position_text(int left, int top, int width, int height);
 
 Q_SIGNALS:
     // The sound library's frame caption ("&Sounds for All") after a character load.
     void sound_frame_caption(const QString& caption);
     // The "Cancel Script" command arrived: the script editor cancels the run.
     void cancel_script_wanted();
+    // A character moved: the text for panel 2 of the main window's status bar.
+    void character_position_text(const QString& text);
+    // A double click on a character hands the focus to the main window.
+    void main_window_wanted();
 
 public Q_SLOTS:
     void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);

@@ -3,7 +3,25 @@
 
 #include "stage/pellwick_form.h"
 
+#include "engine/script_text.h"
+#include "engine/tickle_char.h"
+
+#include <cmath>
+
 namespace pw::stage {
+
+namespace {
+
+// Each step of a double click runs even when an earlier one failed.
+template <typename F> void step(F f)
+{
+    try {
+        f();
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
 
 void pellwick_form::MyAgent_Click(const QString& character_id, int, int shift, int, int)
 {
@@ -15,16 +33,44 @@ void pellwick_form::MyAgent_Click(const QString& character_id, int, int shift, i
 void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int, int)
 {
     mod_.current_char = character_id;
+    const int slot = mod_.char_index(character_id);
+    auto stop_listening = [&] {
+        step([&] { MyAgent.item(character_id)->listen(false); });
+        mod_.listening = false;
+    };
+
+    step([&] { pw::engine::tickle_char(mod_, character_id, 1.0f); });
+    // A first double click ends a wait and the script goes on; a second one cancels.
+    if (mod_.waiting) {
+        step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll stop waiting now.")); });
+        mod_.waiting = false;
+        stop_listening();
+        mod_.let_events_run();
+    } else if (mod_.script_running) {
+        mod_.cancel_requested = true;
+        stop_listening();
+        mod_.let_events_run();
+    }
+    // The answers to the spoken questions.
+    if (mod_.exit_confirm_wait) mod_.quit_program();
+    if (mod_.save_confirm_wait) {
+        step([&] { mod_.char_say(slot, QStringLiteral("OK, I saved it!")); });
+        mod_.confirm_pending = true;
+        mod_.save_confirm_wait = false;
+    }
+    if (mod_.clear_confirm_wait) {
+        step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll clear it!")); });
+        mod_.confirm_pending = true;
+        mod_.clear_confirm_wait = false;
+    }
+    Q_EMIT main_window_wanted();
 }
 
 void pellwick_form::MyAgent_Command(const pw::agent::UserInput& input)
 {
     const QString name = input.name.toLower();
     auto stop_listening = [&] {
-        try {
-            MyAgent.item(input.character_id)->listen(false);
-        } catch (const std::exception&) {
-        }
+        step([&] { MyAgent.item(input.character_id)->listen(false); });
         mod_.listening = false;
     };
 
@@ -76,7 +122,18 @@ void pellwick_form::MyAgent_BalloonHide(const QString&)
 void pellwick_form::MyAgent_Move(const QString& character_id, int, int, int)
 {
     mod_.current_char = character_id;
+    step([&] {
+        const pw::agent::Character& c = *MyAgent.item(character_id);
+        Q_EMIT character_position_text(position_text(c.left(), c.top(), c.width(), c.height()));
+    });
     mod_.let_events_run();
+}
+
+QString pellwick_form::position_text(int left, int top, int width, int height)
+{
+    using pw::engine::script::str_number;
+    return QStringLiteral(" Character X:") + str_number(left + width / 2.0) + QStringLiteral(", Y:")
+           + str_number(top + std::floor(height * 0.25)) + QStringLiteral("   ");
 }
 
 }  // namespace pw::stage

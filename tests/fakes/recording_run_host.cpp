@@ -69,6 +69,28 @@ void RecordingRunHost::play_wave(const QString& path)
     QTimer::singleShot(wave_ms, &timers_, [mod] { mod->stop_sound = true; });
 }
 
+void RecordingRunHost::install_key_hook()
+{
+    calls << QStringLiteral("install_key_hook");
+    if (on_install_key_hook) on_install_key_hook();
+}
+
+void RecordingRunHost::remove_key_hook()
+{
+    calls << QStringLiteral("remove_key_hook");
+    if (on_remove_key_hook) on_remove_key_hook();
+}
+
+void RecordingRunHost::set_report_timer(bool enabled, int interval_ms)
+{
+    if (enabled != report_enabled || interval_ms != report_interval)
+        calls << QStringLiteral("report_timer %1 %2").arg(int(enabled)).arg(interval_ms);
+    report_enabled = enabled;
+    report_interval = interval_ms;
+    const int scaled = interval_ms <= 0 ? interval_ms : qMax(1, int(interval_ms / report_speed));
+    report_timer_.set(enabled, scaled);
+}
+
 bool RecordingRunHost::start_program(const QString& command_line)
 {
     calls << QStringLiteral("start_program ") + command_line;

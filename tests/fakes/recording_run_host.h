@@ -4,6 +4,7 @@
 // boxes. Every call is kept in calls(), in order.
 
 #include "engine/pellwick_mod.h"
+#include "engine/report_timer.h"
 #include "engine/run_host.h"
 
 #include <QObject>
@@ -16,7 +17,7 @@ namespace pw::fakes {
 
 class RecordingRunHost : public pw::engine::RunHost {
 public:
-    explicit RecordingRunHost(pw::engine::pellwick_mod& mod) : mod_(mod) {}
+    explicit RecordingRunHost(pw::engine::pellwick_mod& mod) : mod_(mod), report_timer_(mod) {}
 
     // ---- Set-up ----
     QString text;                  // the editor's text
@@ -27,6 +28,11 @@ public:
     int wave_ms = 0;
     // Called at every line highlight with the highlighted text (cancel tests, fuzzing).
     std::function<void(const QString&)> on_highlight;
+    // The reminder timer really ticks, this many times faster than asked.
+    double report_speed = 1.0;
+    // Where the key hook goes (a key handler in key tests); only recorded when unset.
+    std::function<void()> on_install_key_hook;
+    std::function<void()> on_remove_key_hook;
 
     // ---- What happened ----
     QStringList calls;             // "select 10 6", "message \"...\"", "play_wave /x.wav"...
@@ -38,6 +44,8 @@ public:
     bool clock_ticking = false;
     bool clock_shown = false;
     QString convert_x, convert_y;
+    bool report_enabled = false;
+    int report_interval = 0;       // as asked, before report_speed
     int count(const QString& call_prefix) const;
 
     // ---- RunHost ----
@@ -58,13 +66,17 @@ public:
     void show_forms() override { calls << QStringLiteral("show_forms"); }
     void play_wave(const QString& path) override;
     void stop_wave() override { calls << QStringLiteral("stop_wave"); }
-    void remove_key_hook() override { calls << QStringLiteral("remove_key_hook"); }
+    void install_key_hook() override;
+    void remove_key_hook() override;
+    // Recorded only when something changes ("report_timer 1 5000").
+    void set_report_timer(bool enabled, int interval_ms) override;
     bool start_program(const QString& command_line) override;
     void message_box(const QString& text) override;
 
 private:
     pw::engine::pellwick_mod& mod_;
     QObject timers_;  // owns the pending end-of-playback timers
+    pw::engine::ReportTimer report_timer_;
 };
 
 }  // namespace pw::fakes

@@ -1,0 +1,22 @@
+#include "engine/report_timer.h"
+
+namespace pw::engine {
+
+ReportTimer::ReportTimer(pellwick_mod& mod) : mod_(mod)
+{
+    QObject::connect(&timer_, &QTimer::timeout, [this] { mod_.report_due = true; });
+}
+
+void ReportTimer::set(bool enabled, int interval_ms)
+{
+    const bool changed = enabled != enabled_ || interval_ms != interval_ms_;
+    enabled_ = enabled;
+    interval_ms_ = interval_ms;
+    if (!enabled_ || interval_ms_ <= 0) {
+        timer_.stop();
+        return;
+    }
+    if (changed || !timer_.isActive()) timer_.start(interval_ms_);
+}
+
+}  // namespace pw::engine

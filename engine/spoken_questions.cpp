@@ -1,0 +1,112 @@
+#include "engine/spoken_questions.h"
+
+#include "agent/api/agent_error.h"
+
+#include <exception>
+#include <functional>
+
+namespace pw::engine {
+
+using pw::agent::Request;
+
+namespace {
+
+// Shows the character of the slot when hidden, then says the question.
+void ask(pellwick_mod& mod, int slot, const QString& question)
+{
+    if (slot < 0 || slot >= mod.slot_count() || !mod.chars[slot])
+        throw pw::agent::AgentError(pw::agent::error::character_invalid, QStringLiteral("Nobody to ask."));
+    if (!mod.chars[slot]->visible()) mod.char_request[slot] = mod.chars[slot]->show();
+    mod.char_say(slot, question);
+}
+
+// Waits while the last request of the slot that `asker` names is under way, then
+// stops that character. The slot is looked up at every check.
+void wait_for_answer(pellwick_mod& mod, const std::function<int()>& asker)
+{
+    int slot = asker();
+    for (;;) {
+        if (slot < 0 || slot >= mod.slot_count()) return;
+        const int status = mod.char_request[slot].status();
+        if (status != Request::Pending && status != Request::InProgress) break;
+        mod.do_events();
+        slot = asker();
+    }
+    if (mod.chars[slot]) mod.chars[slot]->stop_all();
+}
+
+bool settle(pellwick_mod& mod, bool& question_flag)
+{
+    if (mod.confirm_pending) return true;
+    question_flag = false;
+    return false;
+}
+
+}  // namespace
+
+QString quit_question()
+{
+    return QStringLiteral(
+        "    Are you sure you want to quit? If yes then double click on me within 3 seconds. "
+        "1 Mississippi, 2 Mississippi, 3 Mississippi!");
+}
+
+QString clear_question()
+{
+    return QStringLiteral(
+        "Are you sure you want to clear your script? If yes, then double click on me within "
+        "3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi! ");
+}
+
+QString overwrite_question()
+{
+    return QStringLiteral(
+        "This file is on the disk already, do you want to overwrite it? If yes, then double "
+        "click on me within 3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi! ");
+}
+
+void confirm_quit(pellwick_mod& mod)
+{
+    mod.exit_confirm_wait = true;
+    mod.current_char = QStringLiteral("pellwick");
+    mod.sequential = true;
+    try {
+        ask(mod, mod.char_index(QStringLiteral("pellwick")), quit_question());
+        mod.agent_idle = false;
+        mod.wait_idle();
+    } catch (const std::exception&) {
+        // Without Pellwick nobody asks, and nothing quits.
+    }
+    mod.exit_confirm_wait = false;
+}
+
+bool confirm_clear(pellwick_mod& mod)
+{
+    mod.clear_confirm_wait = true;
+    mod.confirm_pending = false;
+    try {
+        auto pellwick = [&mod] { return mod.char_index(QStringLiteral("pellwick")); };
+        ask(mod, pellwick(), clear_question());
+        wait_for_answer(mod, pellwick);
+    } catch (const std::exception&) {
+        // Nobody could ask: the answer is no.
+    }
+    return settle(mod, mod.clear_confirm_wait);
+}
+
+bool confirm_overwrite(pellwick_mod& mod)
+{
+    mod.save_confirm_wait = true;
+    mod.confirm_pending = false;
+    try {
+        // A double click makes the clicked character current; its answer is then the
+        // request that keeps the question open.
+        auto current = [&mod] { return mod.char_index(mod.current_char); };
+        ask(mod, current(), overwrite_question());
+        wait_for_answer(mod, current);
+    } catch (const std::exception&) {
+    }
+    return settle(mod, mod.save_confirm_wait);
+}
+
+}  // namespace pw::engine

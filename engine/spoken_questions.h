@@ -1,0 +1,30 @@
+#pragma once
+// Yes/no questions asked by speech: the character asks, and a double click on any
+// character while it asks means yes (the stage's double-click handler answers and sets
+// the flags read here). No clock counts the three seconds the question mentions.
+
+#include "engine/pellwick_mod.h"
+
+#include <QString>
+
+namespace pw::engine {
+
+QString quit_question();
+QString clear_question();
+QString overwrite_question();
+
+// Pellwick asks whether to quit; a double click meanwhile ends the program. Returns
+// when his balloon closes, or at the latest after wait_idle's bound.
+void confirm_quit(pellwick_mod& mod);
+
+// Pellwick asks whether to clear the script; true when a double click said yes. The
+// question lasts while his last request is pending or in progress (an answer given to
+// him makes it last until the answer has been said), and ends as well when it fails or
+// is interrupted. Unanswered, the flag is put back so that a later double click does
+// not answer an old question.
+bool confirm_clear(pellwick_mod& mod);
+
+// The same for writing over a script file, asked by the current character.
+bool confirm_overwrite(pellwick_mod& mod);
+
+}  // namespace pw::engine

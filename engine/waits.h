@@ -1,0 +1,55 @@
+#pragma once
+// The waitfor statement's parts: one waiting line and one pass of each kind of wait.
+// Internal to the engine; statements_waits.cpp runs the polling loop.
+
+#include "engine/script_run.h"
+
+#include <QString>
+
+namespace pw::engine {
+
+// How a pass of a wait ends.
+enum class Pass {
+    go_on,      // the loop goes on while `waiting` holds
+    done,       // success: the next line at once, without the pause between lines
+    cancelled,  // the run ends as a cancel
+};
+
+struct WaitLine {
+    WaitLine(ScriptRun& r, QString k, QString v, bool q);
+
+    ScriptRun& run;
+    pellwick_mod& mod;
+    RunHost& host;
+    QString kind;
+    QString value;
+    bool quiet = false;
+    int slot = -1;           // the line's character
+    int next_candidate = 0;  // the slot the "anybody" bump test tries next
+
+    pw::agent::Character& line_char() const { return run.slot_char(slot); }
+    int report_interval_ms() const;
+    // Not quiet, and the reminder timer has ticked.
+    bool due() const { return !quiet && mod.report_due; }
+    // Says the text and times the next reminder report_seconds from now.
+    void remind(const QString& text);
+    void restart_reminders();
+    // The cancel test of a pass: clears the cancel and tells the loop to end the run.
+    bool cancel_seen();
+};
+
+namespace waits {
+Pass collide_with_anybody(WaitLine& w);
+Pass collide_with(WaitLine& w);
+Pass get_off(WaitLine& w);
+Pass key(WaitLine& w);
+Pass listen(WaitLine& w);
+Pass clock_time(WaitLine& w);
+// Runs its own loop until the minutes have passed; ends with `waiting` False.
+Pass minutes(WaitLine& w);
+}  // namespace waits
+
+// Seconds on a monotonic clock: the high-resolution one when the program has it.
+double monotonic_seconds(pellwick_mod& mod);
+
+}  // namespace pw::engine

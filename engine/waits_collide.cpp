@@ -1,0 +1,67 @@
+// Waits for characters bumping into the line's character, or getting off it again.
+
+#include "engine/chars_collide.h"
+#include "engine/wait_texts.h"
+#include "engine/waits.h"
+
+namespace pw::engine::waits {
+
+Pass collide_with_anybody(WaitLine& w)
+{
+    pellwick_mod& mod = w.mod;
+    if (w.due()) w.remind(wait_texts::bump_by_anybody());
+
+    // One candidate per pass keeps a pass short however many characters there are.
+    bool hit = false;
+    QString bumper;
+    if (w.next_candidate != w.slot) {
+        pw::agent::Character& candidate = w.run.slot_char(w.next_candidate);
+        if (candidate.visible()) {
+            const QString name = candidate.name();
+            hit = chars_collide(mod, w.run.line_character, name);
+            if (hit) bumper = name;
+        }
+    }
+    if (++w.next_candidate >= mod.char_count) w.next_candidate = 0;
+
+    mod.do_events();
+    if (w.cancel_seen()) return Pass::cancelled;
+    if (!hit) return Pass::go_on;
+
+    // Remembered for "if collision=...".
+    w.run.collision_a = w.run.line_character;
+    w.run.collision_b = bumper;
+    w.line_char().stop_all(QStringLiteral("speak"));
+    mod.agent().item(bumper)->stop_all(QStringLiteral("move"));
+    const int n = qMin<int>(mod.char_count, mod.slot_count());
+    for (int i = 0; i < n; ++i) w.run.slot_char(i).stop_all(QStringLiteral("Move"));
+    return Pass::done;
+}
+
+Pass collide_with(WaitLine& w)
+{
+    if (w.due()) w.remind(wait_texts::bump_by(w.value));
+    if (chars_collide(w.mod, w.run.line_character, w.value)) {
+        w.line_char().stop_all(QStringLiteral("speak"));
+        return Pass::done;
+    }
+    w.mod.do_events();
+    return w.cancel_seen() ? Pass::cancelled : Pass::go_on;
+}
+
+Pass get_off(WaitLine& w)
+{
+    pellwick_mod& mod = w.mod;
+    const int other = w.run.slot_of(w.value);
+    pw::agent::Character& sitter = w.run.slot_char(other);
+    if (!sitter.visible()) mod.char_request[other] = sitter.show();
+    if (w.due()) w.remind(wait_texts::get_off(w.value));
+    if (!chars_collide(mod, w.run.line_character, w.value)) {
+        w.line_char().stop_all(QStringLiteral("speak"));
+        return Pass::done;
+    }
+    mod.do_events();
+    return w.cancel_seen() ? Pass::cancelled : Pass::go_on;
+}
+
+}  // namespace pw::engine::waits

@@ -1,0 +1,230 @@
+// What a double click, a command and a move on a character do, and the spoken yes/no
+// questions that a double click answers.
+
+#include "engine/spoken_questions.h"
+#include "waits_fixture.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using pw::agent::Request;
+using pw::fakes::FakeAgent;
+using pw::waits_tests::WaitsFixture;
+
+namespace {
+void pump()
+{
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+}  // namespace
+
+class TestAnswers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void double_click_in_each_state();
+    void commands_while_listening_or_not();
+    void moves_and_shift_clicks();
+    void quit_question_answered_or_not();
+    void clear_question_answered_unanswered_or_broken();
+    void overwrite_question_follows_the_clicked_character();
+};
+
+void TestAnswers::double_click_in_each_state()
+{
+    WaitsFixture f;
+    QSignalSpy focus(f.stage.get(), &pw::stage::pellwick_form::main_window_wanted);
+
+    // Nothing pending: a tickle and the focus, nothing else.
+    f.agent.post_dbl_click(QStringLiteral("tansy"));
+    pump();
+    QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
+    QCOMPARE(f.said(), QStringList{QStringLiteral("Hey, that tickled!")});
+    QCOMPARE(focus.size(), 1);
+    QVERIFY(!f.mod.cancel_requested && f.exits.isEmpty());
+
+    // Waiting: the wait ends, listening stops, the script is not cancelled.
+    f.agent.log().clear();
+    f.mod.waiting = f.mod.listening = f.mod.script_running = true;
+    f.pellwick->listen(true);
+    f.agent.post_dbl_click(QStringLiteral("pellwick"));
+    pump();
+    QVERIFY(!f.mod.waiting && !f.mod.listening && !f.pellwick->is_listening());
+    QVERIFY(!f.mod.cancel_requested);
+    QCOMPARE(f.said().last(), QStringLiteral("OK, I'll stop waiting now."));
+
+    // Running, not waiting: a cancel.
+    f.agent.post_dbl_click(QStringLiteral("pellwick"));
+    pump();
+    QVERIFY(f.mod.cancel_requested);
+
+    // The questions' answers, each only while its question is open.
+    f.mod.script_running = false;
+    f.agent.log().clear();
+    f.mod.clear_confirm_wait = true;
+    f.agent.post_dbl_click(QStringLiteral("pellwick"));
+    pump();
+    QVERIFY(f.mod.confirm_pending && !f.mod.clear_confirm_wait);
+    QCOMPARE(f.said().last(), QStringLiteral("OK, I'll clear it!"));
+    f.mod.confirm_pending = false;
+    f.mod.save_confirm_wait = true;
+    f.agent.post_dbl_click(QStringLiteral("tansy"));
+    pump();
+    QVERIFY(f.mod.confirm_pending && !f.mod.save_confirm_wait);
+    QCOMPARE(f.said(QStringLiteral("tansy")).last(), QStringLiteral("OK, I saved it!"));
+    QVERIFY(f.exits.isEmpty());
+    f.mod.exit_confirm_wait = true;
+    f.agent.post_dbl_click(QStringLiteral("pellwick"));
+    pump();
+    QCOMPARE(f.exits, QList<int>{0});
+    QCOMPARE(focus.size(), 6);
+
+    // A character that is gone: every step is skipped, the focus still goes.
+    f.agent.post_dbl_click(QStringLiteral("nobody"));
+    pump();
+    QCOMPARE(focus.size(), 7);
+}
+
+void TestAnswers::commands_while_listening_or_not()
+{
+    WaitsFixture f;
+    // Not listening: only agent_idle.
+    f.agent.post_command(QStringLiteral("yes"), QStringLiteral("pellwick"));
+    pump();
+    QVERIFY(f.mod.agent_idle && !f.mod.word_heard);
+
+    // Listening: the name as it came, listening over.
+    f.mod.listening = true;
+    f.pellwick->listen(true);
+    f.agent.post_command(QStringLiteral("Yes"), QStringLiteral("pellwick"));
+    pump();
+    QVERIFY(f.mod.word_heard && !f.mod.listening && !f.pellwick->is_listening());
+    QCOMPARE(f.mod.heard_word, QStringLiteral("Yes"));
+
+    // Cancel Script from the menu while listening: listening stops before the cancel.
+    f.mod.word_heard = false;
+    f.mod.listening = true;
+    f.agent.log().clear();
+    f.agent.post_command(QStringLiteral("Cancel Script"), QStringLiteral("pellwick"));
+    pump();
+    QVERIFY(f.mod.cancel_requested && !f.mod.word_heard);
+    const QStringList lines = f.agent.log().lines();
+    QCOMPARE(lines.first(), QStringLiteral("pellwick Listen False"));
+    QVERIFY(f.has_said(QStringLiteral("I'm cancelled")));
+
+    // Quit in any case ends the program.
+    f.agent.post_command(QStringLiteral("quit"), QStringLiteral("tansy"));
+    pump();
+    QCOMPARE(f.exits, QList<int>{0});
+}
+
+void TestAnswers::moves_and_shift_clicks()
+{
+    WaitsFixture f;
+    QSignalSpy panel(f.stage.get(), &pw::stage::pellwick_form::character_position_text);
+    pw::fakes::FakeTraits odd;
+    odd.width = 127;
+    odd.height = 130;
+    auto* c = pw::fakes::load_into_slot(f.mod, f.agent, 2, QStringLiteral("odd"), true, odd);
+    c->place(0, -3);
+    f.agent.post_move(QStringLiteral("odd"), 1, 2);
+    pump();
+    QCOMPARE(f.mod.current_char, QStringLiteral("odd"));
+    QCOMPARE(panel.size(), 1);
+    QCOMPARE(panel.first().first().toString(), QStringLiteral(" Character X: 63.5, Y: 29   "));
+    QCOMPARE(pw::stage::pellwick_form::position_text(-80, -40, 100, 100), QStringLiteral(" Character X:-30, Y:-15   "));
+
+    f.agent.post_click(QStringLiteral("pellwick"), 1, 0);
+    pump();
+    QVERIFY(!f.mod.char_clicked);
+    f.agent.post_click(QStringLiteral("pellwick"), 1, 1);
+    pump();
+    QVERIFY(f.mod.char_clicked);
+}
+
+void TestAnswers::quit_question_answered_or_not()
+{
+    {
+        WaitsFixture f;
+        f.pellwick->set_shown(false);
+        f.mod.wait_idle_limit = std::chrono::milliseconds(2000);
+        f.after(20, [&] { f.agent.post_dbl_click(QStringLiteral("tansy")); });
+        f.after(60, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
+        pw::engine::confirm_quit(f.mod);
+        QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("pellwick")), 1);
+        QCOMPARE(f.said().first(), pw::engine::quit_question());
+        QVERIFY(f.mod.sequential);
+        QCOMPARE(f.exits, QList<int>{0});
+        QVERIFY(!f.mod.exit_confirm_wait);
+    }
+    {
+        // Unanswered: over when the balloon closes; a later double click does not quit.
+        WaitsFixture f;
+        f.mod.wait_idle_limit = std::chrono::milliseconds(5000);
+        f.after(30, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
+        QElapsedTimer t;
+        t.start();
+        pw::engine::confirm_quit(f.mod);
+        QVERIFY(t.elapsed() < 1000);
+        QVERIFY(!f.mod.exit_confirm_wait);
+        f.agent.post_dbl_click(QStringLiteral("pellwick"));
+        pump();
+        QVERIFY(f.exits.isEmpty());
+    }
+}
+
+void TestAnswers::clear_question_answered_unanswered_or_broken()
+{
+    {
+        WaitsFixture f;
+        f.agent.set_completion(FakeAgent::Completion::Manual);
+        f.after(20, [&] { f.agent.post_dbl_click(QStringLiteral("pellwick")); });
+        // The answer, said by Pellwick, keeps the question open until it is over.
+        f.when([&] { return f.has_said(QStringLiteral("OK, I'll clear it!")); }, [&] { f.agent.finish_all(); });
+        QVERIFY(pw::engine::confirm_clear(f.mod));
+        QCOMPARE(f.said().first(), pw::engine::clear_question());
+        QVERIFY(f.agent.log().lines().contains(QStringLiteral("pellwick StopAll \"\"")));
+    }
+    {
+        WaitsFixture f;  // requests end at once: nobody answered
+        QVERIFY(!pw::engine::confirm_clear(f.mod));
+        QVERIFY(!f.mod.clear_confirm_wait);
+        // A later double click answers no old question.
+        f.agent.post_dbl_click(QStringLiteral("pellwick"));
+        pump();
+        QVERIFY(!f.mod.confirm_pending);
+        QVERIFY(!f.has_said(QStringLiteral("OK, I'll clear it!")));
+    }
+    for (const auto status : {Request::Interrupted, Request::Failed}) {
+        WaitsFixture f;
+        f.agent.set_completion(FakeAgent::Completion::Manual);
+        f.after(30, [&f, status] { f.agent.finish(f.mod.char_request[0], status); });
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!pw::engine::confirm_clear(f.mod));
+        QVERIFY(t.elapsed() < 2000);
+        QVERIFY(!f.mod.clear_confirm_wait);
+    }
+}
+
+void TestAnswers::overwrite_question_follows_the_clicked_character()
+{
+    WaitsFixture f;
+    f.agent.set_completion(FakeAgent::Completion::Manual);
+    f.mod.current_char = QStringLiteral("tansy");
+    // Tansy asks; Pellwick's double click makes him current, and his answer is then
+    // the request that keeps the question open, whatever becomes of Tansy's.
+    f.when([&] { return f.said(QStringLiteral("tansy")).size() == 1; },
+           [&] { f.agent.post_dbl_click(QStringLiteral("pellwick")); });
+    f.when([&] { return f.has_said(QStringLiteral("OK, I saved it!")); },
+           [&] { f.agent.finish(f.mod.char_request[0]); });
+    QVERIFY(pw::engine::confirm_overwrite(f.mod));
+    QCOMPARE(f.said(QStringLiteral("tansy")).first(), pw::engine::overwrite_question());
+    QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("tansy")), 1);
+    QCOMPARE(f.mod.char_request[1].status(), int(Request::Pending));
+    QVERIFY(f.agent.log().lines().contains(QStringLiteral("pellwick StopAll \"\"")));
+    QVERIFY(!f.mod.save_confirm_wait);
+}
+
+QTEST_MAIN(TestAnswers)
+#include "test_answers.moc"
