@@ -1,0 +1,36 @@
+#include "media/clock_form.h"
+
+#include "media/clock_dial.h"
+#include "stage/twips.h"
+
+#include <QVBoxLayout>
+
+namespace pw::media {
+
+using pw::stage::twips_to_px_x;
+using pw::stage::twips_to_px_y;
+
+clock_form::clock_form(QWidget* parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("Clock"));
+    Gauge1 = new ClockDial(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(Gauge1);
+    resize(twips_to_px_x(630, this), twips_to_px_y(615, this));
+}
+
+void clock_form::advance()
+{
+    const int next = Gauge1->value() + 1;
+    Gauge1->setValue(next > last_value ? 0 : next);
+}
+
+QPoint clock_form::top_right_position(int area_width, int window_width, const QWidget* for_dpi)
+{
+    int left = area_width - twips_to_px_x(850, for_dpi);
+    left = qMin(left, area_width - window_width);
+    return {qMax(0, left), twips_to_px_y(50, for_dpi)};
+}
+
+}  // namespace pw::media
