@@ -2,13 +2,13 @@
 
 #include "agent/runtime/agent_platform.h"
 #include "agent/ui/desktop_character_view.h"
+#include "app/command_line.h"
+#include "app/pellworks_window.h"
 #include "app/program_exit.h"
 #include "engine/pellwick_mod.h"
 #include "stage/message_box.h"
-#include "stage/pellwick_form.h"
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QTimer>
 
 int main(int argc, char** argv)
@@ -23,16 +23,11 @@ int main(int argc, char** argv)
     pw::engine::pellwick_mod mod(agent);
     mod.exit_program = [&mod](int code) { pw::app::end_process_now(mod, code); };
     mod.version_text = QStringLiteral(PW_VERSION_TEXT);
-    mod.set_start_defaults();
 
-    QMainWindow main_window;
-    main_window.setWindowTitle(pw::stage::program_title);
-    auto* stage = new pw::stage::pellwick_form(agent, mod);
-    main_window.setCentralWidget(stage);
-    main_window.show();
-
-    // The stage loads its characters from the running event loop, as a window that
-    // has just been shown would.
-    QTimer::singleShot(0, stage, [stage] { stage->Form_Load(); });
+    pw::app::Pellworks main_window(agent, mod);
+    const QString arguments = pw::app::arguments_text(QCoreApplication::arguments());
+    // Start-up runs from the event loop, as the load handler of a shown window would;
+    // a script named on the command line runs inside it.
+    QTimer::singleShot(0, &main_window, [&main_window, arguments] { main_window.MDIForm_Load(arguments); });
     return app.exec();
 }

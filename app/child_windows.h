@@ -1,0 +1,25 @@
+#pragma once
+// What the script editor asks of the main window while a script plays: hiding and
+// showing the other windows, and opening and closing the clock.
+
+namespace pw::media {
+class clock_form;
+}
+
+namespace pw::app {
+
+class ChildWindows {
+public:
+    virtual ~ChildWindows() = default;
+
+    // The stage, the script editor and (later) the sound library.
+    virtual void hide_forms() = 0;
+    virtual void show_forms() = 0;
+    // Opens the clock at the top right corner (again) and shows it.
+    virtual void show_clock() = 0;
+    virtual void unload_clock() = 0;
+    // The open clock, or nullptr.
+    virtual pw::media::clock_form* clock() const = 0;
+};
+
+}  // namespace pw::app

@@ -1,0 +1,101 @@
+#pragma once
+// The main window: a frame holding the stage and the script editor side by side (and,
+// while a script runs, the clock), and the program's start-up: the clock for pauses,
+// the defaults, the command line, and the script file it names.
+
+#include "app/child_windows.h"
+#include "app/command_line.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QTimer;
+
+namespace pw::agent {
+class AgentControl;
+}
+namespace pw::engine {
+class KeySource;
+class Keyboardhandler;
+class pellwick_mod;
+}
+namespace pw::media {
+class CTime;
+}
+namespace pw::stage {
+class pellwick_form;
+}
+
+namespace pw::app {
+
+class script_form;
+
+class Pellworks : public QMainWindow, public ChildWindows {
+    Q_OBJECT
+public:
+    Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent = nullptr);
+    ~Pellworks() override;
+
+    QMdiArea* area() const { return area_; }
+    pw::stage::pellwick_form* stage() const { return stage_; }
+    script_form* script() const { return script_; }
+    QMdiSubWindow* stage_window() const { return stage_window_; }
+    QMdiSubWindow* script_window() const { return script_window_; }
+
+    // Start-up, from the running event loop: clock, defaults, command line, windows,
+    // the stage's characters, then the file (loaded, and run for runout and runin).
+    // In runout mode the main window stays hidden.
+    void MDIForm_Load(const QString& arguments);
+
+    // The file handling of start-up for a parsed command line. A missing file makes
+    // Pellwick say so and ends the program.
+    void open_command_line_file(const CommandLine& command_line);
+    // Puts the file's bytes, one character each, into the editor; false when it is
+    // not there.
+    bool load_script_file(const QString& path);
+
+    // ---- ChildWindows ----
+    void hide_forms() override;
+    void show_forms() override;
+    void show_clock() override;
+    void unload_clock() override;
+    pw::media::clock_form* clock() const override;
+
+    static QString missing_file_sentence() { return QStringLiteral("   Can't find that file."); }
+
+    // ---- Quitting: the spoken question, from the close box and a Shift+click ----
+    QTimer* current_timer = nullptr;  // every second
+    void current_timer_Timer();
+    void confirm_quit();
+    pw::engine::Keyboardhandler& keys() const { return *keys_; }
+
+protected:
+    // Closing from the title bar only asks; a double click on a character then quits.
+    void closeEvent(QCloseEvent* event) override;
+    // Esc and Ctrl+Q released in the stage or the script editor.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Adds a window that hides instead of being destroyed when closed.
+    QMdiSubWindow* add_child(QWidget* widget);
+    void place_children();
+
+    pw::engine::pellwick_mod& mod_;
+    // The key source outlives the hook that uses it.
+    std::unique_ptr<pw::engine::KeySource> key_source_;
+    std::unique_ptr<pw::engine::Keyboardhandler> keys_;
+    QMdiArea* area_ = nullptr;
+    pw::stage::pellwick_form* stage_ = nullptr;
+    script_form* script_ = nullptr;
+    QMdiSubWindow* stage_window_ = nullptr;
+    QMdiSubWindow* script_window_ = nullptr;
+    QPointer<QMdiSubWindow> clock_window_;
+    pw::media::clock_form* clock_ = nullptr;
+    std::unique_ptr<pw::media::CTime> hires_timer_;
+};
+
+}  // namespace pw::app

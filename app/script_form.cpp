@@ -1,0 +1,330 @@
+#include "app/script_form.h"
+
+#include "app/child_windows.h"
+#include "app/editor_positions.h"
+#include "engine/keyboard_handler.h"
+#include "engine/run_script.h"
+#include "engine/spoken_questions.h"
+#include "media/clock_form.h"
+#include "platform/desktop/program_starter.h"
+#include "platform/desktop/wave_device.h"
+#include "stage/message_box.h"
+#include "stage/twips.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTimer>
+
+namespace pw::app {
+
+using pw::stage::twips_rect;
+using pw::stage::twips_to_px_x;
+using pw::stage::twips_to_px_y;
+
+namespace {
+constexpr int timer1_interval_ms = 50;
+// Margins around the text box, in twips: it starts at (105, 870) below the buttons
+// and keeps a small border to the right and above the status bar.
+constexpr int text_left = 105;
+constexpr int text_top = 870;
+constexpr int text_right_margin = 75;
+constexpr int text_bottom_gap = 45;
+// The running line: a soft yellow that shows whether or not the editor has the focus.
+const QColor running_line_colour(255, 236, 140);
+}  // namespace
+
+script_form::script_form(pw::engine::pellwick_mod& mod, QWidget* parent)
+    : QWidget(parent), mod_(mod), report_timer_(mod)
+{
+    build_controls();
+}
+
+script_form::~script_form() = default;
+
+void script_form::build_controls()
+{
+    setWindowTitle(QStringLiteral("Script"));
+
+    play_pellwick = new QPushButton(QStringLiteral("Play"), this);
+    cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    clear = new QPushButton(QStringLiteral("Clear"), this);
+    hideit = new QCheckBox(QStringLiteral("hide"), this);
+    hideit->setToolTip(QStringLiteral("Hide forms during Play"));
+    // The file button stands at left 135; it arrives with the Load/Save window.
+    play_pellwick->setGeometry(twips_rect(990, 135, 780, 375, this));
+    cancel->setGeometry(twips_rect(1830, 135, 900, 375, this));
+    clear->setGeometry(twips_rect(2850, 135, 780, 375, this));
+    hideit->setGeometry(twips_rect(2850, 540, 1200, 285, this));
+
+    script_text = new QPlainTextEdit(this);
+    script_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    script_text->setTabChangesFocus(false);
+
+    Status = new QStatusBar(this);
+    Status->setSizeGripEnabled(false);
+    status_panel1 = new QLabel(Status);
+    status_panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Status->addPermanentWidget(status_panel1, 1);
+
+    for (int i = 0; i < 2; ++i) {
+        convert[i] = new QLabel(QStringLiteral("Label1"), this);
+        convert[i]->hide();
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(timer1_interval_ms);
+    MMControl2 = new pw::platform::WaveDevice(this);
+
+    connect(play_pellwick, &QPushButton::clicked, this, [this] { play_pellwick_Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { cancel_Click(); });
+    connect(clear, &QPushButton::clicked, this, [this] { clear_Click(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(MMControl2, &pw::platform::WaveDevice::done, this, [this] { MMControl2_Done(); });
+
+    resize(twips_to_px_x(design_width_twips, this), twips_to_px_y(design_height_twips, this));
+    Form_Resize();
+}
+
+void script_form::Form_Load()
+{
+    // Keys typed anywhere count for key waits from now on.
+    if (keys_) keys_->key_window = this;
+    // The design size is the whole window's; inside the main window that is the
+    // sub-window with its frame.
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!frame) frame = this;
+    frame->resize(twips_to_px_x(design_width_twips, this), twips_to_px_y(design_height_twips, this));
+}
+
+void script_form::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void script_form::Form_Resize()
+{
+    const int status_height = Status->sizeHint().height();
+    Status->setGeometry(0, height() - status_height, width(), status_height);
+    // A window made too small leaves the text box at zero size, never negative.
+    const QRect r = twips_rect(text_left, text_top, 0, 0, this);
+    const int w = width() - r.x() - twips_to_px_x(text_right_margin, this);
+    const int h = height() - r.y() - status_height - twips_to_px_y(text_bottom_gap, this);
+    script_text->setGeometry(r.x(), r.y(), qMax(0, w), qMax(0, h));
+}
+
+// ---- Handlers ----
+
+void script_form::play_pellwick_Click()
+{
+    // The button is off while a run is under way: no second run from here.
+    if (!play_pellwick->isEnabled()) return;
+    script_text->setReadOnly(true);
+    play_pellwick->setEnabled(false);
+    pw::engine::run_script(mod_, *this, editor_text());
+    play_pellwick->setEnabled(true);
+    script_text->setReadOnly(false);
+}
+
+void script_form::cancel_Click()
+{
+    const int slot = mod_.char_index(mod_.current_char);
+    if (slot >= 0 && slot < mod_.slot_count() && mod_.chars[slot]) {
+        try {
+            mod_.chars[slot]->listen(false);
+        } catch (const std::exception&) {
+        }
+    }
+    mod_.listening = false;
+    mod_.let_events_run();
+    cancel_it();
+}
+
+void script_form::cancel_it()
+{
+    pw::engine::cancel_it(mod_, *this);
+}
+
+void script_form::clear_Click()
+{
+    if (!script_text->document()->isEmpty() && !clear_confirmed()) return;
+    script_text->clear();
+    set_current_file(QString());
+    mod_.let_events_run();
+}
+
+QString script_form::clear_question()
+{
+    return pw::engine::clear_question();
+}
+
+bool script_form::clear_confirmed()
+{
+    // Pellwick asks; a double click on a character while he asks says yes.
+    return pw::engine::confirm_clear(mod_);
+}
+
+void script_form::Timer1_Timer()
+{
+    if (!windows_) return;
+    if (pw::media::clock_form* clock = windows_->clock()) clock->advance();
+}
+
+void script_form::MMControl2_Done()
+{
+    mod_.stop_sound = true;
+}
+
+void script_form::set_current_file(const QString& file_name)
+{
+    status_panel1->setText(file_name.isEmpty() ? QString() : QStringLiteral("Current file: ") + file_name);
+}
+
+QString script_form::current_file_text() const
+{
+    return status_panel1->text();
+}
+
+// ---- What a run sees ----
+
+QString script_form::editor_text() const
+{
+    return crlf_text(*script_text->document());
+}
+
+void script_form::set_editor_text(const QString& text)
+{
+    script_text->setPlainText(text);
+}
+
+int script_form::editor_selection_start() const
+{
+    return to_crlf_position(*script_text->document(), script_text->textCursor().selectionStart());
+}
+
+int script_form::editor_selection_length() const
+{
+    const QTextCursor c = script_text->textCursor();
+    const QTextDocument& doc = *script_text->document();
+    return to_crlf_position(doc, c.selectionEnd()) - to_crlf_position(doc, c.selectionStart());
+}
+
+void script_form::set_editor_selection(int start, int length)
+{
+    const QTextDocument& doc = *script_text->document();
+    const int a = to_document_position(doc, start);
+    const int b = to_document_position(doc, start + qMax(0, length));
+    QTextCursor c(script_text->document());
+    c.setPosition(a);
+    c.setPosition(b, QTextCursor::KeepAnchor);
+    script_text->setTextCursor(c);
+    mark_running_line(a, b);
+}
+
+void script_form::mark_running_line(int doc_start, int doc_end)
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    if (doc_end > doc_start) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(script_text->document());
+        mark.cursor.setPosition(doc_start);
+        mark.cursor.setPosition(doc_end, QTextCursor::KeepAnchor);
+        mark.format.setBackground(running_line_colour);
+        marks << mark;
+    }
+    script_text->setExtraSelections(marks);
+}
+
+void script_form::focus_editor()
+{
+    script_text->setFocus(Qt::OtherFocusReason);
+}
+
+void script_form::repaint_editor()
+{
+    script_text->viewport()->repaint();
+}
+
+void script_form::set_editor_read_only(bool on)
+{
+    script_text->setReadOnly(on);
+}
+
+bool script_form::hide_forms_checked() const
+{
+    return hideit->isChecked();
+}
+
+void script_form::set_convert_labels(const QString& x, const QString& y)
+{
+    convert[0]->setText(x);
+    convert[1]->setText(y);
+}
+
+void script_form::set_clock_ticking(bool on)
+{
+    if (on) Timer1->start();
+    else Timer1->stop();
+}
+
+void script_form::show_clock()
+{
+    if (windows_) windows_->show_clock();
+}
+
+void script_form::unload_clock()
+{
+    if (windows_) windows_->unload_clock();
+}
+
+void script_form::hide_forms()
+{
+    if (windows_) windows_->hide_forms();
+}
+
+void script_form::show_forms()
+{
+    if (windows_) windows_->show_forms();
+}
+
+void script_form::play_wave(const QString& path)
+{
+    MMControl2->play(path);
+}
+
+void script_form::stop_wave()
+{
+    MMControl2->stop();
+}
+
+void script_form::install_key_hook()
+{
+    if (keys_) keys_->install_key_hook();
+}
+
+void script_form::remove_key_hook()
+{
+    if (keys_) keys_->remove_key_hook();
+}
+
+void script_form::set_report_timer(bool enabled, int interval_ms)
+{
+    report_timer_.set(enabled, interval_ms);
+}
+
+bool script_form::start_program(const QString& command_line)
+{
+    return pw::platform::start_program(command_line);
+}
+
+void script_form::message_box(const QString& text)
+{
+    pw::stage::message_box(text, this);
+}
+
+}  // namespace pw::app

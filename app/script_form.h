@@ -1,0 +1,119 @@
+#pragma once
+// The script editor: the script's text, and the buttons that play, cancel and clear
+// it. It is also what a running script sees of the windows (engine::RunHost): the
+// running line is marked in the text, the text is locked while it runs, the clock
+// ticks, sounds play on its wave device.
+
+#include "engine/pellwick_mod.h"
+#include "engine/report_timer.h"
+#include "engine/run_host.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+namespace pw::engine {
+class Keyboardhandler;
+}
+namespace pw::platform {
+class WaveDevice;
+}
+
+namespace pw::app {
+
+class ChildWindows;
+
+class script_form : public QWidget, public pw::engine::RunHost {
+    Q_OBJECT
+public:
+    explicit script_form(pw::engine::pellwick_mod& mod, QWidget* parent = nullptr);
+    ~script_form() override;
+
+    // ---- Controls ----
+    QPlainTextEdit* script_text = nullptr;
+    QPushButton* play_pellwick = nullptr;
+    QPushButton* cancel = nullptr;
+    QPushButton* clear = nullptr;
+    QCheckBox* hideit = nullptr;
+    QTimer* Timer1 = nullptr;
+    QStatusBar* Status = nullptr;
+    QLabel* status_panel1 = nullptr;  // panel 1 of Status: the current file
+    std::array<QLabel*, 2> convert{};  // the last random X and Y; never shown
+    pw::platform::WaveDevice* MMControl2 = nullptr;
+
+    // The main window, for hiding the windows and for the clock; may stay unset (a
+    // lone editor then has no clock and nothing else to hide).
+    void set_child_windows(ChildWindows* windows) { windows_ = windows; }
+    // The keyboard hook of key waits; the main window owns it. Set before Form_Load,
+    // which makes this window the one the hook reports to.
+    void set_keyboard_handler(pw::engine::Keyboardhandler* keys) { keys_ = keys; }
+
+    // ---- Handlers ----
+    void Form_Load();
+    // Runs the script; returns when the run is over.
+    void play_pellwick_Click();
+    void cancel_Click();
+    void cancel_it();
+    // Asks before it empties a script; a double click on a character says yes.
+    void clear_Click();
+    void Timer1_Timer();
+    void MMControl2_Done();
+
+    // Panel 1 of the status bar.
+    void set_current_file(const QString& file_name);
+    QString current_file_text() const;
+
+    static QString clear_question();
+    // Design size of the window, in twips.
+    static constexpr int design_width_twips = 4740;
+    static constexpr int design_height_twips = 6330;
+
+    // ---- engine::RunHost ----
+    QString editor_text() const override;
+    void set_editor_text(const QString& text) override;
+    int editor_selection_start() const override;
+    int editor_selection_length() const override;
+    void set_editor_selection(int start, int length) override;
+    void focus_editor() override;
+    void repaint_editor() override;
+    void set_editor_read_only(bool on) override;
+    bool hide_forms_checked() const override;
+    void set_convert_labels(const QString& x, const QString& y) override;
+    void set_clock_ticking(bool on) override;
+    void show_clock() override;
+    void unload_clock() override;
+    void hide_forms() override;
+    void show_forms() override;
+    void play_wave(const QString& path) override;
+    void stop_wave() override;
+    void install_key_hook() override;
+    void remove_key_hook() override;
+    void set_report_timer(bool enabled, int interval_ms) override;
+    bool start_program(const QString& command_line) override;
+    void message_box(const QString& text) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void build_controls();
+    void Form_Resize();
+    void mark_running_line(int doc_start, int doc_end);
+    // The clear question asked and answered; true when the user said yes.
+    bool clear_confirmed();
+
+    pw::engine::pellwick_mod& mod_;
+    ChildWindows* windows_ = nullptr;
+    pw::engine::Keyboardhandler* keys_ = nullptr;
+    // The waits' reminder timer.
+    pw::engine::ReportTimer report_timer_;
+};
+
+}  // namespace pw::app
