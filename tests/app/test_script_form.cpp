@@ -1,0 +1,185 @@
+// The script editor during a run (running line marked, text locked, clock ticking,
+// windows hidden), its clear question, its cancel, and the main window around it.
+
+#include "window_fixture.h"
+
+#include "media/clock_dial.h"
+#include "media/clock_form.h"
+#include "stage/pellwick_form.h"
+#include "stage/twips.h"
+
+#include <QCheckBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using pw::agent::Request;
+
+namespace {
+
+// What the editor looked like when a character started an action of the run.
+struct Moment {
+    QString marked;
+    QString selected;
+    bool locked;
+    int gauge;
+    bool windows_hidden;
+};
+
+QList<Moment> play_and_watch(WindowFixture& f)
+{
+    QList<Moment> moments;
+    auto& s = f.script();
+    auto text = [](QString t) { return t.remove(QChar::ParagraphSeparator).trimmed(); };
+    auto c = QObject::connect(&f.agent, &pw::agent::AgentControl::RequestStart, &s, [&] {
+        if (!f.mod.script_running) return;
+        const auto marks = s.script_text->extraSelections();
+        moments << Moment{marks.isEmpty() ? QString() : text(marks.first().cursor.selectedText()),
+                          text(s.script_text->textCursor().selectedText()),
+                          s.script_text->isReadOnly() && !s.play_pellwick->isEnabled(),
+                          f.window->clock() ? f.window->clock()->Gauge1->value() : -1,
+                          f.window->stage_window()->isHidden() && f.window->script_window()->isHidden()};
+    });
+    s.play_pellwick_Click();
+    QObject::disconnect(c);
+    return moments;
+}
+
+}  // namespace
+
+class TestScriptForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void a_run_marks_each_line_and_locks_the_editor()
+    {
+        WindowFixture f;
+        f.pellwick();
+        auto& s = f.script();
+        // No final line break: the run adds one to the editor's text.
+        s.script_text->setPlainText(
+            QStringLiteral("interval 0\r\npellwick> pause 0.3\r\npellwick> speak hello\r\npellwick> wave"));
+
+        QList<Moment> moments = play_and_watch(f);
+        QVERIFY(moments.size() >= 2);
+        QCOMPARE(moments[0].marked, QStringLiteral("speak hello"));
+        QCOMPARE(moments[0].selected, QStringLiteral("speak hello"));
+        QCOMPARE(moments[1].marked, QStringLiteral("wave"));
+        for (const Moment& m : moments) QVERIFY(m.locked && !m.windows_hidden);
+        // The clock is open and ticked through the pause, 50 ms a step.
+        QVERIFY2(moments[0].gauge >= 3 && moments[0].gauge <= 58, qPrintable(QString::number(moments[0].gauge)));
+
+        // Afterwards: editable, unmarked, no clock, and the text got its final break.
+        QVERIFY(!s.script_text->isReadOnly() && s.play_pellwick->isEnabled());
+        QVERIFY(s.script_text->extraSelections().isEmpty());
+        QVERIFY(!s.Timer1->isActive() && !f.window->clock());
+        QVERIFY(s.editor_text().endsWith(QStringLiteral("pellwick> wave\r\n")));
+
+        // With "hide" checked the windows are away for the run and back after it.
+        s.hideit->setChecked(true);
+        moments = play_and_watch(f);
+        QVERIFY(!moments.isEmpty() && moments[0].windows_hidden);
+        QVERIFY(!f.window->stage_window()->isHidden() && !f.window->script_window()->isHidden());
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void clear_asks_and_only_a_yes_clears()
+    {
+        WindowFixture f;
+        f.pellwick(false);
+        auto& s = f.script();
+        const QString question = pw::app::script_form::clear_question();
+
+        // Empty: cleared at once, no question, and the file name goes.
+        s.set_current_file(QStringLiteral("tea.csp"));
+        s.clear_Click();
+        QCOMPARE(s.current_file_text(), QString());
+        QCOMPARE(f.agent.log().count(QStringLiteral("Speak")), 0);
+
+        // Nobody answers: Pellwick shows up, asks, stops; the text stays and the
+        // question is no longer pending.
+        s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
+        s.clear_Click();
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Show")).size(), 1);
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
+                 QStringList{QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(question) + QStringLiteral(" \"\"")});
+        QCOMPARE(f.agent.log().count(QStringLiteral("StopAll")), 1);
+        QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
+        QVERIFY(!f.mod.clear_confirm_wait);
+
+        // The question is interrupted or fails: the wait ends all the same.
+        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+        for (Request::Status ending : {Request::Interrupted, Request::Failed}) {
+            QTimer::singleShot(30, &s, [&] { f.agent.finish(f.mod.char_request[0], ending); });
+            s.clear_Click();
+            QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
+            QVERIFY(!f.mod.clear_confirm_wait);
+        }
+
+        // A yes while the question lasts: the answer becomes Pellwick's last request,
+        // and the text goes once that has been said.
+        Request answer;
+        QTimer::singleShot(30, &s, [&] {
+            f.mod.confirm_pending = true;
+            const Request asked = f.mod.char_request[0];
+            f.mod.char_say(0, QStringLiteral("OK, I'll clear it!"));
+            answer = f.mod.char_request[0];
+            f.agent.finish(asked, Request::Interrupted);
+            QTimer::singleShot(60, &s, [&] { f.agent.finish(answer); });
+        });
+        s.clear_Click();
+        QCOMPARE(answer.status(), int(Request::Complete));
+        QCOMPARE(s.script_text->toPlainText(), QString());
+    }
+
+    void cancel_script_from_the_stage_cancels_the_run()
+    {
+        WindowFixture f;
+        f.pellwick(true);
+        Q_EMIT f.window->stage()->cancel_script_wanted();
+        QVERIFY(f.mod.cancel_requested && f.mod.stop_sound);
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
+                 QStringList{QStringLiteral("Pellwick Speak \"I'm cancelled\" \"\"")});
+    }
+
+    void children_stand_at_their_places_and_survive_closing()
+    {
+        WindowFixture f;
+        auto* w = f.window.get();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        using pw::stage::twips_to_px_x;
+        using pw::stage::twips_to_px_y;
+        QCOMPARE(w->stage_window()->pos(), QPoint(twips_to_px_x(225, w), twips_to_px_y(400, w)));
+        QCOMPARE(w->script_window()->pos(), QPoint(twips_to_px_x(3330, w), twips_to_px_y(400, w)));
+        QVERIFY(w->stage_window()->geometry().right() < w->script_window()->geometry().left());
+
+        // Closing a child hides it; its text is still there when it comes back.
+        QPointer<QMdiSubWindow> script_window = w->script_window();
+        w->script()->script_text->setPlainText(QStringLiteral("pellwick> wave"));
+        script_window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(script_window && script_window->isHidden());
+        w->show_forms();
+        QCOMPARE(w->script()->script_text->toPlainText(), QStringLiteral("pellwick> wave"));
+
+        // The clock opens at the top right, also after the frame changed its size.
+        for (int width : {900, 700}) {
+            w->resize(width, 600);
+            QTest::qWait(20);
+            w->show_clock();
+            auto* clock_window = qobject_cast<QMdiSubWindow*>(w->clock()->parentWidget());
+            const int area_width = w->area()->viewport()->width();
+            const int gap = area_width - clock_window->geometry().right();
+            QVERIFY2(gap > 0 && gap <= twips_to_px_x(850, w), qPrintable(QString::number(gap)));
+            w->unload_clock();
+        }
+        QCOMPARE(w->area()->subWindowList().size(), 2);
+    }
+};
+
+QTEST_MAIN(TestScriptForm)
+#include "test_script_form.moc"

@@ -1,0 +1,75 @@
+// Start-up with a file on the command line: loaded byte for byte, named in the status
+// bar, run for runout and runin, and a missing file said out loud before the end.
+
+#include "window_fixture.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+class TestStartUp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void a_file_is_loaded_unchanged_after_the_characters()
+    {
+        WindowFixture f;
+        // Every byte is one character, whatever it is.
+        const QByteArray bytes("interval 0\r\n; caf\xe9 \xa0na\xefve\r\npellwick> speak hi\r\n\r\n");
+        const QString path = f.write_file(QStringLiteral("tea party.csp"), bytes);
+        f.window->MDIForm_Load(QStringLiteral("load \"%1\"").arg(path));
+
+        QCOMPARE(f.script().editor_text(), QString::fromLatin1(bytes));
+        QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: tea party.csp"));
+        QCOMPARE(f.mod.command_line_mode, int16_t(3));
+        QCOMPARE(f.mod.hires_frequency, 1e9);
+        QVERIFY(f.mod.hires_timer && f.window->isVisible());
+        // The characters came first; loaded only, so the greeting is all that is said.
+        QCOMPARE(f.agent.log().count(QStringLiteral("Load")), 2);
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
+                 QStringList{QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick.\" \"\"")});
+
+        QVERIFY(!f.window->load_script_file(f.program_dir.path()));  // a folder is no file
+    }
+
+    void runin_and_runout_play_the_file()
+    {
+        for (const QString& keyword : {QStringLiteral("runin"), QStringLiteral("runout")}) {
+            WindowFixture f;
+            f.mod.wait_idle_limit = std::chrono::milliseconds(100);
+            const QString path = f.write_file(QStringLiteral("hi.csp"), "interval 0\r\npellwick> speak from the file\r\n");
+            f.window->MDIForm_Load(path + QLatin1Char(' ') + keyword);
+
+            const QStringList spoken = f.agent.log().lines_of(QStringLiteral("Speak"));
+            QVERIFY(spoken.contains(QStringLiteral("Pellwick Speak \"from the file\" \"\"")));
+            QVERIFY(f.script().play_pellwick->isEnabled());
+            if (keyword == QLatin1String("runout")) {
+                // The frame never shows, Pellwick says goodbye, the program ends.
+                QVERIFY(!f.window->isVisible());
+                QCOMPARE(spoken.last(), QStringLiteral("Pellwick Speak \"Bye!\" \"\""));
+                QCOMPARE(f.exits, QList<int>{0});
+            } else {
+                QVERIFY(f.window->isVisible() && f.exits.isEmpty());
+            }
+        }
+    }
+
+    void a_missing_file_is_said_and_the_program_ends()
+    {
+        WindowFixture f;
+        f.mod.goodbye_pause_ms = 0;
+        f.window->MDIForm_Load(QStringLiteral("runin /no/such/folder/x.csp"));
+
+        // Pellwick is loaded again, then the character in slot 0 says it.
+        const QStringList lines = f.agent.log().lines();
+        int reload = -1;
+        for (int i = 0; i < lines.size(); ++i)
+            if (lines[i].startsWith(QStringLiteral("* Load \"pellwick\""), Qt::CaseInsensitive)) reload = i;
+        const int said = int(lines.indexOf(QRegularExpression(
+            QStringLiteral("^pellwick Speak \"   Can't find that file\\.\" \"\"$"), QRegularExpression::CaseInsensitiveOption)));
+        QVERIFY2(reload >= 0 && said > reload, qPrintable(lines.join(QLatin1Char('\n'))));
+        QCOMPARE(f.exits, QList<int>{0});
+    }
+};
+
+QTEST_MAIN(TestStartUp)
+#include "test_start_up.moc"

@@ -1,0 +1,197 @@
+// "pellworks runout <script>" under a real X server: the characters perform the
+// starter script on the desktop, say "Bye!" and the program ends by itself; a script
+// with a mistake shows the spelling message and ends too.
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    QStringList trace;  // the "pw ..." lines
+    QString rest;       // everything else on standard error
+    int exit_code = -1;
+    bool finished = false;
+    qint64 took_ms = 0;
+};
+
+QString program_dir()
+{
+    return qEnvironmentVariable("PELLWORKS_PROGRAM_DIR");
+}
+
+// Runs the program; `on_line` sees each trace line as it comes and may act on it.
+Run run_pellworks(const QStringList& arguments, int timeout_ms,
+                  const std::function<void(const QString&)>& on_line = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PELLWORKS_TRACE"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    p.setProcessEnvironment(env);
+    p.setProgram(QStringLiteral(PW_PELLWORKS_BIN));
+    p.setArguments(arguments);
+    p.setStandardOutputFile(QProcess::nullDevice());
+
+    Run run;
+    QByteArray pending;
+    auto take_lines = [&] {
+        pending += p.readAllStandardError();
+        qsizetype nl;
+        while ((nl = pending.indexOf('\n')) >= 0) {
+            const QString line = QString::fromUtf8(pending.left(nl));
+            pending.remove(0, nl + 1);
+            if (line.startsWith(QStringLiteral("pw "))) {
+                run.trace << line;
+                if (on_line) on_line(line);
+            } else {
+                run.rest += line + QLatin1Char('\n');
+            }
+        }
+    };
+    QObject::connect(&p, &QProcess::readyReadStandardError, take_lines);
+
+    QElapsedTimer t;
+    t.start();
+    p.start();
+    if (!p.waitForStarted(10000)) return run;
+    run.finished = p.waitForFinished(timeout_ms);
+    take_lines();
+    run.took_ms = t.elapsed();
+    if (!run.finished) {
+        p.kill();
+        p.waitForFinished(5000);
+    } else {
+        run.exit_code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    // Test messages are cut short: the whole trace of the last run stays on disk.
+    QFile keep(QDir::current().filePath(QStringLiteral("e2e_last_trace.txt")));
+    if (keep.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        keep.write((run.trace.join(QLatin1Char('\n')) + QStringLiteral("\n--- other output:\n") + run.rest).toUtf8());
+    return run;
+}
+
+int index_of(const QStringList& lines, const QString& pattern, int from = 0)
+{
+    const QRegularExpression rx(pattern);
+    for (int i = from; i < lines.size(); ++i)
+        if (rx.match(lines[i]).hasMatch()) return i;
+    return -1;
+}
+
+QString report(const Run& run)
+{
+    return QStringLiteral("exit %1 after %2 ms; the whole trace is in e2e_last_trace.txt; it ends:\n")
+               .arg(run.exit_code)
+               .arg(run.took_ms)
+           + run.trace.mid(qMax(0, int(run.trace.size()) - 12)).join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+class TestRunout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!program_dir().isEmpty(), "PELLWORKS_PROGRAM_DIR is not set");
+        QVERIFY(QFile::exists(program_dir() + QStringLiteral("/chars/Pellwick.acs")));
+    }
+
+    void the_starter_script_plays_through_and_the_program_ends()
+    {
+        const QString script = program_dir() + QStringLiteral("/scripts/all_the_tricks.csp");
+        QVERIFY(QFile::exists(script));
+        const Run run = run_pellworks({QStringLiteral("runout"), script}, 360000);
+        QVERIFY2(run.finished, qPrintable(report(run)));
+        QVERIFY2(run.exit_code == 0, qPrintable(report(run)));
+
+        const QStringList& t = run.trace;
+        const int greet = index_of(t, QStringLiteral("request Pellwick Speak \"Hi, I'm Pellwick.\""));
+        const int start = index_of(t, QStringLiteral(" run start$"));
+        const int end = index_of(t, QStringLiteral(" run end$"));
+        const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
+        QVERIFY2(greet >= 0 && start > greet && end > start && bye > start, qPrintable(report(run)));
+        QCOMPARE(index_of(t, QStringLiteral(" run error ")), -1);
+        QCOMPARE(index_of(t, QStringLiteral(" message ")), -1);
+
+        // The script's lines reached the characters in order, each kind of statement.
+        const QStringList expected{
+            QStringLiteral("request Pellwick Speak \"hello! i am pellwick\\. watch all the tricks i know!\""),
+            QStringLiteral("request Pellwick Play \"wave\""),
+            QStringLiteral("request Tansy set Left 700"),
+            QStringLiteral("request Tansy Show"),
+            QStringLiteral("request Pellwick MoveTo 200 300 2000"),
+            QStringLiteral("request Tansy MoveTo 200 300 500"),
+            QStringLiteral("request Tansy Speak \"I am at X: "),
+            QStringLiteral("request Pellwick MoveTo 700 300 5000"),
+            QStringLiteral("request Pellwick StopAll \"Move\""),
+            QStringLiteral("request Pellwick set Width 240"),
+            QStringLiteral("request Tansy Speak \"Hey, that tickled!\""),
+            QStringLiteral("request Tansy Speak \"what a pretty chime!\""),
+            QStringLiteral("request Tansy Hide"),
+            QStringLiteral("request Pellwick Hide"),
+            QStringLiteral("request Pellwick Speak \"peekaboo!\""),
+            QStringLiteral("request Pellwick Play \"congratulate\""),
+        };
+        int at = start;
+        for (const QString& pattern : expected) {
+            const int next = index_of(t, pattern, at + 1);
+            QVERIFY2(next > at, qPrintable(QStringLiteral("missing or out of order: ") + pattern + QLatin1Char('\n') + report(run)));
+            at = next;
+        }
+        QVERIFY(at < end);
+        // Three hops in the do block, all quick.
+        QCOMPARE(t.filter(QRegularExpression(QStringLiteral("request Pellwick MoveTo \\d+ \\d+ 500$"))).size(), 3);
+
+        // The sound line waited for the chime (0.62 s) before the next line spoke.
+        const int tickled = index_of(t, QStringLiteral("Tansy Play \"pleased\""));
+        const int chime_answer = index_of(t, QStringLiteral("Tansy Speak \"what a pretty chime!\""));
+        auto ms = [&t](int i) { return t[i].section(QLatin1Char(' '), 1, 1).toLongLong(); };
+        QVERIFY(ms(chime_answer) - ms(tickled) >= 620);
+    }
+
+    void a_mistake_shows_the_spelling_message_and_ends()
+    {
+        // Not the default name: it holds the program's name, and so the keyword
+        // "runout", which the command line would take out of the path.
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-mistake-XXXXXX"));
+        const QString script = dir.filePath(QStringLiteral("oops.csp"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("interval 0\r\npellwick> speak one moment\r\npellwick> jumpjump\r\npellwick> speak never\r\n");
+        f.close();
+
+        // The message box waits for its OK: press it once it is there.
+        bool pressed = false;
+        const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, [&](const QString& line) {
+            if (pressed || !line.contains(QStringLiteral(" message \"There is a spelling error"))) return;
+            pressed = true;
+            QTest::qWait(700);
+            // Bring the box forward, then press its default button through XTEST.
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                               QStringLiteral("--name"), QStringLiteral("^Pellworks$"), QStringLiteral("windowactivate"),
+                               QStringLiteral("--sync")});
+            QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+        });
+        QVERIFY2(run.finished, qPrintable(report(run)));
+        QVERIFY2(run.exit_code == 0, qPrintable(report(run)));
+        const QString message = QStringLiteral(
+            "There is a spelling error here or pellwick has not learned this trick!  -- jumpjump");
+        const int error = index_of(run.trace, QStringLiteral(" run error \"") + QRegularExpression::escape(message)
+                                                  + QStringLiteral(" ?\"$"));
+        QVERIFY2(error >= 0, qPrintable(report(run)));
+        QVERIFY(index_of(run.trace, QStringLiteral("request Pellwick Speak \"one moment\"")) >= 0);
+        QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"never\"")), -1);
+        QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"Bye!\"")), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRunout)
+#include "test_runout.moc"

@@ -1,0 +1,83 @@
+// The timing class: counter halves to numbers, the frequency as the counter gives it,
+// milliseconds that never run backwards, and pauses timed by it.
+
+#include "engine/pellwick_mod.h"
+#include "media/ctime.h"
+#include "tests/fakes/fake_agent.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+using pw::media::CounterValue;
+using pw::media::CTime;
+
+namespace {
+// A counter the test sets by hand.
+CounterValue g_count;
+bool g_ok = true;
+bool read_by_hand(CounterValue& out)
+{
+    out = g_count;
+    return g_ok;
+}
+}  // namespace
+
+class TestCTime : public QObject {
+    Q_OBJECT
+
+private slots:
+    void halves_with_the_top_bit_set_count_as_positive()
+    {
+        QCOMPARE(CTime::count_to_double({int32_t(0x80000000u), 0}), 2147483648.0);
+        QCOMPARE(CTime::count_to_double({-1, 1}), 4294967296.0 + 4294967295.0);
+        QCOMPARE(CTime::count_to_double({-2, -1}), 18446744073709551614.0);
+        const uint64_t v = 0x00012345fedcba98ull;
+        QCOMPARE(CTime::count_to_double(CounterValue::from_u64(v)), double(v));
+    }
+
+    void counts_become_milliseconds_at_the_programs_frequency()
+    {
+        double frequency = 0.0;
+        CTime t(frequency, {&read_by_hand, &read_by_hand});
+        g_count = CounterValue::from_u64(3579545);
+        QCOMPARE(t.Initialise(), 3579545.0);  // unscaled
+        frequency = 1000.0;
+        g_count = CounterValue::from_u64(0x1'8000'0000ull);
+        QCOMPARE(t.GetTime(), 6442450944.0);
+        QCOMPARE(t.mark_ticks, 6442450944.0);
+        // The program's frequency counts, not the one this object measured.
+        frequency = 10000.0;
+        QCOMPARE(t.GetTime(), 644245094.4);
+
+        g_ok = false;
+        QCOMPARE(t.Initialise(), 0.0);
+        QCOMPARE(t.api_result, 0);
+        g_ok = true;
+    }
+
+    void real_time_never_goes_backwards_and_pauses_use_it()
+    {
+        pw::fakes::FakeAgent agent;
+        pw::engine::pellwick_mod mod(agent);
+        CTime t(mod.hires_frequency);
+        mod.hires_timer = &t;
+        mod.hires_frequency = t.Initialise();
+        QCOMPARE(mod.hires_frequency, 1e9);  // nanoseconds
+
+        double last = t.GetTime();
+        for (int i = 0; i < 100000; ++i) {
+            const double now = t.GetTime();
+            QVERIFY(now >= last);
+            last = now;
+        }
+        QElapsedTimer wall;
+        wall.start();
+        const double before = t.GetTime();
+        mod.pause_ms(120);
+        const double measured = t.GetTime() - before;
+        QVERIFY2(measured >= 120.0 && measured <= wall.elapsed() + 1.0, qPrintable(QString::number(measured)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCTime)
+#include "test_ctime.moc"
