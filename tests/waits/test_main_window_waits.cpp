@@ -1,0 +1,124 @@
+// The main window's side of waits and questions: the reminder timer and the key hook
+// behind the script editor, Esc and Ctrl+Q in the windows, the close box and the
+// Shift+click that ask before quitting.
+
+#include "tests/app/window_fixture.h"
+#include "engine/spoken_questions.h"
+#include "waits_fixture.h"
+
+#include <QComboBox>
+
+#include <QCloseEvent>
+#include <QtTest>
+#include <QWindow>
+#include <QtTest/qtestspontaneevent.h>
+
+using pw::waits_tests::unquote;
+
+namespace {
+
+QStringList said(WindowFixture& f)
+{
+    QStringList out;
+    for (const auto& r : f.agent.log().records())
+        if (r.operation == QLatin1String("Speak")) out << unquote(r.args.value(0));
+    return out;
+}
+
+// Keys are typed at the window, as the window system delivers them.
+void start(WindowFixture& f)
+{
+    pw::fakes::FakeTraits traits;
+    traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased");
+    for (const char* id : {"Pellwick", "Tansy"}) f.agent.define_character(QLatin1String(id), traits);
+    f.window->show();
+    f.window->MDIForm_Load(QString());
+    f.mod.interval_seconds = 0.0f;
+    f.mod.wait_idle_limit = std::chrono::milliseconds(50);
+    f.mod.goodbye_pause_ms = 1;
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+}
+
+}  // namespace
+
+class TestMainWindowWaits : public QObject {
+    Q_OBJECT
+
+private slots:
+    void a_key_wait_hears_a_key_typed_in_the_editor();
+    void escape_in_the_stage_ends_the_wait_and_cancels();
+    void ctrl_q_in_the_editor_quits();
+    void the_close_box_asks_instead_of_closing();
+    void a_shift_click_asks_within_a_second();
+};
+
+void TestMainWindowWaits::a_key_wait_hears_a_key_typed_in_the_editor()
+{
+    WindowFixture f;
+    start(f);
+    f.script().script_text->setPlainText(QStringLiteral("pellwick> waitfor key=a\npellwick> speak after"));
+    QTimer::singleShot(300, f.script().script_text, [&f] {
+        f.script().script_text->setFocus();
+        QTest::keyClick(f.window->windowHandle(), Qt::Key_A);
+    });
+    f.script().play_pellwick_Click();
+    const QStringList s = said(f);
+    QVERIFY2(s.contains(QStringLiteral("I am waiting for the \"a\" key to be pressed.")), qPrintable(s.join('|')));
+    QVERIFY(s.contains(QStringLiteral("Hurray! The \"a\" key was pressed.")));
+    QCOMPARE(s.last(), QStringLiteral("after"));
+    QVERIFY(!f.window->keys().hook_handle);
+}
+
+void TestMainWindowWaits::escape_in_the_stage_ends_the_wait_and_cancels()
+{
+    WindowFixture f;
+    start(f);
+    f.script().script_text->setPlainText(QStringLiteral("pellwick> waitfor snow=yes\npellwick> speak never"));
+    QTimer::singleShot(200, f.window->stage(), [&f] {
+        f.window->stage()->char_avail->setFocus();
+        QTest::keyClick(f.window->windowHandle(), Qt::Key_Escape);
+    });
+    f.script().play_pellwick_Click();
+    const QStringList s = said(f);
+    QVERIFY(!s.contains(QStringLiteral("never")));
+    QVERIFY2(s.contains(QStringLiteral("I'm cancelled")), qPrintable(s.join('|')));
+    QVERIFY(!f.mod.waiting && !f.mod.script_running);
+}
+
+void TestMainWindowWaits::ctrl_q_in_the_editor_quits()
+{
+    WindowFixture f;
+    start(f);
+    f.script().script_text->setFocus();
+    QTest::keyClick(f.window->windowHandle(), Qt::Key_Q);
+    QVERIFY(f.exits.isEmpty());
+    QTest::keyClick(f.window->windowHandle(), Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(f.exits, QList<int>{0});
+}
+
+void TestMainWindowWaits::the_close_box_asks_instead_of_closing()
+{
+    WindowFixture f;
+    start(f);
+    // The close box's event comes from the window system: spontaneous.
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    static_cast<QObject*>(f.window.get())->event(&close);
+    QVERIFY(!close.isAccepted());
+    QVERIFY(f.window->isVisible());
+    QVERIFY(said(f).contains(pw::engine::quit_question()));
+    QVERIFY(f.exits.isEmpty());
+    QVERIFY(!f.mod.exit_confirm_wait);
+}
+
+void TestMainWindowWaits::a_shift_click_asks_within_a_second()
+{
+    WindowFixture f;
+    start(f);
+    f.agent.post_click(QStringLiteral("Tansy"), 1, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(said(f).contains(pw::engine::quit_question()), 1500);
+    QVERIFY(!f.mod.char_clicked);
+}
+
+QTEST_MAIN(TestMainWindowWaits)
+#include "test_main_window_waits.moc"
