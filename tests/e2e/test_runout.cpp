@@ -191,6 +191,33 @@ private slots:
         QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"never\"")), -1);
         QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"Bye!\"")), -1);
     }
+
+    void a_key_typed_anywhere_ends_a_key_wait()
+    {
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-key-XXXXXX"));
+        const QString script = dir.filePath(QStringLiteral("keys.csp"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("interval 0\r\npellwick> waitfor key=anykey\r\npellwick> if key=b then\r\n"
+                "pellwick> speak bee\r\npellwick> endif\r\n");
+        f.close();
+
+        // Once the reminder is said, B is typed through XTEST with no window focused.
+        bool typed = false;
+        const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, [&](const QString& line) {
+            if (typed || !line.contains(QStringLiteral("Speak \"I am waiting for any key to be pressed.\""))) return;
+            typed = true;
+            QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("b")});
+        });
+        QVERIFY2(run.finished && run.exit_code == 0, qPrintable(report(run)));
+        const QStringList& t = run.trace;
+        const int hook = index_of(t, QStringLiteral("KeyHook install"));
+        const int hurray = index_of(t, QStringLiteral("request Pellwick Speak \"Hurray! The \\\\\"b\\\\\" key was pressed\\.\""));
+        const int bee = index_of(t, QStringLiteral("request Pellwick Speak \"bee\""));
+        const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
+        QVERIFY2(hook >= 0 && hurray > hook && bee > hurray && bye > bee, qPrintable(report(run)));
+        QVERIFY(index_of(t, QStringLiteral("request Pellwick Play \"alert\""), hook) > hook);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRunout)
