@@ -19,6 +19,11 @@ EventPump::~EventPump() = default;
 
 void EventPump::do_events(int max_wait_ms)
 {
+    sleep_until_event(std::min(max_wait_ms, keep_alive_ms));
+}
+
+void EventPump::sleep_until_event(int max_wait_ms)
+{
     if (max_wait_ms <= 0) {
         let_events_run();
         return;
@@ -29,7 +34,7 @@ void EventPump::do_events(int max_wait_ms)
         keep_alive_->setTimerType(Qt::PreciseTimer);
     }
     // The timer only wakes the dispatcher; nothing is connected to it.
-    keep_alive_->start(std::min(max_wait_ms, keep_alive_ms));
+    keep_alive_->start(max_wait_ms);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     flush_deferred_deletes_now_and_then();
 }

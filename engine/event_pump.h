@@ -24,6 +24,9 @@ public:
     // Handles pending events, then sleeps until the next event or at most max_wait_ms
     // (clamped to keep_alive_ms). A pass with max_wait_ms <= 0 does not sleep.
     void do_events(int max_wait_ms = keep_alive_ms);
+    // The same, but sleeps up to max_wait_ms however long: for waits that watch only a
+    // deadline (a pause), so they do not wake the process every few milliseconds.
+    void sleep_until_event(int max_wait_ms);
     // Handles what is pending and returns at once (a single yield).
     void let_events_run();
 

@@ -9,6 +9,9 @@ public:
     virtual ~HiresClock() = default;
     // Milliseconds on a monotonic clock, with fractions.
     virtual double get_time() = 0;
+    // Clock milliseconds per real millisecond (1 for a real clock). Waits that sleep
+    // until a deadline on this clock divide by it.
+    virtual double speed() const { return 1.0; }
 };
 
 }  // namespace pw::engine

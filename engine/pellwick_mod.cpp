@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -54,22 +55,25 @@ void pellwick_mod::size_slots(int count)
     char_default_width.resize(n, 0);
 }
 
-void pellwick_mod::pause_until(double deadline, const std::function<double()>& now)
+void pellwick_mod::pause_until(double deadline, const std::function<double()>& now, double speed)
 {
+    // A pause watches nothing but its deadline, so it sleeps until then (or the next
+    // event) instead of waking every few milliseconds.
     for (double t = now(); t < deadline; t = now())
-        pump_.do_events(int(std::ceil(deadline - t)));
+        pump_.sleep_until_event(int(std::ceil((deadline - t) / speed)));
 }
 
 void pellwick_mod::pause_ms(int32_t ms)
 {
     if (hires_frequency != 0.0 && hires_timer) {
         HiresClock* clock = hires_timer;
-        pause_until(clock->get_time() + ms, [clock] { return clock->get_time(); });
+        pause_until(clock->get_time() + ms, [clock] { return clock->get_time(); },
+                    std::max(clock->speed(), 1e-6));
         return;
     }
     QElapsedTimer tick;
     tick.start();
-    pause_until(double(ms), [&tick] { return double(tick.elapsed()); });
+    pause_until(double(ms), [&tick] { return double(tick.elapsed()); }, 1.0);
 }
 
 void pellwick_mod::wait_idle()

@@ -134,7 +134,7 @@ public:
 
 private:
     pw::agent::Character& loaded_character(int slot) const;
-    void pause_until(double deadline, const std::function<double()>& now);
+    void pause_until(double deadline, const std::function<double()>& now, double speed);
 
     pw::agent::AgentControl& agent_;
     EventPump pump_;

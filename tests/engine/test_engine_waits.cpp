@@ -23,6 +23,7 @@ class DoubleSpeedClock : public pw::engine::HiresClock {
 public:
     DoubleSpeedClock() { real_.start(); }
     double get_time() override { ++reads; return 2.0 * double(real_.nsecsElapsed()) / 1e6; }
+    double speed() const override { return 2.0; }
     int reads = 0;
 
 private:

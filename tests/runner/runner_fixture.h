@@ -23,6 +23,7 @@ class FastClock : public pw::engine::HiresClock {
 public:
     explicit FastClock(double factor) : factor_(factor) { real_.start(); }
     double get_time() override { return double(real_.nsecsElapsed()) / 1e6 * factor_; }
+    double speed() const override { return factor_; }
 
 private:
     QElapsedTimer real_;
