@@ -14,7 +14,10 @@ namespace pw::engine {
 class EventPump {
 public:
     // How long one pass may sleep when nothing happens.
-    static constexpr int keep_alive_ms = 12;
+    // Everything a wait watches is set by event handlers, which wake the sleep at
+    // once; the keep-alive only bounds checks of the clock (minute and clock-time
+    // waits), so it can be long enough to cost next to nothing.
+    static constexpr int keep_alive_ms = 40;
 
     EventPump();
     ~EventPump();
