@@ -5,6 +5,18 @@
 #include "engine/waits.h"
 
 namespace pw::engine::waits {
+namespace {
+
+// A bump ends the wait without any new request, so no request event will mark the
+// line done: in sequential mode a quiet wait (nothing said) would leave the next line
+// waiting for ever. The wait itself is the line's action, and it is over.
+Pass bumped_done(WaitLine& w)
+{
+    w.mod.line_done = true;
+    return Pass::done;
+}
+
+}  // namespace
 
 Pass collide_with_anybody(WaitLine& w)
 {
@@ -35,7 +47,7 @@ Pass collide_with_anybody(WaitLine& w)
     mod.agent().item(bumper)->stop_all(QStringLiteral("move"));
     const int n = qMin<int>(mod.char_count, mod.slot_count());
     for (int i = 0; i < n; ++i) w.run.slot_char(i).stop_all(QStringLiteral("Move"));
-    return Pass::done;
+    return bumped_done(w);
 }
 
 Pass collide_with(WaitLine& w)
@@ -43,7 +55,7 @@ Pass collide_with(WaitLine& w)
     if (w.due()) w.remind(wait_texts::bump_by(w.value));
     if (chars_collide(w.mod, w.run.line_character, w.value)) {
         w.line_char().stop_all(QStringLiteral("speak"));
-        return Pass::done;
+        return bumped_done(w);
     }
     w.mod.do_events();
     return w.cancel_seen() ? Pass::cancelled : Pass::go_on;
@@ -58,7 +70,7 @@ Pass get_off(WaitLine& w)
     if (w.due()) w.remind(wait_texts::get_off(w.value));
     if (!chars_collide(mod, w.run.line_character, w.value)) {
         w.line_char().stop_all(QStringLiteral("speak"));
-        return Pass::done;
+        return bumped_done(w);
     }
     mod.do_events();
     return w.cancel_seen() ? Pass::cancelled : Pass::go_on;
