@@ -14,6 +14,7 @@ build_pkgs=(
 )
 test_pkgs=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick sox openbox xcompmgr
+  flite
 )
 
 want=("${build_pkgs[@]}")

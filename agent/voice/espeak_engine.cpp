@@ -161,4 +161,24 @@ std::optional<SpeechClip> synthesize(const QString& text, const VoiceSettings& v
     return clip;
 }
 
+std::optional<QByteArray> phonemes_of(const QString& text)
+{
+    Engine& e = engine();
+    std::lock_guard guard(e.lock);
+    if (!initialise_locked(e) || !select_voice(e, QStringLiteral("en-us"))) return std::nullopt;
+    QString plain = text;
+    plain.replace(QChar(0), QLatin1Char(' '));
+    const QByteArray utf8 = plain.toUtf8();
+    // One call reads one clause and moves the pointer on; null at the end.
+    QByteArray out;
+    const void* cursor = utf8.constData();
+    while (cursor) {
+        const char* clause = espeak_TextToPhonemes(&cursor, espeakCHARS_UTF8, int('_') << 8);
+        if (!clause) break;
+        if (!out.isEmpty() && *clause) out += ' ';
+        out += clause;
+    }
+    return out.trimmed();
+}
+
 }  // namespace pw::voice::espeak

@@ -20,4 +20,9 @@ bool initialise();
 std::optional<SpeechClip> synthesize(const QString& text, const VoiceSettings& voice,
                                      const std::atomic<bool>* abort = nullptr);
 
+// How the en-us voice pronounces `text`: espeak-ng's phoneme names with '_' between
+// phonemes and a space between words, stress marks included. nullopt when espeak-ng
+// is unavailable. Used for words the recogniser's dictionary lacks.
+std::optional<QByteArray> phonemes_of(const QString& text);
+
 }  // namespace pw::voice::espeak

@@ -1,0 +1,103 @@
+#pragma once
+// Spoken commands from 16 kHz mono audio: pocketsphinx with a grammar of the commands
+// and the decoy words, its voice-activity detector cutting the stream into utterances.
+// Used from one thread at a time (the listening worker, or a test feeding samples).
+
+#include "agent/voice/command_grammar.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct ps_decoder_s;
+struct cmd_ln_s;
+
+namespace pw::voice {
+
+struct RecogniserSettings {
+    // Folder of the acoustic model and the dictionary (en-us/, cmudict-en-us.dict).
+    QString model_dir;
+    // Voice-activity detector, in 10 ms frames: silence that ends an utterance, speech
+    // that starts one, and the frames kept from before the start.
+    int vad_postspeech_frames = 50;
+    int vad_startspeech_frames = 10;
+    int vad_prespeech_frames = 20;
+    double vad_threshold = 2.0;
+    // Audio without speech after which the period counts as nothing heard.
+    int quiet_ms = 10000;
+    // An utterance that goes on longer than this is decoded as it stands.
+    int longest_utterance_ms = 8000;
+    QStringList decoys;
+    // Further decoder options as name, value, name, value... ("-beam", "1e-60").
+    QStringList decoder_options;
+    // Pronunciation in ARPAbet for a word the dictionary lacks.
+    std::function<std::optional<QString>(const QString& word)> pronounce;
+
+    // The installed model, the built-in decoys, espeak-ng for missing words.
+    static RecogniserSettings defaults();
+};
+
+class CommandRecogniser {
+public:
+    struct Event {
+        enum Kind { SpeechStarted, Heard, NothingHeard };
+        Kind kind = SpeechStarted;
+        QString phrase;   // Heard: the command's voice text, or empty for other speech
+        QString words;    // Heard: what the decoder made of it ("cancel script", a decoy)
+        qint64 at_ms = 0; // audio time since restart() when it was known
+    };
+
+    // nullptr, with the reason in `why_not`, when the model cannot be loaded.
+    static std::unique_ptr<CommandRecogniser> create(const RecogniserSettings& settings,
+                                                     QString* why_not = nullptr);
+    ~CommandRecogniser();
+    CommandRecogniser(const CommandRecogniser&) = delete;
+    CommandRecogniser& operator=(const CommandRecogniser&) = delete;
+
+    // The voice texts to listen for. Takes effect at once between utterances, or when
+    // the utterance in progress ends (a search cannot change while decoding).
+    void listen_for(const QStringList& phrases);
+    // Samples of 16 kHz mono audio; returns what they completed, in order.
+    QList<Event> feed(const qint16* samples, qsizetype count);
+    // A new listening period: the utterance in progress is dropped and the quiet time
+    // starts again.
+    void restart();
+
+    // The grammar in use (after any pending change took effect).
+    const CommandGrammar& grammar() const { return grammar_; }
+    qint64 audio_ms() const { return samples_ * 1000 / sample_rate; }
+
+    static constexpr int sample_rate = 16000;
+
+private:
+    CommandRecogniser(const RecogniserSettings& settings, ps_decoder_s* decoder, cmd_ln_s* config);
+
+    void open_utterance();
+    void drop_utterance();
+    std::optional<QString> close_utterance();  // the hypothesis, if any
+    void apply_phrases();
+    bool ensure_word(const QString& word);
+    QStringList pronunciations(const QString& word) const;
+    qint64 ms_since(qint64 sample) const { return (samples_ - sample) * 1000 / sample_rate; }
+
+    RecogniserSettings settings_;
+    ps_decoder_s* decoder_;
+    cmd_ln_s* config_;
+    CommandGrammar grammar_;
+    QString search_name_;  // empty: no usable grammar yet, audio is ignored
+    int searches_made_ = 0;
+    QStringList wanted_phrases_;  // the phrases last asked for
+    bool phrases_pending_ = true;
+    QHash<QString, bool> word_usable_;
+    bool utterance_open_ = false;
+    bool in_speech_ = false;
+    qint64 samples_ = 0;           // since restart()
+    qint64 quiet_since_ = 0;       // sample where the current quiet stretch began
+    qint64 speech_since_ = 0;      // sample where the current utterance began
+};
+
+}  // namespace pw::voice

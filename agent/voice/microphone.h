@@ -1,0 +1,37 @@
+#pragma once
+// Where listening gets its audio: the default audio input, or a recording named by
+// PELLWORKS_MIC_FILE (for demonstrations and end-to-end tests). Either way the audio
+// arrives as 16 kHz mono signed 16-bit samples in native byte order.
+
+#include <QByteArray>
+#include <QObject>
+#include <functional>
+#include <memory>
+
+namespace pw::voice {
+
+class Microphone : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~Microphone() override = default;
+
+    // Starts delivering audio(). Without a usable input nothing arrives, and it says
+    // so once (qInfo); it never makes audio up.
+    virtual void open() = 0;
+    // Stops delivering; open() may follow again.
+    virtual void close() = 0;
+
+Q_SIGNALS:
+    void audio(const QByteArray& samples);
+};
+
+using MicrophoneFactory = std::function<std::unique_ptr<Microphone>()>;
+
+// The recording in PELLWORKS_MIC_FILE when that is set, otherwise the default input.
+// The environment is read when this is called; the microphone is made later, by the
+// thread that will own it.
+MicrophoneFactory chosen_microphone();
+std::unique_ptr<Microphone> make_microphone();
+
+}  // namespace pw::voice

@@ -1,0 +1,112 @@
+#include "agent/voice/mono_resampler.h"
+
+#include <QtEndian>
+#include <cstring>
+#include <algorithm>
+#include <cmath>
+
+namespace pw::voice {
+
+namespace {
+
+template <typename T>
+float sample_at(const char* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return float(v);
+}
+
+float read_sample(const char* p, QAudioFormat::SampleFormat f)
+{
+    switch (f) {
+    case QAudioFormat::UInt8: return (float(static_cast<unsigned char>(*p)) - 128.0f) * 256.0f;
+    case QAudioFormat::Int16: return sample_at<qint16>(p);
+    case QAudioFormat::Int32: return sample_at<qint32>(p) / 65536.0f;
+    case QAudioFormat::Float: return sample_at<float>(p) * 32767.0f;
+    default: return 0;
+    }
+}
+
+qint16 clamp16(double v)
+{
+    return qint16(std::clamp(std::lround(v), -32768L, 32767L));
+}
+
+}  // namespace
+
+std::vector<float> mixed_to_mono(const QByteArray& bytes, const QAudioFormat& format)
+{
+    const int channels = format.channelCount();
+    const int width = format.bytesPerSample();
+    if (channels <= 0 || width <= 0 || format.sampleFormat() == QAudioFormat::Unknown) return {};
+    const qsizetype frames = bytes.size() / (qsizetype(width) * channels);
+    std::vector<float> mono(size_t(frames), 0.0f);
+    const char* p = bytes.constData();
+    for (qsizetype f = 0; f < frames; ++f) {
+        float sum = 0;
+        for (int c = 0; c < channels; ++c, p += width) sum += read_sample(p, format.sampleFormat());
+        mono[size_t(f)] = sum / float(channels);
+    }
+    return mono;
+}
+
+MonoResampler::MonoResampler(int input_rate, int output_rate)
+    : step_(input_rate > 0 && output_rate > 0 ? double(input_rate) / output_rate : 1.0)
+{
+}
+
+void MonoResampler::push(const std::vector<float>& input, QByteArray& output)
+{
+    kept_.insert(kept_.end(), input.begin(), input.end());
+    const qint64 available = dropped_ + qint64(kept_.size());
+    // Going down in rate, each output sample is the mean of the input samples around it
+    // (a box filter against aliasing); going up, a straight line between neighbours.
+    const double half = step_ > 1.0 ? step_ / 2.0 : 0.0;
+    for (;;) {
+        const qint64 last_needed = step_ > 1.0 ? qint64(std::floor(position_ + half)) : qint64(position_) + 1;
+        if (last_needed >= available) break;
+        double value = 0;
+        if (step_ > 1.0) {
+            const qint64 first = std::max<qint64>(dropped_, qint64(std::ceil(position_ - half)));
+            double sum = 0;
+            for (qint64 i = first; i <= last_needed; ++i) sum += kept_[size_t(i - dropped_)];
+            value = sum / double(last_needed - first + 1);
+        } else {
+            const qint64 a = qint64(position_);
+            const double frac = position_ - double(a);
+            const float va = kept_[size_t(a - dropped_)];
+            const float vb = kept_[size_t(a + 1 - dropped_)];
+            value = va + (vb - va) * frac;
+        }
+        const qint16 s = clamp16(value);
+        output.append(reinterpret_cast<const char*>(&s), sizeof s);
+        position_ += step_;
+    }
+    // Keep what the next output samples still look at.
+    const qint64 keep_from = std::max<qint64>(dropped_, qint64(std::floor(position_ - half)) - 1);
+    const qint64 drop = std::min<qint64>(keep_from - dropped_, qint64(kept_.size()));
+    if (drop > 0) {
+        kept_.erase(kept_.begin(), kept_.begin() + drop);
+        dropped_ += drop;
+    }
+}
+
+QByteArray to_recogniser_audio(const acs::PcmAudio& audio)
+{
+    if (audio.sample_rate <= 0 || audio.channels <= 0) return {};
+    QAudioFormat format;
+    format.setSampleRate(audio.sample_rate);
+    format.setChannelCount(audio.channels);
+    format.setSampleFormat(QAudioFormat::Int16);
+    QByteArray native = audio.samples;  // PcmAudio is little-endian
+    if constexpr (QSysInfo::ByteOrder == QSysInfo::BigEndian) {
+        for (qsizetype i = 0; i + 1 < native.size(); i += 2) std::swap(native[i], native[i + 1]);
+    }
+    QByteArray out;
+    MonoResampler resampler(audio.sample_rate);
+    resampler.push(mixed_to_mono(native, format), out);
+    return out;
+}
+
+}  // namespace pw::voice

@@ -1,0 +1,150 @@
+// The grammar listening is built from: how voice texts are read into words, the ways
+// of saying each one, decoys, and finding the voice text again from what was heard.
+
+#include "agent/voice/command_grammar.h"
+#include "agent/voice/decoy_words.h"
+#include "agent/voice/spoken_words.h"
+
+#include <QHash>
+#include <QTest>
+
+using namespace pw::voice;
+
+class CommandGrammarTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void words_are_spelled_as_the_dictionary_spells_them()
+    {
+        QCOMPARE(spoken_words(QStringLiteral("  Jump, JUMP!  don't-stop ")),
+                 (QStringList{"jump", "jump", "don't", "stop"}));
+        QCOMPARE(spoken_words(QStringLiteral("Caf\u00e9 na\u00efve \u2019quoted\u2019 it\u2019s")),
+                 (QStringList{"cafe", "naive", "quoted", "it's"}));
+        QCOMPARE(spoken_words(QStringLiteral("<yes> | *no* / \"maybe\"")), (QStringList{"yes", "no", "maybe"}));
+        QVERIFY(spoken_words(QStringLiteral("?! ... --")).isEmpty());
+    }
+
+    void numbers_are_written_out()
+    {
+        QCOMPARE(spoken_words(QStringLiteral("7 dwarfs")), (QStringList{"seven", "dwarfs"}));
+        QCOMPARE(number_in_words(0), QStringLiteral("zero"));
+        QCOMPARE(number_in_words(15), QStringLiteral("fifteen"));
+        QCOMPARE(number_in_words(40), QStringLiteral("forty"));
+        QCOMPARE(number_in_words(101), QStringLiteral("one hundred one"));
+        QCOMPARE(number_in_words(2024), QStringLiteral("two thousand twenty four"));
+        QCOMPARE(number_in_words(3'000'017), QStringLiteral("three million seventeen"));
+        QCOMPARE(spoken_words(QStringLiteral("1st 2nd 3rd 12th 20th 21st")),
+                 (QStringList{"first", "second", "third", "twelfth", "twentieth", "twenty", "first"}));
+        QCOMPARE(spoken_words(QStringLiteral("1.5")), (QStringList{"one", "point", "five"}));
+        // Leading zeros and very long runs are read digit by digit; letters after
+        // digits that are no ordinal stay a word of their own.
+        QCOMPARE(spoken_words(QStringLiteral("007")), (QStringList{"zero", "zero", "seven"}));
+        QCOMPARE(spoken_words(QStringLiteral("1234567890123")).size(), 13);
+        QCOMPARE(spoken_words(QStringLiteral("r2d2")), (QStringList{"r", "two", "d", "two"}));
+        QCOMPARE(spoken_words(QStringLiteral("5th 4x")), (QStringList{"fifth", "four", "x"}));
+    }
+
+    void optional_words_and_choices_expand()
+    {
+        QCOMPARE(ways_to_say(QStringLiteral("Cancel [Script]")), (QStringList{"cancel script", "cancel"}));
+        QCOMPARE(ways_to_say(QStringLiteral("(red | blue) ball")), (QStringList{"red ball", "blue ball"}));
+        QCOMPARE(ways_to_say(QStringLiteral("[please] (sit | stand) [down]")),
+                 (QStringList{"please sit down", "please sit", "please stand down", "please stand", "sit down", "sit",
+                              "stand down", "stand"}));
+        QCOMPARE(ways_to_say(QStringLiteral("yes | yeah | yes")), (QStringList{"yes", "yeah"}));
+        QCOMPARE(ways_to_say(QStringLiteral("go [to [the]] shop")),
+                 (QStringList{"go to the shop", "go to shop", "go shop"}));
+        QCOMPARE(ways_to_say(QStringLiteral("Level 2")), (QStringList{"level two"}));
+        // Nothing sayable, or only optional words: no way at all rather than an empty one.
+        QVERIFY(ways_to_say(QStringLiteral("[ ]")).isEmpty());
+        QCOMPARE(ways_to_say(QStringLiteral("[maybe]")), QStringList{"maybe"});
+    }
+
+    void broken_voice_texts_still_give_sensible_ways()
+    {
+        QCOMPARE(ways_to_say(QStringLiteral("cancel [script")), (QStringList{"cancel script", "cancel"}));
+        QCOMPARE(ways_to_say(QStringLiteral("stop] now)")), (QStringList{"stop now"}));
+        QCOMPARE(ways_to_say(QStringLiteral("(a | | b)")), (QStringList{"a", "b"}));
+        // Deep nesting cannot exhaust the stack, and choices are capped.
+        const QString deep = QString(100000, QLatin1Char('[')) + QStringLiteral("deep") + QString(100000, QLatin1Char(']'));
+        QCOMPARE(ways_to_say(deep).value(0), QStringLiteral("deep"));
+        QString many;
+        for (int i = 0; i < 12; ++i) many += QStringLiteral("[w%1] ").arg(i);
+        QCOMPARE(ways_to_say(many).size(), 64);
+        QCOMPARE(ways_to_say(many, 5).size(), 5);
+    }
+
+    void grammar_maps_what_is_heard_back_to_the_voice_text()
+    {
+        const CommandGrammar g = CommandGrammar::build({QStringLiteral("Cancel [Script]"), QStringLiteral("Yes"),
+                                                        QStringLiteral("YES please"), QStringLiteral("yes")},
+                                                       {QStringLiteral("the"), QStringLiteral("yes"),
+                                                        QStringLiteral("Good Morning"), QStringLiteral("")});
+        QCOMPARE(g.phrase_for(QStringLiteral("cancel")), QStringLiteral("Cancel [Script]"));
+        QCOMPARE(g.phrase_for(QStringLiteral(" cancel  script ")), QStringLiteral("Cancel [Script]"));
+        // The first voice text that says it wins; a decoy that is a command is the command.
+        QCOMPARE(g.phrase_for(QStringLiteral("yes")), QStringLiteral("Yes"));
+        QCOMPARE(g.phrase_for(QStringLiteral("yes please")), QStringLiteral("YES please"));
+        QCOMPARE(g.phrase_for(QStringLiteral("the")), QString());
+        QCOMPARE(g.phrase_for(QStringLiteral("good morning")), QString());
+        QCOMPARE(g.phrase_for(QStringLiteral("elephant")), QString());
+        QVERIFY(g.has_commands());
+        QCOMPARE(g.words(), (QStringList{"cancel", "script", "yes", "please", "the", "good", "morning"}));
+        QCOMPARE(g.ways().size(), 6);
+
+        const QString jsgf = g.jsgf(QStringLiteral("listen7"));
+        QVERIFY(jsgf.startsWith(QStringLiteral("#JSGF V1.0;\ngrammar listen7;\npublic <utterance> = ")));
+        QVERIFY(jsgf.contains(QStringLiteral("cancel script | cancel | yes | yes please | the | good morning;")));
+    }
+
+    void words_that_cannot_be_said_drop_their_ways_only()
+    {
+        CommandGrammar::Lexicon lexicon;
+        lexicon.usable = [](const QString& w) { return w != QLatin1String("zorp"); };
+        const CommandGrammar g = CommandGrammar::build({QStringLiteral("zorp [now]"), QStringLiteral("[zorp] jump"),
+                                                        QStringLiteral("hop")},
+                                                       {QStringLiteral("zorp"), QStringLiteral("um")}, lexicon);
+        QStringList ways;
+        for (const CommandGrammar::Way& w : g.ways()) ways << w.words;
+        QCOMPARE(ways, (QStringList{"jump", "hop", "um"}));
+        QCOMPARE(g.phrase_for(QStringLiteral("jump")), QStringLiteral("[zorp] jump"));
+
+        const CommandGrammar only_decoys =
+            CommandGrammar::build({QStringLiteral("zorp")}, {QStringLiteral("um")}, lexicon);
+        QVERIFY(!only_decoys.has_commands());
+        QCOMPARE(only_decoys.ways().size(), 1);
+    }
+
+    void decoys_that_sound_like_a_command_are_left_out()
+    {
+        const QHash<QString, QStringList> dictionary = {
+            {"to", {"T UW", "T AH"}}, {"two", {"T UW"}},         {"for", {"F AO R", "F ER"}},
+            {"ten", {"T EH N"}},      {"toes", {"T OW Z"}},     {"the", {"DH AH"}},
+            {"cancel", {"K AE N S AH L"}}, {"castle", {"K AE S AH L"}}, {"can", {"K AE N"}},
+            {"tense", {"T EH N S"}},  {"tent", {"T EH N T"}}};
+        CommandGrammar::Lexicon lexicon;
+        lexicon.pronunciations = [&dictionary](const QString& w) { return dictionary.value(w); };
+        const CommandGrammar g = CommandGrammar::build(
+            {QStringLiteral("2"), QStringLiteral("ten toes"), QStringLiteral("cancel")},
+            {QStringLiteral("to"), QStringLiteral("for"), QStringLiteral("ten"), QStringLiteral("tense"),
+             QStringLiteral("the"), QStringLiteral("castle"), QStringLiteral("can"), QStringLiteral("unknown")},
+            lexicon);
+        QStringList ways;
+        for (const CommandGrammar::Way& w : g.ways()) ways << w.words;
+        // Gone: "to" (as "two"), "castle" (one phone short of "cancel"). "ten" and
+        // "tense" are two phones from "ten toes"; words we cannot look up stay.
+        QCOMPARE(ways, (QStringList{"two", "ten toes", "cancel", "for", "ten", "tense", "the", "can", "unknown"}));
+    }
+
+    void decoy_list_reads_words_and_skips_comments()
+    {
+        QCOMPARE(parse_decoy_list("# heading\n\nthe\n  good   morning  # greeting\r\n#x\nhi"),
+                 (QStringList{"the", "good morning", "hi"}));
+        const QStringList built_in = default_decoys();
+        QVERIFY(built_in.size() >= 10);
+        QVERIFY(!built_in.contains(QStringLiteral("#")));
+        for (const QString& d : built_in) QVERIFY2(!spoken_words(d).isEmpty(), qPrintable(d));
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandGrammarTest)
+#include "test_command_grammar.moc"

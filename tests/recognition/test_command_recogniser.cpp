@@ -1,0 +1,208 @@
+// The recogniser on synthesised speech, silence and noise, fed from samples: commands
+// are found, other words and noise are not taken for one, and the grammar changes only
+// between utterances.
+
+#include "speech_fixtures.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace pw::voice;
+using namespace pw::test;
+using Event = CommandRecogniser::Event;
+
+namespace {
+
+const QStringList commands = {QStringLiteral("Cancel [Script]"), QStringLiteral("yes"), QStringLiteral("apple"),
+                              QStringLiteral("banana"), QStringLiteral("7")};
+
+const TestVoice klatt{TestVoice::Espeak, QStringLiteral("en-us+klatt"), 50, 175};
+
+// Rows for the voices the model hears well: espeak-ng's Klatt voice and two of flite's.
+void voice_rows()
+{
+    QTest::addColumn<TestVoice>("voice");
+    QTest::newRow("espeak klatt") << klatt;
+    QTest::newRow("flite slt") << TestVoice{TestVoice::Flite, QStringLiteral("slt")};
+    QTest::newRow("flite awb") << TestVoice{TestVoice::Flite, QStringLiteral("awb")};
+}
+
+QList<Event::Kind> kinds(const QList<Event>& events)
+{
+    QList<Event::Kind> out;
+    for (const Event& e : events) out.append(e.kind);
+    return out;
+}
+
+}  // namespace
+
+class CommandRecogniserTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void commands_said_alone_are_recognised_data() { voice_rows(); }
+    void commands_said_alone_are_recognised()
+    {
+        QFETCH(TestVoice, voice);
+        if (voice.engine == TestVoice::Flite && !flite_installed()) QSKIP("flite is not installed");
+        const QList<std::pair<QString, QString>> said = {
+            {"cancel script", "Cancel [Script]"}, {"cancel", "Cancel [Script]"}, {"yes", "yes"},
+            {"apple", "apple"}, {"banana", "banana"}, {"seven", "7"}};
+        auto r = fresh_recogniser(commands);
+        QVERIFY(r);
+        for (const auto& [words, phrase] : said) {
+            r->restart();
+            const QList<Event> events = feed(*r, spoken(voice, words));
+            QCOMPARE(kinds(events), (QList<Event::Kind>{Event::SpeechStarted, Event::Heard}));
+            QVERIFY2(events[1].phrase == phrase,
+                     qPrintable(QStringLiteral("said \"%1\", heard \"%2\"").arg(words, events[1].words)));
+        }
+    }
+
+    void other_words_are_not_taken_for_commands_data() { voice_rows(); }
+    void other_words_are_not_taken_for_commands()
+    {
+        QFETCH(TestVoice, voice);
+        if (voice.engine == TestVoice::Flite && !flite_installed()) QSKIP("flite is not installed");
+        auto r = fresh_recogniser(commands);
+        for (const QString& words : {QStringLiteral("elephant"), QStringLiteral("hello"), QStringLiteral("pizza"),
+                                     QStringLiteral("good morning")}) {
+            r->restart();
+            const QList<Event> events = feed(*r, spoken(voice, words));
+            // Speech all the same: the period ends with an empty command.
+            QVERIFY2(heard_phrases(events) == QStringList{QString()},
+                     qPrintable(QStringLiteral("said \"%1\", heard %2").arg(words, heard_phrases(events).join(','))));
+        }
+    }
+
+    void silence_and_noise_are_not_commands()
+    {
+        RecogniserSettings settings = RecogniserSettings::defaults();
+        settings.quiet_ms = 1500;
+        auto r = fresh_recogniser(commands, settings);
+        // Silence: nothing at all, then "nothing heard" each time the quiet time runs out.
+        const QList<Event> quiet = feed(*r, silence(3200));
+        QCOMPARE(kinds(quiet), (QList<Event::Kind>{Event::NothingHeard, Event::NothingHeard}));
+        QVERIFY(std::abs(quiet[0].at_ms - 1500) <= 70);
+        QVERIFY(std::abs(quiet[1].at_ms - 3000) <= 70);
+
+        r->restart();
+        for (uint32_t seed : {1u, 2u, 3u}) {
+            const QList<Event> noisy = feed(*r, white_noise(2500, 0.05, seed) + silence(1000));
+            for (const Event& e : noisy) QVERIFY2(e.kind != Event::Heard || e.phrase.isEmpty(), qPrintable(e.phrase));
+        }
+    }
+
+    void speech_start_and_result_follow_the_audio()
+    {
+        RecogniserSettings settings = RecogniserSettings::defaults();
+        auto r = fresh_recogniser(commands, settings);
+        const QByteArray clip = spoken(klatt, QStringLiteral("banana"), 600, 1200);
+        const QList<Event> events = feed(*r, clip, 160);
+        QCOMPARE(kinds(events), (QList<Event::Kind>{Event::SpeechStarted, Event::Heard}));
+        // Speech is noticed soon after it starts, and the result comes once the
+        // detector has waited out its silence after the last sound.
+        QVERIFY2(events[0].at_ms >= 600 && events[0].at_ms <= 900, qPrintable(QString::number(events[0].at_ms)));
+        const qint64 end = speech_end_ms(clip);
+        const qint64 wait = events[1].at_ms - end;
+        QVERIFY2(wait >= settings.vad_postspeech_frames * 10 - 50 && wait <= settings.vad_postspeech_frames * 10 + 300,
+                 qPrintable(QString::number(wait)));
+    }
+
+    void new_phrases_wait_for_the_utterance_to_end()
+    {
+        const TestVoice& voice = klatt;
+        auto r = fresh_recogniser({QStringLiteral("apple")});
+        const QByteArray clip = spoken(voice, QStringLiteral("apple"));
+        const qsizetype half = (qsizetype(speech_end_ms(clip)) * 16 - 1600) * 2;  // well inside the word
+
+        QList<Event> events = feed(*r, clip.left(half));
+        QCOMPARE(kinds(events), QList<Event::Kind>{Event::SpeechStarted});
+        r->listen_for({QStringLiteral("banana")});
+        QCOMPARE(r->grammar().phrase_for(QStringLiteral("apple")), QStringLiteral("apple"));  // still the old one
+        events = feed(*r, clip.mid(half));
+        QCOMPARE(heard_phrases(events), QStringList{QStringLiteral("apple")});
+
+        // Now the new grammar holds: "apple" is no longer a command, "banana" is.
+        QCOMPARE(r->grammar().phrase_for(QStringLiteral("apple")), QString());
+        QCOMPARE(heard_phrases(feed(*r, spoken(voice, QStringLiteral("banana")))), QStringList{QStringLiteral("banana")});
+
+        // Between utterances a change takes effect at once.
+        r->listen_for({QStringLiteral("yes")});
+        QCOMPARE(r->grammar().phrase_for(QStringLiteral("yes")), QStringLiteral("yes"));
+        QCOMPARE(heard_phrases(feed(*r, spoken(voice, QStringLiteral("yes")))), QStringList{QStringLiteral("yes")});
+    }
+
+    void words_missing_from_the_dictionary_are_listened_for()
+    {
+        const TestVoice& voice = klatt;
+        auto r = fresh_recogniser({QStringLiteral("Zorblax"), QStringLiteral("Pellwick [jump]"), QStringLiteral("yes")});
+        QVERIFY(r->grammar().words().contains(QStringLiteral("zorblax")));
+        QCOMPARE(heard_phrases(feed(*r, spoken(voice, QStringLiteral("zorblax")))), QStringList{QStringLiteral("Zorblax")});
+        r->restart();
+        QCOMPARE(heard_phrases(feed(*r, spoken(voice, QStringLiteral("pellwick jump")))),
+                 QStringList{QStringLiteral("Pellwick [jump]")});
+    }
+
+    void words_without_a_pronunciation_are_left_out()
+    {
+        RecogniserSettings settings = RecogniserSettings::defaults();
+        settings.pronounce = [](const QString&) { return std::optional<QString>(); };
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("zorblax.*cannot be listened for")));
+        auto r = fresh_recogniser({QStringLiteral("zorblax"), QStringLiteral("yes")}, settings);
+        QVERIFY(!r->grammar().words().contains(QStringLiteral("zorblax")));
+        QCOMPARE(heard_phrases(feed(*r, spoken(klatt, QStringLiteral("yes")))),
+                 QStringList{QStringLiteral("yes")});
+
+        // A pronunciation in phones the model lacks is refused the same way.
+        settings.pronounce = [](const QString&) { return std::optional<QString>(QStringLiteral("Z QQ R")); };
+        settings.decoys = {QStringLiteral("blorft")};
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("zorblax.*was refused")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("blorft.*was refused")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Nothing to listen for")));
+        auto deaf = fresh_recogniser({QStringLiteral("zorblax")}, settings);
+        QVERIFY(deaf->grammar().ways().isEmpty());
+        QVERIFY(feed(*deaf, spoken(klatt, QStringLiteral("yes"))).isEmpty());
+    }
+
+    void odd_voice_texts_never_break_the_grammar()
+    {
+        QString long_text;
+        for (int i = 0; i < 300; ++i) long_text += QStringLiteral("word%1 ").arg(i);
+        const QStringList odd = {QStringLiteral("\u043f\u0440\u0438\u0432\u0435\u0442"), QStringLiteral("\u4f60\u597d"),
+                                 QStringLiteral("\"q\" <rule> = x; #JSGF"), QStringLiteral("a/b\\c*+"), long_text,
+                                 QStringLiteral("((((("), QStringLiteral("|"), QString(), QStringLiteral("'''"),
+                                 QStringLiteral("\U0001F34E apple")};
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot be listened for")));
+        auto r = fresh_recogniser(odd);
+        QVERIFY(r->grammar().has_commands());
+        QCOMPARE(heard_phrases(feed(*r, spoken(klatt, QStringLiteral("apple")))),
+                 QStringList{QStringLiteral("\U0001F34E apple")});
+    }
+
+    void endless_talk_is_cut_into_utterances()
+    {
+        RecogniserSettings settings = RecogniserSettings::defaults();
+        settings.longest_utterance_ms = 1500;
+        auto r = fresh_recogniser(commands, settings);
+        const QByteArray talk = spoken(klatt,
+                                       QStringLiteral("The little green robot walked to the big red door and said hello "
+                                                      "to everyone inside, then it walked all the way back again."));
+        const QList<Event> events = feed(*r, talk);
+        // The detector hears no end for seconds; the cap closes each utterance in turn.
+        const QList<Event::Kind> seen = kinds(events);
+        const auto starts = std::count(seen.begin(), seen.end(), Event::SpeechStarted);
+        QVERIFY2(starts >= 3, qPrintable(QString::number(starts)));
+    }
+
+    void a_missing_model_is_reported()
+    {
+        RecogniserSettings settings = RecogniserSettings::defaults();
+        settings.model_dir = QStringLiteral("/nonexistent/model");
+        QString why;
+        QVERIFY(!CommandRecogniser::create(settings, &why));
+        QVERIFY2(why.contains(QStringLiteral("/nonexistent/model")), qPrintable(why));
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandRecogniserTest)
+#include "test_command_recogniser.moc"
