@@ -2,6 +2,7 @@
 
 #include "agent/runtime/agent_platform.h"
 #include "agent/ui/desktop_character_view.h"
+#include "agent/voice/sphinx_voice_input.h"
 #include "app/command_line.h"
 #include "app/pellworks_window.h"
 #include "app/program_exit.h"
@@ -19,7 +20,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(pw::stage::program_title);
 
-    pw::agent::AgentPlatform agent(&pw::agent::make_desktop_view);
+    // Spoken commands come from the default microphone, or from the recording named by
+    // PELLWORKS_MIC_FILE. It outlives the platform, which listens through it.
+    pw::voice::SphinxVoiceInput voice_input;
+    pw::agent::RuntimeOptions options;
+    options.voice_input = &voice_input;
+    pw::agent::AgentPlatform agent(&pw::agent::make_desktop_view, options);
     pw::engine::pellwick_mod mod(agent);
     mod.exit_program = [&mod](int code) { pw::app::end_process_now(mod, code); };
     mod.version_text = QStringLiteral(PW_VERSION_TEXT);
