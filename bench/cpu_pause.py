@@ -9,44 +9,15 @@ Goal: at most 1 %.
 Usage: bench/cpu_pause.py [--bin PATH] [--seconds N]
 Needs: a built pellworks (default ./build/bin/pellworks), Xvfb, openbox (optional).
 """
-import argparse, os, re, signal, subprocess, sys, tempfile, threading, time
+import argparse, os, re, sys, tempfile, threading, time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-CLK = os.sysconf("SC_CLK_TCK")
-
-
-def free_display():
-    for n in range(150, 250):
-        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-            return f":{n}"
-    sys.exit("no free X display number")
-
-
-def start_x(display):
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    sock = "/tmp/.X11-unix/X" + display[1:]
-    for _ in range(100):
-        if os.path.exists(sock):
-            break
-        time.sleep(0.05)
-    wm = None
-    if subprocess.call(["which", "openbox"], stdout=subprocess.DEVNULL) == 0:
-        wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=display),
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.3)
-    return xvfb, wm
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / CLK
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from x11_program import DEFAULT_BIN, cpu_seconds, free_display, launch, start_x, stop, stop_x  # noqa: E402
 
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--bin", default=os.path.join(ROOT, "build", "bin", "pellworks"))
+    ap.add_argument("--bin", default=DEFAULT_BIN)
     ap.add_argument("--seconds", type=int, default=30)
     args = ap.parse_args()
 
@@ -59,10 +30,7 @@ def main():
 
     display = free_display()
     xvfb, wm = start_x(display)
-    env = dict(os.environ, DISPLAY=display, PELLWORKS_TRACE="1", QT_QPA_PLATFORM="xcb")
-    env.pop("WAYLAND_DISPLAY", None)
-    p = subprocess.Popen([args.bin, "runin", script], env=env, stderr=subprocess.PIPE,
-                         stdout=subprocess.DEVNULL, text=True, bufsize=1)
+    p = launch(args.bin, ["runin", script], display)
     try:
         started = threading.Event()
 
@@ -84,14 +52,8 @@ def main():
         print(f"pause {args.seconds}: {c1 - c0:.2f} s CPU over {t1 - t0:.1f} s = {share:.2f} % of a core "
               f"(goal <= 1 %)")
     finally:
-        p.send_signal(signal.SIGTERM)
-        try:
-            p.wait(5)
-        except subprocess.TimeoutExpired:
-            p.kill()
-        for proc in (wm, xvfb):
-            if proc:
-                proc.terminate()
+        stop(p)
+        stop_x(xvfb, wm)
         os.remove(script)
         os.rmdir(folder)
 

@@ -9,15 +9,15 @@ checks that the wait ended. Prints the share of one core. Goal: at most 1 %.
 Usage: bench/cpu_wait_key.py [--bin PATH] [--seconds N] [--quiet]
 Needs: a built pellworks (default ./build/bin/pellworks), Xvfb, xdotool, openbox (optional).
 """
-import argparse, os, re, signal, subprocess, sys, tempfile, threading, time
+import argparse, os, re, subprocess, sys, tempfile, threading, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from cpu_pause import ROOT, cpu_seconds, free_display, start_x  # noqa: E402
+from x11_program import DEFAULT_BIN, cpu_seconds, free_display, launch, program_env, start_x, stop, stop_x  # noqa: E402
 
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--bin", default=os.path.join(ROOT, "build", "bin", "pellworks"))
+    ap.add_argument("--bin", default=DEFAULT_BIN)
     ap.add_argument("--seconds", type=int, default=30)
     ap.add_argument("--quiet", action="store_true", help="no spoken reminders")
     args = ap.parse_args()
@@ -29,10 +29,7 @@ def main():
 
     display = free_display()
     xvfb, wm = start_x(display)
-    env = dict(os.environ, DISPLAY=display, PELLWORKS_TRACE="1", QT_QPA_PLATFORM="xcb")
-    env.pop("WAYLAND_DISPLAY", None)
-    p = subprocess.Popen([args.bin, "runin", script], env=env, stderr=subprocess.PIPE,
-                         stdout=subprocess.DEVNULL, text=True, bufsize=1)
+    p = launch(args.bin, ["runin", script], display)
     try:
         hooked, ended = threading.Event(), threading.Event()
 
@@ -52,20 +49,14 @@ def main():
         time.sleep(window)
         c1, t1 = cpu_seconds(p.pid), time.monotonic()
         share = 100.0 * (c1 - c0) / (t1 - t0)
-        subprocess.call(["xdotool", "key", "a"], env=env)
+        subprocess.call(["xdotool", "key", "a"], env=program_env(display))
         heard = ended.wait(10)
         kind = "quiet" if args.quiet else "with reminders"
         print(f"waitfor key=a ({kind}): {c1 - c0:.2f} s CPU over {t1 - t0:.1f} s = {share:.2f} % of a core "
               f"(goal <= 1 %); the key {'ended' if heard else 'did NOT end'} the wait")
     finally:
-        p.send_signal(signal.SIGTERM)
-        try:
-            p.wait(5)
-        except subprocess.TimeoutExpired:
-            p.kill()
-        for proc in (wm, xvfb):
-            if proc:
-                proc.terminate()
+        stop(p)
+        stop_x(xvfb, wm)
         os.remove(script)
         os.rmdir(folder)
 

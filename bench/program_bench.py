@@ -8,37 +8,15 @@
 Prints medians. Usage: bench/program_bench.py [startup|idle|memory|all] [--runs N]
 Needs: a built ./build/bin/pellworks, Xvfb, openbox (optional).
 """
-import os, re, statistics, subprocess, sys, time, signal
+import os, re, statistics, sys, time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BIN = os.environ.get("PELLWORKS_BIN", os.path.join(ROOT, "build", "bin", "pellworks"))
-CLK = os.sysconf("SC_CLK_TCK")
-
-
-def start_x(display):
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    sock = "/tmp/.X11-unix/X" + display[1:]
-    for _ in range(100):
-        if os.path.exists(sock):
-            break
-        time.sleep(0.05)
-    env = dict(os.environ, DISPLAY=display)
-    wm = None
-    if subprocess.call(["which", "openbox"], stdout=subprocess.DEVNULL) == 0:
-        wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.3)
-    return xvfb, wm
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from x11_program import DEFAULT_BIN, cpu_seconds, free_display, launch as launch_program, start_x, stop, stop_x  # noqa: E402
 
 
-def launch(display, extra_env=None):
-    env = dict(os.environ, DISPLAY=display, PELLWORKS_TRACE="1", QT_QPA_PLATFORM="xcb")
-    env.pop("WAYLAND_DISPLAY", None)
-    if extra_env:
-        env.update(extra_env)
+def launch(display):
     t0 = time.monotonic()
-    p = subprocess.Popen([BIN], env=env, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True, bufsize=1)
-    return p, t0
+    return launch_program(DEFAULT_BIN, [], display), t0
 
 
 def wait_for(p, pattern, timeout=20):
@@ -51,12 +29,6 @@ def wait_for(p, pattern, timeout=20):
         if rx.search(line):
             return time.monotonic(), line
     return None, None
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / CLK
 
 
 def vm_hwm_mb(pid):
@@ -74,14 +46,6 @@ def drain(p):
         for _ in p.stderr:
             pass
     threading.Thread(target=run, daemon=True).start()
-
-
-def stop(p):
-    p.send_signal(signal.SIGTERM)
-    try:
-        p.wait(5)
-    except subprocess.TimeoutExpired:
-        p.kill()
 
 
 def bench_startup(display, runs):
@@ -133,7 +97,7 @@ def bench_memory(display, runs):
 def main():
     what = sys.argv[1] if len(sys.argv) > 1 else "all"
     runs = int(sys.argv[sys.argv.index("--runs") + 1]) if "--runs" in sys.argv else 5
-    display = ":77"
+    display = free_display()
     xvfb, wm = start_x(display)
     try:
         if what in ("startup", "all"):
@@ -143,9 +107,7 @@ def main():
         if what in ("idle", "all"):
             bench_idle(display, max(1, runs // 2))
     finally:
-        if wm:
-            wm.kill()
-        xvfb.kill()
+        stop_x(xvfb, wm)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,63 @@
+"""Shared pieces of the whole-program benchmarks: a private Xvfb (with openbox when
+installed), starting pellworks on it with the trace on, reading its CPU time, and
+stopping everything again."""
+import os, signal, subprocess, sys, time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+DEFAULT_BIN = os.environ.get("PELLWORKS_BIN", os.path.join(ROOT, "build", "bin", "pellworks"))
+CLK = os.sysconf("SC_CLK_TCK")
+
+
+def free_display():
+    for n in range(150, 250):
+        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            return f":{n}"
+    sys.exit("no free X display number")
+
+
+def start_x(display):
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    sock = "/tmp/.X11-unix/X" + display[1:]
+    for _ in range(100):
+        if os.path.exists(sock):
+            break
+        time.sleep(0.05)
+    wm = None
+    if subprocess.call(["which", "openbox"], stdout=subprocess.DEVNULL) == 0:
+        wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=display),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.3)
+    return xvfb, wm
+
+
+def program_env(display):
+    env = dict(os.environ, DISPLAY=display, PELLWORKS_TRACE="1", QT_QPA_PLATFORM="xcb")
+    env.pop("WAYLAND_DISPLAY", None)
+    return env
+
+
+def launch(binary, args, display):
+    """Starts the program; its trace comes on the returned process's stderr."""
+    return subprocess.Popen([binary] + list(args), env=program_env(display), stderr=subprocess.PIPE,
+                            stdout=subprocess.DEVNULL, text=True, bufsize=1)
+
+
+def stop(p):
+    p.send_signal(signal.SIGTERM)
+    try:
+        p.wait(5)
+    except subprocess.TimeoutExpired:
+        p.kill()
+
+
+def stop_x(xvfb, wm):
+    for proc in (wm, xvfb):
+        if proc:
+            proc.terminate()
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLK
