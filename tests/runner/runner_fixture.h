@@ -7,6 +7,7 @@
 #include "engine/pellwick_mod.h"
 #include "engine/run_script.h"
 #include "tests/fakes/fake_agent.h"
+#include "tests/fakes/fast_clock.h"
 #include "tests/fakes/recording_run_host.h"
 #include "tests/fakes/run_events.h"
 #include "tests/fakes/slot_setup.h"
@@ -17,18 +18,7 @@
 
 namespace pw::runner_tests {
 
-// Runs `factor` times faster than real time, so that pauses of seconds take
-// milliseconds; times are read back in its own (virtual) milliseconds.
-class FastClock : public pw::engine::HiresClock {
-public:
-    explicit FastClock(double factor) : factor_(factor) { real_.start(); }
-    double get_time() override { return double(real_.nsecsElapsed()) / 1e6 * factor_; }
-    double speed() const override { return factor_; }
-
-private:
-    QElapsedTimer real_;
-    double factor_;
-};
+using pw::fakes::FastClock;
 
 struct RunnerFixture {
     pw::fakes::FakeAgent agent;

@@ -11,6 +11,7 @@
 #include "stage/message_box.h"
 #include "stage/pellwick_form.h"
 #include "tests/fakes/fake_agent.h"
+#include "tests/fakes/fast_clock.h"
 #include "tests/fakes/recording_run_host.h"
 #include "tests/fakes/slot_setup.h"
 
@@ -23,17 +24,7 @@
 
 namespace pw::waits_tests {
 
-// Runs `factor` times faster than real time (pauses and minute waits read it).
-class FastClock : public pw::engine::HiresClock {
-public:
-    explicit FastClock(double factor) : factor_(factor) { real_.start(); }
-    double get_time() override { return double(real_.nsecsElapsed()) / 1e6 * factor_; }
-    double speed() const override { return factor_; }
-
-private:
-    QElapsedTimer real_;
-    double factor_;
-};
+using pw::fakes::FastClock;
 
 class TypedKeys : public pw::engine::KeySource {
 public:
