@@ -11,9 +11,9 @@
 
 namespace pw::acs::testing {
 
-inline QString shared_fixture(const QString& name)
+inline QString test_character_file(const QString& name)
 {
-    return qEnvironmentVariable("PELLWORKS_SHARED_FIXTURES") + QStringLiteral("/acs/") + name;
+    return qEnvironmentVariable("PELLWORKS_TEST_DATA") + QStringLiteral("/acs/") + name;
 }
 
 inline QByteArray file_bytes(const QString& path)

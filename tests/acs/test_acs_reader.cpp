@@ -54,14 +54,14 @@ class ReaderTest : public QObject {
 private slots:
     void initTestCase()
     {
-        fixture_ = file_bytes(shared_fixture(QStringLiteral("Character2.acs")));
+        fixture_ = file_bytes(test_character_file(QStringLiteral("Character2.acs")));
         QCOMPARE(fixture_.size(), 2544);
         synthetic_ = write_acs(synthetic_character());
     }
 
     void reads_a_foreign_character()
     {
-        const CharacterData d = read_acs_file(shared_fixture(QStringLiteral("Character2.acs")));
+        const CharacterData d = read_acs_file(test_character_file(QStringLiteral("Character2.acs")));
         qInfo().noquote() << describe(d);
         QCOMPARE(d.name(), QStringLiteral("Character"));
         QCOMPARE(d.width, 128);

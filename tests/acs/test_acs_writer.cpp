@@ -76,7 +76,7 @@ private slots:
 
     void foreign_file_round_trips()
     {
-        const CharacterData d = read_acs_file(shared_fixture(QStringLiteral("Character2.acs")));
+        const CharacterData d = read_acs_file(test_character_file(QStringLiteral("Character2.acs")));
         QVERIFY(read_acs(write_acs(d)) == d);
     }
 
