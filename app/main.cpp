@@ -6,14 +6,37 @@
 #include "app/command_line.h"
 #include "app/pellworks_window.h"
 #include "app/program_exit.h"
+#include "app/program_options.h"
 #include "engine/pellwick_mod.h"
+#include "platform/desktop/x11_display.h"
 #include "stage/message_box.h"
 
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+
+namespace {
+
+int print_and_end(const pw::app::EarlyExit& e)
+{
+    std::fputs(e.text.toLocal8Bit().constData(), e.on_standard_error ? stderr : stdout);
+    return e.code;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    QStringList given;
+    for (int i = 1; i < argc; ++i) given << QString::fromLocal8Bit(argv[i]);
+    if (const auto e = pw::app::early_exit_for_options(given)) return print_and_end(*e);
+    // Without a desktop the toolkit would abort with a message meant for developers.
+    if (const auto e = pw::app::early_exit_for_display(qEnvironmentVariable("QT_QPA_PLATFORM"),
+                                                       qEnvironmentVariable("DISPLAY"),
+                                                       &pw::platform::x11_display_reachable))
+        return print_and_end(*e);
+
     // Characters place their own windows on the screen, which Wayland does not allow.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
 

@@ -119,7 +119,7 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
             mod_.char_say(0, missing_file_sentence());
         } catch (const std::exception&) {
         }
-        mod_.quit_program();
+        mod_.quit_program(1);
         return;
     }
     if (command_line.mode == 1 || command_line.mode == 2) script_->play_pellwick_Click();

@@ -175,7 +175,7 @@ void pellwick_mod::hold_others(const Request& request)
     }
 }
 
-void pellwick_mod::quit_program()
+void pellwick_mod::quit_program(int code)
 {
     const int n = qMin<int>(char_count, slot_count());
     for (int i = 0; i < n; ++i) {
@@ -192,7 +192,7 @@ void pellwick_mod::quit_program()
             char_loaded[i] = false;
         }
     }
-    end_program(0);
+    end_program(code);
 }
 
 void pellwick_mod::end_program(int code)

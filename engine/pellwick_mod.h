@@ -127,9 +127,10 @@ public:
     void hold_others(const pw::agent::Request& request);
 
     // ---- Ending the program ----
-    // Visible characters say goodbye and are unloaded, then the process ends. Only
-    // returns when exit_program returns (in tests).
-    void quit_program();
+    // Visible characters say goodbye and are unloaded, then the process ends with
+    // `code` (not 0 when it ends because something failed). Only returns when
+    // exit_program returns (in tests).
+    void quit_program(int code = 0);
     void end_program(int code = 0);
 
 private:

@@ -63,7 +63,8 @@ void take_error_path(ScriptRun& run)
     run.host.unload_clock();
     run.host.show_forms();
     if (run.last_condition_name == QLatin1String("key")) run.host.remove_key_hook();
-    if (run.mod.command_line_mode == 1) run.mod.end_program(0);
+    // A script that failed on the desktop ends the program with a status that says so.
+    if (run.mod.command_line_mode == 1) run.mod.end_program(1);
 }
 
 }  // namespace pw::engine

@@ -14,6 +14,7 @@ namespace {
 struct Run {
     QStringList trace;  // the "pw ..." lines
     QString rest;       // everything else on standard error
+    QString out;        // standard output
     int exit_code = -1;
     bool finished = false;
     qint64 took_ms = 0;
@@ -25,17 +26,19 @@ QString program_dir()
 }
 
 // Runs the program; `on_line` sees each trace line as it comes and may act on it.
+// `change_environment` may alter what the program is started with.
 Run run_pellworks(const QStringList& arguments, int timeout_ms,
-                  const std::function<void(const QString&)>& on_line = {})
+                  const std::function<void(const QString&)>& on_line = {},
+                  const std::function<void(QProcessEnvironment&)>& change_environment = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PELLWORKS_TRACE"), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    if (change_environment) change_environment(env);
     p.setProcessEnvironment(env);
     p.setProgram(QStringLiteral(PW_PELLWORKS_BIN));
     p.setArguments(arguments);
-    p.setStandardOutputFile(QProcess::nullDevice());
 
     Run run;
     QByteArray pending;
@@ -61,6 +64,7 @@ Run run_pellworks(const QStringList& arguments, int timeout_ms,
     if (!p.waitForStarted(10000)) return run;
     run.finished = p.waitForFinished(timeout_ms);
     take_lines();
+    run.out = QString::fromLocal8Bit(p.readAllStandardOutput());
     run.took_ms = t.elapsed();
     if (!run.finished) {
         p.kill();
@@ -156,6 +160,44 @@ private slots:
         QVERIFY(ms(chime_answer) - ms(tickled) >= 620);
     }
 
+    void ends_at_once_with_a_status_that_tells_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("unset");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList none;
+        QTest::newRow("help") << QStringList{"--help"} << none << QString() << 0 << "Usage: pellworks";
+        QTest::newRow("h") << QStringList{"load", "-h"} << none << QString() << 0 << "PELLWORKS_CHARS";
+        QTest::newRow("unknown option") << QStringList{"--fast"} << none << QString() << 2
+                                        << "unknown option --fast";
+        const QStringList desktop{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+        QTest::newRow("no desktop") << QStringList{} << desktop << QString() << 1 << "needs a graphical desktop";
+        QTest::newRow("display gone") << QStringList{} << none << ":97" << 1 << "cannot be reached";
+        QTest::newRow("missing file") << QStringList{"runout", "/nowhere/at/all.csp"} << none << QString() << 1
+                                      << "Can't find that file.";
+    }
+
+    void ends_at_once_with_a_status_that_tells()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, unset);
+        QFETCH(QString, display);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        const Run run = run_pellworks(arguments, 60000, {}, [&](QProcessEnvironment& env) {
+            for (const QString& name : unset) env.remove(name);
+            if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
+        });
+        QVERIFY2(run.finished, qPrintable(report(run)));
+        QCOMPARE(run.exit_code, status);
+        const QString all = run.out + run.rest + run.trace.join(QLatin1Char('\n'));
+        QVERIFY2(all.contains(says), qPrintable(all));
+        // A refusal is one clear line, not the toolkit's abort.
+        if (status == 1 && arguments.isEmpty()) QCOMPARE(run.rest.trimmed().count(QLatin1Char('\n')), 0);
+    }
+
     void a_mistake_shows_the_spelling_message_and_ends()
     {
         // Not the default name: it holds the program's name, and so the keyword
@@ -181,7 +223,7 @@ private slots:
             QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
         });
         QVERIFY2(run.finished, qPrintable(report(run)));
-        QVERIFY2(run.exit_code == 0, qPrintable(report(run)));
+        QVERIFY2(run.exit_code == 1, qPrintable(report(run)));
         const QString message = QStringLiteral(
             "There is a spelling error here or pellwick has not learned this trick!  -- jumpjump");
         const int error = index_of(run.trace, QStringLiteral(" run error \"") + QRegularExpression::escape(message)
