@@ -8,6 +8,7 @@
 #include "app/program_exit.h"
 #include "app/program_options.h"
 #include "engine/pellwick_mod.h"
+#include "platform/core/user_folders.h"
 #include "platform/desktop/x11_display.h"
 #include "stage/message_box.h"
 
@@ -52,6 +53,7 @@ int main(int argc, char** argv)
     pw::engine::pellwick_mod mod(agent);
     mod.exit_program = [&mod](int code) { pw::app::end_process_now(mod, code); };
     mod.version_text = QStringLiteral(PW_VERSION_TEXT);
+    mod.user_folder = pw::folders::user_folder();
 
     pw::app::Pellworks main_window(agent, mod);
     const QString arguments = pw::app::arguments_text(QCoreApplication::arguments());

@@ -9,6 +9,7 @@
 #include "media/ctime.h"
 #include "stage/message_box.h"
 #include "stage/pellwick_form.h"
+#include "platform/core/user_folders.h"
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/key_codes.h"
 #include "stage/twips.h"
@@ -95,6 +96,10 @@ void Pellworks::MDIForm_Load(const QString& arguments)
     mod_.hires_timer = hires_timer_.get();
     mod_.hires_frequency = hires_timer_->Initialise();
     mod_.set_start_defaults();
+    // The child's scripts and sounds, with the starters that came with the program.
+    if (!pw::folders::provide_starter_files(mod_.program_folder, mod_.user_folder))
+        qWarning("Pellworks cannot make its folder %s: scripts and sounds cannot be kept.",
+                 qPrintable(mod_.user_folder));
 
     const CommandLine command_line = parse_command_line(arguments);
     mod_.command_line_mode = command_line.mode;

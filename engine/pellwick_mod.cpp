@@ -133,7 +133,7 @@ void pellwick_mod::char_say(int slot, const QString& text)
     current_char = c.name();
     Request request;
     if (text.contains(QLatin1String(".wav"), Qt::CaseInsensitive))
-        request = c.speak(QString(), program_folder + QStringLiteral("/wav/") + text);
+        request = c.speak(QString(), user_folder + QStringLiteral("/wav/") + text);
     else
         request = c.speak(text);
     char_request[slot] = request;

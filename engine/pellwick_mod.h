@@ -77,8 +77,11 @@ public:
     bool confirm_pending = false;
 
     // ---- Settings of this object (not run state) ----
-    // Where scripts/, wav/ and chars/ live; the executable's folder by default.
+    // Where the program's own chars/ and starter files live; the executable's folder by
+    // default.
     QString program_folder;
+    // The child's own writable folder with scripts/ and wav/ (the program sets it).
+    QString user_folder;
     // Loads (or reloads) a character by id; the stage provides it.
     std::function<void(const QString& id)> character_loader;
     // Ends the process at once. The default stops nothing it does not know about:

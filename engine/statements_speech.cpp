@@ -16,8 +16,8 @@ Flow speak(ScriptRun& run)
         return Flow::next_line;
     }
     // A missing sound file is reported before anything is queued.
-    const QString name = wave_file_name(run.mod.program_folder, run.arguments);
-    if (!QFileInfo(run.mod.program_folder + QStringLiteral("/wav/") + name).isFile())
+    const QString name = wave_file_name(run.mod.user_folder, run.arguments);
+    if (!QFileInfo(run.mod.user_folder + QStringLiteral("/wav/") + name).isFile())
         throw ScriptError(QStringLiteral("There is no sound file %1.").arg(run.arguments));
     run.mod.char_say(slot, name);
     return Flow::next_line;
@@ -27,7 +27,7 @@ Flow sound(ScriptRun& run)
 {
     pellwick_mod& mod = run.mod;
     mod.stop_sound = false;
-    run.host.play_wave(wave_file_path(mod.program_folder, run.arguments + QStringLiteral(".wav")));
+    run.host.play_wave(wave_file_path(mod.user_folder, run.arguments + QStringLiteral(".wav")));
     // The wave device's end of playback, or a cancel, sets stop_sound.
     while (!mod.stop_sound) mod.do_events();
     run.host.stop_wave();

@@ -5,9 +5,9 @@
 
 namespace pw::engine {
 
-QString wave_file_name(const QString& program_folder, const QString& name)
+QString wave_file_name(const QString& user_folder, const QString& name)
 {
-    const QDir folder(program_folder + QStringLiteral("/wav"));
+    const QDir folder(user_folder + QStringLiteral("/wav"));
     if (name.isEmpty() || QFileInfo(folder.filePath(name)).isFile()) return name;
     // A name with a folder part is taken as written.
     if (name.contains(QLatin1Char('/'))) return name;
@@ -16,9 +16,9 @@ QString wave_file_name(const QString& program_folder, const QString& name)
     return name;
 }
 
-QString wave_file_path(const QString& program_folder, const QString& name)
+QString wave_file_path(const QString& user_folder, const QString& name)
 {
-    return program_folder + QStringLiteral("/wav/") + wave_file_name(program_folder, name);
+    return user_folder + QStringLiteral("/wav/") + wave_file_name(user_folder, name);
 }
 
 }  // namespace pw::engine

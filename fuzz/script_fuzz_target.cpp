@@ -97,6 +97,7 @@ void run_against_fakes(const QString& text)
     mod.hires_frequency = 1.0;
     mod.wait_idle_limit = std::chrono::milliseconds(1);
     mod.program_folder = program_folder();
+    mod.user_folder = program_folder();
     mod.exit_program = [](int) {};
 
     int readings = 0;

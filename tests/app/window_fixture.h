@@ -34,6 +34,7 @@ struct WindowFixture {
             agent.define_character(QLatin1String(id));
         }
         mod.program_folder = program_dir.path();
+        mod.user_folder = program_dir.path();
         mod.set_start_defaults();
         mod.exit_program = [this](int code) { exits << code; };
         pw::stage::set_message_box_hook([this](const QString& text) { messages << text; });

@@ -92,7 +92,7 @@ void TestPellwickMod::char_say_speaks_text_or_a_wave_file()
 {
     FakeAgent agent;
     pellwick_mod mod(agent);
-    mod.program_folder = QStringLiteral("/opt/pw");
+    mod.user_folder = QStringLiteral("/home/ann/.local/share/Pellworks");
     // The Name inside the file differs from the id on purpose.
     load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), true, FakeTraits{QStringLiteral("Pelly")});
 
@@ -102,8 +102,8 @@ void TestPellwickMod::char_say_speaks_text_or_a_wave_file()
     QCOMPARE(agent.log().lines_of(QStringLiteral("Speak")),
              (QStringList{
                  QStringLiteral("Pellwick Speak \"Hi there\" \"\""),
-                 QStringLiteral("Pellwick Speak \"\" \"/opt/pw/wav/drum.WAV\""),
-                 QStringLiteral("Pellwick Speak \"\" \"/opt/pw/wav/my.wave is here\""),
+                 QStringLiteral("Pellwick Speak \"\" \"/home/ann/.local/share/Pellworks/wav/drum.WAV\""),
+                 QStringLiteral("Pellwick Speak \"\" \"/home/ann/.local/share/Pellworks/wav/my.wave is here\""),
              }));
     QCOMPARE(mod.current_char, QStringLiteral("Pelly"));
     QCOMPARE(mod.char_request[0], agent.last_request(QStringLiteral("Pellwick")));

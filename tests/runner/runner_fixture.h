@@ -43,7 +43,7 @@ struct RunnerFixture {
         mod.current_char = QStringLiteral("Pellwick");
         mod.screen_width_px = 1024;
         mod.screen_height_px = 768;
-        mod.program_folder = folder.path();
+        mod.user_folder = folder.path();
         QDir(folder.path()).mkdir(QStringLiteral("wav"));
         mod.exit_program = [this](int code) { exits << code; };
         mod.wait_idle_limit = std::chrono::milliseconds(50);

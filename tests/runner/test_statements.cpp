@@ -74,7 +74,7 @@ void TestStatements::sound_plays_and_waits_for_the_end_or_a_cancel()
     t.start();
     QCOMPARE(run_line(f, "sound DRUM"), QString());
     QVERIFY2(t.elapsed() >= 55, qPrintable(QString::number(t.elapsed())));
-    const qsizetype played = f.host.calls.indexOf("play_wave " + f.mod.program_folder + "/wav/Drum.wav");
+    const qsizetype played = f.host.calls.indexOf("play_wave " + f.mod.user_folder + "/wav/Drum.wav");
     QVERIFY(played >= 0 && f.host.calls.indexOf("stop_wave", played) > played);
     QVERIFY(f.mod.agent_idle);
 

@@ -79,6 +79,7 @@ struct WaitsFixture {
     {
         mod.set_start_defaults();
         mod.program_folder = folder.path();
+        mod.user_folder = folder.path();
         mod.exit_program = [this](int code) { exits << code; };
         pw::stage::set_message_box_hook([](const QString&) {});
         stage = std::make_unique<pw::stage::pellwick_form>(agent, mod);
