@@ -8,6 +8,7 @@
 #include "runtime_test_support.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -155,6 +156,35 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
     QVERIFY(wait_until([&] { return finished(hidden); }));
     QVERIFY(clock.elapsed() < 1000);
     QCOMPARE(v->geometry.topLeft(), QPoint(5, 6));
+
+    // Without travel animations the end of the glide is reported from the event loop.
+    // A Stop that comes first (here on the last Move event, followed by the event loop
+    // as a waiting script runs it) ends the request; the late report must not reach it.
+    pw::test::CharacterSketch plain = pw::test::standard_character();
+    plain.data.states.removeIf([](const acs::State& s) { return s.name.startsWith(QLatin1String("MOVING")); });
+    Character* p = fx.load(QStringLiteral("Nim"), plain);
+    const Request shown = p->show(true);
+    QVERIFY(wait_until([&] { return finished(shown); }));
+    Request glide;
+    bool stopped_on_arrival = false;
+    connect(&fx.platform(), &AgentControl::Move, this, [&](const QString& id, int x, int, int) {
+        if (id != QLatin1String("Nim") || x != 600 || glide.status() != Request::InProgress) return;
+        stopped_on_arrival = true;
+        p->stop();
+        QCoreApplication::processEvents();
+    });
+    RuntimeFixture::clear_lines();
+    glide = p->move_to(600, 0, 100);
+    QVERIFY(wait_until([&] { return finished(glide); }));
+    QVERIFY(stopped_on_arrival);
+    QCOMPARE(glide.status(), int(Request::Interrupted));
+    const Request after = p->play(QStringLiteral("Blink"));
+    QVERIFY(wait_until([&] { return finished(after); }));
+    QCOMPARE(after.status(), int(Request::Complete));
+    QCOMPARE(RuntimeFixture::events_named(QStringLiteral("RequestComplete"))
+                 .filter(QRegularExpression(QStringLiteral("^RequestComplete %1 ").arg(glide.id())))
+                 .size(),
+             1);
 }
 
 void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth()
