@@ -60,6 +60,9 @@ void AnimationRunner::settle(std::function<void()> done)
 
 void AnimationRunner::interrupt()
 {
+    // What was promised to the owner from the event loop dies with it: it may be gone
+    // by then.
+    deferred_calls_.clear();
     pending_.reset();
     if (phase_ != Phase::Main) return;
     phase_ = Phase::Leaving;

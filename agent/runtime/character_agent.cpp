@@ -9,6 +9,7 @@
 #include "agent/voice/audio_output.h"
 #include "platform/core/trace.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace pw::agent {
@@ -34,7 +35,6 @@ CharacterAgent::CharacterAgent(const QString& id, std::shared_ptr<const acs::Cha
               [this] { return !queue_.empty(); },
               [this] { idle_.quiet(); },
           })),
-      speech_output_(std::make_unique<voice::AudioOutput>()),
       idle_(env_.options.timings,
             IdleBehaviour::Hooks{
                 [this] { return can_idle(); },
@@ -67,7 +67,8 @@ CharacterAgent::CharacterAgent(const QString& id, std::shared_ptr<const acs::Cha
                       body_->post(AgentEvent::command(input));
                   },
                   [this](int cause) { body_->post(AgentEvent::listen_complete(id_, cause)); },
-              })
+              }),
+      speech_output_(std::make_unique<voice::AudioOutput>())
 {
     speech_.synthesizer = env_.options.synthesizer;
     speech_.output = speech_output_.get();
@@ -82,8 +83,13 @@ CharacterAgent::CharacterAgent(const QString& id, std::shared_ptr<const acs::Cha
 
 CharacterAgent::~CharacterAgent()
 {
+    // Nothing may reach a character that is going: no new posted calls, and those
+    // already posted are dropped below.
+    closing_ = true;
     commands_.set_on_change(nullptr);
     body_->view().set_listener(nullptr);
+    // The speech output first, so that no sound ends into a request that is going.
+    speech_output_->stop();
     if (current_) interrupt_current();
     while (!queue_.empty()) {
         Entry e = std::move(queue_.front());
@@ -91,7 +97,8 @@ CharacterAgent::~CharacterAgent()
         end_removed(e.request, e.operation);
     }
     finished_jobs_.clear();
-    speech_output_->stop();
+    speech_output_.reset();
+    QCoreApplication::removePostedEvents(this);
 }
 
 QString CharacterAgent::name() const
@@ -301,7 +308,7 @@ Request CharacterAgent::enqueue(std::unique_ptr<RequestJob> job)
 
 void CharacterAgent::schedule_advance()
 {
-    if (std::exchange(advance_posted_, true)) return;
+    if (closing_ || std::exchange(advance_posted_, true)) return;
     QMetaObject::invokeMethod(this, [this] { advance(); }, Qt::QueuedConnection);
 }
 

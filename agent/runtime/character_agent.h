@@ -120,8 +120,7 @@ private:
     QString id_;
     std::shared_ptr<const acs::CharacterData> data_;
     Environment env_;
-    std::unique_ptr<CharacterBody> body_;
-    std::unique_ptr<voice::AudioOutput> speech_output_;
+    std::unique_ptr<CharacterBody> body_;  // the last to go: everything else uses it
     SpeechServices speech_;
     Commands commands_;
     IdleBehaviour idle_;
@@ -134,6 +133,9 @@ private:
     bool advance_posted_ = false;
     bool dragging_ = false;
     bool listen_animating_ = false;
+    bool closing_ = false;
+    // Declared last, so the first to go: requests and jobs that use it are gone before.
+    std::unique_ptr<voice::AudioOutput> speech_output_;
 };
 
 }  // namespace pw::agent

@@ -2,7 +2,6 @@
 
 #include "agent/voice/pcm_convert.h"
 
-#include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QBuffer>
@@ -10,7 +9,7 @@
 #include <QMediaDevices>
 #include <QTimer>
 #include <atomic>
-#include <utility>
+#include <cmath>
 
 namespace pw::voice {
 
@@ -21,9 +20,9 @@ constexpr int start_guard_ms = 1000;
 
 // How long past the clip's end a playing sink may run before we stop waiting for it.
 // Sound servers with null devices have been seen to lag by up to two seconds.
-int end_deadline_ms(qint64 length_ms)
+qint64 end_deadline_ms(qint64 length_ms)
 {
-    return int(length_ms + 2000 + length_ms / 4);
+    return length_ms + 2000 + length_ms / 4;
 }
 
 void report_no_device(const char* why)
@@ -57,31 +56,37 @@ std::optional<acs::PcmAudio> playable_on(const QAudioDevice& device, const acs::
 
 }  // namespace
 
-AudioOutput::AudioOutput(QObject* parent)
-    : QObject(parent), end_timer_(new QTimer(this)), start_guard_(new QTimer(this))
+AudioOutput::AudioOutput(QObject* parent) : AudioOutput(Setup{}, parent) {}
+
+AudioOutput::AudioOutput(Setup setup, QObject* parent)
+    : QObject(parent), setup_(std::move(setup)), end_timer_(new QTimer(this)), start_guard_(new QTimer(this))
 {
+    if (!(setup_.speed > 0)) setup_.speed = 1.0;
+    steady_.start();
     end_timer_->setSingleShot(true);
     end_timer_->setTimerType(Qt::PreciseTimer);
-    connect(end_timer_, &QTimer::timeout, this, &AudioOutput::finish);
+    connect(end_timer_, &QTimer::timeout, this, &AudioOutput::end_reached);
     start_guard_->setSingleShot(true);
     connect(start_guard_, &QTimer::timeout, this, &AudioOutput::check_sink_started);
 }
 
 AudioOutput::~AudioOutput()
 {
+    // Never delete a sink here: on some sound servers its destructor runs the event
+    // loop, which would reach whoever is destroying us half-way through.
     tear_down();
-    delete_retired();
 }
 
-void AudioOutput::delete_retired()
+qint64 AudioOutput::now() const
 {
-    // A sink's destructor runs the event loop (Qt 6.4 on PulseAudio), which may come
-    // back here: take the lists first so that nothing is deleted twice. Buffers go
-    // last because a sink still reads its buffer while closing.
-    const QList<QAudioSink*> sinks = std::exchange(retired_sinks_, {});
-    const QList<QBuffer*> buffers = std::exchange(retired_buffers_, {});
-    qDeleteAll(sinks);
-    qDeleteAll(buffers);
+    return setup_.now_ms ? qint64(std::floor(setup_.now_ms())) : steady_.elapsed();
+}
+
+void AudioOutput::arm_end(qint64 clock_ms)
+{
+    clock_ms = std::max<qint64>(0, clock_ms);
+    ends_at_ = now() + clock_ms;
+    end_timer_->start(int(std::ceil(double(clock_ms) / setup_.speed)));
 }
 
 void AudioOutput::start(const acs::PcmAudio& audio, int duration_ms)
@@ -91,28 +96,29 @@ void AudioOutput::start(const acs::PcmAudio& audio, int duration_ms)
     last_position_ms_ = 0;
     playing_ = true;
     silent_ = false;
-    since_start_.start();
-    since_active_.invalidate();
+    started_at_ = now();
+    active_at_ = -1;
 
     if (audio.is_empty() || audio.sample_rate <= 0 || audio.channels <= 0) {
-        start_silent(0);
+        start_silent();
         return;
     }
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    const QAudioDevice device = setup_.device ? setup_.device() : QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
         report_no_device("no default output");
-        start_silent(0);
+        start_silent();
         return;
     }
     const std::optional<acs::PcmAudio> playable = playable_on(device, audio);
     if (!playable) {
         report_no_device("the output takes no 16-bit format");
-        start_silent(0);
+        start_silent();
         return;
     }
 
     sink_ = new QAudioSink(device, format_of(*playable));
-    buffer_ = new QBuffer;
+    // The sink still reads its buffer while it closes: the buffer goes with it.
+    buffer_ = new QBuffer(sink_);
     buffer_->setData(playable->samples);
     buffer_->open(QIODevice::ReadOnly);
     connect(sink_, &QAudioSink::stateChanged, this, &AudioOutput::on_sink_state_changed);
@@ -120,12 +126,12 @@ void AudioOutput::start(const acs::PcmAudio& audio, int duration_ms)
     if (!sink_) return;  // a state change during start() already went silent
     if (sink_->error() == QAudio::OpenError) {
         report_no_device("the output cannot be opened");
-        start_silent(0);
+        start_silent();
         return;
     }
-    if (sink_->state() == QAudio::ActiveState && !since_active_.isValid()) since_active_.start();
-    if (!since_active_.isValid()) start_guard_->start(start_guard_ms);
-    end_timer_->start(end_deadline_ms(std::max<qint64>(duration_ms_, playable->duration_ms())));
+    if (sink_->state() == QAudio::ActiveState && active_at_ < 0) active_at_ = now();
+    if (active_at_ < 0) start_guard_->start(start_guard_ms);
+    arm_end(end_deadline_ms(std::max<qint64>(duration_ms_, playable->duration_ms())));
 }
 
 void AudioOutput::stop()
@@ -151,12 +157,12 @@ qint64 AudioOutput::position_ms() const
     if (!playing_) return last_position_ms_;
     qint64 pos = 0;
     if (silent_ || !sink_) {
-        pos = since_start_.elapsed();
-    } else if (since_active_.isValid()) {
+        pos = since(started_at_);
+    } else if (active_at_ >= 0) {
         // Our clock runs from the moment the sink went active; the sink's own count is
         // the time actually played on some servers and the time handed over on others,
         // so following the smaller of the two never runs ahead of the sound.
-        pos = since_active_.elapsed();
+        pos = since(active_at_);
         const qint64 processed = sink_->processedUSecs() / 1000;
         if (processed > 0) pos = std::min(pos, processed);
     }
@@ -165,16 +171,16 @@ qint64 AudioOutput::position_ms() const
     return pos;
 }
 
-void AudioOutput::start_silent(qint64 already_elapsed_ms)
+void AudioOutput::start_silent()
 {
-    if (sink_ || buffer_) {
+    if (sink_) {
         // Keep the clock where it was: the timeline goes on silently from here.
         const qint64 keep = last_position_ms_;
         tear_down();
         last_position_ms_ = keep;
     }
     silent_ = true;
-    end_timer_->start(int(std::max<qint64>(0, duration_ms_ - already_elapsed_ms)));
+    arm_end(duration_ms_ - since(started_at_));
 }
 
 void AudioOutput::on_sink_state_changed()
@@ -182,7 +188,7 @@ void AudioOutput::on_sink_state_changed()
     if (!sink_) return;
     switch (sink_->state()) {
     case QAudio::ActiveState:
-        if (!since_active_.isValid()) since_active_.start();
+        if (active_at_ < 0) active_at_ = now();
         start_guard_->stop();
         break;
     case QAudio::IdleState:
@@ -193,13 +199,13 @@ void AudioOutput::on_sink_state_changed()
             if (left <= 0)
                 finish();
             else
-                end_timer_->start(int(std::min<qint64>(left, 2000)));
+                arm_end(std::min<qint64>(left, 2000));
         }
         break;
     case QAudio::StoppedState:
         if (sink_->error() != QAudio::NoError) {
             report_no_device("the output stopped with an error");
-            start_silent(since_start_.elapsed());
+            start_silent();
         }
         break;
     case QAudio::SuspendedState:
@@ -209,9 +215,19 @@ void AudioOutput::on_sink_state_changed()
 
 void AudioOutput::check_sink_started()
 {
-    if (!sink_ || since_active_.isValid()) return;
+    if (!sink_ || active_at_ >= 0) return;
     report_no_device("the output did not start");
-    start_silent(since_start_.elapsed());
+    start_silent();
+}
+
+void AudioOutput::end_reached()
+{
+    // The timer runs in real milliseconds, rounded: wait for the clock if it is early.
+    if (const qint64 left = ends_at_ - now(); left > 0) {
+        end_timer_->start(int(std::ceil(double(left) / setup_.speed)));
+        return;
+    }
+    finish();
 }
 
 void AudioOutput::finish()
@@ -229,12 +245,10 @@ void AudioOutput::tear_down()
     if (sink_) {
         disconnect(sink_, nullptr, this, nullptr);
         sink_->stop();
-        // We may be inside the sink's own signal, so it goes at the next turn of the
-        // event loop, or with us.
-        retired_sinks_.append(sink_);
-        retired_buffers_.append(buffer_);
+        // We may be inside the sink's own signal, or in our destructor: it goes from
+        // the event loop, and its buffer with it.
+        sink_->deleteLater();
         sink_ = nullptr;
-        QTimer::singleShot(0, this, &AudioOutput::delete_retired);
     }
     buffer_ = nullptr;
 }

@@ -52,8 +52,14 @@ public:
     };
 
     RecordingView() { ++alive; }
-    ~RecordingView() override { --alive; }
+    ~RecordingView() override
+    {
+        --alive;
+        if (when_closed) when_closed();
+    }
     static inline int alive = 0;
+    // Runs while the window is destroyed (some windows and devices let events run then).
+    std::function<void()> when_closed;
 
     void set_listener(agent::CharacterViewListener* l) override { listener = l; }
     void set_frame(const QImage& frame) override;

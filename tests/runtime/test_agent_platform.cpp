@@ -152,6 +152,22 @@ void AgentPlatformTest::unloading_ends_requests_and_closes_windows()
     Character* again = fx.load(QStringLiteral("Kit"));
     const Request blink = again->play(QStringLiteral("Blink"));
     QVERIFY(wait_until([&] { return blink.status() == Request::Complete; }));
+
+    // Unloaded while it speaks (through the real audio output) and with the start of its
+    // next request posted: nothing reaches the half-gone character, even when events
+    // run while its window closes.
+    Character* talker = fx.load(QStringLiteral("Tal"));
+    RecordingView* talker_view = fx.last_view();
+    talker->show(true);
+    const Request speech = talker->speak(QStringLiteral("Hello there, how are you today?"));
+    QVERIFY(wait_until([&] { return talker_view->balloon.has_value(); }));
+    const Request next = talker->play(QStringLiteral("Wave"));
+    talker_view->when_closed = [] { QCoreApplication::processEvents(); };
+    p.unload(QStringLiteral("Tal"));
+    QCOMPARE(speech.status(), int(Request::Interrupted));
+    QCOMPARE(next.status(), int(Request::Interrupted));
+    const Request still_there = again->play(QStringLiteral("Wave"));
+    QVERIFY(wait_until([&] { return still_there.status() == Request::Complete; }));
 }
 
 void AgentPlatformTest::our_own_characters_perform()

@@ -273,6 +273,17 @@ void AnimationPlayerTest::an_interrupted_animation_leaves_before_the_next_and_it
     runner.hurry();
     QVERIFY(pw::test::wait_until([&] { return loop_ended == 1; }));
     QVERIFY(!runner.busy());
+
+    // An owner that settles and then gives up (or a halt) is not called back later by
+    // the report it was promised: it may be gone by then.
+    for (const bool halt : {false, true}) {
+        int settled = 0;
+        runner.settle([&] { ++settled; });
+        halt ? runner.halt() : runner.interrupt();
+        runner.run(*s.data.animation(QStringLiteral("Blink")), AnimationRunner::Owner{[&] { ++ended; }, {}, false});
+        QVERIFY(pw::test::wait_until([&] { return ended == (halt ? 3 : 2); }));
+        QCOMPARE(settled, 0);
+    }
 }
 
 QTEST_MAIN(AnimationPlayerTest)

@@ -8,6 +8,7 @@
 #include "runtime_test_support.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -142,8 +143,7 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
     RuntimeFixture::clear_lines();
     v->geometries.clear();
     const Request jump = c->move_to(300, 40, 0);
-    QVERIFY(wait_until([&] { return finished(jump); }));
-    pw::test::spin(20);
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("RequestComplete %1 ").arg(jump.id())) >= 0; }));
     QCOMPARE(v->geometries, (QList<QRect>{QRect(300, 40, 8, 8)}));
     QCOMPARE(RuntimeFixture::events_named(QStringLiteral("Move")), QStringList{QStringLiteral("Move Kit 300 40 2")});
     QVERIFY(v->take_tags().isEmpty());
@@ -155,6 +155,35 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
     QVERIFY(wait_until([&] { return finished(hidden); }));
     QVERIFY(clock.elapsed() < 1000);
     QCOMPARE(v->geometry.topLeft(), QPoint(5, 6));
+
+    // Without travel animations the end of the glide is reported from the event loop.
+    // A Stop that comes first (here on the last Move event, followed by the event loop
+    // as a waiting script runs it) ends the request; the late report must not reach it.
+    pw::test::CharacterSketch plain = pw::test::standard_character();
+    plain.data.states.removeIf([](const acs::State& s) { return s.name.startsWith(QLatin1String("MOVING")); });
+    Character* p = fx.load(QStringLiteral("Nim"), plain);
+    const Request shown = p->show(true);
+    QVERIFY(wait_until([&] { return finished(shown); }));
+    Request glide;
+    bool stopped_on_arrival = false;
+    connect(&fx.platform(), &AgentControl::Move, this, [&](const QString& id, int x, int, int) {
+        if (id != QLatin1String("Nim") || x != 600 || glide.status() != Request::InProgress) return;
+        stopped_on_arrival = true;
+        p->stop();
+        QCoreApplication::processEvents();
+    });
+    RuntimeFixture::clear_lines();
+    glide = p->move_to(600, 0, 100);
+    QVERIFY(wait_until([&] { return finished(glide); }));
+    QVERIFY(stopped_on_arrival);
+    QCOMPARE(glide.status(), int(Request::Interrupted));
+    const Request after = p->play(QStringLiteral("Blink"));
+    QVERIFY(wait_until([&] { return finished(after); }));
+    QCOMPARE(after.status(), int(Request::Complete));
+    QCOMPARE(RuntimeFixture::events_named(QStringLiteral("RequestComplete"))
+                 .filter(QRegularExpression(QStringLiteral("^RequestComplete %1 ").arg(glide.id())))
+                 .size(),
+             1);
 }
 
 void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth()
@@ -303,8 +332,12 @@ void CharacterStatesTest::idling_climbs_levels_and_a_request_wakes_the_character
     QVERIFY(blink >= 0 && fidget > blink && sleep > fidget);
     QCOMPARE(tags.count(90), 2);  // two rounds at each level, here
     QCOMPARE(tags.count(91), 2);
-    pw::test::spin(150);
-    for (int t : v->take_tags()) QCOMPARE(t, 93);  // stays asleep
+    // Stays asleep while the sleep loops on, through several idle rounds.
+    int frames = 0;
+    fx.platform().agent(QStringLiteral("Kit"))->set_frame_observer([&](qint64, qint64) { ++frames; });
+    QVERIFY(wait_until([&] { return frames >= 10; }));
+    fx.platform().agent(QStringLiteral("Kit"))->set_frame_observer({});
+    for (int t : v->take_tags()) QCOMPARE(t, 93);
     QCOMPARE(RuntimeFixture::events_named(QStringLiteral("IdleStart")), QStringList{QStringLiteral("IdleStart Kit")});
 
     RuntimeFixture::clear_lines();
@@ -342,7 +375,8 @@ void CharacterStatesTest::size_place_and_name_properties()
     const Request show = c->show(true);
     QVERIFY(wait_until([&] { return finished(show); }));
     QCOMPARE(v->frame_sizes.last(), QSize(8, 8));  // the view scales; frames stay native
-    pw::test::spin(20);
+    // Events come in order: a Move of the writes above would have come before this.
+    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("RequestComplete %1 ").arg(show.id())) >= 0; }));
     QVERIFY(RuntimeFixture::events_named(QStringLiteral("Move")).isEmpty());
 
     QCOMPARE(c->name(), QStringLiteral("Sketchy"));
@@ -375,7 +409,7 @@ void CharacterStatesTest::mouse_input_and_the_menu_become_events()
     v->listener->view_dragged(QPoint(130, 70));
     QCOMPARE(v->geometry.topLeft(), QPoint(130, 70));
     v->listener->view_drag_finished(1, 2, QPoint(2, 2));
-    pw::test::spin(20);
+    QVERIFY(wait_until([] { return RuntimeFixture::events().size() >= 5; }));
     QCOMPARE(RuntimeFixture::events(), (QStringList{
         QStringLiteral("Click Kit 1 1 103 54"),
         QStringLiteral("DblClick Kit 1 0 103 54"),
@@ -435,7 +469,7 @@ void CharacterStatesTest::listening_ends_by_timeout_by_program_or_when_heard()
     Q_EMIT ears.speech_started();
     QVERIFY(wait_until([&] { return v->tags.contains(96); }));  // hearing
     Q_EMIT ears.heard(QStringLiteral("hello there"));
-    pw::test::spin(30);
+    QVERIFY(wait_until([] { return RuntimeFixture::events().size() >= 2; }));
     QCOMPARE(RuntimeFixture::events(), (QStringList{QStringLiteral("Command \"Hi\" Kit"),
                                                     QStringLiteral("ListenComplete Kit 5")}));
     QVERIFY(!ears.listening);
@@ -446,7 +480,7 @@ void CharacterStatesTest::listening_ends_by_timeout_by_program_or_when_heard()
     Q_EMIT ears.heard(QString());
     c->listen(true);
     other->listen(true);
-    pw::test::spin(30);
+    QVERIFY(wait_until([] { return RuntimeFixture::events().size() >= 3; }));
     QCOMPARE(RuntimeFixture::events(), (QStringList{QStringLiteral("Command \"\" Kit"),
                                                     QStringLiteral("ListenComplete Kit 5"),
                                                     QStringLiteral("ListenComplete Kit 6")}));

@@ -83,9 +83,12 @@ void RequestQueueTest::unknown_animations_fail_at_once_and_queue_nothing()
         QCOMPARE(e.number(), error::animation_not_found);
         QVERIFY(e.text().contains(QLatin1String("Moonwalk")));
     }
-    pw::test::spin(60);
-    QVERIFY(RuntimeFixture::events().isEmpty());
-    QVERIFY(fx.view()->tags.isEmpty());
+    // The next request's events are the first to come, its frames the first shown.
+    const Request blink = c->play(QStringLiteral("Blink"));
+    QVERIFY(wait_until([&] { return RuntimeFixture::events().size() == 2; }));
+    QCOMPARE(RuntimeFixture::events(),
+             (QStringList{start_line(blink, "Kit", "Play"), complete_line(blink, "Kit", "Play")}));
+    QCOMPARE(fx.view()->tags, (QList<int>{90, 98}));
 }
 
 void RequestQueueTest::stop_interrupts_the_current_request_and_empties_the_queue()
@@ -161,7 +164,8 @@ void RequestQueueTest::wait_holds_a_queue_until_another_characters_request_ends(
     const Request loop = b->play(QStringLiteral("Loop"));  // never ends on its own
     const Request wait = a->wait(loop);
     const Request wave = a->play(QStringLiteral("Wave"));
-    pw::test::spin(150);
+    // Still held once the other's loop has come round a few times.
+    QVERIFY(wait_until([&] { return fx.view(1)->tags.count(50) >= 3; }));
     QCOMPARE(wait.status(), int(Request::InProgress));
     QCOMPARE(wave.status(), int(Request::Pending));
 
@@ -199,7 +203,7 @@ void RequestQueueTest::a_looping_animation_ends_when_the_next_request_arrives()
     RuntimeFixture fx;
     Character* c = fx.load(QStringLiteral("Kit"));
     const Request loop = c->play(QStringLiteral("Loop"));
-    pw::test::spin(200);
+    QVERIFY(wait_until([&] { return fx.view()->tags.count(50) >= 3; }));
     QCOMPARE(loop.status(), int(Request::InProgress));
     fx.view()->take_tags();
     const Request blink = c->play(QStringLiteral("Blink"));
