@@ -72,6 +72,10 @@ void run_lines(ScriptRun& run)
 {
     pellwick_mod& mod = run.mod;
     while (run.i <= run.lines.size() - 1) {
+        // Even a loop at interval 0 gives the windows a turn (at least once a
+        // millisecond), so that Cancel, Esc and a double click reach it; its cancel is
+        // seen a few steps below.
+        mod.let_events_run_now_and_then();
         const QString line = run.lines[run.i];
         if (is_blank_line(line)) mod.line_done = true;
         // Sequential mode: the previous line's action has to finish first.

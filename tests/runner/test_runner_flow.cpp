@@ -64,7 +64,7 @@ private slots:
     void interval_pauses_after_lines_and_per_branch_tested();
     void goto_reaches_labels_including_line_zero();
     void sequential_mode_waits_for_completion();
-    void cancel_during_a_pause_ends_before_the_next_statement();
+    void cancel_ends_the_run_before_the_next_statement();
     void failures_show_the_spelling_message_and_stop();
     void command_already_defined_is_skipped();
     void capacity_counts_lines_without_trailing_empty_ones();
@@ -201,7 +201,7 @@ void TestRunnerFlow::sequential_mode_waits_for_completion()
     }
 }
 
-void TestRunnerFlow::cancel_during_a_pause_ends_before_the_next_statement()
+void TestRunnerFlow::cancel_ends_the_run_before_the_next_statement()
 {
     RunnerFixture f;
     FastClock clock(20.0);
@@ -214,6 +214,16 @@ void TestRunnerFlow::cancel_during_a_pause_ends_before_the_next_statement()
     QCOMPARE(f.host.highlights.last(), QStringLiteral("speak two"));
     QVERIFY(!f.mod.cancel_requested);
     QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+
+    // Loops with no pause at all still let the cancel in.
+    for (const char* loop : {"do\nloop 2000000000", "label 1\ngoto label 1"}) {
+        RunnerFixture g;
+        g.use_clock(clock);
+        QTimer::singleShot(20, [&] { pw::engine::cancel_it(g.mod, g.host); });
+        g.run(QStringLiteral("pellwick> speak spin\n") + QLatin1String(loop));
+        QCOMPARE(spoken(g), (QStringList{"spin", "I'm cancelled"}));
+        QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+    }
 }
 
 void TestRunnerFlow::failures_show_the_spelling_message_and_stop()
