@@ -97,8 +97,8 @@ void run_lines(ScriptRun& run)
         if (flow == Flow::end_run) return;
         if (flow == Flow::next_line) mod.pause_ms(run.interval_ms());
 
-        // The end of the branch taken: on to the endif line.
-        if (run.branch_taken && !run.in_loop && run.i == run.branch_end && !run.branch_lines.isEmpty()) {
+        // The end of the branch taken: on to the endif line, inside a do block too.
+        if (run.branch_taken && run.i == run.branch_end && !run.branch_lines.isEmpty()) {
             run.i = run.branch_lines.last();
             run.branch_taken = false;
             mod.line_done = true;

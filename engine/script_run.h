@@ -49,6 +49,7 @@ struct ScriptRun {
     int branch_end = 0;
     bool in_loop = false;
     int do_line = 0;
+    int do_offset = 0;         // highlight_offset at the do line, for each new pass
     int32_t loop_count = 0;
     int32_t loop_limit = 0;
     int highlight_offset = 0;

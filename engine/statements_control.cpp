@@ -37,6 +37,7 @@ Flow interval(ScriptRun& run)
 Flow do_block(ScriptRun& run)
 {
     run.do_line = run.i;
+    run.do_offset = run.highlight_offset;
     run.mod.line_done = true;
     return Flow::next_line;
 }
@@ -48,6 +49,8 @@ Flow loop(ScriptRun& run)
     ++run.loop_count;
     if (run.loop_count < run.loop_limit) {
         run.i = run.do_line;
+        // A branch taken in the block moved the highlight on; the pass starts over.
+        run.highlight_offset = run.do_offset;
     } else {
         run.highlight_offset = run.host.editor_selection_start();
         run.in_loop = false;

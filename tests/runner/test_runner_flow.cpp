@@ -119,11 +119,13 @@ void TestRunnerFlow::each_if_evaluates_its_own_block_found_by_keyword()
         QVERIFY(f.host.messages.isEmpty());
     }
 
-    // Inside a do block the branch end is not taken: the next branches run too.
+    // Inside a do block the chosen branch ends at the next branch line as well.
     RunnerFixture f;
     f.mod.last_key = QStringLiteral("a");
-    f.run(QStringLiteral("pellwick> do\nif key=a then\nspeak apple\nelse\nspeak other\nendif\nloop 1"));
-    QCOMPARE(spoken(f), (QStringList{"apple", "other"}));
+    f.run(QStringLiteral("pellwick> do\nspeak pass\nif key=a then\nspeak apple\nelse\nspeak other\nendif\n"
+                         "loop 2\nspeak after"));
+    QCOMPARE(spoken(f), (QStringList{"pass", "apple", "pass", "apple", "after"}));
+    QCOMPARE(f.host.highlights.count("speak pass"), 2);
 
     // An if block without endif would send the run back to line 0 for ever: it is
     // reported at the if line instead.
