@@ -114,10 +114,12 @@ void run_script(pellwick_mod& mod, RunHost& host, const QString& text)
     try {
         if (prepare_run(run, text)) run_lines(run);
         end_of_run(run);
+    } catch (const ScriptError& e) {
+        take_error_path(run, e.why());
     } catch (const std::exception&) {
-        // Character failures (AgentError), faults of the script (ScriptError) and
-        // anything else a step throws end the run the same way.
-        take_error_path(run);
+        // Character failures (AgentError) and anything else a step throws end the run
+        // the same way as faults of the script.
+        take_error_path(run, QString());
     }
 }
 
