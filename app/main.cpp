@@ -7,6 +7,7 @@
 #include "app/pellworks_window.h"
 #include "app/program_exit.h"
 #include "engine/pellwick_mod.h"
+#include "platform/desktop/program_starter.h"
 #include "stage/message_box.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 
 int main(int argc, char** argv)
 {
+    // Programs that scripts start get the environment we were given, before any change.
+    pw::platform::remember_start_environment();
     // Characters place their own windows on the screen, which Wayland does not allow.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
 
