@@ -90,6 +90,7 @@ void run_lines(ScriptRun& run)
         run.statement = script::statement_text(run.statement);
         run.keyword = statement.keyword;
         run.arguments = statement.arguments;
+        run.written_arguments = statement.written_arguments;
         if (run.statement.contains(QLatin1String("sound"))) mod.line_done = true;
 
         Flow flow = Flow::next_line;
