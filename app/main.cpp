@@ -9,6 +9,7 @@
 #include "app/program_options.h"
 #include "engine/pellwick_mod.h"
 #include "platform/core/user_folders.h"
+#include "platform/desktop/program_starter.h"
 #include "platform/desktop/x11_display.h"
 #include "stage/message_box.h"
 
@@ -29,6 +30,8 @@ int print_and_end(const pw::app::EarlyExit& e)
 
 int main(int argc, char** argv)
 {
+    // Programs that scripts start get the environment we were given, before any change.
+    pw::platform::remember_start_environment();
     QStringList given;
     for (int i = 1; i < argc; ++i) given << QString::fromLocal8Bit(argv[i]);
     if (const auto e = pw::app::early_exit_for_options(given)) return print_and_end(*e);

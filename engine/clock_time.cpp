@@ -26,6 +26,12 @@ DayHalves day_halves()
     return halves;
 }
 
+bool names_half_of_day(const QString& text, const DayHalves& halves)
+{
+    const QString lower = text.toLower();
+    return lower.contains(halves.am.toLower()) || lower.contains(halves.pm.toLower());
+}
+
 QString clock_text(const QTime& time, const DayHalves& halves)
 {
     const int h24 = time.hour();

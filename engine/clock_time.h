@@ -18,6 +18,10 @@ struct DayHalves {
 // The system's morning and afternoon designators ("AM" and "PM" where it has none).
 DayHalves day_halves();
 
+// Whether the text names either half of the day (case ignored): a clock time without
+// one never comes.
+bool names_half_of_day(const QString& text, const DayHalves& halves);
+
 // The time written as "h:mm AMPM": no leading zero on the hour, 12 for noon and
 // midnight.
 QString clock_text(const QTime& time, const DayHalves& halves);

@@ -37,12 +37,20 @@ void EventPump::sleep_until_event(int max_wait_ms)
     keep_alive_->start(max_wait_ms);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     flush_deferred_deletes_now_and_then();
+    since_events_ran_.start();
 }
 
 void EventPump::let_events_run()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     flush_deferred_deletes_now_and_then();
+    since_events_ran_.start();
+}
+
+void EventPump::let_events_run_now_and_then()
+{
+    if (since_events_ran_.isValid() && since_events_ran_.nsecsElapsed() < turn_interval_ns) return;
+    let_events_run();
 }
 
 void EventPump::flush_deferred_deletes_now_and_then()

@@ -59,14 +59,15 @@ void Keyboardhandler::check_key(QString& key_text, int vk)
 {
     if (!key_window) return;
     const QString upper = key_text.toUpper();
-    if (!upper.isEmpty() && int(upper.at(0).unicode()) == vk) {
-        remove_key_hook();
-        mod_.key_pressed = true;
-        mod_.let_events_run();
-    } else if (key_text.toLower() == QLatin1String("anykey")) {
+    // "anykey" first: its own first letter would otherwise take A for the key "anykey".
+    if (key_text.toLower() == QLatin1String("anykey")) {
         remove_key_hook();
         mod_.key_pressed = true;
         key_text = character_of_key(vk).toLower();
+        mod_.let_events_run();
+    } else if (!upper.isEmpty() && int(upper.at(0).unicode()) == vk) {
+        remove_key_hook();
+        mod_.key_pressed = true;
         mod_.let_events_run();
     } else if (previous_key == vk_q && vk == vk_left_control) {
         remove_key_hook();

@@ -50,8 +50,8 @@ public:
     // Every event of the installed source lands here, key-down and key-up alike.
     void key_hook_proc(const KeyEvent& event);
 
-    // Compares the first character of the upper-cased key_text with vk. For "anykey"
-    // key_text becomes the pressed key's character. An empty key_text matches no key;
+    // For "anykey" every key counts and key_text becomes the pressed key's character;
+    // otherwise the first character of the upper-cased key_text is compared with vk. An empty key_text matches no key;
     // the "anykey" and Q-then-Ctrl rules still apply to it.
     void check_key(QString& key_text, int vk);
 

@@ -104,6 +104,8 @@ public:
     // ---- Waiting ----
     void do_events() { pump_.do_events(); }
     void let_events_run() { pump_.let_events_run(); }
+    // A yield unless events ran less than a millisecond ago: for lines that never wait.
+    void let_events_run_now_and_then() { pump_.let_events_run_now_and_then(); }
     // Waits ms milliseconds while events keep flowing; a cancel does not end it early.
     void pause_ms(int32_t ms);
     // Returns when agent_idle is set, or at the latest after wait_idle_limit.

@@ -2,6 +2,7 @@
 
 #include "engine/run_steps.h"
 #include "engine/script_error.h"
+#include "engine/script_text.h"
 #include "platform/core/trace.h"
 
 namespace pw::engine {
@@ -54,9 +55,11 @@ void end_of_run(ScriptRun& run)
     pw::trace::run_end();
 }
 
-void take_error_path(ScriptRun& run)
+void take_error_path(ScriptRun& run, const QString& reason)
 {
-    const QString message = spelling_message(run.line_character, run.statement);
+    QString message = spelling_message(run.line_character, run.statement);
+    if (script::trim_blanks(run.statement).isEmpty() && !reason.isEmpty())
+        message += QLatin1Char('\n') + reason;
     pw::trace::run_error(message);
     run.host.message_box(message);
     run.host.set_clock_ticking(false);

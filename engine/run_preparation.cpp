@@ -90,7 +90,7 @@ bool prepare_run(ScriptRun& run, const QString& text)
     // Trailing empty lines go first, so a full script that ends with a line break runs.
     script::drop_trailing_empty_lines(lines);
     if (lines.size() > script::max_lines)
-        throw ScriptError(QStringLiteral("A script has at most %1 lines.").arg(script::max_lines));
+        throw ScriptError(QStringLiteral("A script can have at most %1 lines.").arg(script::max_lines));
     run.lines = lines;
     if (lines.isEmpty()) return false;
 

@@ -72,6 +72,10 @@ void run_lines(ScriptRun& run)
 {
     pellwick_mod& mod = run.mod;
     while (run.i <= run.lines.size() - 1) {
+        // Even a loop at interval 0 gives the windows a turn (at least once a
+        // millisecond), so that Cancel, Esc and a double click reach it; its cancel is
+        // seen a few steps below.
+        mod.let_events_run_now_and_then();
         const QString line = run.lines[run.i];
         if (is_blank_line(line)) mod.line_done = true;
         // Sequential mode: the previous line's action has to finish first.
@@ -86,6 +90,7 @@ void run_lines(ScriptRun& run)
         run.statement = script::statement_text(run.statement);
         run.keyword = statement.keyword;
         run.arguments = statement.arguments;
+        run.written_arguments = statement.written_arguments;
         if (run.statement.contains(QLatin1String("sound"))) mod.line_done = true;
 
         Flow flow = Flow::next_line;
@@ -93,8 +98,8 @@ void run_lines(ScriptRun& run)
         if (flow == Flow::end_run) return;
         if (flow == Flow::next_line) mod.pause_ms(run.interval_ms());
 
-        // The end of the branch taken: on to the endif line.
-        if (run.branch_taken && !run.in_loop && run.i == run.branch_end && !run.branch_lines.isEmpty()) {
+        // The end of the branch taken: on to the endif line, inside a do block too.
+        if (run.branch_taken && run.i == run.branch_end && !run.branch_lines.isEmpty()) {
             run.i = run.branch_lines.last();
             run.branch_taken = false;
             mod.line_done = true;
@@ -110,10 +115,12 @@ void run_script(pellwick_mod& mod, RunHost& host, const QString& text)
     try {
         if (prepare_run(run, text)) run_lines(run);
         end_of_run(run);
+    } catch (const ScriptError& e) {
+        take_error_path(run, e.why());
     } catch (const std::exception&) {
-        // Character failures (AgentError), faults of the script (ScriptError) and
-        // anything else a step throws end the run the same way.
-        take_error_path(run);
+        // Character failures (AgentError) and anything else a step throws end the run
+        // the same way as faults of the script.
+        take_error_path(run, QString());
     }
 }
 

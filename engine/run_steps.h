@@ -30,7 +30,8 @@ void reset_commands(ScriptRun& run);
 void run_lines(ScriptRun& run);
 // Puts commands, windows and modes back; in "runout" mode says goodbye and ends.
 void end_of_run(ScriptRun& run);
-// Shows the spelling message and leaves the run where it failed.
-void take_error_path(ScriptRun& run);
+// Shows the spelling message and leaves the run where it failed. The reason is shown
+// under it when the failure has no line to point at (a script that is too long).
+void take_error_path(ScriptRun& run, const QString& reason);
 
 }  // namespace pw::engine

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 namespace pw::engine {
 
@@ -44,17 +45,21 @@ struct ScriptRun {
     QString statement;         // the line after its prefix (leading blanks removed
                                // once the statement is cut)
     QString keyword;
-    QString arguments;
+    QString arguments;         // lower-cased, as every statement takes them
+    QString written_arguments; // as written (shell keeps the case of paths)
     bool branch_taken = false;
     int branch_end = 0;
     bool in_loop = false;
     int do_line = 0;
+    int do_offset = 0;         // highlight_offset at the do line, for each new pass
     int32_t loop_count = 0;
     int32_t loop_limit = 0;
     int highlight_offset = 0;
     QString collision_a;       // set by a collision wait
     QString collision_b;
     QString last_condition_name;  // of the last if or waitfor read
+    // Whether this run may start programs: asked at its first shell line.
+    std::optional<bool> programs_allowed;
 
     // The slot of the line's character; a ScriptError when it has none.
     int line_slot() const;

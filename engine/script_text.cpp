@@ -52,7 +52,8 @@ Statement cut_statement(const QString& raw_statement)
 {
     const QString s = statement_text(raw_statement);
     const qsizetype at = s.indexOf(blank);
-    return Statement{s.left(at).toLower(), trim_blanks(s.mid(at + 1).toLower())};
+    const QString written = trim_blanks(s.mid(at + 1));
+    return Statement{s.left(at).toLower(), written.toLower(), written};
 }
 
 const std::array<KeywordWord, 29>& keyword_table()

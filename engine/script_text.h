@@ -37,8 +37,9 @@ LinePieces split_prefix(const QString& line);
 QString statement_text(const QString& raw_statement);
 
 struct Statement {
-    QString keyword;    // lower case, before the first blank
-    QString arguments;  // lower case, after the first blank, blanks trimmed
+    QString keyword;            // lower case, before the first blank
+    QString arguments;          // lower case, after the first blank, blanks trimmed
+    QString written_arguments;  // the same as written, in its own case
 };
 Statement cut_statement(const QString& raw_statement);
 

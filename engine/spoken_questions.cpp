@@ -35,10 +35,25 @@ void wait_for_answer(pellwick_mod& mod, const std::function<int()>& asker)
     if (mod.chars[slot]) mod.chars[slot]->stop_all();
 }
 
-bool settle(pellwick_mod& mod, bool& question_flag)
+// A question may be asked in the middle of a run (the close box, a Shift+click): what
+// it changes of the run's state is put back unless the answer ends it all.
+struct RunStateAside {
+    explicit RunStateAside(const pellwick_mod& mod) : sequential(mod.sequential), current_char(mod.current_char) {}
+    void put_back(pellwick_mod& mod) const
+    {
+        mod.sequential = sequential;
+        mod.current_char = current_char;
+    }
+
+    bool sequential;
+    QString current_char;
+};
+
+bool settle(pellwick_mod& mod, bool& question_flag, const RunStateAside& aside)
 {
     if (mod.confirm_pending) return true;
     question_flag = false;
+    aside.put_back(mod);
     return false;
 }
 
@@ -67,6 +82,7 @@ QString overwrite_question()
 
 void confirm_quit(pellwick_mod& mod)
 {
+    const RunStateAside aside(mod);
     mod.exit_confirm_wait = true;
     mod.current_char = QStringLiteral("pellwick");
     mod.sequential = true;
@@ -77,11 +93,14 @@ void confirm_quit(pellwick_mod& mod)
     } catch (const std::exception&) {
         // Without Pellwick nobody asks, and nothing quits.
     }
+    // A yes has ended the program by now.
     mod.exit_confirm_wait = false;
+    aside.put_back(mod);
 }
 
 bool confirm_clear(pellwick_mod& mod)
 {
+    const RunStateAside aside(mod);
     mod.clear_confirm_wait = true;
     mod.confirm_pending = false;
     try {
@@ -91,11 +110,12 @@ bool confirm_clear(pellwick_mod& mod)
     } catch (const std::exception&) {
         // Nobody could ask: the answer is no.
     }
-    return settle(mod, mod.clear_confirm_wait);
+    return settle(mod, mod.clear_confirm_wait, aside);
 }
 
 bool confirm_overwrite(pellwick_mod& mod)
 {
+    const RunStateAside aside(mod);
     mod.save_confirm_wait = true;
     mod.confirm_pending = false;
     try {
@@ -106,7 +126,7 @@ bool confirm_overwrite(pellwick_mod& mod)
         wait_for_answer(mod, current);
     } catch (const std::exception&) {
     }
-    return settle(mod, mod.save_confirm_wait);
+    return settle(mod, mod.save_confirm_wait, aside);
 }
 
 }  // namespace pw::engine

@@ -2,6 +2,8 @@
 // Yes/no questions asked by speech: the character asks, and a double click on any
 // character while it asks means yes (the stage's double-click handler answers and sets
 // the flags read here). No clock counts the three seconds the question mentions.
+// A question can come in the middle of a run; unless it is answered yes, it leaves
+// sequential mode and current_char as they were before it.
 
 #include "engine/pellwick_mod.h"
 

@@ -10,6 +10,22 @@ namespace pw::engine::statements {
 
 using script::leading_number;
 
+namespace {
+
+// A do line below another do whose loop has not come yet: blocks do not nest, and one
+// counter for two blocks would start the outer one over for ever.
+bool inside_a_do_block(const QStringList& lines, int k)
+{
+    for (int j = k - 1; j >= 0; --j) {
+        const script::Keyword keyword = script::line_keyword(lines[j]);
+        if (keyword == script::Keyword::loop) return false;
+        if (keyword == script::Keyword::do_) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 Flow sequential(ScriptRun& run)
 {
     run.mod.sequential = run.arguments == QLatin1String("t") || run.arguments == QLatin1String("true");
@@ -36,18 +52,23 @@ Flow interval(ScriptRun& run)
 
 Flow do_block(ScriptRun& run)
 {
+    if (inside_a_do_block(run.lines, run.i))
+        throw ScriptError(QStringLiteral("A do block cannot hold another do."));
     run.do_line = run.i;
+    run.do_offset = run.highlight_offset;
     run.mod.line_done = true;
     return Flow::next_line;
 }
 
 Flow loop(ScriptRun& run)
 {
-    // One counter and one do line: do blocks do not nest, a second do moves the start.
+    // One counter and one do line: do blocks do not nest.
     run.loop_limit = checked_int32(leading_number(run.arguments));
     ++run.loop_count;
     if (run.loop_count < run.loop_limit) {
         run.i = run.do_line;
+        // A branch taken in the block moved the highlight on; the pass starts over.
+        run.highlight_offset = run.do_offset;
     } else {
         run.highlight_offset = run.host.editor_selection_start();
         run.in_loop = false;

@@ -36,9 +36,30 @@ Flow sound(ScriptRun& run)
     return Flow::next_line;
 }
 
+QString programs_question(const QString& command_line)
+{
+    return QStringLiteral("This script wants to start a program:\n\n    ") + command_line
+        + QStringLiteral("\n\nA script can start any program on this computer. Say Yes only if you "
+                         "trust this script.\n\nAllow this script to start programs until it ends?");
+}
+
 Flow shell(ScriptRun& run)
 {
-    if (!run.host.start_program(run.arguments))
+    // As written: file names keep their case.
+    const QString& command_line = run.written_arguments;
+    if (command_line.isEmpty()) throw ScriptError(QStringLiteral("There is no program to start."));
+    // A script may come from anywhere: someone says yes before its first program.
+    if (!run.programs_allowed) run.programs_allowed = run.host.ask_yes_no(programs_question(command_line));
+    if (!*run.programs_allowed) {
+        // Skipped, and the run goes on; whoever the line speaks for says why.
+        if (run.line_character.isEmpty()) {
+            run.mod.line_done = true;
+            return Flow::next_line;
+        }
+        run.mod.char_say(run.line_slot(), QStringLiteral("I'm not allowed to start that."));
+        return Flow::next_line;
+    }
+    if (!run.host.start_program(command_line))
         throw ScriptError(QStringLiteral("The program could not be started."));
     run.mod.line_done = true;
     return Flow::next_line;

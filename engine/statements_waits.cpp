@@ -1,6 +1,7 @@
 // Waiting for something to happen before the script goes on: a key, a spoken word, a
 // bump, a time. The wait polls the run state, letting events run on every pass.
 
+#include "engine/clock_time.h"
 #include "engine/script_error.h"
 #include "engine/script_text.h"
 #include "engine/statement_handlers.h"
@@ -55,6 +56,8 @@ namespace {
 
 using PassFunction = Pass (*)(WaitLine&);
 
+// The pass of the wait's kind. A wait that could never end (a kind we do not know, a
+// clock time in neither half of the day) is a fault of the line, told before it starts.
 PassFunction pass_for(const WaitLine& w)
 {
     if (w.kind == QLatin1String("collide"))
@@ -62,10 +65,13 @@ PassFunction pass_for(const WaitLine& w)
     if (w.kind == QLatin1String("getoff")) return waits::get_off;
     if (w.kind == QLatin1String("key")) return waits::key;
     if (w.kind == QLatin1String("listen")) return waits::listen;
-    if (w.kind == QLatin1String("time"))
-        return w.value.contains(QLatin1Char('m')) ? waits::clock_time : waits::minutes;
-    // An unknown kind waits for Esc or a double click, and does not see a cancel.
-    return nullptr;
+    if (w.kind == QLatin1String("time")) {
+        if (!w.value.contains(QLatin1Char('m'))) return waits::minutes;
+        if (!names_half_of_day(w.value, day_halves()))
+            throw ScriptError(QStringLiteral("A clock time needs am or pm."));
+        return waits::clock_time;
+    }
+    throw ScriptError(QStringLiteral("A wait is for a key, listen, collide, getoff or time."));
 }
 
 }  // namespace
@@ -79,6 +85,7 @@ Flow waitfor(ScriptRun& run)
     run.last_condition_name = condition->name;
     pellwick_mod& mod = run.mod;
     WaitLine w(run, condition->name, condition->value, condition->quiet);
+    const PassFunction pass = pass_for(w);
 
     mod.waiting = true;
     w.restart_reminders();
@@ -93,12 +100,7 @@ Flow waitfor(ScriptRun& run)
     w.slot = run.line_slot();
     w.line_char().activate();
 
-    const PassFunction pass = pass_for(w);
     while (mod.waiting) {
-        if (!pass) {
-            mod.do_events();
-            continue;
-        }
         switch (pass(w)) {
         case Pass::go_on: break;
         case Pass::done:

@@ -1,6 +1,6 @@
 #pragma once
 // Every message box of the program goes through here: titled "Pellworks", an OK
-// button, and the text also written to the trace.
+// button (or Yes and No for a question), and the text also written to the trace.
 
 #include <QString>
 
@@ -14,8 +14,13 @@ inline const QString program_title = QStringLiteral("Pellworks");
 
 void message_box(const QString& text, QWidget* parent = nullptr);
 
+// A question with Yes and No. No is the default button, and Esc or closing the box
+// says no as well: true only for Yes. The text and the answer are traced.
+bool question_box(const QString& text, QWidget* parent = nullptr);
+
 // Tests: hand the text to `hook` instead of showing the modal box; an empty hook
 // shows boxes again.
 void set_message_box_hook(std::function<void(const QString& text)> hook);
+void set_question_box_hook(std::function<bool(const QString& text)> hook);
 
 }  // namespace pw::stage

@@ -1,6 +1,7 @@
 // The wave device and the program starter, as scripts use them: a sound ends when it
 // should even without speakers, a missing sound never leaves anyone waiting, and a
-// command line starts a program without a shell or says it could not.
+// command line starts a program without a shell, in the environment the program was
+// started with, or says it could not.
 
 #include "agent/acs/wav_audio.h"
 #include "platform/desktop/program_starter.h"
@@ -67,6 +68,12 @@ private slots:
 
     void programs_start_without_a_shell_or_report_that_they_cannot()
     {
+        // What the program changes in its own environment after start-up stays its own.
+        qputenv("PW_STARTER_TEST", "as started");
+        pw::platform::remember_start_environment();
+        qputenv("PW_STARTER_TEST", "changed since");
+        qputenv("QT_QPA_PLATFORM", "pellworks-own");
+
         for (const char* line : {"", "   ", "\"\" x", "no-such-program-pellworks-test --help", "/nonexistent/prog"})
             QVERIFY2(!pw::platform::start_program(QString::fromLatin1(line)), line);
 
@@ -75,6 +82,15 @@ private slots:
         const QString target = dir.filePath(QStringLiteral("a b $HOME *.txt"));
         QVERIFY(pw::platform::start_program(QStringLiteral("touch \"%1\"").arg(target)));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(target), 5000);
+
+        const QString env = dir.filePath(QStringLiteral("env.txt"));
+        QVERIFY(pw::platform::start_program(QStringLiteral("sh -c \"env > '%1.part' && mv '%1.part' '%1'\"").arg(env)));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(env), 5000);
+        QFile seen(env);
+        QVERIFY(seen.open(QIODevice::ReadOnly));
+        const QString lines = QLatin1Char('\n') + QString::fromLocal8Bit(seen.readAll());
+        QVERIFY2(lines.contains(QStringLiteral("\nPW_STARTER_TEST=as started\n")), qPrintable(lines));
+        QVERIFY(!lines.contains(QStringLiteral("pellworks-own")));
     }
 };
 

@@ -1,5 +1,6 @@
 // The script editor during a run (running line marked, text locked, clock ticking,
-// windows hidden), its clear question, its cancel, and the main window around it.
+// windows hidden), its clear question, the question before a program starts, its cancel,
+// and the main window around it.
 
 #include "window_fixture.h"
 
@@ -11,8 +12,10 @@
 #include <QCheckBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -133,6 +136,40 @@ private slots:
         s.clear_Click();
         QCOMPARE(answer.status(), int(Request::Complete));
         QCOMPARE(s.script_text->toPlainText(), QString());
+    }
+
+    void a_run_asks_before_its_first_program_and_no_is_the_default()
+    {
+        WindowFixture f;
+        f.pellwick();
+        auto& s = f.script();
+        QTemporaryDir dir;
+        const QString made = dir.filePath(QStringLiteral("Made"));
+        s.script_text->setPlainText(QStringLiteral("interval 0\r\npellwick> shell touch %1").arg(made));
+        // Answers the real question box once it is up: Return (its default) or Yes.
+        auto answer = [&s](bool yes, QString* text) {
+            auto* poll = new QTimer(&s);
+            QObject::connect(poll, &QTimer::timeout, poll, [poll, yes, text] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box) return;
+                poll->deleteLater();
+                *text = box->text();
+                if (yes) box->button(QMessageBox::Yes)->click();
+                else QTest::keyClick(box, Qt::Key_Return);
+            });
+            poll->start(10);
+        };
+        QString asked;
+        answer(false, &asked);
+        s.play_pellwick_Click();
+        QVERIFY2(asked.contains(QStringLiteral("\n    touch ") + made + QLatin1Char('\n')), qPrintable(asked));
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
+                 QStringList{QStringLiteral("Pellwick Speak \"I'm not allowed to start that.\" \"\"")});
+
+        answer(true, &asked);
+        s.play_pellwick_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(made), 5000);
+        QVERIFY(f.messages.isEmpty());
     }
 
     void cancel_script_from_the_stage_cancels_the_run()

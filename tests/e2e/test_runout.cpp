@@ -234,6 +234,38 @@ private slots:
         QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"Bye!\"")), -1);
     }
 
+    void a_double_click_cancels_a_loop_that_never_pauses()
+    {
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-spin-XXXXXX"));
+        const QString script = dir.filePath(QStringLiteral("spin.csp"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("interval 0\r\npellwick> charpos 300,300\r\npellwick> speak spin\r\ndo\r\nloop 2000000000\r\n");
+        f.close();
+
+        // Once "spin" is said the loop runs flat out; then a double click on Pellwick's
+        // body (his frame is 160 by 190), through XTEST like a hand on the mouse.
+        bool clicked = false;
+        bool spoke = false;
+        const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, [&](const QString& line) {
+            if (line.contains(QStringLiteral("request Pellwick Speak \"spin\""))) spoke = true;
+            if (clicked || !spoke || !line.contains(QStringLiteral("event RequestComplete"))) return;
+            clicked = true;
+            QTest::qWait(500);
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("mousemove"), QStringLiteral("380"), QStringLiteral("410"),
+                               QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                               QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+        });
+        QVERIFY2(run.finished && run.exit_code == 0, qPrintable(report(run)));
+        const QStringList& t = run.trace;
+        const int double_click = index_of(t, QStringLiteral(" event DblClick Pellwick "));
+        const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
+        const int end = index_of(t, QStringLiteral(" run end$"));
+        QVERIFY2(double_click >= 0 && bye > double_click && end > bye, qPrintable(report(run)));
+        QCOMPARE(index_of(t, QStringLiteral(" run error ")), -1);
+    }
+
     void a_key_typed_anywhere_ends_a_key_wait()
     {
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-key-XXXXXX"));

@@ -59,12 +59,12 @@ private slots:
     void cleanup() { pw::trace::set_sink(nullptr); }
 
     void empty_script_runs_no_statement_and_ends_the_run();
-    void do_loop_repeats_and_a_second_do_moves_the_start();
+    void do_loop_repeats_and_blocks_do_not_nest();
     void each_if_evaluates_its_own_block_found_by_keyword();
     void interval_pauses_after_lines_and_per_branch_tested();
     void goto_reaches_labels_including_line_zero();
     void sequential_mode_waits_for_completion();
-    void cancel_during_a_pause_ends_before_the_next_statement();
+    void cancel_ends_the_run_before_the_next_statement();
     void failures_show_the_spelling_message_and_stop();
     void command_already_defined_is_skipped();
     void capacity_counts_lines_without_trailing_empty_ones();
@@ -93,15 +93,19 @@ void TestRunnerFlow::empty_script_runs_no_statement_and_ends_the_run()
     }
 }
 
-void TestRunnerFlow::do_loop_repeats_and_a_second_do_moves_the_start()
+void TestRunnerFlow::do_loop_repeats_and_blocks_do_not_nest()
 {
     RunnerFixture f;
     f.run(QStringLiteral("pellwick> do\npellwick> speak again\npellwick> loop 3\npellwick> speak done\n"
                          "do\nspeak once\nloop"));
     QCOMPARE(spoken(f), (QStringList{"again", "again", "again", "done", "once"}));
+    QVERIFY(f.host.messages.isEmpty());
 
-    f.run(QStringLiteral("pellwick> do\nspeak a\ndo\nspeak b\nloop 2"));
-    QCOMPARE(spoken(f), (QStringList{"a", "b", "b"}));
+    // One counter cannot serve two blocks (the outer one would start over for ever):
+    // the inner do is reported where it stands.
+    f.run(QStringLiteral("pellwick> do\nspeak a\nDo\nspeak b\nloop 2\nloop 2"));
+    QCOMPARE(spoken(f), QStringList{"a"});
+    QCOMPARE(f.host.messages, QStringList{f.spelling("pellwick", "Do ")});
 }
 
 void TestRunnerFlow::each_if_evaluates_its_own_block_found_by_keyword()
@@ -119,11 +123,13 @@ void TestRunnerFlow::each_if_evaluates_its_own_block_found_by_keyword()
         QVERIFY(f.host.messages.isEmpty());
     }
 
-    // Inside a do block the branch end is not taken: the next branches run too.
+    // Inside a do block the chosen branch ends at the next branch line as well.
     RunnerFixture f;
     f.mod.last_key = QStringLiteral("a");
-    f.run(QStringLiteral("pellwick> do\nif key=a then\nspeak apple\nelse\nspeak other\nendif\nloop 1"));
-    QCOMPARE(spoken(f), (QStringList{"apple", "other"}));
+    f.run(QStringLiteral("pellwick> do\nspeak pass\nif key=a then\nspeak apple\nelse\nspeak other\nendif\n"
+                         "loop 2\nspeak after"));
+    QCOMPARE(spoken(f), (QStringList{"pass", "apple", "pass", "apple", "after"}));
+    QCOMPARE(f.host.highlights.count("speak pass"), 2);
 
     // An if block without endif would send the run back to line 0 for ever: it is
     // reported at the if line instead.
@@ -174,7 +180,8 @@ void TestRunnerFlow::goto_reaches_labels_including_line_zero()
     QCOMPARE(f.host.messages.value(0), f.spelling("pellwick", "goto label 4"));
     f.run(QStringLiteral("pellwick> speak never\nlabel 11"));
     QCOMPARE(spoken(f), QStringList{});
-    QCOMPARE(f.host.messages.value(1), f.spelling("", ""));
+    // With no line to point at, the reason stands under the usual text.
+    QCOMPARE(f.host.messages.value(1), f.spelling("", "") + "\nLabels go from 0 to 10, not 11.");
 }
 
 void TestRunnerFlow::sequential_mode_waits_for_completion()
@@ -201,7 +208,7 @@ void TestRunnerFlow::sequential_mode_waits_for_completion()
     }
 }
 
-void TestRunnerFlow::cancel_during_a_pause_ends_before_the_next_statement()
+void TestRunnerFlow::cancel_ends_the_run_before_the_next_statement()
 {
     RunnerFixture f;
     FastClock clock(20.0);
@@ -214,6 +221,16 @@ void TestRunnerFlow::cancel_during_a_pause_ends_before_the_next_statement()
     QCOMPARE(f.host.highlights.last(), QStringLiteral("speak two"));
     QVERIFY(!f.mod.cancel_requested);
     QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+
+    // Loops with no pause at all still let the cancel in.
+    for (const char* loop : {"do\nloop 2000000000", "label 1\ngoto label 1"}) {
+        RunnerFixture g;
+        g.use_clock(clock);
+        QTimer::singleShot(20, [&] { pw::engine::cancel_it(g.mod, g.host); });
+        g.run(QStringLiteral("pellwick> speak spin\n") + QLatin1String(loop));
+        QCOMPARE(spoken(g), (QStringList{"spin", "I'm cancelled"}));
+        QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+    }
 }
 
 void TestRunnerFlow::failures_show_the_spelling_message_and_stop()
@@ -269,7 +286,8 @@ void TestRunnerFlow::capacity_counts_lines_without_trailing_empty_ones()
     for (const auto& [script, runs] : cases) {
         RunnerFixture f;
         f.run(script);
-        QCOMPARE(f.host.messages.isEmpty(), runs);
+        QCOMPARE(f.host.messages, runs ? QStringList()
+                                       : QStringList{f.spelling("", "") + "\nA script can have at most 201 lines."});
         QCOMPARE(f.host.highlights.size(), runs ? 201 : 0);
     }
 }

@@ -1,10 +1,12 @@
 // The character statements: what each asks of the platform and the windows, with which
 // arguments, and which faulty arguments end the run with the spelling message.
 
+#include "engine/statement_handlers.h"
 #include "tests/runner/runner_fixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
@@ -41,7 +43,7 @@ class TestStatements : public QObject {
 private slots:
     void speak_says_lower_case_text_or_a_wave_file();
     void sound_plays_and_waits_for_the_end_or_a_cancel();
-    void shell_starts_a_program();
+    void shell_asks_once_then_starts_programs_as_written_or_skips_them();
     void show_hide_load_unload();
     void moveto_reads_speed_place_or_character();
     void charpos_tells_places_or_jumps();
@@ -84,13 +86,32 @@ void TestStatements::sound_plays_and_waits_for_the_end_or_a_cancel()
     QVERIFY(!f.said().contains("pellwick Speak \"after\" \"\""));
 }
 
-void TestStatements::shell_starts_a_program()
+void TestStatements::shell_asks_once_then_starts_programs_as_written_or_skips_them()
 {
+    const QString script = QStringLiteral("pellwick> shell xdg-open /home/Ann/Story.txt\ntansy> shell Touch  \"A b\" \n"
+                                          "pellwick> speak after");
     RunnerFixture f;
-    QCOMPARE(run_line(f, "shell Notepad Story.TXT"), QString());
-    QVERIFY(f.host.calls.contains("start_program notepad story.txt"));
+    f.host.answer_yes = true;
+    f.run(script);
+    QCOMPARE(f.host.questions, QStringList{pw::engine::statements::programs_question("xdg-open /home/Ann/Story.txt")});
+    QVERIFY(f.host.questions.first().contains("\n    xdg-open /home/Ann/Story.txt\n"));
+    QCOMPARE(f.host.calls.filter(QRegularExpression("^(ask|start_program)")),
+             (QStringList{"ask", "start_program xdg-open /home/Ann/Story.txt", "start_program Touch  \"A b\""}));
+    QCOMPARE(f.said(), QStringList{"pellwick Speak \"after\" \"\""});
+
+    // Without a yes each program is skipped, said why by the line's character.
+    RunnerFixture g;
+    g.run(script);
+    QCOMPARE(g.host.count("ask"), 1);
+    QCOMPARE(g.host.count("start_program"), 0);
+    QCOMPARE(g.said(), (QStringList{"pellwick Speak \"I'm not allowed to start that.\" \"\"",
+                                     "tansy Speak \"I'm not allowed to start that.\" \"\"",
+                                     "pellwick Speak \"after\" \"\""}));
+    QVERIFY(g.host.messages.isEmpty());
+
     f.host.programs_start = false;
     QCOMPARE(run_line(f, "shell nothing-here"), f.spelling("pellwick", "shell nothing-here"));
+    QCOMPARE(run_line(f, "shell"), f.spelling("pellwick", "shell "));
 }
 
 void TestStatements::show_hide_load_unload()

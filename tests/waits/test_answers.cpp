@@ -148,25 +148,34 @@ void TestAnswers::quit_question_answered_or_not()
         WaitsFixture f;
         f.pellwick->set_shown(false);
         f.mod.wait_idle_limit = std::chrono::milliseconds(2000);
-        f.after(20, [&] { f.agent.post_dbl_click(QStringLiteral("tansy")); });
+        bool sequential_while_asking = false;
+        f.after(20, [&] {
+            sequential_while_asking = f.mod.sequential;
+            f.agent.post_dbl_click(QStringLiteral("tansy"));
+        });
         f.after(60, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
         pw::engine::confirm_quit(f.mod);
         QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("pellwick")), 1);
         QCOMPARE(f.said().first(), pw::engine::quit_question());
-        QVERIFY(f.mod.sequential);
+        QVERIFY(sequential_while_asking);
         QCOMPARE(f.exits, QList<int>{0});
         QVERIFY(!f.mod.exit_confirm_wait);
     }
     {
         // Unanswered: over when the balloon closes; a later double click does not quit.
+        // Asked in the middle of a run, it leaves the run's mode and character alone.
         WaitsFixture f;
         f.mod.wait_idle_limit = std::chrono::milliseconds(5000);
+        f.mod.sequential = false;
+        f.mod.current_char = QStringLiteral("tansy");
         f.after(30, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
         QElapsedTimer t;
         t.start();
         pw::engine::confirm_quit(f.mod);
         QVERIFY(t.elapsed() < 1000);
         QVERIFY(!f.mod.exit_confirm_wait);
+        QVERIFY(!f.mod.sequential);
+        QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
         f.agent.post_dbl_click(QStringLiteral("pellwick"));
         pump();
         QVERIFY(f.exits.isEmpty());
@@ -187,8 +196,10 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
     }
     {
         WaitsFixture f;  // requests end at once: nobody answered
+        f.mod.current_char = QStringLiteral("tansy");
         QVERIFY(!pw::engine::confirm_clear(f.mod));
         QVERIFY(!f.mod.clear_confirm_wait);
+        QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
         // A later double click answers no old question.
         f.agent.post_dbl_click(QStringLiteral("pellwick"));
         pump();

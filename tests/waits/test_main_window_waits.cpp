@@ -73,7 +73,7 @@ void TestMainWindowWaits::escape_in_the_stage_ends_the_wait_and_cancels()
 {
     WindowFixture f;
     start(f);
-    f.script().script_text->setPlainText(QStringLiteral("pellwick> waitfor snow=yes\npellwick> speak never"));
+    f.script().script_text->setPlainText(QStringLiteral("pellwick> waitfor key=z\npellwick> speak never"));
     QTimer::singleShot(200, f.window->stage(), [&f] {
         f.window->stage()->char_avail->setFocus();
         QTest::keyClick(f.window->windowHandle(), Qt::Key_Escape);
