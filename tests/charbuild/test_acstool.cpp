@@ -44,8 +44,9 @@ private slots:
         QVERIFY(info.out.contains(QStringLiteral("Tiny")));
         QVERIFY(info.out.contains(QStringLiteral("frame 40 x 40")));
         QVERIFY(info.out.contains(QStringLiteral("HIDING: HIDE")));
-        // Show: 10 + 5 + 5 hundredths.
-        QVERIFY2(info.out.contains(QRegularExpression(QStringLiteral("Show +3 frames +200 ms"))), qPrintable(info.out));
+        // Show: 10 + 5 + 5 + 5 hundredths; the walk plays its way in and one round of its loop.
+        QVERIFY2(info.out.contains(QRegularExpression(QStringLiteral("Show +4 frames +250 ms"))), qPrintable(info.out));
+        QVERIFY2(info.out.contains(QRegularExpression(QStringLiteral("Walk +5 frames +210 ms"))), qPrintable(info.out));
 
         const QString frames = out.filePath(QStringLiteral("frames"));
         QCOMPARE(acstool({QStringLiteral("frames"), file, QStringLiteral("restpose"), frames}).code, 0);

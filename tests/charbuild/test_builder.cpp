@@ -24,12 +24,13 @@ namespace {
 // A drawn pixel of the painter's picture must appear with exactly its colour.
 QString first_difference(const QImage& painted, const QImage& rendered)
 {
+    const QImage premultiplied = painted.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < painted.height(); ++y)
         for (int x = 0; x < painted.width(); ++x) {
-            const QRgb p = painted.pixel(x, y);
+            const QRgb p = reinterpret_cast<const QRgb*>(premultiplied.constScanLine(y))[x];
             const QRgb r = rendered.pixel(x, y);
-            const bool drawn = is_drawn(qPremultiply(p));
-            if (drawn != (qAlpha(r) == 255) || (drawn && (drawn_colour(qPremultiply(p)) != (r | 0xFF000000u))))
+            const bool drawn = is_drawn(p);
+            if (drawn != (qAlpha(r) == 255) || (drawn && (drawn_colour(p) != (r | 0xFF000000u))))
                 return QStringLiteral("%1,%2").arg(x).arg(y);
         }
     return {};

@@ -1,8 +1,10 @@
 // Reading a character's source: poses, the rig, and how animation descriptions turn
-// into frames, branches and exits; and the messages bad sources get.
+// into frames, branches and exits; and the messages bad sources get, from mistakes in
+// the files to motion and drawings the builder refuses.
 
 #include "agent/api/agent_error.h"
 #include "tiny_source.h"
+#include "tools/charbuild/character_builder.h"
 #include "tools/charbuild/character_source.h"
 #include "tools/charbuild/pose_library.h"
 
@@ -58,20 +60,20 @@ private slots:
         TinySource tiny;
         tiny.add_animations(R"("Tw": { "frames": [ { "pose": "rest", "d": 5 },
             { "pose": "hop", "tween": 3, "tween_d": 4, "ease": "linear", "d": 9 },
-            { "pose": "rest", "d": 5, "exit": "prev" } ] },
+            { "pose": "rest", "d": 5 }, { "pose": "rest", "d": 5, "exit": "prev" } ] },
             "Copy": { "copy": "Tw" },
             "Use": { "frames": [ { "use": "Tw" }, { "pose": "hatted", "d": 2, "exit": "next" }, { "pose": "rest" } ] })");
         const CharacterSource src = load_character_source(tiny.path());
         const AnimationSource& tw = find(src, QStringLiteral("Tw"));
-        QCOMPARE(tw.frames.size(), 6);
-        const QList<double> dy = {0, -0.75, -1.5, -2.25, -3, 0};
-        for (int i = 0; i < 6; ++i) QCOMPARE(tw.frames[i].pose.part(QStringLiteral("body")).dy, dy[i]);
+        QCOMPARE(tw.frames.size(), 7);
+        const QList<double> dy = {0, -0.75, -1.5, -2.25, -3, 0, 0};
+        for (int i = 0; i < 7; ++i) QCOMPARE(tw.frames[i].pose.part(QStringLiteral("body")).dy, dy[i]);
         QCOMPARE(tw.frames[2].duration, 4);
         QCOMPARE(tw.frames[4].duration, 9);
         // Without return frames a moving frame plays on when interrupted, a rest frame stops.
         QCOMPARE(tw.frames[2].exit_frame, acs::exit_none);
         QCOMPARE(tw.frames[0].exit_frame, acs::exit_stop);
-        QCOMPARE(tw.frames[5].exit_frame, 4);
+        QCOMPARE(tw.frames[6].exit_frame, 5);
 
         const AnimationSource& copy = find(src, QStringLiteral("Copy"));
         QCOMPARE(copy.frames.size(), tw.frames.size());
@@ -79,10 +81,10 @@ private slots:
 
         // Spliced frames keep poses and timing but drop their own exits.
         const AnimationSource& use = find(src, QStringLiteral("Use"));
-        QCOMPARE(use.frames.size(), 8);
-        QCOMPARE(use.frames[5].exit_frame, acs::exit_stop);
-        QCOMPARE(use.frames[6].exit_frame, 7);
-        QCOMPARE(use.frames[7].duration, 10);
+        QCOMPARE(use.frames.size(), 9);
+        QCOMPARE(use.frames[6].exit_frame, acs::exit_stop);
+        QCOMPARE(use.frames[7].exit_frame, 8);
+        QCOMPARE(use.frames[8].duration, 10);
     }
 
     void animations_are_sorted_and_names_keep_their_case()
@@ -92,9 +94,9 @@ private slots:
         const CharacterSource src = load_character_source(tiny.path());
         QStringList names;
         for (const AnimationSource& a : src.animations) names << a.name;
-        QCOMPARE(names, (QStringList{"Apple", "Hide", "RestPose", "Show", "zebra"}));
+        QCOMPARE(names, (QStringList{"Apple", "Hide", "RestPose", "Show", "Walk", "zebra"}));
         // State lists are stored in capitals, as other character files do.
-        QCOMPARE(src.states.size(), 3);
+        QCOMPARE(src.states.size(), 4);
         for (const acs::State& s : src.states) QCOMPARE(s.name, s.name.toUpper());
     }
 
@@ -148,7 +150,7 @@ private slots:
         const auto anim = [](const QByteArray& members) { return "{" + members + "}"; };
         QTest::newRow("json syntax") << "poses.json" << QByteArray("{ \"a\": {\n \"b\": 1,\n }") << QStringList{"poses.json", "line 3"};
         QTest::newRow("unknown pose") << "animations/extra.json" << anim(R"("X": { "frames": [ { "pose": "flying" } ] })")
-                                      << QStringList{"extra.json", "animation X", "unknown pose \"flying\""};
+                                      << QStringList{"extra.json", "animation X, frame entry 1", "unknown pose \"flying\""};
         QTest::newRow("loop without exit") << "animations/extra.json"
             << anim(R"("X": { "frames": [ { "pose": "hop", "label": "a" }, { "pose": "hatted", "loop": "a" } ] })")
             << QStringList{"animation X", "loops back"};
@@ -163,13 +165,38 @@ private slots:
             << anim(R"("X": { "transition": "exit", "frames": [ { "pose": "hop" } ] })") << QStringList{"needs an exit on the last frame"};
         QTest::newRow("missing drawing") << "rig.json" << QByteArray(R"({ "parts": [ { "name": "body", "art": "parts/nope.svg" } ] })")
                                          << QStringList{"rig.json", "part body", "nope.svg"};
-        QTest::newRow("unknown part") << "poses.json" << QByteArray(R"({ "wing": { "arm": { "rot": 3 } } })")
-                                      << QStringList{"poses.json", "pose wing", "unknown part arm"};
+        QTest::newRow("unknown part") << "poses.json" << QByteArray(R"({ "wing": { "tail": { "rot": 3 } } })")
+                                      << QStringList{"poses.json", "pose wing", "unknown part tail"};
         QTest::newRow("circular base") << "poses.json" << QByteArray(R"({ "a": { "base": "b" }, "b": { "base": "a" },
                                           "hop": {}, "hatted": {} })") << QStringList{"circular"};
         QTest::newRow("state names unknown animation") << "animations/main.json"
             << anim(R"("RestPose": { "frames": [ { "pose": "rest", "mouth": true } ] }, "Show": { "frames": [ { "pose": "rest" } ] })")
             << QStringList{"character.json", "Hiding", "unknown animation hide"};
+        // How it moves.
+        QTest::newRow("ends away from rest") << "animations/extra.json" << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": "hop" } ] })")
+            << QStringList{"extra.json", "animation X, frame entry 2: played through, the animation ends here, away from the rest pose"};
+        QTest::newRow("stopped away from rest") << "animations/extra.json"
+            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": "hop", "exit": "stop" }, { "pose": "rest" } ] })")
+            << QStringList{"animation X, frame entry 2: interrupted here, it stops at frame entry 2"};
+        QTest::newRow("walk loop stutters") << "animations/extra.json"
+            << anim(R"("Walk": { "transition": "exit", "frames": [ { "pose": "rest" }, { "pose": "step_a", "label": "s" },
+                       { "pose": "step_b" }, { "pose": "step_a", "loop": "s" } ], "return": [ { "pose": "rest" } ] })")
+            << QStringList{"animation Walk, frame entry 4", "last frame looks like its first, frame entry 2"};
+        QTest::newRow("walk loop jumps") << "animations/extra.json"
+            << anim(R"("Walk": { "transition": "exit", "frames": [ { "pose": "rest" }, { "pose": "rest", "label": "s" },
+                       { "pose": { "body": { "dy": -1 } } }, { "pose": { "body": { "dy": -2 } } },
+                       { "pose": { "body": { "dy": -3 } }, "loop": "s" } ], "return": [ { "pose": "rest" } ] })")
+            << QStringList{"animation Walk, frame entry 5", "jumps 3.0 px from its last frame back to its first, frame entry 2",
+                           "at most 1.0 px"};
+        // How it looks.
+        QTest::newRow("cut off by the frame") << "animations/extra.json"
+            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": { "body": { "dy": -14 } } }, { "pose": "rest" } ] })")
+            << QStringList{"animation X, frame entry 2", "part body is cut off at the frame's top edge"};
+        QTest::newRow("limb pulled off") << "animations/extra.json"
+            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": { "arm": { "dy": -12 } } }, { "pose": "rest" } ] })")
+            << QStringList{"animation X, frame entry 2", "arm comes away from body", "gap"};
+        QTest::newRow("square shoulder") << "parts/arm.svg" << TinySource::arm("square")
+            << QStringList{"arm shows a corner at its joint with body", "drawn over it", "round the end"};
     }
     void bad_sources_are_reported_with_file_and_reason()
     {
@@ -179,7 +206,7 @@ private slots:
         TinySource tiny;
         tiny.write(file, text);
         try {
-            load_character_source(tiny.path());
+            build_character(tiny.path());
             QFAIL("no error");
         } catch (const agent::AgentError& e) {
             for (const QString& part : expected)

@@ -13,6 +13,15 @@ QByteArray svg(const QByteArray& body)
 
 }  // namespace
 
+QByteArray TinySource::arm(const char* end)
+{
+    // An outlined stroke from the shoulder at the pivot down to the hand.
+    const QByteArray cap(end);
+    return svg("<line x1=\"26\" y1=\"22\" x2=\"30\" y2=\"29\" stroke=\"#111111\" stroke-width=\"10\" stroke-linecap=\"" +
+               cap + "\"/><line x1=\"26\" y1=\"22\" x2=\"30\" y2=\"29\" stroke=\"#3366aa\" stroke-width=\"7\" "
+               "stroke-linecap=\"" + cap + "\"/>");
+}
+
 TinySource::TinySource()
 {
     QDir(path()).mkpath(QStringLiteral("parts"));
@@ -20,6 +29,7 @@ TinySource::TinySource()
     write("parts/body.svg", svg("<rect x=\"10\" y=\"12\" width=\"20\" height=\"24\" fill=\"#3366aa\" "
                                 "stroke=\"#111111\" stroke-width=\"2\"/>"));
     write("parts/hat.svg", svg("<rect x=\"14\" y=\"4\" width=\"12\" height=\"8\" fill=\"#ffcc00\"/>"));
+    write("parts/arm.svg", arm("round"));
     for (int i = 0; i < 7; ++i)
         write(QStringLiteral("parts/mouth%1.svg").arg(i).toUtf8(),
               svg(QStringLiteral("<rect x=\"%1\" y=\"27\" width=\"%2\" height=\"%3\" fill=\"#aa2222\"/>")
@@ -30,12 +40,17 @@ TinySource::TinySource()
           "art": { "m0": "parts/mouth0.svg", "m1": "parts/mouth1.svg", "m2": "parts/mouth2.svg",
                    "m3": "parts/mouth3.svg", "m4": "parts/mouth4.svg", "m5": "parts/mouth5.svg",
                    "m6": "parts/mouth6.svg" } },
+        { "name": "arm", "parent": "body", "pivot": [26, 22], "art": "parts/arm.svg" },
         { "name": "hat", "parent": "body", "pivot": [20, 12], "art": "parts/hat.svg", "hidden": true } ] })");
     write("poses.json", R"({ "hop": { "body": { "dy": -3 } }, "hatted": { "hat": { "on": true } },
-        "hop_hat": { "base": "hop", "hat": { "on": true } } })");
+        "hop_hat": { "base": "hop", "hat": { "on": true } },
+        "step_a": { "body": { "dy": -2 }, "arm": { "rot": -20 } }, "step_b": { "arm": { "rot": 15 } } })");
     write("animations/main.json", R"({
         "RestPose": { "frames": [ { "pose": "rest", "d": 10, "mouth": true } ] },
-        "Show": { "frames": [ { "pose": "rest", "d": 10 }, { "pose": "rest", "d": 5 }, { "pose": "hop", "d": 5 } ] },
+        "Show": { "frames": [ { "pose": "rest", "d": 10 }, { "pose": "rest", "d": 5 }, { "pose": "hop", "d": 5 },
+                              { "pose": "rest", "d": 5 } ] },
+        "Walk": { "transition": "exit", "frames": [ { "pose": "rest", "d": 5 }, { "pose": "step_a", "d": 8, "label": "step" },
+                  { "pose": "step_b", "d": 8, "loop": "step" } ], "return": [ { "pose": "rest", "d": 5 } ] },
         "Hide": { "frames": [ { "pose": "hatted", "d": 10 }, { "empty": true, "d": 5 } ] } })");
     write("character.json", R"({
         "id": "Tiny", "guid": "{0a1b2c3d-0000-4000-8000-000000000001}", "frame": [40, 40],
@@ -45,7 +60,7 @@ TinySource::TinySource()
                      "background": "#ffeedd" },
         "key_colours": ["#111111", "#3366aa"],
         "mouth": { "part": "mouth", "shapes": ["m0", "m1", "m2", "m3", "m4", "m5", "m6"] },
-        "states": { "Showing": ["Show"], "Hiding": ["hide"], "Speaking": ["RestPose"] } })");
+        "states": { "Showing": ["Show"], "Hiding": ["hide"], "Speaking": ["RestPose"], "MovingLeft": ["Walk"] } })");
 }
 
 QString TinySource::file(const QString& name) const

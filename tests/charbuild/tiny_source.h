@@ -1,7 +1,8 @@
 #pragma once
 // A small character source folder written into a temporary directory: a 40 x 40
-// frame, a square body with a dark outline, a mouth with seven shapes and a hat that
-// is hidden unless a pose shows it. Tests change single files to provoke errors.
+// frame, a square body with a dark outline, an arm over it with a round shoulder, a
+// mouth with seven shapes, a hat that is hidden unless a pose shows it, and a little
+// walk. Tests change single files to provoke errors.
 
 #include <QString>
 #include <QTemporaryDir>
@@ -14,6 +15,8 @@ public:
     void write(const QString& name, const QByteArray& text) const;
     // Adds animations (a JSON object's members) as animations/extra.json.
     void add_animations(const QByteArray& members) const;
+    // The arm's drawing with its ends "round" (as built) or "square".
+    static QByteArray arm(const char* end);
 
     static constexpr unsigned outline = 0xFF111111;  // key colours
     static constexpr unsigned skin = 0xFF3366AA;

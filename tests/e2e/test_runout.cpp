@@ -244,7 +244,7 @@ private slots:
         f.close();
 
         // Once "spin" is said the loop runs flat out; then a double click on Pellwick's
-        // body (his frame is 160 by 190), through XTEST like a hand on the mouse.
+        // body (his frame is 180 by 190), through XTEST like a hand on the mouse.
         bool clicked = false;
         bool spoke = false;
         const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, [&](const QString& line) {

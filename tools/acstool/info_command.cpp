@@ -26,6 +26,23 @@ bool loops(const acs::Animation& a)
     return false;
 }
 
+// How long the animation plays when nothing interrupts it, following only sure
+// jumps: to its end, or to where it starts to repeat. Return frames are left out.
+int played_ms(const acs::Animation& a)
+{
+    int total = 0;
+    QList<bool> seen(a.frames.size(), false);
+    for (qsizetype i = 0; i < a.frames.size() && !seen[i];) {
+        seen[i] = true;
+        total += a.frames[i].duration * 10;
+        qsizetype next = i + 1;
+        for (const acs::Branch& b : a.frames[i].branches)
+            if (b.probability == 100) next = b.frame;
+        i = next;
+    }
+    return total;
+}
+
 }  // namespace
 
 void show_info(const QStringList& args, QTextStream& out)
@@ -51,18 +68,15 @@ void show_info(const QStringList& args, QTextStream& out)
     out << "\nStates\n";
     for (const acs::State& s : data.states) out << "  " << s.name << ": " << s.animations.join(QStringLiteral(", ")) << "\n";
 
-    out << "\nAnimations\n";
+    out << "\nAnimations (frames in the file; how long they play through, to where they repeat)\n";
     int width = 0;
     for (const acs::Animation& a : data.animations) width = std::max(width, int(a.name.size()));
     for (const acs::Animation& a : data.animations) {
-        int total = 0;
         int overlays = 0;
-        for (const acs::Frame& f : a.frames) {
-            total += f.duration * 10;
+        for (const acs::Frame& f : a.frames)
             if (!f.overlays.isEmpty()) ++overlays;
-        }
         out << "  " << a.name.leftJustified(width) << "  " << QString::number(a.frames.size()).rightJustified(3)
-            << " frames  " << QString::number(total).rightJustified(6) << " ms";
+            << " frames  " << QString::number(played_ms(a)).rightJustified(6) << " ms";
         QStringList notes;
         if (const QString t = transition_text(a); !t.isEmpty()) notes << t;
         if (loops(a)) notes << QStringLiteral("loops");

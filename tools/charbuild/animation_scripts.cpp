@@ -11,7 +11,7 @@ namespace {
 
 constexpr int max_use_depth = 8;
 constexpr int default_duration = 10;
-constexpr int default_tween_duration = 6;
+constexpr int default_tween_duration = 7;
 
 Ease ease_from(const QString& text, const QString& where)
 {
@@ -34,6 +34,7 @@ struct AnimationScripts::RawFrame {
     bool mouth = false;
     QString sound;
     QString where;
+    QString entry;
 };
 
 QString AnimationScripts::key_of(const QString& name) const
@@ -70,14 +71,16 @@ QList<AnimationScripts::RawFrame> AnimationScripts::expand(const QJsonArray& ent
 {
     QList<RawFrame> out;
     int tween_d = default_tween_duration;
+    int entry = 0;  // as the author counts them: the builder's own settings entry does not count
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QString here = where + QStringLiteral(", frame entry %1").arg(i + 1);
-        if (!entries[i].isObject()) source_error(here, QStringLiteral("must be an object"));
         const QJsonObject e = entries[i].toObject();
         if (e.contains(QStringLiteral("tween_default"))) {
-            tween_d = int_field(e, QStringLiteral("tween_default"), tween_d, here);
+            tween_d = int_field(e, QStringLiteral("tween_default"), tween_d, where);
             continue;
         }
+        const QString entry_name = QStringLiteral("frame entry %1").arg(++entry);
+        const QString here = where + QStringLiteral(", ") + entry_name;
+        if (!entries[i].isObject()) source_error(here, QStringLiteral("must be an object"));
         const QString use = string_field(e, QStringLiteral("use"), QString(), here);
         if (!use.isEmpty()) {
             if (depth >= max_use_depth) source_error(here, QStringLiteral("\"use\" goes too deep (circular?)"));
@@ -95,6 +98,7 @@ QList<AnimationScripts::RawFrame> AnimationScripts::expand(const QJsonArray& ent
         }
         RawFrame f;
         f.where = here;
+        f.entry = entry_name;
         f.empty = bool_field(e, QStringLiteral("empty"), false, here);
         if (!f.empty) {
             if (!e.contains(QStringLiteral("pose"))) source_error(here, QStringLiteral("\"pose\" is missing"));
@@ -137,6 +141,7 @@ QList<AnimationScripts::RawFrame> AnimationScripts::expand(const QJsonArray& ent
             for (int k = 1; k <= tweens; ++k) {
                 RawFrame t;
                 t.where = here;
+                t.entry = QStringLiteral("the in-betweens before ") + entry_name;
                 t.pose = blend(from, f.pose, ease(how, double(k) / (tweens + 1)));
                 t.duration = d;
                 out << t;
@@ -154,6 +159,7 @@ AnimationSource AnimationScripts::build(const QString& name) const
     QJsonObject def = raw_.value(key);
     QString where = origin_.value(key);
     AnimationSource anim;
+    anim.where = where;
     for (const QString& n : names_)
         if (key_of(n) == key) anim.name = n;  // as authored
 
@@ -236,9 +242,11 @@ AnimationSource AnimationScripts::build(const QString& name) const
         f.duration = uint16_t(r.duration);
         f.mouth = r.mouth;
         f.sound = r.sound;
+        f.where = here;
+        const bool is_return = i >= first_return && first_return >= 0 && i < first_main;
+        f.entry = r.entry.isEmpty() ? QStringLiteral("the skip frame") : is_return ? QStringLiteral("return ") + r.entry : r.entry;
         for (const auto& b : r.branches)
             f.branches << acs::Branch{uint16_t(target(b.first, int(i), here)), uint16_t(b.second)};
-        const bool is_return = i >= first_return && first_return >= 0 && i < first_main;
         QString exit = r.exit;
         if (exit.isEmpty() && i == 0 && first_return >= 0) exit = QStringLiteral("stop");
         if (exit.isEmpty() && is_return) exit = i + 1 < first_main ? QStringLiteral("next") : QStringLiteral("stop");

@@ -18,6 +18,8 @@ struct FrameSource {
     QList<acs::Branch> branches;
     bool mouth = false;          // gets the seven mouth overlays
     QString sound;               // name of a sound in the source folder, or empty
+    QString where;               // file and frame entry it came from, for messages
+    QString entry;               // which entry of the animation it is, for messages
 };
 
 struct AnimationSource {
@@ -25,6 +27,7 @@ struct AnimationSource {
     acs::Transition transition = acs::Transition::None;
     QString return_animation;
     QList<FrameSource> frames;
+    QString where;               // file and animation name, for messages
 };
 
 }  // namespace pw::charbuild

@@ -1,5 +1,6 @@
 #include "tools/charbuild/character_builder.h"
 
+#include "tools/charbuild/drawing_checks.h"
 #include "tools/charbuild/image_table.h"
 #include "tools/charbuild/indexed_picture.h"
 #include "tools/charbuild/palette_builder.h"
@@ -34,7 +35,7 @@ Pose with_mouth(const CharacterSource& src, const Pose& pose, int shape)
 class Builder {
 public:
     Builder(const CharacterSource& src, const BuildOptions& options)
-        : src_(src), options_(options), painter_(src.rig, src.frame, src.art_offset)
+        : src_(src), options_(options), painter_(src.rig, src.frame, src.art_offset), checks_(src.rig, painter_)
     {
     }
 
@@ -72,13 +73,20 @@ private:
         return key;
     }
 
+    // Every pose is checked once, where it first appears.
+    QString draw_checked(const Pose& pose, const QString& where)
+    {
+        if (!drawn_.contains(pose.key())) checks_.check(pose, where);
+        return draw(pose);
+    }
+
     void draw_all(const QList<const AnimationSource*>& chosen)
     {
         for (const AnimationSource* a : chosen) {
             QList<FramePictures> pictures;
             for (const FrameSource& f : a->frames) {
                 FramePictures fp;
-                if (!f.empty) fp.base = draw(f.pose);
+                if (!f.empty) fp.base = draw_checked(f.pose, f.where.isEmpty() ? a->where : f.where);
                 if (f.mouth)
                     for (int s = 0; s < acs::mouth_shape_count; ++s) fp.mouths << draw(with_mouth(src_, f.pose, s));
                 pictures << fp;
@@ -226,6 +234,7 @@ private:
     std::optional<Whole> rest_;    // the rest pose's whole picture, once stored
     QList<Whole> recent_;          // whole pictures of the animation being built
     PosePainter painter_;
+    DrawingChecks checks_;
     QHash<QString, QImage> drawn_;
     QHash<QString, IndexedPicture> indexed_;
     QHash<QString, QList<FramePictures>> frame_pictures_;

@@ -2,6 +2,7 @@
 
 #include "agent/api/agent_error.h"
 #include "tools/charbuild/animation_scripts.h"
+#include "tools/charbuild/motion_checks.h"
 #include "tools/charbuild/pose_library.h"
 #include "tools/charbuild/source_json.h"
 
@@ -175,6 +176,7 @@ CharacterSource load_character_source(const QString& folder)
         if (s.animations.isEmpty()) source_error(where, QStringLiteral("state %1 has no animations").arg(it.key()));
         src.states << s;
     }
+    check_motion(src);
     return src;
 }
 

@@ -7,7 +7,11 @@
 
 #include <QHash>
 #include <QImage>
+#include <QList>
+#include <QPair>
 #include <QPointF>
+#include <QRect>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 #include <memory>
@@ -26,6 +30,16 @@ public:
     // ARGB32 premultiplied, transparent where nothing is drawn. Throws AgentError when
     // a drawing is not valid SVG.
     QImage paint(const Pose& pose) const;
+    // Only the listed parts (rig indices) that the pose shows, into a picture of `area`
+    // (frame coordinates; it may reach beyond the frame).
+    QImage paint_parts(const Pose& pose, const QList<int>& parts, const QRect& area) const;
+    // Drawings with their transforms into the frame, back to front, into a picture of
+    // `area` (frame coordinates).
+    QImage paint_drawings(const QList<QPair<QString, QTransform>>& drawings, const QRect& area) const;
+    // Where a drawing puts ink, in its own coordinates.
+    QRectF drawn_bounds(const QString& file) const;
+    // Maps a part's drawing coordinates into the frame for a pose's transform.
+    QTransform to_frame(const QTransform& part) const;
     QSize frame_size() const { return frame_; }
 
 private:
@@ -35,6 +49,7 @@ private:
     QSize frame_;
     QPointF offset_;
     mutable QHash<QString, std::shared_ptr<QSvgRenderer>> renderers_;
+    mutable QHash<QString, QRectF> bounds_;
 };
 
 }  // namespace pw::charbuild

@@ -38,6 +38,7 @@ Rig Rig::from_json(const QJsonObject& json, const QString& dir, const QString& w
         p.parent = string_field(o, QStringLiteral("parent"), QString(), here);
         p.pivot = point_field(o, QStringLiteral("pivot"), here);
         p.shown = !bool_field(o, QStringLiteral("hidden"), false, here);
+        p.ground = bool_field(o, QStringLiteral("ground"), false, here);
         const QJsonValue art = o.value(QStringLiteral("art"));
         if (art.isString()) {
             p.default_art = QStringLiteral("main");

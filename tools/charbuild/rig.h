@@ -23,6 +23,9 @@ struct RigPart {
     QMap<QString, QString> art;    // drawing name -> SVG file path (may be empty: a group)
     QString default_art;
     bool shown = true;             // shown unless a pose switches it on or off
+    // Stands on the frame's bottom edge (a mound to sink into): it and the parts drawn
+    // behind it may reach below the frame.
+    bool ground = false;
     // Shown only while another part shows one of the listed drawings (pupils vanish
     // when the lids close).
     QString only_with_part;
