@@ -4,6 +4,7 @@
 //   bench_frame_timing [frames]              a synthetic character (default 300 frames)
 //   bench_frame_timing FILE.acs ANIMATION    a character file's animation, played 5 times
 //   bench_frame_timing --idle SECONDS FILE.acs   CPU of a shown character left to idle
+//   bench_frame_timing --walk SECONDS FILE.acs   CPU of a character walking across the screen
 //
 // Run it under X (tests/with-xvfb) for real windows; offscreen works too.
 
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTimer>
 #include <QtMath>
 #include <algorithm>
@@ -104,12 +106,47 @@ int measure_idle(QApplication& app, int seconds, const QString& file)
     return 0;
 }
 
+// Shows the character at the screen's left and lets it walk to the right edge in
+// `seconds`, playing its walk all the way.
+int measure_walk(QApplication& app, int seconds, const QString& file)
+{
+    agent::AgentPlatform platform(&agent::make_desktop_view);
+    try {
+        platform.load(QStringLiteral("bench"), file);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
+        return 1;
+    }
+    agent::Character* c = platform.item(QStringLiteral("bench"));
+    c->move_to(0, 150, 0);
+    const agent::Request shown = c->show(true);
+    while (!shown.is_finished()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const int right = QGuiApplication::primaryScreen()->geometry().width() - c->width();
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu0 = cpu_seconds();
+    const agent::Request walk = c->move_to(right, 150, seconds * 1000);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+        if (walk.is_finished()) app.quit();
+    });
+    poll.start(50);
+    app.exec();
+    const double cpu = cpu_seconds() - cpu0;
+    std::printf("platform            %s\n", qPrintable(QGuiApplication::platformName()));
+    std::printf("walked              %d px in %.1f s\n", right, wall.elapsed() / 1000.0);
+    std::printf("cpu while walking   %.2f %% of one core (goal <= 3 %%)\n", 100.0 * cpu / (wall.elapsed() / 1000.0));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 3 && args[0] == QLatin1String("--idle"))
         return measure_idle(app, std::max(1, args[1].toInt()), args[2]);
+    if (args.size() == 3 && args[0] == QLatin1String("--walk"))
+        return measure_walk(app, std::max(1, args[1].toInt()), args[2]);
     std::shared_ptr<const acs::CharacterData> data;
     QString animation = QStringLiteral("Long");
     int rounds = 1;

@@ -56,8 +56,11 @@ void show_info(const QStringList& args, QTextStream& out)
     out << "  id " << data.guid.toString() << ", version " << data.version_major << "." << data.version_minor << "\n";
     out << "  frame " << data.width << " x " << data.height << " pixels, " << data.palette.size()
         << " colours, transparent index " << data.transparent_index << "\n";
-    out << "  " << data.images.size() << " images, " << data.sounds.size() << " sounds, "
-        << data.animations.size() << " animations\n";
+    // Loading time grows with the pixels to unpack, more than with the file's size.
+    qint64 pixels = 0;
+    for (const acs::Image& img : data.images) pixels += qint64(img.width) * img.height;
+    out << "  " << data.images.size() << " images (" << QString::number(double(pixels) / 1e6, 'f', 1)
+        << " million pixels), " << data.sounds.size() << " sounds, " << data.animations.size() << " animations\n";
     if (data.voice)
         out << "  voice \"" << data.voice->style << "\", " << data.voice->speed << " words a minute, pitch "
             << data.voice->pitch << "\n";
