@@ -2,6 +2,7 @@
 
 #include "agent/ui/balloon_font.h"
 #include "agent/ui/frame_shape.h"
+#include "agent/ui/window_stacking.h"
 #include "agent/ui/x11_desktop.h"
 
 #include <QApplication>
@@ -155,7 +156,7 @@ void BalloonWindow::update_shown()
         return;
     setVisible(show_it);
     if (show_it)
-        raise();
+        raise_below_dialogs(*this);
 }
 
 void BalloonWindow::make_click_through()
