@@ -1,8 +1,12 @@
 #include "stage/message_box.h"
 
 #include "platform/core/trace.h"
+#include "stage/clear_place.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
 
 namespace pw::stage {
 namespace {
@@ -13,6 +17,44 @@ std::function<void(const QString&)>& hook()
     return h;
 }
 
+std::function<QList<QRect>()>& keep_clear()
+{
+    static std::function<QList<QRect>()> characters;
+    return characters;
+}
+
+// A box on top of the characters' layer, placed once its size is known (as it is
+// shown, before it reaches the screen).
+class TopMessageBox : public QMessageBox {
+public:
+    TopMessageBox(const QString& text, QWidget* owner)
+        : QMessageBox(QMessageBox::NoIcon, program_title, text, QMessageBox::Ok, owner)
+    {
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        place();
+    }
+
+private:
+    void place()
+    {
+        QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect();
+        const QRect over = owner ? owner->frameGeometry() : area;
+        // The window manager's frame is not there yet: allow for a title bar.
+        const QSize outer = size() + QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        const QPoint wanted = over.center() - QPoint(outer.width() / 2, outer.height() / 2);
+        const QList<QRect> characters = keep_clear() ? keep_clear()() : QList<QRect>{};
+        move(clear_place(outer, wanted, area, characters, 16));
+    }
+};
+
 }  // namespace
 
 void message_box(const QString& text, QWidget* parent)
@@ -22,10 +64,18 @@ void message_box(const QString& text, QWidget* parent)
         hook()(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, program_title, text, QMessageBox::Ok, parent);
+    // A window out of sight (the main window while a script runs on the desktop) is no
+    // owner: the box would be centred on nothing and tied to a hidden window.
+    QWidget* owner = parent && parent->window()->isVisible() ? parent : nullptr;
+    TopMessageBox box(text, owner);
     box.exec();
 }
 
-void set_message_box_hook(std::function<void(const QString& text)> h) { hook() = std::move(h); }
+void set_message_box_keep_clear(std::function<QList<QRect>()> characters)
+{
+    keep_clear() = std::move(characters);
+}
+
+void set_message_box_hook(std::function<void(const QString&)> h) { hook() = std::move(h); }
 
 }  // namespace pw::stage

@@ -1,7 +1,11 @@
 #pragma once
 // Every message box of the program goes through here: titled "Pellworks", an OK
-// button, and the text also written to the trace.
+// button, and the text also written to the trace. A box stands on top with the
+// characters (which are always-on-top windows) and away from them, so that no
+// character hides it or the button a child has to press.
 
+#include <QList>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -13,6 +17,10 @@ namespace pw::stage {
 inline const QString program_title = QStringLiteral("Pellworks");
 
 void message_box(const QString& text, QWidget* parent = nullptr);
+
+// Where the characters stand on the screen now (screen pixels), for boxes to keep
+// clear of; the stage tells while it exists. An empty function: nothing to avoid.
+void set_message_box_keep_clear(std::function<QList<QRect>()> characters);
 
 // Tests: hand the text to `hook` instead of showing the modal box; an empty hook
 // shows boxes again.

@@ -34,9 +34,14 @@ pellwick_form::pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwic
     build_controls();
     connect_agent_events();
     mod_.character_loader = [this](const QString& id) { get_char(id); };
+    set_message_box_keep_clear([this] { return character_rects(); });
 }
 
-pellwick_form::~pellwick_form() { mod_.character_loader = nullptr; }
+pellwick_form::~pellwick_form()
+{
+    set_message_box_keep_clear(nullptr);
+    mod_.character_loader = nullptr;
+}
 
 void pellwick_form::build_controls()
 {
@@ -202,6 +207,19 @@ void pellwick_form::get_char(const QString& id)
         } catch (const std::exception&) {
         }
     }
+}
+
+QList<QRect> pellwick_form::character_rects() const
+{
+    QList<QRect> rects;
+    for (int i = 0; i < mod_.slot_count(); ++i) {
+        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        try {
+            if (c && c->visible()) rects.append(QRect(c->left(), c->top(), c->width(), c->height()));
+        } catch (const std::exception&) {
+        }
+    }
+    return rects;
 }
 
 QPoint pellwick_form::window_position() const

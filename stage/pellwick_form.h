@@ -6,6 +6,7 @@
 #include "agent/api/agent_control.h"
 #include "engine/pellwick_mod.h"
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -58,6 +59,9 @@ public:
     static QString load_error_message(const QString& id);
     // Panel 2 of the main window: where a character's reference point stands.
     static QString position_text(int left, int top, int width, int height);
+
+    // The screen rectangles of the visible characters.
+    QList<QRect> character_rects() const;
 
 Q_SIGNALS:
     // The sound library's frame caption ("&Sounds for All") after a character load.
