@@ -24,15 +24,21 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+
 namespace pw::app {
 
 using pw::stage::twips_to_px_x;
 using pw::stage::twips_to_px_y;
 
 namespace {
-// Where the children stand in the frame, in twips.
+// Where the children stand in the frame, in twips. The script editor keeps the
+// design's gap to the stage when the stage is wider than designed.
 constexpr int stage_left = 225, stage_top = 400;
 constexpr int script_left = 3330, script_top = 400;
+constexpr int stage_script_gap = 345;
+// Room kept below the children when they grow with the frame (twips).
+constexpr int bottom_margin = 225;
 }  // namespace
 
 Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent)
@@ -52,6 +58,7 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     script_->set_keyboard_handler(keys_.get());
     connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
     connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
+    connect(stage_, &pw::stage::pellwick_form::list_widened, this, [this] { place_script_beside_stage(); });
     qApp->installEventFilter(this);
 
     current_timer = new QTimer(this);
@@ -86,7 +93,26 @@ void Pellworks::place_children()
     stage_window_->adjustSize();
     stage_window_->move(twips_to_px_x(stage_left, this), twips_to_px_y(stage_top, this));
     script_->Form_Load();
-    script_window_->move(twips_to_px_x(script_left, this), twips_to_px_y(script_top, this));
+    place_script_beside_stage();
+}
+
+void Pellworks::place_script_beside_stage()
+{
+    // A stage that asks for more width gets it, and the script editor moves along.
+    stage_window_->resize(stage_window_->size().expandedTo(stage_window_->minimumSizeHint()));
+    const int beside = stage_window_->geometry().right() + 1 + twips_to_px_x(stage_script_gap, this);
+    script_window_->move(std::max(twips_to_px_x(script_left, this), beside), twips_to_px_y(script_top, this));
+}
+
+void Pellworks::grow_children()
+{
+    // Taller with the frame, never below the design size; the widths stay, so that the
+    // characters keep their room beside the script.
+    const int floor = area_->viewport()->height() - twips_to_px_y(bottom_margin, this);
+    const int stage_height = std::max(stage_window_->minimumSizeHint().height(), floor - stage_window_->y());
+    stage_window_->resize(stage_window_->width(), stage_height);
+    const int script_height = std::max(twips_to_px_y(script_form::design_height_twips, this), floor - script_window_->y());
+    script_window_->resize(script_window_->width(), script_height);
 }
 
 void Pellworks::MDIForm_Load(const QString& arguments)
@@ -165,6 +191,11 @@ void Pellworks::closeEvent(QCloseEvent* event)
 
 bool Pellworks::eventFilter(QObject* watched, QEvent* event)
 {
+    // The filter sees the whole application's events (for the keys below).
+    if (watched == area_->viewport() && event->type() == QEvent::Resize) {
+        grow_children();
+        return false;
+    }
     if (event->type() != QEvent::KeyRelease || !watched->isWidgetType()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = static_cast<QWidget*>(watched);

@@ -83,6 +83,10 @@ private:
     // Adds a window that hides instead of being destroyed when closed.
     QMdiSubWindow* add_child(QWidget* widget);
     void place_children();
+    // The script editor stands beside the stage, however wide the stage has become.
+    void place_script_beside_stage();
+    // The children grow taller with the frame.
+    void grow_children();
 
     pw::engine::pellwick_mod& mod_;
     // The key source outlives the hook that uses it.

@@ -72,6 +72,8 @@ Q_SIGNALS:
     void character_position_text(const QString& text);
     // A double click on a character hands the focus to the main window.
     void main_window_wanted();
+    // The action list needs more width to show its entries whole.
+    void list_widened();
 
 public Q_SLOTS:
     void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);
@@ -86,6 +88,9 @@ public Q_SLOTS:
 
 private:
     void build_controls();
+    // Widens the action list so that the general commands and the command lines of
+    // these characters show whole; it never gets narrower.
+    void fit_list_to_entries(const QStringList& ids);
     void connect_agent_events();
     // Where this window stands, in pixels: inside a multiple-document area its place
     // there, otherwise its top-level window's place on the screen.
