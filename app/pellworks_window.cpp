@@ -3,6 +3,7 @@
 #include "app/script_form.h"
 #include "engine/keyboard_handler.h"
 #include "engine/pellwick_mod.h"
+#include "engine/rounding.h"
 #include "engine/spoken_questions.h"
 #include "engine/window_keys.h"
 #include "media/clock_form.h"
@@ -16,6 +17,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <QFile>
@@ -59,7 +62,14 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
     connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
     connect(stage_, &pw::stage::pellwick_form::list_widened, this, [this] { place_script_beside_stage(); });
+    // Characters first stand clear of the script, where a child clicks and types.
+    stage_->keep_free = [this] {
+        if (!script_window_->isVisible()) return QRect();
+        return QRect(script_window_->mapToGlobal(QPoint(0, 0)), script_window_->size());
+    };
     qApp->installEventFilter(this);
+
+    build_menu();
 
     current_timer = new QTimer(this);
     current_timer->setInterval(1000);
@@ -161,6 +171,95 @@ bool Pellworks::load_script_file(const QString& path)
     script_->script_text->setPlainText(QString::fromLatin1(bytes));
     script_->set_current_file(file_name_part(path));
     return true;
+}
+
+// ---- The menu ----
+
+void Pellworks::build_menu()
+{
+    exit = menuBar()->addAction(QStringLiteral("Exit"));
+    get_character = menuBar()->addMenu(QStringLiteral("Character"));
+    show_all = get_character->addAction(QStringLiteral("Show All"));
+    hide_all = get_character->addAction(QStringLiteral("Hide All"));
+    hide_all_but_pellwick = get_character->addAction(QStringLiteral("Hide All but Pellwick"));
+    connect(exit, &QAction::triggered, this, [this] { exit_Click(); });
+    connect(show_all, &QAction::triggered, this, [this] { show_all_Click(); });
+    connect(hide_all, &QAction::triggered, this, [this] { hide_all_Click(); });
+    connect(hide_all_but_pellwick, &QAction::triggered, this, [this] { hide_all_but_pellwick_Click(); });
+}
+
+void Pellworks::exit_Click() { confirm_quit(); }
+
+void Pellworks::show_all_Click()
+{
+    // A character that fails is left out; the others still get their turn.
+    const auto step = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const std::exception&) {
+        }
+    };
+    mod_.intro_playing = true;
+    mod_.sequential = true;
+    const int pellwick = mod_.char_index(QStringLiteral("pellwick"));
+    const auto with_pellwick = [&](const std::function<void(pw::agent::Character&)>& f) {
+        if (pellwick >= 0 && mod_.chars[pellwick]) step([&] { f(*mod_.chars[pellwick]); });
+    };
+    with_pellwick([&](pw::agent::Character& c) { mod_.char_request[pellwick] = c.show(); });
+    step([&] { mod_.char_say(pellwick, QStringLiteral("Hi, I'm Pellwick. Here are my friends!")); });
+    for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
+        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        if (i == pellwick || !c) continue;
+        step([&] {
+            const int x = mod_.random_int(mod_.screen_width_px - c->width());
+            const int y = mod_.random_int(mod_.screen_height_px - c->height());
+            c->set_top(y);
+            c->set_left(x);
+            mod_.char_request[i] = c->show();
+        });
+        step([&] { mod_.char_say(i, QStringLiteral("Hi! I'm ") + c->name() + QStringLiteral(".")); });
+        step([&] { mod_.char_request[i] = c->hide(); });
+    }
+    with_pellwick([&](pw::agent::Character& c) { mod_.char_request[pellwick] = c.show(); });
+    with_pellwick([&](pw::agent::Character& c) {
+        mod_.char_request[pellwick] = c.think(QStringLiteral("I hope this smart kid likes them. I do!"));
+    });
+    step([&] { mod_.char_say(pellwick, QStringLiteral("Hope you like them. I do!")); });
+    step([&] { mod_.char_play(pellwick, QStringLiteral("pleased")); });
+    step([&] {
+        mod_.char_play(pellwick, QStringLiteral("pleased"));
+        mod_.intro_request = mod_.char_request[pellwick];
+    });
+}
+
+void Pellworks::hide_all_Click()
+{
+    for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
+        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        try {
+            if (c) c->hide();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void Pellworks::hide_all_but_pellwick_Click()
+{
+    hide_all_Click();
+    const int slot = mod_.char_index(QStringLiteral("pellwick"));
+    pw::agent::Character* c = slot >= 0 && mod_.char_loaded[slot] ? mod_.chars[slot] : nullptr;
+    if (!c) return;
+    try {
+        // His top-left corner in the middle of the screen, unless that puts him over
+        // the script.
+        const QPoint middle(int(pw::engine::round_half_even(mod_.screen_width_px / 2.0)),
+                            int(pw::engine::round_half_even(mod_.screen_height_px / 2.0)));
+        const QPoint place = stage_->place_clear_of_script(middle, QSize(c->width(), c->height()));
+        c->set_top(place.y());
+        c->set_left(place.x());
+        c->show();
+    } catch (const std::exception&) {
+    }
 }
 
 // ---- Quitting ----

@@ -3,6 +3,7 @@
 #include "agent/api/agent_error.h"
 #include "engine/rounding.h"
 #include "stage/action_lists.h"
+#include "stage/clear_place.h"
 #include "stage/character_folders.h"
 #include "stage/message_box.h"
 #include "stage/twips.h"
@@ -31,6 +32,8 @@ constexpr int us_english = 1033;
 // Where a loaded character stands, relative to the stage window (twips).
 constexpr int char_offset_x_twips = 7450;
 constexpr int char_offset_y_twips = 1200;
+// Room left between a character and the Script window it stands beside (pixels).
+constexpr int char_margin = 12;
 }  // namespace
 
 pellwick_form::pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod,
@@ -222,8 +225,11 @@ void pellwick_form::get_char(const QString& id)
         const QPoint at = window_position();
         const double tx = twips_per_pixel_x(this);
         const double ty = twips_per_pixel_y(this);
-        c->set_left(int(round_half_even((at.x() * tx + char_offset_x_twips) / tx)));
-        c->set_top(int(round_half_even((at.y() * ty + char_offset_y_twips) / ty)));
+        const QPoint wanted(int(round_half_even((at.x() * tx + char_offset_x_twips) / tx)),
+                            int(round_half_even((at.y() * ty + char_offset_y_twips) / ty)));
+        const QPoint place = place_clear_of_script(wanted, QSize(c->width(), c->height()));
+        c->set_left(place.x());
+        c->set_top(place.y());
 
         InitPopupMenuCmds();
 
@@ -245,6 +251,22 @@ void pellwick_form::get_char(const QString& id)
         } catch (const std::exception&) {
         }
     }
+}
+
+QPoint pellwick_form::place_clear_of_script(QPoint wanted, QSize size) const
+{
+    const QRect script = keep_free ? keep_free() : QRect();
+    if (script.isEmpty()) return wanted;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    // Everything left of the Script window's right edge stays free: the frame window
+    // only moves left and up as it is maximised, so the place stays good then too.
+    // When the screen has no room on that side, any side of the window will do.
+    const QRect left_band(QPoint(std::min(area.left(), script.left()), std::min(area.top(), script.top())),
+                          QPoint(script.right(), std::max(area.bottom(), script.bottom())));
+    const QPoint beside = clear_place(size, wanted, area, {left_band}, char_margin);
+    if (!QRect(beside, size).intersects(left_band.adjusted(0, 0, char_margin, 0))) return beside;
+    return clear_place(size, wanted, area, {script}, char_margin);
 }
 
 QList<QRect> pellwick_form::character_rects() const

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QGroupBox;
@@ -39,6 +40,9 @@ public:
     // Where the character files are looked for (see character_folders.h); set from
     // the program folder at construction, tests may point it elsewhere.
     QStringList char_folders;
+    // The screen rectangle a character must not be put over (the Script window, so
+    // that a child's clicks land on the script); empty when nothing is to be kept free.
+    std::function<QRect()> keep_free;
 
     // Start-up of the stage: loads every character, fills the lists, greets. Without
     // Pellwick the program ends.
@@ -60,6 +64,9 @@ public:
     // Panel 2 of the main window: where a character's reference point stands.
     static QString position_text(int left, int top, int width, int height);
 
+    // Where a character of `size` goes when `wanted` (top-left, screen pixels) would put
+    // it over the Script window: beside it, as near as the screen allows.
+    QPoint place_clear_of_script(QPoint wanted, QSize size) const;
     // The screen rectangles of the visible characters.
     QList<QRect> character_rects() const;
 
