@@ -3,6 +3,7 @@
 #include "app/script_form.h"
 #include "engine/keyboard_handler.h"
 #include "engine/pellwick_mod.h"
+#include "engine/rounding.h"
 #include "engine/spoken_questions.h"
 #include "engine/window_keys.h"
 #include "media/clock_form.h"
@@ -17,6 +18,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <QFile>
@@ -25,15 +28,21 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+
 namespace pw::app {
 
 using pw::stage::twips_to_px_x;
 using pw::stage::twips_to_px_y;
 
 namespace {
-// Where the children stand in the frame, in twips.
+// Where the children stand in the frame, in twips. The script editor keeps the
+// design's gap to the stage when the stage is wider than designed.
 constexpr int stage_left = 225, stage_top = 400;
 constexpr int script_left = 3330, script_top = 400;
+constexpr int stage_script_gap = 345;
+// Room kept below the children when they grow with the frame (twips).
+constexpr int bottom_margin = 225;
 }  // namespace
 
 Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent)
@@ -53,7 +62,15 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     script_->set_keyboard_handler(keys_.get());
     connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
     connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
+    connect(stage_, &pw::stage::pellwick_form::list_widened, this, [this] { place_script_beside_stage(); });
+    // Characters first stand clear of the script, where a child clicks and types.
+    stage_->keep_free = [this] {
+        if (!script_window_->isVisible()) return QRect();
+        return QRect(script_window_->mapToGlobal(QPoint(0, 0)), script_window_->size());
+    };
     qApp->installEventFilter(this);
+
+    build_menu();
 
     current_timer = new QTimer(this);
     current_timer->setInterval(1000);
@@ -87,7 +104,26 @@ void Pellworks::place_children()
     stage_window_->adjustSize();
     stage_window_->move(twips_to_px_x(stage_left, this), twips_to_px_y(stage_top, this));
     script_->Form_Load();
-    script_window_->move(twips_to_px_x(script_left, this), twips_to_px_y(script_top, this));
+    place_script_beside_stage();
+}
+
+void Pellworks::place_script_beside_stage()
+{
+    // A stage that asks for more width gets it, and the script editor moves along.
+    stage_window_->resize(stage_window_->size().expandedTo(stage_window_->minimumSizeHint()));
+    const int beside = stage_window_->geometry().right() + 1 + twips_to_px_x(stage_script_gap, this);
+    script_window_->move(std::max(twips_to_px_x(script_left, this), beside), twips_to_px_y(script_top, this));
+}
+
+void Pellworks::grow_children()
+{
+    // Taller with the frame, never below the design size; the widths stay, so that the
+    // characters keep their room beside the script.
+    const int floor = area_->viewport()->height() - twips_to_px_y(bottom_margin, this);
+    const int stage_height = std::max(stage_window_->minimumSizeHint().height(), floor - stage_window_->y());
+    stage_window_->resize(stage_window_->width(), stage_height);
+    const int script_height = std::max(twips_to_px_y(script_form::design_height_twips, this), floor - script_window_->y());
+    script_window_->resize(script_window_->width(), script_height);
 }
 
 void Pellworks::MDIForm_Load(const QString& arguments)
@@ -142,6 +178,95 @@ bool Pellworks::load_script_file(const QString& path)
     return true;
 }
 
+// ---- The menu ----
+
+void Pellworks::build_menu()
+{
+    exit = menuBar()->addAction(QStringLiteral("Exit"));
+    get_character = menuBar()->addMenu(QStringLiteral("Character"));
+    show_all = get_character->addAction(QStringLiteral("Show All"));
+    hide_all = get_character->addAction(QStringLiteral("Hide All"));
+    hide_all_but_pellwick = get_character->addAction(QStringLiteral("Hide All but Pellwick"));
+    connect(exit, &QAction::triggered, this, [this] { exit_Click(); });
+    connect(show_all, &QAction::triggered, this, [this] { show_all_Click(); });
+    connect(hide_all, &QAction::triggered, this, [this] { hide_all_Click(); });
+    connect(hide_all_but_pellwick, &QAction::triggered, this, [this] { hide_all_but_pellwick_Click(); });
+}
+
+void Pellworks::exit_Click() { confirm_quit(); }
+
+void Pellworks::show_all_Click()
+{
+    // A character that fails is left out; the others still get their turn.
+    const auto step = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const std::exception&) {
+        }
+    };
+    mod_.intro_playing = true;
+    mod_.sequential = true;
+    const int pellwick = mod_.char_index(QStringLiteral("pellwick"));
+    const auto with_pellwick = [&](const std::function<void(pw::agent::Character&)>& f) {
+        if (pellwick >= 0 && mod_.chars[pellwick]) step([&] { f(*mod_.chars[pellwick]); });
+    };
+    with_pellwick([&](pw::agent::Character& c) { mod_.char_request[pellwick] = c.show(); });
+    step([&] { mod_.char_say(pellwick, QStringLiteral("Hi, I'm Pellwick. Here are my friends!")); });
+    for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
+        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        if (i == pellwick || !c) continue;
+        step([&] {
+            const int x = mod_.random_int(mod_.screen_width_px - c->width());
+            const int y = mod_.random_int(mod_.screen_height_px - c->height());
+            c->set_top(y);
+            c->set_left(x);
+            mod_.char_request[i] = c->show();
+        });
+        step([&] { mod_.char_say(i, QStringLiteral("Hi! I'm ") + c->name() + QStringLiteral(".")); });
+        step([&] { mod_.char_request[i] = c->hide(); });
+    }
+    with_pellwick([&](pw::agent::Character& c) { mod_.char_request[pellwick] = c.show(); });
+    with_pellwick([&](pw::agent::Character& c) {
+        mod_.char_request[pellwick] = c.think(QStringLiteral("I hope this smart kid likes them. I do!"));
+    });
+    step([&] { mod_.char_say(pellwick, QStringLiteral("Hope you like them. I do!")); });
+    step([&] { mod_.char_play(pellwick, QStringLiteral("pleased")); });
+    step([&] {
+        mod_.char_play(pellwick, QStringLiteral("pleased"));
+        mod_.intro_request = mod_.char_request[pellwick];
+    });
+}
+
+void Pellworks::hide_all_Click()
+{
+    for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
+        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        try {
+            if (c) c->hide();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void Pellworks::hide_all_but_pellwick_Click()
+{
+    hide_all_Click();
+    const int slot = mod_.char_index(QStringLiteral("pellwick"));
+    pw::agent::Character* c = slot >= 0 && mod_.char_loaded[slot] ? mod_.chars[slot] : nullptr;
+    if (!c) return;
+    try {
+        // His top-left corner in the middle of the screen, unless that puts him over
+        // the script.
+        const QPoint middle(int(pw::engine::round_half_even(mod_.screen_width_px / 2.0)),
+                            int(pw::engine::round_half_even(mod_.screen_height_px / 2.0)));
+        const QPoint place = stage_->place_clear_of_script(middle, QSize(c->width(), c->height()));
+        c->set_top(place.y());
+        c->set_left(place.x());
+        c->show();
+    } catch (const std::exception&) {
+    }
+}
+
 // ---- Quitting ----
 
 void Pellworks::confirm_quit()
@@ -170,6 +295,11 @@ void Pellworks::closeEvent(QCloseEvent* event)
 
 bool Pellworks::eventFilter(QObject* watched, QEvent* event)
 {
+    // The filter sees the whole application's events (for the keys below).
+    if (watched == area_->viewport() && event->type() == QEvent::Resize) {
+        grow_children();
+        return false;
+    }
     if (event->type() != QEvent::KeyRelease || !watched->isWidgetType()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = static_cast<QWidget*>(watched);

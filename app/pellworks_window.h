@@ -11,7 +11,9 @@
 
 #include <memory>
 
+class QAction;
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 class QTimer;
 
@@ -67,6 +69,19 @@ public:
 
     static QString missing_file_sentence() { return QStringLiteral("   Can't find that file."); }
 
+    // ---- The menu ----
+    QAction* exit = nullptr;
+    QMenu* get_character = nullptr;
+    QAction* show_all = nullptr;
+    QAction* hide_all = nullptr;
+    QAction* hide_all_but_pellwick = nullptr;
+    void exit_Click();
+    // The introduction: Pellwick presents every other character in turn.
+    void show_all_Click();
+    void hide_all_Click();
+    // Pellwick alone, in the middle of the screen unless the script is there.
+    void hide_all_but_pellwick_Click();
+
     // ---- Quitting: the spoken question, from the close box and a Shift+click ----
     QTimer* current_timer = nullptr;  // every second
     void current_timer_Timer();
@@ -82,7 +97,12 @@ protected:
 private:
     // Adds a window that hides instead of being destroyed when closed.
     QMdiSubWindow* add_child(QWidget* widget);
+    void build_menu();
     void place_children();
+    // The script editor stands beside the stage, however wide the stage has become.
+    void place_script_beside_stage();
+    // The children grow taller with the frame.
+    void grow_children();
 
     pw::engine::pellwick_mod& mod_;
     // The key source outlives the hook that uses it.

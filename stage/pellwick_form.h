@@ -6,11 +6,13 @@
 #include "agent/api/agent_control.h"
 #include "engine/pellwick_mod.h"
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QGroupBox;
@@ -38,6 +40,9 @@ public:
     // Where the character files are looked for (see character_folders.h); set from
     // the program folder at construction, tests may point it elsewhere.
     QStringList char_folders;
+    // The screen rectangle a character must not be put over (the Script window, so
+    // that a child's clicks land on the script); empty when nothing is to be kept free.
+    std::function<QRect()> keep_free;
 
     // Start-up of the stage: loads every character, fills the lists, greets. Without
     // Pellwick the program ends.
@@ -59,6 +64,12 @@ public:
     // Panel 2 of the main window: where a character's reference point stands.
     static QString position_text(int left, int top, int width, int height);
 
+    // Where a character of `size` goes when `wanted` (top-left, screen pixels) would put
+    // it over the Script window: beside it, as near as the screen allows.
+    QPoint place_clear_of_script(QPoint wanted, QSize size) const;
+    // The screen rectangles of the visible characters.
+    QList<QRect> character_rects() const;
+
 Q_SIGNALS:
     // The sound library's frame caption ("&Sounds for All") after a character load.
     void sound_frame_caption(const QString& caption);
@@ -68,6 +79,8 @@ Q_SIGNALS:
     void character_position_text(const QString& text);
     // A double click on a character hands the focus to the main window.
     void main_window_wanted();
+    // The action list needs more width to show its entries whole.
+    void list_widened();
 
 public Q_SLOTS:
     void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);
@@ -82,6 +95,9 @@ public Q_SLOTS:
 
 private:
     void build_controls();
+    // Widens the action list so that the general commands and the command lines of
+    // these characters show whole; it never gets narrower.
+    void fit_list_to_entries(const QStringList& ids);
     void connect_agent_events();
     // Where this window stands, in pixels: inside a multiple-document area its place
     // there, otherwise its top-level window's place on the screen.

@@ -3,6 +3,7 @@
 
 #include "window_fixture.h"
 
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QtTest>
 
@@ -29,6 +30,44 @@ private slots:
                  QStringList{QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick.\" \"\"")});
 
         QVERIFY(!f.window->load_script_file(f.program_dir.path()));  // a folder is no file
+    }
+
+    void characters_stand_clear_of_the_script()
+    {
+        WindowFixture f;
+        f.window->MDIForm_Load(QString());
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        const auto script_rect = [&] {
+            QMdiSubWindow* w = f.window->script_window();
+            return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+        };
+        const auto rect_of = [&](const char* id) {
+            const pw::agent::Character* c = f.agent.item(QLatin1String(id));
+            return QRect(c->left(), c->top(), c->width(), c->height());
+        };
+        // Where a child clicks and types, no character stands at first.
+        for (const char* id : {"Pellwick", "Tansy"})
+            QVERIFY2(!rect_of(id).intersects(script_rect()), id);
+
+        // Pellwick alone: in the middle of the screen, but not over the script.
+        f.agent.item(QStringLiteral("Tansy"))->show();
+        f.window->hide_all_but_pellwick_Click();
+        QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
+        QVERIFY(f.agent.item(QStringLiteral("Pellwick"))->visible());
+        QVERIFY(!rect_of("Pellwick").intersects(script_rect()));
+        // With the script elsewhere the middle of the screen it is.
+        f.window->script_window()->move(0, 0);
+        f.window->hide_all_but_pellwick_Click();
+        QCOMPARE(rect_of("Pellwick").topLeft(), QPoint(f.mod.screen_width_px / 2, f.mod.screen_height_px / 2));
+
+        // Show All: each friend appears, says its name and goes; Pellwick ends it.
+        f.window->show_all_Click();
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Tansy")),
+                 QStringList{QStringLiteral("Tansy Speak \"Hi! I'm Tansy.\" \"\"")});
+        QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
+        QVERIFY(f.mod.intro_playing);
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Pellwick")).last(),
+                 QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\""));
     }
 
     void runin_and_runout_play_the_file()
