@@ -14,7 +14,9 @@
 #endif
 
 #ifdef PW_HEAP_FROM_SANITIZER
-#include <sanitizer/allocator_interface.h>
+#include <cstddef>
+// From the sanitizer runtime; GCC ships no header that declares it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
