@@ -20,7 +20,7 @@ void DecodeBudget::charge(qint64 bytes)
     throw agent::AgentError(
         agent::error::not_a_character,
         QStringLiteral("This is not a usable character file: its pictures, sounds and animations would take more "
-                       "than %1 MB of memory, far more than a file of %2 KB can hold.")
+                       "than %1 MB of memory, far more than a character file of %2 KB needs.")
             .arg(limit_ >> 20)
             .arg((file_size_ + 1023) / 1024));
 }
