@@ -1,6 +1,8 @@
 #include "app/pellworks_window.h"
 
+#include "app/script_file.h"
 #include "app/script_form.h"
+#include "app/tell_child.h"
 #include "engine/keyboard_handler.h"
 #include "engine/pellwick_mod.h"
 #include "engine/spoken_questions.h"
@@ -19,11 +21,9 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 
 namespace pw::app {
 
@@ -133,11 +133,13 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
 bool Pellworks::load_script_file(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
-    // Reading errors leave the text empty; the run goes ahead all the same.
-    QByteArray bytes;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    script_->script_text->setPlainText(QString::fromLatin1(bytes));
+    // A file that cannot be read is told; start-up goes on as if it were empty.
+    const ScriptRead read = read_script_file(path);
+    if (read.ok) {
+        script_->set_editor_text(read.text);
+    } else {
+        tell_child(mod_, couldnt_open_sentence(), read.reason, this);
+    }
     script_->set_current_file(file_name_part(path));
     return true;
 }

@@ -54,8 +54,8 @@ public:
     // The file handling of start-up for a parsed command line. A missing file makes
     // Pellwick say so and ends the program.
     void open_command_line_file(const CommandLine& command_line);
-    // Puts the file's bytes, one character each, into the editor; false when it is
-    // not there.
+    // Puts the file's text into the editor; false when it is not there. A file that is
+    // there but cannot be read is said and explained, and leaves the editor as it was.
     bool load_script_file(const QString& path);
 
     // ---- ChildWindows ----
