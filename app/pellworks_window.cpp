@@ -51,6 +51,8 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     script_window_ = add_child(script_);
     script_->set_child_windows(this);
     script_->set_keyboard_handler(keys_.get());
+    stage_->set_script_editor(script_);
+    connect(stage_, &pw::stage::pellwick_form::script_line_added, script_, [this] { script_->show_last_line(); });
     connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
     connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
     qApp->installEventFilter(this);

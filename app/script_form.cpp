@@ -158,6 +158,12 @@ void script_form::clear_Click()
     mod_.let_events_run();
 }
 
+void script_form::show_last_line()
+{
+    script_text->moveCursor(QTextCursor::End);
+    script_text->ensureCursorVisible();
+}
+
 QString script_form::clear_question()
 {
     return pw::engine::clear_question();

@@ -66,6 +66,10 @@ public:
     void Timer1_Timer();
     void MMControl2_Done();
 
+    // The cursor goes to the end of the script, which scrolls into view: where the
+    // composer has just added a line.
+    void show_last_line();
+
     // Panel 1 of the status bar.
     void set_current_file(const QString& file_name);
     QString current_file_text() const;

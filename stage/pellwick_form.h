@@ -5,6 +5,7 @@
 
 #include "agent/api/agent_control.h"
 #include "engine/pellwick_mod.h"
+#include "engine/run_host.h"
 
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,11 @@ public:
     void InitPopupMenuCmds();
     void get_general_commands();
     void char_avail_Click();
+    // The composer: the chosen entry of the action list is shown by a character
+    // ("Show me") or added to the script ("Program"). Enter in the list does the same.
+    void AnimationListBox_DblClick();
+    // The script editor that "Program" adds lines to; may stay unset (nothing is added).
+    void set_script_editor(pw::engine::RunHost* editor) { editor_ = editor; }
 
     // Texts of the stage, also used by tests.
     static QString greeting() { return QStringLiteral("Hi, I'm Pellwick."); }
@@ -68,6 +74,8 @@ Q_SIGNALS:
     void character_position_text(const QString& text);
     // A double click on a character hands the focus to the main window.
     void main_window_wanted();
+    // "Program" added a line at the end of the script.
+    void script_line_added();
 
 public Q_SLOTS:
     void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);
@@ -89,8 +97,10 @@ private:
     // A slot for a character that is not in the table.
     int free_slot();
     void greet_or_end();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     pw::engine::pellwick_mod& mod_;
+    pw::engine::RunHost* editor_ = nullptr;
 };
 
 }  // namespace pw::stage
