@@ -1,5 +1,6 @@
 #include "app/pellworks_window.h"
 
+#include "app/save_dialog.h"
 #include "app/script_file.h"
 #include "app/script_form.h"
 #include "app/tell_child.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <QFileInfo>
@@ -180,8 +182,8 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     // Once per key: where it is delivered first, the widget with the focus.
     QWidget* first = QApplication::focusWidget();
     if (key->isAutoRepeat() || (first ? widget != first : widget != widget->window())) return false;
-    const bool ours = stage_->isAncestorOf(widget) || widget == stage_ || script_->isAncestorOf(widget)
-                      || widget == script_;
+    auto in = [widget](const QWidget* w) { return w && (w == widget || w->isAncestorOf(widget)); };
+    const bool ours = in(stage_) || in(script_) || in(save_);
     if (!ours) return false;
     pw::engine::Form_KeyUp(mod_, *keys_, *script_, pw::platform::vk_from_key_event(*key),
                            pw::platform::shift_mask_from(key->modifiers()));
@@ -230,6 +232,20 @@ void Pellworks::unload_clock()
 pw::media::clock_form* Pellworks::clock() const
 {
     return clock_window_ ? clock_ : nullptr;
+}
+
+void Pellworks::show_load_save()
+{
+    if (!save_) {
+        save_ = new save(mod_, *script_);
+        save_window_ = add_child(save_);
+    }
+    if (!save_->is_open()) save_->Form_Load();
+    // A close box hid the dialog itself along with its frame.
+    save_->show();
+    save_window_->show();
+    area_->setActiveSubWindow(save_window_);
+    save_->fname->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace pw::app

@@ -32,6 +32,7 @@ class pellwick_form;
 
 namespace pw::app {
 
+class save;
 class script_form;
 
 class Pellworks : public QMainWindow, public ChildWindows {
@@ -45,6 +46,9 @@ public:
     script_form* script() const { return script_; }
     QMdiSubWindow* stage_window() const { return stage_window_; }
     QMdiSubWindow* script_window() const { return script_window_; }
+    // "Load/Save Script", made when the File button first asks for it; nullptr before.
+    save* save_dialog() const { return save_; }
+    QMdiSubWindow* save_window() const { return save_window_; }
 
     // Start-up, from the running event loop: clock, defaults, command line, windows,
     // the stage's characters, then the file (loaded, and run for runout and runin).
@@ -64,6 +68,7 @@ public:
     void show_clock() override;
     void unload_clock() override;
     pw::media::clock_form* clock() const override;
+    void show_load_save() override;
 
     static QString missing_file_sentence() { return QStringLiteral("   Can't find that file."); }
 
@@ -93,6 +98,8 @@ private:
     script_form* script_ = nullptr;
     QMdiSubWindow* stage_window_ = nullptr;
     QMdiSubWindow* script_window_ = nullptr;
+    save* save_ = nullptr;
+    QMdiSubWindow* save_window_ = nullptr;
     QPointer<QMdiSubWindow> clock_window_;
     pw::media::clock_form* clock_ = nullptr;
     std::unique_ptr<pw::media::CTime> hires_timer_;

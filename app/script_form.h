@@ -38,6 +38,7 @@ public:
 
     // ---- Controls ----
     QPlainTextEdit* script_text = nullptr;
+    QPushButton* Command1 = nullptr;  // "File": the Load/Save window
     QPushButton* play_pellwick = nullptr;
     QPushButton* cancel = nullptr;
     QPushButton* clear = nullptr;
@@ -63,6 +64,8 @@ public:
     void cancel_it();
     // Asks before it empties a script; a double click on a character says yes.
     void clear_Click();
+    // Opens "Load/Save Script" and returns at once.
+    void Command1_Click();
     void Timer1_Timer();
     void MMControl2_Done();
 
