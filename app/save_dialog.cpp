@@ -101,8 +101,9 @@ void save::build_controls()
     cancel->setObjectName(QStringLiteral("cancel"));
     for (QPushButton* b : {load, savef, cancel}) {
         b->setAccessibleName(b->text());
-        // Enter in the name must not press a button behind the child's back.
-        b->setAutoDefault(false);
+        // Enter presses the button that has the focus, as Space does; typing a name and
+        // pressing Enter presses nothing.
+        b->setAutoDefault(true);
     }
     fname->setAccessibleName(QStringLiteral("File name"));
     fname->setPlaceholderText(QStringLiteral("Type a name"));
