@@ -220,9 +220,11 @@ void save::unload()
 void save::watch_folder()
 {
     // A folder made again (by a save) is a new folder to the watcher.
-    if (!watcher_.directories().isEmpty() && QFileInfo::exists(folder())) return;
-    if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
-    if (QFileInfo(folder()).isDir()) watcher_.addPath(folder());
+    const QString wanted = folder();
+    const QStringList watched = watcher_.directories();
+    if (watched == QStringList{wanted} && QFileInfo(wanted).isDir()) return;
+    if (!watched.isEmpty()) watcher_.removePaths(watched);
+    if (QFileInfo(wanted).isDir()) watcher_.addPath(wanted);
 }
 
 void save::refresh_list()
