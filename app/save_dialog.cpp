@@ -49,8 +49,8 @@ const char* const look = R"(
 )";
 
 // Characters stand above every window. Where one covers the dialog's first place, the
-// dialog goes beside the characters (to the right, where the stage and the script stay
-// in view) or below them instead, if it fits there.
+// dialog goes beside the characters instead (to their right first, where the stage and
+// the script stay in view), or below them, wherever it fits.
 QPoint clear_of(const QList<QRect>& characters, const QRect& first, const QRect& area)
 {
     QRect blocked;
