@@ -1,6 +1,9 @@
 #include "app/pellworks_window.h"
 
+#include "app/save_dialog.h"
+#include "app/script_file.h"
 #include "app/script_form.h"
+#include "app/tell_child.h"
 #include "engine/keyboard_handler.h"
 #include "engine/pellwick_mod.h"
 #include "engine/rounding.h"
@@ -18,15 +21,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 
 #include <algorithm>
 
@@ -60,6 +62,8 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     script_window_ = add_child(script_);
     script_->set_child_windows(this);
     script_->set_keyboard_handler(keys_.get());
+    stage_->set_script_editor(script_);
+    connect(stage_, &pw::stage::pellwick_form::script_line_added, script_, [this] { script_->show_last_line(); });
     connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
     connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
     connect(stage_, &pw::stage::pellwick_form::list_widened, this, [this] { place_script_beside_stage(); });
@@ -169,11 +173,13 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
 bool Pellworks::load_script_file(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
-    // Reading errors leave the text empty; the run goes ahead all the same.
-    QByteArray bytes;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    script_->script_text->setPlainText(QString::fromLatin1(bytes));
+    // A file that cannot be read is told; start-up goes on as if it were empty.
+    const ScriptRead read = read_script_file(path);
+    if (read.ok) {
+        script_->set_editor_text(read.text);
+    } else {
+        tell_child(mod_, couldnt_open_sentence(), read.reason, this);
+    }
     script_->set_current_file(file_name_part(path));
     return true;
 }
@@ -306,8 +312,8 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     // Once per key: where it is delivered first, the widget with the focus.
     QWidget* first = QApplication::focusWidget();
     if (key->isAutoRepeat() || (first ? widget != first : widget != widget->window())) return false;
-    const bool ours = stage_->isAncestorOf(widget) || widget == stage_ || script_->isAncestorOf(widget)
-                      || widget == script_;
+    auto in = [widget](const QWidget* w) { return w && (w == widget || w->isAncestorOf(widget)); };
+    const bool ours = in(stage_) || in(script_) || in(save_);
     if (!ours) return false;
     pw::engine::Form_KeyUp(mod_, *keys_, *script_, pw::platform::vk_from_key_event(*key),
                            pw::platform::shift_mask_from(key->modifiers()));
@@ -356,6 +362,20 @@ void Pellworks::unload_clock()
 pw::media::clock_form* Pellworks::clock() const
 {
     return clock_window_ ? clock_ : nullptr;
+}
+
+void Pellworks::show_load_save()
+{
+    if (!save_) {
+        save_ = new save(mod_, *script_);
+        save_window_ = add_child(save_);
+    }
+    if (!save_->is_open()) save_->Form_Load();
+    // A close box hid the dialog itself along with its frame.
+    save_->show();
+    save_window_->show();
+    area_->setActiveSubWindow(save_window_);
+    save_->fname->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace pw::app

@@ -34,6 +34,7 @@ class pellwick_form;
 
 namespace pw::app {
 
+class save;
 class script_form;
 
 class Pellworks : public QMainWindow, public ChildWindows {
@@ -47,6 +48,9 @@ public:
     script_form* script() const { return script_; }
     QMdiSubWindow* stage_window() const { return stage_window_; }
     QMdiSubWindow* script_window() const { return script_window_; }
+    // "Load/Save Script", made when the File button first asks for it; nullptr before.
+    save* save_dialog() const { return save_; }
+    QMdiSubWindow* save_window() const { return save_window_; }
 
     // Start-up, from the running event loop: clock, defaults, command line, windows,
     // the stage's characters, then the file (loaded, and run for runout and runin).
@@ -56,8 +60,8 @@ public:
     // The file handling of start-up for a parsed command line. A missing file makes
     // Pellwick say so and ends the program.
     void open_command_line_file(const CommandLine& command_line);
-    // Puts the file's bytes, one character each, into the editor; false when it is
-    // not there.
+    // Puts the file's text into the editor; false when it is not there. A file that is
+    // there but cannot be read is said and explained, and leaves the editor as it was.
     bool load_script_file(const QString& path);
 
     // ---- ChildWindows ----
@@ -66,6 +70,7 @@ public:
     void show_clock() override;
     void unload_clock() override;
     pw::media::clock_form* clock() const override;
+    void show_load_save() override;
 
     static QString missing_file_sentence() { return QStringLiteral("   Can't find that file."); }
 
@@ -113,6 +118,8 @@ private:
     script_form* script_ = nullptr;
     QMdiSubWindow* stage_window_ = nullptr;
     QMdiSubWindow* script_window_ = nullptr;
+    save* save_ = nullptr;
+    QMdiSubWindow* save_window_ = nullptr;
     QPointer<QMdiSubWindow> clock_window_;
     pw::media::clock_form* clock_ = nullptr;
     std::unique_ptr<pw::media::CTime> hires_timer_;

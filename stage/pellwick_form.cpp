@@ -5,6 +5,7 @@
 #include "stage/action_lists.h"
 #include "stage/clear_place.h"
 #include "stage/character_folders.h"
+#include "stage/composer.h"
 #include "stage/message_box.h"
 #include "stage/twips.h"
 
@@ -13,6 +14,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -57,6 +59,8 @@ void pellwick_form::build_controls()
     show_prog[0] = new QRadioButton(QStringLiteral("Show me"), this);
     show_prog[1] = new QRadioButton(QStringLiteral("Program"), this);
     show_prog[1]->setChecked(true);
+    show_prog[0]->setToolTip(QStringLiteral("Select to view action when double clicked"));
+    show_prog[1]->setToolTip(QStringLiteral("Select to program action into Script when double clicked"));
     Label1 = new QLabel(QStringLiteral("Character:"), this);
     char_avail = new QComboBox(this);
     Label1->setBuddy(char_avail);
@@ -87,6 +91,30 @@ void pellwick_form::build_controls()
     resize(sizeHint().expandedTo(minimumSize()));
 
     connect(char_avail, &QComboBox::currentIndexChanged, this, [this] { char_avail_Click(); });
+    connect(AnimationListBox, &QListWidget::itemDoubleClicked, this, [this] { AnimationListBox_DblClick(); });
+    AnimationListBox->installEventFilter(this);
+}
+
+bool pellwick_form::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on an entry is the keyboard's double click.
+    if (watched == AnimationListBox && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && AnimationListBox->currentItem()) {
+            AnimationListBox_DblClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void pellwick_form::AnimationListBox_DblClick()
+{
+    const QListWidgetItem* item = AnimationListBox->currentItem();
+    if (!item || !editor_) return;
+    const bool show_me = show_prog[0]->isChecked();
+    compose(mod_, *editor_, show_me, item->text());
+    if (!show_me) Q_EMIT script_line_added();
 }
 
 void pellwick_form::fit_list_to_entries(const QStringList& ids)

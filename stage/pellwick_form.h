@@ -5,6 +5,7 @@
 
 #include "agent/api/agent_control.h"
 #include "engine/pellwick_mod.h"
+#include "engine/run_host.h"
 
 #include <QRect>
 #include <QString>
@@ -53,6 +54,11 @@ public:
     void InitPopupMenuCmds();
     void get_general_commands();
     void char_avail_Click();
+    // The composer: the chosen entry of the action list is shown by a character
+    // ("Show me") or added to the script ("Program"). Enter in the list does the same.
+    void AnimationListBox_DblClick();
+    // The script editor that "Program" adds lines to; may stay unset (nothing is added).
+    void set_script_editor(pw::engine::RunHost* editor) { editor_ = editor; }
 
     // Texts of the stage, also used by tests.
     static QString greeting() { return QStringLiteral("Hi, I'm Pellwick."); }
@@ -81,6 +87,8 @@ Q_SIGNALS:
     void main_window_wanted();
     // The action list needs more width to show its entries whole.
     void list_widened();
+    // "Program" added a line at the end of the script.
+    void script_line_added();
 
 public Q_SLOTS:
     void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);
@@ -105,8 +113,10 @@ private:
     // A slot for a character that is not in the table.
     int free_slot();
     void greet_or_end();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     pw::engine::pellwick_mod& mod_;
+    pw::engine::RunHost* editor_ = nullptr;
 };
 
 }  // namespace pw::stage

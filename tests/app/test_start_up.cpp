@@ -1,5 +1,6 @@
-// Start-up with a file on the command line: loaded byte for byte, named in the status
-// bar, run for runout and runin, and a missing file said out loud before the end.
+// Start-up with a file on the command line: loaded as UTF-8 (or as an older file),
+// named in the status bar, run for runout and runin, and a missing file said out loud
+// before the end.
 
 #include "window_fixture.h"
 
@@ -14,12 +15,12 @@ private slots:
     void a_file_is_loaded_unchanged_after_the_characters()
     {
         WindowFixture f;
-        // Every byte is one character, whatever it is.
-        const QByteArray bytes("interval 0\r\n; caf\xe9 \xa0na\xefve\r\npellwick> speak hi\r\n\r\n");
-        const QString path = f.write_file(QStringLiteral("tea party.csp"), bytes);
+        // UTF-8 text arrives as it was written.
+        const QString text = QStringLiteral("interval 0\r\n; Héllo “zoë” 🐢\r\npellwick> speak hi\r\n\r\n");
+        const QString path = f.write_file(QStringLiteral("tea party.csp"), text.toUtf8());
         f.window->MDIForm_Load(QStringLiteral("load \"%1\"").arg(path));
 
-        QCOMPARE(f.script().editor_text(), QString::fromLatin1(bytes));
+        QCOMPARE(f.script().editor_text(), text);
         QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: tea party.csp"));
         QCOMPARE(f.mod.command_line_mode, int16_t(3));
         QCOMPARE(f.mod.hires_frequency, 1e9);
@@ -30,6 +31,18 @@ private slots:
                  QStringList{QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick.\" \"\"")});
 
         QVERIFY(!f.window->load_script_file(f.program_dir.path()));  // a folder is no file
+
+        // An older file, not UTF-8, is read as Windows-1252.
+        QVERIFY(f.window->load_script_file(f.write_file(QStringLiteral("old.csp"), "; caf\xe9 \x93na\xefve\x94\r\n")));
+        QCOMPARE(f.script().editor_text(), QStringLiteral("; café “naïve”\r\n"));
+        QVERIFY(f.messages.isEmpty());
+
+        // One that cannot be read (far too big for a script) is said; the editor keeps
+        // its text and start-up goes on.
+        QVERIFY(f.window->load_script_file(f.write_file(QStringLiteral("huge.csp"), QByteArray(2 << 20, 'x'))));
+        QCOMPARE(f.script().editor_text(), QStringLiteral("; café “naïve”\r\n"));
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(f.messages[0].startsWith(QStringLiteral("I couldn't open that file.")));
     }
 
     void characters_stand_clear_of_the_script()
