@@ -5,8 +5,10 @@
 #include "engine/pellwick_mod.h"
 #include "engine/spoken_questions.h"
 #include "engine/window_keys.h"
+#include "media/audio_form.h"
 #include "media/clock_form.h"
 #include "media/ctime.h"
+#include "media/sounds.h"
 #include "stage/message_box.h"
 #include "stage/pellwick_form.h"
 #include "platform/core/user_folders.h"
@@ -16,7 +18,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <QFile>
@@ -34,6 +39,7 @@ namespace {
 // Where the children stand in the frame, in twips.
 constexpr int stage_left = 225, stage_top = 400;
 constexpr int script_left = 3330, script_top = 400;
+constexpr int sounds_left = 225, sounds_top = 5100;
 }  // namespace
 
 Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent)
@@ -53,7 +59,14 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     script_->set_keyboard_handler(keys_.get());
     connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
     connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
+    sounds_ = new pw::media::sounds(mod, *script_);
+    sounds_window_ = add_child(sounds_);
+    connect(stage_, &pw::stage::pellwick_form::sound_frame_caption, sounds_,
+            [this](const QString& caption) { sounds_->sounds_frame->setTitle(caption); });
     qApp->installEventFilter(this);
+
+    audio = menuBar()->addAction(QStringLiteral("Record Audio"));
+    connect(audio, &QAction::triggered, this, [this] { audio_Click(); });
 
     current_timer = new QTimer(this);
     current_timer->setInterval(1000);
@@ -88,6 +101,8 @@ void Pellworks::place_children()
     stage_window_->move(twips_to_px_x(stage_left, this), twips_to_px_y(stage_top, this));
     script_->Form_Load();
     script_window_->move(twips_to_px_x(script_left, this), twips_to_px_y(script_top, this));
+    sounds_window_->adjustSize();
+    sounds_window_->move(twips_to_px_x(sounds_left, this), twips_to_px_y(sounds_top, this));
 }
 
 void Pellworks::MDIForm_Load(const QString& arguments)
@@ -104,9 +119,12 @@ void Pellworks::MDIForm_Load(const QString& arguments)
     const CommandLine command_line = parse_command_line(arguments);
     mod_.command_line_mode = command_line.mode;
 
+    sounds_->Form_Load();
+
     // Runout: the characters perform on the desktop and the frame stays out of sight.
     stage_window_->show();
     script_window_->show();
+    sounds_window_->show();
     if (command_line.mode != 1) showMaximized();
 
     // The stage loads its characters before any file can run.
@@ -177,7 +195,7 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     QWidget* first = QApplication::focusWidget();
     if (key->isAutoRepeat() || (first ? widget != first : widget != widget->window())) return false;
     const bool ours = stage_->isAncestorOf(widget) || widget == stage_ || script_->isAncestorOf(widget)
-                      || widget == script_;
+                      || widget == script_ || sounds_->isAncestorOf(widget) || widget == sounds_;
     if (!ours) return false;
     pw::engine::Form_KeyUp(mod_, *keys_, *script_, pw::platform::vk_from_key_event(*key),
                            pw::platform::shift_mask_from(key->modifiers()));
@@ -190,12 +208,32 @@ void Pellworks::hide_forms()
 {
     stage_window_->hide();
     script_window_->hide();
+    sounds_window_->hide();
 }
 
 void Pellworks::show_forms()
 {
     stage_window_->show();
     script_window_->show();
+    sounds_window_->show();
+}
+
+void Pellworks::audio_Click()
+{
+    if (!audio_) {
+        audio_ = new pw::media::audio_form(mod_);
+        audio_->set_sound_library(sounds_);
+        audio_window_ = add_child(audio_);
+        audio_window_->adjustSize();
+    }
+    audio_->Form_Load();
+    audio_window_->move(twips_to_px_x(pw::media::audio_form::design_left_twips, this),
+                        twips_to_px_y(pw::media::audio_form::design_top_twips, this));
+    // Closed from its title bar, the recorder itself was hidden with its frame.
+    audio_->show();
+    audio_window_->show();
+    area_->setActiveSubWindow(audio_window_);
+    audio_->afname->setFocus(Qt::OtherFocusReason);
 }
 
 void Pellworks::show_clock()

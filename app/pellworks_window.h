@@ -1,7 +1,8 @@
 #pragma once
-// The main window: a frame holding the stage and the script editor side by side (and,
-// while a script runs, the clock), and the program's start-up: the clock for pauses,
-// the defaults, the command line, and the script file it names.
+// The main window: a frame holding the stage and the script editor side by side, the
+// sound library below the stage, the audio recorder when asked for (and, while a script
+// runs, the clock), and the program's start-up: the clock for pauses, the defaults,
+// the command line, and the script file it names.
 
 #include "app/child_windows.h"
 #include "app/command_line.h"
@@ -11,6 +12,7 @@
 
 #include <memory>
 
+class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QTimer;
@@ -25,6 +27,8 @@ class pellwick_mod;
 }
 namespace pw::media {
 class CTime;
+class audio_form;
+class sounds;
 }
 namespace pw::stage {
 class pellwick_form;
@@ -45,6 +49,11 @@ public:
     script_form* script() const { return script_; }
     QMdiSubWindow* stage_window() const { return stage_window_; }
     QMdiSubWindow* script_window() const { return script_window_; }
+    pw::media::sounds* sound_library() const { return sounds_; }
+    QMdiSubWindow* sounds_window() const { return sounds_window_; }
+    // The recorder, once "Record Audio" opened it; nullptr before.
+    pw::media::audio_form* recorder() const { return audio_; }
+    QMdiSubWindow* recorder_window() const { return audio_window_; }
 
     // Start-up, from the running event loop: clock, defaults, command line, windows,
     // the stage's characters, then the file (loaded, and run for runout and runin).
@@ -73,6 +82,11 @@ public:
     void confirm_quit();
     pw::engine::Keyboardhandler& keys() const { return *keys_; }
 
+    // ---- The menu ----
+    QAction* audio = nullptr;  // "Record Audio"
+    // Opens the recorder, idle, at its place.
+    void audio_Click();
+
 protected:
     // Closing from the title bar only asks; a double click on a character then quits.
     void closeEvent(QCloseEvent* event) override;
@@ -93,6 +107,10 @@ private:
     script_form* script_ = nullptr;
     QMdiSubWindow* stage_window_ = nullptr;
     QMdiSubWindow* script_window_ = nullptr;
+    pw::media::sounds* sounds_ = nullptr;
+    QMdiSubWindow* sounds_window_ = nullptr;
+    pw::media::audio_form* audio_ = nullptr;
+    QMdiSubWindow* audio_window_ = nullptr;
     QPointer<QMdiSubWindow> clock_window_;
     pw::media::clock_form* clock_ = nullptr;
     std::unique_ptr<pw::media::CTime> hires_timer_;
