@@ -12,7 +12,7 @@ class ChildWindows {
 public:
     virtual ~ChildWindows() = default;
 
-    // The stage, the script editor and (later) the sound library.
+    // The stage, the script editor and the sound library.
     virtual void hide_forms() = 0;
     virtual void show_forms() = 0;
     // Opens the clock at the top right corner (again) and shows it.

@@ -9,8 +9,10 @@
 #include "engine/rounding.h"
 #include "engine/spoken_questions.h"
 #include "engine/window_keys.h"
+#include "media/audio_form.h"
 #include "media/clock_form.h"
 #include "media/ctime.h"
+#include "media/sounds.h"
 #include "stage/message_box.h"
 #include "stage/pellwick_form.h"
 #include "platform/core/user_folders.h"
@@ -20,6 +22,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -45,6 +48,7 @@ constexpr int script_left = 3330, script_top = 400;
 constexpr int stage_script_gap = 345;
 // Room kept below the children when they grow with the frame (twips).
 constexpr int bottom_margin = 225;
+constexpr int sounds_left = 225, sounds_top = 5100;
 }  // namespace
 
 Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent)
@@ -72,6 +76,10 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
         if (!script_window_->isVisible()) return QRect();
         return QRect(script_window_->mapToGlobal(QPoint(0, 0)), script_window_->size());
     };
+    sounds_ = new pw::media::sounds(mod, *script_);
+    sounds_window_ = add_child(sounds_);
+    connect(stage_, &pw::stage::pellwick_form::sound_frame_caption, sounds_,
+            [this](const QString& caption) { sounds_->sounds_frame->setTitle(caption); });
     qApp->installEventFilter(this);
 
     build_menu();
@@ -109,6 +117,8 @@ void Pellworks::place_children()
     stage_window_->move(twips_to_px_x(stage_left, this), twips_to_px_y(stage_top, this));
     script_->Form_Load();
     place_script_beside_stage();
+    sounds_window_->adjustSize();
+    sounds_window_->move(twips_to_px_x(sounds_left, this), twips_to_px_y(sounds_top, this));
 }
 
 void Pellworks::place_script_beside_stage()
@@ -121,11 +131,10 @@ void Pellworks::place_script_beside_stage()
 
 void Pellworks::grow_children()
 {
-    // Taller with the frame, never below the design size; the widths stay, so that the
-    // characters keep their room beside the script.
+    // The script grows taller with the frame, never below the design size; the widths
+    // stay, so that the characters keep their room beside the script. The stage keeps
+    // its place above the Sounds window.
     const int floor = area_->viewport()->height() - twips_to_px_y(bottom_margin, this);
-    const int stage_height = std::max(stage_window_->minimumSizeHint().height(), floor - stage_window_->y());
-    stage_window_->resize(stage_window_->width(), stage_height);
     const int script_height = std::max(twips_to_px_y(script_form::design_height_twips, this), floor - script_window_->y());
     script_window_->resize(script_window_->width(), script_height);
 }
@@ -144,9 +153,12 @@ void Pellworks::MDIForm_Load(const QString& arguments)
     const CommandLine command_line = parse_command_line(arguments);
     mod_.command_line_mode = command_line.mode;
 
+    sounds_->Form_Load();
+
     // Runout: the characters perform on the desktop and the frame stays out of sight.
     stage_window_->show();
     script_window_->show();
+    sounds_window_->show();
     if (command_line.mode != 1) showMaximized();
 
     // The stage loads its characters before any file can run.
@@ -193,10 +205,12 @@ void Pellworks::build_menu()
     show_all = get_character->addAction(QStringLiteral("Show All"));
     hide_all = get_character->addAction(QStringLiteral("Hide All"));
     hide_all_but_pellwick = get_character->addAction(QStringLiteral("Hide All but Pellwick"));
+    audio = menuBar()->addAction(QStringLiteral("Record Audio"));
     connect(exit, &QAction::triggered, this, [this] { exit_Click(); });
     connect(show_all, &QAction::triggered, this, [this] { show_all_Click(); });
     connect(hide_all, &QAction::triggered, this, [this] { hide_all_Click(); });
     connect(hide_all_but_pellwick, &QAction::triggered, this, [this] { hide_all_but_pellwick_Click(); });
+    connect(audio, &QAction::triggered, this, [this] { audio_Click(); });
 }
 
 void Pellworks::exit_Click() { confirm_quit(); }
@@ -313,7 +327,7 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     QWidget* first = QApplication::focusWidget();
     if (key->isAutoRepeat() || (first ? widget != first : widget != widget->window())) return false;
     auto in = [widget](const QWidget* w) { return w && (w == widget || w->isAncestorOf(widget)); };
-    const bool ours = in(stage_) || in(script_) || in(save_);
+    const bool ours = in(stage_) || in(script_) || in(save_) || in(sounds_);
     if (!ours) return false;
     pw::engine::Form_KeyUp(mod_, *keys_, *script_, pw::platform::vk_from_key_event(*key),
                            pw::platform::shift_mask_from(key->modifiers()));
@@ -326,12 +340,32 @@ void Pellworks::hide_forms()
 {
     stage_window_->hide();
     script_window_->hide();
+    sounds_window_->hide();
 }
 
 void Pellworks::show_forms()
 {
     stage_window_->show();
     script_window_->show();
+    sounds_window_->show();
+}
+
+void Pellworks::audio_Click()
+{
+    if (!audio_) {
+        audio_ = new pw::media::audio_form(mod_);
+        audio_->set_sound_library(sounds_);
+        audio_window_ = add_child(audio_);
+        audio_window_->adjustSize();
+    }
+    audio_->Form_Load();
+    audio_window_->move(twips_to_px_x(pw::media::audio_form::design_left_twips, this),
+                        twips_to_px_y(pw::media::audio_form::design_top_twips, this));
+    // Closed from its title bar, the recorder itself was hidden with its frame.
+    audio_->show();
+    audio_window_->show();
+    area_->setActiveSubWindow(audio_window_);
+    audio_->afname->setFocus(Qt::OtherFocusReason);
 }
 
 void Pellworks::show_clock()

@@ -1,7 +1,8 @@
 #pragma once
-// The main window: a frame holding the stage and the script editor side by side (and,
-// while a script runs, the clock), and the program's start-up: the clock for pauses,
-// the defaults, the command line, and the script file it names.
+// The main window: a frame holding the stage and the script editor side by side, the
+// sound library below the stage, the audio recorder when asked for (and, while a script
+// runs, the clock), and the program's start-up: the clock for pauses, the defaults,
+// the command line, and the script file it names.
 
 #include "app/child_windows.h"
 #include "app/command_line.h"
@@ -27,6 +28,8 @@ class pellwick_mod;
 }
 namespace pw::media {
 class CTime;
+class audio_form;
+class sounds;
 }
 namespace pw::stage {
 class pellwick_form;
@@ -51,6 +54,11 @@ public:
     // "Load/Save Script", made when the File button first asks for it; nullptr before.
     save* save_dialog() const { return save_; }
     QMdiSubWindow* save_window() const { return save_window_; }
+    pw::media::sounds* sound_library() const { return sounds_; }
+    QMdiSubWindow* sounds_window() const { return sounds_window_; }
+    // The recorder, once "Record Audio" opened it; nullptr before.
+    pw::media::audio_form* recorder() const { return audio_; }
+    QMdiSubWindow* recorder_window() const { return audio_window_; }
 
     // Start-up, from the running event loop: clock, defaults, command line, windows,
     // the stage's characters, then the file (loaded, and run for runout and runin).
@@ -93,6 +101,11 @@ public:
     void confirm_quit();
     pw::engine::Keyboardhandler& keys() const { return *keys_; }
 
+    // ---- The menu ----
+    QAction* audio = nullptr;  // "Record Audio"
+    // Opens the recorder, idle, at its place.
+    void audio_Click();
+
 protected:
     // Closing from the title bar only asks; a double click on a character then quits.
     void closeEvent(QCloseEvent* event) override;
@@ -120,6 +133,10 @@ private:
     QMdiSubWindow* script_window_ = nullptr;
     save* save_ = nullptr;
     QMdiSubWindow* save_window_ = nullptr;
+    pw::media::sounds* sounds_ = nullptr;
+    QMdiSubWindow* sounds_window_ = nullptr;
+    pw::media::audio_form* audio_ = nullptr;
+    QMdiSubWindow* audio_window_ = nullptr;
     QPointer<QMdiSubWindow> clock_window_;
     pw::media::clock_form* clock_ = nullptr;
     std::unique_ptr<pw::media::CTime> hires_timer_;

@@ -224,7 +224,7 @@ private slots:
             QVERIFY2(gap > 0 && gap <= twips_to_px_x(850, w), qPrintable(QString::number(gap)));
             w->unload_clock();
         }
-        QCOMPARE(w->area()->subWindowList().size(), 2);
+        QCOMPARE(w->area()->subWindowList().size(), 3);
     }
 };
 
