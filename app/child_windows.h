@@ -1,6 +1,6 @@
 #pragma once
-// What the script editor asks of the main window while a script plays: hiding and
-// showing the other windows, and opening and closing the clock.
+// What the script editor asks of the main window: hiding and showing the other windows
+// and opening and closing the clock while a script plays, and the Load/Save window.
 
 namespace pw::media {
 class clock_form;
@@ -12,7 +12,7 @@ class ChildWindows {
 public:
     virtual ~ChildWindows() = default;
 
-    // The stage, the script editor and (later) the sound library.
+    // The stage, the script editor and the sound library.
     virtual void hide_forms() = 0;
     virtual void show_forms() = 0;
     // Opens the clock at the top right corner (again) and shows it.
@@ -20,6 +20,8 @@ public:
     virtual void unload_clock() = 0;
     // The open clock, or nullptr.
     virtual pw::media::clock_form* clock() const = 0;
+    // "Load/Save Script", opened (again) or brought to the front.
+    virtual void show_load_save() = 0;
 };
 
 }  // namespace pw::app

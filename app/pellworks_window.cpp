@@ -1,12 +1,18 @@
 #include "app/pellworks_window.h"
 
+#include "app/save_dialog.h"
+#include "app/script_file.h"
 #include "app/script_form.h"
+#include "app/tell_child.h"
 #include "engine/keyboard_handler.h"
 #include "engine/pellwick_mod.h"
+#include "engine/rounding.h"
 #include "engine/spoken_questions.h"
 #include "engine/window_keys.h"
+#include "media/audio_form.h"
 #include "media/clock_form.h"
 #include "media/ctime.h"
+#include "media/sounds.h"
 #include "stage/message_box.h"
 #include "stage/pellwick_form.h"
 #include "platform/core/user_folders.h"
@@ -16,14 +22,18 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
+
+#include <algorithm>
 
 namespace pw::app {
 
@@ -31,9 +41,14 @@ using pw::stage::twips_to_px_x;
 using pw::stage::twips_to_px_y;
 
 namespace {
-// Where the children stand in the frame, in twips.
+// Where the children stand in the frame, in twips. The script editor keeps the
+// design's gap to the stage when the stage is wider than designed.
 constexpr int stage_left = 225, stage_top = 400;
 constexpr int script_left = 3330, script_top = 400;
+constexpr int stage_script_gap = 345;
+// Room kept below the children when they grow with the frame (twips).
+constexpr int bottom_margin = 225;
+constexpr int sounds_left = 225, sounds_top = 5100;
 }  // namespace
 
 Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent)
@@ -51,9 +66,23 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     script_window_ = add_child(script_);
     script_->set_child_windows(this);
     script_->set_keyboard_handler(keys_.get());
+    stage_->set_script_editor(script_);
+    connect(stage_, &pw::stage::pellwick_form::script_line_added, script_, [this] { script_->show_last_line(); });
     connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
     connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
+    connect(stage_, &pw::stage::pellwick_form::list_widened, this, [this] { place_script_beside_stage(); });
+    // Characters first stand clear of the script, where a child clicks and types.
+    stage_->keep_free = [this] {
+        if (!script_window_->isVisible()) return QRect();
+        return QRect(script_window_->mapToGlobal(QPoint(0, 0)), script_window_->size());
+    };
+    sounds_ = new pw::media::sounds(mod, *script_);
+    sounds_window_ = add_child(sounds_);
+    connect(stage_, &pw::stage::pellwick_form::sound_frame_caption, sounds_,
+            [this](const QString& caption) { sounds_->sounds_frame->setTitle(caption); });
     qApp->installEventFilter(this);
+
+    build_menu();
 
     current_timer = new QTimer(this);
     current_timer->setInterval(1000);
@@ -87,7 +116,27 @@ void Pellworks::place_children()
     stage_window_->adjustSize();
     stage_window_->move(twips_to_px_x(stage_left, this), twips_to_px_y(stage_top, this));
     script_->Form_Load();
-    script_window_->move(twips_to_px_x(script_left, this), twips_to_px_y(script_top, this));
+    place_script_beside_stage();
+    sounds_window_->adjustSize();
+    sounds_window_->move(twips_to_px_x(sounds_left, this), twips_to_px_y(sounds_top, this));
+}
+
+void Pellworks::place_script_beside_stage()
+{
+    // A stage that asks for more width gets it, and the script editor moves along.
+    stage_window_->resize(stage_window_->size().expandedTo(stage_window_->minimumSizeHint()));
+    const int beside = stage_window_->geometry().right() + 1 + twips_to_px_x(stage_script_gap, this);
+    script_window_->move(std::max(twips_to_px_x(script_left, this), beside), twips_to_px_y(script_top, this));
+}
+
+void Pellworks::grow_children()
+{
+    // The script grows taller with the frame, never below the design size; the widths
+    // stay, so that the characters keep their room beside the script. The stage keeps
+    // its place above the Sounds window.
+    const int floor = area_->viewport()->height() - twips_to_px_y(bottom_margin, this);
+    const int script_height = std::max(twips_to_px_y(script_form::design_height_twips, this), floor - script_window_->y());
+    script_window_->resize(script_window_->width(), script_height);
 }
 
 void Pellworks::MDIForm_Load(const QString& arguments)
@@ -104,9 +153,12 @@ void Pellworks::MDIForm_Load(const QString& arguments)
     const CommandLine command_line = parse_command_line(arguments);
     mod_.command_line_mode = command_line.mode;
 
+    sounds_->Form_Load();
+
     // Runout: the characters perform on the desktop and the frame stays out of sight.
     stage_window_->show();
     script_window_->show();
+    sounds_window_->show();
     if (command_line.mode != 1) showMaximized();
 
     // The stage loads its characters before any file can run.
@@ -133,13 +185,106 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
 bool Pellworks::load_script_file(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
-    // Reading errors leave the text empty; the run goes ahead all the same.
-    QByteArray bytes;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    script_->script_text->setPlainText(QString::fromLatin1(bytes));
+    // A file that cannot be read is told; start-up goes on as if it were empty.
+    const ScriptRead read = read_script_file(path);
+    if (read.ok) {
+        script_->set_editor_text(read.text);
+    } else {
+        tell_child(mod_, couldnt_open_sentence(), read.reason, this);
+    }
     script_->set_current_file(file_name_part(path));
     return true;
+}
+
+// ---- The menu ----
+
+void Pellworks::build_menu()
+{
+    exit = menuBar()->addAction(QStringLiteral("Exit"));
+    get_character = menuBar()->addMenu(QStringLiteral("Character"));
+    show_all = get_character->addAction(QStringLiteral("Show All"));
+    hide_all = get_character->addAction(QStringLiteral("Hide All"));
+    hide_all_but_pellwick = get_character->addAction(QStringLiteral("Hide All but Pellwick"));
+    audio = menuBar()->addAction(QStringLiteral("Record Audio"));
+    connect(exit, &QAction::triggered, this, [this] { exit_Click(); });
+    connect(show_all, &QAction::triggered, this, [this] { show_all_Click(); });
+    connect(hide_all, &QAction::triggered, this, [this] { hide_all_Click(); });
+    connect(hide_all_but_pellwick, &QAction::triggered, this, [this] { hide_all_but_pellwick_Click(); });
+    connect(audio, &QAction::triggered, this, [this] { audio_Click(); });
+}
+
+void Pellworks::exit_Click() { confirm_quit(); }
+
+void Pellworks::show_all_Click()
+{
+    // A character that fails is left out; the others still get their turn.
+    const auto step = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const std::exception&) {
+        }
+    };
+    mod_.intro_playing = true;
+    mod_.sequential = true;
+    const int pellwick = mod_.char_index(QStringLiteral("pellwick"));
+    const auto with_pellwick = [&](const std::function<void(pw::agent::Character&)>& f) {
+        if (pellwick >= 0 && mod_.chars[pellwick]) step([&] { f(*mod_.chars[pellwick]); });
+    };
+    with_pellwick([&](pw::agent::Character& c) { mod_.char_request[pellwick] = c.show(); });
+    step([&] { mod_.char_say(pellwick, QStringLiteral("Hi, I'm Pellwick. Here are my friends!")); });
+    for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
+        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        if (i == pellwick || !c) continue;
+        step([&] {
+            const int x = mod_.random_int(mod_.screen_width_px - c->width());
+            const int y = mod_.random_int(mod_.screen_height_px - c->height());
+            c->set_top(y);
+            c->set_left(x);
+            mod_.char_request[i] = c->show();
+        });
+        step([&] { mod_.char_say(i, QStringLiteral("Hi! I'm ") + c->name() + QStringLiteral(".")); });
+        step([&] { mod_.char_request[i] = c->hide(); });
+    }
+    with_pellwick([&](pw::agent::Character& c) { mod_.char_request[pellwick] = c.show(); });
+    with_pellwick([&](pw::agent::Character& c) {
+        mod_.char_request[pellwick] = c.think(QStringLiteral("I hope this smart kid likes them. I do!"));
+    });
+    step([&] { mod_.char_say(pellwick, QStringLiteral("Hope you like them. I do!")); });
+    step([&] { mod_.char_play(pellwick, QStringLiteral("pleased")); });
+    step([&] {
+        mod_.char_play(pellwick, QStringLiteral("pleased"));
+        mod_.intro_request = mod_.char_request[pellwick];
+    });
+}
+
+void Pellworks::hide_all_Click()
+{
+    for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
+        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        try {
+            if (c) c->hide();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void Pellworks::hide_all_but_pellwick_Click()
+{
+    hide_all_Click();
+    const int slot = mod_.char_index(QStringLiteral("pellwick"));
+    pw::agent::Character* c = slot >= 0 && mod_.char_loaded[slot] ? mod_.chars[slot] : nullptr;
+    if (!c) return;
+    try {
+        // His top-left corner in the middle of the screen, unless that puts him over
+        // the script.
+        const QPoint middle(int(pw::engine::round_half_even(mod_.screen_width_px / 2.0)),
+                            int(pw::engine::round_half_even(mod_.screen_height_px / 2.0)));
+        const QPoint place = stage_->place_clear_of_script(middle, QSize(c->width(), c->height()));
+        c->set_top(place.y());
+        c->set_left(place.x());
+        c->show();
+    } catch (const std::exception&) {
+    }
 }
 
 // ---- Quitting ----
@@ -170,14 +315,19 @@ void Pellworks::closeEvent(QCloseEvent* event)
 
 bool Pellworks::eventFilter(QObject* watched, QEvent* event)
 {
+    // The filter sees the whole application's events (for the keys below).
+    if (watched == area_->viewport() && event->type() == QEvent::Resize) {
+        grow_children();
+        return false;
+    }
     if (event->type() != QEvent::KeyRelease || !watched->isWidgetType()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = static_cast<QWidget*>(watched);
     // Once per key: where it is delivered first, the widget with the focus.
     QWidget* first = QApplication::focusWidget();
     if (key->isAutoRepeat() || (first ? widget != first : widget != widget->window())) return false;
-    const bool ours = stage_->isAncestorOf(widget) || widget == stage_ || script_->isAncestorOf(widget)
-                      || widget == script_;
+    auto in = [widget](const QWidget* w) { return w && (w == widget || w->isAncestorOf(widget)); };
+    const bool ours = in(stage_) || in(script_) || in(save_) || in(sounds_);
     if (!ours) return false;
     pw::engine::Form_KeyUp(mod_, *keys_, *script_, pw::platform::vk_from_key_event(*key),
                            pw::platform::shift_mask_from(key->modifiers()));
@@ -190,12 +340,32 @@ void Pellworks::hide_forms()
 {
     stage_window_->hide();
     script_window_->hide();
+    sounds_window_->hide();
 }
 
 void Pellworks::show_forms()
 {
     stage_window_->show();
     script_window_->show();
+    sounds_window_->show();
+}
+
+void Pellworks::audio_Click()
+{
+    if (!audio_) {
+        audio_ = new pw::media::audio_form(mod_);
+        audio_->set_sound_library(sounds_);
+        audio_window_ = add_child(audio_);
+        audio_window_->adjustSize();
+    }
+    audio_->Form_Load();
+    audio_window_->move(twips_to_px_x(pw::media::audio_form::design_left_twips, this),
+                        twips_to_px_y(pw::media::audio_form::design_top_twips, this));
+    // Closed from its title bar, the recorder itself was hidden with its frame.
+    audio_->show();
+    audio_window_->show();
+    area_->setActiveSubWindow(audio_window_);
+    audio_->afname->setFocus(Qt::OtherFocusReason);
 }
 
 void Pellworks::show_clock()
@@ -226,6 +396,20 @@ void Pellworks::unload_clock()
 pw::media::clock_form* Pellworks::clock() const
 {
     return clock_window_ ? clock_ : nullptr;
+}
+
+void Pellworks::show_load_save()
+{
+    if (!save_) {
+        save_ = new save(mod_, *script_);
+        save_window_ = add_child(save_);
+    }
+    if (!save_->is_open()) save_->Form_Load();
+    // A close box hid the dialog itself along with its frame.
+    save_->show();
+    save_window_->show();
+    area_->setActiveSubWindow(save_window_);
+    save_->fname->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace pw::app

@@ -1,7 +1,8 @@
 #pragma once
-// The main window: a frame holding the stage and the script editor side by side (and,
-// while a script runs, the clock), and the program's start-up: the clock for pauses,
-// the defaults, the command line, and the script file it names.
+// The main window: a frame holding the stage and the script editor side by side, the
+// sound library below the stage, the audio recorder when asked for (and, while a script
+// runs, the clock), and the program's start-up: the clock for pauses, the defaults,
+// the command line, and the script file it names.
 
 #include "app/child_windows.h"
 #include "app/command_line.h"
@@ -11,7 +12,9 @@
 
 #include <memory>
 
+class QAction;
 class QMdiArea;
+class QMenu;
 class QMdiSubWindow;
 class QTimer;
 
@@ -25,6 +28,8 @@ class pellwick_mod;
 }
 namespace pw::media {
 class CTime;
+class audio_form;
+class sounds;
 }
 namespace pw::stage {
 class pellwick_form;
@@ -32,6 +37,7 @@ class pellwick_form;
 
 namespace pw::app {
 
+class save;
 class script_form;
 
 class Pellworks : public QMainWindow, public ChildWindows {
@@ -45,6 +51,14 @@ public:
     script_form* script() const { return script_; }
     QMdiSubWindow* stage_window() const { return stage_window_; }
     QMdiSubWindow* script_window() const { return script_window_; }
+    // "Load/Save Script", made when the File button first asks for it; nullptr before.
+    save* save_dialog() const { return save_; }
+    QMdiSubWindow* save_window() const { return save_window_; }
+    pw::media::sounds* sound_library() const { return sounds_; }
+    QMdiSubWindow* sounds_window() const { return sounds_window_; }
+    // The recorder, once "Record Audio" opened it; nullptr before.
+    pw::media::audio_form* recorder() const { return audio_; }
+    QMdiSubWindow* recorder_window() const { return audio_window_; }
 
     // Start-up, from the running event loop: clock, defaults, command line, windows,
     // the stage's characters, then the file (loaded, and run for runout and runin).
@@ -54,8 +68,8 @@ public:
     // The file handling of start-up for a parsed command line. A missing file makes
     // Pellwick say so and ends the program.
     void open_command_line_file(const CommandLine& command_line);
-    // Puts the file's bytes, one character each, into the editor; false when it is
-    // not there.
+    // Puts the file's text into the editor; false when it is not there. A file that is
+    // there but cannot be read is said and explained, and leaves the editor as it was.
     bool load_script_file(const QString& path);
 
     // ---- ChildWindows ----
@@ -64,14 +78,33 @@ public:
     void show_clock() override;
     void unload_clock() override;
     pw::media::clock_form* clock() const override;
+    void show_load_save() override;
 
     static QString missing_file_sentence() { return QStringLiteral("   Can't find that file."); }
+
+    // ---- The menu ----
+    QAction* exit = nullptr;
+    QMenu* get_character = nullptr;
+    QAction* show_all = nullptr;
+    QAction* hide_all = nullptr;
+    QAction* hide_all_but_pellwick = nullptr;
+    void exit_Click();
+    // The introduction: Pellwick presents every other character in turn.
+    void show_all_Click();
+    void hide_all_Click();
+    // Pellwick alone, in the middle of the screen unless the script is there.
+    void hide_all_but_pellwick_Click();
 
     // ---- Quitting: the spoken question, from the close box and a Shift+click ----
     QTimer* current_timer = nullptr;  // every second
     void current_timer_Timer();
     void confirm_quit();
     pw::engine::Keyboardhandler& keys() const { return *keys_; }
+
+    // ---- The menu ----
+    QAction* audio = nullptr;  // "Record Audio"
+    // Opens the recorder, idle, at its place.
+    void audio_Click();
 
 protected:
     // Closing from the title bar only asks; a double click on a character then quits.
@@ -82,7 +115,12 @@ protected:
 private:
     // Adds a window that hides instead of being destroyed when closed.
     QMdiSubWindow* add_child(QWidget* widget);
+    void build_menu();
     void place_children();
+    // The script editor stands beside the stage, however wide the stage has become.
+    void place_script_beside_stage();
+    // The children grow taller with the frame.
+    void grow_children();
 
     pw::engine::pellwick_mod& mod_;
     // The key source outlives the hook that uses it.
@@ -93,6 +131,12 @@ private:
     script_form* script_ = nullptr;
     QMdiSubWindow* stage_window_ = nullptr;
     QMdiSubWindow* script_window_ = nullptr;
+    save* save_ = nullptr;
+    QMdiSubWindow* save_window_ = nullptr;
+    pw::media::sounds* sounds_ = nullptr;
+    QMdiSubWindow* sounds_window_ = nullptr;
+    pw::media::audio_form* audio_ = nullptr;
+    QMdiSubWindow* audio_window_ = nullptr;
     QPointer<QMdiSubWindow> clock_window_;
     pw::media::clock_form* clock_ = nullptr;
     std::unique_ptr<pw::media::CTime> hires_timer_;

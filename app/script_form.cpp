@@ -50,12 +50,13 @@ void script_form::build_controls()
 {
     setWindowTitle(QStringLiteral("Script"));
 
+    Command1 = new QPushButton(QStringLiteral("File"), this);
     play_pellwick = new QPushButton(QStringLiteral("Play"), this);
     cancel = new QPushButton(QStringLiteral("Cancel"), this);
     clear = new QPushButton(QStringLiteral("Clear"), this);
     hideit = new QCheckBox(QStringLiteral("hide"), this);
     hideit->setToolTip(QStringLiteral("Hide forms during Play"));
-    // The file button stands at left 135; it arrives with the Load/Save window.
+    Command1->setGeometry(twips_rect(135, 135, 780, 375, this));
     play_pellwick->setGeometry(twips_rect(990, 135, 780, 375, this));
     cancel->setGeometry(twips_rect(1830, 135, 900, 375, this));
     clear->setGeometry(twips_rect(2850, 135, 780, 375, this));
@@ -80,6 +81,7 @@ void script_form::build_controls()
     Timer1->setInterval(timer1_interval_ms);
     MMControl2 = new pw::platform::WaveDevice(this);
 
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(play_pellwick, &QPushButton::clicked, this, [this] { play_pellwick_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { cancel_Click(); });
     connect(clear, &QPushButton::clicked, this, [this] { clear_Click(); });
@@ -156,6 +158,17 @@ void script_form::clear_Click()
     script_text->clear();
     set_current_file(QString());
     mod_.let_events_run();
+}
+
+void script_form::Command1_Click()
+{
+    if (windows_) windows_->show_load_save();
+}
+
+void script_form::show_last_line()
+{
+    script_text->moveCursor(QTextCursor::End);
+    script_text->ensureCursorVisible();
 }
 
 QString script_form::clear_question()

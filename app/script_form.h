@@ -38,6 +38,7 @@ public:
 
     // ---- Controls ----
     QPlainTextEdit* script_text = nullptr;
+    QPushButton* Command1 = nullptr;  // "File": the Load/Save window
     QPushButton* play_pellwick = nullptr;
     QPushButton* cancel = nullptr;
     QPushButton* clear = nullptr;
@@ -63,8 +64,14 @@ public:
     void cancel_it();
     // Asks before it empties a script; a double click on a character says yes.
     void clear_Click();
+    // Opens "Load/Save Script" and returns at once.
+    void Command1_Click();
     void Timer1_Timer();
     void MMControl2_Done();
+
+    // The cursor goes to the end of the script, which scrolls into view: where the
+    // composer has just added a line.
+    void show_last_line();
 
     // Panel 1 of the status bar.
     void set_current_file(const QString& file_name);

@@ -1,8 +1,12 @@
 #include "stage/message_box.h"
 
 #include "platform/core/trace.h"
+#include "stage/clear_place.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
 
 namespace pw::stage {
 namespace {
@@ -11,6 +15,52 @@ std::function<void(const QString&)>& hook()
 {
     static std::function<void(const QString&)> h;
     return h;
+}
+
+std::function<QList<QRect>()>& keep_clear()
+{
+    static std::function<QList<QRect>()> characters;
+    return characters;
+}
+
+// A box on top of the characters' layer, placed once its size is known (as it is
+// shown, before it reaches the screen).
+class TopMessageBox : public QMessageBox {
+public:
+    TopMessageBox(const QString& text, QWidget* owner, QMessageBox::Icon icon = QMessageBox::NoIcon,
+                  QMessageBox::StandardButtons buttons = QMessageBox::Ok)
+        : QMessageBox(icon, program_title, text, buttons, owner)
+    {
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        place();
+    }
+
+private:
+    void place()
+    {
+        QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect();
+        const QRect over = owner ? owner->frameGeometry() : area;
+        // The window manager's frame is not there yet: allow for a title bar.
+        const QSize outer = size() + QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        const QPoint wanted = over.center() - QPoint(outer.width() / 2, outer.height() / 2);
+        const QList<QRect> characters = keep_clear() ? keep_clear()() : QList<QRect>{};
+        move(clear_place(outer, wanted, area, characters, 16));
+    }
+};
+
+// A window out of sight (the main window while a script runs on the desktop) is no
+// owner: the box would be centred on nothing and tied to a hidden window.
+QWidget* visible_owner(QWidget* parent)
+{
+    return parent && parent->window()->isVisible() ? parent : nullptr;
 }
 
 std::function<bool(const QString&)>& question_hook()
@@ -22,7 +72,7 @@ std::function<bool(const QString&)>& question_hook()
 bool asked(const QString& text, QWidget* parent)
 {
     if (question_hook()) return question_hook()(text);
-    QMessageBox box(QMessageBox::Question, program_title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    TopMessageBox box(text, visible_owner(parent), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -37,7 +87,7 @@ void message_box(const QString& text, QWidget* parent)
         hook()(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, program_title, text, QMessageBox::Ok, parent);
+    TopMessageBox box(text, visible_owner(parent));
     box.exec();
 }
 
@@ -49,7 +99,12 @@ bool question_box(const QString& text, QWidget* parent)
     return yes;
 }
 
-void set_message_box_hook(std::function<void(const QString& text)> h) { hook() = std::move(h); }
-void set_question_box_hook(std::function<bool(const QString& text)> h) { question_hook() = std::move(h); }
+void set_message_box_keep_clear(std::function<QList<QRect>()> characters)
+{
+    keep_clear() = std::move(characters);
+}
+
+void set_message_box_hook(std::function<void(const QString&)> h) { hook() = std::move(h); }
+void set_question_box_hook(std::function<bool(const QString&)> h) { question_hook() = std::move(h); }
 
 }  // namespace pw::stage

@@ -1,7 +1,11 @@
 #pragma once
 // Every message box of the program goes through here: titled "Pellworks", an OK
-// button (or Yes and No for a question), and the text also written to the trace.
+// button (or Yes and No for a question), and the text also written to the trace. A box
+// stands on top with the characters (which are always-on-top windows) and away from
+// them, so that no character hides it or the button a child has to press.
 
+#include <QList>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -17,6 +21,10 @@ void message_box(const QString& text, QWidget* parent = nullptr);
 // A question with Yes and No. No is the default button, and Esc or closing the box
 // says no as well: true only for Yes. The text and the answer are traced.
 bool question_box(const QString& text, QWidget* parent = nullptr);
+
+// Where the characters stand on the screen now (screen pixels), for boxes to keep
+// clear of; the stage tells while it exists. An empty function: nothing to avoid.
+void set_message_box_keep_clear(std::function<QList<QRect>()> characters);
 
 // Tests: hand the text to `hook` instead of showing the modal box; an empty hook
 // shows boxes again.

@@ -3,18 +3,27 @@
 #include "agent/api/agent_error.h"
 #include "engine/rounding.h"
 #include "stage/action_lists.h"
+#include "stage/clear_place.h"
 #include "stage/character_folders.h"
+#include "stage/composer.h"
 #include "stage/message_box.h"
 #include "stage/twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace pw::stage {
 
@@ -25,6 +34,8 @@ constexpr int us_english = 1033;
 // Where a loaded character stands, relative to the stage window (twips).
 constexpr int char_offset_x_twips = 7450;
 constexpr int char_offset_y_twips = 1200;
+// Room left between a character and the Script window it stands beside (pixels).
+constexpr int char_margin = 12;
 }  // namespace
 
 pellwick_form::pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod,
@@ -34,38 +45,96 @@ pellwick_form::pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwic
     build_controls();
     connect_agent_events();
     mod_.character_loader = [this](const QString& id) { get_char(id); };
+    set_message_box_keep_clear([this] { return character_rects(); });
 }
 
-pellwick_form::~pellwick_form() { mod_.character_loader = nullptr; }
+pellwick_form::~pellwick_form()
+{
+    set_message_box_keep_clear(nullptr);
+    mod_.character_loader = nullptr;
+}
 
 void pellwick_form::build_controls()
 {
-    // Layout in twips, as designed; the client area is 2640 x 3990.
     show_prog[0] = new QRadioButton(QStringLiteral("Show me"), this);
     show_prog[1] = new QRadioButton(QStringLiteral("Program"), this);
     show_prog[1]->setChecked(true);
+    show_prog[0]->setToolTip(QStringLiteral("Select to view action when double clicked"));
+    show_prog[1]->setToolTip(QStringLiteral("Select to program action into Script when double clicked"));
     Label1 = new QLabel(QStringLiteral("Character:"), this);
     char_avail = new QComboBox(this);
+    Label1->setBuddy(char_avail);
     AnimationFrame = new QGroupBox(QStringLiteral("&Animations for"), this);
     AnimationListBox = new QListWidget(AnimationFrame);
     AnimationListBox->setToolTip(QStringLiteral("Double click to add action to Script"));
 
-    const int row = show_prog[0]->sizeHint().height();
-    show_prog[0]->setGeometry(twips_rect(135, 90, 1230, 0, this).adjusted(0, 0, 0, row));
-    show_prog[1]->setGeometry(twips_rect(1365, 90, 1230, 0, this).adjusted(0, 0, 0, row));
-    const int combo_height = char_avail->sizeHint().height();
-    const QRect combo = twips_rect(1185, 495, 1350, 0, this).adjusted(0, 0, 0, combo_height);
-    char_avail->setGeometry(combo);
-    const QRect label = twips_rect(165, 540, 1000, 0, this);
-    Label1->setGeometry(label.x(), combo.y(), label.width(), combo_height);
-    AnimationFrame->setGeometry(twips_rect(45, 960, 2535, 2955, this));
-    AnimationListBox->setGeometry(twips_rect(90, 270, 2340, 2595, this));
+    // The design's order: the two modes in a row, the character choice, then the list,
+    // which takes whatever room the window has.
+    auto* modes = new QHBoxLayout;
+    modes->addWidget(show_prog[0]);
+    modes->addWidget(show_prog[1]);
+    modes->addStretch(1);
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(Label1);
+    choice->addWidget(char_avail, 1);
+    auto* in_frame = new QVBoxLayout(AnimationFrame);
+    in_frame->setContentsMargins(6, 6, 6, 6);  // the design's 90 twips
+    in_frame->addWidget(AnimationListBox);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(modes);
+    layout->addLayout(choice);
+    layout->addWidget(AnimationFrame, 1);
 
-    const QRect client = twips_rect(0, 0, 2640, 3990, this);
-    setMinimumSize(client.size());
-    resize(client.size());
+    // The design's client area is 2640 x 3990 twips; the list may ask for more width.
+    setMinimumSize(twips_rect(0, 0, 2640, 3990, this).size());
+    fit_list_to_entries({QStringLiteral("Pellwick")});
+    resize(sizeHint().expandedTo(minimumSize()));
 
     connect(char_avail, &QComboBox::currentIndexChanged, this, [this] { char_avail_Click(); });
+    connect(AnimationListBox, &QListWidget::itemDoubleClicked, this, [this] { AnimationListBox_DblClick(); });
+    AnimationListBox->installEventFilter(this);
+}
+
+bool pellwick_form::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on an entry is the keyboard's double click.
+    if (watched == AnimationListBox && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && AnimationListBox->currentItem()) {
+            AnimationListBox_DblClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void pellwick_form::AnimationListBox_DblClick()
+{
+    const QListWidgetItem* item = AnimationListBox->currentItem();
+    if (!item || !editor_) return;
+    const bool show_me = show_prog[0]->isChecked();
+    compose(mod_, *editor_, show_me, item->text());
+    if (!show_me) Q_EMIT script_line_added();
+}
+
+void pellwick_form::fit_list_to_entries(const QStringList& ids)
+{
+    QStringList entries = general_commands();
+    for (const QString& id : ids) entries += character_command_lines(id);
+    const QFontMetrics metrics(AnimationListBox->font());
+    int widest = 0;
+    for (const QString& e : entries) widest = std::max(widest, metrics.horizontalAdvance(e));
+    const QStyle* style = AnimationListBox->style();
+    // The text, the item's own padding on both sides, the list's frame and a scroll
+    // bar, which shows as soon as the character's animations are listed.
+    const int padding = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, AnimationListBox) + 1);
+    const int scroll_bar = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, AnimationListBox);
+    int wanted = widest + padding + 2 * AnimationListBox->frameWidth() + scroll_bar + metrics.averageCharWidth();
+    // An id as long as a sentence gets a scroll bar rather than half the screen.
+    if (const QScreen* s = screen()) wanted = std::min(wanted, s->availableGeometry().width() * 2 / 5);
+    if (wanted <= AnimationListBox->minimumWidth()) return;  // never narrower
+    AnimationListBox->setMinimumWidth(wanted);
+    Q_EMIT list_widened();
 }
 
 void pellwick_form::connect_agent_events()
@@ -99,6 +168,11 @@ void pellwick_form::Form_Load()
     mod_.size_slots(mod_.char_count);
 
     const QList<CharacterFile> files = find_character_files(char_folders);
+    QStringList ids;
+    for (const CharacterFile& file : files) ids.append(file.id);
+    // Whole entries for every character, before any of them takes its place beside
+    // the windows.
+    fit_list_to_entries(ids);
     char_avail->clear();
     char_avail->addItem(QStringLiteral("All"));
     mod_.char_count = int16_t(qMin<qsizetype>(files.size(), 32767));
@@ -179,8 +253,11 @@ void pellwick_form::get_char(const QString& id)
         const QPoint at = window_position();
         const double tx = twips_per_pixel_x(this);
         const double ty = twips_per_pixel_y(this);
-        c->set_left(int(round_half_even((at.x() * tx + char_offset_x_twips) / tx)));
-        c->set_top(int(round_half_even((at.y() * ty + char_offset_y_twips) / ty)));
+        const QPoint wanted(int(round_half_even((at.x() * tx + char_offset_x_twips) / tx)),
+                            int(round_half_even((at.y() * ty + char_offset_y_twips) / ty)));
+        const QPoint place = place_clear_of_script(wanted, QSize(c->width(), c->height()));
+        c->set_left(place.x());
+        c->set_top(place.y());
 
         InitPopupMenuCmds();
 
@@ -202,6 +279,35 @@ void pellwick_form::get_char(const QString& id)
         } catch (const std::exception&) {
         }
     }
+}
+
+QPoint pellwick_form::place_clear_of_script(QPoint wanted, QSize size) const
+{
+    const QRect script = keep_free ? keep_free() : QRect();
+    if (script.isEmpty()) return wanted;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    // Everything left of the Script window's right edge stays free: the frame window
+    // only moves left and up as it is maximised, so the place stays good then too.
+    // When the screen has no room on that side, any side of the window will do.
+    const QRect left_band(QPoint(std::min(area.left(), script.left()), std::min(area.top(), script.top())),
+                          QPoint(script.right(), std::max(area.bottom(), script.bottom())));
+    const QPoint beside = clear_place(size, wanted, area, {left_band}, char_margin);
+    if (!QRect(beside, size).intersects(left_band.adjusted(0, 0, char_margin, 0))) return beside;
+    return clear_place(size, wanted, area, {script}, char_margin);
+}
+
+QList<QRect> pellwick_form::character_rects() const
+{
+    QList<QRect> rects;
+    for (int i = 0; i < mod_.slot_count(); ++i) {
+        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        try {
+            if (c && c->visible()) rects.append(QRect(c->left(), c->top(), c->width(), c->height()));
+        } catch (const std::exception&) {
+        }
+    }
+    return rects;
 }
 
 QPoint pellwick_form::window_position() const

@@ -5,12 +5,15 @@
 
 #include "agent/api/agent_control.h"
 #include "engine/pellwick_mod.h"
+#include "engine/run_host.h"
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QGroupBox;
@@ -38,6 +41,9 @@ public:
     // Where the character files are looked for (see character_folders.h); set from
     // the program folder at construction, tests may point it elsewhere.
     QStringList char_folders;
+    // The screen rectangle a character must not be put over (the Script window, so
+    // that a child's clicks land on the script); empty when nothing is to be kept free.
+    std::function<QRect()> keep_free;
 
     // Start-up of the stage: loads every character, fills the lists, greets. Without
     // Pellwick the program ends.
@@ -48,6 +54,11 @@ public:
     void InitPopupMenuCmds();
     void get_general_commands();
     void char_avail_Click();
+    // The composer: the chosen entry of the action list is shown by a character
+    // ("Show me") or added to the script ("Program"). Enter in the list does the same.
+    void AnimationListBox_DblClick();
+    // The script editor that "Program" adds lines to; may stay unset (nothing is added).
+    void set_script_editor(pw::engine::RunHost* editor) { editor_ = editor; }
 
     // Texts of the stage, also used by tests.
     static QString greeting() { return QStringLiteral("Hi, I'm Pellwick."); }
@@ -59,6 +70,12 @@ public:
     // Panel 2 of the main window: where a character's reference point stands.
     static QString position_text(int left, int top, int width, int height);
 
+    // Where a character of `size` goes when `wanted` (top-left, screen pixels) would put
+    // it over the Script window: beside it, as near as the screen allows.
+    QPoint place_clear_of_script(QPoint wanted, QSize size) const;
+    // The screen rectangles of the visible characters.
+    QList<QRect> character_rects() const;
+
 Q_SIGNALS:
     // The sound library's frame caption ("&Sounds for All") after a character load.
     void sound_frame_caption(const QString& caption);
@@ -68,6 +85,10 @@ Q_SIGNALS:
     void character_position_text(const QString& text);
     // A double click on a character hands the focus to the main window.
     void main_window_wanted();
+    // The action list needs more width to show its entries whole.
+    void list_widened();
+    // "Program" added a line at the end of the script.
+    void script_line_added();
 
 public Q_SLOTS:
     void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);
@@ -82,6 +103,9 @@ public Q_SLOTS:
 
 private:
     void build_controls();
+    // Widens the action list so that the general commands and the command lines of
+    // these characters show whole; it never gets narrower.
+    void fit_list_to_entries(const QStringList& ids);
     void connect_agent_events();
     // Where this window stands, in pixels: inside a multiple-document area its place
     // there, otherwise its top-level window's place on the screen.
@@ -89,8 +113,10 @@ private:
     // A slot for a character that is not in the table.
     int free_slot();
     void greet_or_end();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     pw::engine::pellwick_mod& mod_;
+    pw::engine::RunHost* editor_ = nullptr;
 };
 
 }  // namespace pw::stage

@@ -18,8 +18,11 @@ inline constexpr uint32_t current_version = 0x00020001;
 inline constexpr uint32_t header_size = 36;
 inline constexpr uint16_t no_sound = 0xFFFF;
 inline constexpr uint64_t overlay_size = 14;
-// Real characters unpack to a few tens of megabytes of pixels; far more means damage.
-inline constexpr int64_t max_total_pixels = int64_t(512) << 20;
+// Reading a file may take this much memory for each of its bytes, plus an allowance
+// that lets small characters with large, plain pictures load. Real characters unpack
+// to 4 to 7 times their size.
+inline constexpr int64_t decoded_bytes_per_file_byte = 32;
+inline constexpr int64_t decoded_bytes_allowance = int64_t(16) << 20;
 // Picture count, sound, duration, exit frame, branch count, overlay count.
 inline constexpr uint64_t min_frame_size = 2 + 2 + 2 + 2 + 1 + 1;
 

@@ -3,10 +3,12 @@
 #include "agent/acs/acs_byte_cursor.h"
 #include "agent/acs/acs_codec.h"
 #include "agent/acs/acs_format.h"
+#include "agent/acs/decode_budget.h"
 #include "agent/api/agent_error.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 namespace pw::acs {
 
@@ -190,11 +192,12 @@ void read_character_info(QByteArrayView file, Locator l, CharacterData& d)
     d.localized = read_localized(file, localized);
 }
 
-Frame read_frame(ByteCursor& c)
+Frame read_frame(ByteCursor& c, DecodeBudget& budget)
 {
     Frame f;
     const uint16_t images = c.u16();
     c.require_items(images, 8, "frame pictures");
+    budget.charge(qint64(images) * qint64(sizeof(FrameImage)));
     f.images.reserve(images);
     for (uint16_t i = 0; i < images; ++i) {
         FrameImage fi;
@@ -210,6 +213,7 @@ Frame read_frame(ByteCursor& c)
 
     const uint8_t branches = c.u8();
     c.require_items(branches, 4, "branches");
+    budget.charge(qint64(branches) * qint64(sizeof(Branch)));
     f.branches.reserve(branches);
     for (uint8_t i = 0; i < branches; ++i) {
         Branch b;
@@ -220,6 +224,7 @@ Frame read_frame(ByteCursor& c)
 
     const uint8_t overlays = c.u8();
     c.require_items(overlays, format::overlay_size, "mouth overlays");
+    budget.charge(qint64(overlays) * qint64(sizeof(MouthOverlay)));
     f.overlays.reserve(overlays);
     for (uint8_t i = 0; i < overlays; ++i) {
         MouthOverlay o;
@@ -238,12 +243,31 @@ Frame read_frame(ByteCursor& c)
     return f;
 }
 
-Animation read_animation(QByteArrayView file, const QString& name, Locator l)
+// What one record decoded to, and how many bytes of the file it took.
+template <typename T>
+struct Record {
+    T value;
+    uint64_t size = 0;
+};
+
+// Directory entries may point at the same record many times over: each record is read
+// once, and the entries share the result (QByteArray and QList share their data), so
+// a repeated entry costs no more memory than the entry itself. An entry whose size
+// is too short for the record is read on its own and fails where the record is cut.
+template <typename T, typename Read>
+T shared_record(QHash<uint32_t, Record<T>>& seen, Locator l, Read read)
+{
+    if (const auto it = seen.constFind(l.offset); it != seen.cend() && it->size <= l.size) return it->value;
+    Record<T> r = read(l);
+    seen.insert(l.offset, r);
+    return std::move(r.value);
+}
+
+Record<Animation> read_animation(QByteArrayView file, const QString& name, Locator l, DecodeBudget& budget)
 {
     ByteCursor c = block(file, l, QStringLiteral("the animation \"%1\"").arg(name));
     Animation a;
-    a.name = name;  // the directory keeps the authored case; the record is upper case
-    c.string();
+    c.string();  // the name again, in upper case; the directory keeps the authored case
     const uint8_t transition = c.u8();
     if (transition > uint8_t(Transition::None)) c.fail(QStringLiteral("unknown return type %1").arg(transition));
     a.transition = Transition(transition);
@@ -253,89 +277,97 @@ Animation read_animation(QByteArrayView file, const QString& name, Locator l)
         throw AgentError(error::invalid_animation,
                          QStringLiteral("The character file is damaged: the animation \"%1\" has no frames.").arg(name));
     c.require_items(frames, format::min_frame_size, "frames");
+    budget.charge(qint64(frames) * qint64(sizeof(Frame)));
     a.frames.reserve(frames);
-    for (uint16_t i = 0; i < frames; ++i) a.frames.append(read_frame(c));
-    return a;
+    for (uint16_t i = 0; i < frames; ++i) a.frames.append(read_frame(c, budget));
+    return {std::move(a), c.position() - l.offset};
 }
 
-void read_animations(QByteArrayView file, Locator l, CharacterData& d)
+void read_animations(QByteArrayView file, Locator l, CharacterData& d, DecodeBudget& budget)
 {
     ByteCursor c = block(file, l, QStringLiteral("the animation directory"));
     const uint32_t count = c.u32();
     c.require_items(count, 12, "animations");
+    budget.charge(qint64(count) * qint64(sizeof(Animation)));
     d.animations.reserve(count);
+    QHash<uint32_t, Record<Animation>> records;
     for (uint32_t i = 0; i < count; ++i) {
         const QString name = c.string();
-        d.animations.append(read_animation(file, name, locator(c)));
+        Animation a = shared_record(records, locator(c),
+                                    [&](Locator rec) { return read_animation(file, name, rec, budget); });
+        a.name = name;
+        d.animations.append(std::move(a));
     }
 }
 
-Image read_image(QByteArrayView file, uint32_t index, Locator l)
+Record<Image> read_image(QByteArrayView file, uint32_t index, Locator l, DecodeBudget& budget)
 {
     ByteCursor c = block(file, l, QStringLiteral("picture %1").arg(index));
     Image img;
     if (c.u8() == 0) {
         img.present = false;
-        return img;
+        return {img, 1};
     }
     img.width = c.u16();
     img.height = c.u16();
     const bool compressed = c.u8() != 0;
     const QByteArrayView data = c.bytes(c.u32());
     const qsizetype raster = qsizetype(img.stride()) * img.height;
-    if (raster > format::max_total_pixels)
-        c.fail(QStringLiteral("a picture of %1x%2 pixels is far too large").arg(img.width).arg(img.height));
+    // Sizes no stream of this length can fill are damage, not a memory demand.
+    if (compressed ? raster > codec::max_decoded_size(data.size()) : data.size() < raster)
+        c.fail(QStringLiteral("a %1x%2 picture cannot come from %3 bytes of pixels")
+                   .arg(img.width).arg(img.height).arg(data.size()));
+    budget.charge(raster);
     if (compressed) {
         std::optional<QByteArray> pixels = codec::decode(data, raster);
         if (!pixels) c.fail(QStringLiteral("the pixels of a %1x%2 picture do not decode").arg(img.width).arg(img.height));
         img.pixels = std::move(*pixels);
     } else {
-        if (data.size() < raster)
-            c.fail(QStringLiteral("a %1x%2 picture has only %3 bytes of pixels").arg(img.width).arg(img.height).arg(data.size()));
         img.pixels = data.first(raster).toByteArray();
     }
 
+    // The outline (a Windows region) only repeats which pixels are transparent, and
+    // nothing draws with it: it is checked to lie inside the record, never decoded.
     const uint32_t packed = c.u32();
     const uint32_t unpacked = c.u32();
-    if (packed != 0) {
-        std::optional<QByteArray> region = codec::decode(c.bytes(packed), unpacked);
-        if (!region) c.fail(QStringLiteral("the outline of a picture does not decode"));
-        img.region = std::move(*region);
-    } else {
-        img.region = c.bytes(unpacked).toByteArray();
-    }
-    return img;
+    c.skip(packed != 0 ? packed : unpacked);
+    return {std::move(img), c.position() - l.offset};
 }
 
-void read_images(QByteArrayView file, Locator l, CharacterData& d)
+void read_images(QByteArrayView file, Locator l, CharacterData& d, DecodeBudget& budget)
 {
     ByteCursor c = block(file, l, QStringLiteral("the picture directory"));
     const uint32_t count = c.u32();
     c.require_items(count, 12, "pictures");
+    budget.charge(qint64(count) * qint64(sizeof(Image)));
     d.images.reserve(count);
-    qint64 total = 0;
+    QHash<uint32_t, Record<Image>> records;
     for (uint32_t i = 0; i < count; ++i) {
         const Locator rec = locator(c);
         c.skip(4);  // checksum: nobody knows how it is made and nobody checks it
-        d.images.append(read_image(file, i, rec));
-        // A small file of long copy tokens could otherwise unpack to many gigabytes.
-        total += d.images.last().pixels.size();
-        if (total > format::max_total_pixels)
-            throw_corrupt(QStringLiteral("its pictures unpack to more than %1 MB").arg(format::max_total_pixels >> 20));
+        d.images.append(shared_record(records, rec, [&](Locator r) { return read_image(file, i, r, budget); }));
     }
 }
 
-void read_sounds(QByteArrayView file, Locator l, CharacterData& d)
+void read_sounds(QByteArrayView file, Locator l, CharacterData& d, DecodeBudget& budget)
 {
     ByteCursor c = block(file, l, QStringLiteral("the sound directory"));
     const uint32_t count = c.u32();
     c.require_items(count, 12, "sounds");
+    budget.charge(qint64(count) * qint64(sizeof(Sound)));
     d.sounds.reserve(count);
+    QHash<uint64_t, QByteArray> blocks;  // by offset and size
     for (uint32_t i = 0; i < count; ++i) {
         const Locator rec = locator(c);
         c.skip(4);  // checksum
-        ByteCursor s = block(file, rec, QStringLiteral("sound %1").arg(i));
-        d.sounds.append(Sound{s.bytes(rec.size).toByteArray()});
+        const uint64_t key = uint64_t(rec.offset) << 32 | rec.size;
+        auto it = blocks.constFind(key);
+        if (it == blocks.cend()) {
+            ByteCursor s = block(file, rec, QStringLiteral("sound %1").arg(i));
+            budget.charge(rec.size);
+            it = blocks.insert(key, s.bytes(rec.size).toByteArray());
+        }
+        d.sounds.append(Sound{*it});
     }
 }
 
@@ -350,10 +382,11 @@ CharacterData read_view(QByteArrayView file)
     const Locator sounds = locator(header);
 
     CharacterData d;
+    DecodeBudget budget(file.size());
     read_character_info(file, info, d);
-    read_animations(file, animations, d);
-    read_images(file, images, d);
-    read_sounds(file, sounds, d);
+    read_animations(file, animations, d, budget);
+    read_images(file, images, d, budget);
+    read_sounds(file, sounds, d, budget);
     return d;
 }
 

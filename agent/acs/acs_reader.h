@@ -1,8 +1,14 @@
 #pragma once
 // Reads a single-file character (.acs, version 2.x) into its immutable description.
 //
+// Memory follows the file's size: directory entries that point at the same record
+// share one decoded copy, and everything decoded is limited to a multiple of the
+// file's size (decode_budget.h); pictures' outlines are skipped, since nothing draws
+// with them.
+//
 // Errors throw pw::agent::AgentError:
-//   0x80042204  not a character file (wrong signature, empty file, a web .acf file)
+//   0x80042204  not a character file (wrong signature, empty file, a web .acf file,
+//               contents that would take far more memory than such a file can hold)
 //   0x80042202  a character file version this reader does not know (an old 1.5 file)
 //   0x80042203  a character file made for a newer version
 //   0x80070570  the file is damaged: a block outside the file, a truncated block, a

@@ -109,15 +109,9 @@ void write_image(ByteSink& out, const Image& img, qsizetype index)
     const QByteArray packed = codec::encode(img.pixels);
     out.u32(uint32_t(packed.size()));
     out.bytes(packed);
-    if (img.region.isEmpty()) {
-        out.u32(0);
-        out.u32(0);
-    } else {
-        const QByteArray region = codec::encode(img.region);
-        out.u32(uint32_t(region.size()));
-        out.u32(uint32_t(img.region.size()));
-        out.bytes(region);
-    }
+    // No outline: it would only repeat which pixels are transparent.
+    out.u32(0);
+    out.u32(0);
 }
 
 void write_voice(ByteSink& out, const VoiceInfo& v)

@@ -2,8 +2,8 @@
 // Writes a character description as a single-file character (.acs, version 2.1), in
 // the block order other tools produce: animation records, pictures (compressed),
 // sounds, the three directories, and last the character information with its
-// localized table. Checksums are written as 0; a picture's outline is stored as given
-// (an empty one means "no outline"). Reading the result gives back an equal
+// localized table. Checksums are written as 0, and pictures carry no outline (it
+// would only repeat which pixels are transparent). Reading the result gives back an equal
 // CharacterData, except that the voice and balloon style bits always follow whether
 // `voice` and `balloon` are present.
 //

@@ -21,7 +21,6 @@ struct Image {
     int width = 0;
     int height = 0;
     QByteArray pixels;    // stride() * height palette indices, bottom-up
-    QByteArray region;    // decoded RGNDATA as stored (may be empty); never needed to draw
 
     int stride() const { return (width + 3) & ~3; }
     // Palette index of the pixel at (x, y), y counted from the top.

@@ -1,6 +1,7 @@
 #pragma once
-// The character's word balloon: shown for speech and thoughts, kept a moment after
-// the words end, then hidden; every hide of a shown balloon raises BalloonHide.
+// The character's word balloon: shown for speech and thoughts, hidden when the words
+// end (right after the request completes, or after a linger time when one is set);
+// every hide of a shown balloon raises BalloonHide.
 
 #include "agent/acs/character_data.h"
 #include "agent/runtime/character_view.h"

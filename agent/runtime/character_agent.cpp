@@ -327,6 +327,8 @@ void CharacterAgent::advance()
     body_->post(AgentEvent::request_event(AgentEvent::RequestStart, id_, current_->request,
                                           current_->operation));
     if (!queue_.empty()) current_->job->request_waiting();
+    // The character that acts last stands in front; waiting for another is no act.
+    if (current_->job->kind() != RequestKind::Wait) body_->view().bring_forward();
     current_->job->start();
 }
 

@@ -49,6 +49,9 @@ public:
     virtual void hide_balloon() = 0;
 
     virtual void show_menu(const QList<CommandEntry>& entries, QPoint global_pos) = 0;
+    // The character acts: it comes in front of the other characters (never in front of
+    // a dialog that waits for an answer), without taking the focus.
+    virtual void bring_forward() = 0;
     // Raise above other windows and, where the desktop allows, take the focus.
     virtual void activate() = 0;
 };

@@ -17,7 +17,9 @@ struct RuntimeTimings {
     int idle_first_ms = 3000;       // quiet time before the first idle round (IdleStart)
     int idle_round_ms = 3000;       // quiet time between idle rounds
     int idle_rounds_per_level = 3;  // rounds at level 1, then at level 2; level 3 stays
-    int balloon_linger_ms = 800;    // the balloon stays this long after speech ends
+    // The balloon closes as the speech ends, just after its request completes; a
+    // linger time keeps it up that much longer, over the next speaker's balloon.
+    int balloon_linger_ms = 0;
     int listen_timeout_ms = 10000;  // a listening period without speech ends after this
     int move_event_interval_ms = 200;  // Move events while gliding or being dragged
     int speech_tick_ms = 25;        // balloon and mouth updates while speaking (40 Hz)

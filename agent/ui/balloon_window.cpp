@@ -2,8 +2,10 @@
 
 #include "agent/ui/balloon_font.h"
 #include "agent/ui/frame_shape.h"
+#include "agent/ui/window_stacking.h"
 #include "agent/ui/x11_desktop.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -88,7 +90,7 @@ void BalloonWindow::follow(const QRect& character, const QRect& screen)
     if (!text_)
         return;
     const BalloonPlacement next =
-        place_balloon(balloon_body_size(*look_, *text_), look_->metrics.gap, character, screen);
+        place_balloon(balloon_body_size(*look_, *text_), look_->metrics.gap, character, screen, others_shown());
     const QRect was = placement_.window();
     const QRect now = next.window();
     // Moving as a whole keeps the picture; anything else (tail, side, squeeze) redraws.
@@ -103,6 +105,18 @@ void BalloonWindow::follow(const QRect& character, const QRect& screen)
     }
     setGeometry(now);
     redraw(true);
+}
+
+QList<QRect> BalloonWindow::others_shown() const
+{
+    QList<QRect> others;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows) {
+        const auto* other = qobject_cast<const BalloonWindow*>(w);
+        if (other && other != this && other->isVisible() && other->has_content())
+            others.append(other->placement().window());
+    }
+    return others;
 }
 
 void BalloonWindow::set_wanted_visible(bool on)
@@ -142,7 +156,7 @@ void BalloonWindow::update_shown()
         return;
     setVisible(show_it);
     if (show_it)
-        raise();
+        raise_below_dialogs(*this);
 }
 
 void BalloonWindow::make_click_through()

@@ -24,7 +24,8 @@ public:
     bool has_content() const { return text_ != nullptr; }
     void set_revealed(int chars);
 
-    // Places the balloon for a character standing at `character` on `screen`.
+    // Places the balloon for a character standing at `character` on `screen`, clear
+    // of the other balloons showing now.
     void follow(const QRect& character, const QRect& screen);
 
     void set_wanted_visible(bool on);
@@ -42,6 +43,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Where the other balloons on the screen stand (screen pixels).
+    QList<QRect> others_shown() const;
     void redraw(bool shape_changed);
     void make_click_through();
     void update_shown();

@@ -1,5 +1,6 @@
 #include "agent/ui/character_window.h"
 
+#include "agent/ui/window_stacking.h"
 #include "agent/ui/x11_desktop.h"
 
 #include <QApplication>
@@ -113,8 +114,13 @@ void CharacterWindow::update_shown()
 {
     // A window without visible pixels would show as a box, so it is hidden instead.
     const bool show_it = wanted_visible_ && !shape_.region.isEmpty();
-    if (show_it != isVisible())
-        setVisible(show_it);
+    if (show_it == isVisible())
+        return;
+    setVisible(show_it);
+    // A window appears on top of the others; a box waiting for an answer goes back
+    // above it.
+    if (show_it)
+        raise_below_dialogs(*this);
 }
 
 void CharacterWindow::paintEvent(QPaintEvent*)

@@ -3,9 +3,11 @@
 #include "agent/ui/balloon_window.h"
 #include "agent/ui/character_menu.h"
 #include "agent/ui/character_window.h"
+#include "agent/ui/window_stacking.h"
 #include "agent/ui/x11_desktop.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -70,7 +72,11 @@ DesktopCharacterView::DesktopCharacterView()
     check_compositor();
 }
 
-DesktopCharacterView::~DesktopCharacterView() = default;
+DesktopCharacterView::~DesktopCharacterView()
+{
+    if (front_ == this)
+        front_ = nullptr;
+}
 
 void DesktopCharacterView::set_listener(CharacterViewListener* listener)
 {
@@ -84,17 +90,24 @@ void DesktopCharacterView::set_frame(const QImage& frame)
 
 void DesktopCharacterView::set_geometry(const QRect& screen_rect)
 {
-    const QSize was = window_->size();
+    const QRect was = window_->placed_rect();
     window_->place(screen_rect);
-    if (window_->size() != was && balloon_wanted_)
+    const QRect now = window_->placed_rect();
+    if (now == was)
+        return;
+    if (now.size() != was.size() && balloon_wanted_)
         take_balloon_anchor();
     balloon_follow();
+    bring_forward();
 }
 
 void DesktopCharacterView::set_visible(bool on)
 {
+    const bool appears = on && !window_->wanted_visible();
     window_->set_wanted_visible(on);
     balloon_->set_wanted_visible(on && balloon_wanted_);
+    if (appears)
+        bring_forward();
     if (on && x11_available()) {
         check_compositor();
         compositor_timer_.start();
@@ -134,10 +147,27 @@ void DesktopCharacterView::show_menu(const QList<CommandEntry>& entries, QPoint 
 
 void DesktopCharacterView::activate()
 {
-    window_->raise();
+    front_ = nullptr;
+    bring_forward();
     window_->activateWindow();
+}
+
+void DesktopCharacterView::bring_forward()
+{
+    // Characters act many times a second while they walk; the window system only
+    // needs to hear when another one comes forward.
+    if (front_ == this)
+        return;
+    front_ = this;
+    raise_below_dialogs(*window_);
+    // Balloons stay readable above every character, this one's on top.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows) {
+        if (w != balloon_.get() && qobject_cast<BalloonWindow*>(w) && w->isVisible())
+            raise_below_dialogs(*w);
+    }
     if (balloon_->isVisible())
-        balloon_->raise();
+        raise_below_dialogs(*balloon_);
 }
 
 void DesktopCharacterView::check_compositor()

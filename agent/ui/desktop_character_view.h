@@ -34,6 +34,7 @@ public:
     void hide_balloon() override;
     void show_menu(const QList<CommandEntry>& entries, QPoint global_pos) override;
     void activate() override;
+    void bring_forward() override;
 
     // Asks the X server whether a compositor runs now and adapts both windows; runs
     // at start and every few seconds while the character is shown.
@@ -53,6 +54,8 @@ private:
     QTimer compositor_timer_;
     CharacterViewListener* listener_ = nullptr;
     bool balloon_wanted_ = false;
+    // The view that came forward last (all views share one desktop).
+    static inline DesktopCharacterView* front_ = nullptr;
     // The figure's opaque part in window pixels when the balloon appeared: the balloon
     // points at the figure, not at the empty margins of its frames, and does not jump
     // with every frame of an animation.

@@ -12,6 +12,8 @@
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/err.h>
+#include <sphinxbase/fsg_model.h>
+#include <sphinxbase/jsgf.h>
 
 #ifndef PW_POCKETSPHINX_MODELDIR
 #define PW_POCKETSPHINX_MODELDIR "/usr/share/pocketsphinx/model"
@@ -24,6 +26,25 @@ namespace {
 // Audio goes to the decoder in pieces this long (20 ms), so that the detector's
 // decisions are seen promptly whatever size the caller hands in.
 constexpr qsizetype piece_samples = 320;
+
+// Puts the grammar `jsgf_text` in place as the search `name`, as ps_set_jsgf_string
+// would; but that one never frees the grammar it parses (10 to 17 KB for each new set
+// of commands), so the steps are taken here and every piece is freed.
+int set_jsgf_search(ps_decoder_t* decoder, const char* name, const char* jsgf_text)
+{
+    jsgf_t* jsgf = jsgf_parse_string(jsgf_text, nullptr);
+    if (!jsgf) return -1;
+    int result = -1;
+    if (jsgf_rule_t* rule = jsgf_get_public_rule(jsgf)) {
+        const float32 weight = cmd_ln_float32_r(ps_get_config(decoder), "-lw");
+        if (fsg_model_t* fsg = jsgf_build_fsg(jsgf, rule, ps_get_logmath(decoder), weight)) {
+            result = ps_set_fsg(decoder, name, fsg);  // the search keeps its own reference
+            fsg_model_free(fsg);
+        }
+    }
+    jsgf_grammar_free(jsgf);
+    return result;
+}
 
 void silence_decoder_log()
 {
@@ -204,7 +225,7 @@ void CommandRecogniser::apply_phrases()
     const QByteArray name_utf8 = name.toUtf8();
     const QByteArray jsgf = next.jsgf(name).toUtf8();
     // A new name each time: replacing the search in use would free it under the decoder.
-    if (ps_set_jsgf_string(decoder_, name_utf8.constData(), jsgf.constData()) < 0 ||
+    if (set_jsgf_search(decoder_, name_utf8.constData(), jsgf.constData()) < 0 ||
         ps_set_search(decoder_, name_utf8.constData()) < 0) {
         ps_unset_search(decoder_, name_utf8.constData());
         qWarning().noquote() << "The speech grammar for" << wanted_phrases_.join(QStringLiteral(", "))

@@ -46,6 +46,7 @@ void DeviceMicrophone::open()
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (device.isNull()) {
         report_no_microphone(QStringLiteral("no audio input device"));
+        Q_EMIT unavailable(QStringLiteral("no audio input device"));
         return;
     }
     format_ = wanted_format();
@@ -59,8 +60,10 @@ void DeviceMicrophone::open()
     connect(source_, &QAudioSource::stateChanged, this, &DeviceMicrophone::on_state_changed);
     stream_ = source_->start();
     if (!stream_ || source_->error() != QAudio::NoError) {
-        report_no_microphone(QStringLiteral("%1 cannot be opened").arg(device.description()));
+        const QString why = QStringLiteral("%1 cannot be opened").arg(device.description());
+        report_no_microphone(why);
         close();
+        Q_EMIT unavailable(why);
         return;
     }
     connect(stream_, &QIODevice::readyRead, this, &DeviceMicrophone::read_available);
@@ -101,6 +104,7 @@ void DeviceMicrophone::on_state_changed()
     if (source_->state() == QAudio::StoppedState && source_->error() != QAudio::NoError) {
         report_no_microphone(QStringLiteral("the audio input stopped working"));
         close();
+        Q_EMIT unavailable(QStringLiteral("the audio input stopped working"));
     }
 }
 

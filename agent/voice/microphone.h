@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -24,6 +25,10 @@ public:
 
 Q_SIGNALS:
     void audio(const QByteArray& samples);
+    // There is nothing to hear: no input, one that cannot be opened, one that stopped
+    // working, or a recording that cannot be read. Said at every open() that fails,
+    // so that whoever records can tell the child.
+    void unavailable(const QString& why);
 };
 
 using MicrophoneFactory = std::function<std::unique_ptr<Microphone>()>;

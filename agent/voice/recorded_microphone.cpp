@@ -30,10 +30,10 @@ void RecordedMicrophone::load()
     try {
         recording_ = to_recogniser_audio(acs::decode_wav_file(path_));
         readable_ = true;
-        qInfo().noquote() << "Listening hears the recording" << path_ << "instead of a microphone.";
+        qInfo().noquote() << "The recording" << path_ << "is heard instead of a microphone.";
     } catch (const agent::AgentError& e) {
         qWarning().noquote() << QStringLiteral("The recording %1 named by PELLWORKS_MIC_FILE cannot be used (%2); "
-                                               "listening hears nothing.")
+                                               "the microphone hears nothing.")
                                     .arg(path_, e.text());
     }
 }
@@ -41,7 +41,10 @@ void RecordedMicrophone::load()
 void RecordedMicrophone::open()
 {
     if (!loaded_) load();
-    if (!readable_) return;
+    if (!readable_) {
+        Q_EMIT unavailable(QStringLiteral("the recording %1 cannot be used").arg(path_));
+        return;
+    }
     delivered_ = 0;
     since_open_.start();
     pace_.start();

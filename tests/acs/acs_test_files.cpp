@@ -45,6 +45,59 @@ QList<qsizetype> block_boundaries(const QByteArray& file)
     return at;
 }
 
+QByteArray with_repeated_entries(const QByteArray& file, int copies, qsizetype block_size, int shift)
+{
+    QByteArray out = file;
+    auto u32 = [](QByteArray& b, uint32_t v) {
+        char le[4];
+        qToLittleEndian(v, le);
+        b.append(le, 4);
+    };
+    // Puts a new directory at the end of the file and points header locator `slot` at it.
+    auto place = [&](int slot, const QByteArray& dir) {
+        set_le32(out, 4 + 8 * slot, uint32_t(out.size()));
+        set_le32(out, 8 + 8 * slot, uint32_t(dir.size()));
+        out.append(dir);
+    };
+
+    const uint32_t block = uint32_t(out.size());
+    out.append(QByteArray(block_size, '\x5A'));
+    QByteArray sounds;
+    u32(sounds, uint32_t(copies));
+    for (int i = 0; i < copies; ++i) {
+        u32(sounds, block + uint32_t(i * shift));
+        u32(sounds, uint32_t(block_size - (copies - 1) * shift));
+        u32(sounds, 0);
+    }
+
+    const qsizetype image_dir = le32_at(file, 20);
+    const uint32_t images = le32_at(file, image_dir);
+    QByteArray pictures;
+    u32(pictures, images + uint32_t(copies));
+    pictures.append(file.mid(image_dir + 4, 12 * qsizetype(images)));
+    for (int i = 0; i < copies; ++i) pictures.append(file.mid(image_dir + 4 + 12 * qsizetype(images - 1), 12));
+
+    const qsizetype anim_dir = le32_at(file, 12);
+    const uint32_t anims = le32_at(file, anim_dir);
+    const uint32_t first_name = le32_at(file, anim_dir + 4);
+    const QByteArray first_locator = file.mid(anim_dir + 8 + (first_name ? 2 * first_name + 2 : 0), 8);
+    QByteArray animations;
+    u32(animations, anims + uint32_t(copies));
+    animations.append(file.mid(anim_dir + 4, le32_at(file, 16) - 4));
+    for (int i = 0; i < copies; ++i) {
+        const QString name = QStringLiteral("Copy%1").arg(i);
+        u32(animations, uint32_t(name.size()));
+        for (QChar ch : name) animations.append(char(ch.unicode())).append('\0');
+        animations.append(2, '\0');
+        animations.append(first_locator);
+    }
+
+    place(1, animations);
+    place(2, pictures);
+    place(3, sounds);
+    return out;
+}
+
 bool read_and_use(const QByteArray& bytes)
 {
     CharacterData d;

@@ -28,6 +28,14 @@ inline void set_le32(QByteArray& b, qsizetype at, uint32_t v) { qToLittleEndian(
 // The start and end of every block the header and directories point to, sorted.
 QList<qsizetype> block_boundaries(const QByteArray& file);
 
+// `file` with its sound, picture and animation directories replaced by ones that
+// repeat an entry `copies` times. The sound entries point into a block of
+// `block_size` bytes added to the file, each `shift` bytes further than the one
+// before (0: all share one block; 1: all overlap, so nothing can be shared). The
+// picture and animation entries follow the file's own and repeat its last picture
+// and its first animation.
+QByteArray with_repeated_entries(const QByteArray& file, int copies, qsizetype block_size, int shift);
+
 // Reads the bytes and, if that succeeds, draws every frame with every mouth shape and
 // decodes every sound: nothing may crash, and errors must be AgentErrors.
 // Returns true when the file was read.

@@ -27,31 +27,6 @@ Image blob_image(int width, int height, uint8_t color, uint8_t transparent, quin
     return img;
 }
 
-QByteArray region_of(const Image& image, uint8_t transparent)
-{
-    QList<qint32> rects;
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width;) {
-            if (image.at(x, y) == transparent) { ++x; continue; }
-            const int start = x;
-            while (x < image.width && image.at(x, y) != transparent) ++x;
-            rects << start << y << x << y + 1;
-        }
-    }
-    QByteArray out(32 + rects.size() * 4, '\0');
-    auto put = [&](int at, qint32 v) { qToLittleEndian(v, out.data() + at); };
-    put(0, 32);
-    put(4, 1);
-    put(8, qint32(rects.size() / 4));
-    put(12, qint32(rects.size() * 4));
-    put(16, 0);
-    put(20, 0);
-    put(24, image.width);
-    put(28, image.height);
-    for (int i = 0; i < rects.size(); ++i) put(32 + 4 * i, rects[i]);
-    return out;
-}
-
 namespace {
 
 QByteArray tone_wav(int ms, int hz)
@@ -116,10 +91,8 @@ CharacterData synthetic_character(quint32 seed)
 
     QRandomGenerator rng(seed);
     for (int i = 0; i < 6; ++i) {
-        Image img = blob_image(20 + int(rng.bounded(40)), 15 + int(rng.bounded(30)), uint8_t(20 + 10 * i), clear,
-                               seed * 100 + quint32(i));
-        if (i % 2 == 0) img.region = region_of(img, clear);
-        d.images.append(img);
+        d.images.append(blob_image(20 + int(rng.bounded(40)), 15 + int(rng.bounded(30)), uint8_t(20 + 10 * i), clear,
+                                   seed * 100 + quint32(i)));
     }
     Image placeholder;
     placeholder.present = false;

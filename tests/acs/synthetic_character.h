@@ -14,7 +14,4 @@ CharacterData synthetic_character(quint32 seed = 1);
 // with a little noise so that it does not compress to nothing.
 Image blob_image(int width, int height, uint8_t color, uint8_t transparent, quint32 seed);
 
-// The outline of a picture as a Windows region (rectangles per row run).
-QByteArray region_of(const Image& image, uint8_t transparent);
-
 }  // namespace pw::acs::testing

@@ -5,9 +5,11 @@
 #include "acs_test_files.h"
 #include "synthetic_character.h"
 
+#include "agent/acs/acs_codec.h"
 #include "agent/acs/acs_reader.h"
 #include "agent/acs/acs_writer.h"
 #include "agent/api/agent_error.h"
+#include "tests/fakes/heap_in_use.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -16,6 +18,7 @@
 
 using namespace pw::acs;
 using namespace pw::acs::testing;
+using pw::test::heap_in_use;
 namespace error = pw::agent::error;
 
 namespace {
@@ -85,17 +88,24 @@ private slots:
     }
 
     // The stored outline of each picture covers exactly its visible pixels: this holds
-    // only if pixels and outline decode right and rows are taken bottom-up.
+    // only if pixels decode right and rows are taken bottom-up. The reader skips
+    // outlines, so they are decoded here straight from the file.
     void outlines_match_pixels()
     {
         const CharacterData d = read_acs(fixture_);
-        for (const Image& img : d.images) {
-            QVERIFY(img.region.size() >= 32);
-            const uint32_t rects = qFromLittleEndian<quint32>(img.region.constData() + 8);
-            QCOMPARE(img.region.size(), 32 + 16 * qsizetype(rects));
+        const qsizetype dir = le32_at(fixture_, 20);
+        for (qsizetype i = 0; i < d.images.size(); ++i) {
+            const Image& img = d.images[i];
+            const qsizetype record = le32_at(fixture_, dir + 4 + 12 * i);
+            const qsizetype after_pixels = record + 10 + le32_at(fixture_, record + 6);
+            const auto region = codec::decode(fixture_.mid(after_pixels + 8, le32_at(fixture_, after_pixels)),
+                                              le32_at(fixture_, after_pixels + 4));
+            QVERIFY(region && region->size() >= 32);
+            const uint32_t rects = qFromLittleEndian<quint32>(region->constData() + 8);
+            QCOMPARE(region->size(), 32 + 16 * qsizetype(rects));
             QList<QByteArray> covered(img.height, QByteArray(img.width, '\0'));
             for (uint32_t r = 0; r < rects; ++r) {
-                const auto* p = img.region.constData() + 32 + 16 * r;
+                const auto* p = region->constData() + 32 + 16 * r;
                 const int l = qFromLittleEndian<qint32>(p), t = qFromLittleEndian<qint32>(p + 4);
                 const int rt = qFromLittleEndian<qint32>(p + 8), b = qFromLittleEndian<qint32>(p + 12);
                 for (int y = t; y < b; ++y)
@@ -105,6 +115,30 @@ private slots:
                 for (int x = 0; x < img.width; ++x)
                     QCOMPARE(covered[y][x] != 0, img.at(x, y) != d.transparent_index);
         }
+    }
+
+    // Entries that repeat one record cost the entry and not another copy of the
+    // record. Entries that overlap cannot share; they are refused before they take
+    // more than a fixed multiple of the file's size.
+    void memory_follows_the_file_size()
+    {
+        CharacterData d = synthetic_character();
+        d.images.append(blob_image(256, 256, 40, d.transparent_index, 7));
+        const QByteArray base = write_acs(d);
+
+        const QByteArray shared = with_repeated_entries(base, 1000, 64 * 1024, 0);
+        const qint64 before = heap_in_use();
+        const CharacterData back = read_acs(shared);
+        const qint64 used = heap_in_use() - before;
+        qInfo() << "reading kept" << used << "bytes for a file of" << shared.size();
+        QVERIFY2(used < 5 * shared.size(), qPrintable(QStringLiteral("%1 bytes for a file of %2").arg(used).arg(shared.size())));
+        QCOMPARE(back.sounds.size(), 1000);
+        QCOMPARE(back.images.size(), d.images.size() + 1000);
+        QCOMPARE(back.images.last(), d.images.last());
+        QCOMPARE(back.animations.last().frames, d.animations.first().frames);
+
+        const QByteArray overlapping = with_repeated_entries(base, 1000, 64 * 1024, 1);
+        QCOMPARE(read_error(overlapping), error::not_a_character);
     }
 
     void rejects_other_files()

@@ -191,8 +191,18 @@ private slots:
         using pw::stage::twips_to_px_x;
         using pw::stage::twips_to_px_y;
         QCOMPARE(w->stage_window()->pos(), QPoint(twips_to_px_x(225, w), twips_to_px_y(400, w)));
-        QCOMPARE(w->script_window()->pos(), QPoint(twips_to_px_x(3330, w), twips_to_px_y(400, w)));
+        // The script editor stands beside the stage, which is as wide as its entries ask.
+        QCOMPARE(w->script_window()->y(), twips_to_px_y(400, w));
+        QVERIFY(w->script_window()->x() >= twips_to_px_x(3330, w));
         QVERIFY(w->stage_window()->geometry().right() < w->script_window()->geometry().left());
+        // A growing frame makes them taller, never narrower.
+        const QSize stage_size = w->stage_window()->size();
+        const QSize script_size = w->script_window()->size();
+        w->resize(w->width() + 200, w->height() + 150);
+        QTRY_VERIFY(w->stage_window()->height() > stage_size.height());
+        QVERIFY(w->script_window()->height() > script_size.height());
+        QCOMPARE(w->stage_window()->width(), stage_size.width());
+        QCOMPARE(w->script_window()->width(), script_size.width());
 
         // Closing a child hides it; its text is still there when it comes back.
         QPointer<QMdiSubWindow> script_window = w->script_window();
@@ -214,7 +224,7 @@ private slots:
             QVERIFY2(gap > 0 && gap <= twips_to_px_x(850, w), qPrintable(QString::number(gap)));
             w->unload_clock();
         }
-        QCOMPARE(w->area()->subWindowList().size(), 2);
+        QCOMPARE(w->area()->subWindowList().size(), 3);
     }
 };
 

@@ -1,8 +1,10 @@
-// Start-up with a file on the command line: loaded byte for byte, named in the status
-// bar, run for runout and runin, and a missing file said out loud before the end.
+// Start-up with a file on the command line: loaded as UTF-8 (or as an older file),
+// named in the status bar, run for runout and runin, and a missing file said out loud
+// before the end.
 
 #include "window_fixture.h"
 
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QtTest>
 
@@ -13,12 +15,12 @@ private slots:
     void a_file_is_loaded_unchanged_after_the_characters()
     {
         WindowFixture f;
-        // Every byte is one character, whatever it is.
-        const QByteArray bytes("interval 0\r\n; caf\xe9 \xa0na\xefve\r\npellwick> speak hi\r\n\r\n");
-        const QString path = f.write_file(QStringLiteral("tea party.csp"), bytes);
+        // UTF-8 text arrives as it was written.
+        const QString text = QStringLiteral("interval 0\r\n; Héllo “zoë” 🐢\r\npellwick> speak hi\r\n\r\n");
+        const QString path = f.write_file(QStringLiteral("tea party.csp"), text.toUtf8());
         f.window->MDIForm_Load(QStringLiteral("load \"%1\"").arg(path));
 
-        QCOMPARE(f.script().editor_text(), QString::fromLatin1(bytes));
+        QCOMPARE(f.script().editor_text(), text);
         QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: tea party.csp"));
         QCOMPARE(f.mod.command_line_mode, int16_t(3));
         QCOMPARE(f.mod.hires_frequency, 1e9);
@@ -29,6 +31,56 @@ private slots:
                  QStringList{QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick.\" \"\"")});
 
         QVERIFY(!f.window->load_script_file(f.program_dir.path()));  // a folder is no file
+
+        // An older file, not UTF-8, is read as Windows-1252.
+        QVERIFY(f.window->load_script_file(f.write_file(QStringLiteral("old.csp"), "; caf\xe9 \x93na\xefve\x94\r\n")));
+        QCOMPARE(f.script().editor_text(), QStringLiteral("; café “naïve”\r\n"));
+        QVERIFY(f.messages.isEmpty());
+
+        // One that cannot be read (far too big for a script) is said; the editor keeps
+        // its text and start-up goes on.
+        QVERIFY(f.window->load_script_file(f.write_file(QStringLiteral("huge.csp"), QByteArray(2 << 20, 'x'))));
+        QCOMPARE(f.script().editor_text(), QStringLiteral("; café “naïve”\r\n"));
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(f.messages[0].startsWith(QStringLiteral("I couldn't open that file.")));
+    }
+
+    void characters_stand_clear_of_the_script()
+    {
+        WindowFixture f;
+        f.window->MDIForm_Load(QString());
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        const auto script_rect = [&] {
+            QMdiSubWindow* w = f.window->script_window();
+            return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+        };
+        const auto rect_of = [&](const char* id) {
+            const pw::agent::Character* c = f.agent.item(QLatin1String(id));
+            return QRect(c->left(), c->top(), c->width(), c->height());
+        };
+        // Where a child clicks and types, no character stands at first.
+        for (const char* id : {"Pellwick", "Tansy"})
+            QVERIFY2(!rect_of(id).intersects(script_rect()), id);
+
+        // Pellwick alone: in the middle of the screen, but not over the script.
+        f.agent.item(QStringLiteral("Tansy"))->show();
+        f.window->hide_all_but_pellwick_Click();
+        QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
+        QVERIFY(f.agent.item(QStringLiteral("Pellwick"))->visible());
+        QVERIFY(!rect_of("Pellwick").intersects(script_rect()));
+        // With the script elsewhere the middle of the screen it is.
+        f.window->script_window()->move(0, 0);
+        f.window->hide_all_but_pellwick_Click();
+        QCOMPARE(rect_of("Pellwick").topLeft(), QPoint(f.mod.screen_width_px / 2, f.mod.screen_height_px / 2));
+
+        // Show All: each friend appears, says its name and goes; Pellwick ends it.
+        f.window->show_all_Click();
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Tansy")),
+                 QStringList{QStringLiteral("Tansy Speak \"Hi! I'm Tansy.\" \"\"")});
+        QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
+        QVERIFY(f.mod.intro_playing);
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Pellwick")).last(),
+                 QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\""));
     }
 
     void runin_and_runout_play_the_file()

@@ -33,6 +33,9 @@ private slots:
     void builds_describes_and_exports_a_character()
     {
         TinySource tiny;
+        // Return frames put an empty frame of no time first, which only branches.
+        tiny.add_animations(R"("Loop": { "frames": [ { "pose": "hop", "d": 6, "label": "a" },
+            { "pose": "hatted", "d": 7, "loop": "a" } ], "return": [ { "pose": "rest", "d": 3 } ] })");
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("Tiny.acs"));
         const Run built = acstool({QStringLiteral("build"), tiny.path(), file});
@@ -55,6 +58,15 @@ private slots:
         QCOMPARE(pngs.first(), QStringLiteral("RestPose_000.png"));
         QVERIFY(pngs.contains(QStringLiteral("RestPose_000_mouth6.png")));
         QCOMPARE(QImage(QDir(frames).filePath(pngs.first())).size(), QSize(40, 40));
+
+        // The branching frame is left out and named; an empty frame that lasts is kept.
+        const Run loop = acstool({QStringLiteral("frames"), file, QStringLiteral("Loop"), frames});
+        QCOMPARE(loop.code, 0);
+        QVERIFY2(loop.out.contains(QStringLiteral("skipped frame 0")), qPrintable(loop.out));
+        QVERIFY(!QFileInfo::exists(QDir(frames).filePath(QStringLiteral("Loop_000.png"))));
+        QVERIFY(QFileInfo::exists(QDir(frames).filePath(QStringLiteral("Loop_001.png"))));
+        QCOMPARE(acstool({QStringLiteral("frames"), file, QStringLiteral("Hide"), frames}).code, 0);
+        QVERIFY(QFileInfo::exists(QDir(frames).filePath(QStringLiteral("Hide_001.png"))));
     }
 
     void bad_input_exits_with_one_and_says_why_data()

@@ -37,7 +37,8 @@ private slots:
             "frames": [ { "pose": "rest", "d": 5 }, { "pose": "hop", "d": 6, "label": "a" },
                         { "pose": "hatted", "d": 7, "loop": "a" } ],
             "return": [ { "pose": "hop", "d": 4 }, { "pose": "rest", "d": 3 } ] })");
-        const AnimationSource& a = find(load_character_source(tiny.path()), QStringLiteral("Loop"));
+        const CharacterSource src = load_character_source(tiny.path());
+        const AnimationSource& a = find(src, QStringLiteral("Loop"));
         QCOMPARE(a.frames.size(), 6);
         // 0: the skip frame jumps straight to the first real frame.
         QVERIFY(a.frames[0].empty);

@@ -3,6 +3,7 @@
 // between utterances.
 
 #include "speech_fixtures.h"
+#include "tests/fakes/heap_in_use.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -130,6 +131,23 @@ private Q_SLOTS:
         r->listen_for({QStringLiteral("yes")});
         QCOMPARE(r->grammar().phrase_for(QStringLiteral("yes")), QStringLiteral("yes"));
         QCOMPARE(heard_phrases(feed(*r, spoken(voice, QStringLiteral("yes")))), QStringList{QStringLiteral("yes")});
+    }
+
+    // Every change of commands builds a new grammar; the old one must go with all that
+    // was parsed for it, or a long session of scripts slowly eats the memory.
+    void changing_commands_keeps_no_old_grammar()
+    {
+        auto r = fresh_recogniser({QStringLiteral("apple")});
+        const auto switch_commands = [&](int times) {
+            for (int i = 0; i < times; ++i)
+                r->listen_for({i % 2 ? QStringLiteral("apple") : QStringLiteral("banana")});
+        };
+        switch_commands(10);  // both words known, the decoder's tables grown
+        const qint64 before = heap_in_use();
+        switch_commands(40);
+        const qint64 grown = heap_in_use() - before;
+        qInfo() << "40 grammars later the heap has" << grown << "bytes more";
+        QVERIFY2(grown < 64 * 1024, qPrintable(QStringLiteral("%1 bytes more after 40 grammars").arg(grown)));
     }
 
     void words_missing_from_the_dictionary_are_listened_for()

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMediaDevices>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -160,12 +161,14 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("broken.wav.*cannot be used")));
         RecordedMicrophone mic(path);
         int blocks = 0;
+        QSignalSpy unavailable(&mic, &Microphone::unavailable);
         connect(&mic, &Microphone::audio, this, [&blocks] { ++blocks; });
         mic.open();
         QTest::qWait(150);
-        mic.open();  // tried once, said once
+        mic.open();  // tried once, warned once, told at every opening
         QTest::qWait(150);
         QCOMPARE(blocks, 0);
+        QCOMPARE(unavailable.size(), 2);
     }
 
     void without_an_input_device_nothing_arrives()
@@ -174,11 +177,13 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^No microphone")));
         DeviceMicrophone mic;
         int blocks = 0;
+        QSignalSpy unavailable(&mic, &Microphone::unavailable);
         connect(&mic, &Microphone::audio, this, [&blocks] { ++blocks; });
         QElapsedTimer clock;
         clock.start();
         mic.open();
         QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(unavailable.size(), 1);
         QTest::qWait(200);
         mic.close();
         QCOMPARE(blocks, 0);

@@ -75,6 +75,7 @@ public:
     void hide_balloon() override;
     void show_menu(const QList<agent::CommandEntry>& entries, QPoint) override { menus.append(entries); }
     void activate() override { ++activations; }
+    void bring_forward() override { ++forwards; }
 
     int tag() const { return tags.isEmpty() ? -1 : tags.last(); }
     // Tags shown since the last call.
@@ -94,6 +95,7 @@ public:
     QList<int> reveals;
     QList<QList<agent::CommandEntry>> menus;
     int activations = 0;
+    int forwards = 0;
 
 private:
     int taken_ = 0;

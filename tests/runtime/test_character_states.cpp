@@ -339,10 +339,14 @@ void CharacterStatesTest::idling_climbs_levels_and_a_request_wakes_the_character
     fx.platform().agent(QStringLiteral("Kit"))->set_frame_observer({});
     for (int t : v->take_tags()) QCOMPARE(t, 93);
     QCOMPARE(RuntimeFixture::events_named(QStringLiteral("IdleStart")), QStringList{QStringLiteral("IdleStart Kit")});
+    // Idling is no act: the character stays where it is among the others until it
+    // plays for the script.
+    QCOMPARE(v->forwards, 1);  // for the Show
 
     RuntimeFixture::clear_lines();
     const Request wave = c->play(QStringLiteral("Wave"));
     QVERIFY(wait_until([&] { return finished(wave); }));
+    QCOMPARE(v->forwards, 2);
     tags = v->take_tags();
     QCOMPARE(tags.mid(tags.indexOf(94)), (QList<int>{94, 30, 31, 32}));  // wakes up first
     QVERIFY(index_of_event(QStringLiteral("IdleComplete Kit")) >= 0);

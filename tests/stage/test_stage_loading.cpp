@@ -10,6 +10,8 @@
 #include "platform/core/trace.h"
 
 #include <QGroupBox>
+#include <QScrollBar>
+#include <QStyle>
 #include <QtTest>
 
 using pw::fakes::FakeTraits;
@@ -269,6 +271,16 @@ void TestStageLoading::action_lists_follow_the_chosen_entry()
     QCOMPARE(items[15], QStringLiteral("Pellwick> StopMoving"));
     QCOMPARE(items.mid(16), (QStringList{QStringLiteral("Pellwick> Wave"), QStringLiteral("Pellwick> Greet"),
                                          QStringLiteral("Pellwick> MoveLeft")}));
+
+    // Every entry shows whole, also the longest command line of a character.
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    const QListWidget* list = f.form->AnimationListBox;
+    // The scroll bar comes with the animations of a real character.
+    const int bar = list->verticalScrollBar()->isVisible() ? 0 : list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int room = list->viewport()->width() - bar;
+    for (const QString& item : items)
+        QVERIFY2(QFontMetrics(list->font()).horizontalAdvance(item) + 4 < room, qPrintable(item));
 
     f.form->char_avail->setCurrentIndex(2);
     QCOMPARE(f.list_items().last(), QStringLiteral("Tobble> Bounce"));

@@ -95,6 +95,12 @@ void TestStageRealPlatform::start_up_greets_and_quit_unloads()
     pw::stage::set_message_box_hook([&](const QString& text) { messages << text; });
     pw::stage::pellwick_form form(agent, mod);
 
+    // The greeting's completion and the closing of its balloon, in the order they came.
+    QStringList said;
+    QObject::connect(&agent, &pw::agent::AgentControl::RequestComplete, &form,
+                     [&](const Request& r) { said << QStringLiteral("complete %1").arg(r.id()); });
+    QObject::connect(&agent, &pw::agent::AgentControl::BalloonHide, &form, [&] { said << QStringLiteral("hide"); });
+
     form.Form_Load();
 
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join(QLatin1Char('\n'))));
@@ -114,6 +120,11 @@ void TestStageRealPlatform::start_up_greets_and_quit_unloads()
     QVERIFY(wait_for(mod, [&] { return greeting.is_finished(); }, 20000));
     QCOMPARE(greeting.status(), int(Request::Complete));
     QVERIFY(wait_for(mod, [&] { return mod.line_done; }, 2000));
+    // The balloon closes as the speech ends, before the next line could begin: in the
+    // next turns of the event loop, with no time to linger.
+    for (int i = 0; i < 5 && !said.contains(QStringLiteral("hide")); ++i) QCoreApplication::processEvents();
+    QCOMPARE(said.mid(said.indexOf(QStringLiteral("complete %1").arg(greeting.id()))),
+             (QStringList{QStringLiteral("complete %1").arg(greeting.id()), QStringLiteral("hide")}));
 
     // The action list of a real character: its animations, without show/hide/move.
     form.char_avail->setCurrentIndex(form.char_avail->findText(QStringLiteral("Pellwick")));

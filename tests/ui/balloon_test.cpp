@@ -237,6 +237,38 @@ private slots:
         QCOMPARE(p.body.right(), 650 - 16 - 1);
     }
 
+    void a_balloon_moves_aside_for_another_one()
+    {
+        const QRect screen(0, 0, 800, 600);
+        const QSize body(200, 60);
+        const QRect character(350, 300, 100, 100);
+        const BalloonPlacement alone = place_balloon(body, 16, character, screen);
+        // The other balloon is not in the way: nothing changes.
+        QCOMPARE(place_balloon(body, 16, character, screen, {QRect(0, 0, 100, 50)}).body, alone.body);
+        // Over the place above, slightly to the left, or reaching down beside the
+        // character: the balloon keeps clear, on its side, and points at the character.
+        for (const QRect other : {alone.body, alone.body.translated(-60, 10), QRect(150, 150, 260, 200)}) {
+            const BalloonPlacement p = place_balloon(body, 16, character, screen, {other});
+            QVERIFY2(!p.body.intersects(other), qPrintable(QStringLiteral("%1,%2").arg(other.x()).arg(other.y())));
+            QVERIFY(!p.body.intersects(character) && screen.contains(p.window()));
+            QVERIFY(character.adjusted(0, 0, 1, 1).contains(p.tip));
+        }
+
+        // Two characters side by side speak at once: the later balloon stands aside.
+        DesktopCharacterView first, second;
+        show_square(first, QRect(300, 400, 80, 80));
+        show_square(second, QRect(400, 400, 80, 80));
+        first.show_balloon(BalloonKind::Speech, short_text, balloon_style());
+        second.show_balloon(BalloonKind::Speech, short_text, balloon_style());
+        const QRect a = first.balloon_window().placement().window();
+        const BalloonPlacement& b = second.balloon_window().placement();
+        QVERIFY(!b.body.intersects(a) && !b.body.intersects(QRect(400, 400, 80, 80)));
+        QVERIFY(QRect(400, 400, 81, 81).contains(b.tip));
+        // The first one's character walks up to the second: its balloon keeps clear too.
+        first.set_geometry(QRect(380, 400, 80, 80));
+        QVERIFY(!first.balloon_window().placement().body.intersects(second.balloon_window().placement().window()));
+    }
+
     void balloon_window_stays_on_screen_wherever_the_character_is()
     {
         const QRect screen(0, 0, 800, 600);

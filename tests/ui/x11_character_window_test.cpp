@@ -12,56 +12,22 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QtGui/qguiapplication_platform.h>
 #include <QtTest>
 
-#include <X11/Xlib.h>
+// Xlib's macros clash with Qt names, so X11 comes last.
+#include "tests/ui/x11_window_tree.h"
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 
 using namespace pw::agent;
 using namespace pw::agent::ui;
 namespace acs = pw::acs;
+using namespace pw::test::x11;
 
 namespace {
 
 constexpr unsigned long root_colour = 0x336699;
 const QColor figure_colour(230, 140, 40);
-
-Display* display()
-{
-    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
-}
-
-Window root()
-{
-    return DefaultRootWindow(display());
-}
-
-// The child of the root that holds w: w itself, or the window manager's frame.
-Window top_level_of(Window w)
-{
-    for (;;) {
-        Window root_ret = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int n = 0;
-        if (!XQueryTree(display(), w, &root_ret, &parent, &children, &n))
-            return 0;
-        if (children)
-            XFree(children);
-        if (parent == root_ret)
-            return w;
-        w = parent;
-    }
-}
-
-QPoint root_position(Window w)
-{
-    int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(display(), w, root(), 0, 0, &x, &y, &child);
-    return QPoint(x, y);
-}
 
 // The top-level window that would get a click at p.
 Window window_under(QPoint p)
@@ -192,6 +158,41 @@ private slots:
         const Window top = top_level_of(Window(balloon.winId()));
         QTRY_VERIFY_WITH_TIMEOUT(window_under(inside) != top, 1000);
         QVERIFY(window_under(inside) != top_level_of(Window(view.character_window().winId())));
+    }
+
+    void a_grown_character_comes_forward_and_its_balloon_follows()
+    {
+        DesktopCharacterView earlier, later;
+        for (DesktopCharacterView* v : {&earlier, &later}) {
+            v->set_frame(figure(QSize(100, 120)));
+            v->set_geometry(v == &earlier ? QRect(300, 500, 100, 120) : QRect(380, 520, 100, 120));
+            v->set_visible(true);
+            QVERIFY(QTest::qWaitForWindowExposed(&v->character_window()));
+        }
+        const auto in_front = [](DesktopCharacterView& a, DesktopCharacterView& b) {
+            return stacking_index(Window(a.character_window().winId()))
+                   > stacking_index(Window(b.character_window().winId()));
+        };
+        QTRY_VERIFY(in_front(later, earlier));
+        acs::BalloonInfo style;
+        earlier.show_balloon(BalloonKind::Speech, QStringLiteral("Look how big I am!"), style);
+        QVERIFY(QTest::qWaitForWindowExposed(&earlier.balloon_window()));
+
+        // Twice the size: in front of the other one, the balloon pointing at the middle
+        // of the new figure.
+        earlier.set_geometry(QRect(300, 500, 200, 240));
+        QTRY_VERIFY(in_front(earlier, later));
+        const QPoint tip = earlier.balloon_window().placement().tip;
+        QVERIFY2(qAbs(tip.x() - 400) <= 3 && qAbs(tip.y() - 500) <= 8,
+                 qPrintable(QStringLiteral("%1,%2").arg(tip.x()).arg(tip.y())));
+        QTRY_COMPARE(root_position(Window(earlier.balloon_window().winId())),
+                     earlier.balloon_window().placement().window().topLeft());
+
+        // The other one acts: now it is in front, below the balloon.
+        later.bring_forward();
+        QTRY_VERIFY(in_front(later, earlier));
+        QTRY_VERIFY(stacking_index(Window(earlier.balloon_window().winId()))
+                    > stacking_index(Window(later.character_window().winId())));
     }
 
     void with_a_compositor_alpha_is_kept_and_only_input_is_shaped()

@@ -1,6 +1,7 @@
 #pragma once
 // Saves every frame of one animation, and each mouth overlay of its speaking frames,
-// as PNG files named ANIMATION_NNN.png and ANIMATION_NNN_mouthK.png.
+// as PNG files named ANIMATION_NNN.png and ANIMATION_NNN_mouthK.png. Frames that show
+// nothing for no time (they only branch) are left out, and the report names them.
 
 #include "agent/acs/character_data.h"
 

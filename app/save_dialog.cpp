@@ -1,0 +1,352 @@
+#include "app/save_dialog.h"
+
+#include "app/script_form.h"
+#include "app/tell_child.h"
+#include "engine/spoken_questions.h"
+#include "platform/core/user_folders.h"
+#include "stage/twips.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace pw::app {
+
+namespace {
+
+// Big, round, friendly buttons in the characters' colours, the list and the name on
+// the balloon's cream; ink text everywhere (each pair is above 4.5:1).
+const char* const look = R"(
+    QWidget { font-size: 12pt; color: #1f2545; }
+    QPushButton {
+        min-height: 44px; min-width: 72px; padding: 2px 14px;
+        font-size: 13pt; font-weight: bold;
+        border: 2px solid #1f2545; border-radius: 14px;
+    }
+    QPushButton:focus { border-width: 4px; }
+    QPushButton:pressed { padding-top: 5px; }
+    QPushButton#load { background: #8ad3ee; }
+    QPushButton#savef { background: #45b0d8; }
+    QPushButton#cancel { background: #ff8fab; }
+    QPushButton:disabled, QPushButton#load:disabled, QPushButton#savef:disabled, QPushButton#cancel:disabled {
+        background: #e4e4e4; color: #5a5a5a; border-color: #9a9a9a;
+    }
+    QLineEdit, QListWidget {
+        background: #fffbe6; border: 2px solid #1f2545; border-radius: 8px; padding: 4px;
+        selection-background-color: #45b0d8; selection-color: #1f2545;
+    }
+    QLineEdit:focus, QListWidget:focus { border-color: #3490bd; border-width: 3px; }
+    QListWidget::item { min-height: 28px; padding: 0 4px; }
+)";
+
+// Characters stand above every window. Where one covers the dialog's first place, the
+// dialog goes beside the characters instead (to their right first, where the stage and
+// the script stay in view), or below them, wherever it fits.
+QPoint clear_of(const QList<QRect>& characters, const QRect& first, const QRect& area)
+{
+    QRect blocked;
+    for (const QRect& c : characters)
+        if (c.intersects(first)) blocked |= c;
+    if (blocked.isNull()) return first.topLeft();
+    constexpr int gap = 8;
+    const QList<QPoint> tries{
+        {blocked.right() + gap, first.y()},
+        {blocked.left() - gap - first.width(), first.y()},
+        {first.x(), blocked.bottom() + gap},
+    };
+    for (const QPoint& p : tries) {
+        const QRect r(p, first.size());
+        if (!area.contains(r)) continue;
+        if (std::none_of(characters.begin(), characters.end(), [&r](const QRect& c) { return c.intersects(r); }))
+            return p;
+    }
+    return first.topLeft();
+}
+
+bool before(const QString& a, const QString& b)
+{
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+}  // namespace
+
+save::save(pw::engine::pellwick_mod& mod, script_form& editor, QWidget* parent)
+    : QWidget(parent), mod_(mod), editor_(editor)
+{
+    build_controls();
+}
+
+void save::build_controls()
+{
+    setWindowTitle(QStringLiteral("Load/Save Script"));
+    setStyleSheet(QString::fromLatin1(look));
+
+    load = new QPushButton(QStringLiteral("Load"), this);
+    savef = new QPushButton(QStringLiteral("Save"), this);
+    cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    fname = new QLineEdit(this);
+    flist = new QListWidget(this);
+    load->setObjectName(QStringLiteral("load"));
+    savef->setObjectName(QStringLiteral("savef"));
+    cancel->setObjectName(QStringLiteral("cancel"));
+    for (QPushButton* b : {load, savef, cancel}) {
+        b->setAccessibleName(b->text());
+        // Enter presses the button that has the focus, as Space does; typing a name and
+        // pressing Enter presses nothing.
+        b->setAutoDefault(true);
+    }
+    fname->setAccessibleName(QStringLiteral("File name"));
+    fname->setPlaceholderText(QStringLiteral("Type a name"));
+    flist->setAccessibleName(QStringLiteral("Scripts"));
+    flist->setToolTip(QStringLiteral("Double click to load a script"));
+    flist->setSelectionMode(QAbstractItemView::SingleSelection);
+    flist->installEventFilter(this);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(10);
+    buttons->addWidget(load);
+    buttons->addWidget(savef);
+    buttons->addWidget(cancel);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->setSpacing(10);
+    column->addLayout(buttons);
+    column->addWidget(fname);
+    column->addWidget(flist, 1);
+    setTabOrder(load, savef);
+    setTabOrder(savef, cancel);
+    setTabOrder(cancel, fname);
+    setTabOrder(fname, flist);
+
+    connect(load, &QPushButton::clicked, this, [this] { load_Click(); });
+    connect(savef, &QPushButton::clicked, this, [this] { savef_Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { cancel_Click(); });
+    connect(fname, &QLineEdit::textChanged, this, [this] { fname_Change(); });
+    connect(flist, &QListWidget::itemClicked, this, [this] { flist_Click(); });
+    connect(flist, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
+        if (current) flist_Click();
+    });
+    connect(flist, &QListWidget::itemDoubleClicked, this, [this] { flist_DblClick(); });
+    // Scripts saved or added from elsewhere appear while the dialog is open.
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { refresh_list(); });
+}
+
+QString save::folder() const
+{
+    return pw::folders::scripts_folder(mod_.user_folder);
+}
+
+QStringList save::listed_names() const
+{
+    QStringList out;
+    for (int i = 0; i < flist->count(); ++i) out << flist->item(i)->text();
+    return out;
+}
+
+QString save::name_sentence(NameProblem problem)
+{
+    switch (problem) {
+    case NameProblem::none: break;
+    case NameProblem::empty: return QStringLiteral("Silly, you have to type in a file name!");
+    case NameProblem::separator: return QStringLiteral("Silly, a file name can't have a slash in it!");
+    case NameProblem::leading_dot: return QStringLiteral("Silly, a file name can't start with a dot!");
+    case NameProblem::control: return QStringLiteral("Silly, a file name can't have hidden characters in it!");
+    }
+    return {};
+}
+
+// ---- Opening and closing ----
+
+void save::Form_Load()
+{
+    open_ = true;
+    watch_folder();
+    refresh_list();
+    flist->setCurrentItem(nullptr);
+    fname->setText(script_file_name);
+
+    using pw::stage::twips_rect;
+    const QRect design = twips_rect(design_left, design_top, design_width, design_height, this);
+    const QSize client = design.size().expandedTo(sizeHint());
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        frame->resize(client + (frame->sizeHint() - sizeHint()));
+        const QWidget* area = frame->parentWidget();
+        QList<QRect> characters;
+        for (int i = 0; i < mod_.slot_count(); ++i) {
+            const pw::agent::Character* c = mod_.chars[i];
+            if (!c || !c->visible() || !area) continue;
+            characters << QRect(area->mapFromGlobal(QPoint(c->left(), c->top())), QSize(c->width(), c->height()));
+        }
+        const QRect whole = area ? area->rect() : QRect();
+        frame->move(clear_of(characters, QRect(design.topLeft(), frame->size()), whole));
+    } else {
+        resize(client);
+    }
+
+    const bool named = !fname->text().isEmpty();
+    load->setEnabled(named);
+    savef->setEnabled(named);
+    cancel->setEnabled(true);
+}
+
+void save::closeEvent(QCloseEvent* event)
+{
+    open_ = false;
+    QWidget::closeEvent(event);
+}
+
+void save::hide_window()
+{
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->hide();
+    else hide();
+}
+
+void save::unload()
+{
+    open_ = false;
+    hide_window();
+}
+
+void save::watch_folder()
+{
+    // A folder made again (by a save) is a new folder to the watcher.
+    const QString wanted = folder();
+    const QStringList watched = watcher_.directories();
+    if (watched == QStringList{wanted} && QFileInfo(wanted).isDir()) return;
+    if (!watched.isEmpty()) watcher_.removePaths(watched);
+    if (QFileInfo(wanted).isDir()) watcher_.addPath(wanted);
+}
+
+void save::refresh_list()
+{
+    watch_folder();
+    QStringList names = QDir(folder()).entryList({QStringLiteral("*.csp")}, QDir::Files);
+    std::sort(names.begin(), names.end(), before);
+    const QListWidgetItem* current = flist->currentItem();
+    const QString keep = current ? current->text() : QString();
+
+    // Refilling is not the child choosing a name.
+    const QSignalBlocker quiet(flist);
+    flist->clear();
+    flist->addItems(names);
+    const qsizetype again = keep.isEmpty() ? -1 : names.indexOf(keep);
+    flist->setCurrentRow(int(again));
+}
+
+// ---- The name ----
+
+void save::fname_Change()
+{
+    load->setEnabled(true);
+    savef->setEnabled(true);
+    script_file_name = fname->text();
+}
+
+void save::flist_Click()
+{
+    if (const QListWidgetItem* item = flist->currentItem()) fname->setText(item->text());
+}
+
+bool save::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a script is the keyboard's double click.
+    if (watched == flist && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && flist->currentItem()) {
+            flist_DblClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool save::name_is_usable(const QString& name)
+{
+    const NameProblem problem = script_name_problem(name);
+    if (problem == NameProblem::none) return true;
+    tell_child(mod_, name_sentence(problem));
+    return false;
+}
+
+// ---- Load ----
+
+void save::flist_DblClick()
+{
+    const QListWidgetItem* item = flist->currentItem();
+    if (!item) return;
+    const QString name = item->text();
+    fname->setText(name);
+    if (load_Click()) editor_.set_current_file(name);
+}
+
+bool save::load_Click()
+{
+    const QString name = fname->text();
+    QString path;
+    if (mod_.command_line_mode != 0) {
+        // Started with a file on the command line: a full path works too, and a bare
+        // name is looked for in the scripts folder.
+        if (name.trimmed().isEmpty()) {
+            tell_child(mod_, name_sentence(NameProblem::empty));
+            return false;
+        }
+        path = QDir(folder()).filePath(name);
+    } else {
+        if (!name_is_usable(name)) return false;
+        path = folder() + QLatin1Char('/') + name;
+    }
+
+    const ScriptRead read = read_script_file(path);
+    if (!read.ok) {
+        tell_child(mod_, couldnt_open_sentence(), read.reason, window());
+        return false;
+    }
+    editor_.set_editor_text(read.text);
+    hide_window();
+    return true;
+}
+
+// ---- Save ----
+
+void save::savef_Click()
+{
+    if (!name_is_usable(fname->text())) return;
+    if (!fname->text().contains(QLatin1String(".csp"))) fname->setText(fname->text() + QStringLiteral(".csp"));
+    const QString path = folder() + QLatin1Char('/') + fname->text();
+
+    if (QFileInfo(path).isFile()) {
+        // While the character asks, the dialog waits for the answer and takes no
+        // second press.
+        setEnabled(false);
+        speaker_slot(mod_);
+        const bool yes = pw::engine::confirm_overwrite(mod_);
+        setEnabled(true);
+        if (!yes) return;
+    }
+
+    // The child's folder may have gone since the start: it is made again.
+    if (!mod_.user_folder.isEmpty()) QDir().mkpath(folder());
+    const QString failure = write_script_file(path, editor_.editor_text());
+    if (!failure.isEmpty()) {
+        tell_child(mod_, couldnt_save_sentence(), failure, window());
+        return;
+    }
+    unload();
+}
+
+void save::cancel_Click()
+{
+    unload();
+}
+
+}  // namespace pw::app

@@ -1,0 +1,36 @@
+#include "app/tell_child.h"
+
+#include "stage/message_box.h"
+
+#include <exception>
+
+namespace pw::app {
+
+int speaker_slot(pw::engine::pellwick_mod& mod)
+{
+    auto usable = [&mod](int slot) { return slot >= 0 && slot < mod.slot_count() && mod.chars[slot]; };
+    int slot = mod.char_index(mod.current_char);
+    if (usable(slot)) return slot;
+    slot = mod.char_index(QStringLiteral("pellwick"));
+    if (!usable(slot)) return -1;
+    mod.current_char = mod.char_ids[slot];
+    return slot;
+}
+
+void tell_child(pw::engine::pellwick_mod& mod, const QString& sentence, const QString& reason, QWidget* parent)
+{
+    const int slot = speaker_slot(mod);
+    if (slot >= 0) {
+        try {
+            if (!mod.chars[slot]->visible()) {
+                const pw::agent::Request shown = mod.chars[slot]->show();
+                mod.char_request[slot] = shown;
+            }
+            mod.char_say(slot, sentence);
+        } catch (const std::exception&) {
+        }
+    }
+    if (!reason.isEmpty()) pw::stage::message_box(sentence + QStringLiteral("\n\n") + reason, parent);
+}
+
+}  // namespace pw::app

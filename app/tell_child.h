@@ -1,0 +1,25 @@
+#pragma once
+// How the Load/Save window and start-up tell the child that something went wrong:
+// the current character says it (Pellwick when the current one is not there), shown
+// first when hidden so that the child sees who speaks; a reason, when given, follows
+// in a message box.
+
+#include "engine/pellwick_mod.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace pw::app {
+
+inline QString couldnt_open_sentence() { return QStringLiteral("I couldn't open that file."); }
+inline QString couldnt_save_sentence() { return QStringLiteral("I couldn't save that file."); }
+
+// The slot of the character that speaks for the windows; -1 when there is nobody.
+// The current character becomes that one.
+int speaker_slot(pw::engine::pellwick_mod& mod);
+
+void tell_child(pw::engine::pellwick_mod& mod, const QString& sentence, const QString& reason = {},
+                QWidget* parent = nullptr);
+
+}  // namespace pw::app

@@ -1,0 +1,255 @@
+#include "media/audio_form.h"
+
+#include "agent/acs/wav_audio.h"
+#include "engine/spoken_questions.h"
+#include "media/level_meter.h"
+#include "media/sound_names.h"
+#include "media/sounds.h"
+#include "media/window_look.h"
+#include "platform/core/user_folders.h"
+#include "platform/desktop/wave_recorder.h"
+#include "stage/twips.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+namespace pw::media {
+
+namespace {
+
+using pw::platform::WaveRecorder;
+
+// The whole file or nothing: written beside its place and renamed into it.
+bool write_sound(const QString& path, const QByteArray& samples)
+{
+    pw::acs::PcmAudio audio;
+    audio.sample_rate = WaveRecorder::sample_rate;
+    audio.channels = 1;
+    audio.samples = samples;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(pw::acs::encode_wav(audio));
+    return file.commit();
+}
+
+QString length_text(qint64 ms)
+{
+    const qint64 seconds = ms / 1000;
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+audio_form::audio_form(pw::engine::pellwick_mod& mod, QWidget* parent) : QWidget(parent), mod_(mod)
+{
+    build_controls();
+    Form_Load();
+}
+
+audio_form::~audio_form() = default;
+
+void audio_form::build_controls()
+{
+    setWindowTitle(QStringLiteral("Record Audio"));
+    setWindowIcon(look::icon(QStringLiteral("microphone")));
+    look::dress(this);
+
+    Record[0] = new QPushButton(QStringLiteral("Record"), this);
+    Record[1] = new QPushButton(QStringLiteral("Save"), this);
+    Record[2] = new QPushButton(QStringLiteral("Quit"), this);
+    look::dress_button(Record[0], look::Role::main, QStringLiteral("microphone"));
+    look::dress_button(Record[1], look::Role::secondary, QStringLiteral("tick"));
+    look::dress_button(Record[2], look::Role::stop, QStringLiteral("cross"));
+    Label1 = new QLabel(QStringLiteral("FileName"), this);
+    afname = new QLineEdit(this);
+    afname->setAccessibleName(QStringLiteral("FileName"));
+    afname->setPlaceholderText(QStringLiteral("my sound"));
+    Label1->setBuddy(afname);
+    level_meter = new LevelMeter(this);
+    elapsed = new QLabel(this);
+    elapsed->setAccessibleName(QStringLiteral("Recording time"));
+    elapsed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Room for "0:00" in bold without the label growing as the time runs.
+    elapsed->setMinimumWidth(elapsed->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + 8);
+    MMControl1 = new WaveRecorder(this);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : Record) buttons->addWidget(b);
+    auto* name_row = new QHBoxLayout;
+    name_row->addWidget(Label1);
+    name_row->addWidget(afname, 1);
+    auto* meter_row = new QHBoxLayout;
+    meter_row->addWidget(level_meter, 1);
+    meter_row->addWidget(elapsed);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addLayout(buttons);
+    layout->addLayout(name_row);
+    layout->addLayout(meter_row);
+    setMinimumSize(pw::stage::twips_rect(0, 0, design_width_twips, design_height_twips, this).size()
+                       .expandedTo(sizeHint()));
+    setTabOrder(afname, Record[0]);
+    setTabOrder(Record[0], Record[1]);
+    setTabOrder(Record[1], Record[2]);
+
+    for (int i = 0; i < int(Record.size()); ++i)
+        connect(Record[i], &QPushButton::clicked, this, [this, i] { Record_Click(i); });
+    connect(afname, &QLineEdit::returnPressed, this, [this] {
+        if (Record[0]->isEnabled()) Record_Click(0);
+    });
+    connect(MMControl1, &WaveRecorder::heard, this, [this](double level, qint64 ms) {
+        level_meter->set_level(level);
+        show_length(ms);
+    });
+    connect(MMControl1, &WaveRecorder::longest_reached, this, [this] { level_meter->reset(); });
+    connect(MMControl1, &WaveRecorder::unavailable, this, [this] {
+        show_recording(false);
+        // A microphone that went away mid-take leaves what it heard to be saved.
+        Record[1]->setEnabled(MMControl1->recorded_ms() > 0);
+        say(no_microphone_sentence());
+    });
+}
+
+QString audio_form::folder() const
+{
+    return pw::folders::sounds_folder(mod_.user_folder);
+}
+
+void audio_form::Form_Load()
+{
+    MMControl1->stop();
+    afname->clear();
+    target_.clear();
+    show_recording(false);
+    Record[1]->setEnabled(false);
+    show_length(0);
+    afname->setFocus(Qt::OtherFocusReason);
+}
+
+bool audio_form::is_recording() const
+{
+    return MMControl1->is_recording();
+}
+
+void audio_form::Record_Click(int index)
+{
+    switch (index) {
+    case 0: record(); break;
+    case 1: save(); break;
+    case 2: quit(); break;
+    default: break;
+    }
+}
+
+void audio_form::record()
+{
+    if (asking_ || MMControl1->is_recording()) return;
+    const QString refusal = sound_name_refusal(afname->text());
+    if (!refusal.isEmpty()) {
+        say(refusal);
+        return;
+    }
+    const QString path = sound_file_path(folder(), afname->text().trimmed());
+    if (QFileInfo::exists(path)) {
+        if (!overwrite_confirmed()) return;
+        // Closed while the question was asked: no recording behind the child's back.
+        if (isHidden() || frame()->isHidden()) return;
+    }
+    target_ = path;
+    show_recording(true);
+    Record[1]->setEnabled(true);
+    MMControl1->start(longest_recording_ms);
+}
+
+bool audio_form::overwrite_confirmed()
+{
+    // The question is asked by the current character; without one, Pellwick asks.
+    if (mod_.char_index(mod_.current_char) < 0) mod_.current_char = QStringLiteral("pellwick");
+    asking_ = true;
+    Record[0]->setEnabled(false);
+    const bool yes = pw::engine::confirm_overwrite(mod_);
+    Record[0]->setEnabled(true);
+    asking_ = false;
+    return yes;
+}
+
+void audio_form::save()
+{
+    if (target_.isEmpty()) return;
+    const QByteArray take = MMControl1->stop();
+    show_recording(false);
+    Record[1]->setEnabled(false);
+    if (!write_sound(target_, take)) {
+        qWarning().noquote() << "The recording could not be written to" << target_;
+        say(not_saved_sentence());
+        return;
+    }
+    if (library_) library_->get_sounds();
+    unload();
+}
+
+void audio_form::quit()
+{
+    MMControl1->stop();
+    show_recording(false);
+    unload();
+}
+
+void audio_form::closeEvent(QCloseEvent* event)
+{
+    MMControl1->stop();
+    show_recording(false);
+    QWidget::closeEvent(event);
+}
+
+QWidget* audio_form::frame()
+{
+    QWidget* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    return sub ? sub : this;
+}
+
+void audio_form::unload()
+{
+    frame()->hide();
+}
+
+void audio_form::show_recording(bool on)
+{
+    Record[0]->setEnabled(!on);
+    Record[2]->setEnabled(true);
+    afname->setReadOnly(on);
+    if (!on) level_meter->reset();
+    look::set_state(elapsed, "recording", on);
+}
+
+void audio_form::show_length(qint64 ms)
+{
+    const QString text = length_text(ms);
+    if (elapsed->text() != text) elapsed->setText(text);
+}
+
+void audio_form::say(const QString& text)
+{
+    int slot = mod_.char_index(mod_.current_char);
+    if (slot < 0) slot = mod_.char_index(QStringLiteral("pellwick"));
+    if (slot < 0 || slot >= mod_.slot_count() || !mod_.chars[slot]) return;
+    try {
+        if (!mod_.chars[slot]->visible()) mod_.char_request[slot] = mod_.chars[slot]->show();
+        mod_.char_say(slot, text);
+    } catch (const std::exception&) {
+        // A character that cannot speak leaves the window as it is.
+    }
+}
+
+}  // namespace pw::media

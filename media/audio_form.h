@@ -1,0 +1,91 @@
+#pragma once
+// The audio recorder: records the child's voice into a new sound of the sounds folder.
+// The child types a name and presses Record; the window shows how long it has been
+// recording and how loud the microphone hears them; Save keeps the sound (it is listed
+// in the sound library at once), Quit throws it away. A recording stops by itself
+// after a minute. Nothing is written before Save, and Save writes the whole file or
+// nothing; a name that could leave the sounds folder is refused, and an existing sound
+// is only replaced after a spoken yes (a double click on a character).
+
+#include "engine/pellwick_mod.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace pw::platform {
+class WaveRecorder;
+}
+
+namespace pw::media {
+
+class LevelMeter;
+class sounds;
+
+class audio_form : public QWidget {
+    Q_OBJECT
+public:
+    explicit audio_form(pw::engine::pellwick_mod& mod, QWidget* parent = nullptr);
+    ~audio_form() override;
+
+    // ---- Controls ----
+    std::array<QPushButton*, 3> Record{};  // 0 "Record", 1 "Save", 2 "Quit"
+    QLabel* Label1 = nullptr;              // "FileName"
+    QLineEdit* afname = nullptr;           // the new sound's name
+    LevelMeter* level_meter = nullptr;
+    QLabel* elapsed = nullptr;             // how long the recording is, m:ss
+    pw::platform::WaveRecorder* MMControl1 = nullptr;
+
+    // Listed again after every Save; may stay unset.
+    void set_sound_library(sounds* library) { library_ = library; }
+
+    // Every opening starts idle: Record and Quit on, Save off, no name.
+    void Form_Load();
+    // 0 Record, 1 Save, 2 Quit; any other index does nothing.
+    void Record_Click(int index);
+    bool is_recording() const;
+
+    QString folder() const;
+    // Where the last Record is going to be kept.
+    QString target_path() const { return target_; }
+
+    static constexpr int longest_recording_ms = 60000;
+    static QString no_microphone_sentence() { return QStringLiteral("I can't hear a microphone."); }
+    static QString not_saved_sentence() { return QStringLiteral("Oh no, I could not keep that sound."); }
+    // Design size of the client area and place in the main window, in twips.
+    static constexpr int design_width_twips = 3075;
+    static constexpr int design_height_twips = 1140;
+    static constexpr int design_left_twips = 5310;
+    static constexpr int design_top_twips = 210;
+
+protected:
+    // Closing the window throws a recording away, as Quit does.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build_controls();
+    void record();
+    void save();
+    void quit();
+    void show_recording(bool on);
+    void show_length(qint64 ms);
+    // The window's frame in the main window, or the window itself.
+    QWidget* frame();
+    // Hides the window (in the main window, its frame).
+    void unload();
+    // The current character says it, shown first when hidden.
+    void say(const QString& text);
+    bool overwrite_confirmed();
+
+    pw::engine::pellwick_mod& mod_;
+    sounds* library_ = nullptr;
+    QString target_;
+    bool asking_ = false;
+};
+
+}  // namespace pw::media

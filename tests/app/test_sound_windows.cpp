@@ -1,0 +1,314 @@
+// The sound library (its list follows the folder, Program's text, Hear me) and the
+// audio recorder (a take from PELLWORKS_MIC_FILE kept whole and played by a script,
+// nothing left behind by Quit, refused names, overwriting only after a yes, no
+// microphone), inside the main window.
+
+#include "window_fixture.h"
+
+#include "agent/acs/wav_audio.h"
+#include "agent/voice/mono_resampler.h"
+#include "agent/voice/recorded_microphone.h"
+#include "media/audio_form.h"
+#include "media/level_meter.h"
+#include "media/sounds.h"
+#include "engine/spoken_questions.h"
+#include "platform/desktop/wave_device.h"
+#include "platform/desktop/wave_recorder.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <cmath>
+
+using pw::media::audio_form;
+
+namespace {
+
+// A tone at half of full scale, 16 kHz mono.
+pw::acs::PcmAudio tone(int ms)
+{
+    pw::acs::PcmAudio a;
+    a.sample_rate = 16000;
+    a.channels = 1;
+    const int n = 16 * ms;
+    a.samples.resize(2 * n);
+    for (int i = 0; i < n; ++i) {
+        const auto s = qint16(16000 * std::sin(i * 0.07));
+        a.samples[2 * i] = char(s & 0xff);
+        a.samples[2 * i + 1] = char((s >> 8) & 0xff);
+    }
+    return a;
+}
+
+struct SoundsFixture : WindowFixture {
+    QString folder = program_dir.filePath(QStringLiteral("wav"));
+
+    SoundsFixture()
+    {
+        QDir().mkpath(folder);
+        pellwick();
+        mod.current_char = QStringLiteral("Pellwick");
+    }
+    ~SoundsFixture() { qunsetenv("PELLWORKS_MIC_FILE"); }
+
+    pw::media::sounds& library() const { return *window->sound_library(); }
+    audio_form& recorder()
+    {
+        if (!window->recorder()) window->audio_Click();
+        return *window->recorder();
+    }
+    void put(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(folder + QLatin1Char('/') + name);
+        if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+    }
+    QStringList files() const { return QDir(folder).entryList(QDir::Files | QDir::Hidden); }
+    int spoken() { return agent.log().count(QStringLiteral("Speak")); }
+    bool has_said(const QString& text)
+    {
+        return agent.log().lines().contains(QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(text)
+                                            + QStringLiteral(" \"\""));
+    }
+    // Activates the sound as a double click does.
+    void activate(const QString& name)
+    {
+        QListWidget* list = library().sounds1;
+        list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    void record_from(const QString& mic_file, const QString& name)
+    {
+        qputenv("PELLWORKS_MIC_FILE", mic_file.toLocal8Bit());
+        recorder().afname->setText(name);
+        recorder().Record_Click(0);
+    }
+};
+
+}  // namespace
+
+class TestSoundWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void the_list_follows_the_folder_sorted_in_lower_case()
+    {
+        SoundsFixture f;
+        for (const char* name : {"Zebra.WAV", "b.wav", "apple.Wav", "notes.txt", ".hidden.wav"})
+            f.put(QLatin1String(name), "x");
+        f.library().Form_Load();
+        auto items = [&f] {
+            QStringList names;
+            for (int i = 0; i < f.library().sounds1->count(); ++i) names << f.library().sounds1->item(i)->text();
+            return names;
+        };
+        QCOMPARE(items(), (QStringList{QStringLiteral("apple"), QStringLiteral("b"), QStringLiteral("zebra")}));
+        QVERIFY(f.library().show_prog[1]->isChecked());
+
+        // A file that appears or goes is seen without opening the window again, and
+        // the selected sound stays selected.
+        f.library().sounds1->setCurrentRow(2);
+        f.put(QStringLiteral("Drum.wav"), "x");
+        QTRY_COMPARE(items(), (QStringList{QStringLiteral("apple"), QStringLiteral("b"), QStringLiteral("drum"),
+                                           QStringLiteral("zebra")}));
+        QCOMPARE(f.library().sounds1->currentItem()->text(), QStringLiteral("zebra"));
+        QFile::remove(f.folder + QStringLiteral("/b.wav"));
+        QTRY_COMPARE(items().size(), 3);
+    }
+
+    void program_adds_the_line_as_written_and_hear_me_ends_on_a_broken_file()
+    {
+        SoundsFixture f;
+        f.put(QStringLiteral("Chime.wav"), pw::acs::encode_wav(tone(150)));
+        f.put(QStringLiteral("broken.wav"), "RIFF\x10\0\0\0WAVEjunk");
+        f.library().Form_Load();
+        auto& editor = f.script();
+
+        // Leading blanks of the script go, trailing ones stay; the line always goes on
+        // a new last line.
+        const struct {
+            QString before, after;
+        } cases[] = {
+            {QString(), QStringLiteral("\r\nsound chime")},
+            {QStringLiteral("  pellwick> wave  "), QStringLiteral("pellwick> wave  \r\nsound chime")},
+            {QStringLiteral("wave\r\n"), QStringLiteral("wave\r\n\r\nsound chime")},
+        };
+        for (const auto& c : cases) {
+            editor.set_editor_text(c.before);
+            f.activate(QStringLiteral("chime"));
+            QCOMPARE(editor.editor_text(), c.after);
+        }
+
+        // Hear me plays the file and returns when it is over; a file that cannot be
+        // played ends the wait at once. The guard only keeps a fault from hanging.
+        f.library().show_prog[0]->setChecked(true);
+        bool guard_fired = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            guard_fired = true;
+            f.mod.stop_sound = true;
+        });
+        for (const QString& name : {QStringLiteral("chime"), QStringLiteral("broken")}) {
+            editor.set_editor_text(QStringLiteral("wave"));
+            guard.start(20000);
+            if (name == QStringLiteral("broken"))
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot play the sound .*broken.wav")));
+            f.activate(name);
+            QVERIFY(!guard_fired);
+            QVERIFY(f.mod.stop_sound);
+            QCOMPARE(QFileInfo(editor.MMControl2->file_name()).fileName().toLower(), name + QStringLiteral(".wav"));
+            QVERIFY(!editor.MMControl2->is_playing());
+            QCOMPARE(editor.editor_text(), QStringLiteral("wave"));
+        }
+
+        // Esc in the library stops a long sound, and cancels as it does elsewhere.
+        f.put(QStringLiteral("long.wav"), pw::acs::encode_wav(tone(15000)));
+        f.library().get_sounds();
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.library().sounds1->setFocus();
+        QTimer::singleShot(50, f.library().sounds1, [&f] { QTest::keyClick(f.library().sounds1, Qt::Key_Escape); });
+        guard.start(10000);
+        f.activate(QStringLiteral("long"));
+        QVERIFY(!guard_fired);
+        QVERIFY(f.mod.cancel_requested);
+    }
+
+    void a_recording_is_kept_whole_listed_at_once_and_played_by_a_script()
+    {
+        SoundsFixture f;
+        const pw::acs::PcmAudio heard = tone(3000);
+        f.library().Form_Load();
+        f.record_from(f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(heard)), QStringLiteral(" My Voice "));
+        audio_form& r = f.recorder();
+        QVERIFY(r.is_recording());
+        QVERIFY(!r.Record[0]->isEnabled() && r.Record[1]->isEnabled() && r.Record[2]->isEnabled());
+        QTRY_VERIFY(r.MMControl1->recorded_ms() >= 1200);
+        QVERIFY(r.level_meter->shown_level() > 0.5);
+        QVERIFY(f.files().isEmpty());  // nothing on disk before Save
+
+        r.Record_Click(1);
+        QVERIFY(f.window->recorder_window()->isHidden());
+        QCOMPARE(f.files(), QStringList{QStringLiteral("My Voice.wav")});
+        const pw::acs::PcmAudio saved = pw::acs::decode_wav_file(r.target_path());
+        QCOMPARE(saved.sample_rate, 16000);
+        QCOMPARE(saved.channels, 1);
+        QVERIFY(saved.duration_ms() >= 1200);
+        // What the microphone heard, from its start, and as long as the window showed.
+        QCOMPARE(saved.samples, pw::voice::to_recogniser_audio(heard).left(saved.samples.size()));
+        const qint64 s = saved.duration_ms() / 1000;
+        QCOMPARE(r.elapsed->text(), QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0')));
+        QCOMPARE(f.library().sounds1->findItems(QStringLiteral("my voice"), Qt::MatchExactly).size(), 1);
+
+        f.script().script_text->setPlainText(QStringLiteral("interval 0\r\nsound my voice"));
+        f.script().play_pellwick_Click();
+        QCOMPARE(f.script().MMControl2->file_name(), r.target_path());
+        QVERIFY(f.messages.isEmpty());
+
+        // Opened again, the recorder starts idle.
+        f.window->audio_Click();
+        QVERIFY(!r.isHidden() && !f.window->recorder_window()->isHidden() && r.afname->text().isEmpty());
+        QVERIFY(r.Record[0]->isEnabled() && !r.Record[1]->isEnabled());
+    }
+
+    void a_take_stops_by_itself_at_its_longest()
+    {
+        SoundsFixture f;
+        const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
+        pw::platform::WaveRecorder recorder;
+        recorder.set_microphone_factory([mic] { return std::make_unique<pw::voice::RecordedMicrophone>(mic); });
+        QSignalSpy longest(&recorder, &pw::platform::WaveRecorder::longest_reached);
+        recorder.start(300);
+        QVERIFY(longest.wait(5000));
+        QVERIFY(!recorder.is_recording());
+        QCOMPARE(recorder.stop().size(), 300 * 16 * 2);
+    }
+
+    void quit_and_closing_leave_no_file()
+    {
+        SoundsFixture f;
+        const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
+        for (const bool by_close_box : {false, true}) {
+            f.record_from(mic, QStringLiteral("gone"));
+            QTRY_VERIFY(f.recorder().MMControl1->recorded_ms() > 200);
+            if (by_close_box) f.window->recorder_window()->close();
+            else f.recorder().Record_Click(2);
+            QVERIFY(!f.recorder().is_recording());
+            QVERIFY(f.window->recorder_window()->isHidden());
+            QVERIFY(f.files().isEmpty());
+            f.window->audio_Click();
+        }
+    }
+
+    void unsafe_names_are_refused_with_a_spoken_message()
+    {
+        SoundsFixture f;
+        const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(500)));
+        for (const QString& name : {QString(), QStringLiteral("   "), QStringLiteral("../up"), QStringLiteral("a/b"),
+                                    QStringLiteral("a\\b"), QStringLiteral(".hidden"), QStringLiteral("tab\there"),
+                                    QStringLiteral("line\nbreak")}) {
+            const int before = f.spoken();
+            f.record_from(mic, name);
+            QVERIFY2(!f.recorder().is_recording(), qPrintable(name));
+            QCOMPARE(f.spoken(), before + 1);
+            QVERIFY(f.recorder().Record[0]->isEnabled() && !f.recorder().Record[1]->isEnabled());
+        }
+        QVERIFY(f.has_said(QStringLiteral("Silly, you have to type in a file name!")));
+        QVERIFY(f.files().isEmpty());
+        QCOMPARE(QDir(f.program_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("mic.wav")});
+    }
+
+    void recording_over_a_sound_needs_a_double_click()
+    {
+        SoundsFixture f;
+        const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
+        f.put(QStringLiteral("Drum.wav"), "old");
+        auto old_kept = [&f] {
+            QFile file(f.folder + QStringLiteral("/Drum.wav"));
+            return file.open(QIODevice::ReadOnly) && file.readAll() == "old";
+        };
+
+        // Nobody answers: the question ends, nothing records, nothing is replaced.
+        f.record_from(mic, QStringLiteral("drum"));
+        QVERIFY(f.has_said(pw::engine::overwrite_question()));
+        QVERIFY(!f.recorder().is_recording() && !f.recorder().Record[1]->isEnabled());
+        QVERIFY(old_kept());
+
+        // A double click while the question lasts says yes: the new take replaces the
+        // sound under its name on disk, once saved.
+        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+        QTimer::singleShot(20, &f.agent, [&f] { f.agent.post_dbl_click(QStringLiteral("Pellwick")); });
+        QTimer answered;
+        QObject::connect(&answered, &QTimer::timeout, [&] {
+            if (f.has_said(QStringLiteral("OK, I saved it!"))) f.agent.finish_all();
+        });
+        answered.start(5);
+        f.record_from(mic, QStringLiteral("drum"));
+        answered.stop();
+        QVERIFY(f.recorder().is_recording());
+        QVERIFY(old_kept());
+        QTRY_VERIFY(f.recorder().MMControl1->recorded_ms() > 200);
+        f.recorder().Record_Click(1);
+        QCOMPARE(f.files(), QStringList{QStringLiteral("Drum.wav")});
+        QVERIFY(pw::acs::decode_wav_file(f.folder + QStringLiteral("/Drum.wav")).duration_ms() > 200);
+    }
+
+    void without_a_microphone_the_recorder_says_so()
+    {
+        SoundsFixture f;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("nowhere.wav.*cannot be used")));
+        f.record_from(f.program_dir.filePath(QStringLiteral("nowhere.wav")), QStringLiteral("voice"));
+        QTRY_VERIFY(f.has_said(audio_form::no_microphone_sentence()));
+        QVERIFY(!f.recorder().is_recording());
+        QVERIFY(f.recorder().Record[0]->isEnabled() && !f.recorder().Record[1]->isEnabled());
+        QVERIFY(f.files().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSoundWindows)
+#include "test_sound_windows.moc"

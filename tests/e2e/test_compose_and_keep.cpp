@@ -1,0 +1,99 @@
+// A child makes and keeps a script, with real mouse and keys on a real X server: a
+// double click on "Wave" in Program mode adds the line, File and Save keep it, the
+// editor is emptied, and a double click on the script in the list brings it back.
+
+#include "tests/app/window_fixture.h"
+
+#include "app/save_dialog.h"
+#include "platform/core/user_folders.h"
+#include "stage/pellwick_form.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+
+// Where a point of a widget is in the main window, which receives the real events.
+QPoint at(const WindowFixture& f, const QWidget* widget, QPoint point)
+{
+    return widget->mapTo(f.window.get(), point);
+}
+
+void click(WindowFixture& f, const QWidget* widget)
+{
+    QTest::mouseClick(f.window->windowHandle(), Qt::LeftButton, {}, at(f, widget, widget->rect().center()));
+}
+
+void double_click_item(WindowFixture& f, QListWidget* list, const QString& text)
+{
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    QVERIFY2(!found.isEmpty(), qPrintable(text));
+    list->scrollToItem(found.first());
+    const QPoint p = at(f, list->viewport(), list->visualItemRect(found.first()).center());
+    QTest::mouseDClick(f.window->windowHandle(), Qt::LeftButton, {}, p);
+}
+
+void type(WindowFixture& f, const char* text)
+{
+    for (const char* c = text; *c; ++c) QTest::keyClick(f.window->windowHandle(), *c);
+}
+
+}  // namespace
+
+class TestComposeAndKeep : public QObject {
+    Q_OBJECT
+
+private slots:
+    void a_programmed_line_is_saved_cleared_and_loaded_back()
+    {
+        WindowFixture f;
+        f.mod.wait_idle_limit = std::chrono::milliseconds(50);
+        f.window->show();
+        f.window->MDIForm_Load(QString());
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto* stage = f.window->stage();
+        auto& script = f.script();
+
+        // Program mode is chosen at the start; Pellwick's actions are listed.
+        QVERIFY(stage->show_prog[1]->isChecked());
+        stage->char_avail->setCurrentIndex(stage->char_avail->findText(QStringLiteral("Pellwick")));
+        double_click_item(f, stage->AnimationListBox, QStringLiteral("Pellwick> Wave"));
+        QTRY_COMPARE(script.editor_text(), QStringLiteral("Pellwick> Wave"));
+
+        // File, a name, Save.
+        click(f, script.Command1);
+        QTRY_VERIFY(f.window->save_dialog() && f.window->save_window()->isVisible());
+        pw::app::save* dialog = f.window->save_dialog();
+        QTRY_VERIFY(dialog->fname->hasFocus());
+        type(f, "wave");
+        click(f, dialog->savef);
+        QTRY_VERIFY(!f.window->save_window()->isVisible());
+        QFile saved(pw::folders::scripts_folder(f.mod.user_folder) + QStringLiteral("/wave.csp"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("Pellwick> Wave\r\n"));
+
+        // The editor emptied by hand.
+        click(f, script.script_text);
+        QTest::keyClick(f.window->windowHandle(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(f.window->windowHandle(), Qt::Key_Delete);
+        QTRY_COMPARE(script.editor_text(), QString());
+
+        // File again: the script is in the list; a double click brings it back.
+        click(f, script.Command1);
+        QTRY_VERIFY(f.window->save_window()->isVisible());
+        QCOMPARE(dialog->fname->text(), QStringLiteral("wave.csp"));
+        double_click_item(f, dialog->flist, QStringLiteral("wave.csp"));
+        QTRY_COMPARE(script.editor_text(), QStringLiteral("Pellwick> Wave\r\n"));
+        QCOMPARE(script.current_file_text(), QStringLiteral("Current file: wave.csp"));
+        QVERIFY(!f.window->save_window()->isVisible());
+        QVERIFY(f.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestComposeAndKeep)
+#include "test_compose_and_keep.moc"
