@@ -144,14 +144,46 @@ QHash<QString, QByteArray> VoiceClips::under(const Perturbation& p) const
 {
     if (p.sox_effects.isEmpty() && p.noise_volume == 0) return clean_;
     // One sox pass over all clips laid end to end; each clip has a second of silence
-    // after it, so echoes and the tempo change stay inside its own stretch.
-    QTemporaryDir tmp;
+    // after it, so echoes and the tempo change stay inside its own stretch. The order
+    // is fixed, so that the result can be kept and found again by its recipe.
+    QStringList texts = clean_.keys();
+    texts.sort();
     QByteArray joined;
     QList<std::pair<QString, std::pair<qsizetype, qsizetype>>> spans;
-    for (auto it = clean_.constBegin(); it != clean_.constEnd(); ++it) {
-        spans.append({it.key(), {joined.size() / 2, it->size() / 2}});
-        joined += *it;
+    QCryptographicHash recipe(QCryptographicHash::Sha1);
+    recipe.addData((voice_.label() + p.sox_effects.join(QLatin1Char(' '))).toUtf8());
+    recipe.addData(QByteArray::number(p.tempo) + ' ' + QByteArray::number(p.noise_volume));
+    for (const QString& text : std::as_const(texts)) {
+        const QByteArray& clip = clean_[text];
+        spans.append({text, {joined.size() / 2, clip.size() / 2}});
+        joined += clip;
+        recipe.addData(text.toUtf8() + '|' + QByteArray::number(clip.size()));
     }
+    const QString kept = QDir(dir_).filePath(p.name + QLatin1Char('-') +
+                                             QString::fromLatin1(recipe.result().toHex().left(16)) +
+                                             QStringLiteral(".raw"));
+    QByteArray all;
+    QFile cached(kept);
+    if (cached.open(QIODevice::ReadOnly)) all = cached.readAll();
+    else all = run_effects(joined, p);
+    if (all.isEmpty()) return {};
+    if (!cached.isOpen()) {
+        QFile out(kept);
+        if (out.open(QIODevice::WriteOnly)) out.write(all);
+    }
+    const qsizetype total = all.size() / 2;
+    QHash<QString, QByteArray> out;
+    for (const auto& [text, span] : spans) {
+        const qsizetype from = std::min(total, qsizetype(std::llround(double(span.first) / p.tempo)));
+        const qsizetype length = qsizetype(std::llround(double(span.second) / p.tempo));
+        out.insert(text, all.mid(from * 2, std::min(length, total - from) * 2));
+    }
+    return out;
+}
+
+QByteArray VoiceClips::run_effects(const QByteArray& joined, const Perturbation& p)
+{
+    QTemporaryDir tmp;
     const QString in = tmp.filePath(QStringLiteral("in.wav"));
     const QString changed = tmp.filePath(QStringLiteral("changed.wav"));
     if (!test::write_wav(joined, in) || !run_sox(QStringList{in} + raw_format + QStringList{changed} + p.sox_effects))
@@ -170,15 +202,7 @@ QHash<QString, QByteArray> VoiceClips::under(const Perturbation& p) const
                       QString::number(double(voice_part.size() / 2) / rate, 'f', 4)}))
             return {};
     }
-    const QByteArray all = read_clip(result);
-    const qsizetype total = all.size() / 2;
-    QHash<QString, QByteArray> out;
-    for (const auto& [text, span] : spans) {
-        const qsizetype from = std::min(total, qsizetype(std::llround(double(span.first) / p.tempo)));
-        const qsizetype length = qsizetype(std::llround(double(span.second) / p.tempo));
-        out.insert(text, all.mid(from * 2, std::min(length, total - from) * 2));
-    }
-    return out;
+    return read_clip(result);
 }
 
 QList<std::pair<QString, QByteArray>> noises(const QString& cache_dir)

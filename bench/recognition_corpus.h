@@ -42,12 +42,15 @@ public:
     VoiceClips(test::TestVoice voice, QString cache_dir);
     // Makes (or loads) the clean clips of all `texts`; false when the voice cannot speak.
     bool prepare(const QStringList& texts);
-    // The clips under `p`, made from the clean ones in one sox pass. Empty when sox fails.
+    // The clips under `p`, made from the clean ones in one sox pass and kept in the
+    // cache folder. Empty when sox fails.
     QHash<QString, QByteArray> under(const Perturbation& p) const;
     const test::TestVoice& voice() const { return voice_; }
 
 private:
     QString cached_path(const QString& text) const;
+    // All clips laid end to end, through sox; empty when sox fails.
+    static QByteArray run_effects(const QByteArray& joined, const Perturbation& p);
 
     test::TestVoice voice_;
     QString dir_;

@@ -276,10 +276,10 @@ private slots:
         QTest::addColumn<QString>("said");
         // Everyday words no listening setting was tuned with, said by espeak-ng.
         QTest::newRow("giraffe heard") << "giraffe" << "giraffe";
-        QTest::newRow("purple heard") << "purple" << "purple";
-        QTest::newRow("seven heard") << "7" << "seven";
-        QTest::newRow("pillow turned away") << "purple" << "pillow";
-        QTest::newRow("dolphin turned away") << "seven" << "dolphin";
+        QTest::newRow("dolphin heard") << "dolphin" << "dolphin";
+        QTest::newRow("two heard") << "2" << "two";
+        QTest::newRow("pillow turned away") << "giraffe" << "pillow";
+        QTest::newRow("dolphin turned away") << "2" << "dolphin";
     }
 
     void one_listened_word_is_heard_and_another_is_not()
@@ -308,7 +308,7 @@ private slots:
         const int alert = index_of(t, QStringLiteral("request Pellwick Play \"alert\""), listening);
         const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
         QVERIFY2(listening >= 0 && alert > listening && bye > alert, qPrintable(report(run)));
-        const bool heard = said == listen || (listen == QLatin1String("7") && said == QLatin1String("seven"));
+        const bool heard = said == listen || (listen == QLatin1String("2") && said == QLatin1String("two"));
         const QString hurray = QStringLiteral("Speak \"Hurray! You said \\\\\"%1\\\\\" \\.\"").arg(listen);
         const QString puzzled = QStringLiteral("Speak \"I didn't understand that word!\"");
         QVERIFY2(index_of(t, heard ? hurray : puzzled, alert) > alert, qPrintable(report(run)));
