@@ -102,9 +102,19 @@ QString jsgf_token(const QString& word)
 // A JSGF weight, "/0.001/ ". The grammar reader takes plain decimals only.
 QString jsgf_weight(double w)
 {
-    QString digits = QString::number(std::clamp(w, 1e-30, 1e30), 'f', 32);
-    while (digits.endsWith(QLatin1Char('0'))) digits.chop(1);
-    if (digits.endsWith(QLatin1Char('.'))) digits.chop(1);
+    // Six significant digits, written out in full from the exponent form: printing the
+    // double itself with many decimals would show its binary rounding.
+    const QString e = QString::number(std::clamp(w, 1e-30, 1e30), 'e', 5);  // "1.00000e-12"
+    const qsizetype at = e.indexOf(QLatin1Char('e'));
+    QString digits = e.left(at).remove(QLatin1Char('.'));
+    const int point = e.mid(at + 1).toInt() + 1;  // digits before the decimal point
+    if (point <= 0) digits = QStringLiteral("0.") + QString(-point, QLatin1Char('0')) + digits;
+    else if (point >= digits.size()) digits += QString(point - digits.size(), QLatin1Char('0'));
+    else digits.insert(point, QLatin1Char('.'));
+    if (digits.contains(QLatin1Char('.'))) {
+        while (digits.endsWith(QLatin1Char('0'))) digits.chop(1);
+        if (digits.endsWith(QLatin1Char('.'))) digits.chop(1);
+    }
     return QLatin1Char('/') + digits + QStringLiteral("/ ");
 }
 
