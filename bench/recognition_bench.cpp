@@ -1,85 +1,76 @@
-// How well spoken commands are told apart from other speech and noise, over synthetic
-// voices: the share of commands recognised, the share of other words and noises taken
-// for a command, and how long a result takes beyond the detector's own wait.
+// How well the words a script listens for are heard, and how well everything else is
+// turned away, on words no setting was tuned with.
 //
-// Each voice listens in turn with the commands of a few small scripts (always with
-// "Cancel [Script]", as the program does), says each command and a list of other words,
-// and hears silence and noise. Other words that are decoys themselves are skipped, so
-// that the decoy list cannot pass the test by naming its answers.
+// The words come from recognition_words.txt, split once at random into tuning and
+// held-out words; the numbers that count are the held-out ones. Each voice (espeak-ng
+// and flite) says every word, clean and made child-like with sox. A script listens the
+// way the program does: for "Cancel [Script]" and its own words, here one word (the
+// common `waitfor listen=WORD`) or four. Each of its words is said once, and a few
+// other words, phrases and noises drawn at random: a command is right only when
+// exactly its word is heard, and anything else is wrong when it is taken for any
+// command, "Cancel" included.
 //
-//   bench_recognition [--decoys FILE] [--post FRAMES] [--threshold X]
-//                     [--option NAME VALUE]... [--espeak-only] [-v]
+//   bench_recognition [--set held-out|tuning] [--voices all|espeak|flite]
+//                     [--perturb clean,higher,...] [--sizes 1,4] [--others K]
+//                     [--targets N] [--jobs N] [--cache DIR] [--words FILE]
+//                     [--decoys FILE] [--listening FILE] [--tune NAME VALUE]...
+//                     [--option NAME VALUE]... [-v]
 
-#include "../tests/recognition/speech_fixtures.h"
+#include "recognition_corpus.h"
 
 #include "agent/voice/decoy_words.h"
 #include "agent/voice/spoken_words.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
+#include <QMutex>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTextStream>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <list>
+#include <memory>
+#include <random>
 
+#ifndef PW_BENCH_WORDS
+#define PW_BENCH_WORDS "recognition_words.txt"
+#endif
+
+using pw::bench::Perturbation;
+using pw::bench::VoiceClips;
+using pw::bench::WordList;
 using pw::test::TestVoice;
 using pw::voice::CommandRecogniser;
 
 namespace {
 
-struct Said {
-    QString words;     // what the voice says
-    QString expected;  // the voice text it should give
+const QString cancel_phrase = QStringLiteral("Cancel [Script]");
+
+struct Options {
+    bool held_out = true;
+    QString voices = QStringLiteral("all");
+    QStringList perturb;
+    QList<int> sizes{1, 4};
+    int others = 4;
+    int targets = 0;
+    int jobs = 1;
+    bool verbose = false;
+    QString cache = QDir::temp().filePath(QStringLiteral("pellworks-recognition-clips"));
+    QString words = QStringLiteral(PW_BENCH_WORDS);
 };
-
-struct Script {
-    QStringList phrases;  // voice texts, "Cancel [Script]" first
-    QList<Said> commands;
-};
-
-Script script(const QStringList& words, const QString& cancel_said, const QStringList& said = {})
-{
-    Script s;
-    s.phrases = QStringList{QStringLiteral("Cancel [Script]")} + words;
-    s.commands.append({cancel_said, QStringLiteral("Cancel [Script]")});
-    for (qsizetype i = 0; i < words.size(); ++i) s.commands.append({said.value(i, words[i]), words[i]});
-    return s;
-}
-
-// Listening scripts a child might write: answers, things, moves, colours, numbers,
-// and names the dictionary lacks.
-QList<Script> scripts()
-{
-    return {
-        script({QStringLiteral("yes"), QStringLiteral("no")}, QStringLiteral("cancel script")),
-        script({QStringLiteral("apple"), QStringLiteral("banana"), QStringLiteral("orange")}, QStringLiteral("cancel")),
-        script({QStringLiteral("jump"), QStringLiteral("dance"), QStringLiteral("sleep")}, QStringLiteral("cancel script")),
-        script({QStringLiteral("red"), QStringLiteral("blue"), QStringLiteral("green"), QStringLiteral("purple")},
-               QStringLiteral("cancel")),
-        script({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("7")},
-               QStringLiteral("cancel script"),
-               {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three"), QStringLiteral("seven")}),
-        script({QStringLiteral("Pellwick"), QStringLiteral("Tansy")}, QStringLiteral("cancel")),
-    };
-}
-
-QStringList other_words()
-{
-    return {QStringLiteral("elephant"),  QStringLiteral("hello"),         QStringLiteral("tomato"),
-            QStringLiteral("apricot"),   QStringLiteral("quiet"),         QStringLiteral("yellow"),
-            QStringLiteral("bandana"),   QStringLiteral("good morning"),  QStringLiteral("open the door"),
-            QStringLiteral("pizza"),     QStringLiteral("dinosaur"),      QStringLiteral("thank you"),
-            QStringLiteral("rainbow"),   QStringLiteral("computer"),      QStringLiteral("seventy"),
-            QStringLiteral("no"),        QStringLiteral("window"),        QStringLiteral("butterfly")};
-}
 
 struct Tally {
     int commands = 0, commands_right = 0;
     int others = 0, others_taken = 0;
-    int silence_heard = 0;
+    int cancels = 0, cancels_right = 0;
+    double cpu_ms = 0, audio_ms = 0;
     QList<double> latency_ms;
-    QList<double> detector_ms;
 
     void add(const Tally& t)
     {
@@ -87,33 +78,42 @@ struct Tally {
         commands_right += t.commands_right;
         others += t.others;
         others_taken += t.others_taken;
-        silence_heard += t.silence_heard;
+        cancels += t.cancels;
+        cancels_right += t.cancels_right;
+        cpu_ms += t.cpu_ms;
+        audio_ms += t.audio_ms;
         latency_ms += t.latency_ms;
-        detector_ms += t.detector_ms;
     }
 };
 
 struct Outcome {
-    QString phrase;      // first heard phrase, "" for non-command speech
-    QString words;       // what the decoder made of it
-    bool heard = false;  // any Heard event
-    double latency_ms = 0;
-    double detector_ms = 0;
+    QString phrase;  // first heard phrase, "" for non-command speech
+    QString words;   // what the decoder made of it
+    bool heard = false;
 };
 
-Outcome run_clip(CommandRecogniser& r, const QByteArray& clip, int post_ms, bool speech)
+double thread_cpu_ms()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// Feeds a clip as a microphone would and stops at the first result.
+Outcome run_clip(CommandRecogniser& r, const QByteArray& clip, int post_ms, Tally& t)
 {
     r.restart();
     Outcome o;
-    const qint64 end_ms = speech ? pw::test::speech_end_ms(clip) : 0;
+    const qint64 end_ms = pw::test::speech_end_ms(clip);
     const qsizetype total = clip.size() / 2;
     const auto* s = reinterpret_cast<const qint16*>(clip.constData());
     constexpr qsizetype block = 512;  // 32 ms, a small microphone block
     for (qsizetype at = 0; at < total && !o.heard; at += block) {
-        QElapsedTimer work;
-        work.start();
+        const double before = thread_cpu_ms();
         const auto events = r.feed(s + at, std::min(block, total - at));
-        const double work_ms = double(work.nsecsElapsed()) / 1e6;
+        const double work_ms = thread_cpu_ms() - before;
+        t.cpu_ms += work_ms;
+        t.audio_ms += double(std::min(block, total - at)) * 1000.0 / CommandRecogniser::sample_rate;
         for (const auto& e : events) {
             if (e.kind != CommandRecogniser::Event::Heard) continue;
             o.heard = true;
@@ -122,8 +122,7 @@ Outcome run_clip(CommandRecogniser& r, const QByteArray& clip, int post_ms, bool
             // The block arrives when its last sample has been spoken; the result is
             // ready after the work on it. The detector's own wait is not counted.
             const double block_end_ms = double(std::min(at + block, total)) * 1000.0 / CommandRecogniser::sample_rate;
-            o.detector_ms = block_end_ms - double(end_ms);
-            o.latency_ms = std::max(0.0, o.detector_ms - post_ms) + work_ms;
+            if (end_ms > 0) t.latency_ms << std::max(0.0, block_end_ms - double(end_ms) - post_ms) + work_ms;
             break;
         }
     }
@@ -135,21 +134,193 @@ QString shown(const Outcome& o)
     return o.heard ? QLatin1Char('"') + o.words + QLatin1Char('"') : QStringLiteral("nothing");
 }
 
-double median(QList<double> v)
+QString share(int part, int whole)
+{
+    return whole ? QStringLiteral("%1 % (%2/%3)").arg(100.0 * part / whole, 5, 'f', 1).arg(part).arg(whole)
+                 : QStringLiteral("-");
+}
+
+double percentile(QList<double> v, double p)
 {
     if (v.isEmpty()) return 0;
     std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return v[std::min(v.size() - 1, qsizetype(p * double(v.size())))];
 }
 
-double maximum(const QList<double>& v)
+struct Condition {
+    TestVoice voice;
+    Perturbation perturbation;
+};
+
+struct Key {
+    int size;
+    QString family;
+    QString perturbation;
+    bool operator<(const Key& o) const
+    {
+        return std::tie(size, family, perturbation) < std::tie(o.size, o.family, o.perturbation);
+    }
+};
+
+class Evaluation {
+public:
+    Evaluation(const Options& options, const pw::voice::RecogniserSettings& settings, QList<WordList::Entry> set,
+               QList<std::pair<QString, QByteArray>> noise)
+        : options_(options), settings_(settings), set_(std::move(set)), noise_(std::move(noise))
+    {
+    }
+
+    // One voice under one perturbation, on a recogniser of its own.
+    void run(const Condition& c, const QHash<QString, QByteArray>& clips)
+    {
+        auto r = pw::test::fresh_recogniser({}, settings_);
+        if (!r) return;
+        const int post_ms = settings_.vad_postspeech_frames * 10;
+        const QString family = c.voice.engine == TestVoice::Flite ? QStringLiteral("flite") : QStringLiteral("espeak");
+        const QString label = c.voice.label() + QLatin1Char('/') + c.perturbation.name;
+        std::mt19937 random(uint32_t(qHash(label, 17)));
+
+        QStringList targets;
+        QList<std::pair<QString, QByteArray>> pool = noise_;
+        for (const WordList::Entry& e : set_) {
+            if (!e.phrase_only()) targets.append(e.text);
+            pool.append({e.text, clips.value(e.text)});
+        }
+        // Several children talking at once.
+        for (int i = 0; i + 2 < pool.size() && i < 6; i += 3) {
+            const QByteArray& a = clips.value(set_[i].text);
+            const QByteArray& b = clips.value(set_[i + 1].text);
+            const QByteArray& d = clips.value(set_[i + 2].text);
+            pool.append({QStringLiteral("[babble]"),
+                         pw::test::mixed(pw::test::mixed(a, pw::test::silence(150) + b), pw::test::silence(300) + d)});
+        }
+        std::shuffle(targets.begin(), targets.end(), random);
+        if (options_.targets > 0 && targets.size() > options_.targets) targets.resize(options_.targets);
+
+        QStringList notes;
+        for (int size : options_.sizes) {
+            Tally t;
+            for (qsizetype g = 0; g + size <= targets.size(); g += size) {
+                const QStringList words = targets.mid(g, size);
+                r->listen_for(QStringList{cancel_phrase} + words);
+                for (const QString& w : words) {
+                    const Outcome o = run_clip(*r, clips.value(w), post_ms, t);
+                    ++t.commands;
+                    if (o.heard && o.phrase == w) ++t.commands_right;
+                    else notes << QStringLiteral("%1 missed %2 -> %3").arg(label, w, shown(o));
+                }
+                // "Cancel [Script]" is heard whatever the script listens for.
+                if (g % (size * 8) == 0) {
+                    for (const QString& said : {QStringLiteral("cancel script"), QStringLiteral("cancel")}) {
+                        if (!clips.contains(said)) continue;
+                        const Outcome o = run_clip(*r, clips.value(said), post_ms, t);
+                        ++t.cancels;
+                        if (o.phrase == cancel_phrase) ++t.cancels_right;
+                        else notes << QStringLiteral("%1 missed %2 -> %3").arg(label, said, shown(o));
+                    }
+                }
+                for (int k = 0; k < options_.others;) {
+                    const auto& [name, clip] = pool[qsizetype(random() % uint32_t(pool.size()))];
+                    if (words.contains(name) || clip.isEmpty()) continue;
+                    ++k;
+                    const Outcome o = run_clip(*r, clip, post_ms, t);
+                    ++t.others;
+                    if (o.heard && !o.phrase.isEmpty()) {
+                        ++t.others_taken;
+                        notes << QStringLiteral("%1 took %2 for %3 [%4]")
+                                     .arg(label, name, shown(o), words.join(QLatin1Char(',')));
+                    }
+                }
+            }
+            QMutexLocker lock(&mutex_);
+            tallies_[Key{size, family, c.perturbation.name}].add(t);
+            by_voice_[std::make_pair(size, c.voice.label())].add(t);
+        }
+        QMutexLocker lock(&mutex_);
+        notes_ += notes;
+    }
+
+    void report(QTextStream& out) const
+    {
+        QMap<std::pair<int, QString>, Tally> pooled;  // size, "clean" or "child-like"
+        for (auto it = tallies_.constBegin(); it != tallies_.constEnd(); ++it) {
+            const bool clean = it.key().perturbation == QLatin1String("clean");
+            pooled[{it.key().size, clean ? QStringLiteral("clean") : QStringLiteral("perturbed")}].add(*it);
+        }
+        out << Qt::endl << "grammar  voices  speech       words recognised         others taken for a command" << Qt::endl;
+        for (auto it = tallies_.constBegin(); it != tallies_.constEnd(); ++it)
+            out << QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(QStringLiteral("%1 word%2").arg(it.key().size).arg(it.key().size > 1 ? "s" : ""), -8)
+                       .arg(it.key().family, -7)
+                       .arg(it.key().perturbation, -12)
+                       .arg(share(it->commands_right, it->commands), -24)
+                       .arg(share(it->others_taken, it->others))
+                << Qt::endl;
+        out << Qt::endl << "by voice:" << Qt::endl;
+        for (auto it = by_voice_.constBegin(); it != by_voice_.constEnd(); ++it)
+            out << QStringLiteral("  %1 %2 %3 %4")
+                       .arg(QStringLiteral("%1 word%2").arg(it.key().first).arg(it.key().first > 1 ? "s" : ""), -8)
+                       .arg(it.key().second, -20)
+                       .arg(share(it->commands_right, it->commands), -24)
+                       .arg(share(it->others_taken, it->others))
+                << Qt::endl;
+        out << Qt::endl;
+        Tally all;
+        for (auto it = pooled.constBegin(); it != pooled.constEnd(); ++it) {
+            const bool clean = it.key().second == QLatin1String("clean");
+            out << QStringLiteral("%1, %2: words %3 (goal >= %4 %), others taken %5 (goal <= %6 %)")
+                       .arg(QStringLiteral("%1 word%2").arg(it.key().first).arg(it.key().first > 1 ? "s" : ""))
+                       .arg(clean ? QStringLiteral("clean") : QStringLiteral("child-like"), -10)
+                       .arg(share(it->commands_right, it->commands))
+                       .arg(clean ? 95 : 90)
+                       .arg(share(it->others_taken, it->others))
+                       .arg(clean ? 5 : 10)
+                << Qt::endl;
+            all.add(*it);
+        }
+        out << "\"Cancel [Script]\" heard: " << share(all.cancels_right, all.cancels) << Qt::endl
+            << QStringLiteral("decoding: %1 % of a core while audio comes in")
+                   .arg(all.audio_ms > 0 ? 100.0 * all.cpu_ms / all.audio_ms : 0.0, 0, 'f', 2)
+            << Qt::endl
+            << QStringLiteral("latency beyond the detector's %1 ms: median %2 ms, 99th percentile %3 ms, max %4 ms")
+                   .arg(settings_.vad_postspeech_frames * 10)
+                   .arg(percentile(all.latency_ms, 0.5), 0, 'f', 1)
+                   .arg(percentile(all.latency_ms, 0.99), 0, 'f', 1)
+                   .arg(percentile(all.latency_ms, 1.0), 0, 'f', 1)
+            << Qt::endl;
+        if (options_.verbose) {
+            QStringList sorted = notes_;
+            sorted.sort();
+            for (const QString& n : sorted) out << "  " << n << Qt::endl;
+        }
+    }
+
+private:
+    const Options& options_;
+    const pw::voice::RecogniserSettings& settings_;
+    const QList<WordList::Entry> set_;
+    const QList<std::pair<QString, QByteArray>> noise_;
+    QMutex mutex_;
+    QMap<Key, Tally> tallies_;
+    QMap<std::pair<int, QString>, Tally> by_voice_;
+    QStringList notes_;
+};
+
+int usage()
 {
-    return v.isEmpty() ? 0 : *std::max_element(v.begin(), v.end());
+    std::fprintf(stderr,
+                 "usage: bench_recognition [--set held-out|tuning] [--voices all|espeak|flite] "
+                 "[--perturb clean,higher,faster,slower,room,child] [--sizes 1,4] [--others K] [--targets N] "
+                 "[--jobs N] [--cache DIR] [--words FILE] [--decoys FILE] [--listening FILE] "
+                 "[--tune NAME VALUE]... [--option NAME VALUE]... [-v]\n");
+    return 2;
 }
 
-QString share(int part, int whole)
+QList<int> numbers(const QString& list)
 {
-    return QStringLiteral("%1 % (%2/%3)").arg(whole ? 100.0 * part / whole : 0.0, 0, 'f', 1).arg(part).arg(whole);
+    QList<int> out;
+    for (const QString& n : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) out.append(std::max(1, n.toInt()));
+    return out;
 }
 
 }  // namespace
@@ -159,131 +330,148 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     pw::voice::RecogniserSettings settings = pw::voice::RecogniserSettings::defaults();
-    bool verbose = false, espeak_only = false;
+    Options options;
+    QByteArray tuning_text;
+    {
+        QFile f(QStringLiteral(":/speech/listening.txt"));
+        if (f.open(QIODevice::ReadOnly)) tuning_text = f.readAll();
+    }
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool has_value = i + 1 < args.size();
-        if (a == QLatin1String("--decoys") && has_value) {
+        auto file_text = [&](QByteArray* text) {
             QFile f(args[++i]);
             if (!f.open(QIODevice::ReadOnly)) {
                 std::fprintf(stderr, "cannot read %s\n", qPrintable(f.fileName()));
-                return 2;
+                return false;
             }
-            settings.decoys = pw::voice::parse_decoy_list(f.readAll());
-        } else if (a == QLatin1String("--post") && has_value) {
-            settings.vad_postspeech_frames = args[++i].toInt();
-        } else if (a == QLatin1String("--threshold") && has_value) {
-            settings.vad_threshold = args[++i].toDouble();
+            *text = f.readAll();
+            return true;
+        };
+        QByteArray text;
+        if (a == QLatin1String("--set") && has_value) {
+            options.held_out = args[++i] != QLatin1String("tuning");
+        } else if (a == QLatin1String("--voices") && has_value) {
+            options.voices = args[++i];
+        } else if (a == QLatin1String("--perturb") && has_value) {
+            options.perturb = args[++i].split(QLatin1Char(','), Qt::SkipEmptyParts);
+        } else if (a == QLatin1String("--sizes") && has_value) {
+            options.sizes = numbers(args[++i]);
+        } else if (a == QLatin1String("--others") && has_value) {
+            options.others = args[++i].toInt();
+        } else if (a == QLatin1String("--targets") && has_value) {
+            options.targets = args[++i].toInt();
+        } else if (a == QLatin1String("--jobs") && has_value) {
+            options.jobs = std::max(1, args[++i].toInt());
+        } else if (a == QLatin1String("--cache") && has_value) {
+            options.cache = args[++i];
+        } else if (a == QLatin1String("--words") && has_value) {
+            options.words = args[++i];
+        } else if (a == QLatin1String("--decoys") && has_value) {
+            if (!file_text(&text)) return 2;
+            settings.decoys = pw::voice::parse_decoy_list(text);
+        } else if (a == QLatin1String("--listening") && has_value) {
+            if (!file_text(&text)) return 2;
+            tuning_text = text;
+        } else if (a == QLatin1String("--tune") && i + 2 < args.size()) {
+            tuning_text += '\n' + (args[i + 1] + QLatin1Char(' ') + args[i + 2]).toUtf8();
+            i += 2;
         } else if (a == QLatin1String("--option") && i + 2 < args.size()) {
             settings.decoder_options << args[i + 1] << args[i + 2];
             i += 2;
-        } else if (a == QLatin1String("--espeak-only")) {
-            espeak_only = true;
         } else if (a == QLatin1String("-v")) {
-            verbose = true;
+            options.verbose = true;
         } else {
-            std::fprintf(stderr, "usage: bench_recognition [--decoys FILE] [--post FRAMES] [--threshold X] "
-                                 "[--option NAME VALUE]... [--espeak-only] [-v]\n");
-            return 2;
+            return usage();
         }
     }
-    const int post_ms = settings.vad_postspeech_frames * 10;
     QTextStream out(stdout);
-
-    QList<TestVoice> voices = pw::test::espeak_test_voices();
-    if (!espeak_only) {
-        if (pw::test::flite_installed()) voices += pw::test::flite_test_voices();
-        else out << "flite is not installed: espeak-ng voices only" << Qt::endl;
+    QString problems;
+    settings.tuning = pw::voice::parse_listening_tuning(tuning_text, &problems);
+    if (!problems.isEmpty()) {
+        out << "listening settings: " << problems << Qt::endl;
+        return 2;
     }
+    if (!pw::bench::sox_installed()) {
+        out << "sox is not installed: it makes the child-like clips" << Qt::endl;
+        return 1;
+    }
+    QString error;
+    const WordList list = WordList::read(options.words, &error);
+    if (list.entries.isEmpty()) {
+        out << (error.isEmpty() ? QStringLiteral("no words in ") + options.words : error) << Qt::endl;
+        return 1;
+    }
+    // Words a decoy names are left out: a decoy list could otherwise pass by naming
+    // its answers. The held-out words should be new to every list the recogniser has.
     QSet<QString> decoys;
     for (const QString& d : std::as_const(settings.decoys))
         decoys.insert(pw::voice::spoken_words(d).join(QLatin1Char(' ')));
-    QStringList others;
-    for (const QString& w : other_words()) {
-        if (decoys.contains(w)) out << "skipped \"" << w << "\": it is a decoy" << Qt::endl;
-        else others.append(w);
+    QList<WordList::Entry> set;
+    QStringList named;
+    for (const WordList::Entry& e : list.of_set(options.held_out)) {
+        if (decoys.contains(pw::voice::spoken_words(e.text).join(QLatin1Char(' ')))) named << e.text;
+        else set.append(e);
     }
-    out << QStringLiteral("%1 decoys; detector end wait %2 ms, threshold %3")
-               .arg(settings.decoys.size()).arg(post_ms).arg(settings.vad_threshold)
+    if (!named.isEmpty())
+        out << "LEFT OUT, named by the decoy list: " << named.join(QStringLiteral(", ")) << Qt::endl;
+
+    QList<TestVoice> voices;
+    const QList<TestVoice> espeak = {{TestVoice::Espeak, QStringLiteral("en-us"), 50, 175},
+                                     {TestVoice::Espeak, QStringLiteral("en-us+f3"), 50, 175},
+                                     {TestVoice::Espeak, QStringLiteral("en"), 50, 175}};
+    if (options.voices != QLatin1String("flite")) voices += espeak;
+    if (options.voices != QLatin1String("espeak")) {
+        if (pw::test::flite_installed()) voices += pw::test::flite_test_voices();
+        else out << "flite is not installed: espeak-ng voices only" << Qt::endl;
+    }
+    QList<Perturbation> kinds;
+    for (const Perturbation& p : pw::bench::perturbations())
+        if (options.perturb.isEmpty() || options.perturb.contains(p.name)) kinds.append(p);
+
+    QStringList texts{QStringLiteral("cancel script"), QStringLiteral("cancel")};
+    for (const WordList::Entry& e : set) texts.append(e.text);
+    out << "listening: " << QString::fromUtf8(tuning_text).split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^[a-z]"))).join(QStringLiteral("; ")) << Qt::endl;
+    out << QStringLiteral("%1 set: %2 words and phrases; %3 voices; %4; %5 decoys")
+               .arg(options.held_out ? QStringLiteral("held-out") : QStringLiteral("tuning"))
+               .arg(set.size())
+               .arg(voices.size())
+               .arg([&] {
+                   QStringList n;
+                   for (const Perturbation& p : kinds) n << p.name;
+                   return n.join(QLatin1Char(','));
+               }())
+               .arg(settings.decoys.size())
         << Qt::endl;
 
-    Tally all, all_espeak, all_flite;
+    Evaluation evaluation(options, settings, set, pw::bench::noises(options.cache + QStringLiteral("/noise")));
+    QElapsedTimer took;
+    took.start();
     for (const TestVoice& v : voices) {
-        auto r = pw::test::fresh_recogniser({}, settings);
-        if (!r) return 1;
-        // Speech is made once per voice; silence and noise once for all.
-        QHash<QString, QByteArray> clips;
-        const auto clip = [&](const QString& words) {
-            auto it = clips.find(words);
-            if (it == clips.end()) it = clips.insert(words, pw::test::spoken(v, words));
-            return *it;
-        };
-        const QList<std::pair<QString, QByteArray>> sounds = {
-            {QStringLiteral("[noise]"), pw::test::white_noise(2000, 0.05, 7)},
-            {QStringLiteral("[soft noise]"), pw::test::white_noise(2000, 0.02, 8)},
-            {QStringLiteral("[noisy hello]"),
-             pw::test::mixed(clip(QStringLiteral("hello")), pw::test::white_noise(3000, 0.03, 9))}};
-
-        Tally t;
-        QStringList misses, taken;
-        for (const Script& s : scripts()) {
-            r->listen_for(s.phrases);
-            // Silence must give nothing at all, not even an empty command.
-            if (run_clip(*r, pw::test::silence(2000), post_ms, false).heard) ++t.silence_heard;
-            const QSet<QString> own(s.phrases.begin(), s.phrases.end());
-            for (const Said& said : s.commands) {
-                const Outcome o = run_clip(*r, clip(said.words), post_ms, true);
-                ++t.commands;
-                if (o.heard && o.phrase == said.expected) ++t.commands_right;
-                else misses << QStringLiteral("%1->%2").arg(said.words, shown(o));
-                if (o.heard) {
-                    t.latency_ms << o.latency_ms;
-                    t.detector_ms << o.detector_ms;
-                }
-                if (verbose) out << "  " << v.label() << ": " << said.words << " -> " << shown(o) << Qt::endl;
-            }
-            QList<std::pair<QString, QByteArray>> outside = sounds;
-            for (const QString& w : std::as_const(others))
-                if (!own.contains(w)) outside.prepend({w, clip(w)});
-            for (const auto& [name, audio] : outside) {
-                const Outcome o = run_clip(*r, audio, post_ms, !name.startsWith(QLatin1Char('[')));
-                ++t.others;
-                if (o.heard && !o.phrase.isEmpty()) {
-                    ++t.others_taken;
-                    taken << QStringLiteral("%1->%2").arg(name, shown(o));
-                }
-                if (verbose) out << "  " << v.label() << ": " << name << " -> " << shown(o) << Qt::endl;
-            }
+        VoiceClips clips(v, options.cache + QLatin1Char('/') + v.label().replace(QLatin1Char(' '), QLatin1Char('_')));
+        if (!clips.prepare(texts)) {
+            out << v.label() << " cannot speak; left out" << Qt::endl;
+            continue;
         }
-        out << QStringLiteral("%1 commands %2  others taken %3")
-                   .arg(v.label() + QLatin1Char(':'), -24)
-                   .arg(share(t.commands_right, t.commands), -18)
-                   .arg(share(t.others_taken, t.others))
-            << Qt::endl;
-        if (!misses.isEmpty()) out << "    missed: " << misses.join(QStringLiteral(" ")) << Qt::endl;
-        if (!taken.isEmpty()) out << "    taken:  " << taken.join(QStringLiteral(" ")) << Qt::endl;
-        all.add(t);
-        (v.engine == TestVoice::Flite ? all_flite : all_espeak).add(t);
+        // Perturbations of one voice run side by side, each on its own decoder.
+        std::list<std::unique_ptr<QThread>> running;
+        for (const Perturbation& p : kinds) {
+            const QHash<QString, QByteArray> under = clips.under(p);
+            if (under.isEmpty()) {
+                out << v.label() << " " << p.name << ": sox failed; left out" << Qt::endl;
+                continue;
+            }
+            while (qsizetype(running.size()) >= options.jobs) {
+                running.front()->wait();
+                running.pop_front();
+            }
+            running.emplace_back(
+                QThread::create([&evaluation, c = Condition{v, p}, under] { evaluation.run(c, under); }));
+            running.back()->start();
+        }
+        for (auto& t : running) t->wait();
+        out << v.label() << " done after " << took.elapsed() / 1000 << " s" << Qt::endl;
     }
-
-    out << Qt::endl;
-    for (const auto& [name, t] : {std::pair<const char*, const Tally&>{"espeak-ng voices", all_espeak},
-                                  std::pair<const char*, const Tally&>{"flite voices", all_flite}})
-        if (t.commands)
-            out << QStringLiteral("%1 commands %2  others taken %3")
-                       .arg(QString::fromLatin1(name) + QLatin1Char(':'), -24)
-                       .arg(share(t.commands_right, t.commands), -18)
-                       .arg(share(t.others_taken, t.others))
-                << Qt::endl;
-    out << Qt::endl
-        << "commands recognised:        " << share(all.commands_right, all.commands) << ", goal >= 90 %" << Qt::endl
-        << "others taken for a command: " << share(all.others_taken, all.others) << ", goal <= 10 %" << Qt::endl
-        << "silence heard as speech:    " << all.silence_heard << " times" << Qt::endl
-        << QStringLiteral("latency beyond the detector's %1 ms: median %2 ms, max %3 ms (goal <= 300 ms)")
-               .arg(post_ms).arg(median(all.latency_ms), 0, 'f', 0).arg(maximum(all.latency_ms), 0, 'f', 0)
-        << Qt::endl
-        << QStringLiteral("end of speech to result: median %1 ms, max %2 ms")
-               .arg(median(all.detector_ms), 0, 'f', 0).arg(maximum(all.detector_ms), 0, 'f', 0)
-        << Qt::endl;
+    evaluation.report(out);
     return 0;
 }

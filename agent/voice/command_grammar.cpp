@@ -99,6 +99,25 @@ QString jsgf_token(const QString& word)
     return word;
 }
 
+// A JSGF weight, "/0.001/ ". The grammar reader takes plain decimals only.
+QString jsgf_weight(double w)
+{
+    // Six significant digits, written out in full from the exponent form: printing the
+    // double itself with many decimals would show its binary rounding.
+    const QString e = QString::number(std::clamp(w, 1e-30, 1e30), 'e', 5);  // "1.00000e-12"
+    const qsizetype at = e.indexOf(QLatin1Char('e'));
+    QString digits = e.left(at).remove(QLatin1Char('.'));
+    const int point = e.mid(at + 1).toInt() + 1;  // digits before the decimal point
+    if (point <= 0) digits = QStringLiteral("0.") + QString(-point, QLatin1Char('0')) + digits;
+    else if (point >= digits.size()) digits += QString(point - digits.size(), QLatin1Char('0'));
+    else digits.insert(point, QLatin1Char('.'));
+    if (digits.contains(QLatin1Char('.'))) {
+        while (digits.endsWith(QLatin1Char('0'))) digits.chop(1);
+        if (digits.endsWith(QLatin1Char('.'))) digits.chop(1);
+    }
+    return QLatin1Char('/') + digits + QStringLiteral("/ ");
+}
+
 // Every pronunciation of a run of words, as one phone string each (capped: a way
 // of many words with many pronunciations is rare, and a few of them are enough).
 QSet<QString> sounds_of(const QString& words,
@@ -163,9 +182,12 @@ QStringList ways_to_say(const QString& voice_text, int limit)
     return out;
 }
 
-CommandGrammar CommandGrammar::build(const QStringList& phrases, const QStringList& decoys, const Lexicon& lexicon)
+CommandGrammar CommandGrammar::build(const QStringList& phrases, const QStringList& decoys, const Lexicon& lexicon,
+                                     const QStringList& garbage_sounds, const GrammarWeights& weights)
 {
     CommandGrammar g;
+    g.garbage_sounds_ = garbage_sounds;
+    g.weights_ = weights;
     QSet<QString> taken;
     QSet<QString> command_sounds;
     auto sayable = [&lexicon](const QString& words) {
@@ -211,14 +233,31 @@ QStringList CommandGrammar::words() const
 
 QString CommandGrammar::jsgf(const QString& grammar_name) const
 {
+    const bool weighed = !garbage_sounds_.isEmpty() || weights_.command != 1.0 || weights_.decoy != 1.0;
     QStringList alternatives;
     for (const Way& way : ways_) {
         QStringList tokens;
         for (const QString& w : way.words.split(QLatin1Char(' '))) tokens.append(jsgf_token(w));
-        alternatives.append(tokens.join(QLatin1Char(' ')));
+        const double weight = way.phrase.isEmpty() ? weights_.decoy : weights_.command;
+        alternatives.append((weighed ? jsgf_weight(weight) : QString()) + tokens.join(QLatin1Char(' ')));
     }
-    return QStringLiteral("#JSGF V1.0;\ngrammar %1;\npublic <utterance> = %2;\n")
-        .arg(grammar_name, alternatives.join(QStringLiteral(" | ")));
+    QString rules;
+    if (!garbage_sounds_.isEmpty()) {
+        // The reader drops weights on rule references, so the garbage's own weight
+        // goes on its first sound. "<first> <sound>*" and not "<sound>+": the latter
+        // loops back to the grammar's start, and a command could follow garbage.
+        alternatives.append(QStringLiteral("<garbage>"));
+        QStringList first, more;
+        // Our own names ("_aa"): the grammar reader keeps quotes as part of a word.
+        for (const QString& s : garbage_sounds_) {
+            first.append(jsgf_weight(weights_.garbage * weights_.garbage_sound) + s);
+            more.append(jsgf_weight(weights_.garbage_sound) + s);
+        }
+        rules = QStringLiteral("<garbage> = <first> <sound>*;\n<first> = %1;\n<sound> = %2;\n")
+                    .arg(first.join(QStringLiteral(" | ")), more.join(QStringLiteral(" | ")));
+    }
+    return QStringLiteral("#JSGF V1.0;\ngrammar %1;\npublic <utterance> = %2;\n%3")
+        .arg(grammar_name, alternatives.join(QStringLiteral(" | ")), rules);
 }
 
 QString CommandGrammar::phrase_for(const QString& hypothesis) const

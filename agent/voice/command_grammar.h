@@ -18,6 +18,15 @@ namespace pw::voice {
 // Long choices are cut at `limit` ways.
 QStringList ways_to_say(const QString& voice_text, int limit = 64);
 
+// How strongly each kind of choice in a grammar pulls (see ListeningTuning); all 1 and
+// no garbage sounds give a plain grammar.
+struct GrammarWeights {
+    double command = 1.0;
+    double decoy = 1.0;
+    double garbage = 1.0;
+    double garbage_sound = 1.0;
+};
+
 class CommandGrammar {
 public:
     struct Way {
@@ -35,9 +44,12 @@ public:
         std::function<QStringList(const QString& word)> pronunciations;
     };
 
-    // A decoy that is also a way of saying a command counts as the command.
+    // A decoy that is also a way of saying a command counts as the command. With
+    // `garbage_sounds` (dictionary words of one speech sound each), any run of them
+    // is a further choice that stands for speech outside the commands.
     static CommandGrammar build(const QStringList& phrases, const QStringList& decoys,
-                                const Lexicon& lexicon = {});
+                                const Lexicon& lexicon = {}, const QStringList& garbage_sounds = {},
+                                const GrammarWeights& weights = {});
 
     const QList<Way>& ways() const { return ways_; }
     bool has_commands() const;
@@ -51,6 +63,8 @@ public:
 
 private:
     QList<Way> ways_;
+    QStringList garbage_sounds_;
+    GrammarWeights weights_;
 };
 
 }  // namespace pw::voice

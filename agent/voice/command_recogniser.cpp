@@ -60,6 +60,7 @@ RecogniserSettings RecogniserSettings::defaults()
     RecogniserSettings s;
     s.model_dir = QStringLiteral(PW_POCKETSPHINX_MODELDIR "/en-us");
     s.decoys = default_decoys();
+    s.tuning = default_listening_tuning();
     s.pronounce = pronounce_with_espeak;
     return s;
 }
@@ -216,7 +217,15 @@ void CommandRecogniser::apply_phrases()
     CommandGrammar::Lexicon lexicon;
     lexicon.usable = [this](const QString& w) { return ensure_word(w); };
     lexicon.pronunciations = [this](const QString& w) { return pronunciations(w); };
-    CommandGrammar next = CommandGrammar::build(wanted_phrases_, settings_.decoys, lexicon);
+    const ListeningTuning& tuning = settings_.tuning;
+    if (tuning.synthesizer_pronunciations)
+        for (const QString& phrase : std::as_const(wanted_phrases_))
+            for (const QString& way : ways_to_say(phrase))
+                for (const QString& w : way.split(QLatin1Char(' '))) add_synthesizer_pronunciation(w);
+    const QStringList no_garbage;
+    CommandGrammar next = CommandGrammar::build(
+        wanted_phrases_, settings_.decoys, lexicon, tuning.garbage > 0 ? garbage_sounds() : no_garbage,
+        GrammarWeights{tuning.command, tuning.decoy, tuning.garbage, tuning.garbage_sound});
     if (next.ways().isEmpty()) {
         qWarning() << "Nothing to listen for: no command or decoy word can be recognised.";
         return;
@@ -258,6 +267,36 @@ bool CommandRecogniser::ensure_word(const QString& word)
     }
     word_usable_.insert(word, usable);
     return usable;
+}
+
+void CommandRecogniser::add_synthesizer_pronunciation(const QString& word)
+{
+    // Words the dictionary lacks already have the synthesizer's pronunciation.
+    if (synthesizer_checked_.contains(word) || !settings_.pronounce) return;
+    synthesizer_checked_.insert(word);
+    const QStringList known = pronunciations(word);
+    if (known.isEmpty()) return;
+    const std::optional<QString> phones = settings_.pronounce(word);
+    if (!phones || known.contains(*phones)) return;
+    const QByteArray entry = QStringLiteral("%1(%2)").arg(word).arg(known.size() + 1).toUtf8();
+    ps_add_word(decoder_, entry.constData(), phones->toLatin1().constData(), FALSE);
+}
+
+const QStringList& CommandRecogniser::garbage_sounds()
+{
+    if (garbage_sounds_) return *garbage_sounds_;
+    // One dictionary word for each sound of the acoustic model, named so that no
+    // spoken word can be the same ("_aa").
+    static const char* const phones[] = {"AA", "AE", "AH", "AO", "AW", "AY", "B",  "CH", "D",  "DH",
+                                         "EH", "ER", "EY", "F",  "G",  "HH", "IH", "IY", "JH", "K",
+                                         "L",  "M",  "N",  "NG", "OW", "OY", "P",  "R",  "S",  "SH",
+                                         "T",  "TH", "UH", "UW", "V",  "W",  "Y",  "Z",  "ZH", "+NSN+", "+SPN+"};
+    garbage_sounds_ = QStringList();
+    for (const char* phone : phones) {
+        const QString name = QLatin1Char('_') + QString::fromLatin1(phone).remove(QLatin1Char('+')).toLower();
+        if (ps_add_word(decoder_, name.toLatin1().constData(), phone, FALSE) >= 0) garbage_sounds_->append(name);
+    }
+    return *garbage_sounds_;
 }
 
 QStringList CommandRecogniser::pronunciations(const QString& word) const

@@ -4,9 +4,11 @@
 // Used from one thread at a time (the listening worker, or a test feeding samples).
 
 #include "agent/voice/command_grammar.h"
+#include "agent/voice/listening_tuning.h"
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -32,12 +34,13 @@ struct RecogniserSettings {
     // An utterance that goes on longer than this is decoded as it stands.
     int longest_utterance_ms = 8000;
     QStringList decoys;
+    ListeningTuning tuning;
     // Further decoder options as name, value, name, value... ("-beam", "1e-60").
     QStringList decoder_options;
     // Pronunciation in ARPAbet for a word the dictionary lacks.
     std::function<std::optional<QString>(const QString& word)> pronounce;
 
-    // The installed model, the built-in decoys, espeak-ng for missing words.
+    // The installed model, the built-in decoys and tuning, espeak-ng for missing words.
     static RecogniserSettings defaults();
 };
 
@@ -81,6 +84,8 @@ private:
     std::optional<QString> close_utterance();  // the hypothesis, if any
     void apply_phrases();
     bool ensure_word(const QString& word);
+    void add_synthesizer_pronunciation(const QString& word);
+    const QStringList& garbage_sounds();
     QStringList pronunciations(const QString& word) const;
     qint64 ms_since(qint64 sample) const { return (samples_ - sample) * 1000 / sample_rate; }
 
@@ -93,6 +98,8 @@ private:
     QStringList wanted_phrases_;  // the phrases last asked for
     bool phrases_pending_ = true;
     QHash<QString, bool> word_usable_;
+    QSet<QString> synthesizer_checked_;
+    std::optional<QStringList> garbage_sounds_;  // made on first use
     bool utterance_open_ = false;
     bool in_speech_ = false;
     qint64 samples_ = 0;           // since restart()

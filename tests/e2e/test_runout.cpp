@@ -1,6 +1,9 @@
 // "pellworks runout <script>" under a real X server: the characters perform the
 // starter script on the desktop, say "Bye!" and the program ends by itself; a script
-// with a mistake shows the spelling message and ends too.
+// with a mistake shows the spelling message and ends too; a script that listens for one
+// word hears it from a recording given as the microphone, and turns another word away.
+
+#include "../recognition/speech_fixtures.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -81,6 +84,7 @@ Run run_pellworks(const QStringList& arguments, int timeout_ms,
 
 int index_of(const QStringList& lines, const QString& pattern, int from = 0)
 {
+    if (from < 0) return -1;  // after a line that was not found
     const QRegularExpression rx(pattern);
     for (int i = from; i < lines.size(); ++i)
         if (rx.match(lines[i]).hasMatch()) return i;
@@ -264,6 +268,52 @@ private slots:
         const int end = index_of(t, QStringLiteral(" run end$"));
         QVERIFY2(double_click >= 0 && bye > double_click && end > bye, qPrintable(report(run)));
         QCOMPARE(index_of(t, QStringLiteral(" run error ")), -1);
+    }
+
+    void one_listened_word_is_heard_and_another_is_not_data()
+    {
+        QTest::addColumn<QString>("listen");
+        QTest::addColumn<QString>("said");
+        // Everyday words no listening setting was tuned with, said by espeak-ng.
+        QTest::newRow("giraffe heard") << "giraffe" << "giraffe";
+        QTest::newRow("dolphin heard") << "dolphin" << "dolphin";
+        QTest::newRow("two heard") << "2" << "two";
+        QTest::newRow("pillow turned away") << "giraffe" << "pillow";
+        QTest::newRow("dolphin turned away") << "2" << "dolphin";
+    }
+
+    void one_listened_word_is_heard_and_another_is_not()
+    {
+        QFETCH(QString, listen);
+        QFETCH(QString, said);
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-listen-XXXXXX"));
+        const QString script = dir.filePath(QStringLiteral("listen.csp"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("interval 0\r\npellwick> waitfor listen=%1\r\npellwick> if listen=%1 then\r\n"
+                               "pellwick> speak that is my word\r\npellwick> endif\r\n")
+                    .arg(listen)
+                    .toUtf8());
+        f.close();
+        const QString mic = dir.filePath(QStringLiteral("said.wav"));
+        const pw::test::TestVoice voice{pw::test::TestVoice::Espeak, QStringLiteral("en-us"), 50, 175};
+        QVERIFY(pw::test::write_wav(pw::test::spoken(voice, said), mic));
+
+        const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, {}, [&](QProcessEnvironment& env) {
+            env.insert(QStringLiteral("PELLWORKS_MIC_FILE"), mic);
+        });
+        QVERIFY2(run.finished && run.exit_code == 0, qPrintable(report(run)));
+        const QStringList& t = run.trace;
+        const int listening = index_of(t, QStringLiteral("request Pellwick Listen True"));
+        const int alert = index_of(t, QStringLiteral("request Pellwick Play \"alert\""), listening);
+        const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
+        QVERIFY2(listening >= 0 && alert > listening && bye > alert, qPrintable(report(run)));
+        const bool heard = said == listen || (listen == QLatin1String("2") && said == QLatin1String("two"));
+        const QString hurray = QStringLiteral("Speak \"Hurray! You said \\\\\"%1\\\\\" \\.\"").arg(listen);
+        const QString puzzled = QStringLiteral("Speak \"I didn't understand that word!\"");
+        QVERIFY2(index_of(t, heard ? hurray : puzzled, alert) > alert, qPrintable(report(run)));
+        QCOMPARE(index_of(t, heard ? puzzled : hurray) >= 0, false);
+        QCOMPARE(index_of(t, QStringLiteral("Speak \"that is my word\"")) > alert, heard);
     }
 
     void a_key_typed_anywhere_ends_a_key_wait()

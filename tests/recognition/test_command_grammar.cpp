@@ -3,8 +3,10 @@
 
 #include "agent/voice/command_grammar.h"
 #include "agent/voice/decoy_words.h"
+#include "agent/voice/listening_tuning.h"
 #include "agent/voice/spoken_words.h"
 
+#include <QFile>
 #include <QHash>
 #include <QTest>
 
@@ -94,6 +96,35 @@ private Q_SLOTS:
         const QString jsgf = g.jsgf(QStringLiteral("listen7"));
         QVERIFY(jsgf.startsWith(QStringLiteral("#JSGF V1.0;\ngrammar listen7;\npublic <utterance> = ")));
         QVERIFY(jsgf.contains(QStringLiteral("cancel script | cancel | yes | yes please | the | good morning;")));
+
+        // Weights in plain decimals (the grammar reader knows no exponents), and a
+        // garbage loop that cannot lead back into a command.
+        const CommandGrammar w = CommandGrammar::build({QStringLiteral("yes")}, {QStringLiteral("the")}, {},
+                                                       {QStringLiteral("_aa"), QStringLiteral("_b")},
+                                                       GrammarWeights{1, 0.001, 1, 1e-12});
+        QVERIFY(w.jsgf(QStringLiteral("g")).endsWith(
+            QStringLiteral("public <utterance> = /1/ yes | /0.001/ the | <garbage>;\n<garbage> = <first> <sound>*;\n"
+                           "<first> = /0.000000000001/ _aa | /0.000000000001/ _b;\n"
+                           "<sound> = /0.000000000001/ _aa | /0.000000000001/ _b;\n")));
+        QCOMPARE(w.phrase_for(QStringLiteral("_aa _b")), QString());
+    }
+
+    void listening_settings_read_numbers_and_report_the_rest()
+    {
+        QString problems;
+        const ListeningTuning t = parse_listening_tuning("# weights\ndecoy 0.5 # weak\ngarbage_sound 1e-9\n"
+                                                         "command -2\nloudness 3\ngarbage\n",
+                                                         &problems);
+        QCOMPARE(t.decoy, 0.5);
+        QCOMPARE(t.garbage_sound, 1e-9);
+        QCOMPARE(t.command, 1.0);  // a bad value keeps the default
+        QCOMPARE(problems.count(QLatin1Char(';')), 2);
+        QVERIFY(problems.contains(QStringLiteral("loudness")));
+        // The built-in settings read without a complaint.
+        QFile built_in(QStringLiteral(":/speech/listening.txt"));
+        QVERIFY(built_in.open(QIODevice::ReadOnly));
+        parse_listening_tuning(built_in.readAll(), &problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
     }
 
     void words_that_cannot_be_said_drop_their_ways_only()

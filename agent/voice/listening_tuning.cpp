@@ -1,0 +1,51 @@
+#include "agent/voice/listening_tuning.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QStringList>
+#include <cmath>
+
+namespace pw::voice {
+
+ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems)
+{
+    ListeningTuning t;
+    QStringList trouble;
+    for (const QByteArray& raw : text.split('\n')) {
+        const qsizetype hash = raw.indexOf('#');
+        const QStringList parts = QString::fromUtf8(hash >= 0 ? raw.left(hash) : raw).simplified().split(QLatin1Char(' '));
+        if (parts.size() == 1 && parts[0].isEmpty()) continue;
+        const QString name = parts[0];
+        bool ok = parts.size() == 2;
+        const double value = ok ? parts[1].toDouble(&ok) : 0.0;
+        ok = ok && std::isfinite(value) && value >= 0;
+        if (!ok) {
+            trouble << QStringLiteral("\"%1\" needs one number, not negative").arg(parts.join(QLatin1Char(' ')));
+            continue;
+        }
+        if (name == QLatin1String("command")) t.command = value;
+        else if (name == QLatin1String("decoy")) t.decoy = value;
+        else if (name == QLatin1String("garbage")) t.garbage = value;
+        else if (name == QLatin1String("garbage_sound")) t.garbage_sound = value;
+        else if (name == QLatin1String("synthesizer_pronunciations")) t.synthesizer_pronunciations = value != 0;
+        else trouble << QStringLiteral("unknown setting \"%1\"").arg(name);
+    }
+    if (problems) *problems = trouble.join(QStringLiteral("; "));
+    return t;
+}
+
+ListeningTuning default_listening_tuning()
+{
+    QFile file(QStringLiteral(":/speech/listening.txt"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning() << "The built-in listening settings are missing; speech outside the commands"
+                   << "may be taken for a command.";
+        return {};
+    }
+    QString problems;
+    const ListeningTuning t = parse_listening_tuning(file.readAll(), &problems);
+    if (!problems.isEmpty()) qWarning().noquote() << "Built-in listening settings:" << problems;
+    return t;
+}
+
+}  // namespace pw::voice

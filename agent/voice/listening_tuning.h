@@ -1,0 +1,32 @@
+#pragma once
+// How readily the recogniser takes speech for a command: the weights of the commands,
+// the decoy words and the garbage (a loop of single speech sounds that any speech fits)
+// in its grammar. The numbers live in data/speech/listening.txt, built into the
+// program, so that they can be retuned on recordings without touching code.
+
+#include <QByteArray>
+#include <QString>
+
+namespace pw::voice {
+
+struct ListeningTuning {
+    // Weights of the grammar's choices; a choice with a higher weight wins closer
+    // contests. 1 is neutral.
+    double command = 1.0;
+    double decoy = 1.0;
+    // The garbage loop: 0 leaves it out. `garbage_sound` is paid once for each sound
+    // the loop takes, so longer stretches of other speech pay more.
+    double garbage = 0.0;
+    double garbage_sound = 1.0;
+    // Besides the dictionary's pronunciation of each command word, listen for the
+    // one the speech synthesizer would use.
+    bool synthesizer_pronunciations = false;
+};
+
+// "name value" lines; "#" starts a comment. Unknown names and bad values are reported
+// in `problems` (when given) and leave the default in place.
+ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems = nullptr);
+// The built-in numbers.
+ListeningTuning default_listening_tuning();
+
+}  // namespace pw::voice
