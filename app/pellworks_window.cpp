@@ -59,6 +59,8 @@ constexpr int stage_script_gap = 345;
 // Room kept below the children when they grow with the frame (twips).
 constexpr int bottom_margin = 225;
 constexpr int sounds_left = 225, sounds_top = 5100;
+// How long start-up lets the frame paint before the characters load.
+constexpr qint64 first_paint_wait_ms = 500;
 }  // namespace
 
 Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent)
@@ -230,7 +232,13 @@ void Pellworks::open_windows(const CommandLine& command_line)
     stage_window_->show();
     script_window_->show();
     sounds_window_->show();
-    if (command_line.mode != 1) showMaximized();
+    if (command_line.mode != 1) {
+        showMaximized();
+        // Loading the characters takes a moment: the frame is on the screen first.
+        QElapsedTimer since;
+        since.start();
+        while (!painted_ && since.elapsed() < first_paint_wait_ms) mod_.do_events();
+    }
 
     // The stage loads its characters before any file can run.
     stage_->Form_Load();

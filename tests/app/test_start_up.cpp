@@ -45,6 +45,17 @@ private slots:
         QCOMPARE(f.script().editor_text(), QStringLiteral("; café “naïve”\r\n"));
         QCOMPARE(f.messages.size(), 1);
         QVERIFY(f.messages[0].startsWith(QStringLiteral("I couldn't open that file.")));
+
+        // A relative path means the folder the program was started in, not its own.
+        WindowFixture g;
+        const QString here = QDir::currentPath();
+        QTemporaryDir elsewhere;
+        g.write_file(QStringLiteral("rel.csp"), "; relative\r\n");
+        QDir::setCurrent(g.program_dir.path());
+        g.window->set_process_start_up({[&] { QDir::setCurrent(elsewhere.path()); }, {}, {}, {}});
+        g.window->MDIForm_Load(QStringLiteral("load rel.csp"));
+        QDir::setCurrent(here);
+        QCOMPARE(g.script().editor_text(), QStringLiteral("; relative\r\n"));
     }
 
     void characters_stand_clear_of_the_script()
