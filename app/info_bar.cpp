@@ -20,7 +20,9 @@ info_bar::info_bar(QWidget* parent) : QStatusBar(parent)
         label->setAccessibleName(QLatin1String(names[i]));
         label->setTextInteractionFlags(Qt::NoTextInteraction);
         label->installEventFilter(this);
-        label->setMinimumWidth(i == 0 ? 330 : 150);
+        // The texts never make the frame wider: a narrow frame cuts them short.
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        label->setMinimumWidth(40);
         addWidget(label, i == 0 ? 2 : 1);
         panels_ << label;
     }
