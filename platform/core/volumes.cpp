@@ -1,9 +1,12 @@
 #include "platform/core/volumes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStorageInfo>
 
 #include <algorithm>
+
+#include <sys/statvfs.h>
 
 namespace pw::platform {
 
@@ -48,10 +51,11 @@ QList<Volume> real_volumes(const QString& home)
 
 std::optional<double> free_kilobytes(const QString& mount_point)
 {
-    const QStorageInfo s(mount_point);
-    if (!s.isValid() || !s.isReady()) return std::nullopt;
+    // Asked every second: statvfs alone, without reading the mount table again.
+    struct statvfs s {};
+    if (mount_point.isEmpty() || ::statvfs(QFile::encodeName(mount_point).constData(), &s) != 0) return std::nullopt;
     // What the user may still write (df's "Avail"), not counting the reserved blocks.
-    return double(s.bytesAvailable()) / 1024.0;
+    return double(s.f_bavail) * double(s.f_frsize) / 1024.0;
 }
 
 }  // namespace pw::platform
