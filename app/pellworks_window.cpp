@@ -532,6 +532,8 @@ void Pellworks::show_system_information()
         sub->setAttribute(Qt::WA_DeleteOnClose);
         connect(form->close_button, &QPushButton::clicked, sub, &QMdiSubWindow::close);
         sub->resize(form->size());
+        // In the middle of the frame, like About, away from where the characters stand.
+        sub->move(QRect(QPoint(0, 0), area_->viewport()->size()).center() - sub->rect().center());
     }
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(sysinfo_->parentWidget());
     sub->show();
