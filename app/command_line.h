@@ -16,13 +16,15 @@ struct CommandLine {
     QString path;
 };
 
-// Keywords are matched case-sensitively anywhere in the text, in the order runout,
-// runin, load; only the first one found is taken out (all its occurrences), another
+// A keyword counts only as a whole word (blanks around it; "/home/kid/Downloads" or a
+// folder "unload" is no keyword), case-sensitively, in the order runout, runin, load;
+// only the first one found is taken out (every time it stands as a word), another
 // keyword stays part of the path. The path is the rest with the blanks at both ends
 // and every double quote removed.
 CommandLine parse_command_line(const QString& arguments);
 
-// The arguments after the program's own path, as one text.
+// The arguments after the program's own path, as one text; one with a blank inside is
+// put in double quotes so that it stays one word.
 QString arguments_text(const QStringList& program_arguments);
 
 // The part of a path after its last "/" or "\", for the status bar.

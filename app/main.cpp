@@ -4,16 +4,19 @@
 #include "agent/ui/desktop_character_view.h"
 #include "agent/voice/sphinx_voice_input.h"
 #include "app/command_line.h"
+#include "app/components.h"
 #include "app/pellworks_window.h"
 #include "app/program_exit.h"
 #include "app/program_options.h"
 #include "engine/pellwick_mod.h"
 #include "platform/core/user_folders.h"
 #include "platform/desktop/program_starter.h"
+#include "platform/desktop/single_instance.h"
 #include "platform/desktop/x11_display.h"
 #include "stage/message_box.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -55,10 +58,23 @@ int main(int argc, char** argv)
     pw::agent::AgentPlatform agent(&pw::agent::make_desktop_view, options);
     pw::engine::pellwick_mod mod(agent);
     mod.exit_program = [&mod](int code) { pw::app::end_process_now(mod, code); };
-    mod.version_text = QStringLiteral(PW_VERSION_TEXT);
     mod.user_folder = pw::folders::user_folder();
 
     pw::app::Pellworks main_window(agent, mod);
+    pw::platform::SingleInstance instance(pw::platform::SingleInstance::default_name());
+    QObject::connect(&instance, &pw::platform::SingleInstance::raise_wanted, &main_window,
+                     [&main_window] { main_window.come_to_front(); });
+    const QString program_folder = mod.program_folder;
+    main_window.set_process_start_up({
+        [program_folder] { QDir::setCurrent(program_folder); },
+        [program_folder] { return pw::app::components_installed(program_folder); },
+        [program_folder] {
+            if (!pw::app::start_component_installer(program_folder))
+                std::fprintf(stderr, "Pellworks needs components that are not installed, and %s could not be started.\n",
+                             qPrintable(program_folder + QStringLiteral("/") + pw::app::component_installer_name()));
+        },
+        [&instance] { return instance.claim(); },
+    });
     const QString arguments = pw::app::arguments_text(QCoreApplication::arguments());
     // Start-up runs from the event loop, as the load handler of a shown window would;
     // a script named on the command line runs inside it.

@@ -1,6 +1,8 @@
 #include "app/pellworks_window.h"
 
+#include "app/info_bar.h"
 #include "app/save_dialog.h"
+#include "app/system_information.h"
 #include "app/script_file.h"
 #include "app/script_form.h"
 #include "app/tell_child.h"
@@ -9,10 +11,13 @@
 #include "engine/rounding.h"
 #include "engine/spoken_questions.h"
 #include "engine/window_keys.h"
+#include "media/about_window.h"
 #include "media/audio_form.h"
 #include "media/clock_form.h"
 #include "media/ctime.h"
 #include "media/sounds.h"
+#include "media/splash_window.h"
+#include "platform/core/trace.h"
 #include "stage/message_box.h"
 #include "stage/pellwick_form.h"
 #include "platform/core/user_folders.h"
@@ -24,12 +29,17 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -49,12 +59,13 @@ constexpr int stage_script_gap = 345, stage_sounds_gap = 120;
 // Room kept below the children when they grow with the frame (twips).
 constexpr int bottom_margin = 225;
 constexpr int sounds_left = 225, sounds_top = 5100;
+// How long start-up lets the frame paint before the characters load.
+constexpr qint64 first_paint_wait_ms = 500;
 }  // namespace
 
 Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent)
     : QMainWindow(parent), mod_(mod)
 {
-    setWindowTitle(pw::stage::program_title);
     key_source_ = pw::platform::make_global_key_source();
     keys_ = std::make_unique<pw::engine::Keyboardhandler>(mod, *key_source_);
     area_ = new QMdiArea(this);
@@ -83,6 +94,10 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     qApp->installEventFilter(this);
 
     build_menu();
+    info_ = new info_bar(this);
+    setStatusBar(info_);
+    connect(stage_, &pw::stage::pellwick_form::character_position_text, info_, &info_bar::set_character_position);
+    area_->viewport()->setMouseTracking(true);
 
     current_timer = new QTimer(this);
     current_timer->setInterval(1000);
@@ -143,39 +158,126 @@ void Pellworks::grow_children()
 
 void Pellworks::MDIForm_Load(const QString& arguments)
 {
+    const StartUpEnd end = run_start_up(*this, arguments);
+    if (end != StartUpEnd::Started) mod_.end_program(0);
+}
+
+// ---- Start-up steps ----
+
+void Pellworks::enter_program_folder()
+{
+    start_folder_ = QDir::currentPath();
+    if (process_.enter_program_folder) process_.enter_program_folder();
+}
+
+bool Pellworks::components_installed()
+{
+    return !process_.components_installed || process_.components_installed();
+}
+
+void Pellworks::start_component_installer()
+{
+    if (process_.start_component_installer) process_.start_component_installer();
+    // The installer's window gets going before this program ends.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+void Pellworks::create_clock()
+{
     hires_timer_ = std::make_unique<pw::media::CTime>(mod_.hires_frequency);
     mod_.hires_timer = hires_timer_.get();
     mod_.hires_frequency = hires_timer_->Initialise();
+    mod_.char_count = 200;
+    mod_.version_text = QStringLiteral(PW_VERSION_TEXT);
+}
+
+bool Pellworks::only_instance()
+{
+    return !process_.only_instance || process_.only_instance();
+}
+
+void Pellworks::set_title()
+{
+    setWindowTitle(pw::stage::program_title);
+}
+
+void Pellworks::show_splash()
+{
+    if (splash_ms <= 0 || !qEnvironmentVariableIsEmpty("PELLWORKS_NO_SPLASH")) return;
+    QPointer<pw::media::frmSplash> splash = new pw::media::frmSplash;
+    splash->Form_Load(pw::stage::program_title, mod_.version_text);
+    splash->lblVersion->setText(QStringLiteral("v. ") + mod_.version_text);
+    splash->show();
+    pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("shown")});
+    // A key or a click closes it sooner; start-up still waits the whole time.
+    mod_.pause_ms(splash_ms);
+    if (splash) splash->close();
+    pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("gone")});
+}
+
+void Pellworks::set_defaults()
+{
     mod_.set_start_defaults();
     // The child's scripts and sounds, with the starters that came with the program.
     if (!pw::folders::provide_starter_files(mod_.program_folder, mod_.user_folder))
         qWarning("Pellworks cannot make its folder %s: scripts and sounds cannot be kept.",
                  qPrintable(mod_.user_folder));
+}
 
-    const CommandLine command_line = parse_command_line(arguments);
+void Pellworks::open_windows(const CommandLine& command_line)
+{
     mod_.command_line_mode = command_line.mode;
-
     sounds_->Form_Load();
 
     // Runout: the characters perform on the desktop and the frame stays out of sight.
     stage_window_->show();
     script_window_->show();
     sounds_window_->show();
-    if (command_line.mode != 1) showMaximized();
+    if (command_line.mode != 1) {
+        showMaximized();
+        // Loading the characters takes a moment: the frame is on the screen first.
+        QElapsedTimer since;
+        since.start();
+        while (!painted_ && since.elapsed() < first_paint_wait_ms) mod_.do_events();
+    }
 
     // The stage loads its characters before any file can run.
     stage_->Form_Load();
-    if (command_line.mode != 0) open_command_line_file(command_line);
     if (command_line.mode != 1) activateWindow();
+}
+
+void Pellworks::open_file(const CommandLine& command_line)
+{
+    open_command_line_file(command_line);
+    if (command_line.mode != 1) activateWindow();
+}
+
+void Pellworks::come_to_front()
+{
+    pw::trace::event(QStringLiteral("RaiseRequest"), {isMinimized() ? QStringLiteral("minimised") : QStringLiteral("shown")});
+    if (mod_.command_line_mode == 1 || isMinimized()) return;
+    show();
+    raise();
+    activateWindow();
 }
 
 void Pellworks::open_command_line_file(const CommandLine& command_line)
 {
-    if (!load_script_file(command_line.path)) {
-        // Start-up goes on past failing steps; the end comes regardless.
+    // A relative path means the folder the program was started in.
+    const QString path = command_line.path.isEmpty() || start_folder_.isEmpty()
+                             ? command_line.path
+                             : QDir(start_folder_).absoluteFilePath(command_line.path);
+    if (!load_script_file(path)) {
+        // Start-up goes on past failing steps; the end comes regardless, once Pellwick
+        // has said why (or after the limit, should the sentence never end).
         try {
             stage_->get_char(QStringLiteral("pellwick"));
             mod_.char_say(0, missing_file_sentence());
+            const pw::agent::Request said = mod_.char_request.value(0);
+            QElapsedTimer since;
+            since.start();
+            while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) mod_.do_events();
         } catch (const std::exception&) {
         }
         mod_.quit_program(1);
@@ -202,17 +304,27 @@ bool Pellworks::load_script_file(const QString& path)
 
 void Pellworks::build_menu()
 {
-    exit = menuBar()->addAction(QStringLiteral("Exit"));
-    get_character = menuBar()->addMenu(QStringLiteral("Character"));
-    show_all = get_character->addAction(QStringLiteral("Show All"));
-    hide_all = get_character->addAction(QStringLiteral("Hide All"));
-    hide_all_but_pellwick = get_character->addAction(QStringLiteral("Hide All but Pellwick"));
-    audio = menuBar()->addAction(QStringLiteral("Record Audio"));
+    menu_bar_ = menuBar();
+    // The underlined letters let the menu work from the keyboard (Alt+letter).
+    exit = menuBar()->addAction(QStringLiteral("E&xit"));
+    get_character = menuBar()->addMenu(QStringLiteral("&Character"));
+    show_all = get_character->addAction(QStringLiteral("&Show All"));
+    hide_all = get_character->addAction(QStringLiteral("&Hide All"));
+    hide_all_but_pellwick = get_character->addAction(QStringLiteral("Hide All but &Pellwick"));
+    audio = menuBar()->addAction(QStringLiteral("&Record Audio"));
+    help = menuBar()->addAction(QStringLiteral("&Help"));
+    about = menuBar()->addAction(QStringLiteral("&About"));
+    for (QAction* a : {exit, show_all, hide_all, hide_all_but_pellwick, audio, help, about}) {
+        a->setObjectName(QString(a->text()).remove(QLatin1Char('&')));
+        connect(a, &QAction::triggered, this, [a] { pw::trace::event(QStringLiteral("Menu"), {pw::trace::quote(a->objectName())}); });
+    }
     connect(exit, &QAction::triggered, this, [this] { exit_Click(); });
     connect(show_all, &QAction::triggered, this, [this] { show_all_Click(); });
     connect(hide_all, &QAction::triggered, this, [this] { hide_all_Click(); });
     connect(hide_all_but_pellwick, &QAction::triggered, this, [this] { hide_all_but_pellwick_Click(); });
     connect(audio, &QAction::triggered, this, [this] { audio_Click(); });
+    connect(help, &QAction::triggered, this, [this] { help_Click(); });
+    connect(about, &QAction::triggered, this, [this] { about_Click(); });
 }
 
 void Pellworks::exit_Click() { confirm_quit(); }
@@ -299,9 +411,11 @@ void Pellworks::confirm_quit()
 void Pellworks::current_timer_Timer()
 {
     // A Shift+click on a character asks; the question lasts until it has been said.
-    if (!mod_.char_clicked) return;
-    mod_.char_clicked = false;
-    confirm_quit();
+    if (mod_.char_clicked) {
+        mod_.char_clicked = false;
+        confirm_quit();
+    }
+    info_->show_free_space();
 }
 
 void Pellworks::closeEvent(QCloseEvent* event)
@@ -320,6 +434,17 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     // The filter sees the whole application's events (for the keys below).
     if (watched == area_->viewport() && event->type() == QEvent::Resize) {
         grow_children();
+        return false;
+    }
+    if (!painted_ && event->type() == QEvent::Paint && menu_bar_ && watched == menu_bar_) {
+        // For the start-up benchmark and the end-to-end tests.
+        painted_ = true;
+        pw::trace::event(QStringLiteral("MainWindowPainted"));
+        return false;
+    }
+    if (watched == area_->viewport() && event->type() == QEvent::MouseMove) {
+        const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+        info_->MDIForm_MouseMove(p.x(), p.y());
         return false;
     }
     if (event->type() != QEvent::KeyRelease || !watched->isWidgetType()) return false;
@@ -368,6 +493,53 @@ void Pellworks::audio_Click()
     audio_window_->show();
     area_->setActiveSubWindow(audio_window_);
     audio_->afname->setFocus(Qt::OtherFocusReason);
+}
+
+void Pellworks::help_Click() { show_help_book(); }
+
+void Pellworks::show_help_book() { Q_EMIT help_wanted(); }
+
+void Pellworks::about_Click()
+{
+    // Each opening loads the window afresh.
+    if (!about_) {
+        about_ = new pw::media::frmAbout;
+        QMdiSubWindow* sub = area_->addSubWindow(about_);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        connect(about_, &pw::media::frmAbout::closed, sub, &QMdiSubWindow::close);
+        connect(sub, &QObject::destroyed, this, [] { pw::trace::event(QStringLiteral("AboutClosed")); });
+        connect(about_, &pw::media::frmAbout::system_information_wanted, this, [this] { show_system_information(); });
+    }
+    about_->Form_Load(pw::stage::program_title, mod_.version_text);
+    about_->lblVersion->setText(QStringLiteral("V.") + mod_.version_text);
+    about_->lblDisclaimer->setText(
+        QStringLiteral("Pellworks is free: share it with your friends, your class and your school.\n"
+                       "Made with care for children, their parents and their teachers.\n"
+                       "Something wrong? Press Sys Info..., press Copy, and paste it into your note."));
+    QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(about_->parentWidget());
+    sub->adjustSize();
+    // In the middle of the frame, away from where the characters first stand.
+    sub->move(QRect(QPoint(0, 0), area_->viewport()->size()).center() - sub->rect().center());
+    sub->show();
+    area_->setActiveSubWindow(sub);
+    about_->cmdOK->setFocus(Qt::OtherFocusReason);
+}
+
+void Pellworks::show_system_information()
+{
+    if (!sysinfo_) {
+        auto* form = new system_information_form(mod_.program_folder, mod_.version_text);
+        sysinfo_ = form;
+        QMdiSubWindow* sub = area_->addSubWindow(form);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        connect(form->close_button, &QPushButton::clicked, sub, &QMdiSubWindow::close);
+        sub->resize(form->size());
+        // In the middle of the frame, like About, away from where the characters stand.
+        sub->move(QRect(QPoint(0, 0), area_->viewport()->size()).center() - sub->rect().center());
+    }
+    QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(sysinfo_->parentWidget());
+    sub->show();
+    area_->setActiveSubWindow(sub);
 }
 
 void Pellworks::show_clock()

@@ -6,15 +6,20 @@
 
 #include "app/child_windows.h"
 #include "app/command_line.h"
+#include "app/start_up.h"
+#include "media/about_window.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
 class QAction;
 class QMdiArea;
 class QMenu;
+class QMenuBar;
 class QMdiSubWindow;
 class QTimer;
 
@@ -37,10 +42,21 @@ class pellwick_form;
 
 namespace pw::app {
 
+class info_bar;
 class save;
 class script_form;
 
-class Pellworks : public QMainWindow, public ChildWindows {
+// What only a real start of the program does around the window: entering the
+// program's folder, the component check and the single-instance check. A window
+// made without them (in tests) starts as if every check passed.
+struct ProcessStartUp {
+    std::function<void()> enter_program_folder;
+    std::function<bool()> components_installed;
+    std::function<void()> start_component_installer;
+    std::function<bool()> only_instance;
+};
+
+class Pellworks : public QMainWindow, public ChildWindows, public StartUpSteps {
     Q_OBJECT
 public:
     Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent = nullptr);
@@ -60,10 +76,31 @@ public:
     pw::media::audio_form* recorder() const { return audio_; }
     QMdiSubWindow* recorder_window() const { return audio_window_; }
 
-    // Start-up, from the running event loop: clock, defaults, command line, windows,
-    // the stage's characters, then the file (loaded, and run for runout and runin).
-    // In runout mode the main window stays hidden.
+    // Start-up, from the running event loop, in the order of run_start_up(): checks,
+    // clock, title, splash, defaults, command line, windows and the stage's characters,
+    // then the file (loaded, and run for runout and runin). In runout mode the main
+    // window stays hidden. When a check ends the program, it ends here.
     void MDIForm_Load(const QString& arguments);
+    void set_process_start_up(ProcessStartUp process) { process_ = std::move(process); }
+    // The splash is left out when PELLWORKS_NO_SPLASH is set (tests and benchmarks).
+    int splash_ms = 4000;
+    // How long a missing command-line file may take to be said before the end.
+    std::chrono::milliseconds missing_file_limit{10000};
+
+    // ---- Start-up steps ----
+    void enter_program_folder() override;
+    bool components_installed() override;
+    void start_component_installer() override;
+    void create_clock() override;
+    bool only_instance() override;
+    void set_title() override;
+    void show_splash() override;
+    void set_defaults() override;
+    void open_windows(const CommandLine& command_line) override;
+    void open_file(const CommandLine& command_line) override;
+    // Another start asked for this window: to the front, but a minimised window stays
+    // minimised and the hidden frame of runout stays hidden.
+    void come_to_front();
 
     // The file handling of start-up for a parsed command line. A missing file makes
     // Pellwick say so and ends the program.
@@ -104,6 +141,25 @@ public:
     void confirm_quit();
     pw::engine::Keyboardhandler& keys() const { return *keys_; }
 
+    // ---- The menu (continued) ----
+    QAction* help = nullptr;
+    QAction* about = nullptr;
+    void help_Click();
+    // The help book; help_wanted() asks the window that shows it.
+    void show_help_book();
+    // About Pellworks, with "V." and the version and the free-program note.
+    void about_Click();
+    pw::media::frmAbout* about_form() const { return about_; }
+    // "Sys Info..." in About.
+    void show_system_information();
+    QWidget* system_information() const { return sysinfo_; }
+
+    // ---- The status bar ----
+    info_bar* info() const { return info_; }
+
+Q_SIGNALS:
+    void help_wanted();
+
 protected:
     // Closing from the title bar only asks; a double click on a character then quits.
     void closeEvent(QCloseEvent* event) override;
@@ -139,6 +195,13 @@ private:
     QPointer<QMdiSubWindow> clock_window_;
     pw::media::clock_form* clock_ = nullptr;
     std::unique_ptr<pw::media::CTime> hires_timer_;
+    ProcessStartUp process_;
+    QString start_folder_;  // where the program was started: relative paths mean there
+    info_bar* info_ = nullptr;
+    bool painted_ = false;
+    QMenuBar* menu_bar_ = nullptr;
+    QPointer<pw::media::frmAbout> about_;
+    QPointer<QWidget> sysinfo_;
 };
 
 }  // namespace pw::app

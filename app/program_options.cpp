@@ -20,6 +20,8 @@ QString usage_text()
         "  PELLWORKS_MIC_FILE   a wave file that is heard instead of the microphone\n"
         "  PELLWORKS_TRACE      when set, every character request, event and message\n"
         "                       is written to standard error\n"
+        "  PELLWORKS_NO_SPLASH  when set, Pellworks starts without its splash\n"
+        "  PELLWORKS_INSTANCE   a name of its own for the one-Pellworks-at-a-time check\n"
         "  QT_QPA_PLATFORM      the window system plugin; xcb (X11) when not set\n");
 }
 

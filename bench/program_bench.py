@@ -2,10 +2,11 @@
 """Whole-program benchmarks of Pellworks under Xvfb.
 
   startup  time from process start to the greeting's RequestStart (trace), N runs
+  window   time from process start to the main window painted, splash left out
   idle     CPU of the running program with Pellwick shown and idling, over 30 s
   memory   peak resident memory (VmHWM) once both characters are loaded and greeted
 
-Prints medians. Usage: bench/program_bench.py [startup|idle|memory|all] [--runs N]
+Prints medians. Usage: bench/program_bench.py [startup|window|idle|memory|all] [--runs N]
 Needs: a built ./build/bin/pellworks, Xvfb, openbox (optional).
 """
 import os, re, statistics, sys, time
@@ -66,6 +67,20 @@ def bench_startup(display, runs):
               f"median={statistics.median(times):.0f} ms min={min(times):.0f} max={max(times):.0f}")
 
 
+def bench_window(display, runs):
+    times = []
+    for _ in range(runs):
+        t0 = time.monotonic()
+        p = launch_program(DEFAULT_BIN, [], display)
+        t, _ = wait_for(p, r"event MainWindowPainted")
+        stop(p)
+        if t is not None:
+            times.append((t - t0) * 1000)
+        time.sleep(0.3)
+    print(f"process start to the main window painted (no splash): runs={len(times)} "
+          f"median={statistics.median(times):.0f} ms min={min(times):.0f} max={max(times):.0f}")
+
+
 def bench_idle(display, runs, seconds=30):
     results = []
     for _ in range(runs):
@@ -102,6 +117,8 @@ def main():
     try:
         if what in ("startup", "all"):
             bench_startup(display, runs)
+        if what in ("window", "all"):
+            bench_window(display, runs)
         if what in ("memory", "all"):
             bench_memory(display, max(1, runs // 2))
         if what in ("idle", "all"):

@@ -31,15 +31,19 @@ def start_x(display):
     return xvfb, wm
 
 
-def program_env(display):
-    env = dict(os.environ, DISPLAY=display, PELLWORKS_TRACE="1", QT_QPA_PLATFORM="xcb")
+def program_env(display, extra=None):
+    # No splash, and a single-instance name of its own, so that a Pellworks the user has
+    # open does not turn the benchmark's program away.
+    env = dict(os.environ, DISPLAY=display, PELLWORKS_TRACE="1", QT_QPA_PLATFORM="xcb",
+               PELLWORKS_NO_SPLASH="1", PELLWORKS_INSTANCE=f"bench-{os.getpid()}")
+    env.update(extra or {})
     env.pop("WAYLAND_DISPLAY", None)
     return env
 
 
-def launch(binary, args, display):
+def launch(binary, args, display, extra_env=None):
     """Starts the program; its trace comes on the returned process's stderr."""
-    return subprocess.Popen([binary] + list(args), env=program_env(display), stderr=subprocess.PIPE,
+    return subprocess.Popen([binary] + list(args), env=program_env(display, extra_env), stderr=subprocess.PIPE,
                             stdout=subprocess.DEVNULL, text=True, bufsize=1)
 
 

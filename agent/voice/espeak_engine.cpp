@@ -181,4 +181,24 @@ std::optional<QByteArray> phonemes_of(const QString& text)
     return out.trimmed();
 }
 
+QString engine_version()
+{
+    Engine& e = engine();
+    std::lock_guard guard(e.lock);
+    if (!initialise_locked(e)) return QString();
+    const char* data_path = nullptr;
+    return QString::fromLatin1(espeak_Info(&data_path));
+}
+
+QStringList voice_names()
+{
+    Engine& e = engine();
+    std::lock_guard guard(e.lock);
+    QStringList names;
+    if (!initialise_locked(e)) return names;
+    for (const espeak_VOICE* const* v = espeak_ListVoices(nullptr); v && *v; ++v)
+        if ((*v)->name) names << QString::fromUtf8((*v)->name);
+    return names;
+}
+
 }  // namespace pw::voice::espeak

@@ -5,6 +5,8 @@
 
 #include "agent/voice/speech_clip.h"
 
+#include <QStringList>
+
 #include <atomic>
 #include <optional>
 
@@ -24,5 +26,10 @@ std::optional<SpeechClip> synthesize(const QString& text, const VoiceSettings& v
 // phonemes and a space between words, stress marks included. nullopt when espeak-ng
 // is unavailable. Used for words the recogniser's dictionary lacks.
 std::optional<QByteArray> phonemes_of(const QString& text);
+
+// For the system information: espeak-ng's version and the names of its voices; both
+// empty when espeak-ng is unavailable.
+QString engine_version();
+QStringList voice_names();
 
 }  // namespace pw::voice::espeak

@@ -4,6 +4,8 @@
 
 #include "window_fixture.h"
 
+#include "app/start_up.h"
+
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QtTest>
@@ -43,6 +45,17 @@ private slots:
         QCOMPARE(f.script().editor_text(), QStringLiteral("; café “naïve”\r\n"));
         QCOMPARE(f.messages.size(), 1);
         QVERIFY(f.messages[0].startsWith(QStringLiteral("I couldn't open that file.")));
+
+        // A relative path means the folder the program was started in, not its own.
+        WindowFixture g;
+        const QString here = QDir::currentPath();
+        QTemporaryDir elsewhere;
+        g.write_file(QStringLiteral("rel.csp"), "; relative\r\n");
+        QDir::setCurrent(g.program_dir.path());
+        g.window->set_process_start_up({[&] { QDir::setCurrent(elsewhere.path()); }, {}, {}, {}});
+        g.window->MDIForm_Load(QStringLiteral("load rel.csp"));
+        QDir::setCurrent(here);
+        QCOMPARE(g.script().editor_text(), QStringLiteral("; relative\r\n"));
     }
 
     void characters_stand_clear_of_the_script()
@@ -109,7 +122,26 @@ private slots:
     {
         WindowFixture f;
         f.mod.goodbye_pause_ms = 0;
+        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+        // The sentence ends when the platform says so; the end must wait for it.
+        const auto sentence = [&f] {
+            for (const auto& i : f.agent.issued())
+                if (i.operation == QLatin1String("Speak") && f.agent.log().lines_of(QStringLiteral("Speak")).size() == 1)
+                    return i.request;
+            return pw::agent::Request();
+        };
+        QTimer finisher;
+        connect(&finisher, &QTimer::timeout, [&] {
+            if (const pw::agent::Request r = sentence(); !r.is_null() && !r.is_finished()) f.agent.finish(r);
+        });
+        finisher.start(0);
+        bool said_before_the_end = false;
+        f.mod.exit_program = [&](int code) {
+            said_before_the_end = sentence().status() == pw::agent::Request::Complete;
+            f.exits << code;
+        };
         f.window->MDIForm_Load(QStringLiteral("runin /no/such/folder/x.csp"));
+        QVERIFY(said_before_the_end);
 
         // Pellwick is loaded again, then the character in slot 0 says it.
         const QStringList lines = f.agent.log().lines();
@@ -120,6 +152,77 @@ private slots:
             QStringLiteral("^pellwick Speak \"   Can't find that file\\.\" \"\"$"), QRegularExpression::CaseInsensitiveOption)));
         QVERIFY2(reload >= 0 && said > reload, qPrintable(lines.join(QLatin1Char('\n'))));
         QCOMPARE(f.exits, QList<int>{1});
+
+        // A sentence that never ends holds the end up only so long.
+        finisher.stop();
+        WindowFixture g;
+        g.mod.goodbye_pause_ms = 0;
+        g.window->missing_file_limit = std::chrono::milliseconds(20);
+        g.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+        g.window->MDIForm_Load(QStringLiteral("load missing.csp"));
+        QCOMPARE(g.exits, QList<int>{1});
+    }
+
+    void start_up_runs_in_order_and_stops_where_a_check_fails()
+    {
+        struct Recorder : pw::app::StartUpSteps {
+            QStringList steps;
+            bool marker = true, alone = true;
+            void enter_program_folder() override { steps << "folder"; }
+            bool components_installed() override
+            {
+                steps << "components";
+                return marker;
+            }
+            void start_component_installer() override { steps << "installer"; }
+            void create_clock() override { steps << "clock"; }
+            bool only_instance() override
+            {
+                steps << "instance";
+                return alone;
+            }
+            void set_title() override { steps << "title"; }
+            void show_splash() override { steps << "splash"; }
+            void set_defaults() override { steps << "defaults"; }
+            void open_windows(const pw::app::CommandLine& c) override { steps << QStringLiteral("windows %1").arg(c.mode); }
+            void open_file(const pw::app::CommandLine& c) override { steps << QStringLiteral("file ") + c.path; }
+        };
+        using E = pw::app::StartUpEnd;
+        Recorder r;
+        QCOMPARE(pw::app::run_start_up(r, QStringLiteral("runin a.csp")), E::Started);
+        QCOMPARE(r.steps.join(' '), "folder components clock instance title splash defaults windows 2 file a.csp");
+        Recorder plain;
+        QCOMPARE(pw::app::run_start_up(plain, QStringLiteral("a.csp")), E::Started);
+        QCOMPARE(plain.steps.last(), "windows 0");
+        Recorder no_marker;
+        no_marker.marker = false;
+        QCOMPARE(pw::app::run_start_up(no_marker, QString()), E::InstallerStarted);
+        QCOMPARE(no_marker.steps.join(' '), "folder components installer");
+        Recorder second;
+        second.alone = false;
+        QCOMPARE(pw::app::run_start_up(second, QString()), E::OtherInstanceRaised);
+        QCOMPARE(second.steps.join(' '), "folder components clock instance");
+
+        // The window ends the program when a check stops start-up, before showing itself.
+        WindowFixture f;
+        f.window->set_process_start_up({{}, [] { return true; }, {}, [] { return false; }});
+        f.window->MDIForm_Load(QString());
+        QCOMPARE(f.exits, QList<int>{0});
+        QVERIFY(!f.window->isVisible() && f.window->windowTitle().isEmpty());
+    }
+
+    void show_all_with_pellwick_alone()
+    {
+        WindowFixture f;
+        f.pellwick(false);
+        f.window->show_all_Click();
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Play")),
+                 QStringList(2, QStringLiteral("Pellwick Play \"pleased\"")));
+        QCOMPARE(f.agent.log().count(QStringLiteral("Think"), QStringLiteral("Pellwick")), 1);
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
+                 (QStringList{QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick. Here are my friends!\" \"\""),
+                              QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\"")}));
+        QCOMPARE(f.agent.loaded_ids(), QStringList{QStringLiteral("Pellwick")});
     }
 
     void the_childs_folder_gets_the_missing_starters_and_keeps_its_own_files()

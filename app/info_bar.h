@@ -1,0 +1,60 @@
+#pragma once
+// The main window's status bar: the time and date, where the last character moved,
+// the mouse over the frame's background, and the free space of a volume. A click on
+// the free-space panel steps to the next volume.
+
+#include "platform/core/volumes.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QStatusBar>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QTimer;
+
+namespace pw::app {
+
+class info_bar : public QStatusBar {
+    Q_OBJECT
+public:
+    // Where the facts come from; the real clock and volumes unless a test says otherwise.
+    struct Sources {
+        std::function<QDateTime()> now;
+        std::function<QList<pw::platform::Volume>()> volumes;
+        std::function<std::optional<double>(const QString& mount_point)> free_kilobytes;
+    };
+
+    explicit info_bar(QWidget* parent = nullptr);
+    void set_sources(Sources sources);
+
+    // Panels 1 to 4, left to right.
+    QLabel* panel(int number) const;
+    QString panel_text(int number) const;
+
+    QTimer* Timer2 = nullptr;  // panel 1, every 300 ms
+    void Timer2_Timer();
+    // Panel 4; the main window's one-second timer calls it.
+    void show_free_space();
+    void set_character_position(const QString& text);
+    void MDIForm_MouseMove(int x, int y);
+    // Only panel 4 reacts: the next volume, shown at the next tick.
+    void info_PanelClick(int number);
+
+    // The volume list as read at start-up, the home volume first.
+    QList<pw::platform::Volume> drives;
+    int first_drive_index = 0;
+    int drive_index = 0;
+    QString shown_drive;  // mount point of the volume in panel 4
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Sources sources_;
+    QList<QLabel*> panels_;
+};
+
+}  // namespace pw::app

@@ -1,0 +1,24 @@
+#include "app/start_up.h"
+
+namespace pw::app {
+
+StartUpEnd run_start_up(StartUpSteps& steps, const QString& arguments)
+{
+    steps.enter_program_folder();
+    if (!steps.components_installed()) {
+        steps.start_component_installer();
+        return StartUpEnd::InstallerStarted;
+    }
+    steps.create_clock();
+    // The title comes after the check, so that a starting instance never finds itself.
+    if (!steps.only_instance()) return StartUpEnd::OtherInstanceRaised;
+    steps.set_title();
+    steps.show_splash();
+    steps.set_defaults();
+    const CommandLine command_line = parse_command_line(arguments);
+    steps.open_windows(command_line);
+    if (command_line.mode != 0) steps.open_file(command_line);
+    return StartUpEnd::Started;
+}
+
+}  // namespace pw::app

@@ -1,0 +1,37 @@
+#pragma once
+// The order of start-up, apart from what each step does: the program's folder, the
+// component check, the clock, the single-instance check, the title, the splash, the
+// defaults, the command line, the windows and the file.
+
+#include "app/command_line.h"
+
+namespace pw::app {
+
+class StartUpSteps {
+public:
+    virtual ~StartUpSteps() = default;
+    virtual void enter_program_folder() = 0;
+    // False when the marker file is missing.
+    virtual bool components_installed() = 0;
+    virtual void start_component_installer() = 0;
+    virtual void create_clock() = 0;
+    // False when another instance runs (and has been asked to come to the front).
+    virtual bool only_instance() = 0;
+    virtual void set_title() = 0;
+    // Shows the splash and returns when it has gone.
+    virtual void show_splash() = 0;
+    virtual void set_defaults() = 0;
+    virtual void open_windows(const CommandLine& command_line) = 0;
+    // Loads the file the command line names and, for runin and runout, plays it.
+    virtual void open_file(const CommandLine& command_line) = 0;
+};
+
+enum class StartUpEnd {
+    Started,
+    InstallerStarted,     // the program ends without a window
+    OtherInstanceRaised,  // likewise
+};
+
+StartUpEnd run_start_up(StartUpSteps& steps, const QString& arguments);
+
+}  // namespace pw::app

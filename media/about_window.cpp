@@ -1,0 +1,101 @@
+#include "media/about_window.h"
+
+#include "media/splash_window.h"
+#include "media/window_look.h"
+#include "stage/twips.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace pw::media {
+
+namespace {
+constexpr int design_width_twips = 5730, design_height_twips = 3855;
+}
+
+frmAbout::frmAbout(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pw_window"));
+    look::dress(this);
+    setStyleSheet(styleSheet() + QStringLiteral(
+        "QLabel#lblTitle { font-size: 22pt; font-weight: bold; }"
+        "QLabel#lblVersion { font-size: 12pt; }"
+        "QLabel#lblDescription { font-size: 12pt; font-weight: bold; color: #1f2545; }"
+        "QLabel#lblDisclaimer { font-size: 10pt; background: #fffbe6; border: 2px solid #8ad3ee;"
+        "  border-radius: 8px; padding: 6px; }"));
+
+    picIcon = new QLabel(this);
+    // Pellwick alone, the first of the friends.
+    const QPixmap friends = friends_picture();
+    picIcon->setPixmap(friends.copy(0, 0, friends.width() / 4, friends.height()).scaledToHeight(120, Qt::SmoothTransformation));
+    picIcon->setAccessibleName(QStringLiteral("Pellwick"));
+    lblTitle = new QLabel(this);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblVersion = new QLabel(this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblDescription = new QLabel(QStringLiteral("Programming basics for Kids ages 5 and up."), this);
+    lblDescription->setObjectName(QStringLiteral("lblDescription"));
+    lblDescription->setWordWrap(true);
+    lblDisclaimer = new QLabel(QStringLiteral("Warning: ..."), this);
+    lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
+    lblDisclaimer->setWordWrap(true);
+
+    cmdOK = new QPushButton(QStringLiteral("Close"), this);
+    look::dress_button(cmdOK, look::Role::main, QStringLiteral("tick"));
+    cmdOK->setDefault(true);
+    cmdSysInfo = new QPushButton(QStringLiteral("&Sys Info..."), this);
+    look::dress_button(cmdSysInfo, look::Role::secondary, QStringLiteral("pencil"));
+    cmdSysInfo->setAccessibleName(QStringLiteral("Sys Info..."));
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdSysInfo, &QPushButton::clicked, this, [this] { cmdSysInfo_Click(); });
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(14, 12, 14, 12);
+    grid->setHorizontalSpacing(14);
+    grid->addWidget(picIcon, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(lblTitle, 0, 1);
+    grid->addWidget(lblVersion, 1, 1);
+    grid->addWidget(lblDescription, 2, 1);
+    grid->addWidget(lblDisclaimer, 3, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdSysInfo);
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    grid->addLayout(buttons, 4, 0, 1, 2);
+    setMinimumSize(pw::stage::twips_to_px_x(design_width_twips), pw::stage::twips_to_px_y(design_height_twips));
+}
+
+void frmAbout::Form_Load(const QString& program_title, const QString& version_text)
+{
+    setWindowTitle(QStringLiteral("About ") + program_title);
+    lblVersion->setText(QStringLiteral("Version ") + version_text);
+    lblTitle->setText(program_title);
+    cmdOK->setFocus(Qt::OtherFocusReason);
+}
+
+void frmAbout::cmdOK_Click()
+{
+    close();
+    Q_EMIT closed();
+}
+
+void frmAbout::cmdSysInfo_Click()
+{
+    // Our own window takes the place of the system's information program.
+    Q_EMIT system_information_wanted();
+}
+
+void frmAbout::keyPressEvent(QKeyEvent* event)
+{
+    // "Close" is the cancel button as well as the default one.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        cmdOK_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace pw::media

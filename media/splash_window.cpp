@@ -1,0 +1,104 @@
+#include "media/splash_window.h"
+
+#include "media/window_look.h"
+#include "stage/twips.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace pw::media {
+
+namespace {
+constexpr int design_width_twips = 7380, design_height_twips = 3045;
+}
+
+QPixmap friends_picture()
+{
+    return QPixmap(QStringLiteral(":/pellworks/pictures/friends.png"));
+}
+
+frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("pw_window"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    look::dress(this);
+    setStyleSheet(styleSheet() + QStringLiteral(
+        "QFrame#Frame1 { border: 3px solid #3490bd; border-radius: 16px; background: #fffbe6; }"
+        "QLabel#lblProductName { font-size: 30pt; font-weight: bold; color: #1f2545; }"
+        "QLabel#lblVersion { font-size: 13pt; }"
+        "QLabel#lblLicenseTo { font-size: 13pt; font-weight: bold; color: #1f2545; background: #ffd23f;"
+        "  border-radius: 8px; padding: 2px 8px; }"
+        "QLabel#Label1 { font-style: italic; }"
+        "QLabel[notice=\"true\"] { font-size: 9pt; color: #4a4f6a; }"));
+
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->installEventFilter(this);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(Frame1);
+
+    auto make_label = [this](const char* name, const QString& text) {
+        auto* l = new QLabel(text, Frame1);
+        l->setObjectName(QLatin1String(name));
+        // A click anywhere sends the splash away, labels included.
+        l->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return l;
+    };
+    Label1 = make_label("Label1", QStringLiteral("presents"));
+    imgLogo = make_label("imgLogo", QString());
+    imgLogo->setPixmap(friends_picture().scaledToWidth(420, Qt::SmoothTransformation));
+    imgLogo->setAlignment(Qt::AlignCenter);
+    lblProductName = make_label("lblProductName", QString());
+    lblVersion = make_label("lblVersion", QString());
+    lblLicenseTo = make_label("lblLicenseTo", QStringLiteral("FREE   "));
+    lblCopyright = make_label("lblCopyright", QStringLiteral("\u00a9 2026"));
+    lblAuthor = make_label("lblAuthor", QStringLiteral("Made by the Pellworks makers for children of five and up"));
+    lblCompany = make_label("lblCompany", QStringLiteral("Pellworks \u2013 free to share"));
+    for (QLabel* l : {lblCopyright, lblAuthor, lblCompany}) l->setProperty("notice", true);
+
+    auto* layout = new QVBoxLayout(Frame1);
+    layout->setContentsMargins(18, 14, 18, 12);
+    layout->addWidget(imgLogo);
+    layout->addWidget(Label1, 0, Qt::AlignHCenter);
+    layout->addWidget(lblProductName, 0, Qt::AlignHCenter);
+    auto* version_row = new QHBoxLayout;
+    version_row->addStretch();
+    version_row->addWidget(lblVersion);
+    version_row->addSpacing(16);
+    version_row->addWidget(lblLicenseTo);
+    version_row->addStretch();
+    layout->addLayout(version_row);
+    layout->addSpacing(6);
+    for (QLabel* l : {lblCopyright, lblAuthor, lblCompany}) layout->addWidget(l, 0, Qt::AlignHCenter);
+
+    setMinimumSize(pw::stage::twips_to_px_x(design_width_twips), pw::stage::twips_to_px_y(design_height_twips));
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+}
+
+void frmSplash::Form_Load(const QString& program_title, const QString& version_text)
+{
+    lblVersion->setText(QStringLiteral("Version ") + version_text);
+    lblProductName->setText(program_title);
+    setWindowTitle(program_title);
+}
+
+void frmSplash::keyPressEvent(QKeyEvent*)
+{
+    close();
+}
+
+bool frmSplash::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Frame1 && event->type() == QEvent::MouseButtonRelease) close();
+    return false;
+}
+
+}  // namespace pw::media

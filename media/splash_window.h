@@ -1,0 +1,38 @@
+#pragma once
+// The splash: the friends, the program's name and version, shown while Pellworks
+// starts. A key or a click sends it away early.
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+
+namespace pw::media {
+
+class frmSplash : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSplash(QWidget* parent = nullptr);
+
+    // The product name and "Version 1.2.3".
+    void Form_Load(const QString& program_title, const QString& version_text);
+
+    QFrame* Frame1 = nullptr;
+    QLabel* Label1 = nullptr;  // "presents"
+    QLabel* imgLogo = nullptr;
+    QLabel* lblProductName = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* lblLicenseTo = nullptr;  // "FREE   "
+    QLabel* lblCopyright = nullptr;
+    QLabel* lblAuthor = nullptr;
+    QLabel* lblCompany = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+// The picture of the friends that the splash and About show.
+QPixmap friends_picture();
+
+}  // namespace pw::media

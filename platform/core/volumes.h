@@ -1,0 +1,28 @@
+#pragma once
+// The mounted volumes a child or parent would call drives: real file systems only
+// (no proc, sysfs, tmpfs and the like), the one holding the home folder first, the
+// others by mount point. Each is named for the status bar by its mount point's last
+// part in capitals ("/media/kid/stick" is "STICK:", the root "/:").
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace pw::platform {
+
+struct Volume {
+    QString mount_point;
+    QString drive;  // "STICK:"
+};
+
+// `home` decides which volume comes first (the user's home folder by default).
+QList<Volume> real_volumes(const QString& home = QString());
+
+QString drive_name(const QString& mount_point);
+
+// Free space for the user in kilobytes (bytes / 1024), or nothing when the volume
+// cannot be read (gone, not ready).
+std::optional<double> free_kilobytes(const QString& mount_point);
+
+}  // namespace pw::platform

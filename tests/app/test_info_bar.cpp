@@ -1,0 +1,80 @@
+// The main window's status bar: its texts with a fixed clock and made-up volumes, and
+// the stepping through the volumes with clicks on the free-space panel.
+
+#include "app/info_bar.h"
+#include "app/status_texts.h"
+
+#include <QLabel>
+#include <QtTest>
+
+using pw::platform::Volume;
+
+class TestInfoBar : public QObject {
+    Q_OBJECT
+
+private slots:
+    void numbers_data()
+    {
+        QTest::addColumn<double>("megabytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("grouped") << 12345.678 << "12,345.68";
+        QTest::newRow("below one megabyte") << 0.5 << ".50";
+        QTest::newRow("nothing") << 0.0 << ".00";
+        QTest::newRow("rounds up a group") << 999.999 << "1,000.00";
+        QTest::newRow("millions") << 1234567.0 << "1,234,567.00";
+        QTest::newRow("just one") << 1.004 << "1.00";
+    }
+
+    void numbers()
+    {
+        QFETCH(double, megabytes);
+        QFETCH(QString, text);
+        QCOMPARE(pw::app::grouped_two_decimals(megabytes), text);
+    }
+
+    void panels_and_volumes()
+    {
+        QHash<QString, std::optional<double>> free{{"/", 12345.68 * 1024}, {"/media/kid/stick", 512.0}, {"/mnt/cd", {}}};
+        QLocale::setDefault(QLocale::c());  // English names, AM and PM
+        pw::app::info_bar bar;
+        bar.set_sources({[] { return QDateTime(QDate(2026, 12, 5), QTime(15, 7, 42)); },
+                         [] { return QList<Volume>{{"/", "/:"}, {"/media/kid/stick", "STICK:"}, {"/mnt/cd", "CD:"}}; },
+                         [&free](const QString& m) { return free.value(m); }});
+        QCOMPARE(bar.panel_text(1), QStringLiteral("The time is 3:07 PM : Today is Saturday, Dec 5 2026"));
+        QCOMPARE(bar.panel_text(4), QStringLiteral("Free space on /:12,345.68 Mb  "));
+        bar.MDIForm_MouseMove(12, 0);
+        QCOMPARE(bar.panel_text(3), QStringLiteral(" Mouse X: 12, Y: 0   "));
+
+        // Panels 1 to 3 do nothing when clicked; panel 4 steps on at the next tick.
+        for (int panel : {1, 2, 3}) bar.info_PanelClick(panel);
+        QCOMPARE(bar.drive_index, 0);
+        bar.info_PanelClick(4);
+        QCOMPARE(bar.panel_text(4), QStringLiteral("Free space on /:12,345.68 Mb  "));
+        bar.show_free_space();
+        QCOMPARE(bar.panel_text(4), QStringLiteral("Free space on STICK:.50 Mb  "));
+        bar.info_PanelClick(4);
+        bar.show_free_space();
+        QCOMPARE(bar.panel_text(4), QStringLiteral("Free space on CD:.00 Mb  "));  // not readable
+        bar.info_PanelClick(4);
+        QCOMPARE(bar.shown_drive, QStringLiteral("/"));
+
+        // A volume listed before the home volume is never shown.
+        QCOMPARE(pw::app::next_drive_index(2, 1, 3), 1);
+        QCOMPARE(pw::app::next_drive_index(0, 1, 3), 1);
+        QCOMPARE(pw::app::next_drive_index(1, 1, 3), 2);
+        QCOMPARE(pw::platform::drive_name("/media/kid/stick/"), QStringLiteral("STICK:"));
+        QCOMPARE(pw::platform::drive_name("/"), QStringLiteral("/:"));
+    }
+
+    void real_volumes_hold_the_home_folder_first()
+    {
+        const QList<Volume> volumes = pw::platform::real_volumes();
+        QVERIFY(!volumes.isEmpty());
+        QVERIFY(QDir::homePath().startsWith(volumes[0].mount_point));
+        for (const Volume& v : volumes) QVERIFY2(!v.mount_point.startsWith("/proc") && !v.mount_point.startsWith("/sys"), qPrintable(v.mount_point));
+        QVERIFY(pw::platform::free_kilobytes(volumes[0].mount_point).has_value());
+    }
+};
+
+QTEST_MAIN(TestInfoBar)
+#include "test_info_bar.moc"
