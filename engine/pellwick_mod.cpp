@@ -1,6 +1,7 @@
 #include "engine/pellwick_mod.h"
 
 #include "agent/api/agent_error.h"
+#include "platform/core/program_folder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,7 +31,7 @@ void flush_and_exit(int code)
 pellwick_mod::pellwick_mod(pw::agent::AgentControl& agent)
     : exit_program(flush_and_exit), agent_(agent), random_(std::random_device{}())
 {
-    if (QCoreApplication::instance()) program_folder = QCoreApplication::applicationDirPath();
+    if (QCoreApplication::instance()) program_folder = pw::folders::program_folder();
 }
 
 void pellwick_mod::set_start_defaults()

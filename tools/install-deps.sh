@@ -10,11 +10,12 @@ build_pkgs=(
   libespeak-ng-dev espeak-ng espeak-ng-data
   libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  fonts-dejavu-core
+  fonts-dejavu-core dpkg-dev
 )
 test_pkgs=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick sox openbox xcompmgr
   flite
+  lintian desktop-file-utils appstream shared-mime-info man-db strace
 )
 
 want=("${build_pkgs[@]}")

@@ -6,6 +6,7 @@
 #include "agent/runtime/character_agent.h"
 #include "agent/runtime/request_tracker.h"
 #include "agent/voice/speech_synthesizer.h"
+#include "platform/core/program_folder.h"
 #include "platform/core/trace.h"
 
 #include <QCoreApplication>
@@ -26,7 +27,7 @@ AgentPlatform::AgentPlatform(CharacterViewFactory make_view, RuntimeOptions opti
         own_synthesizer_ = std::make_unique<voice::SpeechSynthesizer>();
         options_.synthesizer = own_synthesizer_.get();
     }
-    if (options_.program_dir.isEmpty()) options_.program_dir = QCoreApplication::applicationDirPath();
+    if (options_.program_dir.isEmpty()) options_.program_dir = pw::folders::program_folder();
 }
 
 AgentPlatform::~AgentPlatform()
