@@ -43,11 +43,12 @@ namespace {
 QImage with_coverage(const QImage& colours, const QImage& coverage)
 {
     QImage out(colours.size(), QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < out.height(); ++y) {
+    const int w = out.width(), h = out.height();
+    for (int y = 0; y < h; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(colours.constScanLine(y));
         const uchar* alpha = coverage.constScanLine(y);
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             const int a = alpha[x];
             line[x] = a == 255 ? in[x] | 0xff000000u : a == 0 ? 0 : qPremultiply(qRgba(qRed(in[x]), qGreen(in[x]), qBlue(in[x]), a));
         }

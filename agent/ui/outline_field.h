@@ -11,12 +11,17 @@
 
 namespace pw::agent::ui {
 
+// How far from the edge distances are measured (source pixels); beyond, only the side
+// matters: pictures are scaled down no further than a quarter with an exact ramp.
+constexpr float outline_reach = 2.0f;
+
 struct OutlineField {
     QSize size;
-    // Row by row, in source pixels; the edge lies at 0. Empty when nothing is opaque.
+    // Row by row, in source pixels, between -outline_reach and +outline_reach; the edge
+    // lies at 0. Empty when nothing is opaque.
     std::vector<float> distance;
-    // RGB32: the frame's colours, every transparent pixel in the colour of the nearest
-    // opaque one, so that filtering never pulls black in at the edge.
+    // RGB32: the frame's colours, the transparent pixels near the figure in the colour
+    // of a neighbouring opaque one, so that filtering pulls no black in at the edge.
     QImage colours;
 };
 
