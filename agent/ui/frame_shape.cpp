@@ -50,7 +50,10 @@ QImage with_coverage(const QImage& colours, const QImage& coverage)
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const int a = alpha[x];
-            line[x] = a == 255 ? in[x] | 0xff000000u : a == 0 ? 0 : qPremultiply(qRgba(qRed(in[x]), qGreen(in[x]), qBlue(in[x]), a));
+            if (a == 255)
+                line[x] = in[x] | 0xff000000u;
+            else
+                line[x] = a == 0 ? 0 : qPremultiply(qRgba(qRed(in[x]), qGreen(in[x]), qBlue(in[x]), a));
         }
     }
     return out;
