@@ -5,13 +5,21 @@
 //   bench_frame_timing FILE.acs ANIMATION    a character file's animation, played 5 times
 //   bench_frame_timing --idle SECONDS FILE.acs   CPU of a shown character left to idle
 //   bench_frame_timing --walk SECONDS FILE.acs   CPU of a character walking across the screen
+//   bench_frame_timing --scaled FACTOR SECONDS FILE.acs ANIMATION|walk
+//                                            CPU of a character shown at FACTOR times its
+//                                            size, playing ANIMATION again and again or
+//                                            walking to and fro
+//   bench_frame_timing --scale-frames FILE.acs   time to scale one frame (2x and 0.5x,
+//                                            hard and soft edges)
 //
 // Run it under X (tests/with-xvfb) for real windows; offscreen works too.
 
 #include "agent/acs/acs_reader.h"
+#include "agent/acs/frame_renderer.h"
 #include "agent/runtime/agent_platform.h"
 #include "agent/runtime/character_agent.h"
 #include "agent/ui/desktop_character_view.h"
+#include "agent/ui/frame_shape.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
+#include <time.h>
 
 using namespace pw;
 
@@ -77,6 +86,14 @@ double cpu_seconds()
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// CPU time of this thread: wall time would count the other programs on a busy machine.
+double thread_cpu_us()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+
 }  // namespace
 
 // Shows the character and lets it idle (IdleStart, levels 1 to 3) for `seconds`.
@@ -103,6 +120,96 @@ int measure_idle(QApplication& app, int seconds, const QString& file)
     std::printf("platform            %s\n", qPrintable(QGuiApplication::platformName()));
     std::printf("idle for            %.1f s, IdleStart %d time(s)\n", wall.elapsed() / 1000.0, idle_starts);
     std::printf("cpu while idling    %.2f %% of one core\n", 100.0 * cpu / (wall.elapsed() / 1000.0));
+    return 0;
+}
+
+// Shows the character at `factor` times its size and keeps it busy for `seconds`:
+// playing `animation` again and again, or walking to and fro when it is "walk".
+int measure_scaled(QApplication& app, double factor, int seconds, const QString& file, const QString& animation)
+{
+    agent::RuntimeOptions options;
+    options.timings.idle_first_ms = 3600 * 1000;  // busy all the time anyway
+    agent::AgentPlatform platform(&agent::make_desktop_view, options);
+    try {
+        platform.load(QStringLiteral("bench"), file);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
+        return 1;
+    }
+    agent::CharacterAgent* c = platform.agent(QStringLiteral("bench"));
+    c->set_width(qRound(c->width() * factor));
+    c->set_height(qRound(c->height() * factor));
+    c->move_to(100, 100, 0);
+    agent::Request current = c->show(true);
+    const bool walk = animation == QLatin1String("walk");
+    bool rightwards = true;
+    int frames = 0, rounds = 0;
+    c->set_frame_observer([&](qint64, qint64) { ++frames; });
+    QElapsedTimer wall;
+    double cpu0 = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+        if (!current.is_finished()) return;
+        if (!wall.isValid()) {  // shown: the measurement starts
+            wall.start();
+            cpu0 = cpu_seconds();
+            frames = 0;
+            QTimer::singleShot(seconds * 1000, &app, [&] { app.quit(); });
+        }
+        try {
+            current = walk ? c->move_to(rightwards ? 800 : 100, 100, 2000) : c->play(animation);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
+            app.exit(1);
+        }
+        rightwards = !rightwards;
+        ++rounds;
+    });
+    poll.start(10);
+    if (app.exec() != 0) return 1;
+    const double cpu = cpu_seconds() - cpu0;
+    std::printf("platform            %s\n", qPrintable(QGuiApplication::platformName()));
+    std::printf("size                %d x %d (%.2f x)\n", c->width(), c->height(), factor);
+    std::printf("%-19s %d round(s), %d frames in %.1f s\n", walk ? "walked" : "played", rounds, frames,
+                wall.elapsed() / 1000.0);
+    std::printf("cpu                 %.1f %% of one core\n", 100.0 * cpu / (wall.elapsed() / 1000.0));
+    return 0;
+}
+
+// Times the building of one frame's window picture and cut-out at 2x and 0.5x, over
+// the first 200 frames of the character.
+int measure_frame_scaling(const QString& file)
+{
+    acs::CharacterData data;
+    try {
+        data = acs::read_acs_file(file);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
+        return 1;
+    }
+    QList<QImage> frames;
+    for (const acs::Animation& a : data.animations)
+        for (const acs::Frame& f : a.frames)
+            if (!f.images.isEmpty() && frames.size() < 200) frames.append(acs::render_frame(data, f));
+    if (frames.isEmpty()) {
+        std::fprintf(stderr, "bench_frame_timing: no frames\n");
+        return 1;
+    }
+    const QSize native(data.width, data.height);
+    for (const bool soft : {false, true})
+        for (const double factor : {2.0, 0.5}) {
+            const QSize size = (QSizeF(native) * factor).toSize();
+            QList<double> us;
+            for (const QImage& frame : frames) {
+                const double t0 = thread_cpu_us();
+                const agent::ui::FrameShape shape = agent::ui::make_frame_shape(frame, size, soft);
+                us.append(thread_cpu_us() - t0);
+                if (shape.region.isEmpty() && shape.image.isNull()) return 1;  // keeps the work
+            }
+            std::printf("scale one frame to %dx%d, %s edge (cpu): median %.0f us, p90 %.0f us, max %.0f us (%lld frames)\n",
+                        size.width(), size.height(), soft ? "soft" : "hard", percentile(us, 0.5),
+                        percentile(us, 0.9), percentile(us, 1.0), static_cast<long long>(us.size()));
+        }
     return 0;
 }
 
@@ -147,6 +254,10 @@ int main(int argc, char** argv)
         return measure_idle(app, std::max(1, args[1].toInt()), args[2]);
     if (args.size() == 3 && args[0] == QLatin1String("--walk"))
         return measure_walk(app, std::max(1, args[1].toInt()), args[2]);
+    if (args.size() == 5 && args[0] == QLatin1String("--scaled"))
+        return measure_scaled(app, std::max(0.1, args[1].toDouble()), std::max(1, args[2].toInt()), args[3], args[4]);
+    if (args.size() == 2 && args[0] == QLatin1String("--scale-frames"))
+        return measure_frame_scaling(args[1]);
     std::shared_ptr<const acs::CharacterData> data;
     QString animation = QStringLiteral("Long");
     int rounds = 1;

@@ -67,7 +67,7 @@ void CharacterWindow::set_compositing(bool on)
         clearMask();
     else if (windowHandle())
         clear_input_shape(winId());  // the mask takes over; a stale input shape would eat clicks
-    apply_shape();
+    update_shape();  // soft edges with a compositor, hard ones for the mask
 }
 
 QSize CharacterWindow::target_size() const
@@ -80,7 +80,7 @@ QSize CharacterWindow::target_size() const
 
 void CharacterWindow::update_shape()
 {
-    const FrameShape& shape = cache_.shape_for(frame_, target_size());
+    const FrameShape& shape = cache_.shape_for(frame_, target_size(), compositing_);
     const bool same_picture = shape.image.cacheKey() == shape_.image.cacheKey();
     shape_ = shape;
     if (size() != target_size())

@@ -29,8 +29,8 @@ public:
     void set_wanted_visible(bool on);
     bool wanted_visible() const { return wanted_visible_; }
 
-    // With a compositor the window keeps its alpha and gets an input shape; without
-    // one it is cut out by a mask.
+    // With a compositor the window keeps its alpha (soft edges) and gets an input
+    // shape; without one it is cut out by a mask.
     void set_compositing(bool on);
     bool compositing() const { return compositing_; }
 

@@ -1,5 +1,7 @@
 #include "agent/ui/frame_shape.h"
 
+#include "agent/ui/outline_field.h"
+
 #include <QBitmap>
 #include <QHashFunctions>
 
@@ -35,21 +37,47 @@ QRegion alpha_region(const QImage& image)
     return QRegion(QBitmap::fromImage(mask));
 }
 
-FrameShape make_frame_shape(const QImage& frame, QSize size)
+namespace {
+
+// The scaled colours (opaque) under the scaled coverage.
+QImage with_coverage(const QImage& colours, const QImage& coverage)
+{
+    QImage out(colours.size(), QImage::Format_ARGB32_Premultiplied);
+    const int w = out.width(), h = out.height();
+    for (int y = 0; y < h; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(colours.constScanLine(y));
+        const uchar* alpha = coverage.constScanLine(y);
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int a = alpha[x];
+            if (a == 255)
+                line[x] = in[x] | 0xff000000u;
+            else
+                line[x] = a == 0 ? 0 : qPremultiply(qRgba(qRed(in[x]), qGreen(in[x]), qBlue(in[x]), a));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge)
 {
     if (frame.isNull() || size.isEmpty())
         return {};
-    QImage scaled = frame.size() == size
-                        ? frame
-                        : frame.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                              .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     FrameShape shape;
-    shape.image = harden_alpha(scaled);
+    if (frame.size() == size) {
+        shape.image = soft_edge ? frame.convertToFormat(QImage::Format_ARGB32_Premultiplied) : harden_alpha(frame);
+    } else {
+        const OutlineField field = outline_field(frame);
+        const QImage colours = field.colours.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        shape.image = with_coverage(colours, outline_coverage(field, size, soft_edge));
+    }
     shape.region = alpha_region(shape.image);
     return shape;
 }
 
-const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size)
+const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft_edge)
 {
     const size_t hash = frame.isNull()
                             ? 0
@@ -57,14 +85,14 @@ const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size)
                                         size_t(frame.format()));
     for (qsizetype i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
-        if (e.hash == hash && e.size == size && e.source == frame) {
+        if (e.hash == hash && e.size == size && e.soft_edge == soft_edge && e.source == frame) {
             if (i != 0)
                 entries_.move(i, 0);
             return entries_.front().shape;
         }
     }
     ++built_;
-    entries_.prepend(Entry{hash, frame, size, make_frame_shape(frame, size)});
+    entries_.prepend(Entry{hash, frame, size, soft_edge, make_frame_shape(frame, size, soft_edge)});
     bytes_ += bytes_of(entries_.front());
     while (entries_.size() > 1 && (entries_.size() > capacity_ || bytes_ > byte_budget_)) {
         bytes_ -= bytes_of(entries_.back());

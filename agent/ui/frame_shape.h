@@ -1,7 +1,8 @@
 #pragma once
 // A frame as the character window shows it: scaled to the window size, with a hard
-// cut-out (every pixel fully opaque or fully transparent) and the region of its
-// opaque pixels, which becomes the window's mask or input shape.
+// cut-out (every pixel fully opaque or fully transparent) for desktops without a
+// compositor, or an anti-aliased edge for desktops with one, and the region of its
+// pixels of at least half alpha, which becomes the window's mask or input shape.
 
 #include <QImage>
 #include <QList>
@@ -11,7 +12,7 @@
 namespace pw::agent::ui {
 
 struct FrameShape {
-    QImage image;    // ARGB32_Premultiplied, alpha 0 or 255 only
+    QImage image;    // ARGB32_Premultiplied; alpha 0 or 255 only unless the edge is soft
     QRegion region;  // the opaque pixels
 };
 
@@ -22,9 +23,12 @@ QImage harden_alpha(const QImage& image);
 // The region of the pixels with alpha >= 128.
 QRegion alpha_region(const QImage& image);
 
-// Scales first (smoothly), then cuts at 50 % alpha, so the edge follows the scaled
-// outline rather than blocky source pixels.
-FrameShape make_frame_shape(const QImage& frame, QSize size);
+// Scales the colours smoothly and the outline through its distance field, so that the
+// edge follows the figure's outline at the new size rather than enlarged source
+// pixels. `soft_edge`: the edge is anti-aliased through alpha (for a compositor);
+// otherwise it is a hard cut at the outline. At the frame's own size the frame's
+// pixels stay as they are (hardened unless soft).
+FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge = false);
 
 // Frames repeat all the time (idle loops, mouth shapes); building a shape costs a
 // scale plus a region, so recent ones are kept. Entries are found by content, because
@@ -38,7 +42,7 @@ public:
     {
     }
 
-    const FrameShape& shape_for(const QImage& frame, QSize size);
+    const FrameShape& shape_for(const QImage& frame, QSize size, bool soft_edge = false);
 
     // How many shapes were built so far (not found in the cache).
     int built() const { return built_; }
@@ -48,6 +52,7 @@ private:
         size_t hash = 0;
         QImage source;
         QSize size;
+        bool soft_edge = false;
         FrameShape shape;
     };
 

@@ -1,6 +1,6 @@
-// The character window's cut-out: it follows the frame's alpha at 50 %, is built from
-// the scaled picture, is cached per distinct frame, and becomes an input shape (no
-// mask) when a compositor runs.
+// The character window's cut-out: it follows the frame's alpha at 50 %, follows the
+// outline smoothly when scaled, is cached per distinct frame, and becomes an input
+// shape (no mask, soft edges) when a compositor runs.
 
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
@@ -32,6 +32,37 @@ QImage half(int w, int h)
     img.fill(Qt::transparent);
     QPainter(&img).fillRect(0, 0, w / 2, h, Qt::blue);
     return img;
+}
+
+// The lower left triangle of a square, x <= y: a 45 degree edge of one-pixel steps.
+QImage triangle(int size)
+{
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x <= y; ++x)
+            img.setPixel(x, y, qRgb(40, 160, 90));
+    return img;
+}
+
+// A light disc in a dark ring three pixels wide, as our characters are drawn.
+QImage outlined_disc(int size)
+{
+    QImage img = disc(size, QColor(31, 37, 69));
+    QPainter p(&img);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 241, 208));
+    p.drawEllipse(QRect(3, 3, size - 6, size - 6));
+    return img;
+}
+
+// The last pixel of row y inside the region, -1 for none.
+int row_end(const QRegion& r, int y, int width)
+{
+    for (int x = width - 1; x >= 0; --x)
+        if (r.contains(QPoint(x, y)))
+            return x;
+    return -1;
 }
 
 bool only_hard_alpha(const QImage& img)
@@ -90,6 +121,55 @@ private slots:
         QVERIFY(!big.region.contains(QPoint(40 - 33, 40 - 33)));  // radius 47 > 40
     }
 
+    void enlarged_edges_are_smooth_and_shrunk_outlines_closed()
+    {
+        // At 2x a 45 degree edge steps one pixel per row, not two (enlarged source
+        // pixels), and stays on the line.
+        const QImage tri = triangle(20);
+        const FrameShape hard = make_frame_shape(tri, QSize(40, 40));
+        for (int y = 0; y < 40; ++y) {
+            const int end = row_end(hard.region, y, 40);
+            QVERIFY2(qAbs(end - y) <= 1, qPrintable(QStringLiteral("row %1 ends at %2").arg(y).arg(end)));
+            if (y > 0)
+                QVERIFY(qAbs(end - row_end(hard.region, y - 1, 40)) <= 1);
+        }
+        // Soft edges: the same cut-out for the mouse, a ramp of alpha along the edge
+        // in the figure's own colour (nothing dark pulled in from outside).
+        const FrameShape soft = make_frame_shape(tri, QSize(40, 40), true);
+        QCOMPARE(soft.region, hard.region);
+        int partial = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const QRgb p = soft.image.pixel(x, y);
+                if (qAlpha(p) == 0)
+                    continue;
+                partial += qAlpha(p) < 255;
+                QVERIFY(qAbs(x - y) <= 2 || qAlpha(p) == 255);
+                QVERIFY(qAbs(qGreen(qUnpremultiply(p)) - 160) <= 4);
+            }
+        QVERIFY(partial >= 30);
+
+        // At half size the dark ring still closes around the figure: one piece, round,
+        // and every pixel on its border dark.
+        const FrameShape small = make_frame_shape(outlined_disc(40), QSize(20, 20));
+        QVERIFY(small.region.contains(QRect(6, 6, 8, 8)));
+        QVERIFY(!small.region.contains(QPoint(1, 1)));
+        QVERIFY(!small.region.contains(QPoint(18, 18)));
+        for (int y = 0; y < 20; ++y) {
+            int runs = 0;
+            for (int x = 0; x < 20; ++x) {
+                if (!small.region.contains(QPoint(x, y)))
+                    continue;
+                runs += !small.region.contains(QPoint(x - 1, y));
+                const bool border = !small.region.contains(QPoint(x + 1, y)) || !small.region.contains(QPoint(x - 1, y))
+                                    || !small.region.contains(QPoint(x, y + 1)) || !small.region.contains(QPoint(x, y - 1));
+                if (border)
+                    QVERIFY2(qGray(small.image.pixel(x, y)) < 120, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            }
+            QVERIFY(runs == 1);
+        }
+    }
+
     void cache_reuses_shapes_of_unchanged_frames()
     {
         FrameShapeCache cache(2);
@@ -102,8 +182,8 @@ private slots:
         QVERIFY(a_again.cacheKey() != a.cacheKey());
         QCOMPARE(cache.shape_for(a_again, QSize(30, 30)).region, first);
         QCOMPARE(cache.built(), 1);
-        // Another size or other pixels are new shapes.
-        cache.shape_for(a, QSize(60, 60));
+        // Another size, soft edges or other pixels are new shapes.
+        cache.shape_for(a, QSize(60, 60), true);
         QCOMPARE(cache.built(), 2);
         const QImage b = disc(30, Qt::green);
         cache.shape_for(b, QSize(30, 30));
@@ -113,6 +193,8 @@ private slots:
         QCOMPARE(cache.built(), 4);
         cache.shape_for(b, QSize(30, 30));
         QCOMPARE(cache.built(), 4);
+        cache.shape_for(a, QSize(60, 60));
+        QCOMPARE(cache.built(), 5);
 
         // Big pictures are bounded by bytes: with room for one, the other goes.
         FrameShapeCache small(64, 250000);  // one 200x200 picture is 160000 bytes
@@ -191,17 +273,21 @@ private slots:
     void compositing_drops_the_mask_and_back()
     {
         CharacterWindow w;
-        w.place(QRect(10, 10, 40, 40));
+        w.place(QRect(10, 10, 80, 80));
         w.set_frame(disc(40));
         w.set_wanted_visible(true);
         QVERIFY(!w.mask().isEmpty());
+        QVERIFY(only_hard_alpha(w.shown_image()));
+        // With a compositor the enlarged edge is soft.
         w.set_compositing(true);
         QVERIFY(w.mask().isEmpty());
-        QVERIFY(w.shape_region().contains(QPoint(20, 20)));
+        QVERIFY(w.shape_region().contains(QPoint(40, 40)));
+        QVERIFY(!only_hard_alpha(w.shown_image()));
         w.set_frame(half(40, 40));
         QVERIFY(w.mask().isEmpty());
         w.set_compositing(false);
-        QCOMPARE(w.mask(), QRegion(0, 0, 20, 40));
+        QCOMPARE(w.mask(), QRegion(0, 0, 40, 80));
+        QVERIFY(only_hard_alpha(w.shown_image()));
     }
 
     void view_places_and_shows_through_the_interface()
