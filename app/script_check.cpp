@@ -1,0 +1,194 @@
+#include "app/script_check.h"
+
+#include "engine/rounding.h"
+#include "engine/script_text.h"
+
+#include <QRegularExpression>
+#include <QSet>
+
+#include <cmath>
+
+namespace pw::app {
+namespace script = pw::engine::script;
+using script::Keyword;
+
+namespace {
+
+QString shown_name(const QString& id)
+{
+    if (id.isEmpty()) return id;
+    return id.left(1).toUpper() + id.mid(1);
+}
+
+QString did_you_mean(const QString& suggestion)
+{
+    return suggestion.isEmpty() ? QString() : QStringLiteral(" Did you mean %1?").arg(suggestion);
+}
+
+// The hint for a word in the keyword place that is neither a statement nor one of the
+// character's animations.
+QString unknown_word_hint(const QString& word, const QString& character, const ScriptVocabulary& vocabulary)
+{
+    const ScriptVocabulary::Character* c = vocabulary.find(character);
+    QStringList candidates = statement_words();
+    if (c) candidates += c->animations;
+    const QString suggestion = nearest_word(word, candidates);
+    if (c)
+        return QStringLiteral("%1 doesn't know '%2'.").arg(shown_name(c->id), word) + did_you_mean(suggestion);
+    if (!suggestion.isEmpty()) return QStringLiteral("Nobody knows '%1'.").arg(word) + did_you_mean(suggestion);
+    const QString example = vocabulary.characters.isEmpty() ? QStringLiteral("pellwick")
+                                                            : vocabulary.characters.first().id.toLower();
+    return QStringLiteral("Who should do '%1'? Start the line with a name, like %2> %1")
+        .arg(word, example);
+}
+
+void check_arguments(const QString& line, int from, Keyword keyword, CheckedLine& out)
+{
+    static const QRegularExpression token(QStringLiteral("[A-Za-z]+|[-+]?[0-9]*\\.?[0-9]+"));
+    const bool moving = keyword == Keyword::moveto;
+    const bool condition = keyword == Keyword::waitfor || keyword == Keyword::if_ || keyword == Keyword::elseif;
+    for (auto it = token.globalMatch(line, from); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString word = m.captured().toLower();
+        WordKind kind;
+        if (!word.front().isLetter()) kind = WordKind::number;
+        else if (moving && speed_words().contains(word)) kind = WordKind::speed;
+        else if (condition && wait_words().contains(word)) kind = WordKind::wait;
+        else continue;
+        out.spans << WordSpan{int(m.capturedStart()), int(m.capturedLength()), kind};
+    }
+}
+
+int rounded(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) > 1e6) return -1;
+    return int(pw::engine::round_half_even(value));
+}
+
+// The label numbers the runner will register: lines with "label" and no "goto", the
+// number from the sixth character on.
+QSet<int> registered_labels(const QStringList& lines)
+{
+    QSet<int> labels;
+    for (const QString& line : lines)
+        if (line.contains(QLatin1String("label")) && !line.contains(QLatin1String("goto")))
+            labels.insert(rounded(script::leading_number(line.mid(5))));
+    return labels;
+}
+
+// The statement of a line, from its keyword to its end: where structural hints go.
+Hint statement_hint(const CheckedLine& line, int line_length, const QString& text)
+{
+    for (const WordSpan& s : line.spans)
+        if (s.kind == WordKind::keyword) return Hint{s.start, line_length - s.start, text};
+    return Hint{0, line_length, text};
+}
+
+}  // namespace
+
+CheckedLine check_line(const QString& line, const QString& character_before, const ScriptVocabulary& vocabulary)
+{
+    CheckedLine out;
+    out.character = character_before;
+    const int size = int(line.size());
+    if (line.startsWith(QLatin1Char(';'))) {
+        out.spans << WordSpan{0, size, WordKind::comment};
+        return out;
+    }
+    int pos = 0;
+    const int gt = int(line.indexOf(QLatin1Char('>')));
+    if (gt >= 0) {
+        out.character = line.left(gt);
+        // Before the characters are loaded nothing is known to be missing.
+        const bool known = vocabulary.characters.isEmpty() || vocabulary.find(out.character);
+        out.spans << WordSpan{0, gt + 1, known ? WordKind::prefix : WordKind::unknown_prefix};
+        if (!known) {
+            QStringList ids;
+            for (const auto& c : vocabulary.characters) ids << c.id.toLower();
+            out.hints << Hint{0, qMax(gt, 1),
+                              QStringLiteral("There is no character called '%1'.").arg(out.character)
+                                  + did_you_mean(nearest_word(out.character.trimmed(), ids))};
+        }
+        pos = gt + 2;
+    }
+    while (pos < size && line[pos] == QLatin1Char(' ')) ++pos;
+    if (pos >= size) return out;
+    int end = int(line.indexOf(QLatin1Char(' '), pos));
+    if (end < 0) end = size;
+    const QString word = line.mid(pos, end - pos).toLower();
+    if (word == QLatin1String(";")) {
+        out.spans << WordSpan{pos, size - pos, WordKind::comment};
+        return out;
+    }
+    const Keyword keyword = script::find_keyword(word);
+    if (keyword != Keyword::animation) {
+        out.spans << WordSpan{pos, end - pos, WordKind::keyword};
+        check_arguments(line, end, keyword, out);
+        return out;
+    }
+    const ScriptVocabulary::Character* c = vocabulary.find(out.character);
+    if (c && c->animations_known && c->animations.contains(word)) {
+        out.spans << WordSpan{pos, end - pos, WordKind::animation};
+    } else if ((c && c->animations_known) || (out.character.isEmpty() && !vocabulary.characters.isEmpty())) {
+        out.spans << WordSpan{pos, end - pos, WordKind::unknown};
+        out.hints << Hint{pos, end - pos, unknown_word_hint(word, out.character, vocabulary)};
+    }
+    check_arguments(line, end, keyword, out);
+    return out;
+}
+
+QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary& vocabulary)
+{
+    QList<CheckedLine> out;
+    out.reserve(lines.size());
+    QString character;
+    for (const QString& line : lines) {
+        out << check_line(line, character, vocabulary);
+        character = out.last().character;
+    }
+
+    const QSet<int> labels = registered_labels(lines);
+    bool do_seen = false;
+    int endifs_below = 0;
+    QList<Keyword> keywords;
+    keywords.reserve(lines.size());
+    for (const QString& line : lines) {
+        const Keyword k = line.startsWith(QLatin1Char(';')) ? Keyword::comment : script::line_keyword(line);
+        keywords << k;
+        if (k == Keyword::endif) ++endifs_below;
+    }
+    for (int i = 0; i < lines.size(); ++i) {
+        const int length = int(lines[i].size());
+        switch (keywords[i]) {
+        case Keyword::do_:
+            do_seen = true;
+            break;
+        case Keyword::endif:
+            --endifs_below;
+            break;
+        case Keyword::loop:
+            if (!do_seen)
+                out[i].hints << statement_hint(out[i], length,
+                                               QStringLiteral("This loop has no do above it, so nothing repeats."));
+            break;
+        case Keyword::if_:
+            if (endifs_below == 0)
+                out[i].hints << statement_hint(out[i], length, QStringLiteral("This if needs an endif below it."));
+            break;
+        case Keyword::goto_: {
+            const QString arguments =
+                script::cut_statement(script::split_prefix(lines[i]).statement).arguments;
+            const int n = rounded(script::leading_number(arguments.mid(5)));
+            if (!labels.contains(n))
+                out[i].hints << statement_hint(out[i], length,
+                                               QStringLiteral("There is no label %1 to go to.").arg(n));
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return out;
+}
+
+}  // namespace pw::app
