@@ -163,7 +163,9 @@ void Pellworks::MDIForm_Load(const QString& arguments)
 
     // The stage loads its characters before any file can run.
     stage_->Form_Load();
+    // The named file is shown; a script kept from before waits for a plain start.
     if (command_line.mode != 0) open_command_line_file(command_line);
+    else script_->start_editing();
     if (command_line.mode != 1) activateWindow();
 }
 
@@ -189,6 +191,7 @@ bool Pellworks::load_script_file(const QString& path)
     const ScriptRead read = read_script_file(path);
     if (read.ok) {
         script_->set_editor_text(read.text);
+        script_->text_loaded();
     } else {
         tell_child(mod_, couldnt_open_sentence(), read.reason, this);
     }
