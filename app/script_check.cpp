@@ -149,31 +149,25 @@ QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary
 
     const QSet<int> labels = registered_labels(lines);
     bool do_seen = false;
-    int endifs_below = 0;
-    QList<Keyword> keywords;
-    keywords.reserve(lines.size());
-    for (const QString& line : lines) {
-        const Keyword k = line.startsWith(QLatin1Char(';')) ? Keyword::comment : script::line_keyword(line);
-        keywords << k;
-        if (k == Keyword::endif) ++endifs_below;
-    }
+    QList<int> open_ifs;  // each endif closes the latest if
     for (int i = 0; i < lines.size(); ++i) {
         const int length = int(lines[i].size());
-        switch (keywords[i]) {
+        const Keyword keyword =
+            lines[i].startsWith(QLatin1Char(';')) ? Keyword::comment : script::line_keyword(lines[i]);
+        switch (keyword) {
         case Keyword::do_:
             do_seen = true;
             break;
+        case Keyword::if_:
+            open_ifs << i;
+            break;
         case Keyword::endif:
-            --endifs_below;
+            if (!open_ifs.isEmpty()) open_ifs.removeLast();
             break;
         case Keyword::loop:
             if (!do_seen)
                 out[i].hints << statement_hint(out[i], length,
                                                QStringLiteral("This loop has no do above it, so nothing repeats."));
-            break;
-        case Keyword::if_:
-            if (endifs_below == 0)
-                out[i].hints << statement_hint(out[i], length, QStringLiteral("This if needs an endif below it."));
             break;
         case Keyword::goto_: {
             const QString arguments =
@@ -188,6 +182,8 @@ QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary
             break;
         }
     }
+    for (const int i : open_ifs)
+        out[i].hints << statement_hint(out[i], int(lines[i].size()), QStringLiteral("This if needs an endif below it."));
     return out;
 }
 
