@@ -61,7 +61,7 @@ void ScriptHighlighter::refresh_words()
     ScriptVocabulary now = words_();
     if (same_words(now, vocabulary_)) return;
     vocabulary_ = std::move(now);
-    checked_revision_ = -1;
+    checked_valid_ = false;
     rehighlight();
 }
 
@@ -107,7 +107,14 @@ QColor ScriptHighlighter::character_colour(const QString& id) const
 
 const CheckedLine* ScriptHighlighter::checked(int block_number)
 {
-    if (document() && checked_revision_ != document()->revision()) check_again();
+    if (!document()) return nullptr;
+    // Any change colours the lines it touched, so a line whose text is not the one
+    // checked (or a line count that differs) means the script changed. (The document's
+    // revision is no help: replacing the whole text does not always move it.)
+    const QTextBlock block = document()->findBlockByNumber(block_number);
+    if (!checked_valid_ || texts_.size() != document()->blockCount()
+        || (block.isValid() && texts_.value(block_number) != block.text()))
+        check_again();
     if (block_number < 0 || block_number >= lines_.size()) return nullptr;
     return &lines_[block_number];
 }
@@ -123,8 +130,9 @@ QString ScriptHighlighter::hint_at(int block_number, int column)
 
 void ScriptHighlighter::check_again()
 {
-    QList<CheckedLine> now = check_script(block_texts(*document()), vocabulary_);
-    checked_revision_ = document()->revision();
+    texts_ = block_texts(*document());
+    QList<CheckedLine> now = check_script(texts_, vocabulary_);
+    checked_valid_ = true;
     // Lines above and below the change that came out different (a label, an endif or a
     // prefix elsewhere changed them) are coloured again once this change is done.
     const int n_old = int(lines_.size()), n_new = int(now.size());

@@ -47,8 +47,9 @@ private:
     WordSource words_;
     ScriptVocabulary vocabulary_;
     QColor background_{0xff, 0xfb, 0xe6};
+    QStringList texts_;  // the lines as they were checked
     QList<CheckedLine> lines_;
-    int checked_revision_ = -1;
+    bool checked_valid_ = false;
     QSet<int> stale_;
     bool recolour_queued_ = false;
 };

@@ -12,6 +12,8 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QLabel>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QtTest>
 
 using namespace pw::app;
@@ -130,6 +132,24 @@ private slots:
         QCOMPARE(offered.mid(offered.size() - 2), (QStringList{"restpose", "twirl"}));
         QVERIFY(!offered.contains(";") && !offered.contains("") && !offered.contains("wave"));
         QCOMPARE(offered.count("show"), 1);
+    }
+
+    void colours_stay_when_a_run_sets_the_text()
+    {
+        WindowFixture f;
+        f.pellwick();
+        auto& s = f.script();
+        auto coloured = [&] {
+            const QTextLayout* layout = s.script_text->document()->firstBlock().layout();
+            return layout && !layout->formats().isEmpty();
+        };
+        s.set_editor_text(QStringLiteral("pellwick> speak hi\r\npellwick> wave"));
+        QCoreApplication::processEvents();
+        QVERIFY(coloured());
+        // What a run does with a text that does not end in a line break.
+        s.set_editor_text(s.editor_text() + QStringLiteral("\r\n"));
+        QCoreApplication::processEvents();
+        QVERIFY(coloured());
     }
 
     void esc_closes_the_completion_list_and_nothing_else()
