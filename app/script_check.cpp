@@ -3,7 +3,6 @@
 #include "engine/rounding.h"
 #include "engine/script_text.h"
 
-#include <QRegularExpression>
 #include <QSet>
 
 #include <cmath>
@@ -42,20 +41,50 @@ QString unknown_word_hint(const QString& word, const QString& character, const S
         .arg(word, example);
 }
 
+bool is_ascii_letter(QChar c)
+{
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+bool is_digit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Numbers ("300", "-20", ".5"), speed words in moveto, wait words in conditions.
 void check_arguments(const QString& line, int from, Keyword keyword, CheckedLine& out)
 {
-    static const QRegularExpression token(QStringLiteral("[A-Za-z]+|[-+]?[0-9]*\\.?[0-9]+"));
     const bool moving = keyword == Keyword::moveto;
     const bool condition = keyword == Keyword::waitfor || keyword == Keyword::if_ || keyword == Keyword::elseif;
-    for (auto it = token.globalMatch(line, from); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        const QString word = m.captured().toLower();
-        WordKind kind;
-        if (!word.front().isLetter()) kind = WordKind::number;
-        else if (moving && speed_words().contains(word)) kind = WordKind::speed;
-        else if (condition && wait_words().contains(word)) kind = WordKind::wait;
-        else continue;
-        out.spans << WordSpan{int(m.capturedStart()), int(m.capturedLength()), kind};
+    const int n = int(line.size());
+    auto digit_at = [&](int k) { return k < n && is_digit(line[k]); };
+    for (int i = from; i < n;) {
+        const QChar c = line[i];
+        if (is_ascii_letter(c)) {
+            int j = i;
+            while (j < n && is_ascii_letter(line[j])) ++j;
+            if (moving || condition) {
+                const QString word = line.mid(i, j - i).toLower();
+                if (moving && speed_words().contains(word)) out.spans << WordSpan{i, j - i, WordKind::speed};
+                else if (condition && wait_words().contains(word)) out.spans << WordSpan{i, j - i, WordKind::wait};
+            }
+            i = j;
+            continue;
+        }
+        int j = i;
+        if (c == QLatin1Char('-') || c == QLatin1Char('+')) ++j;
+        const int digits_from = j;
+        while (digit_at(j)) ++j;
+        if (j < n && line[j] == QLatin1Char('.') && digit_at(j + 1)) {
+            ++j;
+            while (digit_at(j)) ++j;
+        }
+        if (j > digits_from) {
+            out.spans << WordSpan{i, j - i, WordKind::number};
+            i = j;
+        } else {
+            ++i;
+        }
     }
 }
 
@@ -92,6 +121,7 @@ CheckedLine check_line(const QString& line, const QString& character_before, con
     out.character = character_before;
     const int size = int(line.size());
     if (line.startsWith(QLatin1Char(';'))) {
+        out.keyword = Keyword::comment;
         out.spans << WordSpan{0, size, WordKind::comment};
         return out;
     }
@@ -117,10 +147,12 @@ CheckedLine check_line(const QString& line, const QString& character_before, con
     if (end < 0) end = size;
     const QString word = line.mid(pos, end - pos).toLower();
     if (word == QLatin1String(";")) {
+        out.keyword = Keyword::comment;
         out.spans << WordSpan{pos, size - pos, WordKind::comment};
         return out;
     }
     const Keyword keyword = script::find_keyword(word);
+    out.keyword = keyword;
     if (keyword != Keyword::animation) {
         out.spans << WordSpan{pos, end - pos, WordKind::keyword};
         check_arguments(line, end, keyword, out);
@@ -137,13 +169,22 @@ CheckedLine check_line(const QString& line, const QString& character_before, con
     return out;
 }
 
-QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary& vocabulary)
+QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary& vocabulary, CheckedLines* cache)
 {
     QList<CheckedLine> out;
     out.reserve(lines.size());
     QString character;
+    // Bounded: a long session of typing leaves many lines behind.
+    if (cache && cache->size() > 4 * script::max_lines + lines.size()) cache->clear();
     for (const QString& line : lines) {
-        out << check_line(line, character, vocabulary);
+        if (cache) {
+            const QString key = character + QChar(0x1f) + line;
+            auto found = cache->constFind(key);
+            if (found == cache->constEnd()) found = cache->insert(key, check_line(line, character, vocabulary));
+            out << *found;
+        } else {
+            out << check_line(line, character, vocabulary);
+        }
         character = out.last().character;
     }
 
@@ -152,9 +193,7 @@ QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary
     QList<int> open_ifs;  // each endif closes the latest if
     for (int i = 0; i < lines.size(); ++i) {
         const int length = int(lines[i].size());
-        const Keyword keyword =
-            lines[i].startsWith(QLatin1Char(';')) ? Keyword::comment : script::line_keyword(lines[i]);
-        switch (keyword) {
+        switch (out[i].keyword) {
         case Keyword::do_:
             do_seen = true;
             break;

@@ -4,6 +4,9 @@
 // what the runner does; a run reports its errors exactly as before.
 
 #include "app/script_words.h"
+#include "engine/script_text.h"
+
+#include <QHash>
 
 #include <QList>
 #include <QString>
@@ -39,6 +42,7 @@ struct Hint {
 
 struct CheckedLine {
     QString character;  // the line's character: its prefix, or the one of the lines before
+    pw::engine::script::Keyword keyword = pw::engine::script::Keyword::empty;  // animation: none
     QList<WordSpan> spans;
     QList<Hint> hints;
     bool operator==(const CheckedLine&) const = default;
@@ -46,8 +50,13 @@ struct CheckedLine {
 
 // One line, given the character of the lines before it.
 CheckedLine check_line(const QString& line, const QString& character_before, const ScriptVocabulary& vocabulary);
+// Lines already read, by their character and text, for the next check of the script.
+using CheckedLines = QHash<QString, CheckedLine>;
 // Every line, with the hints that need the whole script: a goto to a label that no line
-// has, a loop without a do before it, an if without an endif after it.
-QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary& vocabulary);
+// has, a loop without a do before it, an if without an endif after it. With a cache,
+// only lines not read before are read (the cache must be emptied when the vocabulary
+// changes).
+QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary& vocabulary,
+                                CheckedLines* cache = nullptr);
 
 }  // namespace pw::app

@@ -61,6 +61,7 @@ void ScriptHighlighter::refresh_words()
     ScriptVocabulary now = words_();
     if (same_words(now, vocabulary_)) return;
     vocabulary_ = std::move(now);
+    cache_.clear();
     checked_valid_ = false;
     rehighlight();
 }
@@ -131,7 +132,7 @@ QString ScriptHighlighter::hint_at(int block_number, int column)
 void ScriptHighlighter::check_again()
 {
     texts_ = block_texts(*document());
-    QList<CheckedLine> now = check_script(texts_, vocabulary_);
+    QList<CheckedLine> now = check_script(texts_, vocabulary_, &cache_);
     checked_valid_ = true;
     // Lines above and below the change that came out different (a label, an endif or a
     // prefix elsewhere changed them) are coloured again once this change is done.
@@ -141,7 +142,9 @@ void ScriptHighlighter::check_again()
     int bottom = 0;
     while (bottom < n_old - top && bottom < n_new - top && lines_[n_old - 1 - bottom] == now[n_new - 1 - bottom])
         ++bottom;
-    for (int i = top; i < n_new - bottom; ++i) stale_.insert(i);
+    // With as many lines as before, only lines that differ; otherwise the lines between.
+    for (int i = top; i < n_new - bottom; ++i)
+        if (n_old != n_new || !(lines_[i] == now[i])) stale_.insert(i);
     lines_ = std::move(now);
     if (!stale_.isEmpty() && !recolour_queued_) {
         recolour_queued_ = true;

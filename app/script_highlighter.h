@@ -47,6 +47,7 @@ private:
     WordSource words_;
     ScriptVocabulary vocabulary_;
     QColor background_{0xff, 0xfb, 0xe6};
+    CheckedLines cache_;
     QStringList texts_;  // the lines as they were checked
     QList<CheckedLine> lines_;
     bool checked_valid_ = false;
