@@ -244,6 +244,9 @@ void Pellworks::open_windows(const CommandLine& command_line)
 
     // The stage loads its characters before any file can run.
     stage_->Form_Load();
+    // A plain start brings back a script kept from before; a named file comes next
+    // (open_file) and leaves the kept one for a later plain start.
+    if (command_line.mode == 0) script_->start_editing();
     if (command_line.mode != 1) activateWindow();
 }
 
@@ -293,6 +296,7 @@ bool Pellworks::load_script_file(const QString& path)
     const ScriptRead read = read_script_file(path);
     if (read.ok) {
         script_->set_editor_text(read.text);
+        script_->text_loaded();
     } else {
         tell_child(mod_, couldnt_open_sentence(), read.reason, this);
     }

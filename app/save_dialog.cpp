@@ -312,6 +312,7 @@ bool save::load_Click()
         return false;
     }
     editor_.set_editor_text(read.text);
+    editor_.text_loaded();
     hide_window();
     return true;
 }
@@ -341,6 +342,7 @@ void save::savef_Click()
         tell_child(mod_, couldnt_save_sentence(), failure, window());
         return;
     }
+    editor_.text_saved_as(fname->text());
     unload();
 }
 

@@ -1,11 +1,14 @@
 #include "app/script_form.h"
 
+#include "app/autosave.h"
 #include "app/child_windows.h"
+#include "app/script_edit.h"
 #include "app/editor_positions.h"
 #include "engine/keyboard_handler.h"
 #include "engine/run_script.h"
 #include "engine/spoken_questions.h"
 #include "media/clock_form.h"
+#include "platform/core/trace.h"
 #include "platform/desktop/program_starter.h"
 #include "platform/desktop/wave_device.h"
 #include "stage/message_box.h"
@@ -42,9 +45,22 @@ script_form::script_form(pw::engine::pellwick_mod& mod, QWidget* parent)
     : QWidget(parent), mod_(mod), report_timer_(mod)
 {
     build_controls();
+    autosave_ = new Autosave([this] { return editor_text(); }, this);
+    autosave_->set_folder(mod_.user_folder);
+    connect(script_text->document(), &QTextDocument::contentsChanged, autosave_, &Autosave::changed);
+    // The program ends by leaving the process at once: the last typing is kept first.
+    exit_before_ = mod_.exit_program;
+    mod_.exit_program = [this](int code) {
+        autosave_->write_pending();
+        if (exit_before_) exit_before_(code);
+    };
 }
 
-script_form::~script_form() = default;
+script_form::~script_form()
+{
+    autosave_->write_pending();
+    mod_.exit_program = exit_before_;
+}
 
 void script_form::build_controls()
 {
@@ -62,7 +78,9 @@ void script_form::build_controls()
     clear->setGeometry(twips_rect(2850, 135, 780, 375, this));
     hideit->setGeometry(twips_rect(2850, 540, 1200, 285, this));
 
-    script_text = new QPlainTextEdit(this);
+    edit_ = new ScriptEdit(this);
+    edit_->set_words([this] { return vocabulary_of(mod_); });
+    script_text = edit_;
     script_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     script_text->setTabChangesFocus(false);
 
@@ -201,6 +219,29 @@ void script_form::set_current_file(const QString& file_name)
 QString script_form::current_file_text() const
 {
     return status_panel1->text();
+}
+
+void script_form::start_editing()
+{
+    if (const std::optional<QString> kept = autosave_->take_back()) {
+        set_editor_text(*kept);
+        status_panel1->setText(not_saved_text());
+        show_last_line();
+        pw::trace::script_restored(*kept);
+    }
+    script_text->setFocus(Qt::OtherFocusReason);
+}
+
+void script_form::text_loaded()
+{
+    autosave_->loaded_from_file(editor_text());
+    if (status_panel1->text() == not_saved_text()) set_current_file(QString());
+}
+
+void script_form::text_saved_as(const QString& file_name)
+{
+    autosave_->saved_to_file(editor_text());
+    if (status_panel1->text() == not_saved_text()) set_current_file(file_name);
 }
 
 // ---- What a run sees ----

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -28,7 +29,9 @@ class WaveDevice;
 
 namespace pw::app {
 
+class Autosave;
 class ChildWindows;
+class ScriptEdit;
 
 class script_form : public QWidget, public pw::engine::RunHost {
     Q_OBJECT
@@ -77,6 +80,18 @@ public:
     void set_current_file(const QString& file_name);
     QString current_file_text() const;
 
+    // ---- Keeping the script ----
+    // At a plain start: a script kept from an earlier session that was not saved
+    // comes back (the status says "Not saved yet"), and the cursor waits in the
+    // editor, ready for typing.
+    void start_editing();
+    // The text now in the editor came from a file / went to the file of that name.
+    void text_loaded();
+    void text_saved_as(const QString& file_name);
+    Autosave& autosave() const { return *autosave_; }
+    ScriptEdit& edit() const { return *edit_; }
+    static QString not_saved_text() { return QStringLiteral("Not saved yet"); }
+
     static QString clear_question();
     // Design size of the window, in twips.
     static constexpr int design_width_twips = 4740;
@@ -118,6 +133,10 @@ private:
     bool clear_confirmed();
 
     pw::engine::pellwick_mod& mod_;
+    ScriptEdit* edit_ = nullptr;
+    Autosave* autosave_ = nullptr;
+    // How the program ended before this window kept the script on the way out.
+    std::function<void(int)> exit_before_;
     ChildWindows* windows_ = nullptr;
     pw::engine::Keyboardhandler* keys_ = nullptr;
     // The waits' reminder timer.

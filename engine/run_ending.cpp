@@ -11,6 +11,7 @@ void end_of_run(ScriptRun& run)
 {
     pellwick_mod& mod = run.mod;
     RunHost& host = run.host;
+    run.fault_line = -1;
 
     resumable([&] {
         // current_char may hold a character's Name, which need not be its id: nothing
@@ -57,9 +58,9 @@ void end_of_run(ScriptRun& run)
 
 void take_error_path(ScriptRun& run, const QString& reason)
 {
-    QString message = spelling_message(run.line_character, run.statement);
-    if (script::trim_blanks(run.statement).isEmpty() && !reason.isEmpty())
-        message += QLatin1Char('\n') + reason;
+    const bool tell_reason = script::trim_blanks(run.statement).isEmpty() && !reason.isEmpty();
+    const QString message = spelling_message(run.line_character, run.statement)
+        + where_it_went_wrong(run.fault_line, tell_reason ? reason : QString());
     pw::trace::run_error(message);
     run.host.message_box(message);
     run.host.set_clock_ticking(false);

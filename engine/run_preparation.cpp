@@ -25,8 +25,10 @@ void register_label(ScriptRun& run, int k, const QString& line)
 {
     // The number stands from the sixth character on: "label 3".
     const int16_t n = checked_int16(script::leading_number(line.mid(5)));
-    if (n < 0 || n >= ScriptRun::label_count)
+    if (n < 0 || n >= ScriptRun::label_count) {
+        run.fault_line = k;
         throw ScriptError(QStringLiteral("Labels go from 0 to 10, not %1.").arg(n));
+    }
     run.label_lines[n] = k;
 }
 

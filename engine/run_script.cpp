@@ -76,6 +76,7 @@ void run_lines(ScriptRun& run)
         // millisecond), so that Cancel, Esc and a double click reach it; its cancel is
         // seen a few steps below.
         mod.let_events_run_now_and_then();
+        run.fault_line = run.i;
         const QString line = run.lines[run.i];
         if (is_blank_line(line)) mod.line_done = true;
         // Sequential mode: the previous line's action has to finish first.

@@ -28,4 +28,14 @@ inline QString spelling_message(const QString& line_character, const QString& st
         + QStringLiteral(" has not learned this trick!  -- ") + statement;
 }
 
+// The second line of that message: the line number as the editor's margin shows it
+// (counted from 1), and the reason when the statement alone does not explain it.
+// Empty when there is neither.
+inline QString where_it_went_wrong(int line_position, const QString& reason)
+{
+    if (line_position < 0) return reason.isEmpty() ? QString() : QLatin1Char('\n') + reason;
+    QString text = QStringLiteral("\nLook at line %1").arg(line_position + 1);
+    return text + (reason.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + reason);
+}
+
 }  // namespace pw::engine

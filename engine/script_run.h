@@ -41,6 +41,7 @@ struct ScriptRun {
 
     // ---- Where the run is ----
     int i = 0;                 // the line being executed
+    int fault_line = -1;       // the line a failure points at; -1 when none does
     QString line_character;    // id of the most recent prefix
     QString statement;         // the line after its prefix (leading blanks removed
                                // once the statement is cut)

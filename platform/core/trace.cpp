@@ -94,6 +94,8 @@ void message(const QString& text) { write(QStringLiteral("message ") + quote(tex
 void run_start() { write(QStringLiteral("run start")); }
 void run_end() { write(QStringLiteral("run end")); }
 void run_error(const QString& text) { write(QStringLiteral("run error ") + quote(text)); }
+void script_kept(const QString& file) { write(QStringLiteral("script kept ") + quote(file)); }
+void script_restored(const QString& text) { write(QStringLiteral("script restored ") + quote(text)); }
 
 void set_sink(Sink s) { sink() = s; }
 void set_enabled_for_tests(bool on) { forced_state() = on ? 1 : 0; }

@@ -7,6 +7,7 @@
 //   pw <ms> event <EventName> <arguments>
 //   pw <ms> message "<text>"
 //   pw <ms> run start | run end | run error "<text>"
+//   pw <ms> script kept "<file>" | script restored "<text>"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,10 @@ void message(const QString& text);
 void run_start();
 void run_end();
 void run_error(const QString& text);
+// The editor's unsaved text was written to its keeping place.
+void script_kept(const QString& file);
+// A kept script came back into the editor at start.
+void script_restored(const QString& text);
 
 // Tests capture the lines instead of (or as well as) standard error.
 using Sink = void (*)(const QString& line);

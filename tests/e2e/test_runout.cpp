@@ -230,8 +230,9 @@ private slots:
         QVERIFY2(run.exit_code == 1, qPrintable(report(run)));
         const QString message = QStringLiteral(
             "There is a spelling error here or pellwick has not learned this trick!  -- jumpjump");
+        // The second line names the line at fault.
         const int error = index_of(run.trace, QStringLiteral(" run error \"") + QRegularExpression::escape(message)
-                                                  + QStringLiteral(" ?\"$"));
+                                                  + QStringLiteral(" ?\\\\nLook at line 3\\.\"$"));
         QVERIFY2(error >= 0, qPrintable(report(run)));
         QVERIFY(index_of(run.trace, QStringLiteral("request Pellwick Speak \"one moment\"")) >= 0);
         QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"never\"")), -1);

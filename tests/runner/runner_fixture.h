@@ -66,10 +66,15 @@ struct RunnerFixture {
     }
 
     QStringList said() { return agent.log().lines_of(QStringLiteral("Speak")); }
-    QString spelling(const QString& who, const QString& statement) const
+    // The message of a failure at a line (counted from 1; 0 when no line is at fault),
+    // with its reason when the statement alone does not explain it.
+    QString spelling(const QString& who, const QString& statement, int line = 1, const QString& reason = {}) const
     {
+        const QString where = line > 0 ? QStringLiteral("\nLook at line %1").arg(line) + (reason.isEmpty() ? "." : ": ")
+                                        : QStringLiteral("\n");
         return QStringLiteral("There is a spelling error here or %1 has not learned this trick!  -- %2")
-            .arg(who, statement);
+                   .arg(who, statement)
+               + where + reason;
     }
 };
 

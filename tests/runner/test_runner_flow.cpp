@@ -105,7 +105,7 @@ void TestRunnerFlow::do_loop_repeats_and_blocks_do_not_nest()
     // the inner do is reported where it stands.
     f.run(QStringLiteral("pellwick> do\nspeak a\nDo\nspeak b\nloop 2\nloop 2"));
     QCOMPARE(spoken(f), QStringList{"a"});
-    QCOMPARE(f.host.messages, QStringList{f.spelling("pellwick", "Do ")});
+    QCOMPARE(f.host.messages, QStringList{f.spelling("pellwick", "Do ", 3)});
 }
 
 void TestRunnerFlow::each_if_evaluates_its_own_block_found_by_keyword()
@@ -137,7 +137,7 @@ void TestRunnerFlow::each_if_evaluates_its_own_block_found_by_keyword()
     g.mod.last_key = QStringLiteral("z");
     g.run(QStringLiteral("pellwick> speak hi\nif key=a then\nspeak apple\nelse\nspeak other"));
     QCOMPARE(spoken(g), QStringList{"hi"});
-    QCOMPARE(g.host.messages, QStringList{g.spelling("pellwick", "if key=a then")});
+    QCOMPARE(g.host.messages, QStringList{g.spelling("pellwick", "if key=a then", 2)});
 }
 
 void TestRunnerFlow::interval_pauses_after_lines_and_per_branch_tested()
@@ -177,11 +177,11 @@ void TestRunnerFlow::goto_reaches_labels_including_line_zero()
     QCOMPARE(spoken(f), QStringList{"landed"});
 
     f.run(QStringLiteral("pellwick> speak first\ngoto label 4"));
-    QCOMPARE(f.host.messages.value(0), f.spelling("pellwick", "goto label 4"));
+    QCOMPARE(f.host.messages.value(0), f.spelling("pellwick", "goto label 4", 2));
     f.run(QStringLiteral("pellwick> speak never\nlabel 11"));
     QCOMPARE(spoken(f), QStringList{});
-    // With no line to point at, the reason stands under the usual text.
-    QCOMPARE(f.host.messages.value(1), f.spelling("", "") + "\nLabels go from 0 to 10, not 11.");
+    // The reason stands under the usual text, after the line it points at.
+    QCOMPARE(f.host.messages.value(1), f.spelling("", "", 2, "Labels go from 0 to 10, not 11."));
 }
 
 void TestRunnerFlow::sequential_mode_waits_for_completion()
@@ -239,8 +239,8 @@ void TestRunnerFlow::failures_show_the_spelling_message_and_stop()
     f.run(QStringLiteral("speak hi\npellwick> speak never"));
     QCOMPARE(f.host.messages, QStringList{f.spelling("", "speak hi")});
     QCOMPARE(f.said(), QStringList{});
-    QCOMPARE(trace_lines, (QStringList{"run start", "run error \"" + f.spelling("", "speak hi") + "\"",
-                                       "message \"" + f.spelling("", "speak hi") + "\""}));
+    QCOMPARE(trace_lines, (QStringList{"run start", "run error " + pw::trace::quote(f.spelling("", "speak hi")),
+                                       "message " + pw::trace::quote(f.spelling("", "speak hi"))}));
     // The run stops where it failed: no end-of-run block, windows back.
     QVERIFY(f.mod.script_running);
     QVERIFY(f.host.calls.contains("show_forms") && !f.host.clock_ticking && !f.host.clock_shown);
@@ -250,7 +250,7 @@ void TestRunnerFlow::failures_show_the_spelling_message_and_stop()
     // An unknown animation, after a key condition: the key hook goes too.
     f.mod.command_line_mode = 1;
     f.run(QStringLiteral("pellwick> if key=a then\nendif\nDance"));
-    QCOMPARE(f.host.messages.last(), f.spelling("pellwick", "Dance "));
+    QCOMPARE(f.host.messages.last(), f.spelling("pellwick", "Dance ", 3));
     QCOMPARE(f.host.count("remove_key_hook"), 1);
     QCOMPARE(f.exits, QList<int>{1});  // runout ends telling the run failed
 
@@ -287,7 +287,7 @@ void TestRunnerFlow::capacity_counts_lines_without_trailing_empty_ones()
         RunnerFixture f;
         f.run(script);
         QCOMPARE(f.host.messages, runs ? QStringList()
-                                       : QStringList{f.spelling("", "") + "\nA script can have at most 201 lines."});
+                                       : QStringList{f.spelling("", "", 0, "A script can have at most 201 lines.")});
         QCOMPARE(f.host.highlights.size(), runs ? 201 : 0);
     }
 }

@@ -242,7 +242,7 @@ void TestStatements::pause_listen_stopmoving_and_animations()
     QCOMPARE(calls(f, {"Listen", "StopAll", "Play"}),
              (QStringList{"pellwick Listen True", "pellwick StopAll \"Move\"",
                           "pellwick Play \"WAVE hello\""}));
-    QCOMPARE(f.host.messages, QStringList{f.spelling("pellwick", "WAVE hello ")});
+    QCOMPARE(f.host.messages, QStringList{f.spelling("pellwick", "WAVE hello ", 4)});
 }
 
 void TestStatements::cancel_it_stops_visible_characters()

@@ -329,7 +329,7 @@ void TestWaitfor::waits_that_could_never_end_and_bad_lines_fail()
         f.run(QStringLiteral("pellwick> %1\npellwick> speak never").arg(QLatin1String(line)));
         QCOMPARE(f.host.messages, QStringList{QStringLiteral(
                                       "There is a spelling error here or pellwick has not learned this trick!  -- ")
-                                  + QLatin1String(line)});
+                                  + QLatin1String(line) + QStringLiteral("\nLook at line 1.")});
         QCOMPARE(f.said(), QStringList{});
         QVERIFY(!f.mod.waiting);
     }

@@ -1,0 +1,22 @@
+#include "app/line_numbers.h"
+
+#include "app/script_edit.h"
+
+namespace pw::app {
+
+LineNumbers::LineNumbers(ScriptEdit& edit) : QWidget(&edit), edit_(edit)
+{
+    setAccessibleName(QStringLiteral("Line numbers"));
+}
+
+QSize LineNumbers::sizeHint() const
+{
+    return QSize(edit_.line_numbers_width(), 0);
+}
+
+void LineNumbers::paintEvent(QPaintEvent* event)
+{
+    edit_.paint_line_numbers(*event);
+}
+
+}  // namespace pw::app

@@ -1,0 +1,229 @@
+// The Script window as an editor: what the colours and hints make of lines, the
+// completion list, Esc on that list, and the script kept when it was not saved.
+
+#include "window_fixture.h"
+
+#include "app/autosave.h"
+#include "app/script_check.h"
+#include "app/script_edit.h"
+#include "app/script_file.h"
+#include "app/script_highlighter.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QLabel>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QtTest>
+
+using namespace pw::app;
+
+namespace {
+
+ScriptVocabulary words()
+{
+    ScriptVocabulary v;
+    v.characters << ScriptVocabulary::Character{QStringLiteral("Pellwick"), {"restpose", "wave", "greet"}, true}
+                 << ScriptVocabulary::Character{QStringLiteral("Tansy"), {"restpose", "twirl"}, true};
+    return v;
+}
+
+// "kind:start+length" for each span, the hints after a "|".
+QString spans_of(const CheckedLine& line)
+{
+    static const char* names[] = {"prefix", "noprefix", "keyword", "animation", "unknown",
+                                  "number", "comment",  "speed",   "wait"};
+    QStringList out;
+    for (const WordSpan& s : line.spans)
+        out << QStringLiteral("%1:%2+%3").arg(QLatin1String(names[int(s.kind)])).arg(s.start).arg(s.length);
+    for (const Hint& h : line.hints) out << QStringLiteral("| ") + h.text;
+    return out.join(QLatin1Char(' '));
+}
+
+QString hints_of(const QList<CheckedLine>& lines)
+{
+    QStringList out;
+    for (int i = 0; i < lines.size(); ++i)
+        for (const Hint& h : lines[i].hints) out << QStringLiteral("%1: %2").arg(i + 1).arg(h.text);
+    return out.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+class TestScriptEditor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lines_are_read_as_the_runner_reads_them_data()
+    {
+        QTest::addColumn<QString>("before");  // the character of the lines above
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("statement") << "" << "pellwick> speak hi 3" << "prefix:0+9 keyword:10+5 number:19+1";
+        QTest::newRow("animation in any case") << "" << "Pellwick> WAVE" << "prefix:0+9 animation:10+4";
+        QTest::newRow("the friend's own trick") << "" << "tansy> twirl" << "prefix:0+6 animation:7+5";
+        QTest::newRow("not the friend's trick")
+            << "" << "pellwick> twirl" << "prefix:0+9 unknown:10+5 | Pellwick doesn't know 'twirl'.";
+        QTest::newRow("typo") << "" << "pellwick> speek hi"
+                              << "prefix:0+9 unknown:10+5 | Pellwick doesn't know 'speek'. Did you mean speak?";
+        QTest::newRow("character from above") << "tansy" << "  twril" << "unknown:2+5 | Tansy doesn't know 'twril'. Did you mean twirl?";
+        QTest::newRow("no character yet") << "" << "wave"
+                                          << "unknown:0+4 | Who should do 'wave'? Start the line with a name, like pellwick> wave";
+        QTest::newRow("not installed")
+            << "" << "pelwick> wave" << "noprefix:0+8 | There is no character called 'pelwick'. Did you mean pellwick?";
+        QTest::newRow("comment line") << "pellwick" << ";speek" << "comment:0+6";
+        QTest::newRow("comment statement") << "" << "pellwick>  ; speek" << "prefix:0+9 comment:11+7";
+        QTest::newRow("speeds and numbers")
+            << "" << "pellwick> moveto 10,-20 fast" << "prefix:0+9 keyword:10+6 number:17+2 number:20+3 speed:24+4";
+        QTest::newRow("wait words") << "" << "pellwick> waitfor key=anykey quiet"
+                                    << "prefix:0+9 keyword:10+7 wait:18+3 wait:22+6 wait:29+5";
+        QTest::newRow("label") << "" << "label 3" << "keyword:0+5 number:6+1";
+    }
+    void lines_are_read_as_the_runner_reads_them()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, line);
+        QFETCH(QString, expected);
+        QCOMPARE(spans_of(check_line(line, before, words())), expected);
+    }
+
+    void hints_that_need_the_whole_script()
+    {
+        const QStringList script{
+            "pellwick> goto label 2", "pellwick> goto label 1", "label 1",  "pellwick> loop 2",
+            "pellwick> do",           "pellwick> loop 3",       "if key=a", "pellwick> wave",
+            "if key=b then",          "endif"};
+        QCOMPARE(hints_of(check_script(script, words())),
+                 QStringLiteral("1: There is no label 2 to go to.\n"
+                                "4: This loop has no do above it, so nothing repeats.\n"
+                                "7: This if needs an endif below it."));
+        // The character of a prefix holds for the lines below it.
+        QCOMPARE(check_script({"tansy> twirl", "twirl", "pellwick> wave"}, words()).value(1).hints.size(), 0);
+        // Before the characters are loaded nothing is called missing.
+        QCOMPARE(hints_of(check_script({"nobody> zap"}, ScriptVocabulary{})), QString());
+    }
+
+    void the_nearest_word_is_a_slip_of_the_keys()
+    {
+        const QStringList candidates = statement_words();
+        QCOMPARE(nearest_word("speek", candidates), QStringLiteral("speak"));
+        QCOMPARE(nearest_word("MOVTO", candidates), QStringLiteral("moveto"));
+        QCOMPARE(nearest_word("sho", candidates), QStringLiteral("show"));
+        QCOMPARE(nearest_word("banana", candidates), QString());
+        QCOMPARE(nearest_word("xy", candidates), QString());
+    }
+
+    void colours_read_well_on_the_editor()
+    {
+        const QColor cream(0xff, 0xfb, 0xe6);
+        ScriptHighlighter h(nullptr, {});
+        for (const WordKind k : {WordKind::keyword, WordKind::animation, WordKind::number, WordKind::comment,
+                                 WordKind::speed, WordKind::wait, WordKind::unknown})
+            QVERIFY(ScriptHighlighter::contrast(h.colour_of(k), cream) >= 4.5);
+        for (const char* id : {"pellwick", "Tansy", "somebody"})
+            QVERIFY2(ScriptHighlighter::contrast(h.character_colour(QLatin1String(id)), cream) >= 4.5, id);
+        QVERIFY(h.character_colour("pellwick") != h.character_colour("tansy"));
+    }
+
+    void completion_offers_statements_and_the_characters_tricks()
+    {
+        const QStringList offered = completion_words(words(), QStringLiteral("TANSY"));
+        QCOMPARE(offered.mid(0, 3), (QStringList{"sequential", "report", "if"}));
+        QCOMPARE(offered.mid(offered.size() - 2), (QStringList{"restpose", "twirl"}));
+        QVERIFY(!offered.contains(";") && !offered.contains("") && !offered.contains("wave"));
+        QCOMPARE(offered.count("show"), 1);
+    }
+
+    void colours_stay_when_a_run_sets_the_text()
+    {
+        WindowFixture f;
+        f.pellwick();
+        auto& s = f.script();
+        auto coloured = [&] {
+            const QTextLayout* layout = s.script_text->document()->firstBlock().layout();
+            return layout && !layout->formats().isEmpty();
+        };
+        s.set_editor_text(QStringLiteral("pellwick> speak hi\r\npellwick> wave"));
+        QCoreApplication::processEvents();
+        QVERIFY(coloured());
+        // What a run does with a text that does not end in a line break.
+        s.set_editor_text(s.editor_text() + QStringLiteral("\r\n"));
+        QCoreApplication::processEvents();
+        QVERIFY(coloured());
+    }
+
+    void esc_closes_the_completion_list_and_nothing_else()
+    {
+        WindowFixture f;
+        f.pellwick();
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        ScriptEdit& edit = f.script().edit();
+        edit.setFocus();
+        QTRY_VERIFY(edit.hasFocus());
+        QTest::keyClicks(&edit, QStringLiteral("pellwick> gr"));
+        QTRY_VERIFY(edit.completer()->popup()->isVisible());
+        QCOMPARE(edit.completer()->currentCompletion(), QStringLiteral("greet"));
+        // The list has the keys while it is open; the release comes to the editor.
+        QTest::keyPress(edit.completer()->popup(), Qt::Key_Escape);
+        QTest::keyRelease(&edit, Qt::Key_Escape);
+        QVERIFY(!edit.completer()->popup()->isVisible());
+        QVERIFY(!f.mod.cancel_requested);
+        QCOMPARE(edit.toPlainText(), QStringLiteral("pellwick> gr"));
+        // Without the list, Esc cancels as always.
+        QTest::keyClick(&edit, Qt::Key_Escape);
+        QVERIFY(f.mod.cancel_requested);
+
+        // Tab takes the word.
+        QTest::keyClicks(&edit, QStringLiteral("e"));
+        QTRY_VERIFY(edit.completer()->popup()->isVisible());
+        QTest::keyClick(edit.completer()->popup(), Qt::Key_Tab);
+        QCOMPARE(edit.toPlainText(), QStringLiteral("pellwick> greet"));
+    }
+
+    void an_unsaved_script_comes_back_at_the_next_plain_start()
+    {
+        QTemporaryDir home;
+        const QString kept = home.filePath(QStringLiteral("unsaved script.csp"));
+        {
+            WindowFixture f;
+            f.window.reset();
+            f.mod.user_folder = home.path();
+            f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+            f.script().autosave().set_delay_ms(10);
+            f.script().script_text->setPlainText(QStringLiteral("pellwick> speak hi"));
+            QTRY_VERIFY(QFile::exists(kept));
+            f.script().script_text->appendPlainText(QStringLiteral("pellwick> wave"));
+        }  // the window closes with the last change not yet written
+        const QString both = QStringLiteral("pellwick> speak hi\r\npellwick> wave");
+        {
+            WindowFixture f;
+            f.window.reset();
+            f.mod.user_folder = home.path();
+            f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+            f.window->MDIForm_Load(QString());
+            QCOMPARE(f.script().editor_text(), both);
+            QCOMPARE(f.script().current_file_text(), QStringLiteral("Not saved yet"));
+        }
+        {
+            // Started with a file: the file is shown, the kept script stays; typing
+            // then moves the kept script aside into the scripts folder.
+            WindowFixture f;
+            f.window.reset();
+            f.mod.user_folder = home.path();
+            f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+            f.script().autosave().set_delay_ms(10);
+            const QString file = f.write_file(QStringLiteral("mine.csp"), "pellwick> greet\r\n");
+            f.window->MDIForm_Load(QStringLiteral("load ") + file);
+            QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: mine.csp"));
+            f.script().autosave().write_pending();
+            QCOMPARE(read_script_file(kept).text, both);
+            f.script().script_text->appendPlainText(QStringLiteral("pellwick> wave"));
+            QTRY_COMPARE(read_script_file(kept).text, QStringLiteral("pellwick> greet\r\n\r\npellwick> wave"));
+            QCOMPARE(read_script_file(home.filePath(QStringLiteral("scripts/unsaved script.csp"))).text, both);
+        }
+    }
+};
+
+QTEST_MAIN(TestScriptEditor)
+#include "test_script_editor.moc"
