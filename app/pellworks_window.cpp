@@ -211,6 +211,7 @@ void Pellworks::build_menu()
     connect(hide_all, &QAction::triggered, this, [this] { hide_all_Click(); });
     connect(hide_all_but_pellwick, &QAction::triggered, this, [this] { hide_all_but_pellwick_Click(); });
     connect(audio, &QAction::triggered, this, [this] { audio_Click(); });
+    build_window_and_help_menus();
 }
 
 void Pellworks::exit_Click() { confirm_quit(); }

@@ -37,6 +37,7 @@ class pellwick_form;
 
 namespace pw::app {
 
+class help_window;
 class save;
 class script_form;
 
@@ -106,6 +107,24 @@ public:
     // Opens the recorder, idle, at its place.
     void audio_Click();
 
+    // ---- The Window menu and the help book (pellworks_help.cpp) ----
+    QMenu* window_menu = nullptr;  // "Window": brings back a closed child
+    QAction* show_script = nullptr;
+    QAction* show_actions = nullptr;
+    QAction* show_sounds = nullptr;
+    QAction* show_clock_window = nullptr;  // only while a script runs
+    QAction* help = nullptr;  // "Help"
+    // Where the book's pages are; empty: help/ in the program folder.
+    QString help_folder;
+    // Opens the help book at its first page.
+    void show_help_book();
+    // Opens the page of the statement of a script line (F1 in the Script window).
+    void show_help_for(const QString& line);
+    help_window* help_book() const { return help_; }
+    QMdiSubWindow* help_book_window() const { return help_window_; }
+    // A "Try it" example goes to the end of the script, never over it.
+    void try_example(const QString& script);
+
 protected:
     // Closing from the title bar only asks; a double click on a character then quits.
     void closeEvent(QCloseEvent* event) override;
@@ -116,6 +135,10 @@ private:
     // Adds a window that hides instead of being destroyed when closed.
     QMdiSubWindow* add_child(QWidget* widget);
     void build_menu();
+    void build_window_and_help_menus();
+    // Shows a child again (a closed one is only hidden) and brings it to the front.
+    void bring_back(QMdiSubWindow* sub);
+    help_window* open_help_window();
     void place_children();
     // The script editor stands beside the stage, however wide the stage has become.
     void place_script_beside_stage();
@@ -140,6 +163,8 @@ private:
     QPointer<QMdiSubWindow> clock_window_;
     pw::media::clock_form* clock_ = nullptr;
     std::unique_ptr<pw::media::CTime> hires_timer_;
+    help_window* help_ = nullptr;
+    QMdiSubWindow* help_window_ = nullptr;
 };
 
 }  // namespace pw::app
