@@ -45,7 +45,7 @@ namespace {
 // design's gap to the stage when the stage is wider than designed.
 constexpr int stage_left = 225, stage_top = 400;
 constexpr int script_left = 3330, script_top = 400;
-constexpr int stage_script_gap = 345;
+constexpr int stage_script_gap = 345, stage_sounds_gap = 120;
 // Room kept below the children when they grow with the frame (twips).
 constexpr int bottom_margin = 225;
 constexpr int sounds_left = 225, sounds_top = 5100;
@@ -116,9 +116,8 @@ void Pellworks::place_children()
     stage_window_->adjustSize();
     stage_window_->move(twips_to_px_x(stage_left, this), twips_to_px_y(stage_top, this));
     script_->Form_Load();
-    place_script_beside_stage();
     sounds_window_->adjustSize();
-    sounds_window_->move(twips_to_px_x(sounds_left, this), twips_to_px_y(sounds_top, this));
+    place_script_beside_stage();
 }
 
 void Pellworks::place_script_beside_stage()
@@ -127,6 +126,9 @@ void Pellworks::place_script_beside_stage()
     stage_window_->resize(stage_window_->size().expandedTo(stage_window_->minimumSizeHint()));
     const int beside = stage_window_->geometry().right() + 1 + twips_to_px_x(stage_script_gap, this);
     script_window_->move(std::max(twips_to_px_x(script_left, this), beside), twips_to_px_y(script_top, this));
+    // The Sounds window below it, lower than designed when the stage is taller.
+    const int below = stage_window_->geometry().bottom() + 1 + twips_to_px_y(stage_sounds_gap, this);
+    sounds_window_->move(twips_to_px_x(sounds_left, this), std::max(twips_to_px_y(sounds_top, this), below));
 }
 
 void Pellworks::grow_children()

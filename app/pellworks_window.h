@@ -89,23 +89,21 @@ public:
     QAction* show_all = nullptr;
     QAction* hide_all = nullptr;
     QAction* hide_all_but_pellwick = nullptr;
+    QAction* audio = nullptr;  // "Record Audio"
     void exit_Click();
     // The introduction: Pellwick presents every other character in turn.
     void show_all_Click();
     void hide_all_Click();
     // Pellwick alone, in the middle of the screen unless the script is there.
     void hide_all_but_pellwick_Click();
+    // Opens the recorder, idle, at its place.
+    void audio_Click();
 
     // ---- Quitting: the spoken question, from the close box and a Shift+click ----
     QTimer* current_timer = nullptr;  // every second
     void current_timer_Timer();
     void confirm_quit();
     pw::engine::Keyboardhandler& keys() const { return *keys_; }
-
-    // ---- The menu ----
-    QAction* audio = nullptr;  // "Record Audio"
-    // Opens the recorder, idle, at its place.
-    void audio_Click();
 
     // ---- The Window menu and the help book (pellworks_help.cpp) ----
     QMenu* window_menu = nullptr;  // "Window": brings back a closed child
@@ -140,9 +138,10 @@ private:
     void bring_back(QMdiSubWindow* sub);
     help_window* open_help_window();
     void place_children();
-    // The script editor stands beside the stage, however wide the stage has become.
+    // The script editor stands beside the stage, however wide the stage has become,
+    // and the Sounds window below it.
     void place_script_beside_stage();
-    // The children grow taller with the frame.
+    // The script grows taller with the frame.
     void grow_children();
 
     pw::engine::pellwick_mod& mod_;

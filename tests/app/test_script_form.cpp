@@ -195,13 +195,14 @@ private slots:
         QCOMPARE(w->script_window()->y(), twips_to_px_y(400, w));
         QVERIFY(w->script_window()->x() >= twips_to_px_x(3330, w));
         QVERIFY(w->stage_window()->geometry().right() < w->script_window()->geometry().left());
-        // A growing frame makes them taller, never narrower.
+        // The Sounds window stands below the stage, clear of it.
+        QVERIFY(w->stage_window()->geometry().bottom() < w->sounds_window()->geometry().top());
+        // A growing frame makes the script taller, never narrower; the stage stays.
         const QSize stage_size = w->stage_window()->size();
         const QSize script_size = w->script_window()->size();
         w->resize(w->width() + 200, w->height() + 150);
-        QTRY_VERIFY(w->stage_window()->height() > stage_size.height());
-        QVERIFY(w->script_window()->height() > script_size.height());
-        QCOMPARE(w->stage_window()->width(), stage_size.width());
+        QTRY_VERIFY(w->script_window()->height() > script_size.height());
+        QCOMPARE(w->stage_window()->size(), stage_size);
         QCOMPARE(w->script_window()->width(), script_size.width());
 
         // Closing a child hides it; its text is still there when it comes back.
