@@ -21,7 +21,7 @@ const char* const page_css = R"(
 body { font-family: "DejaVu Sans"; font-size: 12pt; color: #1f2545; }
 h1 { font-size: 20pt; color: #1f2545; }
 h2 { font-size: 15pt; color: #1d5f8a; margin-top: 18px; }
-pre { font-family: "DejaVu Sans Mono"; font-size: 12pt; background-color: #fff1d0; }
+pre { font-family: "DejaVu Sans Mono"; font-size: 12pt; background-color: #fff1d0; white-space: pre-wrap; }
 code { font-family: "DejaVu Sans Mono"; background-color: #fff1d0; }
 a { color: #1d5f8a; }
 table.tryit a { color: #1f2545; text-decoration: none; }
@@ -83,6 +83,9 @@ void help_window::build_controls()
     contents = new QListWidget(this);
     contents->setAccessibleName(QStringLiteral("Contents"));
     contents->setWordWrap(true);
+    contents->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Wide enough for a page's title in two lines at most.
+    contents->setMinimumWidth(contents->fontMetrics().horizontalAdvance(QStringLiteral("Choosing and repeating")) + 40);
     pages = new HelpBrowser(this);
     pages->setAccessibleName(QStringLiteral("Help page"));
     pages->setOpenLinks(false);

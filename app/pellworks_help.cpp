@@ -4,7 +4,6 @@
 #include "app/help_window.h"
 #include "app/pellworks_window.h"
 #include "app/script_form.h"
-#include "app/style.h"
 #include "engine/pellwick_mod.h"
 
 #include <QAction>
@@ -36,7 +35,6 @@ void Pellworks::build_window_and_help_menus()
     connect(window_menu, &QMenu::aboutToShow, this, [this] { show_clock_window->setEnabled(bool(clock_window_)); });
 
     help = menuBar()->addAction(QStringLiteral("Help"));
-    help->setIcon(style::icon(QStringLiteral("help")));
     connect(help, &QAction::triggered, this, [this] { show_help_book(); });
 
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), script_->script_text, nullptr, nullptr, Qt::WidgetShortcut);

@@ -15,7 +15,7 @@ namespace {
 // blue #45b0d8, the darkest we put text on, it is 6.0:1); the disabled grey #5a5f78
 // on #ece8dc is 5.4:1.
 const char* const sheet = R"(
-QMdiArea { background: #cdeaf5; }
+QMdiArea { qproperty-background: #cdeaf5; }
 QWidget#pw_window { background: #fff1d0; }
 QMenuBar { background: #fff1d0; border-bottom: 2px solid #ff9838; }
 QMenuBar::item { padding: 6px 12px; border-radius: 8px; }
@@ -41,6 +41,9 @@ QPushButton:disabled, QToolButton:disabled { background: #ece8dc; color: #5a5f78
 QPushButton#load { background: #8ad3ee; }
 QPushButton#savef { background: #45b0d8; }
 QPushButton#cancel { background: #ff8fab; }
+QPushButton#load:disabled, QPushButton#savef:disabled, QPushButton#cancel:disabled {
+    background: #ece8dc; color: #5a5f78; border-color: #b8b4a8;
+}
 QLineEdit {
     background: #fffbe6; border: 2px solid #1f2545; border-radius: 8px;
     padding: 4px 6px; min-height: 26px; font-size: 12pt;
