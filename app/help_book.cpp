@@ -69,7 +69,6 @@ void HelpBook::read_pages() const
     for (HelpPage& page : contents_) {
         const QString html = page.file == first_page() ? first : page_html(page.file);
         if (page.title.isEmpty()) page.title = title_of(html, page.file);
-        text_.insert(page.file, QTextDocumentFragment::fromHtml(html).toPlainText());
         for (auto it = anchor.globalMatch(html); it.hasNext();) anchor_page_.insert(it.next().captured(1), page.file);
     }
 }
@@ -86,6 +85,10 @@ QList<HelpPage> HelpBook::search(const QString& words) const
     const QStringList wanted = words.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QList<HelpPage> found;
     if (wanted.isEmpty()) return found;
+    // The pages' plain text is made on the first search, not when the window opens.
+    if (text_.isEmpty())
+        for (const HelpPage& page : contents_)
+            text_.insert(page.file, QTextDocumentFragment::fromHtml(page_html(page.file)).toPlainText());
     for (const HelpPage& page : contents_) {
         const QString& text = text_.value(page.file);
         if (std::all_of(wanted.begin(), wanted.end(),
@@ -142,8 +145,7 @@ QString HelpBook::with_try_links(const QString& html)
         out += html.mid(from, m.capturedEnd() - from);
         out += QStringLiteral(
                    "<table class=\"tryit\" cellpadding=\"6\" cellspacing=\"0\"><tr><td bgcolor=\"#45b0d8\">"
-                   "<a href=\"try:%1\"><img src=\":/pellworks/icons/play.svg\" width=\"20\" height=\"20\">"
-                   "&nbsp;<b>Try it</b></a></td></tr></table>")
+                   "<a href=\"try:%1\"><b>&#x25B6;&nbsp;Try it</b></a></td></tr></table>")
                    .arg(n++);
         from = m.capturedEnd();
     }

@@ -1,12 +1,13 @@
 // How long the help window takes to open at its first page, as a child sees it:
 // made, laid out, the page read and shown. Runs offscreen on the real pages with the
-// program's style; prints each time and the median. The goal is 150 ms at most.
+// program's style; prints each time, the first (what a child waits for) and the median. The goal is 150 ms at most.
 
 #include "app/help_window.h"
 #include "app/style.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTextBrowser>
 
 #include <algorithm>
@@ -18,6 +19,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     pw::app::style::apply(app);
+    // The program's windows are up when a child opens help: fonts and icons are loaded.
+    QPushButton warm(pw::app::style::icon(QStringLiteral("play")), QStringLiteral("Play"));
+    warm.show();
+    QApplication::processEvents();
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(PW_SOURCE_DIR "/data/help");
     std::vector<double> times;
     for (int i = 0; i < 21; ++i) {
