@@ -330,7 +330,7 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     QWidget* first = QApplication::focusWidget();
     if (key->isAutoRepeat() || (first ? widget != first : widget != widget->window())) return false;
     auto in = [widget](const QWidget* w) { return w && (w == widget || w->isAncestorOf(widget)); };
-    const bool ours = in(stage_) || in(script_) || in(save_) || in(sounds_);
+    const bool ours = in(stage_) || in(script_) || in(save_) || in(sounds_) || in(help_);
     if (!ours) return false;
     pw::engine::Form_KeyUp(mod_, *keys_, *script_, pw::platform::vk_from_key_event(*key),
                            pw::platform::shift_mask_from(key->modifiers()));
