@@ -1,5 +1,6 @@
 #include "app/pellworks_window.h"
 
+#include "app/help_window.h"
 #include "app/save_dialog.h"
 #include "app/script_file.h"
 #include "app/script_form.h"
