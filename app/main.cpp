@@ -8,6 +8,7 @@
 #include "app/pellworks_window.h"
 #include "app/program_exit.h"
 #include "app/program_options.h"
+#include "app/style.h"
 #include "engine/pellwick_mod.h"
 #include "platform/core/user_folders.h"
 #include "platform/desktop/program_starter.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(pw::stage::program_title);
+    pw::app::style::apply(app);
 
     // Spoken commands come from the default microphone, or from the recording named by
     // PELLWORKS_MIC_FILE. It outlives the platform, which listens through it.

@@ -1,6 +1,7 @@
 #include "app/pellworks_window.h"
 
 #include "app/info_bar.h"
+#include "app/help_window.h"
 #include "app/save_dialog.h"
 #include "app/system_information.h"
 #include "app/script_file.h"
@@ -316,6 +317,7 @@ void Pellworks::build_menu()
     hide_all = get_character->addAction(QStringLiteral("&Hide All"));
     hide_all_but_pellwick = get_character->addAction(QStringLiteral("Hide All but &Pellwick"));
     audio = menuBar()->addAction(QStringLiteral("&Record Audio"));
+    build_window_menu();
     help = menuBar()->addAction(QStringLiteral("&Help"));
     about = menuBar()->addAction(QStringLiteral("&About"));
     for (QAction* a : {exit, show_all, hide_all, hide_all_but_pellwick, audio, help, about}) {
@@ -458,7 +460,7 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     QWidget* first = QApplication::focusWidget();
     if (key->isAutoRepeat() || (first ? widget != first : widget != widget->window())) return false;
     auto in = [widget](const QWidget* w) { return w && (w == widget || w->isAncestorOf(widget)); };
-    const bool ours = in(stage_) || in(script_) || in(save_) || in(sounds_);
+    const bool ours = in(stage_) || in(script_) || in(save_) || in(sounds_) || in(help_);
     if (!ours) return false;
     pw::engine::Form_KeyUp(mod_, *keys_, *script_, pw::platform::vk_from_key_event(*key),
                            pw::platform::shift_mask_from(key->modifiers()));
@@ -501,7 +503,6 @@ void Pellworks::audio_Click()
 
 void Pellworks::help_Click() { show_help_book(); }
 
-void Pellworks::show_help_book() { Q_EMIT help_wanted(); }
 
 void Pellworks::about_Click()
 {

@@ -43,6 +43,7 @@ class pellwick_form;
 namespace pw::app {
 
 class info_bar;
+class help_window;
 class save;
 class script_form;
 
@@ -145,7 +146,7 @@ public:
     QAction* help = nullptr;
     QAction* about = nullptr;
     void help_Click();
-    // The help book; help_wanted() asks the window that shows it.
+    // Opens the help book at its first page.
     void show_help_book();
     // About Pellworks, with "V." and the version and the free-program note.
     void about_Click();
@@ -157,8 +158,20 @@ public:
     // ---- The status bar ----
     info_bar* info() const { return info_; }
 
-Q_SIGNALS:
-    void help_wanted();
+    // ---- The Window menu and the help book (pellworks_help.cpp) ----
+    QMenu* window_menu = nullptr;  // "Window": brings back a closed child
+    QAction* show_script = nullptr;
+    QAction* show_actions = nullptr;
+    QAction* show_sounds = nullptr;
+    QAction* show_clock_window = nullptr;  // only while a script runs
+    // Where the book's pages are; empty: help/ in the program folder.
+    QString help_folder;
+    // Opens the page of the statement of a script line (F1 in the Script window).
+    void show_help_for(const QString& line);
+    help_window* help_book() const { return help_; }
+    QMdiSubWindow* help_book_window() const { return help_window_; }
+    // A "Try it" example goes to the end of the script, never over it.
+    void try_example(const QString& script);
 
 protected:
     // Closing from the title bar only asks; a double click on a character then quits.
@@ -170,6 +183,10 @@ private:
     // Adds a window that hides instead of being destroyed when closed.
     QMdiSubWindow* add_child(QWidget* widget);
     void build_menu();
+    void build_window_menu();
+    // Shows a child again (a closed one is only hidden) and brings it to the front.
+    void bring_back(QMdiSubWindow* sub);
+    help_window* open_help_window();
     void place_children();
     // The script editor stands beside the stage, however wide the stage has become,
     // and the Sounds window below it.
@@ -202,6 +219,8 @@ private:
     QMenuBar* menu_bar_ = nullptr;
     QPointer<pw::media::frmAbout> about_;
     QPointer<QWidget> sysinfo_;
+    help_window* help_ = nullptr;
+    QMdiSubWindow* help_window_ = nullptr;
 };
 
 }  // namespace pw::app

@@ -23,31 +23,6 @@ namespace pw::app {
 
 namespace {
 
-// Big, round, friendly buttons in the characters' colours, the list and the name on
-// the balloon's cream; ink text everywhere (each pair is above 4.5:1).
-const char* const look = R"(
-    QWidget { font-size: 12pt; color: #1f2545; }
-    QPushButton {
-        min-height: 44px; min-width: 72px; padding: 2px 14px;
-        font-size: 13pt; font-weight: bold;
-        border: 2px solid #1f2545; border-radius: 14px;
-    }
-    QPushButton:focus { border-width: 4px; }
-    QPushButton:pressed { padding-top: 5px; }
-    QPushButton#load { background: #8ad3ee; }
-    QPushButton#savef { background: #45b0d8; }
-    QPushButton#cancel { background: #ff8fab; }
-    QPushButton:disabled, QPushButton#load:disabled, QPushButton#savef:disabled, QPushButton#cancel:disabled {
-        background: #e4e4e4; color: #5a5a5a; border-color: #9a9a9a;
-    }
-    QLineEdit, QListWidget {
-        background: #fffbe6; border: 2px solid #1f2545; border-radius: 8px; padding: 4px;
-        selection-background-color: #45b0d8; selection-color: #1f2545;
-    }
-    QLineEdit:focus, QListWidget:focus { border-color: #3490bd; border-width: 3px; }
-    QListWidget::item { min-height: 28px; padding: 0 4px; }
-)";
-
 // Characters stand above every window. Where one covers the dialog's first place, the
 // dialog goes beside the characters instead (to their right first, where the stage and
 // the script stay in view), or below them, wherever it fits.
@@ -89,7 +64,6 @@ save::save(pw::engine::pellwick_mod& mod, script_form& editor, QWidget* parent)
 void save::build_controls()
 {
     setWindowTitle(QStringLiteral("Load/Save Script"));
-    setStyleSheet(QString::fromLatin1(look));
 
     load = new QPushButton(QStringLiteral("Load"), this);
     savef = new QPushButton(QStringLiteral("Save"), this);

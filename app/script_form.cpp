@@ -4,6 +4,7 @@
 #include "app/child_windows.h"
 #include "app/script_edit.h"
 #include "app/editor_positions.h"
+#include "app/style.h"
 #include "engine/keyboard_handler.h"
 #include "engine/run_script.h"
 #include "engine/spoken_questions.h"
@@ -15,6 +16,7 @@
 #include "stage/twips.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -22,6 +24,8 @@
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace pw::app {
 
@@ -72,11 +76,18 @@ void script_form::build_controls()
     clear = new QPushButton(QStringLiteral("Clear"), this);
     hideit = new QCheckBox(QStringLiteral("hide"), this);
     hideit->setToolTip(QStringLiteral("Hide forms during Play"));
-    Command1->setGeometry(twips_rect(135, 135, 780, 375, this));
-    play_pellwick->setGeometry(twips_rect(990, 135, 780, 375, this));
-    cancel->setGeometry(twips_rect(1830, 135, 900, 375, this));
-    clear->setGeometry(twips_rect(2850, 135, 780, 375, this));
-    hideit->setGeometry(twips_rect(2850, 540, 1200, 285, this));
+    // One row along the top, each button as wide as its icon and caption need.
+    style::dress_button(Command1, "secondary", QStringLiteral("folder"));
+    style::dress_button(play_pellwick, "main", QStringLiteral("play"));
+    style::dress_button(cancel, "stop", QStringLiteral("stop"));
+    style::dress_button(clear, "", QStringLiteral("broom"));
+    button_row = new QWidget(this);
+    auto* row = new QHBoxLayout(button_row);
+    row->setContentsMargins(twips_to_px_x(135, this), twips_to_px_y(135, this), twips_to_px_x(135, this), 0);
+    for (QWidget* w : std::initializer_list<QWidget*>{Command1, play_pellwick, cancel, clear, hideit}) row->addWidget(w);
+    row->addStretch(1);
+    button_row->adjustSize();
+    setMinimumWidth(button_row->sizeHint().width());
 
     edit_ = new ScriptEdit(this);
     edit_->set_words([this] { return vocabulary_of(mod_); });
@@ -118,7 +129,8 @@ void script_form::Form_Load()
     // sub-window with its frame.
     QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!frame) frame = this;
-    frame->resize(twips_to_px_x(design_width_twips, this), twips_to_px_y(design_height_twips, this));
+    const QSize design(twips_to_px_x(design_width_twips, this), twips_to_px_y(design_height_twips, this));
+    frame->resize(design.expandedTo(frame->minimumSizeHint()));
 }
 
 void script_form::resizeEvent(QResizeEvent* event)
@@ -132,7 +144,9 @@ void script_form::Form_Resize()
     const int status_height = Status->sizeHint().height();
     Status->setGeometry(0, height() - status_height, width(), status_height);
     // A window made too small leaves the text box at zero size, never negative.
-    const QRect r = twips_rect(text_left, text_top, 0, 0, this);
+    button_row->setGeometry(0, 0, width(), button_row->sizeHint().height());
+    QRect r = twips_rect(text_left, text_top, 0, 0, this);
+    r.moveTop(std::max(r.y(), button_row->geometry().bottom() + 1 + twips_to_px_y(text_bottom_gap, this)));
     const int w = width() - r.x() - twips_to_px_x(text_right_margin, this);
     const int h = height() - r.y() - status_height - twips_to_px_y(text_bottom_gap, this);
     script_text->setGeometry(r.x(), r.y(), qMax(0, w), qMax(0, h));

@@ -46,6 +46,7 @@ public:
     QPushButton* cancel = nullptr;
     QPushButton* clear = nullptr;
     QCheckBox* hideit = nullptr;
+    QWidget* button_row = nullptr;  // the buttons and the hide box, along the top
     QTimer* Timer1 = nullptr;
     QStatusBar* Status = nullptr;
     QLabel* status_panel1 = nullptr;  // panel 1 of Status: the current file

@@ -17,7 +17,12 @@ clock_form::clock_form(QWidget* parent) : QWidget(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(Gauge1);
-    resize(twips_to_px_x(630, this), twips_to_px_y(615, this));
+    // The design size, grown so that the title bar shows the whole "Clock" beside the
+    // window icon in the program's font.
+    const int title_room = fontMetrics().horizontalAdvance(windowTitle()) + 3 * fontMetrics().height() + 8;
+    setMinimumWidth(title_room);
+    setMinimumHeight(title_room * 2 / 3);
+    resize(QSize(twips_to_px_x(630, this), twips_to_px_y(615, this)).expandedTo(minimumSize()));
 }
 
 void clock_form::advance()

@@ -1,7 +1,7 @@
 #pragma once
-// The look of the sound library and the recorder, kept in one place: the characters'
-// colours, a readable font, big buttons with drawn icons. A button says what kind of
-// action it is (its role) and the look picks the colour.
+// How the sound library and the recorder take part in the program's style (set once
+// for the whole program, app/style): the window is marked, a button says what kind of
+// action it is (its role) and the style picks the colour.
 
 #include <QIcon>
 #include <QString>
@@ -13,7 +13,7 @@ namespace pw::media::look {
 
 enum class Role { main, secondary, stop };
 
-// Font, colours and sizes for the window and everything in it.
+// Marks the window for the style: the balloon's cream behind everything in it.
 void dress(QWidget* window);
 // The colour of the button's kind of action, its icon, and its caption as its
 // accessible name.

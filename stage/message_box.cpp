@@ -3,6 +3,7 @@
 #include "platform/core/trace.h"
 #include "stage/clear_place.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -32,6 +33,9 @@ public:
         : QMessageBox(icon, program_title, text, buttons, owner)
     {
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        // Pellwick's face (the program's icon) tells it, not the system's warning sign.
+        const QIcon face = QApplication::windowIcon();
+        if (!face.isNull()) setIconPixmap(face.pixmap(64, 64));
     }
 
 protected:

@@ -29,13 +29,14 @@ struct RunnerFixture {
     pw::fakes::FakeCharacter* tansy = nullptr;
     QList<int> exits;
 
-    RunnerFixture()
+    // The characters know `tricks` besides the fake's own few.
+    explicit RunnerFixture(const QStringList& tricks = {QStringLiteral("Alert"), QStringLiteral("Pleased"),
+                                                        QStringLiteral("Surprised"), QStringLiteral("Congratulate")})
     {
         pw::fakes::connect_run_events(agent, mod);
         mod.set_start_defaults();
         pw::fakes::FakeTraits traits;
-        traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased")
-                          << QStringLiteral("Surprised") << QStringLiteral("Congratulate");
+        traits.animations << tricks;
         pellwick = pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
         tansy = pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
         mod.char_count = 2;
