@@ -12,7 +12,7 @@ namespace pw::acs {
 class PackedPixels {
 public:
     // The stream is [offset, offset + size) of `file`, which is kept (shared, not
-    // copied) as long as this lives; it decodes to `decoded_size` bytes.
+    // copied) until the stream is decoded; it decodes to `decoded_size` bytes.
     PackedPixels(QByteArray file, qsizetype offset, qsizetype size, qsizetype decoded_size);
 
     PackedPixels(const PackedPixels&) = delete;
