@@ -300,7 +300,10 @@ void read_animations(QByteArrayView file, Locator l, CharacterData& d, DecodeBud
     }
 }
 
-Record<Image> read_image(QByteArrayView file, uint32_t index, Locator l, DecodeBudget& budget)
+// Compressed pixels are only checked here, against the declared size, and decoded
+// when the picture is first drawn (PackedPixels): the budget charges what they will
+// take then.
+Record<Image> read_image(const QByteArray& file, uint32_t index, Locator l, DecodeBudget& budget)
 {
     ByteCursor c = block(file, l, QStringLiteral("picture %1").arg(index));
     Image img;
@@ -318,13 +321,10 @@ Record<Image> read_image(QByteArrayView file, uint32_t index, Locator l, DecodeB
         c.fail(QStringLiteral("a %1x%2 picture cannot come from %3 bytes of pixels")
                    .arg(img.width).arg(img.height).arg(data.size()));
     budget.charge(raster);
-    if (compressed) {
-        std::optional<QByteArray> pixels = codec::decode(data, raster);
-        if (!pixels) c.fail(QStringLiteral("the pixels of a %1x%2 picture do not decode").arg(img.width).arg(img.height));
-        img.pixels = std::move(*pixels);
-    } else {
+    if (compressed)
+        img.packed = std::make_shared<const PackedPixels>(file, data.data() - file.constData(), data.size(), raster);
+    else
         img.pixels = data.first(raster).toByteArray();
-    }
 
     // The outline (a Windows region) only repeats which pixels are transparent, and
     // nothing draws with it: it is checked to lie inside the record, never decoded.
@@ -334,7 +334,7 @@ Record<Image> read_image(QByteArrayView file, uint32_t index, Locator l, DecodeB
     return {std::move(img), c.position() - l.offset};
 }
 
-void read_images(QByteArrayView file, Locator l, CharacterData& d, DecodeBudget& budget)
+void read_images(const QByteArray& file, Locator l, CharacterData& d, DecodeBudget& budget)
 {
     ByteCursor c = block(file, l, QStringLiteral("the picture directory"));
     const uint32_t count = c.u32();
@@ -371,7 +371,8 @@ void read_sounds(QByteArrayView file, Locator l, CharacterData& d, DecodeBudget&
     }
 }
 
-CharacterData read_view(QByteArrayView file)
+// `file` must own its bytes: pictures keep a share of it until they are decoded.
+CharacterData read_view(const QByteArray& file)
 {
     check_signature(file);
     ByteCursor header(file, 0, format::header_size, QStringLiteral("the file header"));
@@ -394,7 +395,9 @@ CharacterData read_view(QByteArrayView file)
 
 CharacterData read_acs(const QByteArray& bytes)
 {
-    return read_view(bytes);
+    // A copy of our own: the bytes may be borrowed (fromRawData) and gone before the
+    // character's pictures are drawn.
+    return read_view(QByteArray(bytes.constData(), bytes.size()));
 }
 
 CharacterData read_acs_file(const QString& path)

@@ -3,8 +3,12 @@
 //
 // Memory follows the file's size: directory entries that point at the same record
 // share one decoded copy, and everything decoded is limited to a multiple of the
-// file's size (decode_budget.h); pictures' outlines are skipped, since nothing draws
-// with them.
+// file's size (decode_budget.h), counting pictures at their declared sizes; pictures'
+// outlines are skipped, since nothing draws with them.
+//
+// Compressed pictures are decoded when first drawn, not here (packed_pixels.h): the
+// pictures keep a share of the file's bytes until then. A picture whose stream turns
+// out damaged has no pixels and draws as nothing.
 //
 // Errors throw pw::agent::AgentError:
 //   0x80042204  not a character file (wrong signature, empty file, a web .acf file,
@@ -12,7 +16,7 @@
 //   0x80042202  a character file version this reader does not know (an old 1.5 file)
 //   0x80042203  a character file made for a newer version
 //   0x80070570  the file is damaged: a block outside the file, a truncated block, a
-//               picture stream that does not decode, counts that cannot fit
+//               picture larger than its stream can hold, counts that cannot fit
 //   0x8004200F  an animation without frames
 //   0x80070002  the file cannot be found or opened (read_acs_file)
 //

@@ -99,14 +99,15 @@ void write_image(ByteSink& out, const Image& img, qsizetype index)
     check_fits(img.width, 0xFFFF, QStringLiteral("the width of %1").arg(where));
     check_fits(img.height, 0xFFFF, QStringLiteral("the height of %1").arg(where));
     const qsizetype raster = qsizetype(img.stride()) * img.height;
-    if (img.pixels.size() != raster)
+    const QByteArray& pixels = img.decoded_pixels();
+    if (pixels.size() != raster)
         refuse(error::file_corrupt, QStringLiteral("%1 is %2x%3 and needs %4 bytes of pixels, but has %5")
-                                        .arg(where).arg(img.width).arg(img.height).arg(raster).arg(img.pixels.size()));
+                                        .arg(where).arg(img.width).arg(img.height).arg(raster).arg(pixels.size()));
     out.u8(1);
     out.u16(uint16_t(img.width));
     out.u16(uint16_t(img.height));
     out.u8(1);  // compressed
-    const QByteArray packed = codec::encode(img.pixels);
+    const QByteArray packed = codec::encode(pixels);
     out.u32(uint32_t(packed.size()));
     out.bytes(packed);
     // No outline: it would only repeat which pixels are transparent.

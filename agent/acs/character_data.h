@@ -3,6 +3,8 @@
 // settings. Loaded once and then only read; everything that changes while a character
 // plays (its queue, current frame, position, balloon) lives elsewhere.
 
+#include "agent/acs/packed_pixels.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QRgb>
@@ -10,26 +12,37 @@
 #include <QStringList>
 #include <QUuid>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace pw::acs {
 
 // An 8-bit palette picture. Rows are stored bottom-up, each padded to a multiple of
-// four bytes, exactly as in the file.
+// four bytes, exactly as in the file. A picture made in memory holds its pixels; one
+// read from a file holds its compressed stream and decodes it when first drawn.
 struct Image {
     bool present = true;  // false: an empty one-byte placeholder record
     int width = 0;
     int height = 0;
-    QByteArray pixels;    // stride() * height palette indices, bottom-up
+    QByteArray pixels;    // made in memory: stride() * height palette indices, bottom-up
+    std::shared_ptr<const PackedPixels> packed;  // read from a file: pixels stays empty
 
     int stride() const { return (width + 3) & ~3; }
+    // The palette indices, bottom-up, whichever way the picture is held; empty when a
+    // compressed stream turns out to be damaged.
+    const QByteArray& decoded_pixels() const { return packed ? packed->pixels() : pixels; }
     // Palette index of the pixel at (x, y), y counted from the top.
     uint8_t at(int x, int y) const
     {
-        return uint8_t(pixels[(height - 1 - y) * stride() + x]);
+        return uint8_t(decoded_pixels()[(height - 1 - y) * stride() + x]);
     }
 
-    bool operator==(const Image&) const = default;
+    // Equal pictures show the same, however they are held.
+    bool operator==(const Image& o) const
+    {
+        return present == o.present && width == o.width && height == o.height &&
+               decoded_pixels() == o.decoded_pixels();
+    }
 };
 
 struct FrameImage {

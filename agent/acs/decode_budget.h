@@ -1,7 +1,8 @@
 #pragma once
 // The memory that reading one character file may take. The reader charges every
 // byte it decodes (pictures, sounds, animation records and the directory entries that
-// point at them) before allocating it, and the limit follows the file's size: a small
+// point at them) before allocating it, pictures at their declared size though they
+// are decoded only when first drawn, and the limit follows the file's size: a small
 // file can never demand gigabytes, however its entries repeat or overlap.
 
 #include <QtGlobal>

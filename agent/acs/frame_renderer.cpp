@@ -43,13 +43,15 @@ ColorTable color_table(const CharacterData& data)
 void draw(QImage& out, const Image& img, int x, int y, uint8_t transparent, const ColorTable& colors)
 {
     if (!img.present || img.width <= 0 || img.height <= 0) return;
-    if (img.pixels.size() < qsizetype(img.stride()) * img.height) return;  // hand-made data; files are checked
     const int x0 = std::max(0, x);
     const int y0 = std::max(0, y);
     const int x1 = std::min(out.width(), x + img.width);
     const int y1 = std::min(out.height(), y + img.height);
     if (x0 >= x1 || y0 >= y1) return;
-    const auto* pixels = reinterpret_cast<const uchar*>(img.pixels.constData());
+    // Short pixels: hand-made data, or a compressed picture found damaged when first drawn.
+    const QByteArray& indices = img.decoded_pixels();
+    if (indices.size() < qsizetype(img.stride()) * img.height) return;
+    const auto* pixels = reinterpret_cast<const uchar*>(indices.constData());
     for (int fy = y0; fy < y1; ++fy) {
         // Rows are stored bottom-up.
         const uchar* src = pixels + qsizetype(img.height - 1 - (fy - y)) * img.stride() + (x0 - x);

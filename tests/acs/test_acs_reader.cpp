@@ -8,6 +8,7 @@
 #include "agent/acs/acs_codec.h"
 #include "agent/acs/acs_reader.h"
 #include "agent/acs/acs_writer.h"
+#include "agent/acs/frame_renderer.h"
 #include "agent/api/agent_error.h"
 #include "tests/fakes/heap_in_use.h"
 
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <thread>
+#include <vector>
 
 using namespace pw::acs;
 using namespace pw::acs::testing;
@@ -139,6 +142,41 @@ private slots:
 
         const QByteArray overlapping = with_repeated_entries(base, 1000, 64 * 1024, 1);
         QCOMPARE(read_error(overlapping), error::not_a_character);
+    }
+
+    // Pictures are decoded when first drawn: threads drawing at once all get the pixels
+    // that were written. A stream damaged where loading does not look leaves the file
+    // readable; that picture draws as nothing and cannot be written back.
+    void pictures_decode_when_first_drawn()
+    {
+        CharacterData d = synthetic_character();
+        const QByteArray file = write_acs(d);
+        const CharacterData back = read_acs(file);
+        std::vector<char> same(4, 0);
+        std::vector<std::thread> threads;
+        for (size_t t = 0; t < same.size(); ++t)
+            threads.emplace_back([&, t] {
+                bool ok = true;
+                for (qsizetype i = 0; i < d.images.size(); ++i)
+                    ok = ok && back.images[i].decoded_pixels() == d.images[i].pixels;
+                same[t] = ok;
+            });
+        for (std::thread& t : threads) t.join();
+        QCOMPARE(same, std::vector<char>(same.size(), 1));
+
+        QByteArray damaged = file;
+        const qsizetype image = le32_at(file, le32_at(file, 20) + 4);
+        damaged[image + 10] = 1;  // the stream's leading zero byte
+        const CharacterData broken = read_acs(damaged);
+        d.images[0].pixels.clear();
+        for (const Animation& a : d.animations)
+            for (const Frame& f : a.frames) QCOMPARE(render_frame(broken, f), render_frame(d, f));
+        try {
+            write_acs(broken);
+            QFAIL("a picture without pixels was written");
+        } catch (const pw::agent::AgentError& e) {
+            QCOMPARE(e.number(), error::file_corrupt);
+        }
     }
 
     void rejects_other_files()
