@@ -6,11 +6,11 @@ set(CPACK_PACKAGE_VENDOR "The Pellworks developers")
 set(CPACK_PACKAGE_CONTACT "The Pellworks developers <developers@pellworks.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "children write scripts that make characters perform")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "children write scripts that make characters perform
- With Pellworks, children from five years up write small scripts that make
- friendly animated characters perform on the desktop: speak in a balloon with a
- real voice, wave, walk, jump, grow, play and record sounds, and wait for a key,
- a spoken word, a bump or a clock time.")
+# The extended description; CPack puts the summary above it as the synopsis.
+set(CPACK_PACKAGE_DESCRIPTION "With Pellworks, children from five years up write small scripts
+that make friendly animated characters perform on the desktop: speak in a
+balloon with a real voice, wave, walk, jump, grow, play and record sounds,
+and wait for a key, a spoken word, a bump or a clock time.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
