@@ -35,7 +35,7 @@ appstreamcli validate --no-net "$share/metainfo/org.pellworks.Pellworks.metainfo
 # The script type, registered as the desktop would register it.
 mkdir -p "$work/mime/packages"
 cp "$share/mime/packages/org.pellworks.Pellworks.xml" "$work/mime/packages/"
-update-mime-database "$work/mime" || fail "MIME package"
+update-mime-database "$work/mime" > "$work/mime.log" 2>&1 || { cat "$work/mime.log"; fail "MIME package"; }
 grep -q '^50:application/x-pellworks-script:\*\.csp$' "$work/mime/globs2" || fail "*.csp is not a Pellworks script"
 grep -q 'text/plain' "$work/mime/subclasses" || fail "a script is not text"
 for page in pellworks acstool; do
@@ -65,7 +65,7 @@ bin=$build/bin
 missing=""
 while read -r rel; do
   grep -qx "/usr/share/pellworks/$rel" "$work/files" || missing+=" $rel"
-done < <(cd "$bin" && find chars scripts wav help -type f 2>/dev/null; cd "$bin" && ls Pellwick_comp.txt 2>/dev/null || true)
+done < <(cd "$bin" && find chars scripts wav help -type f ! -name .keep 2>/dev/null; cd "$bin" && ls Pellwick_comp.txt 2>/dev/null || true)
 [ -z "$missing" ] || fail "the package lacks program files:$missing"
 if strace -f -qq -e trace=openat -o "$work/opens" true 2>/dev/null; then
   run strace -f -qq -e trace=openat,open -o "$work/opens" "$bin/pellworks" 2> "$work/build.trace" || fail "the build's program"
