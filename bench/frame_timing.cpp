@@ -96,16 +96,23 @@ double thread_cpu_us()
 
 }  // namespace
 
+// Loads the character file as "bench"; false, said on standard error, when it cannot.
+bool load_bench_character(agent::AgentPlatform& platform, const QString& file)
+{
+    try {
+        platform.load(QStringLiteral("bench"), file);
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
+        return false;
+    }
+}
+
 // Shows the character and lets it idle (IdleStart, levels 1 to 3) for `seconds`.
 int measure_idle(QApplication& app, int seconds, const QString& file)
 {
     agent::AgentPlatform platform(&agent::make_desktop_view);
-    try {
-        platform.load(QStringLiteral("bench"), file);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
-        return 1;
-    }
+    if (!load_bench_character(platform, file)) return 1;
     agent::Character* c = platform.item(QStringLiteral("bench"));
     c->move_to(200, 150, 0);
     c->show();
@@ -130,12 +137,7 @@ int measure_scaled(QApplication& app, double factor, int seconds, const QString&
     agent::RuntimeOptions options;
     options.timings.idle_first_ms = 3600 * 1000;  // busy all the time anyway
     agent::AgentPlatform platform(&agent::make_desktop_view, options);
-    try {
-        platform.load(QStringLiteral("bench"), file);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
-        return 1;
-    }
+    if (!load_bench_character(platform, file)) return 1;
     agent::CharacterAgent* c = platform.agent(QStringLiteral("bench"));
     c->set_width(qRound(c->width() * factor));
     c->set_height(qRound(c->height() * factor));
@@ -218,12 +220,7 @@ int measure_frame_scaling(const QString& file)
 int measure_walk(QApplication& app, int seconds, const QString& file)
 {
     agent::AgentPlatform platform(&agent::make_desktop_view);
-    try {
-        platform.load(QStringLiteral("bench"), file);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_frame_timing: %s\n", e.what());
-        return 1;
-    }
+    if (!load_bench_character(platform, file)) return 1;
     agent::Character* c = platform.item(QStringLiteral("bench"));
     c->move_to(0, 150, 0);
     const agent::Request shown = c->show(true);
