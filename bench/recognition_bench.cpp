@@ -178,7 +178,11 @@ public:
         const int post_ms = settings_.vad_postspeech_frames * 10;
         const QString family = c.voice.engine == TestVoice::Flite ? QStringLiteral("flite") : QStringLiteral("espeak");
         const QString label = c.voice.label() + QLatin1Char('/') + c.perturbation.name;
-        std::mt19937 random(uint32_t(qHash(label, 17)));
+        // Seeded by the voice alone, and the same in every run (qHash is seeded anew for
+        // each process), so that settings and perturbations meet the same words.
+        uint32_t seed = 2166136261u;
+        for (const char byte : c.voice.label().toUtf8()) seed = (seed ^ uint8_t(byte)) * 16777619u;
+        std::mt19937 random(seed);
 
         QStringList targets;
         QList<std::pair<QString, QByteArray>> pool = noise_;
