@@ -1,11 +1,14 @@
 #include "agent/voice/command_recogniser.h"
 
 #include "agent/voice/decoy_words.h"
+#include "agent/voice/mono_resampler.h"
 #include "agent/voice/word_pronunciation.h"
 
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -46,6 +49,19 @@ int set_jsgf_search(ps_decoder_t* decoder, const char* name, const char* jsgf_te
     return result;
 }
 
+// The highest frequency the model's filters take in (its feat.params "-upperf"); the
+// rate the decoder is told must leave it below the band's edge.
+double model_upper_frequency(const QString& hmm)
+{
+    QFile params(QDir(hmm).filePath(QStringLiteral("feat.params")));
+    if (params.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> words = params.readAll().simplified().split(' ');
+        for (qsizetype i = 0; i + 1 < words.size(); ++i)
+            if (words[i] == "-upperf") return words[i + 1].toDouble();
+    }
+    return 6855.4976;  // the decoder's own default
+}
+
 void silence_decoder_log()
 {
     // The decoder logs every step at INFO level, process-wide.
@@ -54,6 +70,23 @@ void silence_decoder_log()
 }
 
 }  // namespace
+
+// One decoder hearing the audio with its frequencies scaled down by `warp`.
+struct CommandRecogniser::Pass {
+    double warp = 1.0;
+    ps_decoder_t* decoder = nullptr;
+    cmd_ln_t* config = nullptr;
+    std::unique_ptr<MonoResampler> upsampler;
+    bool listening = false;  // an utterance is open
+    std::vector<float> floats;
+    QByteArray resampled;
+
+    Pass() = default;
+    Pass(const Pass&) = delete;
+    Pass& operator=(const Pass&) = delete;
+    ~Pass();
+    void process(const qint16* samples, qsizetype count);
+};
 
 RecogniserSettings RecogniserSettings::defaults()
 {
@@ -86,38 +119,79 @@ std::unique_ptr<CommandRecogniser> CommandRecogniser::create(const RecogniserSet
         {"-vad_prespeech", QByteArray::number(std::max(1, settings.vad_prespeech_frames))},
         {"-vad_threshold", QByteArray::number(settings.vad_threshold, 'g', 6)},
     };
-    // Further options replace ours of the same name; the decoder refuses repeats.
-    for (qsizetype i = 0; i + 1 < settings.decoder_options.size(); i += 2) {
-        const QByteArray name = settings.decoder_options[i].toUtf8();
-        const QByteArray value = settings.decoder_options[i + 1].toUtf8();
-        auto same = std::find_if(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
-        if (same != options.end()) same->second = value;
-        else options.append({name, value});
+    // A later option replaces an earlier one of the same name; the decoder refuses repeats.
+    auto set = [](QList<std::pair<QByteArray, QByteArray>>& list, const QByteArray& name, const QByteArray& value) {
+        auto same = std::find_if(list.begin(), list.end(), [&](const auto& o) { return o.first == name; });
+        if (same != list.end()) same->second = value;
+        else list.append({name, value});
+    };
+    for (qsizetype i = 0; i + 1 < settings.decoder_options.size(); i += 2)
+        set(options, settings.decoder_options[i].toUtf8(), settings.decoder_options[i + 1].toUtf8());
+    const double upper = model_upper_frequency(hmm);
+    std::vector<std::unique_ptr<Pass>> passes;
+    for (const double warp : settings.tuning.warps) {
+        auto pass = std::make_unique<Pass>();
+        pass->warp = warp;
+        QList<std::pair<QByteArray, QByteArray>> pass_options = options;
+        if (warp != 1.0) {
+            // Told a rate `warp` times lower than the audio's, the decoder hears every
+            // frequency that much lower. Its frames stay 10 ms of real time apart.
+            int told = int(std::floor(sample_rate / warp));
+            if (told < 2 * upper + 100) {
+                // The model's top filters would lie beyond the band: resample up first.
+                told = int(std::ceil(2 * upper + 100));
+                pass->upsampler = std::make_unique<MonoResampler>(sample_rate, int(std::lround(told * warp)));
+            }
+            set(pass_options, "-samprate", QByteArray::number(told));
+            set(pass_options, "-frate", QByteArray::number(std::lround(100 / warp)));
+        }
+        QList<QByteArray> arguments;
+        for (const auto& [name, value] : pass_options) arguments << name << value;
+        std::vector<char*> argv;
+        for (QByteArray& a : arguments) argv.push_back(a.data());
+        pass->config = cmd_ln_parse_r(nullptr, ps_args(), int32(argv.size()), argv.data(), TRUE);
+        if (!pass->config) return fail(QStringLiteral("the speech decoder refused its settings"));
+        pass->decoder = ps_init(pass->config);
+        if (!pass->decoder)
+            return fail(QStringLiteral("the speech model in %1 could not be loaded").arg(settings.model_dir));
+        passes.push_back(std::move(pass));
     }
-    QList<QByteArray> arguments;
-    for (const auto& [name, value] : options) arguments << name << value;
-    std::vector<char*> argv;
-    for (QByteArray& a : arguments) argv.push_back(a.data());
-    cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), int32(argv.size()), argv.data(), TRUE);
-    if (!config) return fail(QStringLiteral("the speech decoder refused its settings"));
-    ps_decoder_t* decoder = ps_init(config);
-    if (!decoder) {
-        cmd_ln_free_r(config);
-        return fail(QStringLiteral("the speech model in %1 could not be loaded").arg(settings.model_dir));
-    }
-    return std::unique_ptr<CommandRecogniser>(new CommandRecogniser(settings, decoder, config));
+    if (passes.empty()) return fail(QStringLiteral("the listening settings name no warp to listen with"));
+    return std::unique_ptr<CommandRecogniser>(new CommandRecogniser(settings, std::move(passes)));
 }
 
-CommandRecogniser::CommandRecogniser(const RecogniserSettings& settings, ps_decoder_s* decoder, cmd_ln_s* config)
-    : settings_(settings), decoder_(decoder), config_(config)
+CommandRecogniser::Pass::~Pass()
+{
+    if (decoder) ps_free(decoder);
+    if (config) cmd_ln_free_r(config);
+}
+
+void CommandRecogniser::Pass::process(const qint16* samples, qsizetype count)
+{
+    if (!upsampler) {
+        ps_process_raw(decoder, samples, size_t(count), FALSE, FALSE);
+        return;
+    }
+    floats.assign(samples, samples + count);
+    resampled.clear();
+    upsampler->push(floats, resampled);
+    ps_process_raw(decoder, reinterpret_cast<const int16*>(resampled.constData()), size_t(resampled.size() / 2),
+                   FALSE, FALSE);
+}
+
+CommandRecogniser::CommandRecogniser(const RecogniserSettings& settings, std::vector<std::unique_ptr<Pass>> passes)
+    : settings_(settings), passes_(std::move(passes))
 {
 }
 
 CommandRecogniser::~CommandRecogniser()
 {
-    if (utterance_open_) ps_end_utt(decoder_);
-    ps_free(decoder_);
-    cmd_ln_free_r(config_);
+    drop_utterance();
+}
+
+ps_decoder_t* CommandRecogniser::first_decoder() const
+{
+    return passes_.front()->decoder;
 }
 
 void CommandRecogniser::listen_for(const QStringList& phrases)
@@ -147,27 +221,34 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
     QList<Event> events;
     for (qsizetype done = 0; done < count;) {
         const qsizetype n = std::min(piece_samples, count - done);
+        const qint16* piece = samples + done;
         if (!utterance_open_) open_utterance();
-        if (utterance_open_) ps_process_raw(decoder_, samples + done, size_t(n), FALSE, FALSE);
+        if (utterance_open_) {
+            passes_.front()->process(piece, n);
+            if (in_speech_) feed_other_passes(piece, n);
+            keep_lead_in(piece, n);
+        }
         samples_ += n;
         done += n;
         if (!utterance_open_) continue;  // no grammar: the audio passes unheard
 
-        const bool speech = ps_get_in_speech(decoder_) != 0;
+        const bool speech = ps_get_in_speech(first_decoder()) != 0;
         if (speech && !in_speech_) {
             in_speech_ = true;
             speech_since_ = samples_;
+            start_other_passes();
             events.append(Event{Event::SpeechStarted, {}, {}, audio_ms()});
         }
         const bool too_long = in_speech_ && ms_since(speech_since_) >= settings_.longest_utterance_ms;
         if ((!speech && in_speech_) || too_long) {
             in_speech_ = false;
             quiet_since_ = samples_;
-            const std::optional<QString> hypothesis = close_utterance();
             // A detector trigger that decodes to nothing (a knock, a breath) is not an
             // utterance; the period goes on.
-            if (hypothesis)
-                events.append(Event{Event::Heard, grammar_.phrase_for(*hypothesis), *hypothesis, audio_ms()});
+            if (std::optional<Event> heard = close_utterance()) {
+                heard->at_ms = audio_ms();
+                events.append(*heard);
+            }
             if (phrases_pending_) apply_phrases();
         }
         if (!in_speech_ && ms_since(quiet_since_) >= settings_.quiet_ms) {
@@ -178,37 +259,86 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
     return events;
 }
 
+void CommandRecogniser::keep_lead_in(const qint16* samples, qsizetype count)
+{
+    if (passes_.size() < 2) return;
+    // What the first pass's detector had heard before it called the start of speech.
+    const qsizetype keep = qsizetype(settings_.vad_prespeech_frames + settings_.vad_startspeech_frames + 10) * 160;
+    lead_in_.insert(lead_in_.end(), samples, samples + count);
+    if (qsizetype(lead_in_.size()) > keep) lead_in_.erase(lead_in_.begin(), lead_in_.end() - keep);
+}
+
+void CommandRecogniser::start_other_passes()
+{
+    // The other passes hear only speech, from a little before the detector's call.
+    for (size_t i = 1; i < passes_.size(); ++i) {
+        Pass& pass = *passes_[i];
+        pass.listening = ps_start_utt(pass.decoder) >= 0;
+        if (pass.listening) pass.process(lead_in_.data(), qsizetype(lead_in_.size()));
+    }
+}
+
+void CommandRecogniser::feed_other_passes(const qint16* samples, qsizetype count)
+{
+    for (size_t i = 1; i < passes_.size(); ++i)
+        if (passes_[i]->listening) passes_[i]->process(samples, count);
+}
+
 void CommandRecogniser::open_utterance()
 {
     if (phrases_pending_) apply_phrases();
     if (search_name_.isEmpty()) return;
-    if (ps_start_utt(decoder_) < 0) {
+    if (ps_start_utt(first_decoder()) < 0) {
         qWarning() << "Speech recognition could not start listening; spoken commands are ignored.";
         search_name_.clear();
         return;
     }
+    passes_.front()->listening = true;
     utterance_open_ = true;
     in_speech_ = false;
 }
 
 void CommandRecogniser::drop_utterance()
 {
-    if (utterance_open_) ps_end_utt(decoder_);
+    for (const auto& pass : passes_) {
+        if (pass->listening) ps_end_utt(pass->decoder);
+        pass->listening = false;
+    }
     utterance_open_ = false;
     in_speech_ = false;
 }
 
-std::optional<QString> CommandRecogniser::close_utterance()
+std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance()
 {
     if (!utterance_open_) return std::nullopt;
     utterance_open_ = false;
-    if (ps_end_utt(decoder_) < 0) return std::nullopt;
-    int32 score = 0;
-    const char* hyp = ps_get_hyp(decoder_, &score);
-    if (!hyp) return std::nullopt;
-    const QString text = QString::fromUtf8(hyp).simplified();
-    if (text.isEmpty()) return std::nullopt;
-    return text;
+    // The pass whose path fits best, per frame of speech, tells what was said; a
+    // command counts only when enough passes heard it.
+    std::optional<QString> best;
+    double best_fit = 0;
+    QHash<QString, int> votes;
+    for (const auto& pass : passes_) {
+        if (!pass->listening) continue;
+        pass->listening = false;
+        if (ps_end_utt(pass->decoder) < 0) continue;
+        int32 score = 0;
+        const char* hyp = ps_get_hyp(pass->decoder, &score);
+        const int frames = ps_get_n_frames(pass->decoder);
+        if (!hyp || frames <= 0) continue;
+        const QString text = QString::fromUtf8(hyp).simplified();
+        if (text.isEmpty()) continue;
+        ++votes[grammar_.phrase_for(text)];
+        // Squeezed into a narrower band, any speech fits the model a little better, so
+        // a warp pays for its distance from the voice as it came.
+        const double fit = double(score) / frames - settings_.tuning.warp_cost * std::abs(std::log(pass->warp));
+        if (best && fit <= best_fit) continue;
+        best = text;
+        best_fit = fit;
+    }
+    if (!best) return std::nullopt;
+    QString phrase = grammar_.phrase_for(*best);
+    if (votes.value(phrase) < settings_.tuning.agree) phrase.clear();
+    return Event{Event::Heard, phrase, *best, 0};
 }
 
 void CommandRecogniser::apply_phrases()
@@ -234,14 +364,23 @@ void CommandRecogniser::apply_phrases()
     const QByteArray name_utf8 = name.toUtf8();
     const QByteArray jsgf = next.jsgf(name).toUtf8();
     // A new name each time: replacing the search in use would free it under the decoder.
-    if (set_jsgf_search(decoder_, name_utf8.constData(), jsgf.constData()) < 0 ||
-        ps_set_search(decoder_, name_utf8.constData()) < 0) {
-        ps_unset_search(decoder_, name_utf8.constData());
+    const bool taken = std::all_of(passes_.begin(), passes_.end(), [&](const auto& pass) {
+        return set_jsgf_search(pass->decoder, name_utf8.constData(), jsgf.constData()) >= 0 &&
+               ps_set_search(pass->decoder, name_utf8.constData()) >= 0;
+    });
+    const QByteArray retired = (taken ? search_name_ : name).toUtf8();
+    if (!taken) {
+        // Passes that took the new search go back to the one in use.
+        for (const auto& pass : passes_)
+            if (!search_name_.isEmpty()) ps_set_search(pass->decoder, search_name_.toUtf8().constData());
+    }
+    if (!retired.isEmpty())
+        for (const auto& pass : passes_) ps_unset_search(pass->decoder, retired.constData());
+    if (!taken) {
         qWarning().noquote() << "The speech grammar for" << wanted_phrases_.join(QStringLiteral(", "))
                              << "was refused; still listening for the previous commands.";
         return;
     }
-    if (!search_name_.isEmpty()) ps_unset_search(decoder_, search_name_.toUtf8().constData());
     search_name_ = name;
     grammar_ = std::move(next);
 }
@@ -251,14 +390,14 @@ bool CommandRecogniser::ensure_word(const QString& word)
     if (const auto it = word_usable_.constFind(word); it != word_usable_.constEnd()) return *it;
     const QByteArray utf8 = word.toUtf8();
     bool usable = false;
-    if (char* known = ps_lookup_word(decoder_, utf8.constData())) {
+    if (char* known = ps_lookup_word(first_decoder(), utf8.constData())) {
         ckd_free(known);
         usable = true;
     } else {
         const std::optional<QString> phones = settings_.pronounce ? settings_.pronounce(word) : std::nullopt;
         if (!phones) {
             qWarning().noquote() << "The word" << word << "cannot be listened for: no pronunciation for it.";
-        } else if (ps_add_word(decoder_, utf8.constData(), phones->toLatin1().constData(), FALSE) < 0) {
+        } else if (!add_to_every_pass(utf8, phones->toLatin1())) {
             qWarning().noquote() << "The word" << word << "cannot be listened for: its pronunciation" << *phones
                                  << "was refused.";
         } else {
@@ -279,7 +418,7 @@ void CommandRecogniser::add_synthesizer_pronunciation(const QString& word)
     const std::optional<QString> phones = settings_.pronounce(word);
     if (!phones || known.contains(*phones)) return;
     const QByteArray entry = QStringLiteral("%1(%2)").arg(word).arg(known.size() + 1).toUtf8();
-    ps_add_word(decoder_, entry.constData(), phones->toLatin1().constData(), FALSE);
+    add_to_every_pass(entry, phones->toLatin1());
 }
 
 const QStringList& CommandRecogniser::garbage_sounds()
@@ -294,9 +433,16 @@ const QStringList& CommandRecogniser::garbage_sounds()
     garbage_sounds_ = QStringList();
     for (const char* phone : phones) {
         const QString name = QLatin1Char('_') + QString::fromLatin1(phone).remove(QLatin1Char('+')).toLower();
-        if (ps_add_word(decoder_, name.toLatin1().constData(), phone, FALSE) >= 0) garbage_sounds_->append(name);
+        if (add_to_every_pass(name.toLatin1(), phone)) garbage_sounds_->append(name);
     }
     return *garbage_sounds_;
+}
+
+bool CommandRecogniser::add_to_every_pass(const QByteArray& word, const QByteArray& phones)
+{
+    bool all = true;
+    for (const auto& pass : passes_) all = ps_add_word(pass->decoder, word.constData(), phones.constData(), FALSE) >= 0 && all;
+    return all;
 }
 
 QStringList CommandRecogniser::pronunciations(const QString& word) const
@@ -305,7 +451,7 @@ QStringList CommandRecogniser::pronunciations(const QString& word) const
     QStringList out;
     for (int n = 1; n < 10; ++n) {
         const QByteArray entry = (n == 1 ? word : QStringLiteral("%1(%2)").arg(word).arg(n)).toUtf8();
-        char* phones = ps_lookup_word(decoder_, entry.constData());
+        char* phones = ps_lookup_word(first_decoder(), entry.constData());
         if (!phones) break;
         out.append(QString::fromLatin1(phones).simplified());
         ckd_free(phones);

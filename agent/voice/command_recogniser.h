@@ -1,6 +1,9 @@
 #pragma once
 // Spoken commands from 16 kHz mono audio: pocketsphinx with a grammar of the commands
 // and the decoy words, its voice-activity detector cutting the stream into utterances.
+// Children's voices sit higher than the adult voices the model learnt from, so each
+// utterance can be heard in several passes, each with the frequencies scaled down by
+// its own warp, and the pass whose sounds fit the model best gives the words.
 // Used from one thread at a time (the listening worker, or a test feeding samples).
 
 #include "agent/voice/command_grammar.h"
@@ -14,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct ps_decoder_s;
 struct cmd_ln_s;
@@ -43,6 +47,8 @@ struct RecogniserSettings {
     // The installed model, the built-in decoys and tuning, espeak-ng for missing words.
     static RecogniserSettings defaults();
 };
+
+class MonoResampler;
 
 class CommandRecogniser {
 public:
@@ -76,22 +82,31 @@ public:
 
     static constexpr int sample_rate = 16000;
 
+    struct Pass;
+
 private:
-    CommandRecogniser(const RecogniserSettings& settings, ps_decoder_s* decoder, cmd_ln_s* config);
+    CommandRecogniser(const RecogniserSettings& settings, std::vector<std::unique_ptr<Pass>> passes);
 
     void open_utterance();
     void drop_utterance();
-    std::optional<QString> close_utterance();  // the hypothesis, if any
+    void keep_lead_in(const qint16* samples, qsizetype count);
+    void start_other_passes();
+    void feed_other_passes(const qint16* samples, qsizetype count);
+    std::optional<Event> close_utterance();  // what was heard, if anything
     void apply_phrases();
     bool ensure_word(const QString& word);
+    bool add_to_every_pass(const QByteArray& word, const QByteArray& phones);
     void add_synthesizer_pronunciation(const QString& word);
     const QStringList& garbage_sounds();
     QStringList pronunciations(const QString& word) const;
     qint64 ms_since(qint64 sample) const { return (samples_ - sample) * 1000 / sample_rate; }
 
+    ps_decoder_s* first_decoder() const;
+
     RecogniserSettings settings_;
-    ps_decoder_s* decoder_;
-    cmd_ln_s* config_;
+    // The first pass's detector cuts utterances for all of them.
+    std::vector<std::unique_ptr<Pass>> passes_;
+    std::vector<qint16> lead_in_;  // the latest audio, for passes that join at speech
     CommandGrammar grammar_;
     QString search_name_;  // empty: no usable grammar yet, audio is ignored
     int searches_made_ = 0;

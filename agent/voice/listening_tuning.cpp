@@ -11,6 +11,7 @@ ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems
 {
     ListeningTuning t;
     QStringList trouble;
+    QList<double> warps;
     for (const QByteArray& raw : text.split('\n')) {
         const qsizetype hash = raw.indexOf('#');
         const QStringList parts = QString::fromUtf8(hash >= 0 ? raw.left(hash) : raw).simplified().split(QLatin1Char(' '));
@@ -28,8 +29,14 @@ ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems
         else if (name == QLatin1String("garbage")) t.garbage = value;
         else if (name == QLatin1String("garbage_sound")) t.garbage_sound = value;
         else if (name == QLatin1String("synthesizer_pronunciations")) t.synthesizer_pronunciations = value != 0;
+        else if (name == QLatin1String("warp_cost")) t.warp_cost = value;
+        else if (name == QLatin1String("agree") && value >= 1 && value == std::floor(value)) t.agree = int(value);
+        else if (name == QLatin1String("agree")) trouble << QStringLiteral("\"agree\" needs a whole number from 1");
+        else if (name == QLatin1String("warp") && value >= 0.5 && value <= 2.0) warps.append(value);
+        else if (name == QLatin1String("warp")) trouble << QStringLiteral("a warp goes from 0.5 to 2, not %1").arg(parts[1]);
         else trouble << QStringLiteral("unknown setting \"%1\"").arg(name);
     }
+    if (!warps.isEmpty()) t.warps = warps;
     if (problems) *problems = trouble.join(QStringLiteral("; "));
     return t;
 }

@@ -5,6 +5,7 @@
 // program, so that they can be retuned on recordings without touching code.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace pw::voice {
@@ -21,6 +22,16 @@ struct ListeningTuning {
     // Besides the dictionary's pronunciation of each command word, listen for the
     // one the speech synthesizer would use.
     bool synthesizer_pronunciations = false;
+    // Each utterance is heard once for each warp, with every frequency divided by it
+    // (children's voices sit higher than adults'); the best fit wins. The first pass's
+    // detector decides where utterances begin and end.
+    QList<double> warps{1.0};
+    // What a pass pays per frame of speech for each unit of |ln warp| when the passes'
+    // fits are compared.
+    double warp_cost = 0;
+    // How many passes must hear a command for it to count; otherwise the utterance
+    // is speech outside the commands.
+    int agree = 1;
 };
 
 // "name value" lines; "#" starts a comment. Unknown names and bad values are reported

@@ -113,12 +113,16 @@ private Q_SLOTS:
     {
         QString problems;
         const ListeningTuning t = parse_listening_tuning("# weights\ndecoy 0.5 # weak\ngarbage_sound 1e-9\n"
-                                                         "command -2\nloudness 3\ngarbage\n",
+                                                         "command -2\nloudness 3\ngarbage\nwarp 1\nwarp 1.2\n"
+                                                         "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\n",
                                                          &problems);
         QCOMPARE(t.decoy, 0.5);
         QCOMPARE(t.garbage_sound, 1e-9);
         QCOMPARE(t.command, 1.0);  // a bad value keeps the default
-        QCOMPARE(problems.count(QLatin1Char(';')), 2);
+        QCOMPARE(t.warps, (QList<double>{1.0, 1.2}));  // warps add up; a wild one is left out
+        QCOMPARE(t.warp_cost, 4.0);
+        QCOMPARE(t.agree, 2);
+        QCOMPARE(problems.count(QLatin1Char(';')), 4);
         QVERIFY(problems.contains(QStringLiteral("loudness")));
         // The built-in settings read without a complaint.
         QFile built_in(QStringLiteral(":/speech/listening.txt"));

@@ -3,6 +3,7 @@
 // between utterances.
 
 #include "speech_fixtures.h"
+#include "agent/voice/mono_resampler.h"
 #include "tests/fakes/heap_in_use.h"
 
 #include <QRegularExpression>
@@ -19,13 +20,26 @@ const QStringList commands = {QStringLiteral("Cancel [Script]"), QStringLiteral(
 
 const TestVoice klatt{TestVoice::Espeak, QStringLiteral("en-us+klatt"), 50, 175};
 
-// Rows for the voices the model hears well: espeak-ng's Klatt voice and two of flite's.
+// Rows for the voices the model hears well: espeak-ng's Klatt voice and two of flite's,
+// and Klatt raised the way a child's voice sits higher than an adult's.
 void voice_rows()
 {
     QTest::addColumn<TestVoice>("voice");
-    QTest::newRow("espeak klatt") << klatt;
-    QTest::newRow("flite slt") << TestVoice{TestVoice::Flite, QStringLiteral("slt")};
-    QTest::newRow("flite awb") << TestVoice{TestVoice::Flite, QStringLiteral("awb")};
+    QTest::addColumn<double>("raised");
+    QTest::newRow("espeak klatt") << klatt << 1.0;
+    QTest::newRow("flite slt") << TestVoice{TestVoice::Flite, QStringLiteral("slt")} << 1.0;
+    QTest::newRow("flite rms") << TestVoice{TestVoice::Flite, QStringLiteral("rms")} << 1.0;
+    QTest::newRow("espeak klatt, a child's height") << klatt << 1.3;
+}
+
+// The clip with every frequency (and its pace) raised by `factor`.
+QByteArray raised_clip(const QByteArray& clip, double factor)
+{
+    if (factor == 1.0) return clip;
+    const auto* samples = reinterpret_cast<const qint16*>(clip.constData());
+    QByteArray out;
+    MonoResampler(int(std::lround(16000 * factor))).push(std::vector<float>(samples, samples + clip.size() / 2), out);
+    return out;
 }
 
 QList<Event::Kind> kinds(const QList<Event>& events)
@@ -44,6 +58,7 @@ private Q_SLOTS:
     void commands_said_alone_are_recognised()
     {
         QFETCH(TestVoice, voice);
+        QFETCH(double, raised);
         if (voice.engine == TestVoice::Flite && !flite_installed()) QSKIP("flite is not installed");
         const QList<std::pair<QString, QString>> said = {
             {"cancel script", "Cancel [Script]"}, {"cancel", "Cancel [Script]"}, {"yes", "yes"},
@@ -52,7 +67,7 @@ private Q_SLOTS:
         QVERIFY(r);
         for (const auto& [words, phrase] : said) {
             r->restart();
-            const QList<Event> events = feed(*r, spoken(voice, words));
+            const QList<Event> events = feed(*r, raised_clip(spoken(voice, words), raised));
             QCOMPARE(kinds(events), (QList<Event::Kind>{Event::SpeechStarted, Event::Heard}));
             QVERIFY2(events[1].phrase == phrase,
                      qPrintable(QStringLiteral("said \"%1\", heard \"%2\"").arg(words, events[1].words)));
@@ -63,12 +78,13 @@ private Q_SLOTS:
     void other_words_are_not_taken_for_commands()
     {
         QFETCH(TestVoice, voice);
+        QFETCH(double, raised);
         if (voice.engine == TestVoice::Flite && !flite_installed()) QSKIP("flite is not installed");
         auto r = fresh_recogniser(commands);
         for (const QString& words : {QStringLiteral("elephant"), QStringLiteral("hello"), QStringLiteral("pizza"),
                                      QStringLiteral("good morning")}) {
             r->restart();
-            const QList<Event> events = feed(*r, spoken(voice, words));
+            const QList<Event> events = feed(*r, raised_clip(spoken(voice, words), raised));
             // Speech all the same: the period ends with an empty command.
             QVERIFY2(heard_phrases(events) == QStringList{QString()},
                      qPrintable(QStringLiteral("said \"%1\", heard %2").arg(words, heard_phrases(events).join(','))));
