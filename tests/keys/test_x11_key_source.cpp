@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 // After the Qt headers: Xlib's macros would clash with them.
