@@ -87,6 +87,13 @@ function(pw_precompile_headers)
     _pw_qt_level(${t} level)
     if(level GREATER 0)
       target_precompile_headers(${t} REUSE_FROM pw_pch_${level})
+      # A program's moc file is empty (its classes include their moc output): loading
+      # the header would be all its compile costs.
+      if(type STREQUAL "EXECUTABLE")
+        get_target_property(bin ${t} BINARY_DIR)
+        set_source_files_properties(${bin}/${t}_autogen/mocs_compilation.cpp TARGET_DIRECTORY ${t}
+          PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+      endif()
     endif()
   endforeach()
 endfunction()
