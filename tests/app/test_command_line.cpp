@@ -3,7 +3,7 @@
 
 #include "app/command_line.h"
 
-#include <QtTest>
+#include <QTest>
 
 class TestCommandLine : public QObject {
     Q_OBJECT

@@ -18,7 +18,7 @@
 #include <QTextBlock>
 #include <QRegularExpression>
 #include <QTextBrowser>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

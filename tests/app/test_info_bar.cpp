@@ -5,7 +5,7 @@
 #include "app/status_texts.h"
 
 #include <QLabel>
-#include <QtTest>
+#include <QTest>
 
 using pw::platform::Volume;
 

@@ -15,7 +15,7 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 #include <unistd.h>
 

@@ -14,7 +14,7 @@
 #include <QLabel>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QtTest>
+#include <QTest>
 
 using namespace pw::app;
 

@@ -21,7 +21,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QtTest>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <cmath>
 

@@ -8,7 +8,7 @@
 
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 class TestStartUp : public QObject {
     Q_OBJECT

@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "tools/charbuild/pose_painter.h"
 
 #include <QDir>
-#include <QtTest>
+#include <QTest>
 
 using namespace pw;
 using namespace pw::charbuild;

@@ -13,7 +13,7 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QSet>
-#include <QtTest>
+#include <QTest>
 
 using namespace pw;
 

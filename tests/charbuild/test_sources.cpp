@@ -10,7 +10,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QtTest>
+#include <QTest>
 
 using namespace pw;
 using namespace pw::charbuild;

@@ -4,7 +4,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 
 #include <ctime>
 

@@ -7,7 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QSet>
-#include <QtTest>
+#include <QTest>
 
 using pw::agent::AgentError;
 using pw::engine::pellwick_mod;

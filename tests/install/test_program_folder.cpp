@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 class TestProgramFolder : public QObject {
     Q_OBJECT

@@ -3,7 +3,7 @@
 #include "platform/desktop/key_codes.h"
 
 #include <QKeyEvent>
-#include <QtTest>
+#include <QTest>
 
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>

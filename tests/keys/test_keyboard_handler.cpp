@@ -8,7 +8,7 @@
 #include "tests/fakes/slot_setup.h"
 #include "tests/keys/scripted_key_source.h"
 
-#include <QtTest>
+#include <QTest>
 
 using pw::engine::Form_KeyUp;
 using pw::engine::Keyboardhandler;

@@ -9,7 +9,7 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <QtTest>
+#include <QTest>
 
 using pw::engine::KeyEvent;
 using pw::engine::KeySource;

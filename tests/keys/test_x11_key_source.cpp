@@ -9,7 +9,8 @@
 
 #include <QApplication>
 #include <QProcess>
-#include <QtTest>
+#include <QStandardPaths>
+#include <QTest>
 
 // After the Qt headers: Xlib's macros would clash with them.
 #include <X11/Xlib.h>

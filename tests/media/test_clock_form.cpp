@@ -5,7 +5,7 @@
 #include "media/clock_form.h"
 
 #include <QImage>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 

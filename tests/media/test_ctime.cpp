@@ -6,7 +6,7 @@
 #include "tests/fakes/fake_agent.h"
 
 #include <QElapsedTimer>
-#include <QtTest>
+#include <QTest>
 
 using pw::media::CounterValue;
 using pw::media::CTime;

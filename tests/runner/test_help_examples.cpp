@@ -11,7 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 
 using pw::runner_tests::FastClock;
 using pw::runner_tests::RunnerFixture;

@@ -5,7 +5,7 @@
 #include "tests/runner/runner_fixture.h"
 
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 
 using pw::agent::Request;
 using pw::fakes::FakeAgent;

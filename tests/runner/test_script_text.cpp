@@ -3,7 +3,7 @@
 #include "engine/rounding.h"
 #include "engine/script_text.h"
 
-#include <QtTest>
+#include <QTest>
 
 using namespace pw::engine::script;
 

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 
 using pw::runner_tests::FastClock;
 using pw::runner_tests::RunnerFixture;

@@ -6,7 +6,7 @@
 #include "tests/fakes/recording_run_host.h"
 #include "tests/fakes/slot_setup.h"
 
-#include <QtTest>
+#include <QTest>
 
 using pw::fakes::CallLog;
 

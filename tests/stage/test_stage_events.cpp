@@ -4,7 +4,7 @@
 #include "stage_fixture.h"
 #include "tests/fakes/slot_setup.h"
 
-#include <QtTest>
+#include <QTest>
 
 using pw::agent::Request;
 using pw::stage::pellwick_form;

@@ -12,7 +12,7 @@
 #include <QGroupBox>
 #include <QScrollBar>
 #include <QStyle>
-#include <QtTest>
+#include <QTest>
 
 using pw::fakes::FakeTraits;
 using pw::stage::pellwick_form;

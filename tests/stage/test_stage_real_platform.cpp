@@ -16,7 +16,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 using pw::agent::Request;
 

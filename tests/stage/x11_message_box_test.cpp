@@ -13,7 +13,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
-#include <QtTest>
+#include <QTest>
 
 // Xlib's macros clash with Qt names, so X11 comes last.
 #include "tests/ui/x11_window_tree.h"

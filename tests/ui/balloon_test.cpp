@@ -15,7 +15,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QScreen>
-#include <QtTest>
+#include <QTest>
 
 using namespace pw::agent;
 using namespace pw::agent::ui;

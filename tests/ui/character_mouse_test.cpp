@@ -11,7 +11,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
-#include <QtTest>
+#include <QTest>
 
 using namespace pw::agent::ui;
 

@@ -7,7 +7,7 @@
 #include "agent/ui/frame_shape.h"
 
 #include <QPainter>
-#include <QtTest>
+#include <QTest>
 
 using namespace pw::agent::ui;
 

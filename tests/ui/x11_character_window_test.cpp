@@ -12,7 +12,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QtTest>
+#include <QTest>
 
 // Xlib's macros clash with Qt names, so X11 comes last.
 #include "tests/ui/x11_window_tree.h"

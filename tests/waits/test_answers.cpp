@@ -5,7 +5,7 @@
 #include "waits_fixture.h"
 
 #include <QSignalSpy>
-#include <QtTest>
+#include <QTest>
 
 using pw::agent::Request;
 using pw::fakes::FakeAgent;

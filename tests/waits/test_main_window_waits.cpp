@@ -9,7 +9,7 @@
 #include <QComboBox>
 
 #include <QCloseEvent>
-#include <QtTest>
+#include <QTest>
 #include <QWindow>
 #include <QtTest/qtestspontaneevent.h>
 

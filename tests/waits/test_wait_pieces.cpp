@@ -7,7 +7,7 @@
 #include "engine/wait_texts.h"
 #include "tests/fakes/fake_agent.h"
 
-#include <QtTest>
+#include <QTest>
 
 using pw::engine::CharBox;
 using pw::engine::boxes_collide;

@@ -5,7 +5,7 @@
 #include "engine/window_keys.h"
 #include "waits_fixture.h"
 
-#include <QtTest>
+#include <QTest>
 
 using pw::waits_tests::WaitsFixture;
 

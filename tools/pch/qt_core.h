@@ -1,0 +1,31 @@
+// The Qt Core and standard headers that most of our files include, compiled once per
+// build (tools/precompiled_headers.cmake). Only Qt Core: the engine sees nothing more.
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSharedPointer>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QVariant>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
