@@ -9,10 +9,10 @@ time over the wait. Prints the share of one core. Goal: at most about 1 %.
 Usage: bench/cpu_listen.py [--bin PATH] [--seconds N]
 Needs: a built pellworks (default ./build/bin/pellworks), Xvfb, sox.
 """
-import argparse, os, re, shutil, subprocess, sys, tempfile, threading, time
+import argparse, os, shutil, subprocess, sys, tempfile, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11_program import DEFAULT_BIN, cpu_seconds, free_display, launch, start_x, stop, stop_x  # noqa: E402
+from x11_program import DEFAULT_BIN, cpu_share, free_display, launch, start_x, stop, stop_x, watch_trace  # noqa: E402
 
 
 def main():
@@ -33,22 +33,12 @@ def main():
     xvfb, wm = start_x(display)
     p = launch(args.bin, ["runin", script], display, {"PELLWORKS_MIC_FILE": room})
     try:
-        listening = threading.Event()
-
-        def read_trace():
-            for line in p.stderr:
-                if re.search(r"request Pellwick Listen True", line):
-                    listening.set()
-
-        threading.Thread(target=read_trace, daemon=True).start()
+        (listening,) = watch_trace(p, r"request Pellwick Listen True")
         if not listening.wait(60):
             sys.exit("the listening wait did not start")
         time.sleep(2)
-        c0, t0 = cpu_seconds(p.pid), time.monotonic()
-        time.sleep(args.seconds)
-        c1, t1 = cpu_seconds(p.pid), time.monotonic()
-        share = 100.0 * (c1 - c0) / (t1 - t0)
-        print(f"waitfor listen=giraffe in a quiet room: {c1 - c0:.2f} s CPU over {t1 - t0:.1f} s = "
+        cpu, wall, share = cpu_share(p.pid, args.seconds)
+        print(f"waitfor listen=giraffe in a quiet room: {cpu:.2f} s CPU over {wall:.1f} s = "
               f"{share:.2f} % of a core (goal <= about 1 %)")
     finally:
         stop(p)

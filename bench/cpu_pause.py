@@ -9,10 +9,10 @@ Goal: at most 1 %.
 Usage: bench/cpu_pause.py [--bin PATH] [--seconds N]
 Needs: a built pellworks (default ./build/bin/pellworks), Xvfb, openbox (optional).
 """
-import argparse, os, re, sys, tempfile, threading, time
+import argparse, os, sys, tempfile, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11_program import DEFAULT_BIN, cpu_seconds, free_display, launch, start_x, stop, stop_x  # noqa: E402
+from x11_program import DEFAULT_BIN, cpu_share, free_display, launch, start_x, stop, stop_x, watch_trace  # noqa: E402
 
 
 def main():
@@ -32,24 +32,13 @@ def main():
     xvfb, wm = start_x(display)
     p = launch(args.bin, ["runin", script], display)
     try:
-        started = threading.Event()
-
-        def read_trace():
-            for line in p.stderr:
-                if re.search(r" run start$", line):
-                    started.set()
-
-        threading.Thread(target=read_trace, daemon=True).start()
+        (started,) = watch_trace(p, r" run start$")
         if not started.wait(60):
             sys.exit("the run did not start")
         # Leave the first seconds (greeting, the pause line starting) out of it.
         time.sleep(4)
-        window = args.seconds - 6
-        c0, t0 = cpu_seconds(p.pid), time.monotonic()
-        time.sleep(window)
-        c1, t1 = cpu_seconds(p.pid), time.monotonic()
-        share = 100.0 * (c1 - c0) / (t1 - t0)
-        print(f"pause {args.seconds}: {c1 - c0:.2f} s CPU over {t1 - t0:.1f} s = {share:.2f} % of a core "
+        cpu, wall, share = cpu_share(p.pid, args.seconds - 6)
+        print(f"pause {args.seconds}: {cpu:.2f} s CPU over {wall:.1f} s = {share:.2f} % of a core "
               f"(goal <= 1 %)")
     finally:
         stop(p)

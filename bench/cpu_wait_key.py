@@ -9,10 +9,10 @@ checks that the wait ended. Prints the share of one core. Goal: at most 1 %.
 Usage: bench/cpu_wait_key.py [--bin PATH] [--seconds N] [--quiet]
 Needs: a built pellworks (default ./build/bin/pellworks), Xvfb, xdotool, openbox (optional).
 """
-import argparse, os, re, subprocess, sys, tempfile, threading, time
+import argparse, os, subprocess, sys, tempfile, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11_program import DEFAULT_BIN, cpu_seconds, free_display, launch, program_env, start_x, stop, stop_x  # noqa: E402
+from x11_program import DEFAULT_BIN, cpu_share, free_display, launch, program_env, start_x, stop, stop_x, watch_trace  # noqa: E402
 
 
 def main():
@@ -31,28 +31,15 @@ def main():
     xvfb, wm = start_x(display)
     p = launch(args.bin, ["runin", script], display)
     try:
-        hooked, ended = threading.Event(), threading.Event()
-
-        def read_trace():
-            for line in p.stderr:
-                if re.search(r"KeyHook install", line):
-                    hooked.set()
-                if re.search(r"Hurray! The", line):
-                    ended.set()
-
-        threading.Thread(target=read_trace, daemon=True).start()
+        hooked, ended = watch_trace(p, r"KeyHook install", r"Hurray! The")
         if not hooked.wait(60):
             sys.exit("the key wait did not start")
         time.sleep(2)  # the first reminder plays out
-        window = args.seconds - 2
-        c0, t0 = cpu_seconds(p.pid), time.monotonic()
-        time.sleep(window)
-        c1, t1 = cpu_seconds(p.pid), time.monotonic()
-        share = 100.0 * (c1 - c0) / (t1 - t0)
+        cpu, wall, share = cpu_share(p.pid, args.seconds - 2)
         subprocess.call(["xdotool", "key", "a"], env=program_env(display))
         heard = ended.wait(10)
         kind = "quiet" if args.quiet else "with reminders"
-        print(f"waitfor key=a ({kind}): {c1 - c0:.2f} s CPU over {t1 - t0:.1f} s = {share:.2f} % of a core "
+        print(f"waitfor key=a ({kind}): {cpu:.2f} s CPU over {wall:.1f} s = {share:.2f} % of a core "
               f"(goal <= 1 %); the key {'ended' if heard else 'did NOT end'} the wait")
     finally:
         stop(p)

@@ -1,7 +1,7 @@
 """Shared pieces of the whole-program benchmarks: a private Xvfb (with openbox when
-installed), starting pellworks on it with the trace on, reading its CPU time, and
-stopping everything again."""
-import os, signal, subprocess, sys, time
+installed), starting pellworks on it with the trace on, watching its trace, reading
+its CPU time, and stopping everything again."""
+import os, re, signal, subprocess, sys, threading, time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEFAULT_BIN = os.environ.get("PELLWORKS_BIN", os.path.join(ROOT, "build", "bin", "pellworks"))
@@ -65,3 +65,26 @@ def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / CLK
+
+
+def watch_trace(p, *patterns):
+    """One event per regex, set once a line of the program's trace (its stderr) matches."""
+    seen = [threading.Event() for _ in patterns]
+
+    def read():
+        for line in p.stderr:
+            for pattern, event in zip(patterns, seen):
+                if re.search(pattern, line):
+                    event.set()
+
+    threading.Thread(target=read, daemon=True).start()
+    return seen
+
+
+def cpu_share(pid, seconds):
+    """Over the next `seconds`: the process's CPU seconds, the wall seconds, and the share
+    of one core in %."""
+    c0, t0 = cpu_seconds(pid), time.monotonic()
+    time.sleep(seconds)
+    c1, t1 = cpu_seconds(pid), time.monotonic()
+    return c1 - c0, t1 - t0, 100.0 * (c1 - c0) / (t1 - t0)
