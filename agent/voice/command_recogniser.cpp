@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <vector>
@@ -182,6 +183,7 @@ void CommandRecogniser::Pass::process(const qint16* samples, qsizetype count)
 CommandRecogniser::CommandRecogniser(const RecogniserSettings& settings, std::vector<std::unique_ptr<Pass>> passes)
     : settings_(settings), passes_(std::move(passes))
 {
+    restart_noise();
 }
 
 CommandRecogniser::~CommandRecogniser()
@@ -214,6 +216,45 @@ void CommandRecogniser::restart()
     samples_ = 0;
     quiet_since_ = 0;
     speech_since_ = 0;
+    restart_noise();
+}
+
+double CommandRecogniser::next_noise()
+{
+    // Pink noise, as rooms and microphones make: white noise (near Gaussian, the sum of
+    // four uniform draws) through Paul Kellet's three-pole filter, scaled to unit spread.
+    double sum = 0;
+    for (int k = 0; k < 4; ++k) {
+        noise_state_ ^= noise_state_ << 13;  // xorshift32
+        noise_state_ ^= noise_state_ >> 17;
+        noise_state_ ^= noise_state_ << 5;
+        sum += double(qint32(noise_state_));
+    }
+    const double white = sum * (std::sqrt(3.0) / 2.0 / double(1u << 31));
+    pink_[0] = 0.99765 * pink_[0] + white * 0.0990460;
+    pink_[1] = 0.96300 * pink_[1] + white * 0.2965164;
+    pink_[2] = 0.57000 * pink_[2] + white * 1.0526913;
+    return (pink_[0] + pink_[1] + pink_[2] + white * 0.1848) / 2.96;
+}
+
+void CommandRecogniser::restart_noise()
+{
+    // The same audio is heard the same way in every period. The filter starts settled:
+    // noise swelling from nothing would look like the start of speech to the detector.
+    noise_state_ = 1;
+    pink_ = {};
+    for (int i = 0; i < sample_rate / 2; ++i) next_noise();
+}
+
+const qint16* CommandRecogniser::with_noise_floor(const qint16* samples, qsizetype count)
+{
+    const double db = settings_.tuning.noise_floor_db;
+    if (db <= 0) return samples;
+    const double spread = 32768.0 * std::pow(10.0, -db / 20.0);
+    floored_.resize(size_t(count));
+    for (qsizetype i = 0; i < count; ++i)
+        floored_[size_t(i)] = qint16(std::clamp(std::lround(samples[i] + next_noise() * spread), -32768L, 32767L));
+    return floored_.data();
 }
 
 QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, qsizetype count)
@@ -221,7 +262,7 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
     QList<Event> events;
     for (qsizetype done = 0; done < count;) {
         const qsizetype n = std::min(piece_samples, count - done);
-        const qint16* piece = samples + done;
+        const qint16* piece = with_noise_floor(samples + done, n);
         if (!utterance_open_) open_utterance();
         if (utterance_open_) {
             passes_.front()->process(piece, n);
@@ -296,6 +337,21 @@ void CommandRecogniser::open_utterance()
     passes_.front()->listening = true;
     utterance_open_ = true;
     in_speech_ = false;
+    if (!detector_settled_) settle_detector();
+}
+
+void CommandRecogniser::settle_detector()
+{
+    // A new detector guesses the background far below what it first hears, so noise
+    // from the first frames on counts as speech for a moment. Let it hear a second
+    // of the noise floor alone, and drop whatever it made of that.
+    detector_settled_ = true;
+    if (settings_.tuning.noise_floor_db <= 0) return;
+    const std::vector<qint16> quiet(piece_samples, 0);
+    for (int i = 0; i < sample_rate / piece_samples; ++i)
+        passes_.front()->process(with_noise_floor(quiet.data(), piece_samples), piece_samples);
+    ps_end_utt(first_decoder());
+    if (ps_start_utt(first_decoder()) < 0) drop_utterance();
 }
 
 void CommandRecogniser::drop_utterance()

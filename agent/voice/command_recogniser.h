@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -89,6 +90,10 @@ private:
 
     void open_utterance();
     void drop_utterance();
+    const qint16* with_noise_floor(const qint16* samples, qsizetype count);
+    double next_noise();
+    void restart_noise();
+    void settle_detector();
     void keep_lead_in(const qint16* samples, qsizetype count);
     void start_other_passes();
     void feed_other_passes(const qint16* samples, qsizetype count);
@@ -107,6 +112,10 @@ private:
     // The first pass's detector cuts utterances for all of them.
     std::vector<std::unique_ptr<Pass>> passes_;
     std::vector<qint16> lead_in_;  // the latest audio, for passes that join at speech
+    std::vector<qint16> floored_;  // the piece being heard, with the noise floor added
+    quint32 noise_state_ = 1;
+    std::array<double, 3> pink_{};  // the noise filter's state
+    bool detector_settled_ = false;
     CommandGrammar grammar_;
     QString search_name_;  // empty: no usable grammar yet, audio is ignored
     int searches_made_ = 0;

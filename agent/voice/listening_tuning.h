@@ -26,6 +26,10 @@ struct ListeningTuning {
     // (children's voices sit higher than adults'); the best fit wins. The first pass's
     // detector decides where utterances begin and end.
     QList<double> warps{1.0};
+    // Faint noise added to the audio, in dB below full scale (0 adds none): exact
+    // digital silence, as from a sound file or a muted input, gives the decoder
+    // frames it cannot model, and the words before them suffer.
+    double noise_floor_db = 0;
     // What a pass pays per frame of speech for each unit of |ln warp| when the passes'
     // fits are compared.
     double warp_cost = 0;

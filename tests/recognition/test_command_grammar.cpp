@@ -114,7 +114,7 @@ private Q_SLOTS:
         QString problems;
         const ListeningTuning t = parse_listening_tuning("# weights\ndecoy 0.5 # weak\ngarbage_sound 1e-9\n"
                                                          "command -2\nloudness 3\ngarbage\nwarp 1\nwarp 1.2\n"
-                                                         "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\n",
+                                                         "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\nnoise_floor 60\n",
                                                          &problems);
         QCOMPARE(t.decoy, 0.5);
         QCOMPARE(t.garbage_sound, 1e-9);
@@ -122,6 +122,7 @@ private Q_SLOTS:
         QCOMPARE(t.warps, (QList<double>{1.0, 1.2}));  // warps add up; a wild one is left out
         QCOMPARE(t.warp_cost, 4.0);
         QCOMPARE(t.agree, 2);
+        QCOMPARE(t.noise_floor_db, 60.0);
         QCOMPARE(problems.count(QLatin1Char(';')), 4);
         QVERIFY(problems.contains(QStringLiteral("loudness")));
         // The built-in settings read without a complaint.

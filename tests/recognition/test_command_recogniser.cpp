@@ -82,7 +82,7 @@ private Q_SLOTS:
         if (voice.engine == TestVoice::Flite && !flite_installed()) QSKIP("flite is not installed");
         auto r = fresh_recogniser(commands);
         for (const QString& words : {QStringLiteral("elephant"), QStringLiteral("hello"), QStringLiteral("pizza"),
-                                     QStringLiteral("good morning")}) {
+                                     QStringLiteral("good night")}) {
             r->restart();
             const QList<Event> events = feed(*r, raised_clip(spoken(voice, words), raised));
             // Speech all the same: the period ends with an empty command.
