@@ -15,13 +15,17 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/cmn.h>
 #include <sphinxbase/err.h>
+#include <sphinxbase/feat.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/jsgf.h>
 
 #ifndef PW_POCKETSPHINX_MODELDIR
 #define PW_POCKETSPHINX_MODELDIR "/usr/share/pocketsphinx/model"
 #endif
+
+static_assert(sizeof(mfcc_t) == sizeof(float), "the cepstral mean is kept as floats");
 
 namespace pw::voice {
 
@@ -272,6 +276,14 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
         samples_ += n;
         done += n;
         if (!utterance_open_) continue;  // no grammar: the audio passes unheard
+        if (settling_ > 0) {
+            settling_ -= n;
+            if (settling_ <= 0) {
+                drop_utterance();  // the next piece opens afresh
+                cmn_live_set(ps_get_feat(first_decoder())->cmn_struct, settle_mean_.data());
+            }
+            continue;
+        }
 
         const bool speech = ps_get_in_speech(first_decoder()) != 0;
         if (speech && !in_speech_) {
@@ -342,16 +354,21 @@ void CommandRecogniser::open_utterance()
 
 void CommandRecogniser::settle_detector()
 {
-    // A new detector guesses the background far below what it first hears, so noise
-    // from the first frames on counts as speech for a moment. Let it hear a second
-    // of the noise floor alone, and drop whatever it made of that.
+    // A new detector guesses the background far below what it first hears, so steady
+    // noise counts as speech for a moment, and a wait for a word would end on nothing.
+    // It first hears a second of the noise floor alone, then the first 150 ms of the
+    // audio itself, and whatever it made of either is dropped.
     detector_settled_ = true;
-    if (settings_.tuning.noise_floor_db <= 0) return;
-    const std::vector<qint16> quiet(piece_samples, 0);
-    for (int i = 0; i < sample_rate / piece_samples; ++i)
-        passes_.front()->process(with_noise_floor(quiet.data(), piece_samples), piece_samples);
-    ps_end_utt(first_decoder());
-    if (ps_start_utt(first_decoder()) < 0) drop_utterance();
+    // Nor should the settling move the cepstral mean the first words are heard with.
+    cmn_t* cmn = ps_get_feat(first_decoder())->cmn_struct;
+    settle_mean_.resize(size_t(cmn->veclen));
+    cmn_live_get(cmn, settle_mean_.data());
+    if (settings_.tuning.noise_floor_db > 0) {
+        const std::vector<qint16> quiet(piece_samples, 0);
+        for (int i = 0; i < sample_rate / piece_samples; ++i)
+            passes_.front()->process(with_noise_floor(quiet.data(), piece_samples), piece_samples);
+    }
+    settling_ = sample_rate * 3 / 20;
 }
 
 void CommandRecogniser::drop_utterance()

@@ -116,6 +116,8 @@ private:
     quint32 noise_state_ = 1;
     std::array<double, 3> pink_{};  // the noise filter's state
     bool detector_settled_ = false;
+    qsizetype settling_ = 0;  // samples the new detector still learns the background from
+    std::vector<float> settle_mean_;  // the cepstral mean from before the settling
     CommandGrammar grammar_;
     QString search_name_;  // empty: no usable grammar yet, audio is ignored
     int searches_made_ = 0;
