@@ -266,8 +266,9 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
     QList<Event> events;
     for (qsizetype done = 0; done < count;) {
         const qsizetype n = std::min(piece_samples, count - done);
-        const qint16* piece = with_noise_floor(samples + done, n);
+        // Opening may settle the detector on noise of its own: before the piece is made.
         if (!utterance_open_) open_utterance();
+        const qint16* piece = with_noise_floor(samples + done, n);
         if (utterance_open_) {
             passes_.front()->process(piece, n);
             if (in_speech_) feed_other_passes(piece, n);
