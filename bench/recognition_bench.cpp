@@ -19,6 +19,7 @@
 #include "recognition_corpus.h"
 
 #include "agent/voice/decoy_words.h"
+#include "agent/voice/microphone.h"
 #include "agent/voice/spoken_words.h"
 
 #include <QCoreApplication>
@@ -107,7 +108,7 @@ Outcome run_clip(CommandRecogniser& r, const QByteArray& clip, int post_ms, Tall
     const qint64 end_ms = pw::test::speech_end_ms(clip);
     const qsizetype total = clip.size() / 2;
     const auto* s = reinterpret_cast<const qint16*>(clip.constData());
-    constexpr qsizetype block = 512;  // 32 ms, a small microphone block
+    constexpr qsizetype block = CommandRecogniser::sample_rate * pw::voice::microphone_block_ms / 1000;
     for (qsizetype at = 0; at < total && !o.heard; at += block) {
         const double before = thread_cpu_ms();
         const auto events = r.feed(s + at, std::min(block, total - at));

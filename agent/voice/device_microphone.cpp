@@ -11,8 +11,6 @@ namespace pw::voice {
 namespace {
 
 constexpr int rate = 16000;
-// Small device buffers keep the delay between speaking and hearing short.
-constexpr int buffer_ms = 100;
 
 void report_no_microphone(const QString& why)
 {
@@ -56,7 +54,7 @@ void DeviceMicrophone::open()
         resampler_.emplace(format_.sampleRate(), rate);
     }
     source_ = new QAudioSource(device, format_, this);
-    source_->setBufferSize(format_.bytesForDuration(buffer_ms * 1000));
+    source_->setBufferSize(format_.bytesForDuration(microphone_block_ms * 1000));
     connect(source_, &QAudioSource::stateChanged, this, &DeviceMicrophone::on_state_changed);
     stream_ = source_->start();
     if (!stream_ || source_->error() != QAudio::NoError) {

@@ -11,6 +11,12 @@
 
 namespace pw::voice {
 
+// How much audio one delivery carries. Each one wakes the listening thread, and the
+// wake-ups, not the decoding, were most of what listening cost while nobody spoke:
+// 30 ms blocks took 0.43 % of a core, 100 ms blocks 0.17 %. The device's buffer is as
+// long. A result may come up to one block later than the detector decides.
+constexpr int microphone_block_ms = 100;
+
 class Microphone : public QObject {
     Q_OBJECT
 public:

@@ -11,8 +11,6 @@ namespace pw::voice {
 namespace {
 
 constexpr int rate = 16000;
-// Blocks of about this length, like a sound card's.
-constexpr int block_ms = 30;
 
 }  // namespace
 
@@ -20,7 +18,7 @@ RecordedMicrophone::RecordedMicrophone(const QString& wav_path)
     : path_(wav_path)
 {
     pace_.setTimerType(Qt::PreciseTimer);
-    pace_.setInterval(block_ms);
+    pace_.setInterval(microphone_block_ms);
     connect(&pace_, &QTimer::timeout, this, &RecordedMicrophone::deliver_due);
 }
 
