@@ -48,32 +48,9 @@ void ClockDial::draw_face(QPainter& p) const
     }
 }
 
-const QPixmap& ClockDial::face()
+void ClockDial::draw_needle(QPainter& p) const
 {
-    const qreal dpr = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * dpr).toSize();
-    if (face_.size() != pixels || face_.devicePixelRatio() != dpr) {
-        face_ = QPixmap(pixels);
-        face_.setDevicePixelRatio(dpr);
-        face_.fill(palette().color(backgroundRole()));
-        QPainter p(&face_);
-        p.setRenderHint(QPainter::Antialiasing);
-        to_face_coordinates(p, QSizeF(size()));
-        draw_face(p);
-    }
-    return face_;
-}
-
-void ClockDial::paintEvent(QPaintEvent*)
-{
-    // The dial ticks twenty times a second while a script runs: it paints its whole
-    // rectangle from a ready face, so nothing behind it has to be painted again.
-    QPainter p(this);
-    p.drawPixmap(0, 0, face());
-    p.setRenderHint(QPainter::Antialiasing);
-    to_face_coordinates(p, QSizeF(size()));
-
-    // The needle: one sixtieth of a turn per step, twelve o'clock at 0.
+    // One sixtieth of a turn per step, twelve o'clock at 0.
     p.save();
     p.rotate(value_ * 6.0);
     QPainterPath needle;
@@ -88,6 +65,36 @@ void ClockDial::paintEvent(QPaintEvent*)
 
     p.setBrush(QColor(60, 50, 40));
     p.drawEllipse(QPointF(0, 0), 6, 6);
+}
+
+const QPixmap& ClockDial::picture()
+{
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    if (pixels != pictures_pixels_ || dpr != pictures_dpr_) {
+        pictures_ = QList<QPixmap>(maximum + 1);
+        pictures_pixels_ = pixels;
+        pictures_dpr_ = dpr;
+    }
+    QPixmap& pm = pictures_[value_];
+    if (pm.isNull()) {
+        pm = QPixmap(pixels);
+        pm.setDevicePixelRatio(dpr);
+        pm.fill(palette().color(backgroundRole()));
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        to_face_coordinates(p, QSizeF(size()));
+        draw_face(p);
+        draw_needle(p);
+    }
+    return pm;
+}
+
+void ClockDial::paintEvent(QPaintEvent*)
+{
+    // The picture covers the whole rectangle, so nothing behind it is painted again.
+    QPainter p(this);
+    p.drawPixmap(0, 0, picture());
 }
 
 }  // namespace pw::media

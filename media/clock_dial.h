@@ -2,6 +2,7 @@
 // A round clock face with one needle: the gauge of the clock window. Its value, 0 to
 // 59, is the needle's minute position.
 
+#include <QList>
 #include <QPixmap>
 #include <QWidget>
 
@@ -23,12 +24,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The face does not change while the needle turns: drawn once per size.
     void draw_face(QPainter& p) const;
-    const QPixmap& face();
+    void draw_needle(QPainter& p) const;
+    // The dial ticks twenty times a second while a script runs, through the same 59
+    // pictures: each is drawn once per size, and a tick only copies one.
+    const QPixmap& picture();
 
     int value_ = 0;
-    QPixmap face_;
+    QList<QPixmap> pictures_;  // by value; null until first shown
+    QSize pictures_pixels_;
+    qreal pictures_dpr_ = 0;
 };
 
 }  // namespace pw::media
