@@ -81,6 +81,21 @@ def watch_trace(p, *patterns):
     return seen
 
 
+def thread_cpu_seconds(pid):
+    """CPU seconds of each thread of the process so far, summed by thread name."""
+    out = {}
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/stat") as f:
+                stat = f.read()
+        except OSError:  # the thread ended meanwhile
+            continue
+        name = stat.split("(", 1)[1].rsplit(")", 1)[0]
+        fields = stat.rsplit(")", 1)[1].split()
+        out[name] = out.get(name, 0.0) + (int(fields[11]) + int(fields[12])) / CLK
+    return out
+
+
 def cpu_share(pid, seconds):
     """Over the next `seconds`: the process's CPU seconds, the wall seconds, and the share
     of one core in %."""
