@@ -13,11 +13,11 @@ namespace pw::voice {
 
 // How much audio one delivery carries (the device's buffer too). Each delivery wakes
 // the listening thread, and while nobody speaks the wake-ups cost more than decoding;
-// but a result also waits for the block that holds the end of speech. Measured with a
-// recording as the microphone: 30 ms blocks took 0.38 % of a core, 50 ms 0.22 %,
-// 100 ms 0.17 %, while results came at most 240, 250 and 290 ms after the detector
-// (410 ms with 100 ms blocks on perturbed speech).
-constexpr int microphone_block_ms = 50;
+// but a result also waits for the block that holds the end of speech, and it should
+// come within 300 ms. Measured with a recording as the microphone: 30 ms blocks took
+// 0.38 % of a core, 50 ms 0.22 %, 100 ms 0.17 %, while on perturbed speech results
+// came at most about 260, 360 and 410 ms after the detector.
+constexpr int microphone_block_ms = 30;
 
 class Microphone : public QObject {
     Q_OBJECT
