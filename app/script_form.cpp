@@ -104,6 +104,8 @@ void script_form::build_controls()
     Status->setSizeGripEnabled(false);
     status_panel1 = new QLabel(Status);
     status_panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // A long file name gives way to the warning beside it.
+    status_panel1->setMinimumWidth(1);
     Status->addPermanentWidget(status_panel1, 1);
     not_kept_panel = new QLabel(not_kept_text(), Status);
     not_kept_panel->setAccessibleName(not_kept_text());

@@ -94,7 +94,7 @@ public:
     Autosave& autosave() const { return *autosave_; }
     ScriptEdit& edit() const { return *edit_; }
     static QString not_saved_text() { return QStringLiteral("Not saved yet"); }
-    static QString not_kept_text() { return QStringLiteral("Not kept: please save it with File"); }
+    static QString not_kept_text() { return QStringLiteral("Not kept! Save with File"); }
     static QString not_kept_sentence()
     {
         return QStringLiteral("I can't keep a copy of your script. Please save it with the File button!");
