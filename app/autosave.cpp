@@ -21,6 +21,11 @@ QStringView without_final_breaks(const QString& text)
     return QStringView(text).left(n);
 }
 
+bool blank(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
 }  // namespace
 
 bool same_script(const QString& a, const QString& b)
@@ -61,7 +66,7 @@ std::optional<QString> Autosave::take_back()
 {
     if (folder_.isEmpty() || !QFileInfo(file_path()).isFile()) return std::nullopt;
     const ScriptRead read = read_script_file(file_path());
-    if (!read.ok) return std::nullopt;
+    if (!read.ok || blank(read.text)) return std::nullopt;
     file_is_ours_ = true;
     return read.text;
 }
@@ -83,26 +88,35 @@ void Autosave::write()
     if (folder_.isEmpty()) return;
     const QString text = text_();
     const QString path = file_path();
-    if (same_script(text, file_text_)) {
-        // Nothing the files do not have. Our own kept copy is not needed any more;
-        // another session's is left for the next start.
+    if (same_script(text, file_text_) || blank(text)) {
+        // Nothing the files do not have, or nothing at all. Our own kept copy is not
+        // needed any more; another session's is left for the next start.
         if (file_is_ours_) QFile::remove(path);
         return;
     }
-    if (!file_is_ours_ && QFileInfo::exists(path) && !move_aside()) return;
+    if (!file_is_ours_ && QFileInfo::exists(path) && !move_aside()) {
+        emit not_kept(QStringLiteral("An older unsaved script in %1 could not be moved into the scripts folder.")
+                          .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     QDir().mkpath(folder_);
     QSaveFile file(path);
     const QByteArray bytes = text.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qWarning("Pellworks cannot keep the script in %s: %s", qPrintable(path), qPrintable(file.errorString()));
+        const QString reason = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        qWarning("Pellworks cannot keep the script in %s", qPrintable(reason));
+        emit not_kept(reason);
         return;
     }
     file_is_ours_ = true;
     pw::trace::script_kept(path);
+    emit kept();
 }
 
 bool Autosave::move_aside()
 {
+    const ScriptRead older = read_script_file(file_path());
+    if (older.ok && blank(older.text)) return QFile::remove(file_path());
     const QString scripts = pw::folders::scripts_folder(folder_);
     QDir().mkpath(scripts);
     for (int n = 1; n < 1000; ++n) {

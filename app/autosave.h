@@ -4,7 +4,8 @@
 // the next plain start brings it back. A text that is in a file (saved or loaded, and
 // unchanged since) is not kept twice. A kept text that the editor no longer holds is
 // never overwritten: before the next write it is moved into the scripts folder as
-// "unsaved script.csp" (or "unsaved script 2.csp", ...), where the child finds it.
+// "unsaved script.csp" (or "unsaved script 2.csp", ...), where the child finds it. An
+// empty text (nothing but blanks and line breaks) is never kept nor moved aside.
 
 #include <QObject>
 #include <QString>
@@ -44,6 +45,11 @@ public:
     // Whether the text last read differed from the one in a file (for tests and the
     // status).
     bool pending() const { return timer_.isActive(); }
+
+signals:
+    // The text could not be kept (why, in a computer's words) / was kept again.
+    void not_kept(const QString& reason);
+    void kept();
 
 private:
     void write();

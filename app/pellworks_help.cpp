@@ -1,6 +1,7 @@
 // The main window's "Window" menu, which brings back a child window that a child
 // closed, and the help book with its "Try it" examples and F1 in the Script window.
 
+#include "app/autosave.h"
 #include "app/help_window.h"
 #include "app/pellworks_window.h"
 #include "app/script_form.h"
@@ -87,6 +88,8 @@ void Pellworks::try_example(const QString& script)
     QPlainTextEdit* editor = script_->script_text;
     // A running script's text stays as it is.
     if (editor->isReadOnly()) return;
+    // What was typed is kept before the example joins it, as before a load.
+    script_->autosave().write_pending();
     QTextCursor cursor(editor->document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();

@@ -295,13 +295,8 @@ bool Pellworks::load_script_file(const QString& path)
     if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
     // A file that cannot be read is told; start-up goes on as if it were empty.
     const ScriptRead read = read_script_file(path);
-    if (read.ok) {
-        script_->set_editor_text(read.text);
-        script_->text_loaded();
-    } else {
-        tell_child(mod_, couldnt_open_sentence(), read.reason, this);
-    }
-    script_->set_current_file(file_name_part(path));
+    if (read.ok) script_->show_file_text(read.text, file_name_part(path));
+    else tell_child(mod_, couldnt_read_sentence(read), read.reason, this);
     return true;
 }
 

@@ -258,9 +258,8 @@ void save::flist_DblClick()
 {
     const QListWidgetItem* item = flist->currentItem();
     if (!item) return;
-    const QString name = item->text();
-    fname->setText(name);
-    if (load_Click()) editor_.set_current_file(name);
+    fname->setText(item->text());
+    load_Click();
 }
 
 bool save::load_Click()
@@ -279,14 +278,15 @@ bool save::load_Click()
         if (!name_is_usable(name)) return false;
         path = folder() + QLatin1Char('/') + name;
     }
+    // "tea" is the script tea.csp.
+    if (!QFileInfo::exists(path) && !path.endsWith(script_extension)) path += script_extension;
 
     const ScriptRead read = read_script_file(path);
     if (!read.ok) {
-        tell_child(mod_, couldnt_open_sentence(), read.reason, window());
+        tell_child(mod_, couldnt_read_sentence(read), read.reason, window());
         return false;
     }
-    editor_.set_editor_text(read.text);
-    editor_.text_loaded();
+    editor_.show_file_text(read.text, QFileInfo(path).fileName());
     hide_window();
     return true;
 }
@@ -296,7 +296,8 @@ bool save::load_Click()
 void save::savef_Click()
 {
     if (!name_is_usable(fname->text())) return;
-    if (!fname->text().contains(QLatin1String(".csp"))) fname->setText(fname->text() + QStringLiteral(".csp"));
+    // Only a name ending in it is listed as a script (the test is case-sensitive).
+    if (!fname->text().endsWith(script_extension)) fname->setText(fname->text() + script_extension);
     const QString path = folder() + QLatin1Char('/') + fname->text();
 
     if (QFileInfo(path).isFile()) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCompleter>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -134,6 +135,20 @@ bool ScriptEdit::viewportEvent(QEvent* event)
     if (hint.isEmpty()) QToolTip::hideText();
     else QToolTip::showText(help->globalPos(), hint, viewport());
     return true;
+}
+
+// ---- Pasting ----
+
+// Qt 6.4's text control crashes on a clipboard that offers no format at all (an X
+// server where nobody owns the clipboard): such a paste has nothing to insert anyway.
+bool ScriptEdit::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source && !source->formats().isEmpty() && QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+void ScriptEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (source && !source->formats().isEmpty()) QPlainTextEdit::insertFromMimeData(source);
 }
 
 // ---- Completion ----

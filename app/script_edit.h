@@ -11,6 +11,7 @@
 #include <functional>
 
 class QCompleter;
+class QMimeData;
 class QStringListModel;
 
 namespace pw::app {
@@ -34,6 +35,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Every paste (keys, menu, middle click, drop) comes through these two.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;

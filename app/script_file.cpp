@@ -84,6 +84,12 @@ ScriptRead read_script_file(const QString& path)
         r.reason = QStringLiteral("%1 is too big to be a script.").arg(shown);
         return r;
     }
+    // No text has NUL bytes; pictures, sounds and programs are full of them.
+    if (bytes.contains('\0')) {
+        r.not_a_script = true;
+        r.reason = QStringLiteral("%1 is not text: it may be a picture, a sound or another kind of file.").arg(shown);
+        return r;
+    }
     r.text = decode_script(bytes);
     r.ok = true;
     return r;

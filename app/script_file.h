@@ -13,9 +13,11 @@ namespace pw::app {
 // Bigger files are not scripts (a script has at most 201 lines), and would freeze the
 // editor.
 inline constexpr qint64 max_script_file_bytes = 1 << 20;
+inline constexpr QLatin1String script_extension(".csp");
 
 struct ScriptRead {
     bool ok = false;
+    bool not_a_script = false;  // read, but it holds a picture, a sound or the like
     QString text;    // the file's characters, line breaks as they are in the file
     QString reason;  // why it could not be read, for the message box
 };

@@ -5,6 +5,7 @@
 #include "app/script_edit.h"
 #include "app/editor_positions.h"
 #include "app/style.h"
+#include "app/tell_child.h"
 #include "engine/keyboard_handler.h"
 #include "engine/run_script.h"
 #include "engine/spoken_questions.h"
@@ -52,6 +53,8 @@ script_form::script_form(pw::engine::pellwick_mod& mod, QWidget* parent)
     autosave_ = new Autosave([this] { return editor_text(); }, this);
     autosave_->set_folder(mod_.user_folder);
     connect(script_text->document(), &QTextDocument::contentsChanged, autosave_, &Autosave::changed);
+    connect(autosave_, &Autosave::not_kept, this, &script_form::keeping_failed);
+    connect(autosave_, &Autosave::kept, not_kept_panel, &QWidget::hide);
     // The program ends by leaving the process at once: the last typing is kept first.
     exit_before_ = mod_.exit_program;
     mod_.exit_program = [this](int code) {
@@ -62,6 +65,8 @@ script_form::script_form(pw::engine::pellwick_mod& mod, QWidget* parent)
 
 script_form::~script_form()
 {
+    // Nobody is left to be told.
+    disconnect(autosave_, nullptr, this, nullptr);
     autosave_->write_pending();
     mod_.exit_program = exit_before_;
 }
@@ -99,7 +104,14 @@ void script_form::build_controls()
     Status->setSizeGripEnabled(false);
     status_panel1 = new QLabel(Status);
     status_panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // A long file name gives way to the warning beside it.
+    status_panel1->setMinimumWidth(1);
     Status->addPermanentWidget(status_panel1, 1);
+    not_kept_panel = new QLabel(not_kept_text(), Status);
+    not_kept_panel->setAccessibleName(not_kept_text());
+    not_kept_panel->setStyleSheet(QStringLiteral("color: #b3261e; font-weight: bold;"));
+    not_kept_panel->hide();
+    Status->addPermanentWidget(not_kept_panel);
 
     for (int i = 0; i < 2; ++i) {
         convert[i] = new QLabel(QStringLiteral("Label1"), this);
@@ -246,16 +258,27 @@ void script_form::start_editing()
     script_text->setFocus(Qt::OtherFocusReason);
 }
 
-void script_form::text_loaded()
+void script_form::show_file_text(const QString& text, const QString& file_name)
 {
+    autosave_->write_pending();
+    set_editor_text(text);
     autosave_->loaded_from_file(editor_text());
-    if (status_panel1->text() == not_saved_text()) set_current_file(QString());
+    set_current_file(file_name);
 }
 
 void script_form::text_saved_as(const QString& file_name)
 {
     autosave_->saved_to_file(editor_text());
-    if (status_panel1->text() == not_saved_text()) set_current_file(file_name);
+    set_current_file(file_name);
+}
+
+void script_form::keeping_failed(const QString& reason)
+{
+    not_kept_panel->setToolTip(reason);
+    not_kept_panel->show();
+    if (told_not_kept_) return;
+    told_not_kept_ = true;
+    tell_child(mod_, not_kept_sentence());
 }
 
 // ---- What a run sees ----

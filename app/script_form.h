@@ -50,6 +50,7 @@ public:
     QTimer* Timer1 = nullptr;
     QStatusBar* Status = nullptr;
     QLabel* status_panel1 = nullptr;  // panel 1 of Status: the current file
+    QLabel* not_kept_panel = nullptr;  // shown while the unsaved text cannot be kept
     std::array<QLabel*, 2> convert{};  // the last random X and Y; never shown
     pw::platform::WaveDevice* MMControl2 = nullptr;
 
@@ -86,12 +87,18 @@ public:
     // comes back (the status says "Not saved yet"), and the cursor waits in the
     // editor, ready for typing.
     void start_editing();
-    // The text now in the editor came from a file / went to the file of that name.
-    void text_loaded();
+    // A file's text replaces the editor's; what was typed until now is kept first.
+    void show_file_text(const QString& text, const QString& file_name);
+    // The editor's text went to the file of that name.
     void text_saved_as(const QString& file_name);
     Autosave& autosave() const { return *autosave_; }
     ScriptEdit& edit() const { return *edit_; }
     static QString not_saved_text() { return QStringLiteral("Not saved yet"); }
+    static QString not_kept_text() { return QStringLiteral("Not kept! Save with File"); }
+    static QString not_kept_sentence()
+    {
+        return QStringLiteral("I can't keep a copy of your script. Please save it with the File button!");
+    }
 
     static QString clear_question();
     // Design size of the window, in twips.
@@ -132,10 +139,12 @@ private:
     void mark_running_line(int doc_start, int doc_end);
     // The clear question asked and answered; true when the user said yes.
     bool clear_confirmed();
+    void keeping_failed(const QString& reason);
 
     pw::engine::pellwick_mod& mod_;
     ScriptEdit* edit_ = nullptr;
     Autosave* autosave_ = nullptr;
+    bool told_not_kept_ = false;  // the child hears it once, the panel shows it on
     // How the program ended before this window kept the script on the way out.
     std::function<void(int)> exit_before_;
     ChildWindows* windows_ = nullptr;

@@ -4,6 +4,7 @@
 // first when hidden so that the child sees who speaks; a reason, when given, follows
 // in a message box.
 
+#include "app/script_file.h"
 #include "engine/pellwick_mod.h"
 
 #include <QString>
@@ -14,6 +15,11 @@ namespace pw::app {
 
 inline QString couldnt_open_sentence() { return QStringLiteral("I couldn't open that file."); }
 inline QString couldnt_save_sentence() { return QStringLiteral("I couldn't save that file."); }
+inline QString not_a_script_sentence() { return QStringLiteral("That file isn't a script."); }
+inline QString couldnt_read_sentence(const ScriptRead& read)
+{
+    return read.not_a_script ? not_a_script_sentence() : couldnt_open_sentence();
+}
 
 // The slot of the character that speaks for the windows; -1 when there is nobody.
 // The current character becomes that one.

@@ -110,8 +110,9 @@ private slots:
         QTest::newRow("utf-8 name and text, no byte-order mark")
             << QStringLiteral("Grüße 🐢") << QStringLiteral("pellwick> speak Héllo “zoë” 🐢")
             << QStringLiteral("Grüße 🐢.csp") << QStringLiteral("pellwick> speak Héllo “zoë” 🐢\r\n").toUtf8();
-        // The extension test is case-sensitive.
+        // The extension test is case-sensitive, and only the end of a name counts.
         QTest::newRow("capital extension") << "Tea.CSP" << "wave" << "Tea.CSP.csp" << QByteArray("wave\r\n");
+        QTest::newRow("extension inside") << "my.csp story" << "wave" << "my.csp story.csp" << QByteArray("wave\r\n");
     }
     void save_then_load_gives_back_the_same_bytes()
     {
@@ -123,14 +124,17 @@ private slots:
         t.set_editor(text);
         t.save_as(name);
         QCOMPARE(t.bytes(file), bytes);
+        QCOMPARE(t.f.script().current_file_text(), QStringLiteral("Current file: ") + file);
         QVERIFY(!t.shown());
 
         t.set_editor(QStringLiteral("something else"));
+        t.f.script().set_current_file(QString());
         t.open();
         QCOMPARE(t.d->fname->text(), file);  // the name comes back
         QVERIFY(t.d->listed_names().contains(file));
-        QVERIFY(t.d->load_Click());
+        QVERIFY(t.load(name));  // as it was typed
         QCOMPARE(t.editor(), QString::fromUtf8(bytes));
+        QCOMPARE(t.f.script().current_file_text(), QStringLiteral("Current file: ") + file);
         QVERIFY(!t.shown());
 
         // Saving what was loaded writes the same bytes again: the file does not grow.
@@ -220,13 +224,19 @@ private slots:
     {
         Dialog t;
         t.set_editor(QStringLiteral("my script"));
+        t.f.script().set_current_file(QStringLiteral("mine.csp"));
         QDir(t.folder).mkdir(QStringLiteral("folder.csp"));
-        for (const QString& name : {QStringLiteral("missing.csp"), QStringLiteral("folder.csp")}) {
+        t.write(QStringLiteral("picture.csp"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+        const QList<std::pair<QString, QString>> cases{{"missing.csp", pw::app::couldnt_open_sentence()},
+                                                       {"folder.csp", pw::app::couldnt_open_sentence()},
+                                                       {"picture", pw::app::not_a_script_sentence()}};
+        for (const auto& [name, sentence] : cases) {
             t.f.messages.clear();
             QVERIFY(!t.load(name));
-            QVERIFY(t.said_last(pw::app::couldnt_open_sentence()));
+            QVERIFY2(t.said_last(sentence), qPrintable(name));
             QCOMPARE(t.f.messages.size(), 1);
             QCOMPARE(t.editor(), QStringLiteral("my script"));
+            QCOMPARE(t.f.script().current_file_text(), QStringLiteral("Current file: mine.csp"));
             QVERIFY(t.shown());
         }
 

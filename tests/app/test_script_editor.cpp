@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include "app/autosave.h"
+#include "app/save_dialog.h"
 #include "app/script_check.h"
 #include "app/script_edit.h"
 #include "app/script_file.h"
@@ -12,6 +13,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTest>
@@ -222,6 +224,54 @@ private slots:
             QTRY_COMPARE(read_script_file(kept).text, QStringLiteral("pellwick> greet\r\n\r\npellwick> wave"));
             QCOMPARE(read_script_file(home.filePath(QStringLiteral("scripts/unsaved script.csp"))).text, both);
         }
+    }
+
+    void the_kept_script_is_never_behind_nor_empty()
+    {
+        QTemporaryDir home;
+        const QString kept = home.filePath(QStringLiteral("unsaved script.csp"));
+        WindowFixture f;
+        f.window.reset();
+        f.mod.user_folder = home.path();
+        f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+        f.script().autosave().set_delay_ms(60000);
+        // A load right after typing: what was typed is kept first.
+        f.script().script_text->setPlainText(QStringLiteral("just typed"));
+        QDir().mkpath(home.filePath(QStringLiteral("scripts")));
+        QFile file(home.filePath(QStringLiteral("scripts/tea.csp")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("pellwick> greet\r\n") > 0);
+        file.close();
+        f.window->show_load_save();
+        f.window->save_dialog()->fname->setText(QStringLiteral("tea.csp"));
+        QVERIFY(f.window->save_dialog()->load_Click());
+        QCOMPARE(read_script_file(kept).text, QStringLiteral("just typed"));
+        // An emptied script is not kept, nor moved aside.
+        f.script().script_text->setPlainText(QStringLiteral("pellwick> wave"));
+        f.script().autosave().write_pending();
+        f.script().script_text->setPlainText(QStringLiteral(" \n"));
+        f.script().autosave().write_pending();
+        QVERIFY(!QFile::exists(kept));
+        QCOMPARE(QDir(home.filePath(QStringLiteral("scripts"))).entryList(QDir::Files),
+                 (QStringList{"tea.csp", "unsaved script.csp"}));
+    }
+
+    void a_script_that_cannot_be_kept_is_told_once()
+    {
+        WindowFixture f;
+        f.window.reset();
+        f.mod.user_folder = f.write_file(QStringLiteral("not a folder"), "x");
+        f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+        f.pellwick();
+        auto& s = f.script();
+        for (const char* text : {"pellwick> wave", "pellwick> greet"}) {
+            s.script_text->setPlainText(QLatin1String(text));
+            s.autosave().write_pending();
+        }
+        QVERIFY(!s.not_kept_panel->isHidden());
+        int told = 0;
+        for (const auto& r : f.agent.log().records())
+            told += r.operation == QLatin1String("Speak") && r.args.value(0) == pw::fakes::CallLog::text(s.not_kept_sentence());
+        QCOMPARE(told, 1);
     }
 };
 

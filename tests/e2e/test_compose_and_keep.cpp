@@ -1,6 +1,7 @@
 // A child makes and keeps a script, with real mouse and keys on a real X server: a
-// double click on "Wave" in Program mode adds the line, File and Save keep it, the
-// editor is emptied, and a double click on the script in the list brings it back.
+// double click on "Wave" in Program mode adds the line, File and Save keep it, pasting
+// from an empty clipboard changes nothing, the editor is emptied, and a double click
+// on the script in the list brings it back.
 
 #include "tests/app/window_fixture.h"
 
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
@@ -77,8 +79,18 @@ private slots:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), QByteArray("Pellwick> Wave\r\n"));
 
-        // The editor emptied by hand.
+        // Every way of pasting, with nobody owning the clipboard: nothing happens.
         click(f, script.script_text);
+        QTest::keyClick(f.window->windowHandle(), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(f.window->windowHandle(), Qt::Key_Insert, Qt::ShiftModifier);
+        QWidget* page = script.script_text->viewport();
+        QTest::mouseClick(f.window->windowHandle(), Qt::MiddleButton, {}, at(f, page, page->rect().center()));
+        QMimeData nothing;
+        QDropEvent drop(page->rect().center(), Qt::CopyAction, &nothing, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(page, &drop);
+        QCOMPARE(script.editor_text(), QStringLiteral("Pellwick> Wave"));
+
+        // The editor emptied by hand.
         QTest::keyClick(f.window->windowHandle(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(f.window->windowHandle(), Qt::Key_Delete);
         QTRY_COMPARE(script.editor_text(), QString());
