@@ -45,7 +45,10 @@ void end_of_run(ScriptRun& run)
 
     if (mod.command_line_mode == 1) {
         resumable([&] {
-            mod.char_say(run.line_slot(), QStringLiteral("Bye!"));
+            // A script without any prefix has Pellwick say it.
+            const int slot =
+                run.line_character.isEmpty() ? run.slot_of(QStringLiteral("pellwick")) : run.line_slot();
+            mod.char_say(slot, QStringLiteral("Bye!"));
             mod.agent_idle = false;
             mod.wait_idle();
         });

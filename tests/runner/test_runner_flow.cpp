@@ -300,6 +300,16 @@ void TestRunnerFlow::runout_says_bye_and_ends_the_program()
     QCOMPARE(f.said(), (QStringList{speak("tansy", "hi"), speak("tansy", "Bye!")}));
     QCOMPARE(f.exits, QList<int>{0});
     QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+
+    // A script without any prefix, cancelled (a double click) in its endless loop:
+    // Pellwick says goodbye and the run ends as a cancel does.
+    f.host.on_highlight = [&](const QString& line) {
+        if (line.startsWith(QLatin1String("loop"))) f.mod.cancel_requested = true;
+    };
+    f.run(QStringLiteral("do\nloop 2000000000"));
+    QVERIFY2(f.host.messages.isEmpty(), qPrintable(f.host.messages.join('\n')));
+    QCOMPARE(f.said(), QStringList{speak("pellwick", "Bye!")});
+    QCOMPARE(f.exits, (QList<int>{0, 0}));
 }
 
 void TestRunnerFlow::starter_script_runs_to_its_end()
