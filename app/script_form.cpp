@@ -93,6 +93,9 @@ void script_form::build_controls()
     edit_->set_words([this] { return vocabulary_of(mod_); });
     script_text = edit_;
     script_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // An empty script has nothing to play: the empty editor says what goes in it.
+    script_text->setPlaceholderText(QStringLiteral("Write your script here, one line for each thing to do, "
+                                                   "for example:\npellwick> speak Hello!"));
     script_text->setTabChangesFocus(false);
 
     Status = new QStatusBar(this);

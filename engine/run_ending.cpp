@@ -59,11 +59,12 @@ void end_of_run(ScriptRun& run)
     pw::trace::run_end();
 }
 
-void take_error_path(ScriptRun& run, const QString& reason)
+void take_error_path(ScriptRun& run, const QString& reason, bool whole_script)
 {
     const bool tell_reason = script::trim_blanks(run.statement).isEmpty() && !reason.isEmpty();
-    const QString message = spelling_message(run.line_character, run.statement)
-        + where_it_went_wrong(run.fault_line, tell_reason ? reason : QString());
+    const QString message = whole_script ? reason
+                                         : spelling_message(run.line_character, run.statement)
+                                               + where_it_went_wrong(run.fault_line, tell_reason ? reason : QString());
     pw::trace::run_error(message);
     run.host.message_box(message);
     run.host.set_clock_ticking(false);
