@@ -398,9 +398,4 @@ void script_form::message_box(const QString& text)
     pw::stage::message_box(text, this);
 }
 
-bool script_form::ask_yes_no(const QString& text)
-{
-    return pw::stage::question_box(text, this);
-}
-
 }  // namespace pw::app
