@@ -94,8 +94,7 @@ void script_form::build_controls()
     script_text = edit_;
     script_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     // An empty script has nothing to play: the empty editor says what goes in it.
-    script_text->setPlaceholderText(QStringLiteral("Write your script here, one line for each thing to do, "
-                                                   "for example:\npellwick> speak Hello!"));
+    script_text->setPlaceholderText(QStringLiteral("Write your script here, for example:\npellwick> speak Hello!"));
     script_text->setTabChangesFocus(false);
 
     Status = new QStatusBar(this);

@@ -53,7 +53,8 @@ void register_voice_word(ScriptRun& run, const QString& word)
     }
 }
 
-// Marks what is at fault in the editor, so that "here" in the message points at it.
+// Marks what is at fault in the editor, so that "here" in the message points at it and
+// the child's next keys replace it.
 void select_fault(RunHost& host, const QString& text, const script::ScriptFault& fault)
 {
     qsizetype from = 0;
@@ -65,6 +66,7 @@ void select_fault(RunHost& host, const QString& text, const script::ScriptFault&
     const qsizetype line_length = text.indexOf(crlf, from) - from;
     if (fault.length > 0) host.set_editor_selection(int(from + fault.start), fault.length);
     else host.set_editor_selection(int(from), int(qMax<qsizetype>(line_length, 0)));
+    if (!host.hide_forms_checked()) host.focus_editor();
 }
 
 }  // namespace

@@ -157,7 +157,7 @@ std::optional<ScriptFault> first_script_fault(const QStringList& written)
     const QStringList lines = as_run(written);
     if (lines.isEmpty())
         return ScriptFault{-1, 0, 0, QStringLiteral("There is nothing to play yet. Write a line first, "
-                                                    "for example: pellwick> speak Hello!")};
+                                                    "for example:\n\npellwick> speak Hello!")};
     if (lines.size() > max_lines)
         return ScriptFault{-1, 0, 0, QStringLiteral("This script has %1 lines, but a script can have at most %2 lines. "
                                                     "Please make it shorter.")

@@ -256,7 +256,7 @@ void TestRunnerFlow::faults_of_the_whole_script_are_told_plainly_before_any_line
     // Trailing empty lines do not count toward the 201 a script may have. What is at
     // fault is marked in the editor.
     const QString line = QStringLiteral("pellwick> timeout 1\n");
-    const QString nothing = QStringLiteral("There is nothing to play yet. Write a line first, for example: "
+    const QString nothing = QStringLiteral("There is nothing to play yet. Write a line first, for example:\n\n"
                                            "pellwick> speak Hello!");
     struct Case {
         QString script, message, marked;
@@ -288,6 +288,8 @@ void TestRunnerFlow::faults_of_the_whole_script_are_told_plainly_before_any_line
         QCOMPARE(f.said(), QStringList());
         if (c.message.isEmpty()) QCOMPARE(f.host.highlights.size(), 201);
         else QCOMPARE(f.host.highlights, c.marked.isEmpty() ? QStringList() : QStringList{c.marked});
+        // The child's next keys replace what is marked.
+        if (!c.marked.isEmpty()) QVERIFY(f.host.calls.contains("focus"));
     }
 }
 
