@@ -49,6 +49,14 @@ QString number_text(double n)
 // The if lines (and the line the first block starts on) whose block has too many branches.
 QList<int> crowded_blocks(const QStringList& lines)
 {
+    // Checked as the child types: most scripts have too few branch lines for any block
+    // to be crowded.
+    int branches = 0;
+    for (const QString& line : lines) {
+        const Keyword kw = line_keyword(line);
+        if (kw == Keyword::elseif || kw == Keyword::else_) ++branches;
+    }
+    if (branches <= max_branches) return {};
     QList<int> starts;
     if (const int first = first_branch_line(lines); first >= 0) starts << first;
     for (int k = 0; k < lines.size(); ++k)
