@@ -123,7 +123,8 @@ void prepare_run(ScriptRun& run, const QString& text)
         if (line.contains(QLatin1String("listen=")) && line.contains(QLatin1Char(' ')))
             register_voice_word(run, listened_word(line));
         if (script::line_keyword(line) == script::Keyword::shell) {
-            const QString command_line = script::cut_statement(script::split_prefix(line).statement).written_arguments;
+            const QString command_line =
+                script::cut_statement(script::split_prefix(line).statement).written_arguments;
             if (!command_line.isEmpty() && !run.programs.contains(command_line)) run.programs << command_line;
         }
     }

@@ -195,7 +195,8 @@ QList<ScriptFault> script_fault_lines(const QStringList& written)
 {
     const QStringList lines = as_run(written);
     QList<ScriptFault> faults;
-    for (const int k : crowded_blocks(lines)) faults << ScriptFault{extra_branch_line(lines, k), 0, 0, too_many_branches_text()};
+    for (const int k : crowded_blocks(lines))
+        faults << ScriptFault{extra_branch_line(lines, k), 0, 0, too_many_branches_text()};
     for (int k = 0; k < lines.size(); ++k) {
         if (const auto n = bad_label(lines[k]))
             faults << ScriptFault{k, 0, 0, QStringLiteral("Labels go from 0 to 10, not %1.").arg(number_text(*n))};

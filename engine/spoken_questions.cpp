@@ -157,7 +157,8 @@ bool confirm_programs(pellwick_mod& mod, int slot, const QStringList& command_li
         ask(mod, slot, programs_question(command_lines));
         // Once answered, the answer is what keeps the question open, and a long list
         // need not be read to its end.
-        wait_for_answer(mod, [&mod, slot] { return mod.confirm_pending ? mod.char_index(mod.current_char) : slot; });
+        wait_for_answer(mod,
+                        [&mod, slot] { return mod.confirm_pending ? mod.char_index(mod.current_char) : slot; });
         if (mod.confirm_pending && mod.char_index(mod.current_char) != slot && mod.chars[slot])
             mod.chars[slot]->stop_all();
     } catch (const std::exception&) {

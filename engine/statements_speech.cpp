@@ -45,7 +45,8 @@ Flow shell(ScriptRun& run)
     // A script may come from anywhere: before its first program, a character names
     // every program of the script and someone says yes, or none is started.
     if (!run.programs_allowed) {
-        const int asker = run.line_character.isEmpty() ? run.mod.char_index(QStringLiteral("pellwick")) : run.line_slot();
+        const int asker =
+            run.line_character.isEmpty() ? run.mod.char_index(QStringLiteral("pellwick")) : run.line_slot();
         run.programs_allowed = confirm_programs(run.mod, asker, run.programs);
     }
     if (!*run.programs_allowed || !run.programs.contains(command_line)) {
