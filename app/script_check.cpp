@@ -1,6 +1,7 @@
 #include "app/script_check.h"
 
 #include "engine/rounding.h"
+#include "engine/script_faults.h"
 #include "engine/script_text.h"
 
 #include <QSet>
@@ -223,6 +224,12 @@ QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary
     }
     for (const int i : open_ifs)
         out[i].hints << statement_hint(out[i], int(lines[i].size()), QStringLiteral("This if needs an endif below it."));
+    // What would keep the whole script from playing.
+    for (const script::ScriptFault& fault : script::script_fault_lines(lines)) {
+        CheckedLine& line = out[fault.line];
+        line.hints << (fault.length > 0 ? Hint{fault.start, fault.length, fault.text}
+                                        : statement_hint(line, int(lines[fault.line].size()), fault.text));
+    }
     return out;
 }
 

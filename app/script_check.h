@@ -53,9 +53,9 @@ CheckedLine check_line(const QString& line, const QString& character_before, con
 // Lines already read, by their character and text, for the next check of the script.
 using CheckedLines = QHash<QString, CheckedLine>;
 // Every line, with the hints that need the whole script: a goto to a label that no line
-// has, a loop without a do before it, an if without an endif after it. With a cache,
-// only lines not read before are read (the cache must be emptied when the vocabulary
-// changes).
+// has, a loop without a do before it, an if without an endif after it, and what keeps
+// the script from playing at all (engine/script_faults.h). With a cache, only lines not
+// read before are read (the cache must be emptied when the vocabulary changes).
 QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary& vocabulary,
                                 CheckedLines* cache = nullptr);
 

@@ -98,6 +98,8 @@ void script_form::build_controls()
     edit_->set_words([this] { return vocabulary_of(mod_); });
     script_text = edit_;
     script_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // An empty script has nothing to play: the empty editor says what goes in it.
+    script_text->setPlaceholderText(QStringLiteral("Write your script here, for example:\npellwick> speak Hello!"));
     script_text->setTabChangesFocus(false);
 
     Status = new QStatusBar(this);
@@ -416,11 +418,6 @@ bool script_form::start_program(const QString& command_line)
 void script_form::message_box(const QString& text)
 {
     pw::stage::message_box(text, this);
-}
-
-bool script_form::ask_yes_no(const QString& text)
-{
-    return pw::stage::question_box(text, this);
 }
 
 }  // namespace pw::app

@@ -128,7 +128,6 @@ public:
     void set_report_timer(bool enabled, int interval_ms) override;
     bool start_program(const QString& command_line) override;
     void message_box(const QString& text) override;
-    bool ask_yes_no(const QString& text) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

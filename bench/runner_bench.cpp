@@ -82,7 +82,6 @@ public:
     void set_report_timer(bool, int) override {}
     bool start_program(const QString&) override { return false; }
     void message_box(const QString&) override { ++messages; }
-    bool ask_yes_no(const QString&) override { return false; }
 
 private:
     int start_ = 0;

@@ -45,7 +45,10 @@ void end_of_run(ScriptRun& run)
 
     if (mod.command_line_mode == 1) {
         resumable([&] {
-            mod.char_say(run.line_slot(), QStringLiteral("Bye!"));
+            // A script without any prefix has Pellwick say it.
+            const int slot =
+                run.line_character.isEmpty() ? run.slot_of(QStringLiteral("pellwick")) : run.line_slot();
+            mod.char_say(slot, QStringLiteral("Bye!"));
             mod.agent_idle = false;
             mod.wait_idle();
         });
@@ -56,11 +59,12 @@ void end_of_run(ScriptRun& run)
     pw::trace::run_end();
 }
 
-void take_error_path(ScriptRun& run, const QString& reason)
+void take_error_path(ScriptRun& run, const QString& reason, bool whole_script)
 {
     const bool tell_reason = script::trim_blanks(run.statement).isEmpty() && !reason.isEmpty();
-    const QString message = spelling_message(run.line_character, run.statement)
-        + where_it_went_wrong(run.fault_line, tell_reason ? reason : QString());
+    const QString message = whole_script ? reason
+                                         : spelling_message(run.line_character, run.statement)
+                                               + where_it_went_wrong(run.fault_line, tell_reason ? reason : QString());
     pw::trace::run_error(message);
     run.host.message_box(message);
     run.host.set_clock_ticking(false);

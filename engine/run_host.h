@@ -2,7 +2,7 @@
 // What a script run needs of the windows around it: the script editor's text,
 // selection, focus and read-only state, the "hide" check box, the clock, the two
 // hidden position labels, hiding and showing the windows, the wave device, starting
-// programs, message boxes and questions. The script editor window provides it in the program;
+// programs and message boxes. The script editor window provides it in the program;
 // tests use a recording one. The engine never sees a widget.
 
 #include <QString>
@@ -59,8 +59,6 @@ public:
     virtual bool start_program(const QString& command_line) = 0;
     // A message box titled with the program's title and an OK button (traced).
     virtual void message_box(const QString& text) = 0;
-    // The same with Yes and No, No the default; true only for Yes (traced).
-    virtual bool ask_yes_no(const QString& text) = 0;
 };
 
 }  // namespace pw::engine

@@ -4,6 +4,7 @@
 #include "engine/branch_block.h"
 #include "engine/run_steps.h"
 #include "engine/script_error.h"
+#include "engine/script_faults.h"
 #include "engine/script_text.h"
 
 namespace pw::engine {
@@ -23,13 +24,9 @@ void add_standard_commands(pw::agent::Commands& commands)
 
 void register_label(ScriptRun& run, int k, const QString& line)
 {
-    // The number stands from the sixth character on: "label 3".
-    const int16_t n = checked_int16(script::leading_number(line.mid(5)));
-    if (n < 0 || n >= ScriptRun::label_count) {
-        run.fault_line = k;
-        throw ScriptError(QStringLiteral("Labels go from 0 to 10, not %1.").arg(n));
-    }
-    run.label_lines[n] = k;
+    // The number stands from the sixth character on: "label 3". Its range was checked
+    // with the other faults of the whole script.
+    run.label_lines[checked_int16(script::leading_number(line.mid(5)))] = k;
 }
 
 // "waitfor listen=yes quiet" or "if listen=yes then": the word "yes".
@@ -56,6 +53,22 @@ void register_voice_word(ScriptRun& run, const QString& word)
     }
 }
 
+// Marks what is at fault in the editor, so that "here" in the message points at it and
+// the child's next keys replace it.
+void select_fault(RunHost& host, const QString& text, const script::ScriptFault& fault)
+{
+    qsizetype from = 0;
+    for (int k = 0; k < fault.line && from >= 0; ++k) {
+        from = text.indexOf(crlf, from);
+        if (from >= 0) from += 2;
+    }
+    if (from < 0) return;
+    const qsizetype line_length = text.indexOf(crlf, from) - from;
+    if (fault.length > 0) host.set_editor_selection(int(from + fault.start), fault.length);
+    else host.set_editor_selection(int(from), int(qMax<qsizetype>(line_length, 0)));
+    if (!host.hide_forms_checked()) host.focus_editor();
+}
+
 }  // namespace
 
 void reset_commands(ScriptRun& run)
@@ -70,7 +83,7 @@ void reset_commands(ScriptRun& run)
     }
 }
 
-bool prepare_run(ScriptRun& run, const QString& text)
+void prepare_run(ScriptRun& run, const QString& text)
 {
     pellwick_mod& mod = run.mod;
     RunHost& host = run.host;
@@ -91,10 +104,12 @@ bool prepare_run(ScriptRun& run, const QString& text)
     mod.cancel_requested = false;
     // Trailing empty lines go first, so a full script that ends with a line break runs.
     script::drop_trailing_empty_lines(lines);
-    if (lines.size() > script::max_lines)
-        throw ScriptError(QStringLiteral("A script can have at most %1 lines.").arg(script::max_lines));
+    if (const auto fault = script::first_script_fault(lines)) {
+        run.fault_line = fault->line;
+        if (fault->line >= 0) select_fault(host, run.text, *fault);
+        throw WholeScriptError(fault->text);
+    }
     run.lines = lines;
-    if (lines.isEmpty()) return false;
 
     if (const int first = first_branch_line(lines); first >= 0)
         run.branch_lines = scan_branch_block(lines, first);
@@ -107,12 +122,16 @@ bool prepare_run(ScriptRun& run, const QString& text)
             register_label(run, k, line);
         if (line.contains(QLatin1String("listen=")) && line.contains(QLatin1Char(' ')))
             register_voice_word(run, listened_word(line));
+        if (script::line_keyword(line) == script::Keyword::shell) {
+            const QString command_line =
+                script::cut_statement(script::split_prefix(line).statement).written_arguments;
+            if (!command_line.isEmpty() && !run.programs.contains(command_line)) run.programs << command_line;
+        }
     }
 
     run.voice_words += QStringLiteral("cancel script ");
     mod.line_done = true;
     mod.sequential = true;
-    return true;
 }
 
 }  // namespace pw::engine

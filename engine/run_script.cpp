@@ -114,8 +114,11 @@ void run_script(pellwick_mod& mod, RunHost& host, const QString& text)
     pw::trace::run_start();
     ScriptRun run(mod, host);
     try {
-        if (prepare_run(run, text)) run_lines(run);
+        prepare_run(run, text);
+        run_lines(run);
         end_of_run(run);
+    } catch (const WholeScriptError& e) {
+        take_error_path(run, e.why(), true);
     } catch (const ScriptError& e) {
         take_error_path(run, e.why());
     } catch (const std::exception&) {

@@ -21,9 +21,9 @@ template <typename F> void resumable(F&& step)
     }
 }
 
-// Lines, labels, voice words and the characters' commands. False when the script has
-// no line to run.
-bool prepare_run(ScriptRun& run, const QString& text);
+// Lines, labels, voice words and the characters' commands. A WholeScriptError when the
+// script cannot run at all (nothing to play, too long...).
+void prepare_run(ScriptRun& run, const QString& text);
 // Every character's commands become just "Quit" and "Cancel Script".
 void reset_commands(ScriptRun& run);
 // Executes the lines from run.i on; returns at the end, or when the run is cancelled.
@@ -31,7 +31,8 @@ void run_lines(ScriptRun& run);
 // Puts commands, windows and modes back; in "runout" mode says goodbye and ends.
 void end_of_run(ScriptRun& run);
 // Shows the spelling message and leaves the run where it failed. The reason is shown
-// under it when the failure has no line to point at (a script that is too long).
-void take_error_path(ScriptRun& run, const QString& reason);
+// under it when the failure has no statement to show; a fault of the whole script is
+// told by its reason alone.
+void take_error_path(ScriptRun& run, const QString& reason, bool whole_script = false);
 
 }  // namespace pw::engine

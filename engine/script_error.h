@@ -21,7 +21,14 @@ private:
     std::string what_;
 };
 
-// The one message a failing run shows.
+// A fault of the script as a whole (nothing to play, too many lines, a label out of
+// range, too many branches): no line is spelt wrong, so the run says just what it is.
+class WholeScriptError : public ScriptError {
+public:
+    using ScriptError::ScriptError;
+};
+
+// The message a run shows when a line fails.
 inline QString spelling_message(const QString& line_character, const QString& statement)
 {
     return QStringLiteral("There is a spelling error here or ") + line_character

@@ -59,7 +59,8 @@ struct ScriptRun {
     QString collision_a;       // set by a collision wait
     QString collision_b;
     QString last_condition_name;  // of the last if or waitfor read
-    // Whether this run may start programs: asked at its first shell line.
+    QStringList programs;      // every distinct command line of the shell lines
+    // Whether this run may start them: asked once, at its first shell line.
     std::optional<bool> programs_allowed;
 
     // The slot of the line's character; a ScriptError when it has none.

@@ -80,6 +80,25 @@ QString overwrite_question()
         "click on me within 3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi! ");
 }
 
+QString programs_question(const QStringList& command_lines)
+{
+    // Every program is named, however many: a yes allows each of them. One sentence
+    // each keeps a long list readable in the balloon and easy to follow spoken.
+    QString text;
+    if (command_lines.size() == 1) {
+        text = QStringLiteral("This script wants to start a program: ") + command_lines.first()
+            + QStringLiteral(". ");
+    } else {
+        text = QStringLiteral("This script wants to start %1 programs. ").arg(command_lines.size());
+        for (int k = 0; k < command_lines.size(); ++k)
+            text += QStringLiteral("Program %1: ").arg(k + 1) + command_lines[k] + QStringLiteral(". ");
+    }
+    return text + QStringLiteral(
+               "A script can start any program on this computer, so say yes only if you trust it. "
+               "If yes, then double click on me within 3 seconds. 1 Mississippi, 2 Mississippi, "
+               "3 Mississippi! ");
+}
+
 void confirm_quit(pellwick_mod& mod)
 {
     const RunStateAside aside(mod);
@@ -127,6 +146,30 @@ bool confirm_overwrite(pellwick_mod& mod)
     } catch (const std::exception&) {
     }
     return settle(mod, mod.save_confirm_wait, aside);
+}
+
+bool confirm_programs(pellwick_mod& mod, int slot, const QStringList& command_lines)
+{
+    const RunStateAside aside(mod);
+    mod.programs_confirm_wait = true;
+    mod.confirm_pending = false;
+    try {
+        ask(mod, slot, programs_question(command_lines));
+        // Once answered, the answer is what keeps the question open, and a long list
+        // need not be read to its end.
+        wait_for_answer(mod,
+                        [&mod, slot] { return mod.confirm_pending ? mod.char_index(mod.current_char) : slot; });
+        if (mod.confirm_pending && mod.char_index(mod.current_char) != slot && mod.chars[slot])
+            mod.chars[slot]->stop_all();
+    } catch (const std::exception&) {
+        // Nobody could ask: the answer is no.
+    }
+    const bool yes = mod.confirm_pending;
+    mod.programs_confirm_wait = false;
+    mod.confirm_pending = false;
+    // The run goes on with its own character, whoever answered.
+    aside.put_back(mod);
+    return yes;
 }
 
 }  // namespace pw::engine

@@ -8,12 +8,15 @@
 #include "engine/pellwick_mod.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace pw::engine {
 
 QString quit_question();
 QString clear_question();
 QString overwrite_question();
+// Names every program (command line) a script would start, one short sentence each.
+QString programs_question(const QStringList& command_lines);
 
 // Pellwick asks whether to quit; a double click meanwhile ends the program. Returns
 // when his balloon closes, or at the latest after wait_idle's bound.
@@ -28,5 +31,10 @@ bool confirm_clear(pellwick_mod& mod);
 
 // The same for writing over a script file, asked by the current character.
 bool confirm_overwrite(pellwick_mod& mod);
+
+// The character of the slot asks whether a run may start these programs; true when a
+// double click said yes. A double click meanwhile answers it and neither ends a wait
+// nor cancels the run. The run's mode and current_char are put back either way.
+bool confirm_programs(pellwick_mod& mod, int slot, const QStringList& command_lines);
 
 }  // namespace pw::engine

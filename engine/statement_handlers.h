@@ -30,8 +30,6 @@ Flow timeout(ScriptRun& run);
 Flow speak(ScriptRun& run);
 Flow sound(ScriptRun& run);
 Flow shell(ScriptRun& run);
-// The question a run asks before it starts its first program.
-QString programs_question(const QString& command_line);
 Flow listen(ScriptRun& run);
 
 // ---- Showing and hiding (statements_visibility.cpp) ----

@@ -1,6 +1,7 @@
 // Speaking, playing a sound file, starting a program, listening.
 
 #include "engine/script_error.h"
+#include "engine/spoken_questions.h"
 #include "engine/statement_handlers.h"
 #include "engine/wave_files.h"
 
@@ -36,21 +37,19 @@ Flow sound(ScriptRun& run)
     return Flow::next_line;
 }
 
-QString programs_question(const QString& command_line)
-{
-    return QStringLiteral("This script wants to start a program:\n\n    ") + command_line
-        + QStringLiteral("\n\nA script can start any program on this computer. Say Yes only if you "
-                         "trust this script.\n\nAllow this script to start programs until it ends?");
-}
-
 Flow shell(ScriptRun& run)
 {
     // As written: file names keep their case.
     const QString& command_line = run.written_arguments;
     if (command_line.isEmpty()) throw ScriptError(QStringLiteral("There is no program to start."));
-    // A script may come from anywhere: someone says yes before its first program.
-    if (!run.programs_allowed) run.programs_allowed = run.host.ask_yes_no(programs_question(command_line));
-    if (!*run.programs_allowed) {
+    // A script may come from anywhere: before its first program, a character names
+    // every program of the script and someone says yes, or none is started.
+    if (!run.programs_allowed) {
+        const int asker =
+            run.line_character.isEmpty() ? run.mod.char_index(QStringLiteral("pellwick")) : run.line_slot();
+        run.programs_allowed = confirm_programs(run.mod, asker, run.programs);
+    }
+    if (!*run.programs_allowed || !run.programs.contains(command_line)) {
         // Skipped, and the run goes on; whoever the line speaks for says why.
         if (run.line_character.isEmpty()) {
             run.mod.line_done = true;

@@ -28,9 +28,8 @@ std::function<QList<QRect>()>& keep_clear()
 // shown, before it reaches the screen).
 class TopMessageBox : public QMessageBox {
 public:
-    TopMessageBox(const QString& text, QWidget* owner, QMessageBox::Icon icon = QMessageBox::NoIcon,
-                  QMessageBox::StandardButtons buttons = QMessageBox::Ok)
-        : QMessageBox(icon, program_title, text, buttons, owner)
+    TopMessageBox(const QString& text, QWidget* owner)
+        : QMessageBox(QMessageBox::NoIcon, program_title, text, QMessageBox::Ok, owner)
     {
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
         // Pellwick's face (the program's icon) tells it, not the system's warning sign.
@@ -67,21 +66,6 @@ QWidget* visible_owner(QWidget* parent)
     return parent && parent->window()->isVisible() ? parent : nullptr;
 }
 
-std::function<bool(const QString&)>& question_hook()
-{
-    static std::function<bool(const QString&)> h;
-    return h;
-}
-
-bool asked(const QString& text, QWidget* parent)
-{
-    if (question_hook()) return question_hook()(text);
-    TopMessageBox box(text, visible_owner(parent), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-}
-
 }  // namespace
 
 void message_box(const QString& text, QWidget* parent)
@@ -95,20 +79,11 @@ void message_box(const QString& text, QWidget* parent)
     box.exec();
 }
 
-bool question_box(const QString& text, QWidget* parent)
-{
-    pw::trace::message(text);
-    const bool yes = asked(text, parent);
-    pw::trace::event(QStringLiteral("Answer"), {yes ? QStringLiteral("Yes") : QStringLiteral("No")});
-    return yes;
-}
-
 void set_message_box_keep_clear(std::function<QList<QRect>()> characters)
 {
     keep_clear() = std::move(characters);
 }
 
 void set_message_box_hook(std::function<void(const QString&)> h) { hook() = std::move(h); }
-void set_question_box_hook(std::function<bool(const QString&)> h) { question_hook() = std::move(h); }
 
 }  // namespace pw::stage

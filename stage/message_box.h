@@ -1,6 +1,6 @@
 #pragma once
 // Every message box of the program goes through here: titled "Pellworks", an OK
-// button (or Yes and No for a question), and the text also written to the trace. A box
+// button, and the text also written to the trace. A box
 // stands on top with the characters (which are always-on-top windows) and away from
 // them, so that no character hides it or the button a child has to press.
 
@@ -18,10 +18,6 @@ inline const QString program_title = QStringLiteral("Pellworks");
 
 void message_box(const QString& text, QWidget* parent = nullptr);
 
-// A question with Yes and No. No is the default button, and Esc or closing the box
-// says no as well: true only for Yes. The text and the answer are traced.
-bool question_box(const QString& text, QWidget* parent = nullptr);
-
 // Where the characters stand on the screen now (screen pixels), for boxes to keep
 // clear of; the stage tells while it exists. An empty function: nothing to avoid.
 void set_message_box_keep_clear(std::function<QList<QRect>()> characters);
@@ -29,6 +25,5 @@ void set_message_box_keep_clear(std::function<QList<QRect>()> characters);
 // Tests: hand the text to `hook` instead of showing the modal box; an empty hook
 // shows boxes again.
 void set_message_box_hook(std::function<void(const QString& text)> hook);
-void set_question_box_hook(std::function<bool(const QString& text)> hook);
 
 }  // namespace pw::stage

@@ -154,7 +154,7 @@ void pellwick_form::connect_agent_events()
 QString pellwick_form::load_error_message(const QString& id)
 {
     return QStringLiteral("There was an error getting ") + id
-           + QStringLiteral(". Make sure you have the character properly installed! Perhaps the file is currupt.");
+           + QStringLiteral(". Make sure you have the character properly installed! Perhaps the file is corrupt.");
 }
 
 void pellwick_form::Form_Load()

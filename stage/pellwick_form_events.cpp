@@ -40,8 +40,14 @@ void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int,
     };
 
     step([&] { pw::engine::tickle_char(mod_, character_id, 1.0f); });
-    // A first double click ends a wait and the script goes on; a second one cancels.
-    if (mod_.waiting) {
+    // A run that asks whether it may start its programs gets its yes, and goes on.
+    // Otherwise a first double click ends a wait and the script goes on; a second one
+    // cancels.
+    if (mod_.programs_confirm_wait) {
+        step([&] { mod_.char_say(slot, QStringLiteral("OK, I trust this script!")); });
+        mod_.confirm_pending = true;
+        mod_.programs_confirm_wait = false;
+    } else if (mod_.waiting) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll stop waiting now.")); });
         mod_.waiting = false;
         stop_listening();

@@ -94,11 +94,28 @@ private slots:
         const QStringList script{
             "pellwick> goto label 2", "pellwick> goto label 1", "label 1",  "pellwick> loop 2",
             "pellwick> do",           "pellwick> loop 3",       "if key=a", "pellwick> wave",
-            "if key=b then",          "endif"};
+            "if key=b then",          "endif",                  "label 12"};
         QCOMPARE(hints_of(check_script(script, words())),
                  QStringLiteral("1: There is no label 2 to go to.\n"
                                 "4: This loop has no do above it, so nothing repeats.\n"
-                                "7: This if needs an endif below it."));
+                                "7: This if needs an endif below it.\n"
+                                "11: Labels go from 0 to 10, not 12."));
+        // What Play would refuse for the whole script: lines past the 201st (comment
+        // lines at the end do not count), a 50th else before the endif.
+        QStringList crowded = QStringList(201, "pellwick> wave") << "pellwick> wave" << ";" << "";
+        QCOMPARE(hints_of(check_script(crowded, words())),
+                 QStringLiteral("202: A script can have at most 201 lines, and this is line 202."));
+        crowded = QStringList{"if key=a"} + QStringList(50, "else") << "endif";
+        QCOMPARE(hints_of(check_script(crowded, words())),
+                 QStringLiteral("51: An if can have at most 49 elseif and else lines before its endif."));
+        // Placeholders of the Actions window, underlined until they are filled in
+        // (the letters x,y are a statement of their own for charpos; notes are notes).
+        const QList<CheckedLine> unfinished = check_script(
+            {"Tansy> Speak (words)", "pellwick> moveto X,Y slow", "pellwick> charpos x,y", "pellwick> ; Loop (number)"},
+            words());
+        QCOMPARE(hints_of(unfinished), QStringLiteral("1: Write what Tansy should say here.\n"
+                                                      "2: Write two numbers here for the place, like 300,200."));
+        QCOMPARE(unfinished[0].hints[0], (Hint{13, 7, "Write what Tansy should say here."}));
         // The character of a prefix holds for the lines below it.
         QCOMPARE(check_script({"tansy> twirl", "twirl", "pellwick> wave"}, words()).value(1).hints.size(), 0);
         // Before the characters are loaded nothing is called missing.

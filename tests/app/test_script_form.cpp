@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -138,7 +137,7 @@ private slots:
         QCOMPARE(s.script_text->toPlainText(), QString());
     }
 
-    void a_run_asks_before_its_first_program_and_no_is_the_default()
+    void a_run_starts_its_program_once_a_double_click_said_yes()
     {
         WindowFixture f;
         f.pellwick();
@@ -146,30 +145,24 @@ private slots:
         QTemporaryDir dir;
         const QString made = dir.filePath(QStringLiteral("Made"));
         s.script_text->setPlainText(QStringLiteral("interval 0\r\npellwick> shell touch %1").arg(made));
-        // Answers the real question box once it is up: Return (its default) or Yes.
-        auto answer = [&s](bool yes, QString* text) {
-            auto* poll = new QTimer(&s);
-            QObject::connect(poll, &QTimer::timeout, poll, [poll, yes, text] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                if (!box) return;
-                poll->deleteLater();
-                *text = box->text();
-                if (yes) box->button(QMessageBox::Yes)->click();
-                else QTest::keyClick(box, Qt::Key_Return);
+        // Pellwick asks (his question lasts until it is finished here); a double click
+        // on him says yes.
+        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+        auto* poll = new QTimer(&s);
+        QObject::connect(poll, &QTimer::timeout, poll, [&f, poll] {
+            if (!f.mod.programs_confirm_wait || f.agent.log().count(QStringLiteral("Speak")) == 0) return;
+            poll->stop();
+            f.agent.post_dbl_click(QStringLiteral("Pellwick"));
+            QTimer::singleShot(50, poll, [&f] {
+                f.agent.set_completion(pw::fakes::FakeAgent::Completion::AtOnce);
+                f.agent.finish_all();
             });
-            poll->start(10);
-        };
-        QString asked;
-        answer(false, &asked);
-        s.play_pellwick_Click();
-        QVERIFY2(asked.contains(QStringLiteral("\n    touch ") + made + QLatin1Char('\n')), qPrintable(asked));
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
-                 QStringList{QStringLiteral("Pellwick Speak \"I'm not allowed to start that.\" \"\"")});
-
-        answer(true, &asked);
+        });
+        poll->start(10);
         s.play_pellwick_Click();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(made), 5000);
         QVERIFY(f.messages.isEmpty());
+        QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).first().contains(QStringLiteral("touch ") + made));
     }
 
     void cancel_script_from_the_stage_cancels_the_run()

@@ -97,13 +97,6 @@ bool RecordingRunHost::start_program(const QString& command_line)
     return programs_start;
 }
 
-bool RecordingRunHost::ask_yes_no(const QString& t)
-{
-    calls << QStringLiteral("ask");
-    questions << t;
-    return answer_yes;
-}
-
 void RecordingRunHost::message_box(const QString& t)
 {
     calls << QStringLiteral("message ") + pw::trace::quote(t);

@@ -23,7 +23,6 @@ public:
     QString text;                  // the editor's text
     bool hide_box = false;         // the "hide" check box
     bool programs_start = true;    // what start_program answers
-    bool answer_yes = false;       // what ask_yes_no answers
     // A wave file "plays" this long, then stop_sound is set from the event loop;
     // negative: it never ends by itself.
     int wave_ms = 0;
@@ -38,7 +37,6 @@ public:
     // ---- What happened ----
     QStringList calls;             // "select 10 6", "message \"...\"", "play_wave /x.wav"...
     QStringList messages;
-    QStringList questions;
     QStringList highlights;        // the editor text of each selection, trimmed
     int selection_start = 0;
     int selection_length = 0;
@@ -74,8 +72,6 @@ public:
     void set_report_timer(bool enabled, int interval_ms) override;
     bool start_program(const QString& command_line) override;
     void message_box(const QString& text) override;
-    // Recorded as "ask" in calls, the text in questions.
-    bool ask_yes_no(const QString& text) override;
 
 private:
     pw::engine::pellwick_mod& mod_;

@@ -58,7 +58,6 @@ private slots:
     }
     void cleanup() { pw::trace::set_sink(nullptr); }
 
-    void empty_script_runs_no_statement_and_ends_the_run();
     void do_loop_repeats_and_blocks_do_not_nest();
     void each_if_evaluates_its_own_block_found_by_keyword();
     void interval_pauses_after_lines_and_per_branch_tested();
@@ -67,31 +66,10 @@ private slots:
     void cancel_ends_the_run_before_the_next_statement();
     void failures_show_the_spelling_message_and_stop();
     void command_already_defined_is_skipped();
-    void capacity_counts_lines_without_trailing_empty_ones();
+    void faults_of_the_whole_script_are_told_plainly_before_any_line();
     void runout_says_bye_and_ends_the_program();
     void starter_script_runs_to_its_end();
 };
-
-void TestRunnerFlow::empty_script_runs_no_statement_and_ends_the_run()
-{
-    for (const QString& script : {QString(), QStringLiteral(";only a comment\n\n   \n")}) {
-        RunnerFixture f;
-        f.pellwick->place(40, 60);
-        f.pellwick->commands().add(QStringLiteral("yes"));
-        f.mod.cancel_requested = true;  // a cancel from before the run is forgotten
-        f.run(script);
-        QCOMPARE(f.agent.log().lines(), (QStringList{"pellwick Listen False", "pellwick MoveTo 40 60 1000"}));
-        QStringList names;
-        for (const auto& c : f.pellwick->commands().entries()) names << c.name;
-        QCOMPARE(names, (QStringList{"Quit", "Cancel Script"}));
-        QVERIFY(!f.mod.script_running && f.mod.sequential && !f.mod.cancel_requested);
-        QVERIFY(!f.host.clock_ticking && !f.host.clock_shown && !f.host.read_only);
-        QCOMPARE(f.host.selection_length, 0);
-        QVERIFY2(f.host.text.endsWith(QLatin1String("\r\n")), "the editor's text gets a final line break");
-        QCOMPARE(trace_lines, (QStringList{"run start", "run end"}));
-        trace_lines.clear();
-    }
-}
 
 void TestRunnerFlow::do_loop_repeats_and_blocks_do_not_nest()
 {
@@ -180,8 +158,7 @@ void TestRunnerFlow::goto_reaches_labels_including_line_zero()
     QCOMPARE(f.host.messages.value(0), f.spelling("pellwick", "goto label 4", 2));
     f.run(QStringLiteral("pellwick> speak never\nlabel 11"));
     QCOMPARE(spoken(f), QStringList{});
-    // The reason stands under the usual text, after the line it points at.
-    QCOMPARE(f.host.messages.value(1), f.spelling("", "", 2, "Labels go from 0 to 10, not 11."));
+    QCOMPARE(f.host.messages.value(1), QStringLiteral("Line 2 says label 11, but labels go from 0 to 10."));
 }
 
 void TestRunnerFlow::sequential_mode_waits_for_completion()
@@ -274,21 +251,45 @@ void TestRunnerFlow::command_already_defined_is_skipped()
     QCOMPARE(f.said(), (QStringList{speak("pellwick", "one"), speak("tansy", "two")}));
 }
 
-void TestRunnerFlow::capacity_counts_lines_without_trailing_empty_ones()
+void TestRunnerFlow::faults_of_the_whole_script_are_told_plainly_before_any_line()
 {
+    // Trailing empty lines do not count toward the 201 a script may have. What is at
+    // fault is marked in the editor.
     const QString line = QStringLiteral("pellwick> timeout 1\n");
-    const QList<std::pair<QString, bool>> cases{
-        {line.repeated(201).chopped(1), true},
-        {line.repeated(201), true},
-        {line.repeated(201) + "\n;\n\n", true},
-        {line.repeated(202).chopped(1), false},
+    const QString nothing = QStringLiteral("There is nothing to play yet. Write a line first, for example:\n\n"
+                                           "pellwick> speak Hello!");
+    struct Case {
+        QString script, message, marked;
     };
-    for (const auto& [script, runs] : cases) {
+    const QList<Case> cases{
+        {line.repeated(201).chopped(1), {}, {}},
+        {line.repeated(201), {}, {}},
+        {line.repeated(201) + "\n;\n\n", {}, {}},
+        {line.repeated(202).chopped(1),
+         "This script has 202 lines, but a script can have at most 201 lines. Please make it shorter.", {}},
+        {"", nothing, {}},
+        {";just a note\n\n", nothing, {}},
+        {"pellwick> speak hi\nif key=a\n" + QStringLiteral("else\n").repeated(50) + "endif",
+         "The if on line 2 has too many branches. An if can have at most 49 elseif and else lines before its endif.",
+         "if key=a"},
+        // Lines of the Actions window not filled in yet.
+        {"pellwick> speak hi\nPellwick> Speak (words)",
+         "Line 2 still has (words) in it. Write what Pellwick should say here.", "(words)"},
+        {"tansy> MoveTo X,Y fast", "Line 1 still has X,Y in it. Write two numbers here for the place, like 300,200.",
+         "X,Y"},
+        {"Loop (number)", "Line 1 still has (number) in it. Write how many times to repeat here, like 3.",
+         "(number)"},
+    };
+    for (const Case& c : cases) {
         RunnerFixture f;
-        f.run(script);
-        QCOMPARE(f.host.messages, runs ? QStringList()
-                                       : QStringList{f.spelling("", "", 0, "A script can have at most 201 lines.")});
-        QCOMPARE(f.host.highlights.size(), runs ? 201 : 0);
+        f.mod.cancel_requested = true;  // a cancel from before the run is forgotten
+        f.run(c.script);
+        QCOMPARE(f.host.messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        QCOMPARE(f.said(), QStringList());
+        if (c.message.isEmpty()) QCOMPARE(f.host.highlights.size(), 201);
+        else QCOMPARE(f.host.highlights, c.marked.isEmpty() ? QStringList() : QStringList{c.marked});
+        // The child's next keys replace what is marked.
+        if (!c.marked.isEmpty()) QVERIFY(f.host.calls.contains("focus"));
     }
 }
 
@@ -300,6 +301,16 @@ void TestRunnerFlow::runout_says_bye_and_ends_the_program()
     QCOMPARE(f.said(), (QStringList{speak("tansy", "hi"), speak("tansy", "Bye!")}));
     QCOMPARE(f.exits, QList<int>{0});
     QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
+
+    // A script without any prefix, cancelled (a double click) in its endless loop:
+    // Pellwick says goodbye and the run ends as a cancel does.
+    f.host.on_highlight = [&](const QString& line) {
+        if (line.startsWith(QLatin1String("loop"))) f.mod.cancel_requested = true;
+    };
+    f.run(QStringLiteral("do\nloop 2000000000"));
+    QVERIFY2(f.host.messages.isEmpty(), qPrintable(f.host.messages.join('\n')));
+    QCOMPARE(f.said(), QStringList{speak("pellwick", "Bye!")});
+    QCOMPARE(f.exits, (QList<int>{0, 0}));
 }
 
 void TestRunnerFlow::starter_script_runs_to_its_end()

@@ -1,12 +1,13 @@
 // The character statements: what each asks of the platform and the windows, with which
 // arguments, and which faulty arguments end the run with the spelling message.
 
+#include "engine/spoken_questions.h"
 #include "engine/statement_handlers.h"
+#include "platform/core/trace.h"
 #include "tests/runner/runner_fixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTimer>
 #include <QTest>
 
@@ -43,7 +44,7 @@ class TestStatements : public QObject {
 private slots:
     void speak_says_lower_case_text_or_a_wave_file();
     void sound_plays_and_waits_for_the_end_or_a_cancel();
-    void shell_asks_once_then_starts_programs_as_written_or_skips_them();
+    void shell_without_a_yes_skips_every_program();
     void show_hide_load_unload();
     void moveto_reads_speed_place_or_character();
     void charpos_tells_places_or_jumps();
@@ -86,31 +87,24 @@ void TestStatements::sound_plays_and_waits_for_the_end_or_a_cancel()
     QVERIFY(!f.said().contains("pellwick Speak \"after\" \"\""));
 }
 
-void TestStatements::shell_asks_once_then_starts_programs_as_written_or_skips_them()
+void TestStatements::shell_without_a_yes_skips_every_program()
 {
-    const QString script = QStringLiteral("pellwick> shell xdg-open /home/Ann/Story.txt\ntansy> shell Touch  \"A b\" \n"
-                                          "pellwick> speak after");
+    // Nobody answers (a double click allows them: see the answers' tests). The
+    // question names each program once, before the first.
     RunnerFixture f;
-    f.host.answer_yes = true;
-    f.run(script);
-    QCOMPARE(f.host.questions, QStringList{pw::engine::statements::programs_question("xdg-open /home/Ann/Story.txt")});
-    QVERIFY(f.host.questions.first().contains("\n    xdg-open /home/Ann/Story.txt\n"));
-    QCOMPARE(f.host.calls.filter(QRegularExpression("^(ask|start_program)")),
-             (QStringList{"ask", "start_program xdg-open /home/Ann/Story.txt", "start_program Touch  \"A b\""}));
-    QCOMPARE(f.said(), QStringList{"pellwick Speak \"after\" \"\""});
-
-    // Without a yes each program is skipped, said why by the line's character.
-    RunnerFixture g;
-    g.run(script);
-    QCOMPARE(g.host.count("ask"), 1);
-    QCOMPARE(g.host.count("start_program"), 0);
-    QCOMPARE(g.said(), (QStringList{"pellwick Speak \"I'm not allowed to start that.\" \"\"",
+    f.run(QStringLiteral("pellwick> shell xdg-open /home/Ann/Story.txt\ntansy> shell Touch  \"A b\" \n"
+                         "pellwick> shell xdg-open /home/Ann/Story.txt\npellwick> speak after"));
+    const QString question =
+        pw::engine::programs_question({"xdg-open /home/Ann/Story.txt", "Touch  \"A b\""});
+    QVERIFY(question.startsWith("This script wants to start 2 programs. Program 1: xdg-open /home/Ann/Story.txt. "
+                                "Program 2: Touch  \"A b\". "));
+    QCOMPARE(f.host.count("start_program"), 0);
+    QCOMPARE(f.said(), (QStringList{"pellwick Speak " + pw::trace::quote(question) + " \"\"",
+                                     "pellwick Speak \"I'm not allowed to start that.\" \"\"",
                                      "tansy Speak \"I'm not allowed to start that.\" \"\"",
+                                     "pellwick Speak \"I'm not allowed to start that.\" \"\"",
                                      "pellwick Speak \"after\" \"\""}));
-    QVERIFY(g.host.messages.isEmpty());
-
-    f.host.programs_start = false;
-    QCOMPARE(run_line(f, "shell nothing-here"), f.spelling("pellwick", "shell nothing-here"));
+    QVERIFY(f.host.messages.isEmpty());
     QCOMPARE(run_line(f, "shell"), f.spelling("pellwick", "shell "));
 }
 

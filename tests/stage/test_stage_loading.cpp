@@ -186,8 +186,8 @@ void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
     f.form->Form_Load();
 
     QCOMPARE(f.messages, (QStringList{
-        QStringLiteral("There was an error getting Tobble. Make sure you have the character properly installed! Perhaps the file is currupt."),
-        QStringLiteral("There was an error getting Zed. Make sure you have the character properly installed! Perhaps the file is currupt."),
+        QStringLiteral("There was an error getting Tobble. Make sure you have the character properly installed! Perhaps the file is corrupt."),
+        QStringLiteral("There was an error getting Zed. Make sure you have the character properly installed! Perhaps the file is corrupt."),
     }));
     QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Pellwick"),
                                            QStringLiteral("Tobble"), QStringLiteral("Zed")}));

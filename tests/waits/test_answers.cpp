@@ -28,6 +28,7 @@ private slots:
     void quit_question_answered_or_not();
     void clear_question_answered_unanswered_or_broken();
     void overwrite_question_follows_the_clicked_character();
+    void programs_question_answered_in_a_run();
 };
 
 void TestAnswers::double_click_in_each_state()
@@ -235,6 +236,35 @@ void TestAnswers::overwrite_question_follows_the_clicked_character()
     QCOMPARE(f.mod.char_request[1].status(), int(Request::Pending));
     QVERIFY(f.agent.log().lines().contains(QStringLiteral("pellwick StopAll \"\"")));
     QVERIFY(!f.mod.save_confirm_wait);
+}
+
+void TestAnswers::programs_question_answered_in_a_run()
+{
+    // Pellwick names each program once, before the first; Tansy's double click says
+    // yes without cancelling the run, and the yes holds for those programs only.
+    WaitsFixture f;
+    f.agent.set_completion(FakeAgent::Completion::Manual);
+    const QString question =
+        pw::engine::programs_question({"xdg-open /home/Ann/Story.txt", "Touch  \"A b\"", "nothing-here"});
+    f.when([&] { return f.has_said(question); }, [&] { f.agent.post_dbl_click(QStringLiteral("tansy")); });
+    f.when([&] { return f.has_said(QStringLiteral("OK, I trust this script!")); }, [&] {
+        f.agent.set_completion(FakeAgent::Completion::AtOnce);
+        f.agent.finish_all();
+    });
+    f.host.on_highlight = [&](const QString& line) {
+        if (line == QLatin1String("shell nothing-here")) f.host.programs_start = false;
+    };
+    f.run(QStringLiteral("pellwick> shell xdg-open /home/Ann/Story.txt\ntansy> shell Touch  \"A b\" \n"
+                         "pellwick> shell xdg-open /home/Ann/Story.txt\nshell nothing-here"));
+    QCOMPARE(f.count_said(question), 1);
+    QCOMPARE(f.host.calls.filter(QStringLiteral("start_program")),
+             (QStringList{"start_program xdg-open /home/Ann/Story.txt", "start_program Touch  \"A b\"",
+                          "start_program xdg-open /home/Ann/Story.txt", "start_program nothing-here"}));
+    QCOMPARE(f.mod.current_char, QStringLiteral("pellwick"));
+    // A program that cannot start still stops the run.
+    QCOMPARE(f.host.messages, QStringList{"There is a spelling error here or pellwick has not learned this trick!  "
+                                          "-- shell nothing-here\nLook at line 4."});
+    QVERIFY(!f.mod.programs_confirm_wait && !f.mod.confirm_pending);
 }
 
 QTEST_MAIN(TestAnswers)
