@@ -157,10 +157,15 @@ void Pellworks::grow_children()
     script_window_->resize(script_window_->width(), script_height);
 }
 
-void Pellworks::MDIForm_Load(const QString& arguments)
+void Pellworks::MDIForm_Load(const QStringList& arguments)
 {
     const StartUpEnd end = run_start_up(*this, arguments);
-    if (end != StartUpEnd::Started) mod_.end_program(0);
+    if (end != StartUpEnd::Started) {
+        mod_.end_program(0);
+        return;
+    }
+    started_ = true;
+    if (const std::optional<QStringList> waiting = std::exchange(handed_over_, std::nullopt)) take_command_line(*waiting);
 }
 
 // ---- Start-up steps ----
@@ -191,11 +196,6 @@ void Pellworks::create_clock()
     mod_.hires_frequency = hires_timer_->Initialise();
     mod_.char_count = 200;
     mod_.version_text = QStringLiteral(PW_VERSION_TEXT);
-}
-
-bool Pellworks::only_instance()
-{
-    return !process_.only_instance || process_.only_instance();
 }
 
 void Pellworks::set_title()
@@ -257,13 +257,57 @@ void Pellworks::open_file(const CommandLine& command_line)
     if (command_line.mode != 1) activateWindow();
 }
 
-void Pellworks::come_to_front()
+void Pellworks::take_command_line(const QStringList& arguments)
 {
     pw::trace::event(QStringLiteral("RaiseRequest"), {isMinimized() ? QStringLiteral("minimised") : QStringLiteral("shown")});
-    if (mod_.command_line_mode == 1 || isMinimized()) return;
+    if (mod_.command_line_mode == 1) return;
+    if (!started_ || mod_.script_running) {
+        // Acted on once start-up or the run is over; the run is asked to stop.
+        const bool waiting = handed_over_.has_value();
+        handed_over_ = arguments;
+        if (started_ && !waiting) {
+            script_->cancel_Click();
+            retry_handed_over();
+        }
+        return;
+    }
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();
+    const CommandLine command_line = parse_command_line(arguments);
+    if (command_line.mode == 0) return;
+    if (!load_script_file(command_line.path)) {
+        say_missing_file();
+        return;
+    }
+    if (command_line.mode != 3) script_->play_pellwick_Click();
+}
+
+void Pellworks::retry_handed_over()
+{
+    // The run ends from its own loop; nothing else tells this window when.
+    QTimer::singleShot(200, this, [this] {
+        if (!handed_over_) return;
+        if (mod_.script_running) return retry_handed_over();
+        take_command_line(*std::exchange(handed_over_, std::nullopt));
+    });
+}
+
+void Pellworks::say_missing_file()
+{
+    // Pellwick says it, whichever slot he has.
+    try {
+        stage_->get_char(QStringLiteral("pellwick"));
+        const int slot = mod_.char_index(QStringLiteral("pellwick"));
+        if (slot < 0) return;
+        mod_.char_say(slot, missing_file_sentence());
+        const pw::agent::Request said = mod_.char_request.value(slot);
+        QElapsedTimer since;
+        since.start();
+        while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) mod_.do_events();
+    } catch (const std::exception&) {
+    }
 }
 
 void Pellworks::open_command_line_file(const CommandLine& command_line)
@@ -275,15 +319,7 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
     if (!load_script_file(path)) {
         // Start-up goes on past failing steps; the end comes regardless, once Pellwick
         // has said why (or after the limit, should the sentence never end).
-        try {
-            stage_->get_char(QStringLiteral("pellwick"));
-            mod_.char_say(0, missing_file_sentence());
-            const pw::agent::Request said = mod_.char_request.value(0);
-            QElapsedTimer since;
-            since.start();
-            while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) mod_.do_events();
-        } catch (const std::exception&) {
-        }
+        say_missing_file();
         mod_.quit_program(1);
         return;
     }
@@ -302,6 +338,7 @@ bool Pellworks::load_script_file(const QString& path)
         tell_child(mod_, couldnt_open_sentence(), read.reason, this);
     }
     script_->set_current_file(file_name_part(path));
+    pw::trace::event(QStringLiteral("FileLoaded"), {pw::trace::quote(path)});
     return true;
 }
 
