@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <utility>
+
 namespace pw::app {
 namespace {
 
@@ -95,8 +97,10 @@ void Autosave::write()
     const QByteArray bytes = text.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         qWarning("Pellworks cannot keep the script in %s: %s", qPrintable(path), qPrintable(file.errorString()));
+        if (!std::exchange(failing_, true)) Q_EMIT cannot_keep(file.errorString());
         return;
     }
+    failing_ = false;
     file_is_ours_ = true;
     pw::trace::script_kept(path);
 }

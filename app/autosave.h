@@ -45,6 +45,10 @@ public:
     // status).
     bool pending() const { return timer_.isActive(); }
 
+Q_SIGNALS:
+    // The kept copy could not be written; said once until a write works again.
+    void cannot_keep(const QString& reason);
+
 private:
     void write();
     bool move_aside();
@@ -54,6 +58,7 @@ private:
     QTimer timer_;
     QString file_text_;        // the text as it is in a file; empty when in none
     bool file_is_ours_ = false;  // the kept file holds this editor's text
+    bool failing_ = false;       // the last write did not work
 };
 
 // Equal apart from the line breaks at the end (a save adds one, a run adds one).

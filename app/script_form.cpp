@@ -5,6 +5,7 @@
 #include "app/script_edit.h"
 #include "app/editor_positions.h"
 #include "app/style.h"
+#include "app/tell_child.h"
 #include "engine/keyboard_handler.h"
 #include "engine/run_script.h"
 #include "engine/spoken_questions.h"
@@ -52,6 +53,10 @@ script_form::script_form(pw::engine::pellwick_mod& mod, QWidget* parent)
     autosave_ = new Autosave([this] { return editor_text(); }, this);
     autosave_->set_folder(mod_.user_folder);
     connect(script_text->document(), &QTextDocument::contentsChanged, autosave_, &Autosave::changed);
+    connect(autosave_, &Autosave::cannot_keep, this, [this] {
+        status_panel1->setText(not_kept_text());
+        tell_child(mod_, cannot_keep_sentence());
+    });
     // The program ends by leaving the process at once: the last typing is kept first.
     exit_before_ = mod_.exit_program;
     mod_.exit_program = [this](int code) {
@@ -249,13 +254,13 @@ void script_form::start_editing()
 void script_form::text_loaded()
 {
     autosave_->loaded_from_file(editor_text());
-    if (status_panel1->text() == not_saved_text()) set_current_file(QString());
+    if (status_panel1->text() == not_saved_text() || status_panel1->text() == not_kept_text()) set_current_file(QString());
 }
 
 void script_form::text_saved_as(const QString& file_name)
 {
     autosave_->saved_to_file(editor_text());
-    if (status_panel1->text() == not_saved_text()) set_current_file(file_name);
+    if (status_panel1->text() == not_saved_text() || status_panel1->text() == not_kept_text()) set_current_file(file_name);
 }
 
 // ---- What a run sees ----

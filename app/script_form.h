@@ -92,6 +92,9 @@ public:
     Autosave& autosave() const { return *autosave_; }
     ScriptEdit& edit() const { return *edit_; }
     static QString not_saved_text() { return QStringLiteral("Not saved yet"); }
+    // The script is in no file and its copy cannot be kept either.
+    static QString not_kept_text() { return QStringLiteral("Not kept safe: please save it"); }
+    static QString cannot_keep_sentence() { return QStringLiteral("I can't keep a copy of your script. Please save it with the File button."); }
 
     static QString clear_question();
     // Design size of the window, in twips.

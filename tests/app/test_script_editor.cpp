@@ -222,6 +222,23 @@ private slots:
             QTRY_COMPARE(read_script_file(kept).text, QStringLiteral("pellwick> greet\r\n\r\npellwick> wave"));
             QCOMPARE(read_script_file(home.filePath(QStringLiteral("scripts/unsaved script.csp"))).text, both);
         }
+        {
+            // A folder where nothing can be written: the child hears it once, and the
+            // Script window shows it until the script is saved.
+            WindowFixture f;
+            f.window.reset();
+            f.mod.user_folder = f.write_file(QStringLiteral("a file"), "") + QStringLiteral("/Pellworks");
+            f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+            f.pellwick();
+            f.script().autosave().set_delay_ms(10);
+            for (const char* line : {"pellwick> speak hi", "pellwick> wave"}) {
+                f.script().script_text->appendPlainText(QLatin1String(line));
+                QTRY_VERIFY(!f.script().autosave().pending());
+            }
+            QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
+                     QStringList{QStringLiteral("Pellwick Speak \"%1\" \"\"").arg(script_form::cannot_keep_sentence())});
+            QCOMPARE(f.script().current_file_text(), script_form::not_kept_text());
+        }
     }
 };
 
