@@ -261,14 +261,11 @@ void Pellworks::take_command_line(const QStringList& arguments)
 {
     pw::trace::event(QStringLiteral("RaiseRequest"), {isMinimized() ? QStringLiteral("minimised") : QStringLiteral("shown")});
     if (mod_.command_line_mode == 1) return;
-    if (!started_ || mod_.script_running) {
+    if (!started_ || run_under_way()) {
         // Acted on once start-up or the run is over; the run is asked to stop.
         const bool waiting = handed_over_.has_value();
         handed_over_ = arguments;
-        if (started_ && !waiting) {
-            script_->cancel_Click();
-            retry_handed_over();
-        }
+        if (started_ && !waiting) stop_run_then_take();
         return;
     }
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -284,13 +281,28 @@ void Pellworks::take_command_line(const QStringList& arguments)
     if (command_line.mode != 3) script_->play_pellwick_Click();
 }
 
-void Pellworks::retry_handed_over()
+bool Pellworks::run_under_way() const
+{
+    // The Play button comes back only once the run has wound up completely.
+    return mod_.script_running || !script_->play_pellwick->isEnabled();
+}
+
+void Pellworks::stop_run_then_take()
 {
     // The run ends from its own loop; nothing else tells this window when.
     QTimer::singleShot(200, this, [this] {
         if (!handed_over_) return;
-        if (mod_.script_running) return retry_handed_over();
-        take_command_line(*std::exchange(handed_over_, std::nullopt));
+        if (!run_under_way()) {
+            run_cancelled_ = false;
+            take_command_line(*std::exchange(handed_over_, std::nullopt));
+            return;
+        }
+        // Once, and not in the run's first moments: its preparation forgets a cancel.
+        if (mod_.script_running && !run_cancelled_) {
+            run_cancelled_ = true;
+            script_->cancel_Click();
+        }
+        stop_run_then_take();
     });
 }
 

@@ -199,8 +199,10 @@ private:
     // Pellwick says the command line's file is not there (and the sentence ends, or
     // the limit passes).
     void say_missing_file();
-    // Takes the handed-over command line once the run under way has ended.
-    void retry_handed_over();
+    // Cancels the run under way and takes the handed-over command line once it has
+    // ended.
+    void stop_run_then_take();
+    bool run_under_way() const;
 
     pw::engine::pellwick_mod& mod_;
     // The key source outlives the hook that uses it.
@@ -224,6 +226,7 @@ private:
     QString start_folder_;  // where the program was started: relative paths mean there
     bool started_ = false;  // start-up is over
     std::optional<QStringList> handed_over_;  // waits for the end of start-up or of a run
+    bool run_cancelled_ = false;              // for it
     info_bar* info_ = nullptr;
     bool painted_ = false;
     QMenuBar* menu_bar_ = nullptr;

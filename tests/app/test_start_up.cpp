@@ -188,6 +188,14 @@ private slots:
         QCOMPARE(f.script().editor_text(), QStringLiteral("interval 0\r\npellwick> speak second\r\n"));
         QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"second\" \"\"")));
 
+        // A run under way is cancelled; the file is played once the run is over.
+        const QString other = f.write_file(QStringLiteral("other.csp"), "interval 0\r\npellwick> speak other\r\n");
+        f.script().set_editor_text(QStringLiteral("interval 1\r\npellwick> speak long\r\npellwick> speak longer\r\n"));
+        QTimer::singleShot(0, f.window.get(), [&] { f.window->take_command_line({QStringLiteral("runin"), other}); });
+        f.script().play_pellwick_Click();
+        QTRY_VERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"other\" \"\"")));
+        QVERIFY(!f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"longer\" \"\"")));
+
         // A missing file is said, and the running program goes on.
         f.window->take_command_line({QStringLiteral("load"), f.program_dir.filePath(QStringLiteral("gone.csp"))});
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")).last().toLower(),
