@@ -4,11 +4,14 @@
 
 #include "window_fixture.h"
 
+#include "app/components.h"
 #include "app/start_up.h"
 
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
+
+#include <sys/file.h>
 
 class TestStartUp : public QObject {
     Q_OBJECT
@@ -235,7 +238,14 @@ private slots:
         QCOMPARE(no_marker.steps.join(' '), "folder components installer");
 
         // The window ends the program when a check stops start-up, before showing itself.
+        // While the installer runs (it holds a lock on its file) no second one starts.
         WindowFixture f;
+        QFile installer(f.write_file(pw::app::component_installer_name(), "#!/bin/sh\n"));
+        QVERIFY(installer.open(QIODevice::ReadOnly));
+        QVERIFY(!pw::app::component_installer_running(f.program_dir.path()));
+        QCOMPARE(::flock(installer.handle(), LOCK_EX | LOCK_NB), 0);
+        QVERIFY(pw::app::component_installer_running(f.program_dir.path()));
+        installer.close();
         f.window->set_process_start_up({{}, [] { return false; }, {}});
         f.window->MDIForm_Load();
         QCOMPARE(f.exits, QList<int>{0});
