@@ -1,75 +1,40 @@
 #include "app/command_line.h"
 
+#include <QDir>
+
 namespace pw::app {
 
 namespace {
 
-// Only blanks: a tab or a line break is part of what the user typed.
-QString trim_blanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' ')) ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' ')) --end;
-    return text.mid(begin, end - begin);
-}
+const QLatin1String keywords[] = {QLatin1String("runout"), QLatin1String("runin"), QLatin1String("load")};
 
-struct Span {
-    qsizetype begin;
-    qsizetype end;
-};
-
-// The words of the text: runs without blanks, where a blank inside double quotes
-// belongs to the word.
-QList<Span> words_of(const QString& text)
+int16_t mode_of(const QStringList& arguments)
 {
-    QList<Span> words;
-    bool quoted = false;
-    qsizetype begin = -1;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool end = i == text.size();
-        if (!end && text[i] == QLatin1Char('"')) quoted = !quoted;
-        const bool blank = end || (!quoted && text[i] == QLatin1Char(' '));
-        if (blank && begin >= 0) {
-            words.append({begin, i});
-            begin = -1;
-        } else if (!blank && begin < 0) {
-            begin = i;
-        }
-    }
-    return words;
+    for (int k = 0; k < 3; ++k)
+        if (arguments.contains(keywords[k])) return int16_t(k + 1);
+    return 0;
 }
 
 }  // namespace
 
-CommandLine parse_command_line(const QString& arguments)
+CommandLine parse_command_line(const QStringList& arguments)
 {
-    static const QLatin1String keywords[] = {QLatin1String("runout"), QLatin1String("runin"),
-                                             QLatin1String("load")};
     CommandLine result;
-    QString text = arguments;
-    const QList<Span> words = words_of(text);
-    for (int k = 0; k < 3 && result.mode == 0; ++k) {
-        // From the end, so that the places of the words before stay right.
-        for (qsizetype w = words.size() - 1; w >= 0; --w) {
-            const Span s = words[w];
-            if (QStringView(arguments).sliced(s.begin, s.end - s.begin) != keywords[k]) continue;
-            result.mode = int16_t(k + 1);
-            text.remove(s.begin, s.end - s.begin);
-        }
-    }
-    result.path = trim_blanks(text).remove(QLatin1Char('"'));
+    result.mode = mode_of(arguments);
+    QStringList rest = arguments;
+    if (result.mode != 0) rest.removeAll(keywords[result.mode - 1]);
+    result.path = rest.join(QLatin1Char(' '));
+    if (result.path.isEmpty()) result.mode = 0;
     return result;
 }
 
-QString arguments_text(const QStringList& program_arguments)
+QStringList with_absolute_path(const QStringList& arguments, const QString& folder)
 {
-    // An argument with a blank in it is one word: a path such as "/my load/a.csp"
-    // must not lend its letters to a keyword.
-    QStringList parts;
-    for (const QString& a : program_arguments.mid(1))
-        parts << (a.contains(QLatin1Char(' ')) && !a.contains(QLatin1Char('"')) ? QLatin1Char('"') + a + QLatin1Char('"') : a);
-    return parts.join(QLatin1Char(' '));
+    const CommandLine c = parse_command_line(arguments);
+    if (c.path.isEmpty()) return arguments;
+    QStringList result;
+    if (c.mode != 0) result << keywords[c.mode - 1];
+    return result << QDir(folder).absoluteFilePath(c.path);
 }
 
 QString file_name_part(const QString& path)

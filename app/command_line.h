@@ -1,6 +1,6 @@
 #pragma once
 // The command line: an optional keyword ("runout", "runin" or "load") and a script
-// file path, in any order, the path possibly in double quotes.
+// file path, in any order.
 
 #include <QString>
 #include <QStringList>
@@ -16,16 +16,18 @@ struct CommandLine {
     QString path;
 };
 
-// A keyword counts only as a whole word (blanks around it; "/home/kid/Downloads" or a
-// folder "unload" is no keyword), case-sensitively, in the order runout, runin, load;
-// only the first one found is taken out (every time it stands as a word), another
-// keyword stays part of the path. The path is the rest with the blanks at both ends
-// and every double quote removed.
-CommandLine parse_command_line(const QString& arguments);
+// `arguments` are the program's arguments without its own path, as the system hands
+// them over: a file name is one argument, blanks, quotes and all. A keyword is a whole
+// argument, case-sensitively, in the order runout, runin, load; only the first one
+// found is taken out (every time it stands alone), another keyword stays part of the
+// path. The path is the other arguments joined by blanks (a name typed without quotes
+// arrives in pieces). A keyword without a path is a plain start: a desktop menu runs
+// the entry's "load %f" without a file.
+CommandLine parse_command_line(const QStringList& arguments);
 
-// The arguments after the program's own path, as one text; one with a blank inside is
-// put in double quotes so that it stays one word.
-QString arguments_text(const QStringList& program_arguments);
+// The same arguments with a relative path made absolute against `folder`, so that
+// another process can act on them.
+QStringList with_absolute_path(const QStringList& arguments, const QString& folder);
 
 // The part of a path after its last "/" or "\", for the status bar.
 QString file_name_part(const QString& path);

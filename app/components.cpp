@@ -2,8 +2,15 @@
 
 #include "platform/desktop/program_starter.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace pw::app {
 
@@ -20,6 +27,16 @@ QString component_installer_name()
 bool components_installed(const QString& program_folder)
 {
     return QFileInfo::exists(program_folder + QLatin1Char('/') + component_marker_name());
+}
+
+bool component_installer_running(const QString& program_folder)
+{
+    const QByteArray path = QFile::encodeName(program_folder + QLatin1Char('/') + component_installer_name());
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
 }
 
 bool start_component_installer(const QString& program_folder)

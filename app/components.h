@@ -13,6 +13,9 @@ QString component_installer_name();
 // Only the marker's presence counts, never its content.
 bool components_installed(const QString& program_folder);
 
+// True while the installer runs: it holds a lock on its own file for as long.
+bool component_installer_running(const QString& program_folder);
+
 // Starts the installer in a terminal window, where it can ask for the password it
 // needs, or on its own when no terminal program is found; never waits for it. False
 // when it cannot be started.

@@ -48,8 +48,15 @@ int main(int argc, char** argv)
     // Characters place their own windows on the screen, which Wayland does not allow.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
 
+    // The program works in its own folder; paths given relative mean the folder it was
+    // started in.
+    pw::app::make_paths_absolute(QDir::currentPath());
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(pw::stage::program_title);
+    // Before any window: a second start hands its command line to the first and ends.
+    pw::platform::SingleInstance instance(pw::platform::SingleInstance::default_name());
+    if (!instance.claim(pw::app::with_absolute_path(given, QDir::currentPath()))) return 0;
     pw::app::style::apply(app);
 
     // Spoken commands come from the default microphone, or from the recording named by
@@ -63,23 +70,22 @@ int main(int argc, char** argv)
     mod.user_folder = pw::folders::user_folder();
 
     pw::app::Pellworks main_window(agent, mod);
-    pw::platform::SingleInstance instance(pw::platform::SingleInstance::default_name());
-    QObject::connect(&instance, &pw::platform::SingleInstance::raise_wanted, &main_window,
-                     [&main_window] { main_window.come_to_front(); });
+    QObject::connect(&instance, &pw::platform::SingleInstance::command_line_received, &main_window,
+                     [&main_window](const QStringList& arguments) { main_window.take_command_line(arguments); });
     const QString program_folder = mod.program_folder;
     main_window.set_process_start_up({
         [program_folder] { QDir::setCurrent(program_folder); },
         [program_folder] { return pw::app::components_installed(program_folder); },
         [program_folder] {
+            // Started twice while the components are missing: one installer is enough.
+            if (pw::app::component_installer_running(program_folder)) return;
             if (!pw::app::start_component_installer(program_folder))
                 std::fprintf(stderr, "Pellworks needs components that are not installed, and %s could not be started.\n",
                              qPrintable(program_folder + QStringLiteral("/") + pw::app::component_installer_name()));
         },
-        [&instance] { return instance.claim(); },
     });
-    const QString arguments = pw::app::arguments_text(QCoreApplication::arguments());
     // Start-up runs from the event loop, as the load handler of a shown window would;
     // a script named on the command line runs inside it.
-    QTimer::singleShot(0, &main_window, [&main_window, arguments] { main_window.MDIForm_Load(arguments); });
+    QTimer::singleShot(0, &main_window, [&main_window, given] { main_window.MDIForm_Load(given); });
     return app.exec();
 }

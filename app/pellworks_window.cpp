@@ -157,10 +157,15 @@ void Pellworks::grow_children()
     script_window_->resize(script_window_->width(), script_height);
 }
 
-void Pellworks::MDIForm_Load(const QString& arguments)
+void Pellworks::MDIForm_Load(const QStringList& arguments)
 {
     const StartUpEnd end = run_start_up(*this, arguments);
-    if (end != StartUpEnd::Started) mod_.end_program(0);
+    if (end != StartUpEnd::Started) {
+        mod_.end_program(0);
+        return;
+    }
+    started_ = true;
+    if (const std::optional<QStringList> waiting = std::exchange(handed_over_, std::nullopt)) take_command_line(*waiting);
 }
 
 // ---- Start-up steps ----
@@ -191,11 +196,6 @@ void Pellworks::create_clock()
     mod_.hires_frequency = hires_timer_->Initialise();
     mod_.char_count = 200;
     mod_.version_text = QStringLiteral(PW_VERSION_TEXT);
-}
-
-bool Pellworks::only_instance()
-{
-    return !process_.only_instance || process_.only_instance();
 }
 
 void Pellworks::set_title()
@@ -257,13 +257,69 @@ void Pellworks::open_file(const CommandLine& command_line)
     if (command_line.mode != 1) activateWindow();
 }
 
-void Pellworks::come_to_front()
+void Pellworks::take_command_line(const QStringList& arguments)
 {
     pw::trace::event(QStringLiteral("RaiseRequest"), {isMinimized() ? QStringLiteral("minimised") : QStringLiteral("shown")});
-    if (mod_.command_line_mode == 1 || isMinimized()) return;
+    if (mod_.command_line_mode == 1) return;
+    if (!started_ || run_under_way()) {
+        // Acted on once start-up or the run is over; the run is asked to stop.
+        const bool waiting = handed_over_.has_value();
+        handed_over_ = arguments;
+        if (started_ && !waiting) stop_run_then_take();
+        return;
+    }
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();
+    const CommandLine command_line = parse_command_line(arguments);
+    if (command_line.mode == 0) return;
+    if (!load_script_file(command_line.path)) {
+        say_missing_file();
+        return;
+    }
+    if (command_line.mode != 3) script_->play_pellwick_Click();
+}
+
+bool Pellworks::run_under_way() const
+{
+    // The Play button comes back only once the run has wound up completely.
+    return mod_.script_running || !script_->play_pellwick->isEnabled();
+}
+
+void Pellworks::stop_run_then_take()
+{
+    // The run ends from its own loop; nothing else tells this window when.
+    QTimer::singleShot(200, this, [this] {
+        if (!handed_over_) return;
+        if (!run_under_way()) {
+            run_cancelled_ = false;
+            take_command_line(*std::exchange(handed_over_, std::nullopt));
+            return;
+        }
+        // Once, and not in the run's first moments: its preparation forgets a cancel.
+        if (mod_.script_running && !run_cancelled_) {
+            run_cancelled_ = true;
+            script_->cancel_Click();
+        }
+        stop_run_then_take();
+    });
+}
+
+void Pellworks::say_missing_file()
+{
+    // Pellwick says it, whichever slot he has.
+    try {
+        stage_->get_char(QStringLiteral("pellwick"));
+        const int slot = mod_.char_index(QStringLiteral("pellwick"));
+        if (slot < 0) return;
+        mod_.char_say(slot, missing_file_sentence());
+        const pw::agent::Request said = mod_.char_request.value(slot);
+        QElapsedTimer since;
+        since.start();
+        while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) mod_.do_events();
+    } catch (const std::exception&) {
+    }
 }
 
 void Pellworks::open_command_line_file(const CommandLine& command_line)
@@ -275,15 +331,7 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
     if (!load_script_file(path)) {
         // Start-up goes on past failing steps; the end comes regardless, once Pellwick
         // has said why (or after the limit, should the sentence never end).
-        try {
-            stage_->get_char(QStringLiteral("pellwick"));
-            mod_.char_say(0, missing_file_sentence());
-            const pw::agent::Request said = mod_.char_request.value(0);
-            QElapsedTimer since;
-            since.start();
-            while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) mod_.do_events();
-        } catch (const std::exception&) {
-        }
+        say_missing_file();
         mod_.quit_program(1);
         return;
     }
@@ -295,8 +343,12 @@ bool Pellworks::load_script_file(const QString& path)
     if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
     // A file that cannot be read is told; start-up goes on as if it were empty.
     const ScriptRead read = read_script_file(path);
-    if (read.ok) script_->show_file_text(read.text, file_name_part(path));
-    else tell_child(mod_, couldnt_read_sentence(read), read.reason, this);
+    if (read.ok) {
+        script_->show_file_text(read.text, file_name_part(path));
+        pw::trace::event(QStringLiteral("FileLoaded"), {pw::trace::quote(path)});
+    } else {
+        tell_child(mod_, couldnt_read_sentence(read), read.reason, this);
+    }
     return true;
 }
 

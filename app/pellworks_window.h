@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMdiArea;
@@ -48,13 +49,12 @@ class save;
 class script_form;
 
 // What only a real start of the program does around the window: entering the
-// program's folder, the component check and the single-instance check. A window
-// made without them (in tests) starts as if every check passed.
+// program's folder and the component check. A window made without them (in tests)
+// starts as if every check passed.
 struct ProcessStartUp {
     std::function<void()> enter_program_folder;
     std::function<bool()> components_installed;
     std::function<void()> start_component_installer;
-    std::function<bool()> only_instance;
 };
 
 class Pellworks : public QMainWindow, public ChildWindows, public StartUpSteps {
@@ -81,7 +81,8 @@ public:
     // clock, title, splash, defaults, command line, windows and the stage's characters,
     // then the file (loaded, and run for runout and runin). In runout mode the main
     // window stays hidden. When a check ends the program, it ends here.
-    void MDIForm_Load(const QString& arguments);
+    // `arguments` are the program's arguments without its own path.
+    void MDIForm_Load(const QStringList& arguments = {});
     void set_process_start_up(ProcessStartUp process) { process_ = std::move(process); }
     // The splash is left out when PELLWORKS_NO_SPLASH is set (tests and benchmarks).
     int splash_ms = 4000;
@@ -93,15 +94,17 @@ public:
     bool components_installed() override;
     void start_component_installer() override;
     void create_clock() override;
-    bool only_instance() override;
     void set_title() override;
     void show_splash() override;
     void set_defaults() override;
     void open_windows(const CommandLine& command_line) override;
     void open_file(const CommandLine& command_line) override;
-    // Another start asked for this window: to the front, but a minimised window stays
-    // minimised and the hidden frame of runout stays hidden.
-    void come_to_front();
+    // Another start handed over its arguments (paths made absolute): this window comes
+    // to the front, restored when minimised, and loads the file named, running it for
+    // runin and runout (in the window: the running program is the child's and does
+    // not end). A run under way is cancelled first; during start-up it waits for the
+    // end of start-up. The hidden frame of runout stays hidden and takes nothing.
+    void take_command_line(const QStringList& arguments);
 
     // The file handling of start-up for a parsed command line. A missing file makes
     // Pellwick say so and ends the program.
@@ -193,6 +196,13 @@ private:
     void place_script_beside_stage();
     // The script grows taller with the frame.
     void grow_children();
+    // Pellwick says the command line's file is not there (and the sentence ends, or
+    // the limit passes).
+    void say_missing_file();
+    // Cancels the run under way and takes the handed-over command line once it has
+    // ended.
+    void stop_run_then_take();
+    bool run_under_way() const;
 
     pw::engine::pellwick_mod& mod_;
     // The key source outlives the hook that uses it.
@@ -214,6 +224,9 @@ private:
     std::unique_ptr<pw::media::CTime> hires_timer_;
     ProcessStartUp process_;
     QString start_folder_;  // where the program was started: relative paths mean there
+    bool started_ = false;  // start-up is over
+    std::optional<QStringList> handed_over_;  // waits for the end of start-up or of a run
+    bool run_cancelled_ = false;              // for it
     info_bar* info_ = nullptr;
     bool painted_ = false;
     QMenuBar* menu_bar_ = nullptr;

@@ -1,5 +1,8 @@
 #include "app/program_options.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace pw::app {
 
 QString usage_text()
@@ -54,6 +57,15 @@ std::optional<EarlyExit> early_exit_for_display(const QString& qt_qpa_platform, 
                              .arg(display),
                          true};
     return std::nullopt;
+}
+
+void make_paths_absolute(const QString& start_folder)
+{
+    for (const char* name : {"PELLWORKS_HOME", "PELLWORKS_MIC_FILE", "PELLWORKS_CHARS"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (value.isEmpty() || QDir::isAbsolutePath(value)) continue;
+        qputenv(name, QFile::encodeName(QDir(start_folder).absoluteFilePath(value)));
+    }
 }
 
 }  // namespace pw::app

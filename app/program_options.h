@@ -30,4 +30,9 @@ std::optional<EarlyExit> early_exit_for_options(const QStringList& arguments);
 std::optional<EarlyExit> early_exit_for_display(const QString& qt_qpa_platform, const QString& display,
                                                 bool (*display_reachable)());
 
+// Makes the paths in PELLWORKS_HOME, PELLWORKS_MIC_FILE and PELLWORKS_CHARS absolute
+// against `start_folder`: start-up moves into the program's folder, and a relative
+// path must still mean where the user started the program.
+void make_paths_absolute(const QString& start_folder);
+
 }  // namespace pw::app

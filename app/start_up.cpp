@@ -2,7 +2,7 @@
 
 namespace pw::app {
 
-StartUpEnd run_start_up(StartUpSteps& steps, const QString& arguments)
+StartUpEnd run_start_up(StartUpSteps& steps, const QStringList& arguments)
 {
     steps.enter_program_folder();
     if (!steps.components_installed()) {
@@ -10,8 +10,6 @@ StartUpEnd run_start_up(StartUpSteps& steps, const QString& arguments)
         return StartUpEnd::InstallerStarted;
     }
     steps.create_clock();
-    // The title comes after the check, so that a starting instance never finds itself.
-    if (!steps.only_instance()) return StartUpEnd::OtherInstanceRaised;
     steps.set_title();
     steps.show_splash();
     steps.set_defaults();

@@ -1,7 +1,8 @@
 #pragma once
 // The order of start-up, apart from what each step does: the program's folder, the
-// component check, the clock, the single-instance check, the title, the splash, the
-// defaults, the command line, the windows and the file.
+// component check, the clock, the title, the splash, the defaults, the command line,
+// the windows and the file. The single-instance check comes before all of it, before
+// any window is made (see main()).
 
 #include "app/command_line.h"
 
@@ -15,8 +16,6 @@ public:
     virtual bool components_installed() = 0;
     virtual void start_component_installer() = 0;
     virtual void create_clock() = 0;
-    // False when another instance runs (and has been asked to come to the front).
-    virtual bool only_instance() = 0;
     virtual void set_title() = 0;
     // Shows the splash and returns when it has gone.
     virtual void show_splash() = 0;
@@ -28,10 +27,10 @@ public:
 
 enum class StartUpEnd {
     Started,
-    InstallerStarted,     // the program ends without a window
-    OtherInstanceRaised,  // likewise
+    InstallerStarted,  // the program ends without a window
 };
 
-StartUpEnd run_start_up(StartUpSteps& steps, const QString& arguments);
+// `arguments` are the program's arguments without its own path.
+StartUpEnd run_start_up(StartUpSteps& steps, const QStringList& arguments);
 
 }  // namespace pw::app

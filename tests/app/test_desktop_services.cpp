@@ -1,14 +1,20 @@
 // The wave device and the program starter, as scripts use them: a sound ends when it
 // should even without speakers, a missing sound never leaves anyone waiting, and a
 // command line starts a program without a shell, in the environment the program was
-// started with, or says it could not.
+// started with, or says it could not; one Pellworks per user, which no other program
+// can keep from starting or flood.
 
 #include "agent/acs/wav_audio.h"
 #include "platform/desktop/program_starter.h"
+#include "platform/desktop/single_instance.h"
 #include "platform/desktop/wave_device.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -91,6 +97,52 @@ private slots:
         const QString lines = QLatin1Char('\n') + QString::fromLocal8Bit(seen.readAll());
         QVERIFY2(lines.contains(QStringLiteral("\nPW_STARTER_TEST=as started\n")), qPrintable(lines));
         QVERIFY(!lines.contains(QStringLiteral("pellworks-own")));
+    }
+
+    void one_instance_answers_only_a_bounded_request_and_no_squatter_stops_a_start()
+    {
+        const QString name = QStringLiteral("pellworks-services-test");
+        const QString path = pw::platform::SingleInstance::socket_path(name);
+        QVERIFY(path.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR")));
+        QLocalServer::removeServer(path);
+
+        // Something holds the name and never answers: Pellworks starts all the same,
+        // and later starts find it.
+        QLocalServer squatter;
+        QVERIFY(squatter.listen(path));
+        pw::platform::SingleInstance first(name);
+        QVERIFY(first.claim({}));
+        QVERIFY((QFileInfo(path).permissions() & (QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ReadGroup)) == 0);
+        QSignalSpy handed(&first, &pw::platform::SingleInstance::command_line_received);
+
+        // A peer that sends without end is cut off, and nothing grows.
+        QLocalSocket endless;
+        endless.connectToServer(path);
+        QVERIFY(endless.waitForConnected(1000));
+        const QByteArray chunk(1 << 16, 'x');
+        qint64 sent = 0;
+        while (endless.state() == QLocalSocket::ConnectedState && sent < (64 << 20)) {
+            sent += endless.write(chunk);
+            endless.waitForBytesWritten(10);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(endless.state(), QLocalSocket::UnconnectedState);
+        QVERIFY(sent < (16 << 20));
+        QCOMPARE(handed.size(), 0);
+
+        // A second start (another thread here: claim() waits) hands over its arguments.
+        const QStringList arguments{QStringLiteral("load"), QStringLiteral("/my \"tea\"\nparty.csp")};
+        bool second_alone = true;
+        QThread* second = QThread::create([&] {
+            pw::platform::SingleInstance s(name);
+            second_alone = s.claim(arguments);
+        });
+        second->start();
+        QVERIFY(handed.wait(5000));
+        QVERIFY(second->wait(5000));
+        delete second;
+        QVERIFY(!second_alone);
+        QCOMPARE(handed[0][0].toStringList(), arguments);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "app/status_texts.h"
 
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 
 using pw::platform::Volume;
@@ -73,6 +74,19 @@ private slots:
         QVERIFY(QDir::homePath().startsWith(volumes[0].mount_point));
         for (const Volume& v : volumes) QVERIFY2(!v.mount_point.startsWith("/proc") && !v.mount_point.startsWith("/sys"), qPrintable(v.mount_point));
         QVERIFY(pw::platform::free_kilobytes(volumes[0].mount_point).has_value());
+
+        // A network mount is never asked anything (a hung server would freeze the start),
+        // not even when the home folder is on it.
+        QTemporaryDir dir;
+        QFile table(dir.filePath(QStringLiteral("mounts")));
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        table.write("/dev/sda1 / ext4 rw 0 0\nproc /proc proc rw 0 0\n"
+                    "server:/homes /home/kid nfs4 rw 0 0\n//school/share /mnt/My\\040Share cifs rw 0 0\n"
+                    "kid@host: /tmp fuse.sshfs rw 0 0\n");
+        table.close();
+        const QList<Volume> local = pw::platform::real_volumes(QStringLiteral("/home/kid"), table.fileName());
+        QCOMPARE(local.size(), 1);
+        QCOMPARE(local[0].mount_point, QStringLiteral("/"));
     }
 };
 

@@ -220,7 +220,7 @@ private slots:
             f.window.reset();
             f.mod.user_folder = home.path();
             f.window = std::make_unique<Pellworks>(f.agent, f.mod);
-            f.window->MDIForm_Load(QString());
+            f.window->MDIForm_Load();
             QCOMPARE(f.script().editor_text(), both);
             QCOMPARE(f.script().current_file_text(), QStringLiteral("Not saved yet"));
         }
@@ -233,7 +233,7 @@ private slots:
             f.window = std::make_unique<Pellworks>(f.agent, f.mod);
             f.script().autosave().set_delay_ms(10);
             const QString file = f.write_file(QStringLiteral("mine.csp"), "pellwick> greet\r\n");
-            f.window->MDIForm_Load(QStringLiteral("load ") + file);
+            f.window->MDIForm_Load({QStringLiteral("load"), file});
             QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: mine.csp"));
             f.script().autosave().write_pending();
             QCOMPARE(read_script_file(kept).text, both);

@@ -1,14 +1,17 @@
 // Start-up with a file on the command line: loaded as UTF-8 (or as an older file),
 // named in the status bar, run for runout and runin, and a missing file said out loud
-// before the end.
+// before the end; a file handed over by a second start.
 
 #include "window_fixture.h"
 
+#include "app/components.h"
 #include "app/start_up.h"
 
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
+
+#include <sys/file.h>
 
 class TestStartUp : public QObject {
     Q_OBJECT
@@ -19,11 +22,12 @@ private slots:
         WindowFixture f;
         // UTF-8 text arrives as it was written.
         const QString text = QStringLiteral("interval 0\r\n; Héllo “zoë” 🐢\r\npellwick> speak hi\r\n\r\n");
-        const QString path = f.write_file(QStringLiteral("tea party.csp"), text.toUtf8());
-        f.window->MDIForm_Load(QStringLiteral("load \"%1\"").arg(path));
+        // The name arrives as one argument, blanks and quotes and all.
+        const QString path = f.write_file(QStringLiteral("Zoë's \"tea party\".csp"), text.toUtf8());
+        f.window->MDIForm_Load({QStringLiteral("load"), path});
 
         QCOMPARE(f.script().editor_text(), text);
-        QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: tea party.csp"));
+        QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: Zoë's \"tea party\".csp"));
         QCOMPARE(f.mod.command_line_mode, int16_t(3));
         QCOMPARE(f.mod.hires_frequency, 1e9);
         QVERIFY(f.mod.hires_timer && f.window->isVisible());
@@ -52,8 +56,8 @@ private slots:
         QTemporaryDir elsewhere;
         g.write_file(QStringLiteral("rel.csp"), "; relative\r\n");
         QDir::setCurrent(g.program_dir.path());
-        g.window->set_process_start_up({[&] { QDir::setCurrent(elsewhere.path()); }, {}, {}, {}});
-        g.window->MDIForm_Load(QStringLiteral("load rel.csp"));
+        g.window->set_process_start_up({[&] { QDir::setCurrent(elsewhere.path()); }, {}, {}});
+        g.window->MDIForm_Load({QStringLiteral("load"), QStringLiteral("rel.csp")});
         QDir::setCurrent(here);
         QCOMPARE(g.script().editor_text(), QStringLiteral("; relative\r\n"));
     }
@@ -61,7 +65,7 @@ private slots:
     void characters_stand_clear_of_the_script()
     {
         WindowFixture f;
-        f.window->MDIForm_Load(QString());
+        f.window->MDIForm_Load();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         const auto script_rect = [&] {
             QMdiSubWindow* w = f.window->script_window();
@@ -102,7 +106,7 @@ private slots:
             WindowFixture f;
             f.mod.wait_idle_limit = std::chrono::milliseconds(100);
             const QString path = f.write_file(QStringLiteral("hi.csp"), "interval 0\r\npellwick> speak from the file\r\n");
-            f.window->MDIForm_Load(path + QLatin1Char(' ') + keyword);
+            f.window->MDIForm_Load({path, keyword});
 
             const QStringList spoken = f.agent.log().lines_of(QStringLiteral("Speak"));
             QVERIFY(spoken.contains(QStringLiteral("Pellwick Speak \"from the file\" \"\"")));
@@ -140,7 +144,7 @@ private slots:
             said_before_the_end = sentence().status() == pw::agent::Request::Complete;
             f.exits << code;
         };
-        f.window->MDIForm_Load(QStringLiteral("runin /no/such/folder/x.csp"));
+        f.window->MDIForm_Load({QStringLiteral("runin"), QStringLiteral("/no/such/folder/x.csp")});
         QVERIFY(said_before_the_end);
 
         // Pellwick is loaded again, then the character in slot 0 says it.
@@ -153,21 +157,60 @@ private slots:
         QVERIFY2(reload >= 0 && said > reload, qPrintable(lines.join(QLatin1Char('\n'))));
         QCOMPARE(f.exits, QList<int>{1});
 
-        // A sentence that never ends holds the end up only so long.
+        // A sentence that never ends holds the end up only so long. Pellwick says it
+        // also when another character comes first in the slots.
         finisher.stop();
         WindowFixture g;
+        g.write_file(QStringLiteral("chars/Nubbin.acs"), "ACS");
+        g.agent.define_character(QStringLiteral("Nubbin"));
         g.mod.goodbye_pause_ms = 0;
         g.window->missing_file_limit = std::chrono::milliseconds(20);
         g.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-        g.window->MDIForm_Load(QStringLiteral("load missing.csp"));
+        g.window->MDIForm_Load({QStringLiteral("load"), QStringLiteral("missing.csp")});
         QCOMPARE(g.exits, QList<int>{1});
+        QVERIFY(g.agent.log().lines_of(QStringLiteral("Speak")).contains(
+            QStringLiteral("pellwick Speak \"   Can't find that file.\" \"\""), Qt::CaseInsensitive));
+    }
+
+    void a_second_start_hands_over_its_file()
+    {
+        WindowFixture f;
+        f.mod.wait_idle_limit = std::chrono::milliseconds(100);
+        const QString path = f.write_file(QStringLiteral("second.csp"), "interval 0\r\npellwick> speak second\r\n");
+        // One that comes during start-up waits for its end.
+        f.window->take_command_line({QStringLiteral("load"), path});
+        QCOMPARE(f.script().editor_text(), QString());
+        f.window->MDIForm_Load();
+        QCOMPARE(f.script().editor_text(), QStringLiteral("interval 0\r\npellwick> speak second\r\n"));
+
+        // A minimised window comes back; runin plays the file.
+        f.script().set_editor_text(QString());
+        f.window->showMinimized();
+        f.window->take_command_line({QStringLiteral("runin"), path});
+        QVERIFY(!f.window->isMinimized() && f.window->isVisible());
+        QCOMPARE(f.script().editor_text(), QStringLiteral("interval 0\r\npellwick> speak second\r\n"));
+        QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"second\" \"\"")));
+
+        // A run under way is cancelled; the file is played once the run is over.
+        const QString other = f.write_file(QStringLiteral("other.csp"), "interval 0\r\npellwick> speak other\r\n");
+        f.script().set_editor_text(QStringLiteral("interval 1\r\npellwick> speak long\r\npellwick> speak longer\r\n"));
+        QTimer::singleShot(0, f.window.get(), [&] { f.window->take_command_line({QStringLiteral("runin"), other}); });
+        f.script().play_pellwick_Click();
+        QTRY_VERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"other\" \"\"")));
+        QVERIFY(!f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"longer\" \"\"")));
+
+        // A missing file is said, and the running program goes on.
+        f.window->take_command_line({QStringLiteral("load"), f.program_dir.filePath(QStringLiteral("gone.csp"))});
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")).last().toLower(),
+                 QStringLiteral("pellwick speak \"   can't find that file.\" \"\""));
+        QVERIFY(f.exits.isEmpty());
     }
 
     void start_up_runs_in_order_and_stops_where_a_check_fails()
     {
         struct Recorder : pw::app::StartUpSteps {
             QStringList steps;
-            bool marker = true, alone = true;
+            bool marker = true;
             void enter_program_folder() override { steps << "folder"; }
             bool components_installed() override
             {
@@ -176,11 +219,6 @@ private slots:
             }
             void start_component_installer() override { steps << "installer"; }
             void create_clock() override { steps << "clock"; }
-            bool only_instance() override
-            {
-                steps << "instance";
-                return alone;
-            }
             void set_title() override { steps << "title"; }
             void show_splash() override { steps << "splash"; }
             void set_defaults() override { steps << "defaults"; }
@@ -189,24 +227,27 @@ private slots:
         };
         using E = pw::app::StartUpEnd;
         Recorder r;
-        QCOMPARE(pw::app::run_start_up(r, QStringLiteral("runin a.csp")), E::Started);
-        QCOMPARE(r.steps.join(' '), "folder components clock instance title splash defaults windows 2 file a.csp");
+        QCOMPARE(pw::app::run_start_up(r, {"runin", "a.csp"}), E::Started);
+        QCOMPARE(r.steps.join(' '), "folder components clock title splash defaults windows 2 file a.csp");
         Recorder plain;
-        QCOMPARE(pw::app::run_start_up(plain, QStringLiteral("a.csp")), E::Started);
+        QCOMPARE(pw::app::run_start_up(plain, {"a.csp"}), E::Started);
         QCOMPARE(plain.steps.last(), "windows 0");
         Recorder no_marker;
         no_marker.marker = false;
-        QCOMPARE(pw::app::run_start_up(no_marker, QString()), E::InstallerStarted);
+        QCOMPARE(pw::app::run_start_up(no_marker, {}), E::InstallerStarted);
         QCOMPARE(no_marker.steps.join(' '), "folder components installer");
-        Recorder second;
-        second.alone = false;
-        QCOMPARE(pw::app::run_start_up(second, QString()), E::OtherInstanceRaised);
-        QCOMPARE(second.steps.join(' '), "folder components clock instance");
 
         // The window ends the program when a check stops start-up, before showing itself.
+        // While the installer runs (it holds a lock on its file) no second one starts.
         WindowFixture f;
-        f.window->set_process_start_up({{}, [] { return true; }, {}, [] { return false; }});
-        f.window->MDIForm_Load(QString());
+        QFile installer(f.write_file(pw::app::component_installer_name(), "#!/bin/sh\n"));
+        QVERIFY(installer.open(QIODevice::ReadOnly));
+        QVERIFY(!pw::app::component_installer_running(f.program_dir.path()));
+        QCOMPARE(::flock(installer.handle(), LOCK_EX | LOCK_NB), 0);
+        QVERIFY(pw::app::component_installer_running(f.program_dir.path()));
+        installer.close();
+        f.window->set_process_start_up({{}, [] { return false; }, {}});
+        f.window->MDIForm_Load();
         QCOMPARE(f.exits, QList<int>{0});
         QVERIFY(!f.window->isVisible() && f.window->windowTitle().isEmpty());
     }
@@ -240,7 +281,7 @@ private slots:
         QVERIFY(own.open(QIODevice::WriteOnly) && own.write("my own tea party") > 0);
         own.close();
 
-        f.window->MDIForm_Load(QString());
+        f.window->MDIForm_Load();
         QCOMPARE(QFileInfo(own).size(), qint64(16));  // never replaced
         QFile copied(f.mod.user_folder + QStringLiteral("/wav/chime.wav"));
         QVERIFY(copied.permissions() & QFileDevice::WriteOwner);  // the child's to change

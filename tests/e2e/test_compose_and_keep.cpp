@@ -56,7 +56,7 @@ private slots:
         WindowFixture f;
         f.mod.wait_idle_limit = std::chrono::milliseconds(50);
         f.window->show();
-        f.window->MDIForm_Load(QString());
+        f.window->MDIForm_Load();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         auto* stage = f.window->stage();
         auto& script = f.script();

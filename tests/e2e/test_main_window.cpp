@@ -1,9 +1,12 @@
 // The built program under a real X server as a person meets it: the splash, then the
-// main window; a second start brings the first to the front and ends at once; every
+// main window; a second start hands its file to the first, which comes back from
+// being minimised and loads it, and ends at once; every
 // menu entry opens from the keyboard, and About closes again.
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -14,8 +17,9 @@ struct Program {
     QStringList trace;
     QByteArray pending;
 
-    explicit Program(const QStringList& arguments = {})
+    explicit Program(const QStringList& arguments = {}, const QString& folder = {})
     {
+        process.setWorkingDirectory(folder);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PELLWORKS_TRACE"), QStringLiteral("1"));
         env.remove(QStringLiteral("PELLWORKS_NO_SPLASH"));  // a real start, splash and all
@@ -56,6 +60,23 @@ struct Program {
     QString tail() const { return trace.mid(qMax(0, int(trace.size()) - 15)).join(QLatin1Char('\n')); }
 };
 
+// The window manager's state of the main window ("_NET_WM_STATE_HIDDEN" when minimised).
+QString window_state()
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Pellworks$")});
+    search.waitForFinished(10000);
+    // The toolkit's own unmapped window has the same title, and no class.
+    for (const QString& id : QString::fromLatin1(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        QProcess xprop;
+        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("WM_CLASS"), QStringLiteral("_NET_WM_STATE")});
+        xprop.waitForFinished(10000);
+        const QString state = QString::fromLatin1(xprop.readAllStandardOutput());
+        if (state.contains(QLatin1String("WM_CLASS(STRING)"))) return state;
+    }
+    return QString();
+}
+
 void keys(const QString& sequence)
 {
     for (const QString& key : sequence.split(QLatin1Char(' ')))
@@ -78,13 +99,26 @@ private slots:
         QVERIFY2(shown >= 0 && gone > shown && painted > gone, qPrintable(first.tail()));
         QVERIFY(first.await(QStringLiteral("request Pellwick Speak \"Hi, I'm Pellwick.\"")) > painted);
 
-        // A second start ends at once without a window; the first one is asked forward.
-        Program second({QStringLiteral("load"), QStringLiteral("whatever.csp")});
+        // A second start, from another folder with a name of its own there, ends at once
+        // without a window; the first one, minimised, comes back and loads the file.
+        QTemporaryDir elsewhere;
+        QFile script(elsewhere.filePath(QStringLiteral("Zoë's \"tea\".csp")));
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write("pellwick> speak tea\r\n") > 0);
+        script.close();
+        QVERIFY(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                  QStringLiteral("--name"), QStringLiteral("^Pellworks$"), QStringLiteral("windowminimize")}) == 0);
+        QVERIFY(QTest::qWaitFor([] { return window_state().contains(QLatin1String("_NET_WM_STATE_HIDDEN")); }, 10000));
+        Program second({QStringLiteral("load"), QFileInfo(script).fileName()}, elsewhere.path());
         QVERIFY(second.process.waitForFinished(30000));
         second.take_lines();
         QCOMPARE(second.process.exitCode(), 0);
         QCOMPARE(second.index_of(QStringLiteral(" event (Splash|MainWindowPainted)")), -1);
-        QVERIFY2(first.await(QStringLiteral(" event RaiseRequest")) >= 0, qPrintable(first.tail()));
+        QVERIFY2(first.await(QStringLiteral(" event RaiseRequest minimised")) >= 0, qPrintable(first.tail()));
+        QVERIFY2(first.await(QStringLiteral(" event FileLoaded \"%1\"").arg(QRegularExpression::escape(
+                                 QFileInfo(script).absoluteFilePath().replace(QLatin1Char('"'), QLatin1String("\\\""))))) >= 0,
+                 qPrintable(first.tail()));
+        QVERIFY2(QTest::qWaitFor([] { return !window_state().contains(QLatin1String("_NET_WM_STATE_HIDDEN")); }, 10000),
+                 qPrintable(window_state()));
 
         // Each entry from the keyboard, About last; Esc closes About.
         const QList<QPair<QString, QString>> entries{

@@ -29,12 +29,15 @@ QString program_dir()
 }
 
 // Runs the program; `on_line` sees each trace line as it comes and may act on it.
-// `change_environment` may alter what the program is started with.
+// `change_environment` may alter what the program is started with; it starts in
+// `start_folder` (the test's own when empty).
 Run run_pellworks(const QStringList& arguments, int timeout_ms,
                   const std::function<void(const QString&)>& on_line = {},
-                  const std::function<void(QProcessEnvironment&)>& change_environment = {})
+                  const std::function<void(QProcessEnvironment&)>& change_environment = {},
+                  const QString& start_folder = {})
 {
     QProcess p;
+    p.setWorkingDirectory(start_folder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PELLWORKS_TRACE"), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -171,16 +174,18 @@ private slots:
         QTest::addColumn<QString>("display");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("says");
+        QTest::addColumn<QString>("home");  // a relative PELLWORKS_HOME
         const QStringList none;
-        QTest::newRow("help") << QStringList{"--help"} << none << QString() << 0 << "Usage: pellworks";
-        QTest::newRow("h") << QStringList{"load", "-h"} << none << QString() << 0 << "PELLWORKS_CHARS";
+        QTest::newRow("help") << QStringList{"--help"} << none << QString() << 0 << "Usage: pellworks" << QString();
+        QTest::newRow("h") << QStringList{"load", "-h"} << none << QString() << 0 << "PELLWORKS_CHARS" << QString();
         QTest::newRow("unknown option") << QStringList{"--fast"} << none << QString() << 2
-                                        << "unknown option --fast";
+                                        << "unknown option --fast" << QString();
         const QStringList desktop{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
-        QTest::newRow("no desktop") << QStringList{} << desktop << QString() << 1 << "needs a graphical desktop";
-        QTest::newRow("display gone") << QStringList{} << none << ":97" << 1 << "cannot be reached";
+        QTest::newRow("no desktop") << QStringList{} << desktop << QString() << 1 << "needs a graphical desktop" << QString();
+        QTest::newRow("display gone") << QStringList{} << none << ":97" << 1 << "cannot be reached" << QString();
+        // The child's folder is made where the program was started, not in its own.
         QTest::newRow("missing file") << QStringList{"runout", "/nowhere/at/all.csp"} << none << QString() << 1
-                                      << "Can't find that file.";
+                                      << "Can't find that file." << "relative-home";
     }
 
     void ends_at_once_with_a_status_that_tells()
@@ -190,10 +195,14 @@ private slots:
         QFETCH(QString, display);
         QFETCH(int, status);
         QFETCH(QString, says);
+        QFETCH(QString, home);
+        QTemporaryDir start_folder;
         const Run run = run_pellworks(arguments, 60000, {}, [&](QProcessEnvironment& env) {
             for (const QString& name : unset) env.remove(name);
             if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
-        });
+            if (!home.isEmpty()) env.insert(QStringLiteral("PELLWORKS_HOME"), home);
+        }, start_folder.path());
+        if (!home.isEmpty()) QVERIFY(QFileInfo(start_folder.filePath(home + QStringLiteral("/scripts"))).isDir());
         QVERIFY2(run.finished, qPrintable(report(run)));
         QCOMPARE(run.exit_code, status);
         const QString all = run.out + run.rest + run.trace.join(QLatin1Char('\n'));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the finished build, checks it and its desktop files
-# with their own validators, unpacks it (dpkg -x) into a temporary folder and plays a
-# script with the installed program under Xvfb. Every file that the build's program
+# with their own validators, unpacks it (dpkg -x) into a temporary folder, plays a
+# script with the installed program under Xvfb and starts it as the desktop's menu
+# entry would, without a file and with one. Every file that the build's program
 # opens from its program folder must be in the package.
 # Usage: installed_package_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
@@ -59,6 +60,45 @@ run "$root/usr/bin/pellworks" 2> "$work/installed.trace" || { tail -20 "$work/in
 grep -q "request Pellwick Load \"$share/pellworks/chars/Pellwick.acs\"" "$work/installed.trace" ||
   fail "the installed program did not load its own Pellwick"
 grep -q 'event RequestComplete [0-9]* Pellwick Speak' "$work/installed.trace" || fail "Pellwick did not speak"
+
+# ---- Started the way a desktop starts it: from the menu, and with a file ----
+desktop_start() {  # desktop_start NAME [FILE]: the entry's Exec line, expanded as a desktop does
+  local name=$1 word; local -a cmd=()
+  set -f
+  for word in $(sed -n 's/^Exec=//p' "$share/applications/org.pellworks.Pellworks.desktop"); do
+    case $word in
+      %[fFuU]) [ $# -ge 2 ] && cmd+=("$2") ;;  # one argument, blanks and quotes and all
+      *) cmd+=("$word") ;;
+    esac
+  done
+  set +f
+  cmd[0]=$root/usr/bin/${cmd[0]}  # the unpacked copy stands in for the one on PATH
+  local home; home=$(mktemp -d -p "$work")
+  PELLWORKS_HOME=$home PELLWORKS_TRACE=1 PELLWORKS_NO_SPLASH=1 QT_QPA_PLATFORM=xcb \
+    timeout 90 "$src/tests/with-xvfb" sh -c 'echo $$ > "$0"; exec "$@"' "$work/$name.pid" "${cmd[@]}" \
+    > /dev/null 2> "$work/$name.trace" &
+  job=$!
+}
+stays_up_with() {  # stays_up_with NAME TEXT: the program's trace shows TEXT and it keeps running
+  local name=$1 pattern=$2
+  for _ in $(seq 600); do
+    grep -qF -- "$pattern" "$work/$name.trace" 2>/dev/null && break
+    kill -0 "$job" 2>/dev/null || break
+    sleep 0.1
+  done
+  grep -qF -- "$pattern" "$work/$name.trace" || { tail -20 "$work/$name.trace"; fail "$name: no '$pattern'"; }
+  grep -q ' event MainWindowPainted' "$work/$name.trace" || fail "$name: no main window"
+  kill -0 "$(cat "$work/$name.pid")" 2>/dev/null || { tail -20 "$work/$name.trace"; fail "$name: the program ended"; }
+  kill "$(cat "$work/$name.pid")"
+  wait "$job" || true
+}
+desktop_start menu
+stays_up_with menu "request Pellwick Speak \"Hi, I'm Pellwick.\""
+file="$work/Zoë's \"tea party\" script.csp"
+printf 'pellwick> speak tea\r\n' > "$file"
+desktop_start double-click "$file"
+stays_up_with double-click ' event FileLoaded "'"$work/Zoë's \\\"tea party\\\" script.csp"'"'
+echo "started from the menu and with a file, as a desktop starts it"
 
 # ---- What the program opens from its folder is in the package ----
 bin=$build/bin
