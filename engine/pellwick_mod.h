@@ -74,6 +74,7 @@ public:
     bool exit_confirm_wait = false;
     bool clear_confirm_wait = false;
     bool save_confirm_wait = false;
+    bool discard_confirm_wait = false;
     bool confirm_pending = false;
 
     // ---- Settings of this object (not run state) ----

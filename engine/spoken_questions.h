@@ -14,10 +14,13 @@ namespace pw::engine {
 QString quit_question();
 QString clear_question();
 QString overwrite_question();
+QString quit_unsaved_sound_question();
+QString discard_sound_question();
 
-// Pellwick asks whether to quit; a double click meanwhile ends the program. Returns
-// when his balloon closes, or at the latest after wait_idle's bound.
-void confirm_quit(pellwick_mod& mod);
+// Pellwick asks whether to quit (quit_question(), or another question that a yes to it
+// means quitting); a double click meanwhile ends the program. Returns when his balloon
+// closes, or at the latest after wait_idle's bound.
+void confirm_quit(pellwick_mod& mod, const QString& question = quit_question());
 
 // Pellwick asks whether to clear the script; true when a double click said yes. The
 // question lasts while his last request is pending or in progress (an answer given to
@@ -28,5 +31,9 @@ bool confirm_clear(pellwick_mod& mod);
 
 // The same for writing over a script file, asked by the current character.
 bool confirm_overwrite(pellwick_mod& mod);
+
+// The same for throwing away a recording that is not saved yet, asked by the current
+// character.
+bool confirm_discard_sound(pellwick_mod& mod);
 
 }  // namespace pw::engine
