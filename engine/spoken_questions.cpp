@@ -100,7 +100,7 @@ QString overwrite_question()
 QString quit_unsaved_sound_question()
 {
     return QStringLiteral(
-        "    Your new sound is not saved yet. Do you want to quit anyway? If yes then double click on me "
+        "Your new sound is not saved yet. Do you want to quit anyway? If yes then double click on me "
         "within 3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi!");
 }
 
