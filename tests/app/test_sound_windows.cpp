@@ -105,6 +105,7 @@ struct SoundsFixture : WindowFixture {
         answered.start(5);
         asking();
         answered.stop();
+        agent.set_completion(pw::fakes::FakeAgent::Completion::AtOnce);
     }
 };
 
@@ -259,7 +260,6 @@ private slots:
                 if (by_close_box) f.window->recorder_window()->close();
                 else f.recorder().Record_Click(2);
             }, QStringLiteral("OK, I'll throw it away!"));
-            f.agent.set_completion(pw::fakes::FakeAgent::Completion::AtOnce);
             QVERIFY(f.has_said(pw::engine::discard_sound_question()));
             QVERIFY(!f.recorder().is_recording() && !f.recorder().has_unsaved_take());
             QVERIFY(f.window->recorder_window()->isHidden());
