@@ -458,7 +458,8 @@ void Pellworks::hide_all_but_pellwick_Click()
 
 void Pellworks::confirm_quit()
 {
-    pw::engine::confirm_quit(mod_);
+    const bool take_waits = audio_ && audio_->has_unsaved_take();
+    pw::engine::confirm_quit(mod_, take_waits ? pw::engine::quit_unsaved_sound_question() : pw::engine::quit_question());
 }
 
 void Pellworks::current_timer_Timer()

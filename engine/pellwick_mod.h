@@ -75,6 +75,7 @@ public:
     bool clear_confirm_wait = false;
     bool save_confirm_wait = false;
     bool programs_confirm_wait = false;  // a run asks whether it may start its programs
+    bool discard_confirm_wait = false;
     bool confirm_pending = false;
 
     // ---- Settings of this object (not run state) ----

@@ -57,6 +57,23 @@ bool settle(pellwick_mod& mod, bool& question_flag, const RunStateAside& aside)
     return false;
 }
 
+// A question asked by the current character; `flag` is what the double click answers.
+// A double click makes the clicked character current; its answer is then the request
+// that keeps the question open.
+bool ask_current(pellwick_mod& mod, bool& flag, const QString& question)
+{
+    const RunStateAside aside(mod);
+    flag = true;
+    mod.confirm_pending = false;
+    try {
+        auto current = [&mod] { return mod.char_index(mod.current_char); };
+        ask(mod, current(), question);
+        wait_for_answer(mod, current);
+    } catch (const std::exception&) {
+    }
+    return settle(mod, flag, aside);
+}
+
 }  // namespace
 
 QString quit_question()
@@ -99,14 +116,28 @@ QString programs_question(const QStringList& command_lines)
                "3 Mississippi! ");
 }
 
-void confirm_quit(pellwick_mod& mod)
+QString quit_unsaved_sound_question()
+{
+    return QStringLiteral(
+        "Your new sound is not saved yet. Do you want to quit anyway? If yes then double click on me "
+        "within 3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi!");
+}
+
+QString discard_sound_question()
+{
+    return QStringLiteral(
+        "Your new sound is not saved yet. Do you want to throw it away? If yes, then double click on me "
+        "within 3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi! ");
+}
+
+void confirm_quit(pellwick_mod& mod, const QString& question)
 {
     const RunStateAside aside(mod);
     mod.exit_confirm_wait = true;
     mod.current_char = QStringLiteral("pellwick");
     mod.sequential = true;
     try {
-        ask(mod, mod.char_index(QStringLiteral("pellwick")), quit_question());
+        ask(mod, mod.char_index(QStringLiteral("pellwick")), question);
         mod.agent_idle = false;
         mod.wait_idle();
     } catch (const std::exception&) {
@@ -134,18 +165,12 @@ bool confirm_clear(pellwick_mod& mod)
 
 bool confirm_overwrite(pellwick_mod& mod)
 {
-    const RunStateAside aside(mod);
-    mod.save_confirm_wait = true;
-    mod.confirm_pending = false;
-    try {
-        // A double click makes the clicked character current; its answer is then the
-        // request that keeps the question open.
-        auto current = [&mod] { return mod.char_index(mod.current_char); };
-        ask(mod, current(), overwrite_question());
-        wait_for_answer(mod, current);
-    } catch (const std::exception&) {
-    }
-    return settle(mod, mod.save_confirm_wait, aside);
+    return ask_current(mod, mod.save_confirm_wait, overwrite_question());
+}
+
+bool confirm_discard_sound(pellwick_mod& mod)
+{
+    return ask_current(mod, mod.discard_confirm_wait, discard_sound_question());
 }
 
 bool confirm_programs(pellwick_mod& mod, int slot, const QStringList& command_lines)

@@ -114,9 +114,8 @@ void audio_form::build_controls()
     });
     connect(MMControl1, &WaveRecorder::longest_reached, this, [this] { level_meter->reset(); });
     connect(MMControl1, &WaveRecorder::unavailable, this, [this] {
-        show_recording(false);
         // A microphone that went away mid-take leaves what it heard to be saved.
-        Record[1]->setEnabled(MMControl1->recorded_ms() > 0);
+        show_idle();
         say(no_microphone_sentence());
     });
 }
@@ -128,6 +127,8 @@ QString audio_form::folder() const
 
 void audio_form::Form_Load()
 {
+    // Opened again while a take waits: the child finds it as they left it.
+    if (is_recording() || has_unsaved_take()) return;
     MMControl1->stop();
     afname->clear();
     target_.clear();
@@ -140,6 +141,11 @@ void audio_form::Form_Load()
 bool audio_form::is_recording() const
 {
     return MMControl1->is_recording();
+}
+
+bool audio_form::has_unsaved_take() const
+{
+    return MMControl1->recorded_ms() > 0 || !take_.isEmpty();
 }
 
 void audio_form::Record_Click(int index)
@@ -162,55 +168,86 @@ void audio_form::record()
     }
     const QString path = sound_file_path(folder(), afname->text().trimmed());
     if (QFileInfo::exists(path)) {
-        if (!overwrite_confirmed()) return;
+        if (!confirmed(&pw::engine::confirm_overwrite)) return;
         // Closed while the question was asked: no recording behind the child's back.
         if (isHidden() || frame()->isHidden()) return;
     }
     target_ = path;
+    take_.clear();
     show_recording(true);
     Record[1]->setEnabled(true);
     MMControl1->start(longest_recording_ms);
 }
 
-bool audio_form::overwrite_confirmed()
+bool audio_form::confirmed(bool (*question)(pw::engine::pellwick_mod&))
 {
-    // The question is asked by the current character; without one, Pellwick asks.
+    // Without a current character, Pellwick asks.
     if (mod_.char_index(mod_.current_char) < 0) mod_.current_char = QStringLiteral("pellwick");
     asking_ = true;
     Record[0]->setEnabled(false);
-    const bool yes = pw::engine::confirm_overwrite(mod_);
-    Record[0]->setEnabled(true);
+    Record[1]->setEnabled(false);
+    const bool yes = question(mod_);
     asking_ = false;
+    show_idle();
     return yes;
 }
 
 void audio_form::save()
 {
-    if (target_.isEmpty()) return;
-    const QByteArray take = MMControl1->stop();
-    show_recording(false);
-    Record[1]->setEnabled(false);
-    if (!write_sound(target_, take)) {
+    if (asking_ || target_.isEmpty()) return;
+    end_take();
+    show_idle();
+    // After a save that failed, the child may have typed another name.
+    const QString refusal = sound_name_refusal(afname->text());
+    if (!refusal.isEmpty()) {
+        say(refusal);
+        return;
+    }
+    const QString path = sound_file_path(folder(), afname->text().trimmed());
+    if (path != target_ && QFileInfo::exists(path) && !confirmed(&pw::engine::confirm_overwrite)) return;
+    target_ = path;
+    if (!write_sound(target_, take_)) {
         qWarning().noquote() << "The recording could not be written to" << target_;
         say(not_saved_sentence());
         return;
     }
+    take_.clear();
+    show_idle();
     if (library_) library_->get_sounds();
     unload();
 }
 
-void audio_form::quit()
+bool audio_form::quit()
 {
-    MMControl1->stop();
-    show_recording(false);
+    end_take();
+    show_idle();
+    if (has_unsaved_take()) {
+        if (asking_ || !confirmed(&pw::engine::confirm_discard_sound)) return false;
+        take_.clear();
+        show_idle();
+    }
     unload();
+    return true;
+}
+
+void audio_form::end_take()
+{
+    const bool recording = MMControl1->is_recording();
+    QByteArray heard = MMControl1->stop();
+    // A take that already ended by itself is still in the recorder.
+    if (recording || !heard.isEmpty()) take_ = std::move(heard);
+}
+
+void audio_form::show_idle()
+{
+    show_recording(false);
+    Record[1]->setEnabled(!asking_ && has_unsaved_take());
 }
 
 void audio_form::closeEvent(QCloseEvent* event)
 {
-    MMControl1->stop();
-    show_recording(false);
-    QWidget::closeEvent(event);
+    if (quit()) QWidget::closeEvent(event);
+    else event->ignore();
 }
 
 QWidget* audio_form::frame()

@@ -2,10 +2,12 @@
 // The audio recorder: records the child's voice into a new sound of the sounds folder.
 // The child types a name and presses Record; the window shows how long it has been
 // recording and how loud the microphone hears them; Save keeps the sound (it is listed
-// in the sound library at once), Quit throws it away. A recording stops by itself
-// after a minute. Nothing is written before Save, and Save writes the whole file or
-// nothing; a name that could leave the sounds folder is refused, and an existing sound
-// is only replaced after a spoken yes (a double click on a character).
+// in the sound library at once), Quit throws it away after a spoken yes. A recording
+// stops by itself after a minute. Nothing is written before Save, and Save writes the
+// whole file or nothing; a take that could not be written stays until it is saved
+// (under another name, say) or thrown away. A name that could leave the sounds folder
+// or is too long is refused, and an existing sound is only replaced after a spoken yes
+// (a double click on a character).
 
 #include "engine/pellwick_mod.h"
 
@@ -44,11 +46,14 @@ public:
     // Listed again after every Save; may stay unset.
     void set_sound_library(sounds* library) { library_ = library; }
 
-    // Every opening starts idle: Record and Quit on, Save off, no name.
+    // Every opening starts idle: Record and Quit on, Save off, no name. A take that
+    // is not saved yet stays as it is.
     void Form_Load();
     // 0 Record, 1 Save, 2 Quit; any other index does nothing.
     void Record_Click(int index);
     bool is_recording() const;
+    // Something was recorded and is neither saved nor thrown away.
+    bool has_unsaved_take() const;
 
     QString folder() const;
     // Where the last Record is going to be kept.
@@ -56,7 +61,10 @@ public:
 
     static constexpr int longest_recording_ms = 60000;
     static QString no_microphone_sentence() { return QStringLiteral("I can't hear a microphone."); }
-    static QString not_saved_sentence() { return QStringLiteral("Oh no, I could not keep that sound."); }
+    static QString not_saved_sentence()
+    {
+        return QStringLiteral("Oh no, I could not keep that sound. It is still here: try another name and press Save again.");
+    }
     // Design size of the client area and place in the main window, in twips.
     static constexpr int design_width_twips = 3075;
     static constexpr int design_height_twips = 1140;
@@ -64,14 +72,19 @@ public:
     static constexpr int design_top_twips = 210;
 
 protected:
-    // Closing the window throws a recording away, as Quit does.
+    // Closing the window is Quit: an unsaved take is only thrown away after a yes.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void build_controls();
     void record();
     void save();
-    void quit();
+    // Asks first when there is a take to lose; true when the window may go.
+    bool quit();
+    // Stops a recording; its samples stay in take_.
+    void end_take();
+    // Ends a take's controls: Record and Quit on, Save on while a take waits.
+    void show_idle();
     void show_recording(bool on);
     void show_length(qint64 ms);
     // The window's frame in the main window, or the window itself.
@@ -80,11 +93,14 @@ private:
     void unload();
     // The current character says it, shown first when hidden.
     void say(const QString& text);
-    bool overwrite_confirmed();
+    // Asks with the current character (Pellwick without one); nothing else can be
+    // pressed meanwhile.
+    bool confirmed(bool (*question)(pw::engine::pellwick_mod&));
 
     pw::engine::pellwick_mod& mod_;
     sounds* library_ = nullptr;
     QString target_;
+    QByteArray take_;  // the stopped take until it is saved or thrown away
     bool asking_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -11,6 +12,12 @@ namespace pw::media {
 namespace {
 
 const QString extension = QStringLiteral(".wav");
+
+// The longest file name, in bytes, of the file systems a home folder lives on. Where a
+// file system has no unnamed temporary files, a sound is written first beside its
+// place under its file name and 7 more characters.
+constexpr qsizetype longest_file_name = 255;
+constexpr qsizetype while_saving_extra = 7;
 
 bool is_wave_file_name(const QString& file_name)
 {
@@ -42,6 +49,8 @@ QString sound_name_refusal(const QString& name)
     for (const QChar c : plain)
         if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
             return QStringLiteral("Silly, that name has a key in it that I can't write!");
+    if (QFile::encodeName(plain + extension).size() + while_saving_extra > longest_file_name)
+        return QStringLiteral("Oh my, that name is too long for me! Can you make it shorter?");
     return QString();
 }
 

@@ -14,8 +14,9 @@ namespace pw::media {
 QStringList sound_names(const QString& folder);
 
 // What the current character says when a name cannot be a new sound's name: an empty
-// name, one with a folder separator or control characters, one starting with a dot.
-// Empty when the name will do. Blanks around the name are not part of it.
+// name, one with a folder separator or control characters, one starting with a dot,
+// one too long for a file name. Empty when the name will do. Blanks around the name
+// are not part of it.
 QString sound_name_refusal(const QString& name);
 
 // Where the sound of that name is kept: an existing file whose name differs only in

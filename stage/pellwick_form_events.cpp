@@ -64,6 +64,11 @@ void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int,
         mod_.confirm_pending = true;
         mod_.save_confirm_wait = false;
     }
+    if (mod_.discard_confirm_wait) {
+        step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll throw it away!")); });
+        mod_.confirm_pending = true;
+        mod_.discard_confirm_wait = false;
+    }
     if (mod_.clear_confirm_wait) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll clear it!")); });
         mod_.confirm_pending = true;

@@ -36,4 +36,4 @@ export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_ord
 export LSAN_OPTIONS="suppressions=$root/tools/sanitize/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd build-asan
-ctest --output-on-failure -j2 -LE xvfb -R "$sanitized" "$@"
+"$root/tests/no-process-left" ctest --output-on-failure -j2 -LE xvfb -R "$sanitized" "$@"

@@ -1,7 +1,7 @@
 // The sound library (its list follows the folder, Program's text, Hear me) and the
 // audio recorder (a take from PELLWORKS_MIC_FILE kept whole and played by a script,
-// nothing left behind by Quit, refused names, overwriting only after a yes, no
-// microphone), inside the main window.
+// thrown away only after a yes, kept through a save that failed, refused names,
+// overwriting only after a yes, no microphone), inside the main window.
 
 #include "window_fixture.h"
 
@@ -24,7 +24,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <chrono>
 #include <cmath>
+#include <functional>
 
 using pw::media::audio_form;
 
@@ -70,11 +72,12 @@ struct SoundsFixture : WindowFixture {
     }
     QStringList files() const { return QDir(folder).entryList(QDir::Files | QDir::Hidden); }
     int spoken() { return agent.log().count(QStringLiteral("Speak")); }
-    bool has_said(const QString& text)
+    int times_said(const QString& text)
     {
-        return agent.log().lines().contains(QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(text)
-                                            + QStringLiteral(" \"\""));
+        return agent.log().lines().count(QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(text)
+                                         + QStringLiteral(" \"\""));
     }
+    bool has_said(const QString& text) { return times_said(text) > 0; }
     // Activates the sound as a double click does.
     void activate(const QString& name)
     {
@@ -87,6 +90,22 @@ struct SoundsFixture : WindowFixture {
         qputenv("PELLWORKS_MIC_FILE", mic_file.toLocal8Bit());
         recorder().afname->setText(name);
         recorder().Record_Click(0);
+    }
+    // Does what asks a question, with a double click on Pellwick while it is asked;
+    // the question ends once he has said `answer` again.
+    void saying_yes(const std::function<void()>& asking, const QString& answer)
+    {
+        agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+        QTimer::singleShot(20, &agent, [this] { agent.post_dbl_click(QStringLiteral("Pellwick")); });
+        const int before = times_said(answer);
+        QTimer answered;
+        QObject::connect(&answered, &QTimer::timeout, [&] {
+            if (times_said(answer) > before) agent.finish_all();
+        });
+        answered.start(5);
+        asking();
+        answered.stop();
+        agent.set_completion(pw::fakes::FakeAgent::Completion::AtOnce);
     }
 };
 
@@ -230,20 +249,55 @@ private slots:
         QCOMPARE(recorder.stop().size(), 300 * 16 * 2);
     }
 
-    void quit_and_closing_leave_no_file()
+    void quit_and_closing_throw_a_take_away_after_a_double_click()
     {
         SoundsFixture f;
         const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
         for (const bool by_close_box : {false, true}) {
             f.record_from(mic, QStringLiteral("gone"));
             QTRY_VERIFY(f.recorder().MMControl1->recorded_ms() > 200);
-            if (by_close_box) f.window->recorder_window()->close();
-            else f.recorder().Record_Click(2);
-            QVERIFY(!f.recorder().is_recording());
+            f.saying_yes([&f, by_close_box] {
+                if (by_close_box) f.window->recorder_window()->close();
+                else f.recorder().Record_Click(2);
+            }, QStringLiteral("OK, I'll throw it away!"));
+            QVERIFY(f.has_said(pw::engine::discard_sound_question()));
+            QVERIFY(!f.recorder().is_recording() && !f.recorder().has_unsaved_take());
             QVERIFY(f.window->recorder_window()->isHidden());
             QVERIFY(f.files().isEmpty());
             f.window->audio_Click();
         }
+    }
+
+    void a_take_that_could_not_be_saved_stays_until_it_is()
+    {
+        SoundsFixture f;
+        f.mod.wait_idle_limit = std::chrono::milliseconds(50);
+        f.record_from(f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000))), QStringLiteral("blocked"));
+        audio_form& r = f.recorder();
+        QTRY_VERIFY(r.MMControl1->recorded_ms() > 200);
+        // A folder in the sound's place: nothing can be written there, not even by root.
+        QVERIFY(QDir(f.folder).mkdir(QStringLiteral("blocked.wav")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not be written")));
+        r.Record_Click(1);
+        QVERIFY(f.has_said(audio_form::not_saved_sentence()));
+        QVERIFY(!r.is_recording() && r.Record[1]->isEnabled() && !r.afname->isReadOnly());
+
+        // Quit, the close box, Exit and the menu keep it while nobody double-clicks.
+        r.Record_Click(2);
+        f.window->recorder_window()->close();
+        QCOMPARE(f.times_said(pw::engine::discard_sound_question()), 2);
+        f.window->exit_Click();
+        QVERIFY(f.has_said(pw::engine::quit_unsaved_sound_question()));
+        QVERIFY(f.exits.isEmpty());
+        f.window->audio_Click();
+        QVERIFY(!f.window->recorder_window()->isHidden() && r.Record[1]->isEnabled());
+
+        // Saved under another name (the longest one a file may have), the whole take.
+        r.afname->setText(QString(244, QLatin1Char('a')));
+        r.Record_Click(1);
+        QVERIFY(f.window->recorder_window()->isHidden() && !r.has_unsaved_take());
+        QVERIFY(pw::acs::decode_wav_file(r.target_path()).duration_ms() > 200);
+        QVERIFY(f.files().contains(QFileInfo(r.target_path()).fileName()));
     }
 
     void unsafe_names_are_refused_with_a_spoken_message()
@@ -252,7 +306,8 @@ private slots:
         const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(500)));
         for (const QString& name : {QString(), QStringLiteral("   "), QStringLiteral("../up"), QStringLiteral("a/b"),
                                     QStringLiteral("a\\b"), QStringLiteral(".hidden"), QStringLiteral("tab\there"),
-                                    QStringLiteral("line\nbreak")}) {
+                                    QStringLiteral("line\nbreak"), QString(245, QLatin1Char('a')),
+                                    QString(123, QChar(0xe9))}) {
             const int before = f.spoken();
             f.record_from(mic, name);
             QVERIFY2(!f.recorder().is_recording(), qPrintable(name));
@@ -282,15 +337,7 @@ private slots:
 
         // A double click while the question lasts says yes: the new take replaces the
         // sound under its name on disk, once saved.
-        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-        QTimer::singleShot(20, &f.agent, [&f] { f.agent.post_dbl_click(QStringLiteral("Pellwick")); });
-        QTimer answered;
-        QObject::connect(&answered, &QTimer::timeout, [&] {
-            if (f.has_said(QStringLiteral("OK, I saved it!"))) f.agent.finish_all();
-        });
-        answered.start(5);
-        f.record_from(mic, QStringLiteral("drum"));
-        answered.stop();
+        f.saying_yes([&] { f.record_from(mic, QStringLiteral("drum")); }, QStringLiteral("OK, I saved it!"));
         QVERIFY(f.recorder().is_recording());
         QVERIFY(old_kept());
         QTRY_VERIFY(f.recorder().MMControl1->recorded_ms() > 200);
