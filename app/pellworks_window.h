@@ -216,6 +216,8 @@ private:
     QString start_folder_;  // where the program was started: relative paths mean there
     info_bar* info_ = nullptr;
     bool painted_ = false;
+    // The last Esc was pressed in a menu, a list or a question box, which took it.
+    bool escape_taken_elsewhere_ = false;
     QMenuBar* menu_bar_ = nullptr;
     QPointer<pw::media::frmAbout> about_;
     QPointer<QWidget> sysinfo_;
