@@ -1,7 +1,8 @@
 // "pellworks runout <script>" under a real X server: the characters perform the
 // starter script on the desktop, say "Bye!" and the program ends by itself; a script
-// with a mistake shows the spelling message and ends too; a script that listens for one
-// word hears it from a recording given as the microphone, and turns another word away.
+// with a mistake shows the spelling message and ends too; a double click or Esc on a
+// character cancels whatever line runs; a script that listens for one word hears it
+// from a recording given as the microphone, and turns another word away.
 
 #include "../recognition/speech_fixtures.h"
 
