@@ -45,6 +45,7 @@
 #include <QMdiSubWindow>
 
 #include <algorithm>
+#include <utility>
 
 namespace pw::app {
 
@@ -501,17 +502,32 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
         info_->MDIForm_MouseMove(p.x(), p.y());
         return false;
     }
-    if (event->type() != QEvent::KeyRelease || !watched->isWidgetType()) return false;
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::KeyRelease && type != QEvent::KeyPress) || !watched->isWidgetType()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    if (key->isAutoRepeat()) return false;
+    const int vk = pw::platform::vk_from_key_event(*key);
+    constexpr int vk_escape = 27;
+    if (type == QEvent::KeyPress) {
+        // A menu, a completion list or a question box closes on Esc's press; its
+        // release then reaches the window below, which must not take it for a cancel.
+        if (vk == vk_escape)
+            escape_taken_elsewhere_ = QApplication::activePopupWidget() || QApplication::activeModalWidget();
+        return false;
+    }
     auto* widget = static_cast<QWidget*>(watched);
     // Once per key: where it is delivered first, the widget with the focus.
     QWidget* first = QApplication::focusWidget();
-    if (key->isAutoRepeat() || (first ? widget != first : widget != widget->window())) return false;
+    if (first ? widget != first : widget != widget->window()) return false;
+    if (vk == vk_escape && std::exchange(escape_taken_elsewhere_, false)) return false;
     auto in = [widget](const QWidget* w) { return w && (w == widget || w->isAncestorOf(widget)); };
     const bool ours = in(stage_) || in(script_) || in(save_) || in(sounds_) || in(help_);
-    if (!ours) return false;
-    pw::engine::Form_KeyUp(mod_, *keys_, *script_, pw::platform::vk_from_key_event(*key),
-                           pw::platform::shift_mask_from(key->modifiers()));
+    // Every other window of the program, the main frame and the characters' own
+    // windows included, stops a run with Esc as well (in runout only the characters
+    // are there to have the focus). Other programs keep their Esc: no key is grabbed.
+    const bool under_way = mod_.script_running || mod_.waiting || mod_.intro_playing;
+    if (!ours && !(vk == vk_escape && under_way)) return false;
+    pw::engine::Form_KeyUp(mod_, *keys_, *script_, vk, pw::platform::shift_mask_from(key->modifiers()));
     return false;
 }
 

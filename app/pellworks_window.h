@@ -229,6 +229,8 @@ private:
     bool run_cancelled_ = false;              // for it
     info_bar* info_ = nullptr;
     bool painted_ = false;
+    // The last Esc was pressed in a menu, a list or a question box, which took it.
+    bool escape_taken_elsewhere_ = false;
     QMenuBar* menu_bar_ = nullptr;
     QPointer<pw::media::frmAbout> about_;
     QPointer<QWidget> sysinfo_;

@@ -56,26 +56,30 @@ void pellwick_mod::size_slots(int count)
     char_default_width.resize(n, 0);
 }
 
-void pellwick_mod::pause_until(double deadline, const std::function<double()>& now, double speed)
+void pellwick_mod::pause_until(double deadline, const std::function<double()>& now, double speed,
+                               bool cancel_ends_it)
 {
-    // A pause watches nothing but its deadline, so it sleeps until then (or the next
-    // event) instead of waking every few milliseconds.
-    for (double t = now(); t < deadline; t = now())
+    // A pause watches nothing but its deadline (and a cancel, which an event sets), so
+    // it sleeps until then or the next event instead of waking every few milliseconds.
+    for (double t = now(); t < deadline && !(cancel_ends_it && cancel_requested); t = now())
         pump_.sleep_until_event(int(std::ceil((deadline - t) / speed)));
 }
 
-void pellwick_mod::pause_ms(int32_t ms)
+void pellwick_mod::pause(int32_t ms, bool cancel_ends_it)
 {
     if (hires_frequency != 0.0 && hires_timer) {
         HiresClock* clock = hires_timer;
         pause_until(clock->get_time() + ms, [clock] { return clock->get_time(); },
-                    std::max(clock->speed(), 1e-6));
+                    std::max(clock->speed(), 1e-6), cancel_ends_it);
         return;
     }
     QElapsedTimer tick;
     tick.start();
-    pause_until(double(ms), [&tick] { return double(tick.elapsed()); }, 1.0);
+    pause_until(double(ms), [&tick] { return double(tick.elapsed()); }, 1.0, cancel_ends_it);
 }
+
+void pellwick_mod::pause_ms(int32_t ms) { pause(ms, false); }
+void pellwick_mod::pause_ms_unless_cancelled(int32_t ms) { pause(ms, true); }
 
 void pellwick_mod::wait_idle()
 {

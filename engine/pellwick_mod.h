@@ -110,6 +110,9 @@ public:
     void let_events_run_now_and_then() { pump_.let_events_run_now_and_then(); }
     // Waits ms milliseconds while events keep flowing; a cancel does not end it early.
     void pause_ms(int32_t ms);
+    // The same, but ends as soon as cancel_requested is set: a script's own pauses, so
+    // that a cancel stops a `pause 600` at once.
+    void pause_ms_unless_cancelled(int32_t ms);
     // Returns when agent_idle is set, or at the latest after wait_idle_limit.
     void wait_idle();
 
@@ -142,7 +145,8 @@ public:
 
 private:
     pw::agent::Character& loaded_character(int slot) const;
-    void pause_until(double deadline, const std::function<double()>& now, double speed);
+    void pause_until(double deadline, const std::function<double()>& now, double speed, bool cancel_ends_it);
+    void pause(int32_t ms, bool cancel_ends_it);
 
     pw::agent::AgentControl& agent_;
     EventPump pump_;

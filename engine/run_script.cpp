@@ -79,9 +79,10 @@ void run_lines(ScriptRun& run)
         run.fault_line = run.i;
         const QString line = run.lines[run.i];
         if (is_blank_line(line)) mod.line_done = true;
-        // Sequential mode: the previous line's action has to finish first.
+        // Sequential mode: the previous line's action has to finish first (or a cancel
+        // ends the run).
         if (mod.sequential)
-            while (!mod.line_done) mod.do_events();
+            while (!mod.line_done && !mod.cancel_requested) mod.do_events();
         mod.line_done = false;
         if (is_blank_line(line) || is_label_line(line)) mod.line_done = true;
 
@@ -97,7 +98,7 @@ void run_lines(ScriptRun& run)
         Flow flow = Flow::next_line;
         resumable([&] { flow = handler_for(script::find_keyword(run.keyword))(run); });
         if (flow == Flow::end_run) return;
-        if (flow == Flow::next_line) mod.pause_ms(run.interval_ms());
+        if (flow == Flow::next_line) mod.pause_ms_unless_cancelled(run.interval_ms());
 
         // The end of the branch taken: on to the endif line, inside a do block too.
         if (run.branch_taken && run.i == run.branch_end && !run.branch_lines.isEmpty()) {

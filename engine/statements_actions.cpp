@@ -16,7 +16,7 @@ Flow tickle(ScriptRun& run)
 
 Flow pause(ScriptRun& run)
 {
-    run.mod.pause_ms(checked_int32(script::leading_number(run.arguments) * 1000.0));
+    run.mod.pause_ms_unless_cancelled(checked_int32(script::leading_number(run.arguments) * 1000.0));
     run.mod.line_done = true;
     return Flow::next_line;
 }

@@ -59,7 +59,7 @@ Flow if_block(ScriptRun& run)
     const int last = int(run.branch_lines.size()) - 1;
     for (int j = 0; j < last; ++j) {
         // Every branch line tested costs one interval.
-        run.mod.pause_ms(run.interval_ms());
+        run.mod.pause_ms_unless_cancelled(run.interval_ms());
         const QString line = script::remove_then(run.lines.value(run.branch_lines[j]));
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq < 0) {

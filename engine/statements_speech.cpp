@@ -29,8 +29,9 @@ Flow sound(ScriptRun& run)
     pellwick_mod& mod = run.mod;
     mod.stop_sound = false;
     run.host.play_wave(wave_file_path(mod.user_folder, run.arguments + QStringLiteral(".wav")));
-    // The wave device's end of playback, or a cancel, sets stop_sound.
-    while (!mod.stop_sound) mod.do_events();
+    // The wave device's end of playback, or a cancel, sets stop_sound; a cancel that
+    // only set cancel_requested ends the sound as well.
+    while (!mod.stop_sound && !mod.cancel_requested) mod.do_events();
     run.host.stop_wave();
     mod.agent_idle = true;
     mod.line_done = true;

@@ -34,7 +34,7 @@ Pass listen(WaitLine& w)
     if (mod.report_due) {
         mod.report_due = false;
         mod.char_request[w.slot] = w.line_char().think(wait_texts::to_be_spoken(w.run.voice_words));
-        mod.pause_ms(3000);
+        mod.pause_ms_unless_cancelled(3000);
         w.host.set_report_timer(true, w.report_interval_ms());
         mod.do_events();
         w.restart_reminders();

@@ -79,7 +79,8 @@ public:
 Q_SIGNALS:
     // The sound library's frame caption ("&Sounds for All") after a character load.
     void sound_frame_caption(const QString& caption);
-    // The "Cancel Script" command arrived: the script editor cancels the run.
+    // The "Cancel Script" command or a double click during a run: the script editor
+    // cancels the run.
     void cancel_script_wanted();
     // A character moved: the text for panel 2 of the main window's status bar.
     void character_position_text(const QString& text);

@@ -53,9 +53,11 @@ void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int,
         stop_listening();
         mod_.let_events_run();
     } else if (mod_.script_running) {
+        // The same as the Cancel button: everybody stops at once, a sound too.
         mod_.cancel_requested = true;
         stop_listening();
         mod_.let_events_run();
+        Q_EMIT cancel_script_wanted();
     }
     // The answers to the spoken questions.
     if (mod_.exit_confirm_wait) mod_.quit_program();

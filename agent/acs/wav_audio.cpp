@@ -22,6 +22,9 @@ constexpr uint16_t tag_float = 3;
 constexpr uint16_t tag_ima_adpcm = 0x11;
 constexpr uint16_t tag_extensible = 0xFFFE;
 constexpr int max_channels = 8;
+// Below the slowest rate any recorder uses (5512 Hz); a header claiming less is
+// damaged, and a few kilobytes of it would "play" for hours.
+constexpr int min_sample_rate = 4000;
 
 [[noreturn]] void invalid(const QString& why)
 {
@@ -104,6 +107,8 @@ Format parse_format(QByteArrayView fmt)
     if (f.channels < 1 || f.channels > max_channels)
         invalid(QStringLiteral("it has %1 channels").arg(f.channels));
     if (f.sample_rate <= 0) corrupt(QStringLiteral("its sample rate is 0"));
+    if (f.sample_rate < min_sample_rate)
+        corrupt(QStringLiteral("its sample rate of %1 Hz is far too low for a sound").arg(f.sample_rate));
     return f;
 }
 

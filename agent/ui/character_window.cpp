@@ -4,8 +4,10 @@
 #include "agent/ui/x11_desktop.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 namespace pw::agent::ui {
 
@@ -38,7 +40,7 @@ CharacterWindow::CharacterWindow()
 void CharacterWindow::set_frame(const QImage& frame)
 {
     frame_ = frame;
-    update_shape();
+    fit_to_screen(true);
 }
 
 void CharacterWindow::place(const QRect& screen_rect)
@@ -46,9 +48,23 @@ void CharacterWindow::place(const QRect& screen_rect)
     const bool resized = screen_rect.size() != placed_size_;
     placed_size_ = screen_rect.size();
     placed_pos_ = screen_rect.topLeft();
-    setGeometry(QRect(screen_rect.topLeft(), target_size()));
-    if (resized)
+    fit_to_screen(resized);
+}
+
+void CharacterWindow::fit_to_screen(bool new_picture)
+{
+    // Scripts may make a character thousands of pixels wide: only what the screens show
+    // is drawn, so that such a size costs no more than a full screen.
+    const QRect whole(placed_pos_, target_size());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect shown = screen ? whole.intersected(screen->virtualGeometry()) : whole;
+    if (!shown.isEmpty())
+        setGeometry(shown);
+    const QRect part = shown.translated(-placed_pos_);
+    if (new_picture || part != shown_part_) {
+        shown_part_ = part;
         update_shape();
+    }
 }
 
 void CharacterWindow::set_wanted_visible(bool on)
@@ -72,19 +88,16 @@ void CharacterWindow::set_compositing(bool on)
 
 QSize CharacterWindow::target_size() const
 {
-    // Scripts can ask for any size; a picture beyond this would only eat memory.
-    constexpr int max_side = 4096;
-    const QSize wanted = !placed_size_.isEmpty() ? placed_size_ : frame_.isNull() ? QSize(1, 1) : frame_.size();
-    return wanted.boundedTo(QSize(max_side, max_side));
+    return !placed_size_.isEmpty() ? placed_size_ : frame_.isNull() ? QSize(1, 1) : frame_.size();
 }
 
 void CharacterWindow::update_shape()
 {
-    const FrameShape& shape = cache_.shape_for(frame_, target_size(), compositing_);
+    // Off the screen there is nothing to show (and the window hides).
+    const FrameShape shape =
+        shown_part_.isEmpty() ? FrameShape{} : cache_.shape_for(frame_, target_size(), compositing_, shown_part_);
     const bool same_picture = shape.image.cacheKey() == shape_.image.cacheKey();
     shape_ = shape;
-    if (size() != target_size())
-        resize(target_size());
     apply_shape();
     update_shown();
     if (!same_picture)
@@ -158,7 +171,7 @@ void CharacterWindow::mouseMoveEvent(QMouseEvent* event)
     const QPoint top_left = press_window_pos_ + delta;
     if (top_left != placed_pos_) {
         placed_pos_ = top_left;
-        move(top_left);
+        fit_to_screen();
         emit dragged(top_left);
     }
 }
@@ -170,7 +183,7 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event)
         return;
     pressed_ = Qt::NoButton;
     const int shift = event_shift(event->modifiers());
-    const QPoint at = event->position().toPoint();
+    const QPoint at = event->position().toPoint() + shown_offset();
     if (swallow_release_) {
         swallow_release_ = false;
         return;
@@ -192,7 +205,7 @@ void CharacterWindow::mouseDoubleClickEvent(QMouseEvent* event)
     dragging_ = false;
     swallow_release_ = true;
     emit double_clicked(event_button(event->button()), event_shift(event->modifiers()),
-                        event->position().toPoint());
+                        event->position().toPoint() + shown_offset());
 }
 
 }  // namespace pw::agent::ui

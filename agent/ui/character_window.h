@@ -38,8 +38,11 @@ public:
     const QRegion& shape_region() const { return shape_.region; }
     const QImage& shown_image() const { return shape_.image; }
     const FrameShapeCache& shape_cache() const { return cache_; }
-    // The window's screen rectangle as last placed (or dragged) by us.
+    // The character's screen rectangle as last placed (or dragged) by us. The window
+    // covers only the part of it that is on the screen, which starts shown_offset()
+    // into the character.
     QRect placed_rect() const { return QRect(placed_pos_, target_size()); }
+    QPoint shown_offset() const { return shown_part_.topLeft(); }
 
 signals:
     void clicked(int button, int shift, QPoint pos);
@@ -58,6 +61,9 @@ protected:
 
 private:
     QSize target_size() const;
+    // Puts the window over the part of the character that the screen shows, and
+    // builds its picture when that part changed or `new_picture`.
+    void fit_to_screen(bool new_picture = false);
     void update_shape();
     void apply_shape();
     void apply_input_shape();
@@ -68,6 +74,8 @@ private:
     // manager maps a window that was placed while hidden, so we keep our own.
     QPoint placed_pos_;
     QSize placed_size_;
+    // The part of the character on the screen, in the character's own pixels.
+    QRect shown_part_;
     FrameShapeCache cache_;
     FrameShape shape_;
     QRegion applied_;  // what the mask or input shape was last set to

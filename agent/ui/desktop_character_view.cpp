@@ -179,7 +179,7 @@ void DesktopCharacterView::check_compositor()
 
 void DesktopCharacterView::take_balloon_anchor()
 {
-    balloon_anchor_ = window_->shape_region().boundingRect();
+    balloon_anchor_ = window_->shape_region().boundingRect().translated(window_->shown_offset());
 }
 
 void DesktopCharacterView::balloon_follow()

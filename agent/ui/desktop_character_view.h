@@ -56,9 +56,9 @@ private:
     bool balloon_wanted_ = false;
     // The view that came forward last (all views share one desktop).
     static inline DesktopCharacterView* front_ = nullptr;
-    // The figure's opaque part in window pixels when the balloon appeared: the balloon
-    // points at the figure, not at the empty margins of its frames, and does not jump
-    // with every frame of an animation.
+    // The figure's opaque part in the character's pixels when the balloon appeared:
+    // the balloon points at the figure, not at the empty margins of its frames, and
+    // does not jump with every frame of an animation.
     QRect balloon_anchor_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QBitmap>
 #include <QHashFunctions>
+#include <QPainter>
 
 namespace pw::agent::ui {
 
@@ -59,25 +60,43 @@ QImage with_coverage(const QImage& colours, const QImage& coverage)
     return out;
 }
 
+// The colours scaled to `size`, of which only `part` is drawn.
+QImage scaled_part(const QImage& colours, QSize size, QRect part)
+{
+    if (part == QRect(QPoint(0, 0), size))
+        return colours.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage out(part.size(), QImage::Format_RGB32);
+    out.fill(Qt::black);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRectF(-part.x(), -part.y(), size.width(), size.height()), colours);
+    return out;
+}
+
 }  // namespace
 
-FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge)
+FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge, QRect part)
 {
     if (frame.isNull() || size.isEmpty())
+        return {};
+    part = part.isEmpty() ? QRect(QPoint(0, 0), size) : part.intersected(QRect(QPoint(0, 0), size));
+    if (part.isEmpty())
         return {};
     FrameShape shape;
     if (frame.size() == size) {
         shape.image = soft_edge ? frame.convertToFormat(QImage::Format_ARGB32_Premultiplied) : harden_alpha(frame);
+        if (part.size() != size)
+            shape.image = shape.image.copy(part);
     } else {
         const OutlineField field = outline_field(frame);
-        const QImage colours = field.colours.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        shape.image = with_coverage(colours, outline_coverage(field, size, soft_edge));
+        shape.image = with_coverage(scaled_part(field.colours, size, part),
+                                    outline_coverage(field, size, soft_edge, part));
     }
     shape.region = alpha_region(shape.image);
     return shape;
 }
 
-const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft_edge)
+const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft_edge, QRect part)
 {
     const size_t hash = frame.isNull()
                             ? 0
@@ -85,14 +104,14 @@ const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bo
                                         size_t(frame.format()));
     for (qsizetype i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
-        if (e.hash == hash && e.size == size && e.soft_edge == soft_edge && e.source == frame) {
+        if (e.hash == hash && e.size == size && e.part == part && e.soft_edge == soft_edge && e.source == frame) {
             if (i != 0)
                 entries_.move(i, 0);
             return entries_.front().shape;
         }
     }
     ++built_;
-    entries_.prepend(Entry{hash, frame, size, soft_edge, make_frame_shape(frame, size, soft_edge)});
+    entries_.prepend(Entry{hash, frame, size, part, soft_edge, make_frame_shape(frame, size, soft_edge, part)});
     bytes_ += bytes_of(entries_.front());
     while (entries_.size() > 1 && (entries_.size() > capacity_ || bytes_ > byte_budget_)) {
         bytes_ -= bytes_of(entries_.back());

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QRegion>
 #include <QSize>
 
@@ -27,8 +28,10 @@ QRegion alpha_region(const QImage& image);
 // edge follows the figure's outline at the new size rather than enlarged source
 // pixels. `soft_edge`: the edge is anti-aliased through alpha (for a compositor);
 // otherwise it is a hard cut at the outline. At the frame's own size the frame's
-// pixels stay as they are (hardened unless soft).
-FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge = false);
+// pixels stay as they are (hardened unless soft). Only `part` of the picture at `size`
+// is made (an empty part: all of it), so that a character far larger than the screen
+// costs no more than the screen it covers.
+FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
 // Frames repeat all the time (idle loops, mouth shapes); building a shape costs a
 // scale plus a region, so recent ones are kept. Entries are found by content, because
@@ -42,7 +45,7 @@ public:
     {
     }
 
-    const FrameShape& shape_for(const QImage& frame, QSize size, bool soft_edge = false);
+    const FrameShape& shape_for(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
     // How many shapes were built so far (not found in the cache).
     int built() const { return built_; }
@@ -52,6 +55,7 @@ private:
         size_t hash = 0;
         QImage source;
         QSize size;
+        QRect part;
         bool soft_edge = false;
         FrameShape shape;
     };

@@ -118,9 +118,11 @@ OutlineField outline_field(const QImage& frame)
     return field;
 }
 
-QImage outline_coverage(const OutlineField& field, QSize size, bool soft)
+QImage outline_coverage(const OutlineField& field, QSize size, bool soft, QRect part)
 {
-    QImage out(size, QImage::Format_Alpha8);
+    if (part.isEmpty())
+        part = QRect(QPoint(0, 0), size);
+    QImage out(part.size(), QImage::Format_Alpha8);
     if (out.isNull())
         return out;
     out.fill(0);
@@ -129,23 +131,23 @@ QImage outline_coverage(const OutlineField& field, QSize size, bool soft)
     const int sw = field.size.width(), sh = field.size.height();
     // Source pixels per target pixel; target pixel centres map onto source positions.
     const double kx = double(sw) / size.width(), ky = double(sh) / size.height();
-    std::vector<int> x0(size.width()), x1(size.width());
-    std::vector<float> tx(size.width());
-    for (int x = 0; x < size.width(); ++x) {
-        const double sx = std::clamp((x + 0.5) * kx - 0.5, 0.0, sw - 1.0);
+    std::vector<int> x0(part.width()), x1(part.width());
+    std::vector<float> tx(part.width());
+    for (int x = 0; x < part.width(); ++x) {
+        const double sx = std::clamp((x + part.x() + 0.5) * kx - 0.5, 0.0, sw - 1.0);
         x0[x] = int(sx);
         x1[x] = std::min(x0[x] + 1, sw - 1);
         tx[x] = float(sx - x0[x]);
     }
     const float* d = field.distance.data();
-    for (int y = 0; y < size.height(); ++y) {
-        const double sy = std::clamp((y + 0.5) * ky - 0.5, 0.0, sh - 1.0);
+    for (int y = 0; y < part.height(); ++y) {
+        const double sy = std::clamp((y + part.y() + 0.5) * ky - 0.5, 0.0, sh - 1.0);
         const int y0 = int(sy), y1 = std::min(y0 + 1, sh - 1);
         const float ty = float(sy - y0);
         const float* top = d + size_t(y0) * sw;
         const float* bottom = d + size_t(y1) * sw;
         uchar* line = out.scanLine(y);
-        for (int x = 0; x < size.width(); ++x) {
+        for (int x = 0; x < part.width(); ++x) {
             const float f00 = top[x0[x]], f10 = top[x1[x]], f01 = bottom[x0[x]], f11 = bottom[x1[x]];
             if (f00 == f10 && f01 == f11 && f00 == f01 && std::abs(f00) == outline_reach) {
                 line[x] = f00 > 0 ? 255 : 0;  // away from the edge

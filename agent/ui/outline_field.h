@@ -6,6 +6,7 @@
 // stair step of the source (at 2x the nearest source pixel always wins).
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <vector>
 
@@ -31,6 +32,8 @@ OutlineField outline_field(const QImage& frame);
 // How much the figure covers each pixel of a picture of `size` (Format_Alpha8): 255
 // inside the outline, 0 outside; with `soft`, a ramp one target pixel wide centred on
 // the outline instead, so that the edge is anti-aliased. The 50 % line is the same.
-QImage outline_coverage(const OutlineField& field, QSize size, bool soft);
+// Only the pixels of `part` (in the picture of `size`) are computed and returned; an
+// empty part means the whole picture.
+QImage outline_coverage(const OutlineField& field, QSize size, bool soft, QRect part = {});
 
 }  // namespace pw::agent::ui

@@ -137,6 +137,8 @@ private slots:
         QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 0, 8000, 16)) + chunk("data", "xx"))), error::wave_invalid);
         QCOMPARE(wav_error(riff(chunk("data", "xx"))), error::wave_corrupt);
         QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 1, 8000, 16)))), error::wave_corrupt);
+        // A rate of 1 Hz would make a few bytes play for hours.
+        QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 1, 1, 16)) + chunk("data", "xx"))), error::wave_corrupt);
         for (qsizetype n = 12; n < good.size(); ++n) {
             const uint32_t e = wav_error(good.left(n));
             QVERIFY2(e == error::wave_corrupt, qPrintable(QString::number(n)));

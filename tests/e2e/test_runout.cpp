@@ -1,7 +1,8 @@
 // "pellworks runout <script>" under a real X server: the characters perform the
 // starter script on the desktop, say "Bye!" and the program ends by itself; a script
-// with a mistake shows the spelling message and ends too; a script that listens for one
-// word hears it from a recording given as the microphone, and turns another word away.
+// with a mistake shows the spelling message and ends too; a double click or Esc on a
+// character cancels whatever line runs; a script that listens for one word hears it
+// from a recording given as the microphone, and turns another word away.
 
 #include "../recognition/speech_fixtures.h"
 
@@ -248,35 +249,61 @@ private slots:
         QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"Bye!\"")), -1);
     }
 
-    void a_double_click_cancels_a_loop_that_never_pauses()
+    void a_double_click_or_esc_cancels_at_once_data()
     {
-        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-spin-XXXXXX"));
-        const QString script = dir.filePath(QStringLiteral("spin.csp"));
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("stop");
+        QTest::newRow("a loop that never pauses, double click") << QByteArray("do\r\nloop 2000000000\r\n") << "dblclick";
+        QTest::newRow("a three-minute sound, double click") << QByteArray("sound long\r\n") << "dblclick";
+        QTest::newRow("a ten-minute pause, Esc on the character") << QByteArray("pause 600\r\n") << "esc";
+    }
+
+    void a_double_click_or_esc_cancels_at_once()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, stop);
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-stop-XXXXXX"));
+        const QString script = dir.filePath(QStringLiteral("stop.csp"));
         QFile f(script);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("interval 0\r\npellwick> charpos 300,300\r\npellwick> speak spin\r\ndo\r\nloop 2000000000\r\n");
+        f.write("interval 0\r\npellwick> charpos 300,300\r\npellwick> speak spin\r\n" + lines);
         f.close();
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("home/wav")));
+        QVERIFY(pw::test::write_wav(pw::test::silence(180000), dir.filePath(QStringLiteral("home/wav/long.wav"))));
 
-        // Once "spin" is said the loop runs flat out; then a double click on Pellwick's
-        // body (his frame is 180 by 190), through XTEST like a hand on the mouse.
+        // Once "spin" has been said the line runs; then a double click on Pellwick's body (his
+        // frame is 180 by 190), or a click that gives him the focus and Esc, through
+        // XTEST like a hand on the mouse and the keyboard.
         bool clicked = false;
         bool spoke = false;
-        const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, [&](const QString& line) {
-            if (line.contains(QStringLiteral("request Pellwick Speak \"spin\""))) spoke = true;
-            if (clicked || !spoke || !line.contains(QStringLiteral("event RequestComplete"))) return;
-            clicked = true;
-            QTest::qWait(500);
-            QProcess::execute(QStringLiteral("xdotool"),
-                              {QStringLiteral("mousemove"), QStringLiteral("380"), QStringLiteral("410"),
-                               QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
-                               QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
-        });
+        auto xdotool = [](const char* args) {
+            QProcess::execute(QStringLiteral("xdotool"), QString::fromLatin1(args).split(QLatin1Char(' ')));
+        };
+        const Run run = run_pellworks(
+            {QStringLiteral("runout"), script}, 90000,
+            [&](const QString& line) {
+                if (line.contains(QStringLiteral("request Pellwick Speak \"spin\""))) spoke = true;
+                // The others wait for "spin" (sequential mode) and go on when it is said.
+                if (clicked || !spoke || !line.contains(QRegularExpression(QStringLiteral("RequestComplete \\d+ \\w+ Wait 0$"))))
+                    return;
+                clicked = true;
+                QTest::qWait(500);
+                if (stop == QLatin1String("dblclick")) {
+                    xdotool("mousemove 380 410 click --repeat 2 --delay 80 1");
+                } else {
+                    xdotool("mousemove 380 410 click 1");
+                    QTest::qWait(300);
+                    xdotool("key Escape");
+                }
+            },
+            [&](QProcessEnvironment& env) { env.insert(QStringLiteral("PELLWORKS_HOME"), dir.filePath(QStringLiteral("home"))); });
         QVERIFY2(run.finished && run.exit_code == 0, qPrintable(report(run)));
         const QStringList& t = run.trace;
-        const int double_click = index_of(t, QStringLiteral(" event DblClick Pellwick "));
+        const int cancelled = index_of(t, QStringLiteral("request Pellwick Speak \"I'm cancelled\""));
         const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
         const int end = index_of(t, QStringLiteral(" run end$"));
-        QVERIFY2(double_click >= 0 && bye > double_click && end > bye, qPrintable(report(run)));
+        QVERIFY2(cancelled >= 0 && bye > cancelled && end > bye, qPrintable(report(run)));
+        if (stop == QLatin1String("dblclick")) QVERIFY(index_of(t, QStringLiteral(" event DblClick Pellwick ")) >= 0);
         QCOMPARE(index_of(t, QStringLiteral(" run error ")), -1);
     }
 

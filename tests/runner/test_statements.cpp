@@ -85,6 +85,15 @@ void TestStatements::sound_plays_and_waits_for_the_end_or_a_cancel()
     QTimer::singleShot(30, [&] { pw::engine::cancel_it(f.mod, f.host); });
     f.run("pellwick> sound long\nspeak after");
     QVERIFY(!f.said().contains("pellwick Speak \"after\" \"\""));
+
+    // A cancel ends a sound, a pause and the pause between lines at once, even before
+    // the wave device has been stopped (a double click sets cancel_requested first).
+    for (const char* script : {"pellwick> sound long\nspeak after", "pellwick> pause 3600\nspeak after",
+                               "interval 3600\npellwick> speak after"}) {
+        QTimer::singleShot(30, [&] { f.mod.cancel_requested = true; });
+        f.run(script);
+        QVERIFY2(!f.said().contains("pellwick Speak \"after\" \"\""), script);
+    }
 }
 
 void TestStatements::shell_without_a_yes_skips_every_program()

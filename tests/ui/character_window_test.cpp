@@ -6,7 +6,10 @@
 #include "agent/ui/desktop_character_view.h"
 #include "agent/ui/frame_shape.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace pw::agent::ui;
@@ -259,13 +262,30 @@ private slots:
         QVERIFY(!w.isVisible());
     }
 
-    void absurd_sizes_are_bounded()
+    void only_what_the_screen_shows_is_drawn()
     {
+        const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
         CharacterWindow w;
         w.set_frame(disc(40));
+        w.set_wanted_visible(true);
         w.place(QRect(0, 0, 1000000, 30));
-        QCOMPARE(w.size(), QSize(4096, 30));
-        QCOMPARE(w.shown_image().size(), QSize(4096, 30));
+        QCOMPARE(w.geometry(), QRect(0, 0, screen.width(), 30));
+        QCOMPARE(w.shown_image().size(), QSize(screen.width(), 30));
+        // Half off the left edge: the right part of the whole cut-out, and clicks
+        // report where they are on the whole character.
+        w.place(QRect(-40, 10, 100, 100));
+        QCOMPARE(w.geometry(), QRect(0, 10, 60, 100));
+        QCOMPARE(w.shape_region(), make_frame_shape(disc(40), QSize(100, 100)).region.translated(-40, 0)
+                                       & QRegion(0, 0, 60, 100));
+        QSignalSpy double_clicks(&w, &CharacterWindow::double_clicked);
+        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(10, 50));
+        QCOMPARE(double_clicks.value(0).value(2).toPoint(), QPoint(50, 50));
+        // The largest size a script can ask for costs a screen, not 32767 squared.
+        w.place(QRect(-16000, -16000, 32767, 32767));
+        QCOMPARE(w.geometry(), screen);
+        QVERIFY(w.isVisible());
+        w.place(QRect(screen.right() + 1, 0, 50, 50));  // off the screen: nothing shown
+        QVERIFY(!w.isVisible());
         w.place(QRect(5, 5, 0, -3));  // no size: the frame's own
         QCOMPARE(w.size(), QSize(40, 40));
     }
@@ -296,13 +316,13 @@ private slots:
         auto* desktop = dynamic_cast<DesktopCharacterView*>(view.get());
         QVERIFY(desktop);
         view->set_frame(disc(60));
-        view->set_geometry(QRect(-20, 700, 120, 120));
+        view->set_geometry(QRect(20, 300, 120, 120));
         QVERIFY(!desktop->character_window().isVisible());
         view->set_visible(true);
         CharacterWindow& w = desktop->character_window();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.geometry(), QRect(-20, 700, 120, 120));
-        QCOMPARE(w.windowHandle()->position(), QPoint(-20, 700));
+        QCOMPARE(w.geometry(), QRect(20, 300, 120, 120));
+        QCOMPARE(w.windowHandle()->position(), QPoint(20, 300));
         QCOMPARE(w.windowHandle()->requestedFormat().alphaBufferSize(), 8);
         view->set_visible(false);
         QVERIFY(!w.isVisible());

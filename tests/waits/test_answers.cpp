@@ -54,10 +54,11 @@ void TestAnswers::double_click_in_each_state()
     QVERIFY(!f.mod.cancel_requested);
     QCOMPARE(f.said().last(), QStringLiteral("OK, I'll stop waiting now."));
 
-    // Running, not waiting: a cancel.
+    // Running, not waiting: a cancel, the same as the Cancel button's (a sound stops).
     f.agent.post_dbl_click(QStringLiteral("pellwick"));
     pump();
-    QVERIFY(f.mod.cancel_requested);
+    QVERIFY(f.mod.cancel_requested && f.mod.stop_sound);
+    QCOMPARE(f.said().last(), QStringLiteral("I'm cancelled"));
 
     // The questions' answers, each only while its question is open.
     f.mod.script_running = false;

@@ -7,6 +7,8 @@
 #include "waits_fixture.h"
 
 #include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <QCloseEvent>
 #include <QTest>
@@ -46,7 +48,8 @@ class TestMainWindowWaits : public QObject {
 
 private slots:
     void a_key_wait_hears_a_key_typed_in_the_editor();
-    void escape_in_the_stage_ends_the_wait_and_cancels();
+    void escape_in_any_window_ends_the_wait_and_cancels_data();
+    void escape_in_any_window_ends_the_wait_and_cancels();
     void ctrl_q_in_the_editor_quits();
     void the_close_box_asks_instead_of_closing();
     void a_shift_click_asks_within_a_second();
@@ -69,14 +72,35 @@ void TestMainWindowWaits::a_key_wait_hears_a_key_typed_in_the_editor()
     QVERIFY(!f.window->keys().hook_handle);
 }
 
-void TestMainWindowWaits::escape_in_the_stage_ends_the_wait_and_cancels()
+void TestMainWindowWaits::escape_in_any_window_ends_the_wait_and_cancels_data()
 {
+    QTest::addColumn<QString>("where");
+    QTest::newRow("the stage") << "stage";
+    QTest::newRow("the main window, the Script window closed") << "frame";
+    QTest::newRow("a window of the program's own, such as a character's") << "other";
+}
+
+void TestMainWindowWaits::escape_in_any_window_ends_the_wait_and_cancels()
+{
+    QFETCH(QString, where);
     WindowFixture f;
     start(f);
+    QWidget other(nullptr, Qt::Tool | Qt::FramelessWindowHint);
     f.script().script_text->setPlainText(QStringLiteral("pellwick> waitfor key=z\npellwick> speak never"));
-    QTimer::singleShot(200, f.window->stage(), [&f] {
-        f.window->stage()->char_avail->setFocus();
-        QTest::keyClick(f.window->windowHandle(), Qt::Key_Escape);
+    QTimer::singleShot(200, f.window->stage(), [&] {
+        QWindow* at = f.window->windowHandle();
+        if (where == QLatin1String("stage")) {
+            f.window->stage()->char_avail->setFocus();
+        } else if (where == QLatin1String("frame")) {
+            f.window->script_window()->close();
+            f.window->area()->setFocus();
+        } else {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            at = other.windowHandle();
+        }
+        QTest::keyClick(at, Qt::Key_Escape);
     });
     f.script().play_pellwick_Click();
     const QStringList s = said(f);
