@@ -206,9 +206,7 @@ private slots:
         const QString kept = home.filePath(QStringLiteral("unsaved script.csp"));
         {
             WindowFixture f;
-            f.window.reset();
-            f.mod.user_folder = home.path();
-            f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+            f.reopen_with_user_folder(home.path());
             f.script().autosave().set_delay_ms(10);
             f.script().script_text->setPlainText(QStringLiteral("pellwick> speak hi"));
             QTRY_VERIFY(QFile::exists(kept));
@@ -217,9 +215,7 @@ private slots:
         const QString both = QStringLiteral("pellwick> speak hi\r\npellwick> wave");
         {
             WindowFixture f;
-            f.window.reset();
-            f.mod.user_folder = home.path();
-            f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+            f.reopen_with_user_folder(home.path());
             f.window->MDIForm_Load();
             QCOMPARE(f.script().editor_text(), both);
             QCOMPARE(f.script().current_file_text(), QStringLiteral("Not saved yet"));
@@ -228,9 +224,7 @@ private slots:
             // Started with a file: the file is shown, the kept script stays; typing
             // then moves the kept script aside into the scripts folder.
             WindowFixture f;
-            f.window.reset();
-            f.mod.user_folder = home.path();
-            f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+            f.reopen_with_user_folder(home.path());
             f.script().autosave().set_delay_ms(10);
             const QString file = f.write_file(QStringLiteral("mine.csp"), "pellwick> greet\r\n");
             f.window->MDIForm_Load({QStringLiteral("load"), file});
@@ -248,9 +242,7 @@ private slots:
         QTemporaryDir home;
         const QString kept = home.filePath(QStringLiteral("unsaved script.csp"));
         WindowFixture f;
-        f.window.reset();
-        f.mod.user_folder = home.path();
-        f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+        f.reopen_with_user_folder(home.path());
         f.script().autosave().set_delay_ms(60000);
         // A load right after typing: what was typed is kept first.
         f.script().script_text->setPlainText(QStringLiteral("just typed"));
@@ -275,9 +267,7 @@ private slots:
     void a_script_that_cannot_be_kept_is_told_once()
     {
         WindowFixture f;
-        f.window.reset();
-        f.mod.user_folder = f.write_file(QStringLiteral("not a folder"), "x");
-        f.window = std::make_unique<Pellworks>(f.agent, f.mod);
+        f.reopen_with_user_folder(f.write_file(QStringLiteral("not a folder"), "x"));
         f.pellwick();
         auto& s = f.script();
         for (const char* text : {"pellwick> wave", "pellwick> greet"}) {

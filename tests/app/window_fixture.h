@@ -48,6 +48,14 @@ struct WindowFixture {
 
     pw::app::script_form& script() const { return *window->script(); }
 
+    // The window made anew for a child whose own folder is this one.
+    void reopen_with_user_folder(const QString& folder)
+    {
+        window.reset();
+        mod.user_folder = folder;
+        window = std::make_unique<pw::app::Pellworks>(agent, mod);
+    }
+
     // Pellwick in slot 0 without the stage's start-up.
     void pellwick(bool visible = true)
     {
