@@ -1,6 +1,7 @@
 // Start-up with a file on the command line: loaded as UTF-8 (or as an older file),
 // named in the status bar, run for runout and runin, and a missing file said out loud
-// before the end.
+// before the end. Help, About and System information open clear of the
+// characters.
 
 #include "window_fixture.h"
 
@@ -94,6 +95,28 @@ private slots:
         QVERIFY(f.mod.intro_playing);
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Pellwick")).last(),
                  QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\""));
+
+        // Help, About and System information open beside the characters, who stand
+        // where those windows would first go: in the upper middle and right of the frame.
+        f.window->showNormal();
+        f.window->resize(1024, 768);
+        QWidget* frame = f.window->stage_window()->parentWidget();
+        const QPoint middle = frame->mapToGlobal(frame->rect().center());
+        for (const char* id : {"Pellwick", "Tansy"}) {
+            pw::agent::Character* c = f.agent.item(QLatin1String(id));
+            c->show();
+            c->set_left(middle.x() + (id[0] == 'T' ? frame->width() / 4 : -c->width() / 2));
+            c->set_top(middle.y() - frame->height() / 4 - c->height() / 2);
+        }
+        f.window->show_help_book();
+        f.window->about_Click();
+        f.window->show_system_information();
+        for (QWidget* w : {static_cast<QWidget*>(f.window->help_book_window()), f.window->about_form()->parentWidget(),
+                           f.window->system_information()->parentWidget()}) {
+            const QRect opened(w->mapToGlobal(QPoint(0, 0)), w->size());
+            for (const char* id : {"Pellwick", "Tansy"})
+                QVERIFY2(!rect_of(id).intersects(opened), qPrintable(w->windowTitle() + " under " + id));
+        }
     }
 
     void runin_and_runout_play_the_file()
