@@ -67,6 +67,7 @@ void pellwick_form::build_controls()
     AnimationFrame = new QGroupBox(QStringLiteral("&Animations for"), this);
     AnimationListBox = new QListWidget(AnimationFrame);
     AnimationListBox->setToolTip(QStringLiteral("Double click to add action to Script"));
+    AnimationListBox->setAccessibleName(QStringLiteral("Actions"));
 
     // The design's order: the two modes in a row, the character choice, then the list,
     // which takes whatever room the window has.

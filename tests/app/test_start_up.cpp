@@ -1,14 +1,19 @@
 // Start-up with a file on the command line: loaded as UTF-8 (or as an older file),
 // named in the status bar, run for runout and runin, and a missing file said out loud
-// before the end. Help, About and System information open clear of the
-// characters.
+// before the end. The windows that open later stand clear of the characters, and a
+// screen reader hears what every window shows.
 
 #include "window_fixture.h"
 
+#include "app/info_bar.h"
 #include "app/start_up.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 class TestStartUp : public QObject {
@@ -117,6 +122,27 @@ private slots:
             for (const char* id : {"Pellwick", "Tansy"})
                 QVERIFY2(!rect_of(id).intersects(opened), qPrintable(w->windowTitle() + " under " + id));
         }
+    }
+
+    void a_screen_reader_hears_what_every_window_shows()
+    {
+        WindowFixture f;
+        f.window->MDIForm_Load(QString());
+        f.window->audio_Click();
+        f.window->about_Click();
+        f.window->show_system_information();
+        f.window->show_help_book();
+        for (QWidget* w : f.window->findChildren<QWidget*>()) {
+            const QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            if (!a) continue;
+            const QString name = a->text(QAccessible::Name), what = w->metaObject()->className() + (": " + name);
+            QVERIFY2(!QRegularExpression(QStringLiteral("^Label\\d*$")).match(name).hasMatch(), qPrintable(what));
+            // A label's name is what it shows (a picture's is what is in it).
+            if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull())
+                QCOMPARE(name, label->text().remove(QLatin1Char('&')));
+            if (qobject_cast<QAbstractItemView*>(w)) QVERIFY2(!name.isEmpty(), qPrintable(what));
+        }
+        QVERIFY(!f.window->info()->panel(1)->text().isEmpty());
     }
 
     void runin_and_runout_play_the_file()
