@@ -17,7 +17,8 @@ info_bar::info_bar(QWidget* parent) : QStatusBar(parent)
     static const char* const names[] = {"Time and date", "Character position", "Mouse position", "Free space"};
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(this);
-        label->setAccessibleName(QLatin1String(names[i]));
+        // A screen reader reads the text itself as the name; the kind of panel comes after.
+        label->setAccessibleDescription(QLatin1String(names[i]));
         label->setTextInteractionFlags(Qt::NoTextInteraction);
         label->installEventFilter(this);
         // The texts never make the frame wider: a narrow frame cuts them short.

@@ -68,6 +68,10 @@ help_window* Pellworks::open_help_window()
         help_window_->resize(size);
         help_window_->move(std::max(0, room.width() - size.width() - 8), std::max(0, (room.height() - size.height()) / 2));
     }
+    // Each time it opens, not while it is open: it never jumps away from the mouse.
+    if (!help_window_->isVisible())
+        place_clear_of_characters(help_window_, help_window_->pos(),
+                                  smallest_reading_window.expandedTo(help_window_->minimumSizeHint()));
     bring_back(help_window_);
     return help_;
 }

@@ -19,6 +19,7 @@
 #include "media/sounds.h"
 #include "media/splash_window.h"
 #include "platform/core/trace.h"
+#include "stage/clear_place.h"
 #include "stage/message_box.h"
 #include "stage/pellwick_form.h"
 #include "platform/core/user_folders.h"
@@ -587,8 +588,7 @@ void Pellworks::about_Click()
                        "Something wrong? Press Sys Info..., press Copy, and paste it into your note."));
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(about_->parentWidget());
     sub->adjustSize();
-    // In the middle of the frame, away from where the characters first stand.
-    sub->move(QRect(QPoint(0, 0), area_->viewport()->size()).center() - sub->rect().center());
+    place_clear_of_characters(sub, QRect(QPoint(0, 0), area_->viewport()->size()).center() - sub->rect().center());
     sub->show();
     area_->setActiveSubWindow(sub);
     about_->cmdOK->setFocus(Qt::OtherFocusReason);
@@ -603,12 +603,23 @@ void Pellworks::show_system_information()
         sub->setAttribute(Qt::WA_DeleteOnClose);
         connect(form->close_button, &QPushButton::clicked, sub, &QMdiSubWindow::close);
         sub->resize(form->size());
-        // In the middle of the frame, like About, away from where the characters stand.
-        sub->move(QRect(QPoint(0, 0), area_->viewport()->size()).center() - sub->rect().center());
+        place_clear_of_characters(sub, QRect(QPoint(0, 0), area_->viewport()->size()).center() - sub->rect().center(),
+                                  smallest_reading_window.expandedTo(sub->minimumSizeHint()));
     }
     QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(sysinfo_->parentWidget());
     sub->show();
     area_->setActiveSubWindow(sub);
+}
+
+void Pellworks::place_clear_of_characters(QMdiSubWindow* sub, QPoint wanted, QSize smallest)
+{
+    // The characters stand on top of every window: one that opens under a character
+    // would have its buttons and text hidden from the child.
+    const QPoint frame = area_->viewport()->mapToGlobal(QPoint(0, 0));
+    QList<QRect> characters = stage_->character_rects();
+    for (QRect& r : characters) r.translate(-frame);
+    sub->setGeometry(pw::stage::clear_room(sub->size(), smallest.isValid() ? smallest : sub->size(), wanted,
+                                           QRect(QPoint(0, 0), area_->viewport()->size()), characters, 16));
 }
 
 void Pellworks::show_clock()

@@ -190,6 +190,12 @@ private:
     // Shows a child again (a closed one is only hidden) and brings it to the front.
     void bring_back(QMdiSubWindow* sub);
     help_window* open_help_window();
+    // Moves a child that opens to the nearest place from `wanted` (in the frame) where
+    // no character stands over it, as message boxes are; it may get smaller, down to
+    // `smallest`, to find one.
+    void place_clear_of_characters(QMdiSubWindow* sub, QPoint wanted, QSize smallest = {});
+    // Help and System information still read well this small.
+    static constexpr QSize smallest_reading_window{520, 300};
     void place_children();
     // The script editor stands beside the stage, however wide the stage has become,
     // and the Sounds window below it.

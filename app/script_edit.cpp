@@ -208,7 +208,11 @@ void ScriptEdit::offer_completion()
         return close();
     completer_->popup()->setCurrentIndex(completer_->completionModel()->index(0, 0));
     QRect r = cursorRect();
-    r.setWidth(completer_->popup()->sizeHintForColumn(0) + completer_->popup()->verticalScrollBar()->sizeHint().width());
+    // The widest word, the frame on both sides (with the style's padding, known once
+    // polished) and the scroll bar.
+    QAbstractItemView* popup = completer_->popup();
+    popup->ensurePolished();
+    r.setWidth(popup->sizeHintForColumn(0) + 2 * popup->frameWidth() + popup->verticalScrollBar()->sizeHint().width());
     completer_->complete(r);
 }
 

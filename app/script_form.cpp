@@ -116,7 +116,8 @@ void script_form::build_controls()
     Status->addPermanentWidget(not_kept_panel);
 
     for (int i = 0; i < 2; ++i) {
-        convert[i] = new QLabel(QStringLiteral("Label1"), this);
+        // Empty until a position is written: a screen reader would say "Label1".
+        convert[i] = new QLabel(this);
         convert[i]->hide();
     }
 

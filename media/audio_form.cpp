@@ -78,7 +78,7 @@ void audio_form::build_controls()
     Label1->setBuddy(afname);
     level_meter = new LevelMeter(this);
     elapsed = new QLabel(this);
-    elapsed->setAccessibleName(QStringLiteral("Recording time"));
+    elapsed->setAccessibleDescription(QStringLiteral("Recording time"));  // the time itself is its name
     elapsed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Room for "0:00" in bold without the label growing as the time runs.
     elapsed->setMinimumWidth(elapsed->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + 8);

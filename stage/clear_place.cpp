@@ -58,4 +58,22 @@ QPoint clear_place(QSize size, QPoint wanted, const QRect& screen, const QList<Q
     return best;
 }
 
+QRect clear_room(QSize size, QSize smallest, QPoint wanted, const QRect& screen, const QList<QRect>& keep_free,
+                 int margin)
+{
+    smallest = smallest.boundedTo(size);
+    // Steps of a fifth of the way down to the smallest; lower before narrower, as a
+    // narrow page reads worst.
+    constexpr int steps = 5;
+    for (int w = 0; w <= steps; ++w) {
+        for (int h = 0; h <= steps; ++h) {
+            const QSize s(size.width() - (size.width() - smallest.width()) * w / steps,
+                          size.height() - (size.height() - smallest.height()) * h / steps);
+            const QRect r(clear_place(s, wanted, screen, keep_free, margin), s);
+            if (covered(r, keep_free, margin) == 0) return r;
+        }
+    }
+    return QRect(clear_place(size, wanted, screen, keep_free, margin), size);
+}
+
 }  // namespace pw::stage

@@ -1,6 +1,6 @@
 #pragma once
-// Finding a free spot on the screen: for a message box away from the characters, and
-// for a character away from the Script window.
+// Finding a free spot on the screen: for a message box or a window away from the
+// characters, and for a character away from the Script window.
 
 #include <QList>
 #include <QPoint>
@@ -15,5 +15,10 @@ namespace pw::stage {
 // screen whenever it fits there.
 QPoint clear_place(QSize size, QPoint wanted, const QRect& screen, const QList<QRect>& keep_free,
                    int margin = 8);
+
+// The same for a window that may be made smaller, down to `smallest`, when that finds
+// it a clear place: the largest such size, else `size` where it covers least.
+QRect clear_room(QSize size, QSize smallest, QPoint wanted, const QRect& screen, const QList<QRect>& keep_free,
+                 int margin = 8);
 
 }  // namespace pw::stage

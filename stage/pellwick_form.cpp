@@ -67,6 +67,7 @@ void pellwick_form::build_controls()
     AnimationFrame = new QGroupBox(QStringLiteral("&Animations for"), this);
     AnimationListBox = new QListWidget(AnimationFrame);
     AnimationListBox->setToolTip(QStringLiteral("Double click to add action to Script"));
+    AnimationListBox->setAccessibleName(QStringLiteral("Actions"));
 
     // The design's order: the two modes in a row, the character choice, then the list,
     // which takes whatever room the window has.
@@ -121,6 +122,8 @@ void pellwick_form::fit_list_to_entries(const QStringList& ids)
 {
     QStringList entries = general_commands();
     for (const QString& id : ids) entries += character_command_lines(id);
+    // Measured with the style's font and frame, which the list only gets when polished.
+    ensurePolished();
     const QFontMetrics metrics(AnimationListBox->font());
     int widest = 0;
     for (const QString& e : entries) widest = std::max(widest, metrics.horizontalAdvance(e));
@@ -134,6 +137,9 @@ void pellwick_form::fit_list_to_entries(const QStringList& ids)
     if (const QScreen* s = screen()) wanted = std::min(wanted, s->availableGeometry().width() * 2 / 5);
     if (wanted <= AnimationListBox->minimumWidth()) return;  // never narrower
     AnimationListBox->setMinimumWidth(wanted);
+    // The window's own minimum is the design's: without this the frame would cut the
+    // list and its scroll bar off.
+    setMinimumWidth(std::max(minimumWidth(), layout()->totalMinimumSize().width()));
     Q_EMIT list_widened();
 }
 

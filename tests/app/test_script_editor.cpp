@@ -14,6 +14,7 @@
 #include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTest>
@@ -174,7 +175,11 @@ private slots:
     void esc_closes_the_completion_list_and_nothing_else()
     {
         WindowFixture f;
-        f.pellwick();
+        pw::fakes::FakeTraits traits;
+        for (const char* look : {"Down", "Left", "Right", "Up", "DownBlink", "UpBlink", "LeftBlink"})
+            traits.animations << QStringLiteral("Look") + QLatin1String(look);
+        pw::fakes::load_into_slot(f.mod, f.agent, 0, QStringLiteral("Pellwick"), true, traits);
+        f.mod.char_count = 1;
         f.window->show();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         ScriptEdit& edit = f.script().edit();
@@ -198,6 +203,14 @@ private slots:
         QTRY_VERIFY(edit.completer()->popup()->isVisible());
         QTest::keyClick(edit.completer()->popup(), Qt::Key_Tab);
         QCOMPARE(edit.toPlainText(), QStringLiteral("pellwick> greet"));
+
+        // A long list: its scroll bar leaves every word whole.
+        QTest::keyClick(&edit, Qt::Key_Return);
+        QTest::keyClicks(&edit, QStringLiteral("pellwick> l"));
+        QAbstractItemView* popup = edit.completer()->popup();
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY(popup->verticalScrollBar()->isVisible());
+        QVERIFY(popup->viewport()->width() >= popup->sizeHintForColumn(0));
     }
 
     void an_unsaved_script_comes_back_at_the_next_plain_start()

@@ -1,14 +1,20 @@
 // Start-up with a file on the command line: loaded as UTF-8 (or as an older file),
 // named in the status bar, run for runout and runin, and a missing file said out loud
-// before the end; a file handed over by a second start.
+// before the end; a file handed over by a second start. The windows that open later
+// stand clear of the characters, and a screen reader hears what every window shows.
 
 #include "window_fixture.h"
 
 #include "app/components.h"
+#include "app/info_bar.h"
 #include "app/start_up.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <sys/file.h>
@@ -98,6 +104,49 @@ private slots:
         QVERIFY(f.mod.intro_playing);
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Pellwick")).last(),
                  QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\""));
+
+        // Help, About and System information open beside the characters, who stand
+        // where those windows would first go: in the upper middle and right of the frame.
+        f.window->showNormal();
+        f.window->resize(1024, 768);
+        QWidget* frame = f.window->stage_window()->parentWidget();
+        const QPoint middle = frame->mapToGlobal(frame->rect().center());
+        for (const char* id : {"Pellwick", "Tansy"}) {
+            pw::agent::Character* c = f.agent.item(QLatin1String(id));
+            c->show();
+            c->set_left(middle.x() + (id[0] == 'T' ? frame->width() / 4 : -c->width() / 2));
+            c->set_top(middle.y() - frame->height() / 4 - c->height() / 2);
+        }
+        f.window->show_help_book();
+        f.window->about_Click();
+        f.window->show_system_information();
+        for (QWidget* w : {static_cast<QWidget*>(f.window->help_book_window()), f.window->about_form()->parentWidget(),
+                           f.window->system_information()->parentWidget()}) {
+            const QRect opened(w->mapToGlobal(QPoint(0, 0)), w->size());
+            for (const char* id : {"Pellwick", "Tansy"})
+                QVERIFY2(!rect_of(id).intersects(opened), qPrintable(w->windowTitle() + " under " + id));
+        }
+    }
+
+    void a_screen_reader_hears_what_every_window_shows()
+    {
+        WindowFixture f;
+        f.window->MDIForm_Load(QString());
+        f.window->audio_Click();
+        f.window->about_Click();
+        f.window->show_system_information();
+        f.window->show_help_book();
+        for (QWidget* w : f.window->findChildren<QWidget*>()) {
+            const QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            if (!a) continue;
+            const QString name = a->text(QAccessible::Name), what = w->metaObject()->className() + (": " + name);
+            QVERIFY2(!QRegularExpression(QStringLiteral("^Label\\d*$")).match(name).hasMatch(), qPrintable(what));
+            // A label's name is what it shows (a picture's is what is in it).
+            if (auto* label = qobject_cast<QLabel*>(w); label && label->pixmap().isNull())
+                QCOMPARE(name, label->text().remove(QLatin1Char('&')));
+            if (qobject_cast<QAbstractItemView*>(w)) QVERIFY2(!name.isEmpty(), qPrintable(what));
+        }
+        QVERIFY(!f.window->info()->panel(1)->text().isEmpty());
     }
 
     void runin_and_runout_play_the_file()

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QTest>
 
+#include <cmath>
+
 using pw::agent::Request;
 using pw::fakes::FakeAgent;
 using pw::runner_tests::FastClock;
@@ -68,7 +70,7 @@ private slots:
     void command_already_defined_is_skipped();
     void faults_of_the_whole_script_are_told_plainly_before_any_line();
     void runout_says_bye_and_ends_the_program();
-    void starter_script_runs_to_its_end();
+    void starter_scripts_start_at_once_and_run_to_their_end();
 };
 
 void TestRunnerFlow::do_loop_repeats_and_blocks_do_not_nest()
@@ -313,9 +315,32 @@ void TestRunnerFlow::runout_says_bye_and_ends_the_program()
     QCOMPARE(f.exits, (QList<int>{0, 0}));
 }
 
-void TestRunnerFlow::starter_script_runs_to_its_end()
+void TestRunnerFlow::starter_scripts_start_at_once_and_run_to_their_end()
 {
-    QFile file(QStringLiteral(PW_SOURCE_DIR "/data/scripts/all_the_tricks.csp"));
+    // After Play no line pays a pause before a character first does something: notes
+    // and set-up lines cost a whole interval each.
+    const QDir starters(QStringLiteral(PW_SOURCE_DIR "/data/scripts"));
+    for (const QString& name : starters.entryList({QStringLiteral("*.csp")})) {
+        QFile file(starters.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        RunnerFixture f;
+        f.mod.interval_seconds = 5.0f;  // as at program start
+        qsizetype before = -1;          // what the characters were asked before the first line
+        f.host.on_highlight = [&](const QString& line) {
+            if (f.mod.cancel_requested) return;
+            const bool first_line = before < 0;
+            if (first_line) before = f.agent.log().records().size();
+            // A character has done something: the start is over.
+            f.mod.cancel_requested = f.agent.log().records().size() > before;
+            // Else the pause just paid came before anything happened.
+            QVERIFY2(first_line || f.mod.cancel_requested || std::nearbyint(f.mod.interval_seconds) == 0,
+                     qPrintable(name + ": " + line));
+        };
+        f.run(QString::fromUtf8(file.readAll()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QVERIFY2(f.agent.log().records().size() > before, qPrintable(name));
+    }
+
+    QFile file(starters.filePath(QStringLiteral("all_the_tricks.csp")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     RunnerFixture f;
     FastClock clock(500.0);  // its interval of 1 s takes 2 ms here

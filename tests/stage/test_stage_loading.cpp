@@ -2,6 +2,7 @@
 // which slots, the greeting or the missing-Pellwick end, reloading, load failures,
 // pop-up commands, placement and the action lists.
 
+#include "app/style.h"
 #include "stage/action_lists.h"
 #include "stage/character_folders.h"
 #include "stage/twips.h"
@@ -9,7 +10,9 @@
 
 #include "platform/core/trace.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QLayout>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
@@ -44,6 +47,7 @@ private slots:
     void loads_beyond_the_table_never_overwrite_a_loaded_slot();
     void characters_stand_beside_the_stage();
     void action_lists_follow_the_chosen_entry();
+    void the_list_lies_whole_in_its_frame_in_the_programs_look();
 };
 
 void TestStageLoading::empty_folder_ends_with_the_missing_pellwick_message()
@@ -289,6 +293,24 @@ void TestStageLoading::action_lists_follow_the_chosen_entry()
     f.form->char_avail->setCurrentIndex(0);
     QCOMPARE(f.list_items(), general);
     QCOMPARE(f.form->AnimationFrame->title(), QStringLiteral("General Commands"));
+}
+
+void TestStageLoading::the_list_lies_whole_in_its_frame_in_the_programs_look()
+{
+    // The look's font, frames and padding take more room than the plain style.
+    pw::app::style::apply(*static_cast<QApplication*>(QCoreApplication::instance()));
+    StageFixture f({QStringLiteral("Pellwick.acs")});
+    f.form->Form_Load();
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    // Made as small as it goes, the window still holds the list and its scroll bar
+    // whole inside the frame.
+    f.form->resize(f.form->minimumSize());
+    f.form->layout()->activate();
+    const QRect frame = f.form->AnimationFrame->geometry();
+    QVERIFY(f.form->rect().contains(frame));
+    const QListWidget* list = f.form->AnimationListBox;
+    QVERIFY(frame.contains(QRect(list->mapTo(f.form.get(), QPoint()), list->size())));
 }
 
 QTEST_MAIN(TestStageLoading)
