@@ -111,7 +111,7 @@ void script_form::build_controls()
     Status->addPermanentWidget(status_panel1, 1);
     not_kept_panel = new QLabel(not_kept_text(), Status);
     not_kept_panel->setAccessibleName(not_kept_text());
-    not_kept_panel->setStyleSheet(QStringLiteral("color: #b3261e; font-weight: bold;"));
+    not_kept_panel->setProperty("role", "warning");
     not_kept_panel->hide();
     Status->addPermanentWidget(not_kept_panel);
 

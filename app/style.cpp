@@ -65,7 +65,7 @@ QGroupBox {
 }
 QGroupBox::title { subcontrol-origin: margin; left: 10px; padding: 0 4px; }
 QRadioButton, QCheckBox { spacing: 6px; min-height: 30px; }
-QLabel[recording="true"] { font-weight: bold; color: #a8203f; }
+QLabel[recording="true"], QLabel[role="warning"] { font-weight: bold; color: #a8203f; }
 QStatusBar { background: #fff1d0; }
 QToolTip { color: #1f2545; background: #ffd23f; border: 1px solid #1f2545; }
 )";
