@@ -131,7 +131,7 @@ private slots:
     void a_screen_reader_hears_what_every_window_shows()
     {
         WindowFixture f;
-        f.window->MDIForm_Load(QString());
+        f.window->MDIForm_Load();
         f.window->audio_Click();
         f.window->about_Click();
         f.window->show_system_information();
