@@ -140,7 +140,9 @@ void CharacterWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
+    // The picture covers the window but while the window catches up with a new size.
+    if (shape_.image.size() != size())
+        p.fillRect(rect(), Qt::transparent);
     if (!shape_.image.isNull())
         p.drawImage(0, 0, shape_.image);
 }

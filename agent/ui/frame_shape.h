@@ -39,8 +39,10 @@ FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge = fa
 class FrameShapeCache {
 public:
     // Keeps at most `capacity` shapes and, beyond the newest one, at most `byte_budget`
-    // bytes of pictures (frames of a character enlarged by a script can be big).
-    explicit FrameShapeCache(int capacity = 64, qsizetype byte_budget = 48 << 20)
+    // bytes of pictures (frames of a character enlarged by a script can be big). The
+    // capacity holds every frame of a long idle animation and the moves around it, so
+    // that a character at rest builds nothing once each frame has been seen.
+    explicit FrameShapeCache(int capacity = 256, qsizetype byte_budget = 48 << 20)
         : capacity_(capacity), byte_budget_(byte_budget)
     {
     }
@@ -60,6 +62,8 @@ private:
         FrameShape shape;
     };
 
+    // Entry i becomes the most recently used; returns its shape.
+    const FrameShape& take(qsizetype i);
     static qsizetype bytes_of(const Entry& e);
 
     QList<Entry> entries_;  // most recently used first
