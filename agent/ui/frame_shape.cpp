@@ -5,6 +5,9 @@
 #include <QHashFunctions>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstring>
+
 namespace pw::agent::ui {
 
 namespace {
@@ -148,6 +151,35 @@ FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge, QRe
     }
     shape.region = alpha_region(shape.image);
     return shape;
+}
+
+QRect changed_rect(const QImage& before, const QImage& after)
+{
+    if (before.size() != after.size() || before.format() != after.format() || before.depth() != 32)
+        return after.rect();
+    if (before.cacheKey() == after.cacheKey())
+        return {};
+    const int w = after.width();
+    const size_t row_bytes = size_t(w) * 4;
+    int left = w, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < after.height(); ++y) {
+        const auto* a = reinterpret_cast<const quint32*>(before.constScanLine(y));
+        const auto* b = reinterpret_cast<const quint32*>(after.constScanLine(y));
+        if (std::memcmp(a, b, row_bytes) == 0)
+            continue;
+        if (top < 0)
+            top = y;
+        bottom = y;
+        int x0 = 0;
+        while (a[x0] == b[x0])
+            ++x0;
+        int x1 = w - 1;
+        while (a[x1] == b[x1])
+            --x1;
+        left = std::min(left, x0);
+        right = std::max(right, x1);
+    }
+    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft_edge, QRect part)

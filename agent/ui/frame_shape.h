@@ -33,6 +33,11 @@ QRegion alpha_region(const QImage& image);
 // costs no more than the screen it covers.
 FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
+// The smallest rectangle holding every pixel in which `after` differs from `before`;
+// all of `after` when their sizes or formats differ. A new frame often changes only a
+// blink or a hand, and only that needs painting again.
+QRect changed_rect(const QImage& before, const QImage& after);
+
 // Frames repeat all the time (idle loops, mouth shapes); building a shape costs a
 // scale plus a region, so recent ones are kept. Entries are found by content, because
 // the same frame is often rendered again into a new image.

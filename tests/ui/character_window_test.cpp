@@ -217,6 +217,13 @@ private slots:
                 QCOMPARE(loops.shape_for(f, f.size()).image.cacheKey(), f.cacheKey());
         QCOMPARE(loops.built(), 100);
 
+        // Only the pixels a new frame changes are painted again.
+        QImage blink = disc(30);
+        blink.setPixel(10, 12, qRgb(0, 0, 0));
+        blink.setPixel(20, 14, qRgb(0, 0, 0));
+        QCOMPARE(changed_rect(disc(30), blink), QRect(QPoint(10, 12), QPoint(20, 14)));
+        QCOMPARE(changed_rect(disc(30), disc(30)), QRect());
+        QCOMPARE(changed_rect(disc(30), disc(40)), QRect(0, 0, 40, 40));
     }
 
     void window_mask_follows_frame_and_geometry()
