@@ -37,6 +37,11 @@ QPoint balloon_text_origin(const BalloonLook& look, const BalloonTextLayout& tex
 QImage draw_balloon(const BalloonLook& look, const BalloonTextLayout& text,
                     const BalloonPlacement& placement, int revealed, bool hard_edges)
 {
+    return draw_balloon_text(draw_balloon_body(look, placement), look, text, placement, revealed, hard_edges);
+}
+
+QImage draw_balloon_body(const BalloonLook& look, const BalloonPlacement& placement)
+{
     const QRect window = placement.window();
     QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -48,13 +53,21 @@ QImage draw_balloon(const BalloonLook& look, const BalloonTextLayout& text,
 
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
     QPen pen(look.border, look.metrics.border);
     pen.setJoinStyle(Qt::RoundJoin);
     p.setPen(pen);
     p.setBrush(look.fill);
     p.drawPath(outline);
+    return image;
+}
 
+QImage draw_balloon_text(const QImage& body, const BalloonLook& look, const BalloonTextLayout& text,
+                         const BalloonPlacement& placement, int revealed, bool hard_edges)
+{
+    QImage image = body.copy();
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
     p.setPen(look.text);
     text.draw(p, QPointF(balloon_text_origin(look, text, placement)), revealed);
     p.end();

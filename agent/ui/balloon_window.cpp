@@ -57,6 +57,7 @@ void BalloonWindow::set_content(BalloonKind kind, const QString& text, const acs
     look_ = std::make_unique<BalloonLook>(balloon_look(kind, style, font));
     revealed_ = kind == BalloonKind::Speech ? 0 : int(text.size());
     placement_ = {};
+    body_ = {};
     picture_ = {};
     if (!character_.isNull())
         follow(character_, screen_);
@@ -67,6 +68,7 @@ void BalloonWindow::clear_content()
 {
     text_.reset();
     look_.reset();
+    body_ = {};
     picture_ = {};
     region_ = {};
     update_shown();
@@ -140,13 +142,17 @@ void BalloonWindow::redraw(bool shape_changed)
 {
     if (!text_ || placement_.body.isNull())
         return;
-    picture_ = draw_balloon(*look_, *text_, placement_, revealed_, !compositing_);
+    if (shape_changed || body_.size() != placement_.window().size())
+        body_ = draw_balloon_body(*look_, placement_);
+    const QImage before = picture_;
+    picture_ = draw_balloon_text(body_, *look_, *text_, placement_, revealed_, !compositing_);
     if (shape_changed) {
         region_ = alpha_region(picture_);
         if (!compositing_ && !region_.isEmpty())
             setMask(region_);
     }
-    update();
+    // A word more changes only where it is written.
+    update(shape_changed ? rect() : changed_rect(before, picture_));
 }
 
 void BalloonWindow::update_shown()
@@ -171,7 +177,8 @@ void BalloonWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
+    if (picture_.size() != size())
+        p.fillRect(rect(), Qt::transparent);
     p.drawImage(0, 0, picture_);
 }
 

@@ -56,6 +56,7 @@ private:
     QRect character_;
     QRect screen_;
     BalloonPlacement placement_;
+    QImage body_;  // the picture without its text, kept while only the text changes
     QImage picture_;
     QRegion region_;
     bool compositing_ = false;

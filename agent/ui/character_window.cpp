@@ -96,12 +96,12 @@ void CharacterWindow::update_shape()
     // Off the screen there is nothing to show (and the window hides).
     const FrameShape shape =
         shown_part_.isEmpty() ? FrameShape{} : cache_.shape_for(frame_, target_size(), compositing_, shown_part_);
-    const bool same_picture = shape.image.cacheKey() == shape_.image.cacheKey();
+    const QRect changed = changed_rect(shape_.image, shape.image);
     shape_ = shape;
     apply_shape();
     update_shown();
-    if (!same_picture)
-        update();
+    if (!changed.isEmpty())
+        update(changed);
 }
 
 void CharacterWindow::apply_shape()
@@ -140,7 +140,9 @@ void CharacterWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
+    // The picture covers the window but while the window catches up with a new size.
+    if (shape_.image.size() != size())
+        p.fillRect(rect(), Qt::transparent);
     if (!shape_.image.isNull())
         p.drawImage(0, 0, shape_.image);
 }

@@ -2,18 +2,43 @@
 
 #include "agent/ui/outline_field.h"
 
-#include <QBitmap>
 #include <QHashFunctions>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstring>
+
 namespace pw::agent::ui {
+
+namespace {
+
+// Whether some pixel is neither fully opaque nor fully transparent.
+bool has_partial_alpha(const QImage& image)
+{
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const uint a = qAlpha(line[x]);
+            if (a != 0 && a != 255)
+                return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 QImage harden_alpha(const QImage& image)
 {
     QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < out.height(); ++y) {
+    // Rendered frames are hard already: they share their pixels instead of a copy.
+    if (!has_partial_alpha(out))
+        return out;
+    const int w = out.width(), h = out.height();
+    for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             const int a = qAlpha(line[x]);
             if (a == 255)
                 continue;
@@ -32,10 +57,42 @@ QRegion alpha_region(const QImage& image)
 {
     if (image.isNull())
         return {};
-    // createAlphaMask's threshold dither sets a bit exactly for alpha >= 128.
-    const QImage mask = image.convertToFormat(QImage::Format_ARGB32)
-                            .createAlphaMask(Qt::ThresholdAlphaDither | Qt::ThresholdDither);
-    return QRegion(QBitmap::fromImage(mask));
+    // Runs of pixels with alpha >= 128, row by row; rows with the same runs make one
+    // band, which is the banded form QRegion keeps (built directly, this costs a
+    // fraction of going through a bitmap).
+    const QImage argb = image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_ARGB32_Premultiplied
+                            ? image
+                            : image.convertToFormat(QImage::Format_ARGB32);
+    const int w = argb.width(), h = argb.height();
+    QList<QRect> rects;
+    QList<QPair<int, int>> band, row;  // runs [x0, x1) of the band and of this row
+    int band_top = 0;
+    const auto close_band = [&](int bottom) {
+        for (const auto& [x0, x1] : band)
+            rects.append(QRect(x0, band_top, x1 - x0, bottom - band_top));
+    };
+    for (int y = 0; y < h; ++y) {
+        row.clear();
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < w;) {
+            while (x < w && qAlpha(line[x]) < 128)
+                ++x;
+            const int x0 = x;
+            while (x < w && qAlpha(line[x]) >= 128)
+                ++x;
+            if (x > x0)
+                row.append({x0, x});
+        }
+        if (row != band) {
+            close_band(y);
+            band.swap(row);
+            band_top = y;
+        }
+    }
+    close_band(h);
+    QRegion region;
+    region.setRects(rects.constData(), int(rects.size()));
+    return region;
 }
 
 namespace {
@@ -96,19 +153,52 @@ FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge, QRe
     return shape;
 }
 
+QRect changed_rect(const QImage& before, const QImage& after)
+{
+    if (before.size() != after.size() || before.format() != after.format() || before.depth() != 32)
+        return after.rect();
+    if (before.cacheKey() == after.cacheKey())
+        return {};
+    const int w = after.width();
+    const size_t row_bytes = size_t(w) * 4;
+    int left = w, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < after.height(); ++y) {
+        const auto* a = reinterpret_cast<const quint32*>(before.constScanLine(y));
+        const auto* b = reinterpret_cast<const quint32*>(after.constScanLine(y));
+        if (std::memcmp(a, b, row_bytes) == 0)
+            continue;
+        if (top < 0)
+            top = y;
+        bottom = y;
+        int x0 = 0;
+        while (a[x0] == b[x0])
+            ++x0;
+        int x1 = w - 1;
+        while (a[x1] == b[x1])
+            --x1;
+        left = std::min(left, x0);
+        right = std::max(right, x1);
+    }
+    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft_edge, QRect part)
 {
+    const auto same_use = [&](const Entry& e) { return e.size == size && e.part == part && e.soft_edge == soft_edge; };
+    // Frames come back as the very same image most of the time (the presenter keeps
+    // them), which is found without reading its pixels.
+    for (qsizetype i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].source.cacheKey() == frame.cacheKey() && same_use(entries_[i]))
+            return take(i);
+    }
     const size_t hash = frame.isNull()
                             ? 0
                             : qHashBits(frame.constBits(), size_t(frame.sizeInBytes()),
                                         size_t(frame.format()));
     for (qsizetype i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
-        if (e.hash == hash && e.size == size && e.part == part && e.soft_edge == soft_edge && e.source == frame) {
-            if (i != 0)
-                entries_.move(i, 0);
-            return entries_.front().shape;
-        }
+        if (e.hash == hash && same_use(e) && e.source == frame)
+            return take(i);
     }
     ++built_;
     entries_.prepend(Entry{hash, frame, size, part, soft_edge, make_frame_shape(frame, size, soft_edge, part)});
@@ -120,9 +210,18 @@ const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bo
     return entries_.front().shape;
 }
 
+const FrameShape& FrameShapeCache::take(qsizetype i)
+{
+    if (i != 0)
+        entries_.move(i, 0);
+    return entries_.front().shape;
+}
+
 qsizetype FrameShapeCache::bytes_of(const Entry& e)
 {
-    return e.source.sizeInBytes() + e.shape.image.sizeInBytes();
+    // A hard frame at its own size is shown as it is: its pixels count once.
+    const bool shared = e.shape.image.cacheKey() == e.source.cacheKey();
+    return e.source.sizeInBytes() + (shared ? 0 : e.shape.image.sizeInBytes());
 }
 
 }  // namespace pw::agent::ui

@@ -33,14 +33,21 @@ QRegion alpha_region(const QImage& image);
 // costs no more than the screen it covers.
 FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
+// The smallest rectangle holding every pixel in which `after` differs from `before`;
+// all of `after` when their sizes or formats differ. A new frame often changes only a
+// blink or a hand, and only that needs painting again.
+QRect changed_rect(const QImage& before, const QImage& after);
+
 // Frames repeat all the time (idle loops, mouth shapes); building a shape costs a
 // scale plus a region, so recent ones are kept. Entries are found by content, because
 // the same frame is often rendered again into a new image.
 class FrameShapeCache {
 public:
     // Keeps at most `capacity` shapes and, beyond the newest one, at most `byte_budget`
-    // bytes of pictures (frames of a character enlarged by a script can be big).
-    explicit FrameShapeCache(int capacity = 64, qsizetype byte_budget = 48 << 20)
+    // bytes of pictures (frames of a character enlarged by a script can be big). The
+    // capacity holds every frame of a long idle animation and the moves around it, so
+    // that a character at rest builds nothing once each frame has been seen.
+    explicit FrameShapeCache(int capacity = 256, qsizetype byte_budget = 48 << 20)
         : capacity_(capacity), byte_budget_(byte_budget)
     {
     }
@@ -60,6 +67,8 @@ private:
         FrameShape shape;
     };
 
+    // Entry i becomes the most recently used; returns its shape.
+    const FrameShape& take(qsizetype i);
     static qsizetype bytes_of(const Entry& e);
 
     QList<Entry> entries_;  // most recently used first

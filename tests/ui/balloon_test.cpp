@@ -13,6 +13,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
@@ -49,6 +50,17 @@ struct Balloon {
     {
     }
     QImage picture(int revealed) const { return draw_balloon(look, text, placement, revealed, true); }
+};
+
+// The union of what a widget was asked to paint.
+struct PaintedArea : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
 };
 
 // Opaque pixels, 4-connected, counted as separate pieces.
@@ -347,7 +359,15 @@ private slots:
         QCOMPARE(balloon.kind(), BalloonKind::Speech);
         QCOMPARE(balloon.revealed(), 0);
         const QRect before = balloon.geometry();
+        // A word more is painted where it is written, not the whole balloon again.
+        QVERIFY(QTest::qWaitForWindowExposed(&balloon));
+        QCoreApplication::sendPostedEvents();
+        PaintedArea area;
+        balloon.installEventFilter(&area);
         view.reveal_balloon_text(6);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(!area.painted.isEmpty());
+        QVERIFY(area.painted.boundingRect().width() < balloon.width() / 2);
         QCOMPARE(balloon.revealed(), 6);
         view.reveal_balloon_text(10000);
         QCOMPARE(balloon.revealed(), int(short_text.size()));

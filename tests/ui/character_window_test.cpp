@@ -205,6 +205,25 @@ private slots:
         small.shape_for(b, QSize(200, 200));
         small.shape_for(a, QSize(200, 200));
         QCOMPARE(small.built(), 3);
+
+        // A long idle animation loops without building its shapes again, and a hard
+        // frame at its own size is shown with its own pixels, not a copy of them.
+        FrameShapeCache loops;
+        QList<QImage> frames;
+        for (int i = 0; i < 100; ++i)
+            frames.append(disc(20 + i % 20, QColor::fromHsv(i * 3, 200, 200)));
+        for (int round = 0; round < 2; ++round)
+            for (const QImage& f : frames)
+                QCOMPARE(loops.shape_for(f, f.size()).image.cacheKey(), f.cacheKey());
+        QCOMPARE(loops.built(), 100);
+
+        // Only the pixels a new frame changes are painted again.
+        QImage blink = disc(30);
+        blink.setPixel(10, 12, qRgb(0, 0, 0));
+        blink.setPixel(20, 14, qRgb(0, 0, 0));
+        QCOMPARE(changed_rect(disc(30), blink), QRect(QPoint(10, 12), QPoint(20, 14)));
+        QCOMPARE(changed_rect(disc(30), disc(30)), QRect());
+        QCOMPARE(changed_rect(disc(30), disc(40)), QRect(0, 0, 40, 40));
     }
 
     void window_mask_follows_frame_and_geometry()
