@@ -1,5 +1,6 @@
 #include "app/pellworks_window.h"
 
+#include "app/cursor_rest.h"
 #include "app/info_bar.h"
 #include "app/help_window.h"
 #include "app/save_dialog.h"
@@ -94,6 +95,7 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     connect(stage_, &pw::stage::pellwick_form::sound_frame_caption, sounds_,
             [this](const QString& caption) { sounds_->sounds_frame->setTitle(caption); });
     qApp->installEventFilter(this);
+    new CursorRest(this);
 
     build_menu();
     info_ = new info_bar(this);
