@@ -620,6 +620,7 @@ void Pellworks::show_clock()
         clock_window_ = area_->addSubWindow(clock_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         clock_window_->setAttribute(Qt::WA_DeleteOnClose, false);
         clock_window_->adjustSize();
+        connect(clock_, &pw::media::clock_form::shown_or_hidden, script_, &script_form::clock_shown_or_hidden);
     }
     // Placed each time: the main window may have changed its size since.
     clock_window_->move(pw::media::clock_form::top_right_position(area_->viewport()->width(),
