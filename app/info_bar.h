@@ -34,7 +34,7 @@ public:
     QLabel* panel(int number) const;
     QString panel_text(int number) const;
 
-    QTimer* Timer2 = nullptr;  // panel 1, every 300 ms
+    QTimer* Timer2 = nullptr;  // panel 1, just after each minute turns (at most 10 s apart)
     void Timer2_Timer();
     // Panel 4; the main window's one-second timer calls it.
     void show_free_space();

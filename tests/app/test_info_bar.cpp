@@ -38,10 +38,16 @@ private slots:
         QHash<QString, std::optional<double>> free{{"/", 12345.68 * 1024}, {"/media/kid/stick", 512.0}, {"/mnt/cd", {}}};
         QLocale::setDefault(QLocale::c());  // English names, AM and PM
         pw::app::info_bar bar;
-        bar.set_sources({[] { return QDateTime(QDate(2026, 12, 5), QTime(15, 7, 42)); },
+        QDateTime now(QDate(2026, 12, 5), QTime(15, 7, 42));
+        bar.set_sources({[&now] { return now; },
                          [] { return QList<Volume>{{"/", "/:"}, {"/media/kid/stick", "STICK:"}, {"/mnt/cd", "CD:"}}; },
                          [&free](const QString& m) { return free.value(m); }});
         QCOMPARE(bar.panel_text(1), QStringLiteral("The time is 3:07 PM : Today is Saturday, Dec 5 2026"));
+        // The next tick: within 10 s, or just after the minute turns when that is sooner.
+        QCOMPARE(bar.Timer2->interval(), 10000);
+        now = now.addMSecs(13500);
+        bar.Timer2_Timer();
+        QCOMPARE(bar.Timer2->interval(), 4500 + 20);
         QCOMPARE(bar.panel_text(4), QStringLiteral("Free space on /:12,345.68 Mb  "));
         bar.MDIForm_MouseMove(12, 0);
         QCOMPARE(bar.panel_text(3), QStringLiteral(" Mouse X: 12, Y: 0   "));
