@@ -94,6 +94,21 @@ void info_bar::info_PanelClick(int number)
     shown_drive = drives[drive_index].mount_point;
 }
 
+bool info_bar::event(QEvent* event)
+{
+    // A panel's new text asks the bar to lay itself out again, and the bar then paints
+    // all of itself and every panel. While the panels keep their places and heights
+    // nothing moves, and the panel whose text changed paints itself alone.
+    if (event->type() == QEvent::LayoutRequest) {
+        QList<QRect> places{QRect(0, 0, fontMetrics().height(), height())};
+        for (const QLabel* label : std::as_const(panels_))
+            places << label->geometry() << QRect(0, 0, 0, label->minimumSizeHint().height());
+        if (places == places_) return QWidget::event(event);
+        places_ = places;
+    }
+    return QStatusBar::event(event);
+}
+
 bool info_bar::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {

@@ -50,11 +50,13 @@ public:
     QString shown_drive;  // mount point of the volume in panel 4
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Sources sources_;
     QList<QLabel*> panels_;
+    QList<QRect> places_;  // the bar's and panels' sizes at the last full layout
 };
 
 }  // namespace pw::app

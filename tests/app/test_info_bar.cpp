@@ -10,6 +10,15 @@
 
 using pw::platform::Volume;
 
+struct PaintCount : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        count += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 class TestInfoBar : public QObject {
     Q_OBJECT
 
@@ -71,6 +80,20 @@ private slots:
         QCOMPARE(pw::app::next_drive_index(1, 1, 3), 2);
         QCOMPARE(pw::platform::drive_name("/media/kid/stick/"), QStringLiteral("STICK:"));
         QCOMPARE(pw::platform::drive_name("/"), QStringLiteral("/:"));
+
+        // A new text paints its own panel alone.
+        bar.show_free_space();
+        bar.resize(800, 30);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QTest::qWait(100);
+        PaintCount paints;
+        for (QLabel* label : bar.findChildren<QLabel*>()) label->installEventFilter(&paints);
+        free["/"] = 100.0 * 1024;
+        bar.show_free_space();
+        bar.MDIForm_MouseMove(13, 0);
+        QTest::qWait(100);
+        QCOMPARE(paints.count, 2);
     }
 
     void real_volumes_hold_the_home_folder_first()
