@@ -30,12 +30,11 @@ info_bar::info_bar(QWidget* parent) : QStatusBar(parent)
     panels_[3]->setCursor(Qt::PointingHandCursor);
     panels_[3]->setToolTip(QStringLiteral("Click to see the next drive"));
 
+    Timer2 = new QTimer(this);
+    Timer2->setTimerType(Qt::PreciseTimer);
+    connect(Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
     set_sources({[] { return QDateTime::currentDateTime(); }, [] { return pw::platform::real_volumes(); },
                  &pw::platform::free_kilobytes});
-
-    Timer2 = new QTimer(this);
-    Timer2->setInterval(300);
-    connect(Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
     Timer2->start();
 }
 
@@ -64,7 +63,13 @@ QString info_bar::panel_text(int number) const
 
 void info_bar::Timer2_Timer()
 {
-    panels_[0]->setText(time_and_date_text(sources_.now()));
+    const QDateTime now = sources_.now();
+    panels_[0]->setText(time_and_date_text(now));
+    // The panel shows whole minutes: the next tick comes just after the minute turns,
+    // and within ten seconds anyway, so that a clock set anew (or a computer waking
+    // from sleep) shows the right time soon.
+    const int to_next_minute = 60000 - (now.time().second() * 1000 + now.time().msec());
+    Timer2->setInterval(qMin(to_next_minute + 20, 10000));
 }
 
 void info_bar::show_free_space()
@@ -88,6 +93,21 @@ void info_bar::info_PanelClick(int number)
     if (!panel_text(number).startsWith(QLatin1String("Free")) || drives.isEmpty()) return;
     drive_index = next_drive_index(drive_index, first_drive_index, int(drives.size()));
     shown_drive = drives[drive_index].mount_point;
+}
+
+bool info_bar::event(QEvent* event)
+{
+    // A panel's new text asks the bar to lay itself out again, and the bar then paints
+    // all of itself and every panel. While the panels keep their places and heights
+    // nothing moves, and the panel whose text changed paints itself alone.
+    if (event->type() == QEvent::LayoutRequest) {
+        QList<QRect> places{QRect(0, 0, fontMetrics().height(), height())};
+        for (const QLabel* label : std::as_const(panels_))
+            places << label->geometry() << QRect(0, 0, 0, label->minimumSizeHint().height());
+        if (places == places_) return QWidget::event(event);
+        places_ = places;
+    }
+    return QStatusBar::event(event);
 }
 
 bool info_bar::eventFilter(QObject* watched, QEvent* event)

@@ -34,7 +34,7 @@ public:
     QLabel* panel(int number) const;
     QString panel_text(int number) const;
 
-    QTimer* Timer2 = nullptr;  // panel 1, every 300 ms
+    QTimer* Timer2 = nullptr;  // panel 1, just after each minute turns (at most 10 s apart)
     void Timer2_Timer();
     // Panel 4; the main window's one-second timer calls it.
     void show_free_space();
@@ -50,11 +50,13 @@ public:
     QString shown_drive;  // mount point of the volume in panel 4
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Sources sources_;
     QList<QLabel*> panels_;
+    QList<QRect> places_;  // the bar's and panels' sizes at the last full layout
 };
 
 }  // namespace pw::app

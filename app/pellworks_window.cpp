@@ -1,5 +1,6 @@
 #include "app/pellworks_window.h"
 
+#include "app/cursor_rest.h"
 #include "app/info_bar.h"
 #include "app/help_window.h"
 #include "app/save_dialog.h"
@@ -95,6 +96,7 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     connect(stage_, &pw::stage::pellwick_form::sound_frame_caption, sounds_,
             [this](const QString& caption) { sounds_->sounds_frame->setTitle(caption); });
     qApp->installEventFilter(this);
+    new CursorRest(this);
 
     build_menu();
     info_ = new info_bar(this);
@@ -528,6 +530,7 @@ void Pellworks::show_clock()
         clock_window_ = area_->addSubWindow(clock_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         clock_window_->setAttribute(Qt::WA_DeleteOnClose, false);
         clock_window_->adjustSize();
+        connect(clock_, &pw::media::clock_form::shown_or_hidden, script_, &script_form::clock_shown_or_hidden);
     }
     // Placed each time: the main window may have changed its size since.
     clock_window_->move(pw::media::clock_form::top_right_position(area_->viewport()->width(),

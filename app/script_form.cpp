@@ -362,7 +362,16 @@ void script_form::set_convert_labels(const QString& x, const QString& y)
 
 void script_form::set_clock_ticking(bool on)
 {
-    if (on) Timer1->start();
+    clock_wanted_ = on;
+    clock_shown_or_hidden();
+}
+
+void script_form::clock_shown_or_hidden()
+{
+    // A needle nobody can see (the main window hidden for runout, or minimised) stays
+    // where it is instead of waking the program twenty times a second.
+    const pw::media::clock_form* clock = windows_ ? windows_->clock() : nullptr;
+    if (clock_wanted_ && clock && clock->isVisible()) Timer1->start();
     else Timer1->stop();
 }
 

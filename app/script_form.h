@@ -73,6 +73,8 @@ public:
     void Command1_Click();
     void Timer1_Timer();
     void MMControl2_Done();
+    // Timer1 runs while a run wants the clock ticking and the clock is on the screen.
+    void clock_shown_or_hidden();
 
     // The cursor goes to the end of the script, which scrolls into view: where the
     // composer has just added a line.
@@ -143,6 +145,7 @@ private:
     pw::engine::pellwick_mod& mod_;
     ScriptEdit* edit_ = nullptr;
     Autosave* autosave_ = nullptr;
+    bool clock_wanted_ = false;  // a run is on and its clock ticks
     bool told_not_kept_ = false;  // the child hears it once, the panel shows it on
     // How the program ended before this window kept the script on the way out.
     std::function<void(int)> exit_before_;

@@ -1,35 +1,148 @@
 #!/usr/bin/env python3
-"""Whole-program benchmarks of Pellworks under Xvfb.
+"""Whole-program benchmarks of Pellworks under Xvfb: the figures of its lightness goals.
 
-  startup  time from process start to the greeting's RequestStart (trace), N runs
-  window   time from process start to the main window painted, splash left out
-  idle     CPU of the running program with Pellwick shown and idling, over 30 s
-  memory   peak resident memory (VmHWM) once both characters are loaded and greeted
+  startup  process start to the greeting's RequestStart (trace)
+  window   process start to the main window painted, splash left out     goal <= 300 ms
+  idle     CPU with the main window open and Pellwick idling               goal <= 0.15 %
+  walk     CPU of `runout`: Pellwick says a sentence and walks to a random
+           place every 5 s                                                 goal <= 0.6 %
+  pause    CPU of `runin` waiting in `pause`                               goal <= 1 %
+  key      CPU of `runin` waiting in `waitfor key=a` (reminders spoken)    goal <= 1 %
+  listen   CPU of `runin` waiting in `waitfor listen=giraffe quiet`, a
+           quiet room's noise heard instead of the microphone (needs sox)  goal <= 1 %
+  memory   peak resident memory (VmHWM) with the three characters shown    goal <= 60 MB
 
-Prints medians. Usage: bench/program_bench.py [startup|window|idle|memory|all] [--runs N]
-Needs: a built ./build/bin/pellworks, Xvfb, openbox (optional).
+CPU is the whole process's user + system time over the measured seconds, in % of one
+core. Each run starts the program afresh with a home folder of its own; every figure
+is a median over the runs, with the machine's load average (1 min) at the time printed
+beside it, since other work on the machine inflates it. With --baseline, a second build
+runs interleaved with the first, so that load from elsewhere falls on both.
+
+Usage: bench/program_bench.py [SCENARIO ...|all] [--runs N] [--seconds N] [--bin PATH] [--baseline PATH]
+Needs: a built ./build/bin/pellworks, Xvfb, openbox (optional), xdotool (key), sox (listen).
 """
-import os, re, statistics, sys, time
+import argparse, os, shutil, statistics, subprocess, sys, tempfile, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11_program import DEFAULT_BIN, cpu_seconds, free_display, launch as launch_program, start_x, stop, stop_x  # noqa: E402
+from x11_program import (DEFAULT_BIN, cpu_seconds, free_display, launch, program_env, start_x, stop, stop_x,  # noqa: E402
+                         thread_cpu_seconds, watch_trace)
+
+GREETED = r"event BalloonHide Pellwick"
+
+# name: (command-line mode, script lines or None, trace line once the wait has begun, goal)
+WAITS = {
+    "idle": (None, None, GREETED, "<= 0.15 %"),
+    "walk": ("runout", ["interval 0", "do", "pellwick> speak I like to walk around and see new places.",
+                        "pellwick> moveto random", "pellwick> pause 5", "loop 1000"], r" run start$", "<= 0.6 %"),
+    "pause": ("runin", ["interval 0", "pellwick> pause 600"], r" run start$", "<= 1 %"),
+    "key": ("runin", ["interval 0", "pellwick> waitfor key=a"], r"KeyHook install", "<= 1 %"),
+    "listen": ("runin", ["interval 0", "pellwick> waitfor listen=giraffe quiet"],
+               r"is heard instead of a microphone", "<= 1 %"),
+}
 
 
-def launch(display):
-    t0 = time.monotonic()
-    return launch_program(DEFAULT_BIN, [], display), t0
+def load():
+    return f"load {os.getloadavg()[0]:.2f}"
 
 
-def wait_for(p, pattern, timeout=20):
-    rx = re.compile(pattern)
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        line = p.stderr.readline()
-        if not line:
-            break
-        if rx.search(line):
-            return time.monotonic(), line
-    return None, None
+def summary(values, unit, digits=2):
+    return (f"median {statistics.median(values):.{digits}f}{unit} "
+            f"(all {', '.join(f'{v:.{digits}f}' for v in values)})")
+
+
+class Program:
+    """One start of the program with a fresh home folder, stopped again on leaving."""
+
+    def __init__(self, binary, display, args=(), env=None):
+        self.home = tempfile.mkdtemp(prefix="pw-bench-home-")
+        self.p = launch(binary, list(args), display, dict(env or {}, PELLWORKS_HOME=self.home))
+        self.t0 = time.monotonic()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        stop(self.p)
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
+def write_script(folder, lines):
+    path = os.path.join(folder, "bench.csp")
+    with open(path, "w", newline="") as f:
+        f.write("\r\n".join(lines) + "\r\n")
+    return path
+
+
+def wait_cpu(binary, display, name, seconds, folder):
+    """% of a core over `seconds` of the scenario, and the same by thread name."""
+    mode, lines, began, _ = WAITS[name]
+    args, env = [], {}
+    if lines:
+        args = [mode, write_script(folder, lines)]
+    if name == "listen":
+        room = os.path.join(folder, "room.wav")
+        if not os.path.exists(room):
+            subprocess.check_call(["sox", "-n", "-r", "16000", "-c", "1", "-b", "16", room, "synth",
+                                   str(seconds + 60), "pinknoise", "vol", "0.003"])
+        env["PELLWORKS_MIC_FILE"] = room
+    with Program(binary, display, args, env) as prog:
+        (started,) = watch_trace(prog.p, began)
+        if not started.wait(90):
+            sys.exit(f"{name}: the program did not get there ({began!r} missing from its trace)")
+        # The greeting, a first reminder or the first walk play out first.
+        time.sleep(4)
+        threads0, c0, w0 = thread_cpu_seconds(prog.p.pid), cpu_seconds(prog.p.pid), time.monotonic()
+        time.sleep(seconds)
+        threads1, c1, w1 = thread_cpu_seconds(prog.p.pid), cpu_seconds(prog.p.pid), time.monotonic()
+        if name == "key":
+            subprocess.call(["xdotool", "key", "a"], env=program_env(display))
+        wall = w1 - w0
+        by_thread = {t: 100.0 * (v - threads0.get(t, 0.0)) / wall for t, v in threads1.items()}
+        return 100.0 * (c1 - c0) / wall, by_thread
+
+
+def bench_waits(builds, display, names, runs, seconds):
+    folder = tempfile.mkdtemp(prefix="pw-bench-")
+    try:
+        for name in names:
+            results = {label: [] for label, _ in builds}
+            threads = {label: {} for label, _ in builds}
+            loads = []
+            for _ in range(runs):
+                for label, binary in builds:
+                    share, by_thread = wait_cpu(binary, display, name, seconds, folder)
+                    results[label].append(share)
+                    for t, v in by_thread.items():
+                        threads[label].setdefault(t, []).append(v)
+                    loads.append(os.getloadavg()[0])
+            for label, _ in builds:
+                busiest = sorted(threads[label].items(), key=lambda tv: -statistics.median(tv[1]))[:3]
+                per_thread = ", ".join(f"{t} {statistics.median(v):.2f}" for t, v in busiest)
+                print(f"{name} ({label}): CPU over {seconds} s {summary(results[label], ' %')} of a core, "
+                      f"goal {WAITS[name][3]}; by thread: {per_thread}; "
+                      f"load {statistics.median(loads):.2f}")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def first_match_ms(prog, pattern, timeout=30):
+    (seen,) = watch_trace(prog.p, pattern)
+    return (time.monotonic() - prog.t0) * 1000 if seen.wait(timeout) else None
+
+
+def bench_times(builds, display, name, runs):
+    pattern = {"startup": r"event RequestStart \S+ Pellwick Show", "window": r"event MainWindowPainted"}[name]
+    what = {"startup": "process start to the greeting's Show RequestStart",
+            "window": "process start to the main window painted (goal <= 300 ms)"}[name]
+    for label, binary in builds:
+        times = []
+        for _ in range(runs):
+            with Program(binary, display) as prog:
+                ms = first_match_ms(prog, pattern)
+            if ms is not None:
+                times.append(ms)
+            time.sleep(0.3)
+        print(f"{name} ({label}): {what}: {summary(times, ' ms', 0)}; {load()}")
 
 
 def vm_hwm_mb(pid):
@@ -40,89 +153,51 @@ def vm_hwm_mb(pid):
     return 0.0
 
 
-def drain(p):
-    # Keep reading the trace in the background so the pipe never blocks the program.
-    import threading
-    def run():
-        for _ in p.stderr:
-            pass
-    threading.Thread(target=run, daemon=True).start()
-
-
-def bench_startup(display, runs):
-    # The greeting is Pellwick's Show followed by his Speak; the Show starts the
-    # greeting, the Speak starts once the Showing animation has played.
-    shows, speaks = [], []
-    for _ in range(runs):
-        p, t0 = launch(display)
-        t_show, _ = wait_for(p, r"event RequestStart \S+ Pellwick Show")
-        t_speak, _ = wait_for(p, r"event RequestStart \S+ Pellwick Speak")
-        stop(p)
-        if t_show is not None and t_speak is not None:
-            shows.append((t_show - t0) * 1000)
-            speaks.append((t_speak - t0) * 1000)
-        time.sleep(0.3)
-    for label, times in (("Show", shows), ("Speak", speaks)):
-        print(f"process start to the greeting's {label} RequestStart: runs={len(times)} "
-              f"median={statistics.median(times):.0f} ms min={min(times):.0f} max={max(times):.0f}")
-
-
-def bench_window(display, runs):
-    times = []
-    for _ in range(runs):
-        t0 = time.monotonic()
-        p = launch_program(DEFAULT_BIN, [], display)
-        t, _ = wait_for(p, r"event MainWindowPainted")
-        stop(p)
-        if t is not None:
-            times.append((t - t0) * 1000)
-        time.sleep(0.3)
-    print(f"process start to the main window painted (no splash): runs={len(times)} "
-          f"median={statistics.median(times):.0f} ms min={min(times):.0f} max={max(times):.0f}")
-
-
-def bench_idle(display, runs, seconds=30):
-    results = []
-    for _ in range(runs):
-        p, _ = launch(display)
-        wait_for(p, r"event BalloonHide Pellwick")
-        drain(p)
-        time.sleep(2)
-        c0, w0 = cpu_seconds(p.pid), time.monotonic()
-        time.sleep(seconds)
-        c1, w1 = cpu_seconds(p.pid), time.monotonic()
-        stop(p)
-        results.append(100.0 * (c1 - c0) / (w1 - w0))
-    print(f"idle CPU over {seconds}s: runs={len(results)} median={statistics.median(results):.2f} % of a core "
-          f"all={[round(r, 2) for r in results]}")
-
-
-def bench_memory(display, runs):
-    peaks = []
-    for _ in range(runs):
-        p, _ = launch(display)
-        wait_for(p, r"event BalloonHide Pellwick")
-        drain(p)
-        time.sleep(1)
-        peaks.append(vm_hwm_mb(p.pid))
-        stop(p)
-    print(f"peak memory (VmHWM) after greeting: runs={len(peaks)} median={statistics.median(peaks):.1f} MB")
+def bench_memory(builds, display, runs):
+    folder = tempfile.mkdtemp(prefix="pw-bench-")
+    script = write_script(folder, ["interval 0", "pellwick> speak Hello!", "tansy> speak Hello!",
+                                   "nubbin> speak Hello!", "pellwick> pause 600"])
+    try:
+        for label, binary in builds:
+            peaks = []
+            for _ in range(runs):
+                with Program(binary, display, ["runin", script]) as prog:
+                    (waiting,) = watch_trace(prog.p, r"event BalloonHide Nubbin")
+                    if not waiting.wait(90):
+                        sys.exit("memory: Nubbin never finished speaking")
+                    time.sleep(2)
+                    peaks.append(vm_hwm_mb(prog.p.pid))
+            print(f"memory ({label}): peak resident memory with three characters shown "
+                  f"{summary(peaks, ' MB', 1)}, goal <= 60 MB; {load()}")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 def main():
-    what = sys.argv[1] if len(sys.argv) > 1 else "all"
-    runs = int(sys.argv[sys.argv.index("--runs") + 1]) if "--runs" in sys.argv else 5
+    ap = argparse.ArgumentParser()
+    ap.add_argument("scenarios", nargs="*", default=["all"])
+    ap.add_argument("--runs", type=int, default=3)
+    ap.add_argument("--seconds", type=int, default=30)
+    ap.add_argument("--bin", default=DEFAULT_BIN)
+    ap.add_argument("--baseline")
+    args = ap.parse_args()
+    everything = ["window", "startup", "memory", "idle", "walk", "pause", "key", "listen"]
+    names = everything if "all" in args.scenarios else args.scenarios
+    unknown = set(names) - set(everything)
+    if unknown:
+        sys.exit(f"unknown scenario {', '.join(sorted(unknown))}; known: {', '.join(everything)}")
+    builds = [("this build", args.bin)] + ([("baseline", args.baseline)] if args.baseline else [])
+
     display = free_display()
     xvfb, wm = start_x(display)
     try:
-        if what in ("startup", "all"):
-            bench_startup(display, runs)
-        if what in ("window", "all"):
-            bench_window(display, runs)
-        if what in ("memory", "all"):
-            bench_memory(display, max(1, runs // 2))
-        if what in ("idle", "all"):
-            bench_idle(display, max(1, runs // 2))
+        for name in names:
+            if name in ("startup", "window"):
+                bench_times(builds, display, name, max(args.runs, 5))
+            elif name == "memory":
+                bench_memory(builds, display, args.runs)
+            else:
+                bench_waits(builds, display, [name], args.runs, args.seconds)
     finally:
         stop_x(xvfb, wm)
 

@@ -82,17 +82,18 @@ def watch_trace(p, *patterns):
 
 
 def thread_cpu_seconds(pid):
-    """CPU seconds of each thread of the process so far, summed by thread name."""
+    """CPU seconds of each thread of the process so far (scheduler's nanoseconds), summed
+    by thread name."""
     out = {}
     for tid in os.listdir(f"/proc/{pid}/task"):
         try:
-            with open(f"/proc/{pid}/task/{tid}/stat") as f:
-                stat = f.read()
+            with open(f"/proc/{pid}/task/{tid}/comm") as f:
+                name = f.read().strip()
+            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
+                ns = int(f.read().split()[0])
         except OSError:  # the thread ended meanwhile
             continue
-        name = stat.split("(", 1)[1].rsplit(")", 1)[0]
-        fields = stat.rsplit(")", 1)[1].split()
-        out[name] = out.get(name, 0.0) + (int(fields[11]) + int(fields[12])) / CLK
+        out[name] = out.get(name, 0.0) + ns / 1e9
     return out
 
 

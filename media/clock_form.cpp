@@ -31,6 +31,18 @@ void clock_form::advance()
     Gauge1->setValue(next > last_value ? 0 : next);
 }
 
+void clock_form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    Q_EMIT shown_or_hidden();
+}
+
+void clock_form::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    Q_EMIT shown_or_hidden();
+}
+
 QPoint clock_form::top_right_position(int area_width, int window_width, const QWidget* for_dpi)
 {
     int left = area_width - twips_to_px_x(850, for_dpi);

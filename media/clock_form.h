@@ -26,6 +26,14 @@ public:
     // is moved left so that it stays whole.
     static QPoint top_right_position(int area_width, int window_width, const QWidget* for_dpi);
 
+Q_SIGNALS:
+    // The window came onto the screen or left it, itself or with the main window.
+    void shown_or_hidden();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     static constexpr int last_value = 58;
 };

@@ -10,6 +10,15 @@
 
 using pw::platform::Volume;
 
+struct PaintCount : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        count += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 class TestInfoBar : public QObject {
     Q_OBJECT
 
@@ -38,10 +47,16 @@ private slots:
         QHash<QString, std::optional<double>> free{{"/", 12345.68 * 1024}, {"/media/kid/stick", 512.0}, {"/mnt/cd", {}}};
         QLocale::setDefault(QLocale::c());  // English names, AM and PM
         pw::app::info_bar bar;
-        bar.set_sources({[] { return QDateTime(QDate(2026, 12, 5), QTime(15, 7, 42)); },
+        QDateTime now(QDate(2026, 12, 5), QTime(15, 7, 42));
+        bar.set_sources({[&now] { return now; },
                          [] { return QList<Volume>{{"/", "/:"}, {"/media/kid/stick", "STICK:"}, {"/mnt/cd", "CD:"}}; },
                          [&free](const QString& m) { return free.value(m); }});
         QCOMPARE(bar.panel_text(1), QStringLiteral("The time is 3:07 PM : Today is Saturday, Dec 5 2026"));
+        // The next tick: within 10 s, or just after the minute turns when that is sooner.
+        QCOMPARE(bar.Timer2->interval(), 10000);
+        now = now.addMSecs(13500);
+        bar.Timer2_Timer();
+        QCOMPARE(bar.Timer2->interval(), 4500 + 20);
         QCOMPARE(bar.panel_text(4), QStringLiteral("Free space on /:12,345.68 Mb  "));
         bar.MDIForm_MouseMove(12, 0);
         QCOMPARE(bar.panel_text(3), QStringLiteral(" Mouse X: 12, Y: 0   "));
@@ -65,6 +80,20 @@ private slots:
         QCOMPARE(pw::app::next_drive_index(1, 1, 3), 2);
         QCOMPARE(pw::platform::drive_name("/media/kid/stick/"), QStringLiteral("STICK:"));
         QCOMPARE(pw::platform::drive_name("/"), QStringLiteral("/:"));
+
+        // A new text paints its own panel alone.
+        bar.show_free_space();
+        bar.resize(800, 30);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QTest::qWait(100);
+        PaintCount paints;
+        for (QLabel* label : bar.findChildren<QLabel*>()) label->installEventFilter(&paints);
+        free["/"] = 100.0 * 1024;
+        bar.show_free_space();
+        bar.MDIForm_MouseMove(13, 0);
+        QTest::qWait(100);
+        QCOMPARE(paints.count, 2);
     }
 
     void real_volumes_hold_the_home_folder_first()

@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include "app/autosave.h"
+#include "app/cursor_rest.h"
 #include "app/save_dialog.h"
 #include "app/script_check.h"
 #include "app/script_edit.h"
@@ -292,6 +293,23 @@ private slots:
         for (const auto& r : f.agent.log().records())
             told += r.operation == QLatin1String("Speak") && r.args.value(0) == pw::fakes::CallLog::text(s.not_kept_sentence());
         QCOMPARE(told, 1);
+    }
+
+    void the_cursor_stops_blinking_while_nobody_types()
+    {
+        const int blink = QApplication::cursorFlashTime();
+        QVERIFY(blink > 0);
+        ScriptEdit edit;
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        {
+            CursorRest rest(nullptr, 20);
+            QTRY_COMPARE(QApplication::cursorFlashTime(), 0);
+            QTest::keyClick(&edit, Qt::Key_A);
+            QCOMPARE(QApplication::cursorFlashTime(), blink);
+            QTRY_COMPARE(QApplication::cursorFlashTime(), 0);
+        }
+        QCOMPARE(QApplication::cursorFlashTime(), blink);
     }
 };
 

@@ -71,7 +71,12 @@ private slots:
         QCOMPARE(moments[0].selected, QStringLiteral("speak hello"));
         QCOMPARE(moments[1].marked, QStringLiteral("wave"));
         for (const Moment& m : moments) QVERIFY(m.locked && !m.windows_hidden);
-        // The clock is open and ticked through the pause, 50 ms a step.
+        // Nobody sees the clock while the main window is hidden (runout): it stays still.
+        QCOMPARE(moments[0].gauge, 0);
+        // On the screen it ticks through the pause, 50 ms a step.
+        f.window->show();
+        moments = play_and_watch(f);
+        QVERIFY(!moments.isEmpty());
         QVERIFY2(moments[0].gauge >= 3 && moments[0].gauge <= 58, qPrintable(QString::number(moments[0].gauge)));
 
         // Afterwards: editable, unmarked, no clock, and the text got its final break.
