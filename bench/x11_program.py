@@ -25,7 +25,7 @@ def start_x(display):
         time.sleep(0.05)
     wm = None
     if subprocess.call(["which", "openbox"], stdout=subprocess.DEVNULL) == 0:
-        wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=display),
+        wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=display, DBUS_SESSION_BUS_ADDRESS="disabled:"),
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(0.3)
     return xvfb, wm
@@ -33,9 +33,11 @@ def start_x(display):
 
 def program_env(display, extra=None):
     # No splash, and a single-instance name of its own, so that a Pellworks the user has
-    # open does not turn the benchmark's program away.
+    # open does not turn the benchmark's program away. No session bus either: where
+    # dbus-x11 is installed Qt would start one that outlives the benchmark.
     env = dict(os.environ, DISPLAY=display, PELLWORKS_TRACE="1", QT_QPA_PLATFORM="xcb",
-               PELLWORKS_NO_SPLASH="1", PELLWORKS_INSTANCE=f"bench-{os.getpid()}")
+               PELLWORKS_NO_SPLASH="1", PELLWORKS_INSTANCE=f"bench-{os.getpid()}",
+               DBUS_SESSION_BUS_ADDRESS="disabled:")
     env.update(extra or {})
     env.pop("WAYLAND_DISPLAY", None)
     return env
