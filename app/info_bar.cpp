@@ -3,9 +3,6 @@
 #include "app/status_texts.h"
 
 #include <QDir>
-#include <QEvent>
-#include <QLabel>
-#include <QMouseEvent>
 #include <QStorageInfo>
 #include <QTimer>
 
@@ -16,16 +13,12 @@ info_bar::info_bar(QWidget* parent) : QStatusBar(parent)
     setSizeGripEnabled(false);
     static const char* const names[] = {"Time and date", "Character position", "Mouse position", "Free space"};
     for (int i = 0; i < 4; ++i) {
-        auto* label = new QLabel(this);
+        auto* panel = new status_panel(this);
         // A screen reader reads the text itself as the name; the kind of panel comes after.
-        label->setAccessibleDescription(QLatin1String(names[i]));
-        label->setTextInteractionFlags(Qt::NoTextInteraction);
-        label->installEventFilter(this);
-        // The texts never make the frame wider: a narrow frame cuts them short.
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        label->setMinimumWidth(40);
-        addWidget(label, i == 0 ? 2 : 1);
-        panels_ << label;
+        panel->setAccessibleDescription(QLatin1String(names[i]));
+        connect(panel, &status_panel::clicked, this, [this, i] { info_PanelClick(i + 1); });
+        addWidget(panel, i == 0 ? 2 : 1);
+        panels_ << panel;
     }
     panels_[3]->setCursor(Qt::PointingHandCursor);
     panels_[3]->setToolTip(QStringLiteral("Click to see the next drive"));
@@ -50,14 +43,14 @@ void info_bar::set_sources(Sources sources)
     show_free_space();
 }
 
-QLabel* info_bar::panel(int number) const
+status_panel* info_bar::panel(int number) const
 {
     return panels_.value(number - 1);
 }
 
 QString info_bar::panel_text(int number) const
 {
-    const QLabel* l = panel(number);
+    const status_panel* l = panel(number);
     return l ? l->text() : QString();
 }
 
@@ -93,30 +86,6 @@ void info_bar::info_PanelClick(int number)
     if (!panel_text(number).startsWith(QLatin1String("Free")) || drives.isEmpty()) return;
     drive_index = next_drive_index(drive_index, first_drive_index, int(drives.size()));
     shown_drive = drives[drive_index].mount_point;
-}
-
-bool info_bar::event(QEvent* event)
-{
-    // A panel's new text asks the bar to lay itself out again, and the bar then paints
-    // all of itself and every panel. While the panels keep their places and heights
-    // nothing moves, and the panel whose text changed paints itself alone.
-    if (event->type() == QEvent::LayoutRequest) {
-        QList<QRect> places{QRect(0, 0, fontMetrics().height(), height())};
-        for (const QLabel* label : std::as_const(panels_))
-            places << label->geometry() << QRect(0, 0, 0, label->minimumSizeHint().height());
-        if (places == places_) return QWidget::event(event);
-        places_ = places;
-    }
-    return QStatusBar::event(event);
-}
-
-bool info_bar::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const qsizetype i = panels_.indexOf(static_cast<QLabel*>(watched));
-        if (i >= 0 && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) info_PanelClick(int(i) + 1);
-    }
-    return false;
 }
 
 }  // namespace pw::app

@@ -3,6 +3,7 @@
 // the mouse over the frame's background, and the free space of a volume. A click on
 // the free-space panel steps to the next volume.
 
+#include "app/status_panel.h"
 #include "platform/core/volumes.h"
 
 #include <QDateTime>
@@ -12,7 +13,6 @@
 #include <functional>
 #include <optional>
 
-class QLabel;
 class QTimer;
 
 namespace pw::app {
@@ -31,7 +31,7 @@ public:
     void set_sources(Sources sources);
 
     // Panels 1 to 4, left to right.
-    QLabel* panel(int number) const;
+    status_panel* panel(int number) const;
     QString panel_text(int number) const;
 
     QTimer* Timer2 = nullptr;  // panel 1, just after each minute turns (at most 10 s apart)
@@ -49,14 +49,9 @@ public:
     int drive_index = 0;
     QString shown_drive;  // mount point of the volume in panel 4
 
-protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     Sources sources_;
-    QList<QLabel*> panels_;
-    QList<QRect> places_;  // the bar's and panels' sizes at the last full layout
+    QList<status_panel*> panels_;
 };
 
 }  // namespace pw::app

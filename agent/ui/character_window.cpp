@@ -29,7 +29,7 @@ int event_shift(Qt::KeyboardModifiers modifiers)
 
 CharacterWindow::CharacterWindow()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      map_watch_(this, [this] { apply_input_shape(); })
+      map_watch_(this, [this] { apply_window_shape(); })
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -79,7 +79,9 @@ void CharacterWindow::set_compositing(bool on)
         return;
     compositing_ = on;
     applied_ = QRegion();
-    if (on)
+    if (on && x11_available())
+        clear_bounding_shape(winId());
+    else if (on)
         clearMask();
     else if (windowHandle())
         clear_input_shape(winId());  // the mask takes over; a stale input shape would eat clicks
@@ -111,16 +113,20 @@ void CharacterWindow::apply_shape()
     if (shape_.region == applied_)
         return;
     applied_ = shape_.region;
-    if (compositing_)
-        apply_input_shape();
-    else
-        setMask(shape_.region);
+    apply_window_shape();
 }
 
-void CharacterWindow::apply_input_shape()
+void CharacterWindow::apply_window_shape()
 {
-    if (compositing_ && isVisible())
-        set_input_shape(winId(), shape_.region);
+    if (compositing_) {
+        if (isVisible())
+            set_input_shape(winId(), shape_.region);
+    } else if (x11_available()) {
+        if (!shape_.region.isEmpty())
+            set_bounding_shape(winId(), shape_.region);
+    } else {
+        setMask(shape_.region);
+    }
 }
 
 void CharacterWindow::update_shown()
@@ -136,21 +142,26 @@ void CharacterWindow::update_shown()
         raise_below_dialogs(*this);
 }
 
-void CharacterWindow::paintEvent(QPaintEvent*)
+void CharacterWindow::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     // The picture covers the window but while the window catches up with a new size.
     if (shape_.image.size() != size())
         p.fillRect(rect(), Qt::transparent);
-    if (!shape_.image.isNull())
-        p.drawImage(0, 0, shape_.image);
+    // Piece by piece: each piece is a plain copy, where one call under a clip of many
+    // rectangles would blend line by line (and hand the lines to other threads).
+    if (!shape_.image.isNull()) {
+        for (const QRect& r : event->region())
+            p.drawImage(r.topLeft(), shape_.image, r);
+    }
 }
 
 void CharacterWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    apply_input_shape();  // and again when mapped (map_watch_)
+    if (compositing_)
+        apply_window_shape();  // and again when mapped (map_watch_)
 }
 
 void CharacterWindow::mousePressEvent(QMouseEvent* event)

@@ -66,7 +66,9 @@ private:
     void fit_to_screen(bool new_picture = false);
     void update_shape();
     void apply_shape();
-    void apply_input_shape();
+    // Gives the window system the shape: where clicks land with a compositor, where
+    // the window is seen without one.
+    void apply_window_shape();
     void update_shown();
 
     QImage frame_;

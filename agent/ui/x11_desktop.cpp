@@ -56,7 +56,9 @@ bool compositor_running()
     return XGetSelectionOwner(dpy, selection) != 0;
 }
 
-void set_input_shape(WId window, const QRegion& region)
+namespace {
+
+void set_shape(WId window, int kind, const QRegion& region)
 {
     Display* dpy = x11_display();
     if (!dpy || !window)
@@ -66,18 +68,39 @@ void set_input_shape(WId window, const QRegion& region)
     for (const QRect& r : region)
         rects.append(XRectangle{clamp_short(r.x()), clamp_short(r.y()),
                                 clamp_ushort(r.width()), clamp_ushort(r.height())});
-    XShapeCombineRectangles(dpy, Window(window), ShapeInput, 0, 0, rects.data(),
-                            int(rects.size()), ShapeSet, Unsorted);
+    XShapeCombineRectangles(dpy, Window(window), kind, 0, 0, rects.data(), int(rects.size()), ShapeSet, Unsorted);
     XFlush(dpy);
 }
 
-void clear_input_shape(WId window)
+void clear_shape(WId window, int kind)
 {
     Display* dpy = x11_display();
     if (!dpy || !window)
         return;
-    XShapeCombineMask(dpy, Window(window), ShapeInput, 0, 0, 0, ShapeSet);
+    XShapeCombineMask(dpy, Window(window), kind, 0, 0, 0, ShapeSet);
     XFlush(dpy);
+}
+
+}  // namespace
+
+void set_input_shape(WId window, const QRegion& region)
+{
+    set_shape(window, ShapeInput, region);
+}
+
+void clear_input_shape(WId window)
+{
+    clear_shape(window, ShapeInput);
+}
+
+void set_bounding_shape(WId window, const QRegion& region)
+{
+    set_shape(window, ShapeBounding, region);
+}
+
+void clear_bounding_shape(WId window)
+{
+    clear_shape(window, ShapeBounding);
 }
 
 MapWatch::MapWatch(QWidget* widget, std::function<void()> again)

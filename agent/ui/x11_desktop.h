@@ -1,5 +1,5 @@
 #pragma once
-// The few raw X11 calls the character windows need: compositor detection and input
+// The few raw X11 calls the character windows need: compositor detection and window
 // shapes. Every function is a no-op (or answers false) when the program does not run
 // on an X server, e.g. offscreen in tests or on a native Wayland platform.
 
@@ -25,6 +25,11 @@ bool compositor_running();
 void set_input_shape(WId window, const QRegion& region);
 // Back to the default: clicks land wherever the window is drawn.
 void clear_input_shape(WId window);
+// The window is seen only where `region` is (its bounding shape, as QWidget::setMask
+// sets it, but unknown to Qt: a widget with a mask paints every frame through a
+// clip of hundreds of rectangles, which costs a multiple of copying the picture).
+void set_bounding_shape(WId window, const QRegion& region);
+void clear_bounding_shape(WId window);
 
 // Calls `again` (from the event loop) each time the X server reports that `widget`'s
 // window was mapped. A window manager selects shape events on a window only while it takes

@@ -4,7 +4,6 @@
 #include "app/info_bar.h"
 #include "app/status_texts.h"
 
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,7 +87,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&bar));
         QTest::qWait(100);
         PaintCount paints;
-        for (QLabel* label : bar.findChildren<QLabel*>()) label->installEventFilter(&paints);
+        for (auto* panel : bar.findChildren<pw::app::status_panel*>()) panel->installEventFilter(&paints);
         free["/"] = 100.0 * 1024;
         bar.show_free_space();
         bar.MDIForm_MouseMove(13, 0);

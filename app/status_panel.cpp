@@ -1,0 +1,63 @@
+#include "app/status_panel.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace pw::app {
+
+status_panel::status_panel(QWidget* parent) : QWidget(parent)
+{
+    // The texts never make the frame wider: a narrow frame cuts them short.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setMinimumWidth(40);
+}
+
+void status_panel::setText(const QString& text)
+{
+    if (text == text_)
+        return;
+    text_ = text;
+    // A screen reader reads the text itself as the panel's name.
+    setAccessibleName(text);
+    update();
+}
+
+QSize status_panel::sizeHint() const
+{
+    return {fontMetrics().horizontalAdvance(text_), fontMetrics().height() + 2};
+}
+
+QSize status_panel::minimumSizeHint() const
+{
+    return {40, fontMetrics().height() + 2};
+}
+
+void status_panel::paintEvent(QPaintEvent*)
+{
+    // One plain line: no line layout, and no shaping of text that needs none (digits
+    // and Latin letters), which would cost more than the rest of the repaint.
+    QPainter p(this);
+    QFont f = font();
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    p.setFont(f);
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    const QFontMetrics metrics(f);
+    p.drawText(QPoint(0, (height() - metrics.height()) / 2 + metrics.ascent()), text_);
+}
+
+void status_panel::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void status_panel::changeEvent(QEvent* event)
+{
+    // Only a new font changes the panel's height, and only then does the bar lay out again.
+    if (event->type() == QEvent::FontChange)
+        updateGeometry();
+    QWidget::changeEvent(event);
+}
+
+}  // namespace pw::app
