@@ -34,6 +34,9 @@ CharacterWindow::CharacterWindow()
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_NoSystemBackground);
+    // Without a compositor the window is cut out by its shape and puts its frames
+    // straight on the server (see paintEvent).
+    setAttribute(Qt::WA_PaintOnScreen, x11_available());
     setWindowTitle(QStringLiteral("Pellworks character"));
 }
 
@@ -79,6 +82,7 @@ void CharacterWindow::set_compositing(bool on)
         return;
     compositing_ = on;
     applied_ = QRegion();
+    setAttribute(Qt::WA_PaintOnScreen, !on && x11_available());
     if (on && x11_available())
         clear_bounding_shape(winId());
     else if (on)
@@ -142,8 +146,19 @@ void CharacterWindow::update_shown()
         raise_below_dialogs(*this);
 }
 
+QPaintEngine* CharacterWindow::paintEngine() const
+{
+    return testAttribute(Qt::WA_PaintOnScreen) ? nullptr : QWidget::paintEngine();
+}
+
 void CharacterWindow::paintEvent(QPaintEvent* event)
 {
+    if (testAttribute(Qt::WA_PaintOnScreen)) {
+        if (!painter_ || painter_->window() != winId())
+            painter_ = std::make_unique<X11WindowPainter>(winId());
+        painter_->put(shape_.image, event->region());
+        return;
+    }
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     // The picture covers the window but while the window catches up with a new size.

@@ -11,6 +11,8 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <memory>
+
 namespace pw::agent::ui {
 
 // Mouse buttons and modifier keys as the character events report them.
@@ -52,6 +54,7 @@ signals:
     void menu_requested(QPoint global_pos);
 
 protected:
+    QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -82,6 +85,7 @@ private:
     FrameShape shape_;
     QRegion applied_;  // what the mask or input shape was last set to
     MapWatch map_watch_;
+    std::unique_ptr<X11WindowPainter> painter_;  // while the window puts its own frames
     bool compositing_ = false;
     bool wanted_visible_ = false;
 

@@ -12,6 +12,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace pw::agent::ui {
@@ -101,6 +103,62 @@ void set_bounding_shape(WId window, const QRegion& region)
 void clear_bounding_shape(WId window)
 {
     clear_shape(window, ShapeBounding);
+}
+
+namespace {
+
+xcb_connection_t* xcb()
+{
+    auto* x11 = x11_available() ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+}  // namespace
+
+X11WindowPainter::X11WindowPainter(WId window) : window_(window)
+{
+    xcb_connection_t* c = xcb();
+    if (!c || !window)
+        return;
+    // Once per window: its depth (24 without alpha, 32 with) and the largest request.
+    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, xcb_window_t(window)), nullptr);
+    if (!geometry)
+        return;
+    depth_ = geometry->depth;
+    free(geometry);
+    max_request_bytes_ = qsizetype(xcb_get_maximum_request_length(c)) * 4;
+    gc_ = xcb_generate_id(c);
+    xcb_create_gc(c, gc_, xcb_window_t(window), 0, nullptr);
+}
+
+X11WindowPainter::~X11WindowPainter()
+{
+    if (xcb_connection_t* c = gc_ ? xcb() : nullptr)
+        xcb_free_gc(c, gc_);
+}
+
+void X11WindowPainter::put(const QImage& picture, const QRegion& region)
+{
+    xcb_connection_t* c = xcb();
+    if (!c || !gc_ || picture.depth() != 32 || (depth_ != 24 && depth_ != 32))
+        return;
+    constexpr qsizetype header_bytes = 24;
+    QByteArray rows;
+    for (const QRect& rect : region & picture.rect()) {
+        const qsizetype row_bytes = qsizetype(rect.width()) * 4;
+        // Requests have a size limit: tall pictures go in strips.
+        const int strip = int(qMax<qsizetype>(1, (max_request_bytes_ - header_bytes) / row_bytes));
+        for (int top = rect.top(); top <= rect.bottom(); top += strip) {
+            const int height = qMin(strip, rect.bottom() + 1 - top);
+            rows.resize(row_bytes * height);
+            for (int y = 0; y < height; ++y)
+                memcpy(rows.data() + y * row_bytes, picture.constScanLine(top + y) + rect.left() * 4, size_t(row_bytes));
+            xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_window_t(window_), gc_, quint16(rect.width()),
+                          quint16(height), qint16(rect.left()), qint16(top), 0, depth_, quint32(rows.size()),
+                          reinterpret_cast<const uint8_t*>(rows.constData()));
+        }
+    }
+    xcb_flush(c);
 }
 
 MapWatch::MapWatch(QWidget* widget, std::function<void()> again)

@@ -4,6 +4,7 @@
 // on an X server, e.g. offscreen in tests or on a native Wayland platform.
 
 #include <QAbstractNativeEventFilter>
+#include <QImage>
 #include <QRegion>
 #include <QtGui/qwindowdefs.h>
 #include <functional>
@@ -30,6 +31,27 @@ void clear_input_shape(WId window);
 // clip of hundreds of rectangles, which costs a multiple of copying the picture).
 void set_bounding_shape(WId window, const QRegion& region);
 void clear_bounding_shape(WId window);
+
+// Puts pictures straight into a window on the X server, past Qt's backing store: a
+// shaped character window that shows a new frame then costs one request instead of a
+// repaint, a round trip to the server and a second copy of the picture.
+class X11WindowPainter {
+public:
+    explicit X11WindowPainter(WId window);
+    ~X11WindowPainter();
+    X11WindowPainter(const X11WindowPainter&) = delete;
+    X11WindowPainter& operator=(const X11WindowPainter&) = delete;
+
+    WId window() const { return window_; }
+    // The pixels of `picture` (32 bits a pixel) inside `region`, to the same place in the window.
+    void put(const QImage& picture, const QRegion& region);
+
+private:
+    WId window_;
+    quint32 gc_ = 0;
+    quint8 depth_ = 0;
+    qsizetype max_request_bytes_ = 0;
+};
 
 // Calls `again` (from the event loop) each time the X server reports that `widget`'s
 // window was mapped. A window manager selects shape events on a window only while it takes

@@ -72,13 +72,13 @@ bool close_to(QRgb a, QRgb b)
 }
 
 // An upright oval with a dark outline, like a character's frame.
-QImage figure(QSize size)
+QImage figure(QSize size, QColor colour = figure_colour)
 {
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setPen(QPen(QColor(40, 30, 20), 3));
-    p.setBrush(figure_colour);
+    p.setBrush(colour);
     p.drawEllipse(QRect(QPoint(2, 2), size - QSize(4, 4)));
     return img;
 }
@@ -135,6 +135,9 @@ private slots:
         QVERIFY(!bounding.contains(QPoint(96, 116)));
         check_cut_out(win);
         QVERIFY(close_to(screen_pixel(place_.topLeft() + QPoint(3, 3)), QRgb(root_colour)));
+        // The window puts its frames on the server itself: the next one is seen too.
+        view.set_frame(figure(QSize(50, 60), Qt::darkGreen));
+        QTRY_VERIFY(close_to(screen_pixel(place_.center()), QColor(Qt::darkGreen).rgb() & 0xffffff));
 
         // Moved by the program: exact again.
         view.set_geometry(place_.translated(200, 50));
