@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <memory>
 
 namespace pw::acs {
 
@@ -300,11 +301,19 @@ void read_animations(QByteArrayView file, Locator l, CharacterData& d, DecodeBud
     }
 }
 
+// Where the compressed pictures come from when first drawn: the bytes that were read,
+// or, when set, the file they were read from.
+struct PictureSource {
+    const QByteArray& bytes;
+    std::shared_ptr<const OpenCharacterFile> file;
+};
+
 // Compressed pixels are only checked here, against the declared size, and decoded
 // when the picture is first drawn (PackedPixels): the budget charges what they will
 // take then.
-Record<Image> read_image(const QByteArray& file, uint32_t index, Locator l, DecodeBudget& budget)
+Record<Image> read_image(const PictureSource& source, uint32_t index, Locator l, DecodeBudget& budget)
 {
+    const QByteArray& file = source.bytes;
     ByteCursor c = block(file, l, QStringLiteral("picture %1").arg(index));
     Image img;
     if (c.u8() == 0) {
@@ -321,8 +330,12 @@ Record<Image> read_image(const QByteArray& file, uint32_t index, Locator l, Deco
         c.fail(QStringLiteral("a %1x%2 picture cannot come from %3 bytes of pixels")
                    .arg(img.width).arg(img.height).arg(data.size()));
     budget.charge(raster);
-    if (compressed)
-        img.packed = std::make_shared<const PackedPixels>(file, data.data() - file.constData(), data.size(), raster);
+    const qsizetype offset = data.data() - file.constData();
+    if (compressed && source.file)
+        img.packed = std::make_shared<const PackedPixels>(source.file, offset, data.size(), raster,
+                                                          OpenCharacterFile::checksum(data));
+    else if (compressed)
+        img.packed = std::make_shared<const PackedPixels>(file, offset, data.size(), raster);
     else
         img.pixels = data.first(raster).toByteArray();
 
@@ -334,9 +347,9 @@ Record<Image> read_image(const QByteArray& file, uint32_t index, Locator l, Deco
     return {std::move(img), c.position() - l.offset};
 }
 
-void read_images(const QByteArray& file, Locator l, CharacterData& d, DecodeBudget& budget)
+void read_images(const PictureSource& source, Locator l, CharacterData& d, DecodeBudget& budget)
 {
-    ByteCursor c = block(file, l, QStringLiteral("the picture directory"));
+    ByteCursor c = block(source.bytes, l, QStringLiteral("the picture directory"));
     const uint32_t count = c.u32();
     c.require_items(count, 12, "pictures");
     budget.charge(qint64(count) * qint64(sizeof(Image)));
@@ -345,7 +358,7 @@ void read_images(const QByteArray& file, Locator l, CharacterData& d, DecodeBudg
     for (uint32_t i = 0; i < count; ++i) {
         const Locator rec = locator(c);
         c.skip(4);  // checksum: nobody knows how it is made and nobody checks it
-        d.images.append(shared_record(records, rec, [&](Locator r) { return read_image(file, i, r, budget); }));
+        d.images.append(shared_record(records, rec, [&](Locator r) { return read_image(source, i, r, budget); }));
     }
 }
 
@@ -371,8 +384,9 @@ void read_sounds(QByteArrayView file, Locator l, CharacterData& d, DecodeBudget&
     }
 }
 
-// `file` must own its bytes: pictures keep a share of it until they are decoded.
-CharacterData read_view(const QByteArray& file)
+// `file` must own its bytes: without `open_file`, pictures keep a share of it until
+// they are decoded.
+CharacterData read_view(const QByteArray& file, std::shared_ptr<const OpenCharacterFile> open_file = {})
 {
     check_signature(file);
     ByteCursor header(file, 0, format::header_size, QStringLiteral("the file header"));
@@ -386,7 +400,7 @@ CharacterData read_view(const QByteArray& file)
     DecodeBudget budget(file.size());
     read_character_info(file, info, d);
     read_animations(file, animations, d, budget);
-    read_images(file, images, d, budget);
+    read_images(PictureSource{file, std::move(open_file)}, images, d, budget);
     read_sounds(file, sounds, d, budget);
     return d;
 }
@@ -402,17 +416,19 @@ CharacterData read_acs(const QByteArray& bytes)
 
 CharacterData read_acs_file(const QString& path)
 {
-    QFile file(path);
+    auto file = std::make_unique<QFile>(path);
     if (!QFileInfo(path).isFile())
         throw AgentError(error::file_not_found, QStringLiteral("The character file %1 was not found.").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file->open(QIODevice::ReadOnly))
         throw AgentError(error::file_not_found,
-                         QStringLiteral("The character file %1 cannot be opened: %2").arg(path, file.errorString()));
-    const QByteArray all = file.readAll();
-    if (all.size() != file.size())
+                         QStringLiteral("The character file %1 cannot be opened: %2").arg(path, file->errorString()));
+    const QByteArray all = file->read(file->size());
+    if (all.size() != file->size())
         throw AgentError(error::file_not_found,
-                         QStringLiteral("The character file %1 cannot be read: %2").arg(path, file.errorString()));
-    return read_view(all);
+                         QStringLiteral("The character file %1 cannot be read: %2").arg(path, file->errorString()));
+    // The pictures' streams are most of the file: they are read again when drawn
+    // rather than kept.
+    return read_view(all, std::make_shared<const OpenCharacterFile>(std::move(file)));
 }
 
 }  // namespace pw::acs

@@ -6,9 +6,10 @@
 // file's size (decode_budget.h), counting pictures at their declared sizes; pictures'
 // outlines are skipped, since nothing draws with them.
 //
-// Compressed pictures are decoded when first drawn, not here (packed_pixels.h): the
-// pictures keep a share of the file's bytes until then. A picture whose stream turns
-// out damaged has no pixels and draws as nothing.
+// Compressed pictures are decoded when first drawn, not here (packed_pixels.h): until
+// then read_acs's pictures keep a share of the bytes, and read_acs_file's read their
+// streams again from the file, which stays open (open_character_file.h). A picture
+// whose stream turns out damaged, or changed on disk, has no pixels and draws as nothing.
 //
 // Errors throw pw::agent::AgentError:
 //   0x80042204  not a character file (wrong signature, empty file, a web .acf file,

@@ -4,7 +4,10 @@
 // pictures' sizes; a picture no frame shows is never decoded. Several threads may ask
 // at once: one decodes, the others wait for its result.
 
+#include "agent/acs/open_character_file.h"
+
 #include <QByteArray>
+#include <memory>
 #include <mutex>
 
 namespace pw::acs {
@@ -14,6 +17,10 @@ public:
     // The stream is [offset, offset + size) of `file`, which is kept (shared, not
     // copied) until the stream is decoded; it decodes to `decoded_size` bytes.
     PackedPixels(QByteArray file, qsizetype offset, qsizetype size, qsizetype decoded_size);
+    // The stream is read from the open file when first asked for; `checksum` is
+    // OpenCharacterFile::checksum of the stream as it was read at loading.
+    PackedPixels(std::shared_ptr<const OpenCharacterFile> file, qsizetype offset, qsizetype size,
+                 qsizetype decoded_size, size_t checksum);
 
     PackedPixels(const PackedPixels&) = delete;
     PackedPixels& operator=(const PackedPixels&) = delete;
@@ -23,9 +30,11 @@ public:
 
 private:
     mutable QByteArray file_;  // let go once decoded
+    mutable std::shared_ptr<const OpenCharacterFile> open_file_;  // likewise
     qsizetype offset_;
     qsizetype size_;
     qsizetype decoded_size_;
+    size_t checksum_ = 0;
     mutable std::once_flag decoded_;
     mutable QByteArray pixels_;
 };

@@ -3,6 +3,8 @@
 #include "agent/acs/frame_renderer.h"
 #include "agent/runtime/character_view.h"
 
+#include <QHashFunctions>
+
 namespace pw::agent {
 namespace {
 
@@ -40,13 +42,23 @@ void FramePresenter::present()
 
     auto it = cache_.constFind(key);
     if (it == cache_.constEnd()) {
-        const QImage image = overlay ? acs::render_frame(data_, *frame_, overlay->shape)
-                                     : acs::render_frame(data_, *frame_);
-        if (cache_bytes_ + image.sizeInBytes() > cache_budget_bytes) {
-            cache_.clear();
-            cache_bytes_ = 0;
+        QImage image = overlay ? acs::render_frame(data_, *frame_, overlay->shape) : acs::render_frame(data_, *frame_);
+        // Animations repeat poses (most begin and end in the rest pose): a picture that
+        // looks like one kept already is kept once, and the window knows it by sight.
+        const size_t hash = image.isNull() ? 0 : qHashBits(image.constBits(), size_t(image.sizeInBytes()));
+        auto same = by_look_.constFind(hash);
+        while (same != by_look_.cend() && same.key() == hash && same.value() != image) ++same;
+        if (same != by_look_.cend() && same.key() == hash) {
+            image = same.value();
+        } else {
+            if (cache_bytes_ + image.sizeInBytes() > cache_budget_bytes) {
+                cache_.clear();
+                by_look_.clear();
+                cache_bytes_ = 0;
+            }
+            cache_bytes_ += image.sizeInBytes();
+            by_look_.insert(hash, image);
         }
-        cache_bytes_ += image.sizeInBytes();
         it = cache_.insert(key, image);
     }
     view_.set_frame(it.value());

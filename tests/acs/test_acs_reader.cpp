@@ -179,6 +179,43 @@ private slots:
         }
     }
 
+    // A character file's pictures are read again from it when first drawn, so reading
+    // keeps far less than the file. The file stays open: a newer one put in its place
+    // changes nothing, and one rewritten in place leaves the changed picture without
+    // pixels rather than showing something else.
+    void file_pictures_are_read_when_drawn()
+    {
+        CharacterData d = synthetic_character();
+        d.images.append(blob_image(1024, 1024, 40, d.transparent_index, 7));
+        const QByteArray bytes = write_acs(d);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("big.acs"));
+        const auto write = [](const QString& to, const QByteArray& b) {
+            QFile f(to);
+            return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
+        };
+        QVERIFY(write(path, bytes));
+        const qint64 before = heap_in_use();
+        const CharacterData back = read_acs_file(path);
+        const qint64 kept = heap_in_use() - before;
+        QVERIFY2(kept < bytes.size() / 4, qPrintable(QStringLiteral("%1 bytes kept for a file of %2").arg(kept).arg(bytes.size())));
+
+        const QString newer = dir.filePath(QStringLiteral("newer.acs"));
+        QVERIFY(write(newer, write_acs(synthetic_character(2))) && QFile::remove(path) && QFile::rename(newer, path));
+        for (qsizetype i = 0; i < d.images.size(); ++i) QCOMPARE(back.images[i].decoded_pixels(), d.images[i].pixels);
+
+        const QString in_place = dir.filePath(QStringLiteral("in_place.acs"));
+        QVERIFY(write(in_place, bytes));
+        const CharacterData rewritten = read_acs_file(in_place);
+        const qsizetype big = le32_at(bytes, le32_at(bytes, 20) + 4 + 12 * (d.images.size() - 1));
+        QFile f(in_place);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(big + 10 + le32_at(bytes, big + 6) / 2));
+        const char flipped = char(~f.peek(1).at(0));
+        QVERIFY(f.write(&flipped, 1) == 1 && f.flush());
+        QCOMPARE(rewritten.images.first().decoded_pixels(), d.images.first().pixels);
+        QVERIFY(rewritten.images.last().decoded_pixels().isEmpty());
+    }
+
     void rejects_other_files()
     {
         QCOMPARE(read_error(QByteArray()), error::not_a_character);

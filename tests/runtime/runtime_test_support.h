@@ -85,6 +85,7 @@ public:
     QList<int> tags;        // frame tag of every set_frame
     QList<int> mouths;      // -1, or the mouth shape, of every set_frame
     QList<QSize> frame_sizes;
+    QList<qint64> frame_keys;  // QImage::cacheKey: the same key is the same picture
     QRect geometry;
     QList<QRect> geometries;
     bool visible = false;

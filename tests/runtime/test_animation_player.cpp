@@ -79,6 +79,7 @@ private Q_SLOTS:
     void type_one_returns_through_exit_branches_before_the_next_animation();
     void type_zero_plays_its_return_animation_and_chains_are_limited();
     void an_interrupted_animation_leaves_before_the_next_and_its_owner_is_not_told();
+    void frames_that_look_alike_are_one_picture();
 };
 
 void AnimationPlayerTest::normal_steps_follow_rolled_branches()
@@ -284,6 +285,19 @@ void AnimationPlayerTest::an_interrupted_animation_leaves_before_the_next_and_it
         QVERIFY(pw::test::wait_until([&] { return ended == (halt ? 3 : 2); }));
         QCOMPARE(settled, 0);
     }
+}
+
+// A pose that opens and closes many animations is one picture, kept once.
+void AnimationPlayerTest::frames_that_look_alike_are_one_picture()
+{
+    CharacterSketch s;
+    s.animation(QStringLiteral("Twice"), {fr(7, 1), fr(8, 1), fr(7, 1)});
+    pw::test::RecordingView view;
+    FramePresenter presenter(s.data, view);
+    for (const acs::Frame& f : s.data.animation(QStringLiteral("Twice"))->frames) presenter.show(f);
+    QCOMPARE(view.tags, (QList<int>{7, 8, 7}));
+    QCOMPARE(view.frame_keys[2], view.frame_keys[0]);
+    QVERIFY(view.frame_keys[1] != view.frame_keys[0]);
 }
 
 QTEST_MAIN(AnimationPlayerTest)
