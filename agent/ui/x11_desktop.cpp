@@ -143,19 +143,25 @@ void X11WindowPainter::put(const QImage& picture, const QRegion& region)
     if (!c || !gc_ || picture.depth() != 32 || (depth_ != 24 && depth_ != 32))
         return;
     constexpr qsizetype header_bytes = 24;
-    QByteArray rows;
     for (const QRect& rect : region & picture.rect()) {
         const qsizetype row_bytes = qsizetype(rect.width()) * 4;
         // Requests have a size limit: tall pictures go in strips.
         const int strip = int(qMax<qsizetype>(1, (max_request_bytes_ - header_bytes) / row_bytes));
+        // Whole rows are sent from the picture itself; a narrower piece is gathered first.
+        const bool whole_rows = rect.width() == picture.width() && picture.bytesPerLine() == row_bytes;
         for (int top = rect.top(); top <= rect.bottom(); top += strip) {
             const int height = qMin(strip, rect.bottom() + 1 - top);
-            rows.resize(row_bytes * height);
-            for (int y = 0; y < height; ++y)
-                memcpy(rows.data() + y * row_bytes, picture.constScanLine(top + y) + rect.left() * 4, size_t(row_bytes));
+            const uchar* data = picture.constScanLine(top);
+            if (!whole_rows) {
+                rows_.resize(row_bytes * height);
+                for (int y = 0; y < height; ++y)
+                    memcpy(rows_.data() + y * row_bytes, picture.constScanLine(top + y) + rect.left() * 4,
+                           size_t(row_bytes));
+                data = reinterpret_cast<const uchar*>(rows_.constData());
+            }
             xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_window_t(window_), gc_, quint16(rect.width()),
-                          quint16(height), qint16(rect.left()), qint16(top), 0, depth_, quint32(rows.size()),
-                          reinterpret_cast<const uint8_t*>(rows.constData()));
+                          quint16(height), qint16(rect.left()), qint16(top), 0, depth_,
+                          quint32(row_bytes * height), data);
         }
     }
     xcb_flush(c);

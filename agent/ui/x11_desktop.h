@@ -4,6 +4,7 @@
 // on an X server, e.g. offscreen in tests or on a native Wayland platform.
 
 #include <QAbstractNativeEventFilter>
+#include <QByteArray>
 #include <QImage>
 #include <QRegion>
 #include <QtGui/qwindowdefs.h>
@@ -51,6 +52,7 @@ private:
     quint32 gc_ = 0;
     quint8 depth_ = 0;
     qsizetype max_request_bytes_ = 0;
+    QByteArray rows_;  // a narrow piece's rows, gathered (kept to spare an allocation a frame)
 };
 
 // Calls `again` (from the event loop) each time the X server reports that `widget`'s
