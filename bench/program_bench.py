@@ -4,6 +4,8 @@
   startup  process start to the greeting's RequestStart (trace)
   window   process start to the main window painted, splash left out     goal <= 300 ms
   idle     CPU with the main window open and Pellwick idling               goal <= 0.15 %
+  rest     the same, once the program has been left alone for a minute (start-up,
+           greeting, the first idle animations and the blinking cursor are over)
   walk     CPU of `runout`: Pellwick says a sentence and walks to a random
            place every 5 s                                                 goal <= 0.6 %
   pause    CPU of `runin` waiting in `pause`                               goal <= 1 %
@@ -32,6 +34,7 @@ GREETED = r"event BalloonHide Pellwick"
 # name: (command-line mode, script lines or None, trace line once the wait has begun, goal)
 WAITS = {
     "idle": (None, None, GREETED, "<= 0.15 %"),
+    "rest": (None, None, GREETED, "<= 0.15 %"),
     "walk": ("runout", ["interval 0", "do", "pellwick> speak I like to walk around and see new places.",
                         "pellwick> moveto random", "pellwick> pause 5", "loop 1000"], r" run start$", "<= 0.6 %"),
     "pause": ("runin", ["interval 0", "pellwick> pause 600"], r" run start$", "<= 1 %"),
@@ -90,7 +93,7 @@ def wait_cpu(binary, display, name, seconds, folder):
         if not started.wait(90):
             sys.exit(f"{name}: the program did not get there ({began!r} missing from its trace)")
         # The greeting, a first reminder or the first walk play out first.
-        time.sleep(4)
+        time.sleep(60 if name == "rest" else 4)
         threads0, c0, w0 = thread_cpu_seconds(prog.p.pid), cpu_seconds(prog.p.pid), time.monotonic()
         time.sleep(seconds)
         threads1, c1, w1 = thread_cpu_seconds(prog.p.pid), cpu_seconds(prog.p.pid), time.monotonic()
@@ -181,7 +184,7 @@ def main():
     ap.add_argument("--bin", default=DEFAULT_BIN)
     ap.add_argument("--baseline")
     args = ap.parse_args()
-    everything = ["window", "startup", "memory", "idle", "walk", "pause", "key", "listen"]
+    everything = ["window", "startup", "memory", "idle", "rest", "walk", "pause", "key", "listen"]
     names = everything if "all" in args.scenarios else args.scenarios
     unknown = set(names) - set(everything)
     if unknown:

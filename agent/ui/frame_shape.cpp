@@ -210,6 +210,17 @@ const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bo
     return entries_.front().shape;
 }
 
+QRect FrameShapeCache::changed_between(const QImage& before, const QImage& after)
+{
+    const QPair<qint64, qint64> key{before.cacheKey(), after.cacheKey()};
+    const auto known = changes_.constFind(key);
+    if (known != changes_.constEnd())
+        return known.value();
+    if (changes_.size() >= 4096)
+        changes_.clear();
+    return changes_[key] = changed_rect(before, after);
+}
+
 const FrameShape& FrameShapeCache::take(qsizetype i)
 {
     if (i != 0)

@@ -4,6 +4,7 @@
 // compositor, or an anti-aliased edge for desktops with one, and the region of its
 // pixels of at least half alpha, which becomes the window's mask or input shape.
 
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -54,6 +55,10 @@ public:
 
     const FrameShape& shape_for(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
+    // changed_rect(before, after), remembered: idle animations go through the same
+    // changes again and again, and comparing two pictures reads both whole.
+    QRect changed_between(const QImage& before, const QImage& after);
+
     // How many shapes were built so far (not found in the cache).
     int built() const { return built_; }
 
@@ -72,6 +77,7 @@ private:
     static qsizetype bytes_of(const Entry& e);
 
     QList<Entry> entries_;  // most recently used first
+    QHash<QPair<qint64, qint64>, QRect> changes_;  // by the pictures' cache keys
     int capacity_;
     qsizetype byte_budget_;
     qsizetype bytes_ = 0;
