@@ -20,12 +20,23 @@ namespace pw::agent::ui {
 
 namespace {
 
-Display* x11_display()
+QNativeInterface::QX11Application* x11_application()
 {
     if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
         return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+}
+
+Display* x11_display()
+{
+    auto* x11 = x11_application();
     return x11 ? x11->display() : nullptr;
+}
+
+xcb_connection_t* xcb()
+{
+    auto* x11 = x11_application();
+    return x11 ? x11->connection() : nullptr;
 }
 
 short clamp_short(int v)
@@ -40,25 +51,6 @@ unsigned short clamp_ushort(int v)
     constexpr int hi = std::numeric_limits<unsigned short>::max();
     return static_cast<unsigned short>(v < 0 ? 0 : v > hi ? hi : v);
 }
-
-}  // namespace
-
-bool x11_available()
-{
-    return x11_display() != nullptr;
-}
-
-bool compositor_running()
-{
-    Display* dpy = x11_display();
-    if (!dpy)
-        return false;
-    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
-    const Atom selection = XInternAtom(dpy, name.constData(), False);
-    return XGetSelectionOwner(dpy, selection) != 0;
-}
-
-namespace {
 
 void set_shape(WId window, int kind, const QRegion& region)
 {
@@ -85,6 +77,21 @@ void clear_shape(WId window, int kind)
 
 }  // namespace
 
+bool x11_available()
+{
+    return x11_display() != nullptr;
+}
+
+bool compositor_running()
+{
+    Display* dpy = x11_display();
+    if (!dpy)
+        return false;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
+    const Atom selection = XInternAtom(dpy, name.constData(), False);
+    return XGetSelectionOwner(dpy, selection) != 0;
+}
+
 void set_input_shape(WId window, const QRegion& region)
 {
     set_shape(window, ShapeInput, region);
@@ -104,16 +111,6 @@ void clear_bounding_shape(WId window)
 {
     clear_shape(window, ShapeBounding);
 }
-
-namespace {
-
-xcb_connection_t* xcb()
-{
-    auto* x11 = x11_available() ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-}  // namespace
 
 X11WindowPainter::X11WindowPainter(WId window) : window_(window)
 {
