@@ -2,6 +2,7 @@
 
 #include "agent/runtime/agent_platform.h"
 #include "agent/ui/desktop_character_view.h"
+#include "app/covered_windows.h"
 #include "agent/voice/sphinx_voice_input.h"
 #include "app/command_line.h"
 #include "app/components.h"
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
     pw::platform::SingleInstance instance(pw::platform::SingleInstance::default_name());
     if (!instance.claim(pw::app::with_absolute_path(given, QDir::currentPath()))) return 0;
     pw::app::style::apply(app);
+    pw::app::CoveredWindows covered_windows(&app);
 
     // Spoken commands come from the default microphone, or from the recording named by
     // PELLWORKS_MIC_FILE. It outlives the platform, which listens through it.

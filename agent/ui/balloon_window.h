@@ -61,7 +61,7 @@ private:
     QRegion region_;
     bool compositing_ = false;
     bool wanted_visible_ = false;
-    MapWatch map_watch_;
+    X11WindowWatch map_watch_;
 };
 
 }  // namespace pw::agent::ui

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 namespace pw::agent::ui {
 
@@ -29,7 +30,9 @@ int event_shift(Qt::KeyboardModifiers modifiers)
 
 CharacterWindow::CharacterWindow()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      map_watch_(this, [this] { apply_window_shape(); })
+      window_watch_(
+          this, [this] { apply_window_shape(); },
+          [this](const QRect& rect, quint32 sequence) { return put_exposed(rect, sequence); })
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -106,8 +109,37 @@ void CharacterWindow::update_shape()
     shape_ = shape;
     apply_shape();
     update_shown();
-    if (!changed.isEmpty())
+    if (changed.isEmpty())
+        return;
+    // On the screen already, a frame goes out at once: a repaint through Qt would also
+    // flush the window's unused backing store.
+    if (puts_directly())
+        painter().put_frame(shape_.image, changed);
+    else
         update(changed);
+}
+
+bool CharacterWindow::puts_directly() const
+{
+    return testAttribute(Qt::WA_PaintOnScreen) && windowHandle() && windowHandle()->isExposed();
+}
+
+X11WindowPainter& CharacterWindow::painter()
+{
+    if (!painter_ || painter_->window() != winId())
+        painter_ = std::make_unique<X11WindowPainter>(winId());
+    return *painter_;
+}
+
+bool CharacterWindow::put_exposed(const QRect& rect, quint32 sequence)
+{
+    // Qt sees the first expose, which tells it the window is on the screen.
+    if (!puts_directly())
+        return false;
+    // A new shape exposes what its frame's put draws anyway.
+    if (!painter().already_put(rect, sequence))
+        painter().put(shape_.image, rect);
+    return true;
 }
 
 void CharacterWindow::apply_shape()
@@ -154,9 +186,7 @@ QPaintEngine* CharacterWindow::paintEngine() const
 void CharacterWindow::paintEvent(QPaintEvent* event)
 {
     if (testAttribute(Qt::WA_PaintOnScreen)) {
-        if (!painter_ || painter_->window() != winId())
-            painter_ = std::make_unique<X11WindowPainter>(winId());
-        painter_->put(shape_.image, event->region());
+        painter().put(shape_.image, event->region());
         return;
     }
     QPainter p(this);
@@ -176,7 +206,7 @@ void CharacterWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (compositing_)
-        apply_window_shape();  // and again when mapped (map_watch_)
+        apply_window_shape();  // and again when mapped (window_watch_)
 }
 
 void CharacterWindow::mousePressEvent(QMouseEvent* event)

@@ -73,6 +73,10 @@ private:
     // the window is seen without one.
     void apply_window_shape();
     void update_shown();
+    // True while frames go straight to the X server (no compositor, window on screen).
+    bool puts_directly() const;
+    X11WindowPainter& painter();
+    bool put_exposed(const QRect& rect, quint32 sequence);
 
     QImage frame_;
     // Where we put the window. Qt's own geometry() can read (0,0) after a window
@@ -84,7 +88,7 @@ private:
     FrameShapeCache cache_;
     FrameShape shape_;
     QRegion applied_;  // what the mask or input shape was last set to
-    MapWatch map_watch_;
+    X11WindowWatch window_watch_;
     std::unique_ptr<X11WindowPainter> painter_;  // while the window puts its own frames
     bool compositing_ = false;
     bool wanted_visible_ = false;

@@ -112,6 +112,16 @@ void clear_bounding_shape(WId window)
     clear_shape(window, ShapeBounding);
 }
 
+void keep_covered_pixels(WId window)
+{
+    xcb_connection_t* c = xcb();
+    if (!c || !window)
+        return;
+    const quint32 when_mapped = XCB_BACKING_STORE_WHEN_MAPPED;
+    xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_BACKING_STORE, &when_mapped);
+    xcb_flush(c);
+}
+
 X11WindowPainter::X11WindowPainter(WId window) : window_(window)
 {
     xcb_connection_t* c = xcb();
@@ -136,9 +146,27 @@ X11WindowPainter::~X11WindowPainter()
 
 void X11WindowPainter::put(const QImage& picture, const QRegion& region)
 {
+    put_pieces(picture, region);
+}
+
+void X11WindowPainter::put_frame(const QImage& picture, const QRegion& region)
+{
+    frame_sequence_ = put_pieces(picture, region);
+    frame_region_ = region;
+}
+
+bool X11WindowPainter::already_put(const QRect& rect, quint32 sequence) const
+{
+    // Sequence numbers wrap around: "before" is the nearer way round.
+    return frame_sequence_ && qint32(sequence - frame_sequence_) < 0 && QRegion(rect).subtracted(frame_region_).isEmpty();
+}
+
+quint32 X11WindowPainter::put_pieces(const QImage& picture, const QRegion& region)
+{
     xcb_connection_t* c = xcb();
     if (!c || !gc_ || picture.depth() != 32 || (depth_ != 24 && depth_ != 32))
-        return;
+        return 0;
+    quint32 first = 0;
     constexpr qsizetype header_bytes = 24;
     for (const QRect& rect : region & picture.rect()) {
         const qsizetype row_bytes = qsizetype(rect.width()) * 4;
@@ -156,16 +184,20 @@ void X11WindowPainter::put(const QImage& picture, const QRegion& region)
                            size_t(row_bytes));
                 data = reinterpret_cast<const uchar*>(rows_.constData());
             }
-            xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_window_t(window_), gc_, quint16(rect.width()),
-                          quint16(height), qint16(rect.left()), qint16(top), 0, depth_,
-                          quint32(row_bytes * height), data);
+            const xcb_void_cookie_t sent =
+                xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_window_t(window_), gc_, quint16(rect.width()),
+                              quint16(height), qint16(rect.left()), qint16(top), 0, depth_,
+                              quint32(row_bytes * height), data);
+            if (!first)
+                first = sent.sequence;
         }
     }
     xcb_flush(c);
+    return first;
 }
 
-MapWatch::MapWatch(QWidget* widget, std::function<void()> again)
-    : widget_(widget), again_(std::move(again))
+X11WindowWatch::X11WindowWatch(QWidget* widget, std::function<void()> mapped, ExposeHandler exposed)
+    : widget_(widget), mapped_(std::move(mapped)), exposed_(std::move(exposed))
 {
     if (x11_available()) {
         QCoreApplication::instance()->installNativeEventFilter(this);
@@ -173,23 +205,29 @@ MapWatch::MapWatch(QWidget* widget, std::function<void()> again)
     }
 }
 
-MapWatch::~MapWatch()
+X11WindowWatch::~X11WindowWatch()
 {
     if (installed_ && QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-bool MapWatch::nativeEventFilter(const QByteArray& type, void* message, qintptr*)
+bool X11WindowWatch::nativeEventFilter(const QByteArray& type, void* message, qintptr*)
 {
     if (type != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
+    const int kind = event->response_type & 0x7f;
+    if (kind == XCB_EXPOSE && exposed_) {
+        const auto* expose = static_cast<const xcb_expose_event_t*>(message);
+        return expose->window == widget_->internalWinId()
+               && exposed_(QRect(expose->x, expose->y, expose->width, expose->height), event->full_sequence);
+    }
+    if (kind != XCB_MAP_NOTIFY)
         return false;
     const auto* map = static_cast<const xcb_map_notify_event_t*>(message);
     if (map->window == widget_->internalWinId()) {
         // Not from inside Qt's event dispatch: the shape call talks to the server.
-        QTimer::singleShot(0, widget_, again_);
+        QTimer::singleShot(0, widget_, mapped_);
     }
     return false;
 }

@@ -33,6 +33,11 @@ void clear_input_shape(WId window);
 void set_bounding_shape(WId window, const QRegion& region);
 void clear_bounding_shape(WId window);
 
+// Asks the X server to keep the window's covered pixels (backing store, where the
+// server offers it), so that a character changing its shape over the window uncovers
+// them without an expose and a repaint.
+void keep_covered_pixels(WId window);
+
 // Puts pictures straight into a window on the X server, past Qt's backing store: a
 // shaped character window that shows a new frame then costs one request instead of a
 // repaint, a round trip to the server and a second copy of the picture.
@@ -46,31 +51,47 @@ public:
     WId window() const { return window_; }
     // The pixels of `picture` (32 bits a pixel) inside `region`, to the same place in the window.
     void put(const QImage& picture, const QRegion& region);
+    // The same for a new frame, remembered so that the exposes its shape causes need no
+    // second put (see already_put).
+    void put_frame(const QImage& picture, const QRegion& region);
+    // True when an expose of `rect`, sent by the server after request `sequence`, lies
+    // within the last frame put and came before it: the server drew that put over it.
+    bool already_put(const QRect& rect, quint32 sequence) const;
 
 private:
+    // The sequence number of the next request on the connection.
+    quint32 put_pieces(const QImage& picture, const QRegion& region);
+
     WId window_;
+    QRegion frame_region_;
+    quint32 frame_sequence_ = 0;
     quint32 gc_ = 0;
     quint8 depth_ = 0;
     qsizetype max_request_bytes_ = 0;
     QByteArray rows_;  // a narrow piece's rows, gathered (kept to spare an allocation a frame)
 };
 
-// Calls `again` (from the event loop) each time the X server reports that `widget`'s
-// window was mapped. A window manager selects shape events on a window only while it takes
-// the window into its frame; a shape set before that is never copied to the frame,
-// so input shapes are set again once the window is really mapped.
-class MapWatch : public QAbstractNativeEventFilter {
+// Watches the X server's events for `widget`'s window.
+// Calls `mapped` (from the event loop) each time the window was mapped. A window manager
+// selects shape events on a window only while it takes the window into its frame; a
+// shape set before that is never copied to the frame, so input shapes are set again
+// once the window is really mapped.
+// Hands each expose (a rectangle and the request it followed) to `exposed` first, if
+// given: when that answers true, the window has dealt with it and Qt never sees it.
+class X11WindowWatch : public QAbstractNativeEventFilter {
 public:
-    MapWatch(QWidget* widget, std::function<void()> again);
-    ~MapWatch() override;
-    MapWatch(const MapWatch&) = delete;
-    MapWatch& operator=(const MapWatch&) = delete;
+    using ExposeHandler = std::function<bool(const QRect& rect, quint32 sequence)>;
+    X11WindowWatch(QWidget* widget, std::function<void()> mapped, ExposeHandler exposed = {});
+    ~X11WindowWatch() override;
+    X11WindowWatch(const X11WindowWatch&) = delete;
+    X11WindowWatch& operator=(const X11WindowWatch&) = delete;
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
 private:
     QWidget* widget_;
-    std::function<void()> again_;
+    std::function<void()> mapped_;
+    ExposeHandler exposed_;
     bool installed_ = false;
 };
 

@@ -71,15 +71,15 @@ bool close_to(QRgb a, QRgb b)
     return qAbs(qRed(a) - qRed(b)) <= 8 && qAbs(qGreen(a) - qGreen(b)) <= 8 && qAbs(qBlue(a) - qBlue(b)) <= 8;
 }
 
-// An upright oval with a dark outline, like a character's frame.
-QImage figure(QSize size, QColor colour = figure_colour)
+// An upright oval with a dark outline, like a character's frame; `inset` slims it.
+QImage figure(QSize size, QColor colour = figure_colour, int inset = 2)
 {
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setPen(QPen(QColor(40, 30, 20), 3));
     p.setBrush(colour);
-    p.drawEllipse(QRect(QPoint(2, 2), size - QSize(4, 4)));
+    p.drawEllipse(QRect(QPoint(inset, 2), size - QSize(2 * inset, 4)));
     return img;
 }
 
@@ -138,6 +138,21 @@ private slots:
         // The window puts its frames on the server itself: the next one is seen too.
         view.set_frame(figure(QSize(50, 60), Qt::darkGreen));
         QTRY_VERIFY(close_to(screen_pixel(place_.center()), QColor(Qt::darkGreen).rgb() & 0xffffff));
+        // What a shape change uncovers shows the new frame, and so does what another
+        // window covered.
+        const QPoint flank(place_.left() + 16, place_.center().y());
+        view.set_frame(figure(QSize(50, 60), Qt::darkGreen, 15));
+        QTRY_VERIFY(close_to(screen_pixel(flank), QRgb(root_colour)));
+        view.set_frame(figure(QSize(50, 60), Qt::darkBlue));
+        QTRY_VERIFY(close_to(screen_pixel(flank), QColor(Qt::darkBlue).rgb() & 0xffffff));
+        {
+            QWidget cover(nullptr, Qt::X11BypassWindowManagerHint);
+            cover.setStyleSheet(QStringLiteral("background: yellow"));
+            cover.setGeometry(place_);
+            cover.show();
+            QTRY_VERIFY(close_to(screen_pixel(place_.center()), qRgb(255, 255, 0)));
+        }
+        QTRY_VERIFY(close_to(screen_pixel(place_.center()), QColor(Qt::darkBlue).rgb() & 0xffffff));
 
         // Moved by the program: exact again.
         view.set_geometry(place_.translated(200, 50));
