@@ -31,7 +31,11 @@ int event_shift(Qt::KeyboardModifiers modifiers)
 CharacterWindow::CharacterWindow()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       window_watch_(
-          this, [this] { apply_window_shape(); },
+          this,
+          [this] {
+              apply_window_shape();
+              flush_x11();
+          },
           [this](const QRect& rect, quint32 sequence) { return put_exposed(rect, sequence); })
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -109,13 +113,14 @@ void CharacterWindow::update_shape()
     shape_ = shape;
     apply_shape();
     update_shown();
-    if (changed.isEmpty())
-        return;
-    // On the screen already, a frame goes out at once: a repaint through Qt would also
-    // flush the window's unused backing store.
-    if (puts_directly())
+    // On the screen already, a frame goes out at once, with its shape: a repaint through
+    // Qt would also flush the window's unused backing store.
+    if (!changed.isEmpty() && puts_directly()) {
         painter().put_frame(shape_.image, changed);
-    else
+        return;
+    }
+    flush_x11();
+    if (!changed.isEmpty())
         update(changed);
 }
 

@@ -5,12 +5,12 @@
 #include <QList>
 #include <QTimer>
 #include <QWidget>
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 #include <QtGui/qguiapplication_platform.h>
 
 // Xlib's macros (None, Bool, Status...) clash with Qt names, so it comes last.
 #include <X11/Xlib.h>
-#include <X11/extensions/shape.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -52,27 +52,28 @@ unsigned short clamp_ushort(int v)
     return static_cast<unsigned short>(v < 0 ? 0 : v > hi ? hi : v);
 }
 
-void set_shape(WId window, int kind, const QRegion& region)
+// Shapes go out with the next flush: a new frame's shape and picture leave together.
+void set_shape(WId window, xcb_shape_kind_t kind, const QRegion& region)
 {
-    Display* dpy = x11_display();
-    if (!dpy || !window)
+    xcb_connection_t* c = xcb();
+    if (!c || !window)
         return;
-    QList<XRectangle> rects;
+    QList<xcb_rectangle_t> rects;
     rects.reserve(region.rectCount());
     for (const QRect& r : region)
-        rects.append(XRectangle{clamp_short(r.x()), clamp_short(r.y()),
-                                clamp_ushort(r.width()), clamp_ushort(r.height())});
-    XShapeCombineRectangles(dpy, Window(window), kind, 0, 0, rects.data(), int(rects.size()), ShapeSet, Unsorted);
-    XFlush(dpy);
+        rects.append(xcb_rectangle_t{clamp_short(r.x()), clamp_short(r.y()), clamp_ushort(r.width()),
+                                     clamp_ushort(r.height())});
+    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, xcb_window_t(window), 0, 0,
+                         quint32(rects.size()), rects.constData());
 }
 
-void clear_shape(WId window, int kind)
+void clear_shape(WId window, xcb_shape_kind_t kind)
 {
-    Display* dpy = x11_display();
-    if (!dpy || !window)
+    xcb_connection_t* c = xcb();
+    if (!c || !window)
         return;
-    XShapeCombineMask(dpy, Window(window), kind, 0, 0, 0, ShapeSet);
-    XFlush(dpy);
+    xcb_shape_mask(c, XCB_SHAPE_SO_SET, kind, xcb_window_t(window), 0, 0, XCB_PIXMAP_NONE);
+    xcb_flush(c);
 }
 
 }  // namespace
@@ -94,22 +95,29 @@ bool compositor_running()
 
 void set_input_shape(WId window, const QRegion& region)
 {
-    set_shape(window, ShapeInput, region);
+    set_shape(window, XCB_SHAPE_SK_INPUT, region);
+    flush_x11();
 }
 
 void clear_input_shape(WId window)
 {
-    clear_shape(window, ShapeInput);
+    clear_shape(window, XCB_SHAPE_SK_INPUT);
 }
 
 void set_bounding_shape(WId window, const QRegion& region)
 {
-    set_shape(window, ShapeBounding, region);
+    set_shape(window, XCB_SHAPE_SK_BOUNDING, region);
 }
 
 void clear_bounding_shape(WId window)
 {
-    clear_shape(window, ShapeBounding);
+    clear_shape(window, XCB_SHAPE_SK_BOUNDING);
+}
+
+void flush_x11()
+{
+    if (xcb_connection_t* c = xcb())
+        xcb_flush(c);
 }
 
 void keep_covered_pixels(WId window)

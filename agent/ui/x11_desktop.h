@@ -30,8 +30,11 @@ void clear_input_shape(WId window);
 // The window is seen only where `region` is (its bounding shape, as QWidget::setMask
 // sets it, but unknown to Qt: a widget with a mask paints every frame through a
 // clip of hundreds of rectangles, which costs a multiple of copying the picture).
+// The new shape goes to the server with the next flush (a put flushes).
 void set_bounding_shape(WId window, const QRegion& region);
 void clear_bounding_shape(WId window);
+// Sends what waits on the connection.
+void flush_x11();
 
 // Asks the X server to keep the window's covered pixels (backing store, where the
 // server offers it), so that a character changing its shape over the window uncovers
