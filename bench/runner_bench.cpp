@@ -14,7 +14,6 @@
 #include "engine/run_script.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/recording_run_host.h"
-#include "tests/fakes/run_events.h"
 #include "tests/fakes/slot_setup.h"
 
 #include <QCoreApplication>
@@ -37,7 +36,6 @@ struct World {
 
     World()
     {
-        pw::fakes::connect_run_events(agent, mod);
         mod.set_start_defaults();
         pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true);
         pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), true);
@@ -54,6 +52,7 @@ public:
     QString text;
     int highlights = 0;
     int messages = 0;
+    std::function<void()> on_run_over;
 
     QString editor_text() const override { return text; }
     void set_editor_text(const QString& t) override { text = t; }
@@ -81,7 +80,15 @@ public:
     void remove_key_hook() override {}
     void set_report_timer(bool, int) override {}
     bool start_program(const QString&) override { return false; }
-    void message_box(const QString&) override { ++messages; }
+    void run_over() override
+    {
+        if (on_run_over) on_run_over();
+    }
+    void message_box(const QString&, std::function<void()> closed) override
+    {
+        ++messages;
+        if (closed) closed();
+    }
 
 private:
     int start_ = 0;
@@ -116,7 +123,7 @@ bool bench(const char* what, const QString& line_pattern)
 
         QElapsedTimer t;
         t.start();
-        pw::engine::run_script(w.mod, host, script);
+        pw::fakes::run_to_end(w.mod, host, script);
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         if (!host.messages.isEmpty() || host.highlights.size() != lines) {
             std::fprintf(stderr, "the %s script did not run as expected\n", what);
@@ -142,7 +149,7 @@ bool bench_tight_loop()
         QElapsedTimer t;
         const double cpu_before = cpu_ms();
         t.start();
-        pw::engine::run_script(w.mod, host, script);
+        pw::fakes::run_to_end(w.mod, host, script);
         wall.push_back(double(t.nsecsElapsed()) / 1e6);
         cpu.push_back(cpu_ms() - cpu_before);
         // The do line, then the loop line once per pass.

@@ -97,7 +97,6 @@ void prepare_run(ScriptRun& run, const QString& text)
     if (!editor.right(3).contains(crlf)) host.set_editor_text(editor + crlf);
 
     if (host.hide_forms_checked()) host.hide_forms();
-    mod.let_events_run();
 
     QStringList lines = script::split_lines(text);
     mod.agent_idle = false;

@@ -2,11 +2,15 @@
 
 #include "agent/api/agent_error.h"
 #include "engine/rounding.h"
+#include "engine/run_wait.h"
 #include "engine/script_error.h"
 
 #include <cmath>
 
 namespace pw::engine {
+
+ScriptRun::ScriptRun(pellwick_mod& m, RunHost& h) : mod(m), host(h) {}
+ScriptRun::~ScriptRun() = default;
 
 int ScriptRun::line_slot() const
 {

@@ -10,7 +10,6 @@
 #include "engine/script_text.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/recording_run_host.h"
-#include "tests/fakes/run_events.h"
 #include "tests/fakes/slot_setup.h"
 
 #include <QByteArray>
@@ -82,7 +81,6 @@ void run_against_fakes(const QString& text)
     pw::fakes::RecordingRunHost host(mod);
     LeapingClock clock;
 
-    pw::fakes::connect_run_events(agent, mod);
     mod.set_start_defaults();
     pw::fakes::FakeTraits traits;
     traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased");
@@ -114,7 +112,7 @@ void run_against_fakes(const QString& text)
     });
     esc.start(2);
     host.text = text;
-    pw::engine::run_script(mod, host, text);
+    pw::fakes::run_to_end(mod, host, text);
 }
 
 }  // namespace

@@ -200,9 +200,10 @@ void TestPellwickMod::quit_program_says_goodbye_on_visible_characters_only()
     QElapsedTimer t;
     t.start();
     mod.quit_program();
+    QCOMPARE(exits, 0);  // the goodbyes go on from the event loop
+    QTRY_COMPARE(exits, 1);
     QVERIFY2(t.elapsed() >= 120, qPrintable(QString::number(t.elapsed())));
 
-    QCOMPARE(exits, 1);
     QCOMPARE(agent.log().lines_of(QStringLiteral("Speak")),
              (QStringList{QStringLiteral("Pellwick Speak \"Goodbye!\" \"\""),
                           QStringLiteral("Mira Speak \"Goodbye!\" \"\"")}));
@@ -239,7 +240,7 @@ void TestPellwickMod::quit_program_ends_even_when_goodbye_fails()
     mod.exit_program = [&](int) { ++exits; };
 
     mod.quit_program();
-    QCOMPARE(exits, 1);
+    QTRY_COMPARE(exits, 1);
     QCOMPARE(agent.log().lines_of(QStringLiteral("Unload")), QStringList{QStringLiteral("* Unload \"Mira\"")});
 }
 

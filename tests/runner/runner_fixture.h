@@ -9,7 +9,6 @@
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/fast_clock.h"
 #include "tests/fakes/recording_run_host.h"
-#include "tests/fakes/run_events.h"
 #include "tests/fakes/slot_setup.h"
 
 #include <QDir>
@@ -33,7 +32,6 @@ struct RunnerFixture {
     explicit RunnerFixture(const QStringList& tricks = {QStringLiteral("Alert"), QStringLiteral("Pleased"),
                                                         QStringLiteral("Surprised"), QStringLiteral("Congratulate")})
     {
-        pw::fakes::connect_run_events(agent, mod);
         mod.set_start_defaults();
         pw::fakes::FakeTraits traits;
         traits.animations << tricks;
@@ -63,7 +61,7 @@ struct RunnerFixture {
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         host.text = text;
         agent.log().clear();
-        pw::engine::run_script(mod, host, text);
+        pw::fakes::run_to_end(mod, host, text);
     }
 
     QStringList said() { return agent.log().lines_of(QStringLiteral("Speak")); }

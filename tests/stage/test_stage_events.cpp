@@ -1,7 +1,9 @@
-// The platform's events reach the run state through the stage: request and idle flags,
-// clicks, moves and commands, always delivered from the event loop.
+// The platform's events reach the run state: request and idle flags and heard words
+// through the engine's run events, clicks, moves and commands through the stage; always
+// delivered from the event loop.
 
 #include "stage_fixture.h"
+#include "stage/window_waits.h"
 #include "tests/fakes/slot_setup.h"
 
 #include <QTest>
@@ -81,7 +83,7 @@ void TestStageEvents::idle_and_balloon_events_set_agent_idle()
     f.agent.post_balloon_hide(id);
     QElapsedTimer t;
     t.start();
-    f.mod.wait_idle();
+    pw::stage::wait_idle(f.mod);
     QVERIFY(t.elapsed() < 1000);
     QVERIFY(f.mod.agent_idle);
 }

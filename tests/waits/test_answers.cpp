@@ -1,6 +1,7 @@
 // What a double click, a command and a move on a character do, and the spoken yes/no
 // questions that a double click answers.
 
+#include "stage/window_waits.h"
 #include "engine/spoken_questions.h"
 #include "waits_fixture.h"
 
@@ -57,7 +58,7 @@ void TestAnswers::double_click_in_each_state()
     // Running, not waiting: a cancel, the same as the Cancel button's (a sound stops).
     f.agent.post_dbl_click(QStringLiteral("pellwick"));
     pump();
-    QVERIFY(f.mod.cancel_requested && f.mod.stop_sound);
+    QTRY_VERIFY(f.mod.cancel_requested && f.mod.stop_sound);
     QCOMPARE(f.said().last(), QStringLiteral("I'm cancelled"));
 
     // The questions' answers, each only while its question is open.
@@ -78,7 +79,7 @@ void TestAnswers::double_click_in_each_state()
     f.mod.exit_confirm_wait = true;
     f.agent.post_dbl_click(QStringLiteral("pellwick"));
     pump();
-    QCOMPARE(f.exits, QList<int>{0});
+    QTRY_COMPARE(f.exits, QList<int>{0});
     QCOMPARE(focus.size(), 6);
 
     // A character that is gone: every step is skipped, the focus still goes.
@@ -109,7 +110,7 @@ void TestAnswers::commands_while_listening_or_not()
     f.agent.log().clear();
     f.agent.post_command(QStringLiteral("Cancel Script"), QStringLiteral("pellwick"));
     pump();
-    QVERIFY(f.mod.cancel_requested && !f.mod.word_heard);
+    QTRY_VERIFY(f.mod.cancel_requested && !f.mod.word_heard);
     const QStringList lines = f.agent.log().lines();
     QCOMPARE(lines.first(), QStringLiteral("pellwick Listen False"));
     QVERIFY(f.has_said(QStringLiteral("I'm cancelled")));
@@ -117,7 +118,7 @@ void TestAnswers::commands_while_listening_or_not()
     // Quit in any case ends the program.
     f.agent.post_command(QStringLiteral("quit"), QStringLiteral("tansy"));
     pump();
-    QCOMPARE(f.exits, QList<int>{0});
+    QTRY_COMPARE(f.exits, QList<int>{0});
 }
 
 void TestAnswers::moves_and_shift_clicks()
@@ -156,11 +157,11 @@ void TestAnswers::quit_question_answered_or_not()
             f.agent.post_dbl_click(QStringLiteral("tansy"));
         });
         f.after(60, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
-        pw::engine::confirm_quit(f.mod);
+        pw::stage::confirm_quit(f.mod);
         QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("pellwick")), 1);
         QCOMPARE(f.said().first(), pw::engine::quit_question());
         QVERIFY(sequential_while_asking);
-        QCOMPARE(f.exits, QList<int>{0});
+        QTRY_COMPARE(f.exits, QList<int>{0});
         QVERIFY(!f.mod.exit_confirm_wait);
     }
     {
@@ -173,7 +174,7 @@ void TestAnswers::quit_question_answered_or_not()
         f.after(30, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
         QElapsedTimer t;
         t.start();
-        pw::engine::confirm_quit(f.mod);
+        pw::stage::confirm_quit(f.mod);
         QVERIFY(t.elapsed() < 1000);
         QVERIFY(!f.mod.exit_confirm_wait);
         QVERIFY(!f.mod.sequential);
@@ -192,14 +193,14 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
         f.after(20, [&] { f.agent.post_dbl_click(QStringLiteral("pellwick")); });
         // The answer, said by Pellwick, keeps the question open until it is over.
         f.when([&] { return f.has_said(QStringLiteral("OK, I'll clear it!")); }, [&] { f.agent.finish_all(); });
-        QVERIFY(pw::engine::confirm_clear(f.mod));
+        QVERIFY(pw::stage::confirm_clear(f.mod));
         QCOMPARE(f.said().first(), pw::engine::clear_question());
         QVERIFY(f.agent.log().lines().contains(QStringLiteral("pellwick StopAll \"\"")));
     }
     {
         WaitsFixture f;  // requests end at once: nobody answered
         f.mod.current_char = QStringLiteral("tansy");
-        QVERIFY(!pw::engine::confirm_clear(f.mod));
+        QVERIFY(!pw::stage::confirm_clear(f.mod));
         QVERIFY(!f.mod.clear_confirm_wait);
         QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
         // A later double click answers no old question.
@@ -214,7 +215,7 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
         f.after(30, [&f, status] { f.agent.finish(f.mod.char_request[0], status); });
         QElapsedTimer t;
         t.start();
-        QVERIFY(!pw::engine::confirm_clear(f.mod));
+        QVERIFY(!pw::stage::confirm_clear(f.mod));
         QVERIFY(t.elapsed() < 2000);
         QVERIFY(!f.mod.clear_confirm_wait);
     }
@@ -231,7 +232,7 @@ void TestAnswers::overwrite_question_follows_the_clicked_character()
            [&] { f.agent.post_dbl_click(QStringLiteral("pellwick")); });
     f.when([&] { return f.has_said(QStringLiteral("OK, I saved it!")); },
            [&] { f.agent.finish(f.mod.char_request[0]); });
-    QVERIFY(pw::engine::confirm_overwrite(f.mod));
+    QVERIFY(pw::stage::confirm_overwrite(f.mod));
     QCOMPARE(f.said(QStringLiteral("tansy")).first(), pw::engine::overwrite_question());
     QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("tansy")), 1);
     QCOMPARE(f.mod.char_request[1].status(), int(Request::Pending));

@@ -113,7 +113,7 @@ struct WaitsFixture {
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         host.text = text;
         agent.log().clear();
-        pw::engine::run_script(mod, host, text);
+        pw::fakes::run_to_end(mod, host, text);
     }
 
     // Does `f` after ms real milliseconds, from the event loop of the run.
