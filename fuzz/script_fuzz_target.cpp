@@ -109,6 +109,7 @@ void run_against_fakes(const QString& text)
         if (!mod.waiting) return;
         mod.waiting = false;
         mod.cancel_requested = true;
+        mod.wake_run();
     });
     esc.start(2);
     host.text = text;
