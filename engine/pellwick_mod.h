@@ -7,6 +7,7 @@
 #include "agent/api/character.h"
 #include "agent/api/request.h"
 #include "engine/hires_clock.h"
+#include "engine/open_questions.h"
 
 #include <QList>
 #include <QObject>
@@ -77,12 +78,7 @@ public:
     bool char_clicked = false;
     bool intro_playing = false;
     pw::agent::Request intro_request;
-    bool exit_confirm_wait = false;
-    bool clear_confirm_wait = false;
-    bool save_confirm_wait = false;
-    bool programs_confirm_wait = false;  // a run asks whether it may start its programs
-    bool discard_confirm_wait = false;
-    bool confirm_pending = false;
+    OpenQuestions questions;
 
     // ---- Settings of this object (not run state) ----
     // Where the program's own chars/ and starter files live; the executable's folder by

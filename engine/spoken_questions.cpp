@@ -37,8 +37,8 @@ public:
 
     bool ask(const QStringList& command_lines)
     {
-        mod_.programs_confirm_wait = true;
-        mod_.confirm_pending = false;
+        mod_.questions.programs = true;
+        mod_.questions.answered_yes = false;
         try {
             ask_question(mod_, slot_, programs_question(command_lines));
             return true;
@@ -53,10 +53,10 @@ public:
         try {
             // Once answered, the answer is what keeps the question open, and a long
             // list need not be read to its end.
-            const int slot = mod_.confirm_pending ? mod_.char_index(mod_.current_char) : slot_;
+            const int slot = mod_.questions.answered_yes ? mod_.char_index(mod_.current_char) : slot_;
             if (question_open(mod_, slot)) return WaitState::waiting();
             if (slot >= 0 && slot < mod_.slot_count() && mod_.chars[slot]) mod_.chars[slot]->stop_all();
-            if (mod_.confirm_pending && mod_.char_index(mod_.current_char) != slot_ && mod_.chars[slot_])
+            if (mod_.questions.answered_yes && mod_.char_index(mod_.current_char) != slot_ && mod_.chars[slot_])
                 mod_.chars[slot_]->stop_all();
         } catch (const std::exception&) {
         }
@@ -65,9 +65,9 @@ public:
 
     WaitState answered()
     {
-        const bool yes = mod_.confirm_pending;
-        mod_.programs_confirm_wait = false;
-        mod_.confirm_pending = false;
+        const bool yes = mod_.questions.answered_yes;
+        mod_.questions.programs = false;
+        mod_.questions.answered_yes = false;
         // The run goes on with its own character, whoever answered.
         aside_.put_back(mod_);
         answer_(yes);

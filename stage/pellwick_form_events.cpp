@@ -44,10 +44,10 @@ void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int,
     // A run that asks whether it may start its programs gets its yes, and goes on.
     // Otherwise a first double click ends a wait and the script goes on; a second one
     // cancels.
-    if (mod_.programs_confirm_wait) {
+    if (mod_.questions.programs) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I trust this script!")); });
-        mod_.confirm_pending = true;
-        mod_.programs_confirm_wait = false;
+        mod_.questions.answered_yes = true;
+        mod_.questions.programs = false;
     } else if (mod_.waiting) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll stop waiting now.")); });
         mod_.waiting = false;
@@ -59,21 +59,21 @@ void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int,
         Q_EMIT cancel_script_wanted();
     }
     // The answers to the spoken questions.
-    if (mod_.exit_confirm_wait) mod_.quit_program();
-    if (mod_.save_confirm_wait) {
+    if (mod_.questions.quit) mod_.quit_program();
+    if (mod_.questions.overwrite) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I saved it!")); });
-        mod_.confirm_pending = true;
-        mod_.save_confirm_wait = false;
+        mod_.questions.answered_yes = true;
+        mod_.questions.overwrite = false;
     }
-    if (mod_.discard_confirm_wait) {
+    if (mod_.questions.discard_sound) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll throw it away!")); });
-        mod_.confirm_pending = true;
-        mod_.discard_confirm_wait = false;
+        mod_.questions.answered_yes = true;
+        mod_.questions.discard_sound = false;
     }
-    if (mod_.clear_confirm_wait) {
+    if (mod_.questions.clear) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll clear it!")); });
-        mod_.confirm_pending = true;
-        mod_.clear_confirm_wait = false;
+        mod_.questions.answered_yes = true;
+        mod_.questions.clear = false;
     }
     mod_.wake_run();
     Q_EMIT main_window_wanted();

@@ -47,7 +47,7 @@ void wait_for_answer(pellwick_mod& mod, const std::function<int()>& asker)
 
 bool settle(pellwick_mod& mod, bool& question_flag, const RunStateAside& aside)
 {
-    if (mod.confirm_pending) return true;
+    if (mod.questions.answered_yes) return true;
     question_flag = false;
     aside.put_back(mod);
     return false;
@@ -61,7 +61,7 @@ bool ask_current(pellwick_mod& mod, bool& flag, const QString& question)
     const RunHold hold(mod);
     const RunStateAside aside(mod);
     flag = true;
-    mod.confirm_pending = false;
+    mod.questions.answered_yes = false;
     try {
         auto current = [&mod] { return mod.char_index(mod.current_char); };
         pw::engine::ask_question(mod, current(), question);
@@ -95,7 +95,7 @@ void confirm_quit(pellwick_mod& mod, const QString& question)
 {
     const RunHold hold(mod);
     const RunStateAside aside(mod);
-    mod.exit_confirm_wait = true;
+    mod.questions.quit = true;
     mod.current_char = QStringLiteral("pellwick");
     mod.sequential = true;
     try {
@@ -106,7 +106,7 @@ void confirm_quit(pellwick_mod& mod, const QString& question)
         // Without Pellwick nobody asks, and nothing quits.
     }
     // A yes has started the goodbyes by now.
-    mod.exit_confirm_wait = false;
+    mod.questions.quit = false;
     aside.put_back(mod);
 }
 
@@ -114,8 +114,8 @@ bool confirm_clear(pellwick_mod& mod)
 {
     const RunHold hold(mod);
     const RunStateAside aside(mod);
-    mod.clear_confirm_wait = true;
-    mod.confirm_pending = false;
+    mod.questions.clear = true;
+    mod.questions.answered_yes = false;
     try {
         auto pellwick = [&mod] { return mod.char_index(QStringLiteral("pellwick")); };
         pw::engine::ask_question(mod, pellwick(), pw::engine::clear_question());
@@ -123,17 +123,17 @@ bool confirm_clear(pellwick_mod& mod)
     } catch (const std::exception&) {
         // Nobody could ask: the answer is no.
     }
-    return settle(mod, mod.clear_confirm_wait, aside);
+    return settle(mod, mod.questions.clear, aside);
 }
 
 bool confirm_overwrite(pellwick_mod& mod)
 {
-    return ask_current(mod, mod.save_confirm_wait, pw::engine::overwrite_question());
+    return ask_current(mod, mod.questions.overwrite, pw::engine::overwrite_question());
 }
 
 bool confirm_discard_sound(pellwick_mod& mod)
 {
-    return ask_current(mod, mod.discard_confirm_wait, pw::engine::discard_sound_question());
+    return ask_current(mod, mod.questions.discard_sound, pw::engine::discard_sound_question());
 }
 
 }  // namespace pw::stage

@@ -118,7 +118,7 @@ private slots:
                  QStringList{QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(question) + QStringLiteral(" \"\"")});
         QCOMPARE(f.agent.log().count(QStringLiteral("StopAll")), 1);
         QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
-        QVERIFY(!f.mod.clear_confirm_wait);
+        QVERIFY(!f.mod.questions.clear);
 
         // The question is interrupted or fails: the wait ends all the same.
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
@@ -126,14 +126,14 @@ private slots:
             QTimer::singleShot(30, &s, [&] { f.agent.finish(f.mod.char_request[0], ending); });
             s.clear_Click();
             QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
-            QVERIFY(!f.mod.clear_confirm_wait);
+            QVERIFY(!f.mod.questions.clear);
         }
 
         // A yes while the question lasts: the answer becomes Pellwick's last request,
         // and the text goes once that has been said.
         Request answer;
         QTimer::singleShot(30, &s, [&] {
-            f.mod.confirm_pending = true;
+            f.mod.questions.answered_yes = true;
             const Request asked = f.mod.char_request[0];
             f.mod.char_say(0, QStringLiteral("OK, I'll clear it!"));
             answer = f.mod.char_request[0];
@@ -158,7 +158,7 @@ private slots:
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
         auto* poll = new QTimer(&s);
         QObject::connect(poll, &QTimer::timeout, poll, [&f, poll] {
-            if (!f.mod.programs_confirm_wait || f.agent.log().count(QStringLiteral("Speak")) == 0) return;
+            if (!f.mod.questions.programs || f.agent.log().count(QStringLiteral("Speak")) == 0) return;
             poll->stop();
             f.agent.post_dbl_click(QStringLiteral("Pellwick"));
             QTimer::singleShot(50, poll, [&f] {

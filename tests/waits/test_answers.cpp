@@ -64,19 +64,19 @@ void TestAnswers::double_click_in_each_state()
     // The questions' answers, each only while its question is open.
     f.mod.script_running = false;
     f.agent.log().clear();
-    f.mod.clear_confirm_wait = true;
+    f.mod.questions.clear = true;
     f.agent.post_dbl_click(QStringLiteral("pellwick"));
     pump();
-    QVERIFY(f.mod.confirm_pending && !f.mod.clear_confirm_wait);
+    QVERIFY(f.mod.questions.answered_yes && !f.mod.questions.clear);
     QCOMPARE(f.said().last(), QStringLiteral("OK, I'll clear it!"));
-    f.mod.confirm_pending = false;
-    f.mod.save_confirm_wait = true;
+    f.mod.questions.answered_yes = false;
+    f.mod.questions.overwrite = true;
     f.agent.post_dbl_click(QStringLiteral("tansy"));
     pump();
-    QVERIFY(f.mod.confirm_pending && !f.mod.save_confirm_wait);
+    QVERIFY(f.mod.questions.answered_yes && !f.mod.questions.overwrite);
     QCOMPARE(f.said(QStringLiteral("tansy")).last(), QStringLiteral("OK, I saved it!"));
     QVERIFY(f.exits.isEmpty());
-    f.mod.exit_confirm_wait = true;
+    f.mod.questions.quit = true;
     f.agent.post_dbl_click(QStringLiteral("pellwick"));
     pump();
     QTRY_COMPARE(f.exits, QList<int>{0});
@@ -162,7 +162,7 @@ void TestAnswers::quit_question_answered_or_not()
         QCOMPARE(f.said().first(), pw::engine::quit_question());
         QVERIFY(sequential_while_asking);
         QTRY_COMPARE(f.exits, QList<int>{0});
-        QVERIFY(!f.mod.exit_confirm_wait);
+        QVERIFY(!f.mod.questions.quit);
     }
     {
         // Unanswered: over when the balloon closes; a later double click does not quit.
@@ -176,7 +176,7 @@ void TestAnswers::quit_question_answered_or_not()
         t.start();
         pw::stage::confirm_quit(f.mod);
         QVERIFY(t.elapsed() < 1000);
-        QVERIFY(!f.mod.exit_confirm_wait);
+        QVERIFY(!f.mod.questions.quit);
         QVERIFY(!f.mod.sequential);
         QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
         f.agent.post_dbl_click(QStringLiteral("pellwick"));
@@ -201,12 +201,12 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
         WaitsFixture f;  // requests end at once: nobody answered
         f.mod.current_char = QStringLiteral("tansy");
         QVERIFY(!pw::stage::confirm_clear(f.mod));
-        QVERIFY(!f.mod.clear_confirm_wait);
+        QVERIFY(!f.mod.questions.clear);
         QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
         // A later double click answers no old question.
         f.agent.post_dbl_click(QStringLiteral("pellwick"));
         pump();
-        QVERIFY(!f.mod.confirm_pending);
+        QVERIFY(!f.mod.questions.answered_yes);
         QVERIFY(!f.has_said(QStringLiteral("OK, I'll clear it!")));
     }
     for (const auto status : {Request::Interrupted, Request::Failed}) {
@@ -217,7 +217,7 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
         t.start();
         QVERIFY(!pw::stage::confirm_clear(f.mod));
         QVERIFY(t.elapsed() < 2000);
-        QVERIFY(!f.mod.clear_confirm_wait);
+        QVERIFY(!f.mod.questions.clear);
     }
 }
 
@@ -237,7 +237,7 @@ void TestAnswers::overwrite_question_follows_the_clicked_character()
     QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("tansy")), 1);
     QCOMPARE(f.mod.char_request[1].status(), int(Request::Pending));
     QVERIFY(f.agent.log().lines().contains(QStringLiteral("pellwick StopAll \"\"")));
-    QVERIFY(!f.mod.save_confirm_wait);
+    QVERIFY(!f.mod.questions.overwrite);
 }
 
 void TestAnswers::programs_question_answered_in_a_run()
@@ -266,7 +266,7 @@ void TestAnswers::programs_question_answered_in_a_run()
     // A program that cannot start still stops the run.
     QCOMPARE(f.host.messages, QStringList{"There is a spelling error here or pellwick has not learned this trick!  "
                                           "-- shell nothing-here\nLook at line 4."});
-    QVERIFY(!f.mod.programs_confirm_wait && !f.mod.confirm_pending);
+    QVERIFY(!f.mod.questions.programs && !f.mod.questions.answered_yes);
 }
 
 QTEST_MAIN(TestAnswers)

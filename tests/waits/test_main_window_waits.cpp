@@ -132,7 +132,7 @@ void TestMainWindowWaits::the_close_box_asks_instead_of_closing()
     QVERIFY(f.window->isVisible());
     QVERIFY(said(f).contains(pw::engine::quit_question()));
     QVERIFY(f.exits.isEmpty());
-    QVERIFY(!f.mod.exit_confirm_wait);
+    QVERIFY(!f.mod.questions.quit);
 }
 
 void TestMainWindowWaits::a_shift_click_asks_within_a_second()
