@@ -296,7 +296,7 @@ void Pellworks::show_all_Click()
         }
     };
     mod_.intro_playing = true;
-    mod_.sequential = true;
+    mod_.options.sequential = true;
     const int pellwick = mod_.char_index(QStringLiteral("pellwick"));
     const auto with_pellwick = [&](const std::function<void(pw::agent::Character&)>& f) {
         if (pellwick >= 0 && mod_.chars[pellwick]) step([&] { f(*mod_.chars[pellwick]); });

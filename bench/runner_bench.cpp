@@ -40,7 +40,7 @@ struct World {
         pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true);
         pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), true);
         mod.char_count = 2;
-        mod.interval_seconds = 0.0f;
+        mod.options.interval_seconds = 0.0f;
         mod.current_char = QStringLiteral("Pellwick");
     }
 };

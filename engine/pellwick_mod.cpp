@@ -41,8 +41,8 @@ pellwick_mod::~pellwick_mod() = default;
 
 void pellwick_mod::set_start_defaults()
 {
-    interval_seconds = 5.0f;
-    report_seconds = 5;
+    options.interval_seconds = 5.0f;
+    options.report_seconds = 5;
     tickle_step_x = 20;
     tickle_step_y = 20;
     char_count = 200;
@@ -156,7 +156,7 @@ void pellwick_mod::char_move_to(int slot, int16_t x, int16_t y, int32_t speed)
 
 void pellwick_mod::hold_others(const Request& request)
 {
-    if (!sequential) return;
+    if (!options.sequential) return;
     const int self = char_index(current_char);
     const int n = qMin<int>(char_count, slot_count());
     for (int i = 0; i < n; ++i) {

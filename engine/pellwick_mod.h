@@ -8,6 +8,7 @@
 #include "agent/api/request.h"
 #include "engine/hires_clock.h"
 #include "engine/open_questions.h"
+#include "engine/run_options.h"
 
 #include <QList>
 #include <QObject>
@@ -38,12 +39,10 @@ public:
     // ---- State of the running script ----
     bool script_running = false;
     bool cancel_requested = false;
-    bool sequential = false;     // every run switches it on at its start and end
+    RunOptions options;
     bool line_done = false;
     bool request_busy = false;
     bool agent_idle = false;
-    float interval_seconds = 0.0f;
-    int32_t report_seconds = 0;
     bool report_due = false;
     int16_t command_line_mode = 0;  // 0 none, 1 runout, 2 runin, 3 load
     bool waiting = false;

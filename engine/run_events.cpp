@@ -16,7 +16,7 @@ RunEvents::RunEvents(AgentControl& agent, pellwick_mod& mod)
         mod.request_busy = true;
         // Outside sequential mode a line is done as soon as its action starts; nothing
         // else waits for a start.
-        if (mod.sequential) return;
+        if (mod.options.sequential) return;
         mod.line_done = true;
         mod.wake_run();
     });

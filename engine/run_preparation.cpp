@@ -130,7 +130,7 @@ void prepare_run(ScriptRun& run, const QString& text)
 
     run.voice_words += QStringLiteral("cancel script ");
     mod.line_done = true;
-    mod.sequential = true;
+    mod.options.sequential = true;
 }
 
 }  // namespace pw::engine

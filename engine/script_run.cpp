@@ -39,7 +39,7 @@ int ScriptRun::slot_of(const QString& id) const
 
 int32_t ScriptRun::interval_ms() const
 {
-    return checked_int32(round_half_even(double(mod.interval_seconds)) * 1000.0);
+    return checked_int32(round_half_even(double(mod.options.interval_seconds)) * 1000.0);
 }
 
 int32_t checked_int32(double value)

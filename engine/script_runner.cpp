@@ -191,7 +191,7 @@ void ScriptRunner::step_line_top()
     phase_ = Phase::line_begin;
     // Sequential mode: the previous line's action has to finish first (or a cancel
     // ends the run).
-    if (mod.sequential && !mod.line_done && !mod.cancel_requested)
+    if (mod.options.sequential && !mod.line_done && !mod.cancel_requested)
         wait_for(std::make_unique<ConditionWait>([&mod] { return mod.line_done || mod.cancel_requested; },
                                                  Flow::next_line),
                  [](Flow) {});
@@ -296,7 +296,7 @@ void ScriptRunner::step_ending()
     host.set_clock_ticking(false);
     host.unload_clock();
 
-    mod.sequential = true;
+    mod.options.sequential = true;
     mod.request_busy = true;
     phase_ = Phase::ending_shown;
     bool stepped = false;

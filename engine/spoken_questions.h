@@ -34,10 +34,10 @@ bool question_open(pellwick_mod& mod, int slot);
 
 // What a question changes of the run's state, put back unless the answer ends it all.
 struct RunStateAside {
-    explicit RunStateAside(const pellwick_mod& mod) : sequential(mod.sequential), current_char(mod.current_char) {}
+    explicit RunStateAside(const pellwick_mod& mod) : sequential(mod.options.sequential), current_char(mod.current_char) {}
     void put_back(pellwick_mod& mod) const
     {
-        mod.sequential = sequential;
+        mod.options.sequential = sequential;
         mod.current_char = current_char;
     }
 

@@ -28,14 +28,14 @@ bool inside_a_do_block(const QStringList& lines, int k)
 
 Flow sequential(ScriptRun& run)
 {
-    run.mod.sequential = run.arguments == QLatin1String("t") || run.arguments == QLatin1String("true");
+    run.mod.options.sequential = run.arguments == QLatin1String("t") || run.arguments == QLatin1String("true");
     run.mod.line_done = true;
     return Flow::next_line;
 }
 
 Flow report(ScriptRun& run)
 {
-    run.mod.report_seconds = checked_int32(leading_number(run.arguments));
+    run.mod.options.report_seconds = checked_int32(leading_number(run.arguments));
     run.mod.line_done = true;
     return Flow::next_line;
 }
@@ -44,7 +44,7 @@ Flow interval(ScriptRun& run)
 {
     const float seconds = float(leading_number(run.arguments));
     if (!std::isfinite(seconds)) throw ScriptError(QStringLiteral("The interval is too large."));
-    run.mod.interval_seconds = seconds;
+    run.mod.options.interval_seconds = seconds;
     run.mod.agent_idle = false;
     run.mod.line_done = true;
     return Flow::next_line;

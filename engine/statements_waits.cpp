@@ -21,7 +21,7 @@ WaitLine::WaitLine(ScriptRun& r, QString k, QString v, bool q)
 
 int WaitLine::report_interval_ms() const
 {
-    const qint64 ms = qint64(mod.report_seconds) * 1000;
+    const qint64 ms = qint64(mod.options.report_seconds) * 1000;
     // A negative period never ticks; a huge one is as good as never.
     return int(qBound(qint64(0), ms, qint64(std::numeric_limits<int>::max())));
 }

@@ -90,7 +90,7 @@ void run_against_fakes(const QString& text)
     mod.current_char = QStringLiteral("Pellwick");
     mod.screen_width_px = 1024;
     mod.screen_height_px = 768;
-    mod.interval_seconds = 0.0f;
+    mod.options.interval_seconds = 0.0f;
     mod.hires_timer = &clock;
     mod.hires_frequency = 1.0;
     mod.wait_idle_limit = std::chrono::milliseconds(1);

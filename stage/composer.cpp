@@ -110,7 +110,7 @@ void observe(pellwick_mod& mod, pw::engine::RunHost& editor, const QString& char
     } else if (command.compare(QLatin1String("speak (words)"), Qt::CaseInsensitive) == 0) {
         say(command);
     } else if (command.compare(QLatin1String("interval (seconds)"), Qt::CaseInsensitive) == 0) {
-        say(QStringLiteral("Current program line interval ") + single_text(mod.interval_seconds)
+        say(QStringLiteral("Current program line interval ") + single_text(mod.options.interval_seconds)
             + QStringLiteral(" seconds."));
     } else {
         // An animation, or a command with nothing of its own to show: the character

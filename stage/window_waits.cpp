@@ -97,7 +97,7 @@ void confirm_quit(pellwick_mod& mod, const QString& question)
     const RunStateAside aside(mod);
     mod.questions.quit = true;
     mod.current_char = QStringLiteral("pellwick");
-    mod.sequential = true;
+    mod.options.sequential = true;
     try {
         pw::engine::ask_question(mod, mod.char_index(QStringLiteral("pellwick")), question);
         mod.agent_idle = false;

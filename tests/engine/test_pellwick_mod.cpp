@@ -153,11 +153,11 @@ void TestPellwickMod::hold_others_only_in_sequential_mode_and_only_loaded_others
     mod.char_loaded[2] = false;
     load_into_slot(mod, agent, 3, QStringLiteral("Mira"), true);
 
-    mod.sequential = false;
+    mod.options.sequential = false;
     mod.char_say(0, QStringLiteral("alone"));
     QCOMPARE(agent.log().count(QStringLiteral("Wait")), 0);
 
-    mod.sequential = true;
+    mod.options.sequential = true;
     mod.char_say(0, QStringLiteral("together"));
     const QString id = QString::number(mod.char_request[0].id());
     QCOMPARE(agent.log().lines_of(QStringLiteral("Wait")),

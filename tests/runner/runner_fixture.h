@@ -38,7 +38,7 @@ struct RunnerFixture {
         pellwick = pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
         tansy = pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
         mod.char_count = 2;
-        mod.interval_seconds = 0.0f;
+        mod.options.interval_seconds = 0.0f;
         mod.current_char = QStringLiteral("Pellwick");
         mod.screen_width_px = 1024;
         mod.screen_height_px = 768;

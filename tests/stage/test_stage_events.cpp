@@ -33,7 +33,7 @@ void TestStageEvents::request_events_drive_line_done_busy_and_intro()
     const Request r = c->speak(QStringLiteral("hello"));
 
     // Sequential: a start is not the end of the line.
-    f.mod.sequential = true;
+    f.mod.options.sequential = true;
     f.agent.start(r);
     QVERIFY(!f.mod.request_busy);  // never from inside the call
     pump();
@@ -45,7 +45,7 @@ void TestStageEvents::request_events_drive_line_done_busy_and_intro()
     QVERIFY(f.mod.line_done);
 
     // Not sequential: the line is done as soon as its request starts.
-    f.mod.sequential = false;
+    f.mod.options.sequential = false;
     f.mod.line_done = false;
     f.agent.post_request_start(c->play(QStringLiteral("Wave")));
     pump();

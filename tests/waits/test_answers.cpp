@@ -153,7 +153,7 @@ void TestAnswers::quit_question_answered_or_not()
         f.mod.wait_idle_limit = std::chrono::milliseconds(2000);
         bool sequential_while_asking = false;
         f.after(20, [&] {
-            sequential_while_asking = f.mod.sequential;
+            sequential_while_asking = f.mod.options.sequential;
             f.agent.post_dbl_click(QStringLiteral("tansy"));
         });
         f.after(60, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
@@ -169,7 +169,7 @@ void TestAnswers::quit_question_answered_or_not()
         // Asked in the middle of a run, it leaves the run's mode and character alone.
         WaitsFixture f;
         f.mod.wait_idle_limit = std::chrono::milliseconds(5000);
-        f.mod.sequential = false;
+        f.mod.options.sequential = false;
         f.mod.current_char = QStringLiteral("tansy");
         f.after(30, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
         QElapsedTimer t;
@@ -177,7 +177,7 @@ void TestAnswers::quit_question_answered_or_not()
         pw::stage::confirm_quit(f.mod);
         QVERIFY(t.elapsed() < 1000);
         QVERIFY(!f.mod.questions.quit);
-        QVERIFY(!f.mod.sequential);
+        QVERIFY(!f.mod.options.sequential);
         QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
         f.agent.post_dbl_click(QStringLiteral("pellwick"));
         pump();

@@ -35,7 +35,7 @@ void start(WindowFixture& f)
     for (const char* id : {"Pellwick", "Tansy"}) f.agent.define_character(QLatin1String(id), traits);
     f.window->show();
     f.window->MDIForm_Load();
-    f.mod.interval_seconds = 0.0f;
+    f.mod.options.interval_seconds = 0.0f;
     f.mod.wait_idle_limit = std::chrono::milliseconds(50);
     f.mod.goodbye_pause_ms = 1;
     QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));

@@ -90,7 +90,7 @@ struct WaitsFixture {
         pellwick = pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
         tansy = pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
         mod.char_count = 2;
-        mod.interval_seconds = 0.0f;
+        mod.options.interval_seconds = 0.0f;
         mod.current_char = QStringLiteral("pellwick");
         mod.wait_idle_limit = std::chrono::milliseconds(20);
         mod.hires_timer = &clock;
