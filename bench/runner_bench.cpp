@@ -6,9 +6,10 @@
 //    per line, with the other character waiting for it and the sequential wait for its
 //    completion.
 // 2. A tight loop: "do" and "loop 200000" at interval 0, the fastest a script can spin.
-//    Every line lets pending events run once, so that Cancel, Esc and a double click
-//    still reach the run; the wall-clock and CPU medians over 7 runs show what that
-//    costs. Goal: no more than twice the time of a loop that never let events run.
+//    The run hands control back to the event loop about once a millisecond, so that
+//    Cancel, Esc and a double click still reach it; the wall-clock and CPU medians over
+//    7 runs show what that costs. Goal: no more than twice the time of a loop that never
+//    let events run.
 
 #include "engine/pellwick_mod.h"
 #include "engine/run_script.h"

@@ -6,10 +6,10 @@
 #include "agent/acs/acs_writer.h"
 #include "agent/runtime/agent_platform.h"
 #include "agent/ui/desktop_character_view.h"
-#include "stage/window_waits.h"
 #include "engine/pellwick_mod.h"
 #include "stage/message_box.h"
 #include "stage/pellwick_form.h"
+#include "stage/window_waits.h"
 
 #include <QComboBox>
 #include <QDir>

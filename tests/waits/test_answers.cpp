@@ -1,8 +1,8 @@
 // What a double click, a command and a move on a character do, and the spoken yes/no
 // questions that a double click answers.
 
-#include "stage/window_waits.h"
 #include "engine/spoken_questions.h"
+#include "stage/window_waits.h"
 #include "waits_fixture.h"
 
 #include <QSignalSpy>
@@ -218,6 +218,14 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
         QVERIFY(!pw::stage::confirm_clear(f.mod));
         QVERIFY(t.elapsed() < 2000);
         QVERIFY(!f.mod.questions.clear);
+    }
+    {
+        WaitsFixture f;  // a run under way takes no step while a window asks
+        f.host.text = QStringLiteral("pellwick> speak during");
+        QVERIFY(pw::engine::start_run(f.mod, f.host, f.host.text));
+        QVERIFY(!pw::stage::confirm_clear(f.mod));
+        QVERIFY(!f.has_said(QStringLiteral("during")));
+        QTRY_VERIFY(f.has_said(QStringLiteral("during")));
     }
 }
 
