@@ -51,21 +51,11 @@ ScriptRunner::~ScriptRunner() = default;
 void ScriptRunner::start(const QString& text)
 {
     pw::trace::run_start();
-    try {
-        prepare_run(run_, text);
-    } catch (const WholeScriptError& e) {
-        fail(e.why(), true);
-        return;
-    } catch (const ScriptError& e) {
-        fail(e.why(), false);
-        return;
-    } catch (const std::exception&) {
-        fail(QString(), false);
-        return;
-    }
-    // The windows get a turn before the first line (the characters' start-up requests
-    // finish, so a shown character counts as shown).
-    phase_ = Phase::line_top;
+    // Prepared from the event loop: the windows get their turn first (the characters'
+    // start-up requests finish, so a shown character counts as shown), and a cancel or
+    // a question under way is over before the run begins.
+    text_ = text;
+    phase_ = Phase::preparing;
     wake();
 }
 
@@ -112,6 +102,10 @@ void ScriptRunner::step()
         }
         try {
             switch (phase_) {
+            case Phase::preparing:
+                phase_ = Phase::line_top;
+                prepare_run(run_, text_);
+                break;
             case Phase::line_top: step_line_top(); break;
             case Phase::line_begin: step_line_begin(); break;
             case Phase::statement: step_statement(); break;

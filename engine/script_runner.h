@@ -25,7 +25,7 @@ public:
     ScriptRunner(pellwick_mod& mod, RunHost& host);
     ~ScriptRunner() override;
 
-    // Prepares the run; its first step comes from the event loop.
+    // The run's first step (its preparation) comes from the event loop.
     void start(const QString& text);
     // Something the run may be waiting for has happened: it looks again soon, from the
     // event loop (never inside the caller).
@@ -40,6 +40,7 @@ public:
 
 private:
     enum class Phase {
+        preparing,     // the tables of the run (run_preparation.cpp)
         line_top,      // the next line, or the end of the run
         line_begin,    // prefix, auto-show, highlight, cutting the statement
         statement,     // the statement itself
@@ -69,7 +70,8 @@ private:
     void step_ending_shown();
 
     ScriptRun run_;
-    Phase phase_ = Phase::line_top;
+    Phase phase_ = Phase::preparing;
+    QString text_;
     std::vector<std::unique_ptr<RunWait>> waits_;
     std::function<void(Flow)> after_wait_;
     QTimer look_timer_;  // the wait's own clock

@@ -265,6 +265,11 @@ void TestStatements::cancel_it_stops_visible_characters()
                           "pellwick Speak \"I'm cancelled\" \"\"", "tansy Listen False"}));
     QVERIFY(f.mod.cancel_requested && f.mod.stop_sound && !f.mod.listening);
     QCOMPARE(f.host.calls, QStringList{"stop_wave"});
+
+    // Play at once after a cancel: the run begins once the cancel is over.
+    pw::engine::cancel_it(f.mod, f.host);
+    f.run("pellwick> speak after");
+    QVERIFY(f.said().contains("pellwick Speak \"after\" \"\""));
 }
 
 QTEST_GUILESS_MAIN(TestStatements)
