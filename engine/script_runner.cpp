@@ -236,7 +236,8 @@ void ScriptRunner::step_statement()
 {
     Flow flow = Flow::next_line;
     run_.wait.reset();
-    resumable([&] { flow = handler_for(script::find_keyword(run_.keyword))(run_); });
+    keyword_ = script::find_keyword(run_.keyword);
+    resumable([&] { flow = handler_for(keyword_)(run_); });
     if (run_.wait) {
         wait_for(std::move(run_.wait), [this](Flow f) { statement_done(f); });
         return;
@@ -246,6 +247,8 @@ void ScriptRunner::step_statement()
 
 void ScriptRunner::statement_done(Flow flow)
 {
+    if ((flow == Flow::next_line || flow == Flow::next_line_at_once) && ends_its_own_line(keyword_))
+        run_.mod.line_done = true;
     switch (flow) {
     case Flow::again: phase_ = Phase::statement; return;
     case Flow::end_run: phase_ = Phase::ending; return;

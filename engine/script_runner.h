@@ -9,6 +9,7 @@
 #include "engine/run_host.h"
 #include "engine/run_wait.h"
 #include "engine/script_run.h"
+#include "engine/script_text.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -71,6 +72,7 @@ private:
 
     ScriptRun run_;
     Phase phase_ = Phase::preparing;
+    script::Keyword keyword_ = script::Keyword::empty;
     QString text_;
     std::vector<std::unique_ptr<RunWait>> waits_;
     std::function<void(Flow)> after_wait_;

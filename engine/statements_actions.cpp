@@ -11,7 +11,6 @@ Flow tickle(ScriptRun& run)
 {
     tickle_char(run.mod, run.line_character, float(script::leading_number(run.arguments)));
     run.mod.agent_idle = false;
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
@@ -20,7 +19,6 @@ Flow pause(ScriptRun& run)
     pellwick_mod& mod = run.mod;
     run.wait = std::make_unique<PauseWait>(mod, checked_int32(script::leading_number(run.arguments) * 1000.0),
                                            true);
-    mod.line_done = true;
     return Flow::next_line;
 }
 

@@ -26,7 +26,6 @@ void take_branch(ScriptRun& run, int j, bool else_line)
     run.branch_taken = true;
     run.branch_end = run.branch_lines[j + 1] - 1;
     run.highlight_offset = pellwick_mod::total_length(run.lines, run.i) + (else_line ? 1 : 0);
-    run.mod.line_done = true;
 }
 
 void highlight_branch_line(ScriptRun& run, int j)
@@ -70,7 +69,6 @@ public:
         run_.i = run_.branch_lines[last];
         run_.branch_taken = true;
         run_.branch_end = run_.i - 1;
-        run_.mod.line_done = true;
         return WaitState::done(Flow::next_line);
     }
 
@@ -89,7 +87,6 @@ Flow if_block(ScriptRun& run)
     if (!condition) throw ScriptError(QStringLiteral("The condition has no \"=\"."));
     run.last_condition_name = condition->name;
     const QString& name = condition->name;
-    run.mod.line_done = true;
     if (name != QLatin1String("key") && name != QLatin1String("listen")
         && name != QLatin1String("collision"))
         return Flow::next_line;

@@ -95,7 +95,6 @@ Flow moveto(ScriptRun& run)
 Flow stopmoving(ScriptRun& run)
 {
     run.line_char().stop_all(QStringLiteral("Move"));
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
@@ -135,7 +134,6 @@ Flow charpos(ScriptRun& run)
         c.set_top(y);
     }
     mod.agent_idle = false;
-    mod.line_done = true;
     return Flow::next_line;
 }
 
@@ -154,7 +152,6 @@ Flow charsize(ScriptRun& run)
         mod.char_height[0] = c.height();
     }
     mod.agent_idle = false;
-    mod.line_done = true;
     return Flow::next_line;
 }
 

@@ -37,7 +37,6 @@ Flow sound(ScriptRun& run)
                                                Flow::next_line, [&mod, &host] {
                                                    host.stop_wave();
                                                    mod.agent_idle = true;
-                                                   mod.line_done = true;
                                                });
     return Flow::next_line;
 }
@@ -75,7 +74,6 @@ Flow shell(ScriptRun& run)
 Flow listen(ScriptRun& run)
 {
     run.line_char().listen(true);
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 

@@ -152,10 +152,9 @@ Flow waitfor(ScriptRun& run)
     return Flow::next_line;
 }
 
-Flow timeout(ScriptRun& run)
+Flow timeout(ScriptRun&)
 {
     // Accepted for old scripts; no wait uses it.
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
