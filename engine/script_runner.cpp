@@ -76,7 +76,8 @@ void ScriptRunner::wake()
 
 void ScriptRunner::on_look()
 {
-    // A cancel or the goodbyes hold the run; they wake it when they are done.
+    // A cancel, the goodbyes or a question asked from a window hold the run; the last
+    // of them to end wakes it.
     if (phase_ == Phase::over || run_.mod.run_held()) return;
     try {
         look();
