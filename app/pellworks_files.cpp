@@ -10,6 +10,7 @@
 #include "engine/pellwick_mod.h"
 #include "platform/core/trace.h"
 #include "stage/pellwick_form.h"
+#include "stage/window_waits.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -88,7 +89,7 @@ void Pellworks::say_missing_file()
         const pw::agent::Request said = mod_.char_request.value(slot);
         QElapsedTimer since;
         since.start();
-        while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) mod_.do_events();
+        while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) pw::stage::do_events();
     } catch (const std::exception&) {
     }
 }

@@ -27,6 +27,7 @@
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/key_codes.h"
 #include "stage/twips.h"
+#include "stage/window_waits.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -216,7 +217,7 @@ void Pellworks::show_splash()
     splash->show();
     pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("shown")});
     // A key or a click closes it sooner; start-up still waits the whole time.
-    mod_.pause_ms(splash_ms);
+    pw::stage::pause_ms(mod_, splash_ms);
     if (splash) splash->close();
     pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("gone")});
 }
@@ -244,7 +245,7 @@ void Pellworks::open_windows(const CommandLine& command_line)
         // Loading the characters takes a moment: the frame is on the screen first.
         QElapsedTimer since;
         since.start();
-        while (!painted_ && since.elapsed() < first_paint_wait_ms) mod_.do_events();
+        while (!painted_ && since.elapsed() < first_paint_wait_ms) pw::stage::do_events();
     }
 
     // The stage loads its characters before any file can run.
@@ -295,7 +296,7 @@ void Pellworks::show_all_Click()
         }
     };
     mod_.intro_playing = true;
-    mod_.sequential = true;
+    mod_.options.sequential = true;
     const int pellwick = mod_.char_index(QStringLiteral("pellwick"));
     const auto with_pellwick = [&](const std::function<void(pw::agent::Character&)>& f) {
         if (pellwick >= 0 && mod_.chars[pellwick]) step([&] { f(*mod_.chars[pellwick]); });
@@ -362,7 +363,7 @@ void Pellworks::hide_all_but_pellwick_Click()
 void Pellworks::confirm_quit()
 {
     const bool take_waits = audio_ && audio_->has_unsaved_take();
-    pw::engine::confirm_quit(mod_, take_waits ? pw::engine::quit_unsaved_sound_question() : pw::engine::quit_question());
+    pw::stage::confirm_quit(mod_, take_waits ? pw::engine::quit_unsaved_sound_question() : pw::engine::quit_question());
 }
 
 void Pellworks::current_timer_Timer()

@@ -5,6 +5,7 @@
 #include "engine/spoken_questions.h"
 #include "platform/core/user_folders.h"
 #include "stage/twips.h"
+#include "stage/window_waits.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -305,7 +306,7 @@ void save::savef_Click()
         // second press.
         setEnabled(false);
         speaker_slot(mod_);
-        const bool yes = pw::engine::confirm_overwrite(mod_);
+        const bool yes = pw::stage::confirm_overwrite(mod_);
         setEnabled(true);
         if (!yes) return;
     }

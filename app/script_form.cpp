@@ -15,6 +15,7 @@
 #include "platform/desktop/wave_device.h"
 #include "stage/message_box.h"
 #include "stage/twips.h"
+#include "stage/window_waits.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -175,7 +176,12 @@ void script_form::play_pellwick_Click()
     if (!play_pellwick->isEnabled()) return;
     script_text->setReadOnly(true);
     play_pellwick->setEnabled(false);
-    pw::engine::run_script(mod_, *this, editor_text());
+    // Returns at once; run_over() gives the button back.
+    pw::engine::start_run(mod_, *this, editor_text());
+}
+
+void script_form::run_over()
+{
     play_pellwick->setEnabled(true);
     script_text->setReadOnly(false);
 }
@@ -190,7 +196,7 @@ void script_form::cancel_Click()
         }
     }
     mod_.listening = false;
-    mod_.let_events_run();
+    pw::stage::let_events_run();
     cancel_it();
 }
 
@@ -204,7 +210,7 @@ void script_form::clear_Click()
     if (!script_text->document()->isEmpty() && !clear_confirmed()) return;
     script_text->clear();
     set_current_file(QString());
-    mod_.let_events_run();
+    pw::stage::let_events_run();
 }
 
 void script_form::Command1_Click()
@@ -226,7 +232,7 @@ QString script_form::clear_question()
 bool script_form::clear_confirmed()
 {
     // Pellwick asks; a double click on a character while he asks says yes.
-    return pw::engine::confirm_clear(mod_);
+    return pw::stage::confirm_clear(mod_);
 }
 
 void script_form::Timer1_Timer()
@@ -237,7 +243,7 @@ void script_form::Timer1_Timer()
 
 void script_form::MMControl2_Done()
 {
-    mod_.stop_sound = true;
+    mod_.sound_ended();
 }
 
 void script_form::set_current_file(const QString& file_name)
@@ -425,9 +431,9 @@ bool script_form::start_program(const QString& command_line)
     return pw::platform::start_program(command_line);
 }
 
-void script_form::message_box(const QString& text)
+void script_form::message_box(const QString& text, std::function<void()> closed)
 {
-    pw::stage::message_box(text, this);
+    pw::stage::open_message_box(text, this, std::move(closed));
 }
 
 }  // namespace pw::app

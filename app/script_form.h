@@ -129,7 +129,8 @@ public:
     void remove_key_hook() override;
     void set_report_timer(bool enabled, int interval_ms) override;
     bool start_program(const QString& command_line) override;
-    void message_box(const QString& text) override;
+    void message_box(const QString& text, std::function<void()> closed) override;
+    void run_over() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

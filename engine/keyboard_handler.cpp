@@ -64,11 +64,11 @@ void Keyboardhandler::check_key(QString& key_text, int vk)
         remove_key_hook();
         mod_.key_pressed = true;
         key_text = character_of_key(vk).toLower();
-        mod_.let_events_run();
+        mod_.wake_run();
     } else if (!upper.isEmpty() && int(upper.at(0).unicode()) == vk) {
         remove_key_hook();
         mod_.key_pressed = true;
-        mod_.let_events_run();
+        mod_.wake_run();
     } else if (previous_key == vk_q && vk == vk_left_control) {
         remove_key_hook();
         mod_.quit_program();

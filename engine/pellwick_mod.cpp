@@ -1,10 +1,12 @@
 #include "engine/pellwick_mod.h"
 
 #include "agent/api/agent_error.h"
+#include "engine/run_events.h"
+#include "engine/script_runner.h"
+#include "engine/step_chain.h"
 #include "platform/core/program_folder.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -22,22 +24,25 @@ namespace {
 void flush_and_exit(int code)
 {
     std::fflush(nullptr);
-    // At once: no destructors of windows that nested loops may still be inside.
+    // At once: no destructors of windows, no goodbyes of anything else.
     std::_Exit(code);
 }
 
 }  // namespace
 
 pellwick_mod::pellwick_mod(pw::agent::AgentControl& agent)
-    : exit_program(flush_and_exit), agent_(agent), random_(std::random_device{}())
+    : exit_program(flush_and_exit), agent_(agent), random_(std::random_device{}()),
+      events_(std::make_unique<RunEvents>(agent, *this))
 {
     if (QCoreApplication::instance()) program_folder = pw::folders::program_folder();
 }
 
+pellwick_mod::~pellwick_mod() = default;
+
 void pellwick_mod::set_start_defaults()
 {
-    interval_seconds = 5.0f;
-    report_seconds = 5;
+    options.interval_seconds = 5.0f;
+    options.report_seconds = 5;
     tickle_step_x = 20;
     tickle_step_y = 20;
     char_count = 200;
@@ -56,41 +61,29 @@ void pellwick_mod::size_slots(int count)
     char_default_width.resize(n, 0);
 }
 
-void pellwick_mod::pause_until(double deadline, const std::function<double()>& now, double speed,
-                               bool cancel_ends_it)
+void pellwick_mod::set_runner(std::unique_ptr<ScriptRunner> runner)
 {
-    // A pause watches nothing but its deadline (and a cancel, which an event sets), so
-    // it sleeps until then or the next event instead of waking every few milliseconds.
-    for (double t = now(); t < deadline && !(cancel_ends_it && cancel_requested); t = now())
-        pump_.sleep_until_event(int(std::ceil((deadline - t) / speed)));
+    // The run before may be the caller (a new run started as the last one ends).
+    if (runner_) runner_.release()->deleteLater();
+    runner_ = std::move(runner);
 }
 
-void pellwick_mod::pause(int32_t ms, bool cancel_ends_it)
+bool pellwick_mod::run_under_way() const { return runner_ && !runner_->over(); }
+
+void pellwick_mod::wake_run()
 {
-    if (hires_frequency != 0.0 && hires_timer) {
-        HiresClock* clock = hires_timer;
-        pause_until(clock->get_time() + ms, [clock] { return clock->get_time(); },
-                    std::max(clock->speed(), 1e-6), cancel_ends_it);
-        return;
-    }
-    QElapsedTimer tick;
-    tick.start();
-    pause_until(double(ms), [&tick] { return double(tick.elapsed()); }, 1.0, cancel_ends_it);
+    if (runner_) runner_->wake();
 }
 
-void pellwick_mod::pause_ms(int32_t ms) { pause(ms, false); }
-void pellwick_mod::pause_ms_unless_cancelled(int32_t ms) { pause(ms, true); }
-
-void pellwick_mod::wait_idle()
+void pellwick_mod::release_run()
 {
-    QElapsedTimer since;
-    since.start();
-    const qint64 limit = wait_idle_limit.count();
-    while (!agent_idle) {
-        const qint64 left = limit - since.elapsed();
-        if (left < 0) return;
-        pump_.do_events(int(qMin<qint64>(left + 1, EventPump::keep_alive_ms)));
-    }
+    if (run_holds_ > 0 && --run_holds_ == 0) wake_run();
+}
+
+void pellwick_mod::sound_ended()
+{
+    stop_sound = true;
+    wake_run();
 }
 
 int pellwick_mod::char_index(const QString& id) const
@@ -151,7 +144,6 @@ void pellwick_mod::char_play(int slot, const QString& animation)
     current_char = c.name();
     char_request[slot] = c.play(animation);
     hold_others(char_request[slot]);
-    pump_.let_events_run();
 }
 
 void pellwick_mod::char_move_to(int slot, int16_t x, int16_t y, int32_t speed)
@@ -160,12 +152,11 @@ void pellwick_mod::char_move_to(int slot, int16_t x, int16_t y, int32_t speed)
     current_char = c.name();
     char_request[slot] = c.move_to(x, y, speed);
     hold_others(char_request[slot]);
-    pump_.let_events_run();
 }
 
 void pellwick_mod::hold_others(const Request& request)
 {
-    if (!sequential) return;
+    if (!options.sequential) return;
     const int self = char_index(current_char);
     const int n = qMin<int>(char_count, slot_count());
     for (int i = 0; i < n; ++i) {
@@ -182,22 +173,45 @@ void pellwick_mod::hold_others(const Request& request)
 
 void pellwick_mod::quit_program(int code)
 {
+    hold_run();
+    auto* goodbyes = new StepChain(*this, &steps_owner_);
     const int n = qMin<int>(char_count, slot_count());
     for (int i = 0; i < n; ++i) {
         // Ending must not stop half-way: a character that fails here is skipped.
-        try {
-            if (!chars[i] || !chars[i]->visible()) continue;
-            char_say(i, QStringLiteral("Goodbye!"));
-            pause_ms(goodbye_pause_ms);
-            chars[i] = nullptr;
-            agent_.unload(char_ids[i]);
-            char_loaded[i] = false;
-        } catch (const std::exception&) {
+        auto forget = [this, i] {
             chars[i] = nullptr;
             char_loaded[i] = false;
-        }
+        };
+        auto said = std::make_shared<bool>(false);
+        goodbyes->then([this, i, said, forget]() -> int32_t {
+            try {
+                if (i >= slot_count() || !chars[i] || !chars[i]->visible()) return 0;
+                char_say(i, QStringLiteral("Goodbye!"));
+                *said = true;
+                return goodbye_pause_ms;
+            } catch (const std::exception&) {
+                forget();
+                return 0;
+            }
+        });
+        goodbyes->then([this, i, said, forget]() -> int32_t {
+            if (!*said || i >= slot_count()) return 0;
+            try {
+                chars[i] = nullptr;
+                agent_.unload(char_ids[i]);
+            } catch (const std::exception&) {
+            }
+            forget();
+            return 0;
+        });
     }
-    end_program(code);
+    goodbyes->then([this, code]() -> int32_t {
+        end_program(code);
+        // Only tests get here.
+        release_run();
+        return 0;
+    });
+    goodbyes->start();
 }
 
 void pellwick_mod::end_program(int code)

@@ -1,16 +1,17 @@
 #pragma once
-// The run state of the program and the small routines everybody shares: waiting while
-// events keep flowing, finding a character's slot, random numbers, making a character
-// speak, play or walk, and ending the program. The program makes one; every test makes
-// its own.
+// The run state of the program and the small routines everybody shares: finding a
+// character's slot, random numbers, making a character speak, play or walk, waking the
+// run, and ending the program. The program makes one; every test makes its own.
 
 #include "agent/api/agent_control.h"
 #include "agent/api/character.h"
 #include "agent/api/request.h"
-#include "engine/event_pump.h"
 #include "engine/hires_clock.h"
+#include "engine/open_questions.h"
+#include "engine/run_options.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -18,13 +19,18 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <random>
 
 namespace pw::engine {
 
+class RunEvents;
+class ScriptRunner;
+
 class pellwick_mod {
 public:
     explicit pellwick_mod(pw::agent::AgentControl& agent);
+    ~pellwick_mod();
     pellwick_mod(const pellwick_mod&) = delete;
     pellwick_mod& operator=(const pellwick_mod&) = delete;
 
@@ -33,12 +39,10 @@ public:
     // ---- State of the running script ----
     bool script_running = false;
     bool cancel_requested = false;
-    bool sequential = false;     // every run switches it on at its start and end
+    RunOptions options;
     bool line_done = false;
     bool request_busy = false;
     bool agent_idle = false;
-    float interval_seconds = 0.0f;
-    int32_t report_seconds = 0;
     bool report_due = false;
     int16_t command_line_mode = 0;  // 0 none, 1 runout, 2 runin, 3 load
     bool waiting = false;
@@ -48,6 +52,8 @@ public:
     bool word_heard = false;
     QString heard_word;
     bool stop_sound = false;
+    // A cancel is under way (a second one changes nothing).
+    bool cancelling = false;
     QString current_char;
 
     // ---- The character table: one slot per character ----
@@ -71,12 +77,7 @@ public:
     bool char_clicked = false;
     bool intro_playing = false;
     pw::agent::Request intro_request;
-    bool exit_confirm_wait = false;
-    bool clear_confirm_wait = false;
-    bool save_confirm_wait = false;
-    bool programs_confirm_wait = false;  // a run asks whether it may start its programs
-    bool discard_confirm_wait = false;
-    bool confirm_pending = false;
+    OpenQuestions questions;
 
     // ---- Settings of this object (not run state) ----
     // Where the program's own chars/ and starter files live; the executable's folder by
@@ -89,7 +90,7 @@ public:
     // Ends the process at once. The default stops nothing it does not know about:
     // it flushes the standard streams and exits. Tests replace it and it returns.
     std::function<void(int code)> exit_program;
-    // The longest wait_idle() waits for the characters to go idle.
+    // The longest a run waits for the characters to go idle.
     std::chrono::milliseconds wait_idle_limit{15000};
     // How long quit_program lets each character say goodbye.
     int goodbye_pause_ms = 4000;
@@ -103,18 +104,23 @@ public:
     void size_slots(int count);
     int slot_count() const { return int(char_ids.size()); }
 
-    // ---- Waiting ----
-    void do_events() { pump_.do_events(); }
-    void let_events_run() { pump_.let_events_run(); }
-    // A yield unless events ran less than a millisecond ago: for lines that never wait.
-    void let_events_run_now_and_then() { pump_.let_events_run_now_and_then(); }
-    // Waits ms milliseconds while events keep flowing; a cancel does not end it early.
-    void pause_ms(int32_t ms);
-    // The same, but ends as soon as cancel_requested is set: a script's own pauses, so
-    // that a cancel stops a `pause 600` at once.
-    void pause_ms_unless_cancelled(int32_t ms);
-    // Returns when agent_idle is set, or at the latest after wait_idle_limit.
-    void wait_idle();
+    // ---- The run ----
+    // The run under way, or the last one (over); null before the first.
+    ScriptRunner* runner() const { return runner_.get(); }
+    // Takes a new run; the one before must be over.
+    void set_runner(std::unique_ptr<ScriptRunner> runner);
+    bool run_under_way() const;
+    // Something a run may wait for has changed: the run looks again, from the event loop.
+    void wake_run();
+    // While a cancel, the goodbyes or a question asked from a window are under way, the
+    // run takes no step; the last release wakes it.
+    void hold_run() { ++run_holds_; }
+    void release_run();
+    bool run_held() const { return run_holds_ > 0; }
+    // The wave device's playback is over.
+    void sound_ended();
+    // Owns what goes on from the event loop for this run state (the goodbyes, a cancel).
+    QObject& steps_owner() { return steps_owner_; }
 
     // ---- Lookups ----
     // The slot of a character id, case ignored; -1 when no slot holds it.
@@ -137,20 +143,21 @@ public:
     void hold_others(const pw::agent::Request& request);
 
     // ---- Ending the program ----
-    // Visible characters say goodbye and are unloaded, then the process ends with
-    // `code` (not 0 when it ends because something failed). Only returns when
-    // exit_program returns (in tests).
+    // Visible characters say goodbye one after the other and are unloaded, then the
+    // process ends with `code` (not 0 when it ends because something failed). Returns at
+    // once; the goodbyes go on from the event loop and hold any run meanwhile.
     void quit_program(int code = 0);
     void end_program(int code = 0);
 
 private:
     pw::agent::Character& loaded_character(int slot) const;
-    void pause_until(double deadline, const std::function<double()>& now, double speed, bool cancel_ends_it);
-    void pause(int32_t ms, bool cancel_ends_it);
 
     pw::agent::AgentControl& agent_;
-    EventPump pump_;
     std::mt19937_64 random_;
+    QObject steps_owner_;
+    int run_holds_ = 0;
+    std::unique_ptr<RunEvents> events_;
+    std::unique_ptr<ScriptRunner> runner_;
 };
 
 }  // namespace pw::engine

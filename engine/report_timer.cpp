@@ -4,7 +4,10 @@ namespace pw::engine {
 
 ReportTimer::ReportTimer(pellwick_mod& mod) : mod_(mod)
 {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { mod_.report_due = true; });
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        mod_.report_due = true;
+        mod_.wake_run();
+    });
 }
 
 void ReportTimer::set(bool enabled, int interval_ms)

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace pw::engine {
 
 class RunHost {
@@ -39,7 +41,7 @@ public:
 
     // ---- The wave device ----
     // Starts playing a wave file; when playback is done (or cannot happen) the host
-    // sets stop_sound on the run state, from the event loop.
+    // calls sound_ended() on the run state, from the event loop.
     virtual void play_wave(const QString& path) = 0;
     virtual void stop_wave() = 0;
 
@@ -57,8 +59,13 @@ public:
     // Starts a command line as a new process, minimised and focused where the desktop
     // allows; does not wait. False when it could not be started.
     virtual bool start_program(const QString& command_line) = 0;
-    // A message box titled with the program's title and an OK button (traced).
-    virtual void message_box(const QString& text) = 0;
+    // A message box titled with the program's title and an OK button (traced). Returns
+    // at once; `closed` runs once the child has closed it.
+    virtual void message_box(const QString& text, std::function<void()> closed) = 0;
+
+    // ---- The run ----
+    // The run is over (ended, cancelled or failed): Play may start another.
+    virtual void run_over() {}
 };
 
 }  // namespace pw::engine

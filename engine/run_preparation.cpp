@@ -97,7 +97,6 @@ void prepare_run(ScriptRun& run, const QString& text)
     if (!editor.right(3).contains(crlf)) host.set_editor_text(editor + crlf);
 
     if (host.hide_forms_checked()) host.hide_forms();
-    mod.let_events_run();
 
     QStringList lines = script::split_lines(text);
     mod.agent_idle = false;
@@ -131,7 +130,7 @@ void prepare_run(ScriptRun& run, const QString& text)
 
     run.voice_words += QStringLiteral("cancel script ");
     mod.line_done = true;
-    mod.sequential = true;
+    mod.options.sequential = true;
 }
 
 }  // namespace pw::engine

@@ -1,7 +1,7 @@
 #pragma once
-// Running a script, and cancelling a run. These are the entry points the script editor
-// (play and cancel buttons), the stage (the "Cancel Script" command) and the window keys
-// (Esc) call.
+// Starting a script run, and cancelling a run. These are the entry points the script
+// editor (play and cancel buttons), the stage (the "Cancel Script" command) and the
+// window keys (Esc) call. Both return at once: a run goes on from the event loop.
 
 #include "engine/pellwick_mod.h"
 #include "engine/run_host.h"
@@ -10,20 +10,21 @@
 
 namespace pw::engine {
 
-// Runs the script text line by line until it ends, is cancelled or fails. Returns when
-// the run is over; lets events run throughout, so handlers run nested inside it.
+// Starts running the script text line by line; the run goes on from the event loop
+// until it ends, is cancelled or fails, and then calls RunHost::run_over(). False (and
+// nothing starts) while another run is under way.
 //
 // The text uses CR LF line breaks, like RunHost::editor_text(); the line highlight is
 // placed with positions in that text (a line break counts two characters). A failure
 // shows the spelling message through RunHost::message_box. In "runout" mode
-// (command_line_mode 1) it ends the program through mod.end_program() and returns only
-// when that returns (in tests).
-void run_script(pellwick_mod& mod, RunHost& host, const QString& text);
+// (command_line_mode 1) the run ends the program through mod.end_program().
+bool start_run(pellwick_mod& mod, RunHost& host, const QString& text);
 
-// Cancels a run: every character stops listening; the visible ones pause half a second,
-// drop their queued actions and say "I'm cancelled". Then sets cancel_requested (the
-// runner ends at its next line, a wait at its next pass), sets stop_sound and stops the
-// wave device. Safe to call with no run under way; it never throws.
+// Cancels a run: every character stops listening; the visible ones, one after the
+// other, pause half a second, drop their queued actions and say "I'm cancelled". Then
+// sets cancel_requested (the run ends at its next line or wait), sets stop_sound and
+// stops the wave device. The run takes no step meanwhile. Safe to call with no run
+// under way; it never throws.
 void cancel_it(pellwick_mod& mod, RunHost& host);
 
 }  // namespace pw::engine

@@ -1,11 +1,13 @@
 #pragma once
-// The parts of run_script: preparation, the line loop, the end-of-run block and the
+// The parts of a run besides its lines: preparation, the characters' commands and the
 // error path. Internal to the engine.
 
 #include "agent/api/agent_error.h"
 #include "engine/script_run.h"
 
 #include <QString>
+
+#include <functional>
 
 namespace pw::engine {
 
@@ -26,13 +28,10 @@ template <typename F> void resumable(F&& step)
 void prepare_run(ScriptRun& run, const QString& text);
 // Every character's commands become just "Quit" and "Cancel Script".
 void reset_commands(ScriptRun& run);
-// Executes the lines from run.i on; returns at the end, or when the run is cancelled.
-void run_lines(ScriptRun& run);
-// Puts commands, windows and modes back; in "runout" mode says goodbye and ends.
-void end_of_run(ScriptRun& run);
 // Shows the spelling message and leaves the run where it failed. The reason is shown
 // under it when the failure has no statement to show; a fault of the whole script is
-// told by its reason alone.
-void take_error_path(ScriptRun& run, const QString& reason, bool whole_script = false);
+// told by its reason alone. `done` runs once the child has closed the message and the
+// windows are put back.
+void take_error_path(ScriptRun& run, const QString& reason, bool whole_script, std::function<void()> done);
 
 }  // namespace pw::engine

@@ -2,11 +2,15 @@
 
 #include "agent/api/agent_error.h"
 #include "engine/rounding.h"
+#include "engine/run_wait.h"
 #include "engine/script_error.h"
 
 #include <cmath>
 
 namespace pw::engine {
+
+ScriptRun::ScriptRun(pellwick_mod& m, RunHost& h) : mod(m), host(h) {}
+ScriptRun::~ScriptRun() = default;
 
 int ScriptRun::line_slot() const
 {
@@ -35,7 +39,7 @@ int ScriptRun::slot_of(const QString& id) const
 
 int32_t ScriptRun::interval_ms() const
 {
-    return checked_int32(round_half_even(double(mod.interval_seconds)) * 1000.0);
+    return checked_int32(round_half_even(double(mod.options.interval_seconds)) * 1000.0);
 }
 
 int32_t checked_int32(double value)

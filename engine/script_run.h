@@ -1,5 +1,5 @@
 #pragma once
-// The tables and position of one run of run_script, shared by the runner and the
+// The tables and position of one run of a script, shared by the runner and the
 // statement handlers. It lives only while the run lasts; what outlives a run is in
 // pellwick_mod.
 
@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace pw::engine {
@@ -21,10 +22,16 @@ enum class Flow {
     next_line,          // the per-line pause, the end-of-branch test, the next line
     next_line_at_once,  // the same without the per-line pause (a wait that succeeded)
     end_run,            // straight to the end-of-run block (a cancel noticed by a wait)
+    again,              // the statement runs again once its wait is over
 };
 
+class RunWait;
+
 struct ScriptRun {
-    ScriptRun(pellwick_mod& m, RunHost& h) : mod(m), host(h) {}
+    ScriptRun(pellwick_mod& m, RunHost& h);
+    ~ScriptRun();
+    ScriptRun(const ScriptRun&) = delete;
+    ScriptRun& operator=(const ScriptRun&) = delete;
 
     pellwick_mod& mod;
     RunHost& host;
@@ -62,6 +69,9 @@ struct ScriptRun {
     QStringList programs;      // every distinct command line of the shell lines
     // Whether this run may start them: asked once, at its first shell line.
     std::optional<bool> programs_allowed;
+    // What the statement just run has to wait for before the run goes on; the runner
+    // takes it. The Flow the statement returned is then the wait's to tell.
+    std::unique_ptr<RunWait> wait;
 
     // The slot of the line's character; a ScriptError when it has none.
     int line_slot() const;

@@ -1,18 +1,15 @@
 #include "engine/spoken_questions.h"
 
 #include "agent/api/agent_error.h"
+#include "engine/run_wait.h"
 
 #include <exception>
-#include <functional>
 
 namespace pw::engine {
 
 using pw::agent::Request;
 
-namespace {
-
-// Shows the character of the slot when hidden, then says the question.
-void ask(pellwick_mod& mod, int slot, const QString& question)
+void ask_question(pellwick_mod& mod, int slot, const QString& question)
 {
     if (slot < 0 || slot >= mod.slot_count() || !mod.chars[slot])
         throw pw::agent::AgentError(pw::agent::error::character_invalid, QStringLiteral("Nobody to ask."));
@@ -20,59 +17,69 @@ void ask(pellwick_mod& mod, int slot, const QString& question)
     mod.char_say(slot, question);
 }
 
-// Waits while the last request of the slot that `asker` names is under way, then
-// stops that character. The slot is looked up at every check.
-void wait_for_answer(pellwick_mod& mod, const std::function<int()>& asker)
+bool question_open(pellwick_mod& mod, int slot)
 {
-    int slot = asker();
-    for (;;) {
-        if (slot < 0 || slot >= mod.slot_count()) return;
-        const int status = mod.char_request[slot].status();
-        if (status != Request::Pending && status != Request::InProgress) break;
-        mod.do_events();
-        slot = asker();
-    }
-    if (mod.chars[slot]) mod.chars[slot]->stop_all();
+    if (slot < 0 || slot >= mod.slot_count()) return false;
+    const int status = mod.char_request[slot].status();
+    return status == Request::Pending || status == Request::InProgress;
 }
 
-// A question may be asked in the middle of a run (the close box, a Shift+click): what
-// it changes of the run's state is put back unless the answer ends it all.
-struct RunStateAside {
-    explicit RunStateAside(const pellwick_mod& mod) : sequential(mod.sequential), current_char(mod.current_char) {}
-    void put_back(pellwick_mod& mod) const
+namespace {
+
+// The run's own question: open while the asker's last request is under way (or, once
+// answered, the answerer's), then the answer is told and the run state put back.
+class ProgramsQuestion : public RunWait {
+public:
+    ProgramsQuestion(pellwick_mod& mod, int slot, std::function<void(bool)> answer)
+        : mod_(mod), slot_(slot), aside_(mod), answer_(std::move(answer))
     {
-        mod.sequential = sequential;
-        mod.current_char = current_char;
     }
 
-    bool sequential;
-    QString current_char;
+    bool ask(const QStringList& command_lines)
+    {
+        mod_.questions.programs = true;
+        mod_.questions.answered_yes = false;
+        try {
+            ask_question(mod_, slot_, programs_question(command_lines));
+            return true;
+        } catch (const std::exception&) {
+            // Nobody could ask: the answer is no.
+            return false;
+        }
+    }
+
+    WaitState look() override
+    {
+        try {
+            // Once answered, the answer is what keeps the question open, and a long
+            // list need not be read to its end.
+            const int slot = mod_.questions.answered_yes ? mod_.char_index(mod_.current_char) : slot_;
+            if (question_open(mod_, slot)) return WaitState::waiting();
+            if (slot >= 0 && slot < mod_.slot_count() && mod_.chars[slot]) mod_.chars[slot]->stop_all();
+            if (mod_.questions.answered_yes && mod_.char_index(mod_.current_char) != slot_ && mod_.chars[slot_])
+                mod_.chars[slot_]->stop_all();
+        } catch (const std::exception&) {
+        }
+        return answered();
+    }
+
+    WaitState answered()
+    {
+        const bool yes = mod_.questions.answered_yes;
+        mod_.questions.programs = false;
+        mod_.questions.answered_yes = false;
+        // The run goes on with its own character, whoever answered.
+        aside_.put_back(mod_);
+        answer_(yes);
+        return WaitState::done(Flow::again);
+    }
+
+private:
+    pellwick_mod& mod_;
+    int slot_;
+    RunStateAside aside_;
+    std::function<void(bool)> answer_;
 };
-
-bool settle(pellwick_mod& mod, bool& question_flag, const RunStateAside& aside)
-{
-    if (mod.confirm_pending) return true;
-    question_flag = false;
-    aside.put_back(mod);
-    return false;
-}
-
-// A question asked by the current character; `flag` is what the double click answers.
-// A double click makes the clicked character current; its answer is then the request
-// that keeps the question open.
-bool ask_current(pellwick_mod& mod, bool& flag, const QString& question)
-{
-    const RunStateAside aside(mod);
-    flag = true;
-    mod.confirm_pending = false;
-    try {
-        auto current = [&mod] { return mod.char_index(mod.current_char); };
-        ask(mod, current(), question);
-        wait_for_answer(mod, current);
-    } catch (const std::exception&) {
-    }
-    return settle(mod, flag, aside);
-}
 
 }  // namespace
 
@@ -130,71 +137,15 @@ QString discard_sound_question()
         "within 3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi! ");
 }
 
-void confirm_quit(pellwick_mod& mod, const QString& question)
+std::unique_ptr<RunWait> programs_question_wait(pellwick_mod& mod, int slot, const QStringList& command_lines,
+                                                std::function<void(bool)> answer)
 {
-    const RunStateAside aside(mod);
-    mod.exit_confirm_wait = true;
-    mod.current_char = QStringLiteral("pellwick");
-    mod.sequential = true;
-    try {
-        ask(mod, mod.char_index(QStringLiteral("pellwick")), question);
-        mod.agent_idle = false;
-        mod.wait_idle();
-    } catch (const std::exception&) {
-        // Without Pellwick nobody asks, and nothing quits.
+    auto question = std::make_unique<ProgramsQuestion>(mod, slot, std::move(answer));
+    if (!question->ask(command_lines)) {
+        question->answered();
+        return std::make_unique<ConditionWait>([] { return true; }, Flow::again);
     }
-    // A yes has ended the program by now.
-    mod.exit_confirm_wait = false;
-    aside.put_back(mod);
-}
-
-bool confirm_clear(pellwick_mod& mod)
-{
-    const RunStateAside aside(mod);
-    mod.clear_confirm_wait = true;
-    mod.confirm_pending = false;
-    try {
-        auto pellwick = [&mod] { return mod.char_index(QStringLiteral("pellwick")); };
-        ask(mod, pellwick(), clear_question());
-        wait_for_answer(mod, pellwick);
-    } catch (const std::exception&) {
-        // Nobody could ask: the answer is no.
-    }
-    return settle(mod, mod.clear_confirm_wait, aside);
-}
-
-bool confirm_overwrite(pellwick_mod& mod)
-{
-    return ask_current(mod, mod.save_confirm_wait, overwrite_question());
-}
-
-bool confirm_discard_sound(pellwick_mod& mod)
-{
-    return ask_current(mod, mod.discard_confirm_wait, discard_sound_question());
-}
-
-bool confirm_programs(pellwick_mod& mod, int slot, const QStringList& command_lines)
-{
-    const RunStateAside aside(mod);
-    mod.programs_confirm_wait = true;
-    mod.confirm_pending = false;
-    try {
-        ask(mod, slot, programs_question(command_lines));
-        // Once answered, the answer is what keeps the question open, and a long list
-        // need not be read to its end.
-        wait_for_answer(mod,
-                        [&mod, slot] { return mod.confirm_pending ? mod.char_index(mod.current_char) : slot; });
-        if (mod.confirm_pending && mod.char_index(mod.current_char) != slot && mod.chars[slot])
-            mod.chars[slot]->stop_all();
-    } catch (const std::exception&) {
-        // Nobody could ask: the answer is no.
-    }
-    const bool yes = mod.confirm_pending;
-    mod.programs_confirm_wait = false;
-    mod.confirm_pending = false;
-    // The run goes on with its own character, whoever answered.
-    aside.put_back(mod);
-    return yes;
+    return question;
 }
 
 }  // namespace pw::engine

@@ -1,8 +1,9 @@
 #pragma once
 // One function per statement. Each reads run.keyword / run.arguments (and the line's
-// character), acts, and sets line_done when its work is over by the time it returns;
-// statements that only queue a character request leave line_done to the request
-// events. Failures throw (AgentError or ScriptError) and reach the runner's error trap.
+// character) and acts; who ends its line is told by ends_its_own_line()
+// (statement_table.h). A statement that has to wait (a pause, a sound, a waitfor, a question) leaves
+// the wait in run.wait and returns; the runner holds it, and the wait tells how the run
+// goes on. Failures throw (AgentError or ScriptError) and reach the runner's error trap.
 
 #include "engine/script_run.h"
 

@@ -43,4 +43,21 @@ StatementHandler handler_for(script::Keyword keyword)
     return s::animation;
 }
 
+bool ends_its_own_line(script::Keyword keyword)
+{
+    using script::Keyword;
+    switch (keyword) {
+    case Keyword::speak:
+    case Keyword::show:
+    case Keyword::load:
+    case Keyword::unload:
+    case Keyword::hide:
+    case Keyword::moveto:
+    case Keyword::animation:
+    case Keyword::waitfor:
+    case Keyword::shell: return false;
+    default: return true;
+    }
+}
+
 }  // namespace pw::engine

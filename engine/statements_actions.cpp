@@ -1,5 +1,6 @@
 // Tickling, pausing, and playing an animation by name.
 
+#include "engine/run_wait.h"
 #include "engine/script_text.h"
 #include "engine/statement_handlers.h"
 #include "engine/tickle_char.h"
@@ -10,14 +11,14 @@ Flow tickle(ScriptRun& run)
 {
     tickle_char(run.mod, run.line_character, float(script::leading_number(run.arguments)));
     run.mod.agent_idle = false;
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
 Flow pause(ScriptRun& run)
 {
-    run.mod.pause_ms_unless_cancelled(checked_int32(script::leading_number(run.arguments) * 1000.0));
-    run.mod.line_done = true;
+    pellwick_mod& mod = run.mod;
+    run.wait = std::make_unique<PauseWait>(mod, checked_int32(script::leading_number(run.arguments) * 1000.0),
+                                           true);
     return Flow::next_line;
 }
 
@@ -25,7 +26,6 @@ Flow animation(ScriptRun& run)
 {
     // The statement as written (case kept) names the animation.
     run.mod.char_play(run.line_slot(), script::right_trim_blanks(run.statement));
-    run.mod.let_events_run();
     run.mod.request_busy = true;
     return Flow::next_line;
 }

@@ -3,6 +3,7 @@
 // branch to the endif line.
 
 #include "engine/branch_block.h"
+#include "engine/run_wait.h"
 #include "engine/script_error.h"
 #include "engine/script_text.h"
 #include "engine/statement_handlers.h"
@@ -25,7 +26,6 @@ void take_branch(ScriptRun& run, int j, bool else_line)
     run.branch_taken = true;
     run.branch_end = run.branch_lines[j + 1] - 1;
     run.highlight_offset = pellwick_mod::total_length(run.lines, run.i) + (else_line ? 1 : 0);
-    run.mod.line_done = true;
 }
 
 void highlight_branch_line(ScriptRun& run, int j)
@@ -38,6 +38,47 @@ void highlight_branch_line(ScriptRun& run, int j)
     run.host.repaint_editor();
 }
 
+// Tests the branch lines one by one, each after one interval.
+class BranchTests : public RunWait {
+public:
+    BranchTests(ScriptRun& run, QString name) : run_(run), name_(std::move(name)) {}
+
+    WaitState look() override
+    {
+        const int last = int(run_.branch_lines.size()) - 1;
+        for (; j_ < last; ++j_) {
+            if (!paused_) {
+                // Every branch line tested costs one interval.
+                paused_ = true;
+                if (const int32_t ms = run_.interval_ms(); ms > 0)
+                    return WaitState::after(std::make_unique<PauseWait>(run_.mod, ms, true));
+            }
+            paused_ = false;
+            const QString line = script::remove_then(run_.lines.value(run_.branch_lines[j_]));
+            const qsizetype eq = line.indexOf(QLatin1Char('='));
+            if (eq < 0) {
+                take_branch(run_, j_, true);
+                return WaitState::done(Flow::next_line);
+            }
+            if (condition_holds(run_, name_, script::trim_blanks(line.mid(eq + 1)))) {
+                take_branch(run_, j_, false);
+                return WaitState::done(Flow::next_line);
+            }
+            highlight_branch_line(run_, j_);
+        }
+        run_.i = run_.branch_lines[last];
+        run_.branch_taken = true;
+        run_.branch_end = run_.i - 1;
+        return WaitState::done(Flow::next_line);
+    }
+
+private:
+    ScriptRun& run_;
+    QString name_;
+    int j_ = 0;
+    bool paused_ = false;
+};
+
 }  // namespace
 
 Flow if_block(ScriptRun& run)
@@ -46,7 +87,6 @@ Flow if_block(ScriptRun& run)
     if (!condition) throw ScriptError(QStringLiteral("The condition has no \"=\"."));
     run.last_condition_name = condition->name;
     const QString& name = condition->name;
-    run.mod.line_done = true;
     if (name != QLatin1String("key") && name != QLatin1String("listen")
         && name != QLatin1String("collision"))
         return Flow::next_line;
@@ -56,26 +96,7 @@ Flow if_block(ScriptRun& run)
     // and over; tell the child instead.
     if (script::line_keyword(run.lines.value(run.branch_lines.last())) != script::Keyword::endif)
         throw ScriptError(QStringLiteral("The if block has no endif."));
-    const int last = int(run.branch_lines.size()) - 1;
-    for (int j = 0; j < last; ++j) {
-        // Every branch line tested costs one interval.
-        run.mod.pause_ms_unless_cancelled(run.interval_ms());
-        const QString line = script::remove_then(run.lines.value(run.branch_lines[j]));
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0) {
-            take_branch(run, j, true);
-            return Flow::next_line;
-        }
-        if (condition_holds(run, name, script::trim_blanks(line.mid(eq + 1)))) {
-            take_branch(run, j, false);
-            return Flow::next_line;
-        }
-        highlight_branch_line(run, j);
-    }
-    run.i = run.branch_lines[last];
-    run.branch_taken = true;
-    run.branch_end = run.i - 1;
-    run.mod.line_done = true;
+    run.wait = std::make_unique<BranchTests>(run, name);
     return Flow::next_line;
 }
 

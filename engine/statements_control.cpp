@@ -28,15 +28,13 @@ bool inside_a_do_block(const QStringList& lines, int k)
 
 Flow sequential(ScriptRun& run)
 {
-    run.mod.sequential = run.arguments == QLatin1String("t") || run.arguments == QLatin1String("true");
-    run.mod.line_done = true;
+    run.mod.options.sequential = run.arguments == QLatin1String("t") || run.arguments == QLatin1String("true");
     return Flow::next_line;
 }
 
 Flow report(ScriptRun& run)
 {
-    run.mod.report_seconds = checked_int32(leading_number(run.arguments));
-    run.mod.line_done = true;
+    run.mod.options.report_seconds = checked_int32(leading_number(run.arguments));
     return Flow::next_line;
 }
 
@@ -44,9 +42,8 @@ Flow interval(ScriptRun& run)
 {
     const float seconds = float(leading_number(run.arguments));
     if (!std::isfinite(seconds)) throw ScriptError(QStringLiteral("The interval is too large."));
-    run.mod.interval_seconds = seconds;
+    run.mod.options.interval_seconds = seconds;
     run.mod.agent_idle = false;
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
@@ -56,7 +53,6 @@ Flow do_block(ScriptRun& run)
         throw ScriptError(QStringLiteral("A do block cannot hold another do."));
     run.do_line = run.i;
     run.do_offset = run.highlight_offset;
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
@@ -74,7 +70,6 @@ Flow loop(ScriptRun& run)
         run.in_loop = false;
         run.loop_count = 0;
     }
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
@@ -91,13 +86,11 @@ Flow goto_label(ScriptRun& run)
     run.i = target - 1;
     const bool inside = run.i >= 0 && run.i < run.lines.size();
     run.highlight_offset = inside ? int(run.lines[run.i].indexOf(run.arguments)) + 1 : 0;
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
-Flow nothing(ScriptRun& run)
+Flow nothing(ScriptRun&)
 {
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 

@@ -76,7 +76,6 @@ Flow moveto(ScriptRun& run)
         const int x = mod.random_int(mod.screen_width_px - c.width());
         const int y = mod.random_int(mod.screen_height_px - c.height());
         mod.char_move_to(slot, checked_int16(x), checked_int16(y), speed);
-        mod.let_events_run();
         show_random_place(run, x, y);
         mod.agent_idle = false;
     } else if (names_a_character(argument)) {
@@ -89,7 +88,6 @@ Flow moveto(ScriptRun& run)
         const int16_t x = checked_int16(leading_number(argument.left(comma)));
         const int16_t y = checked_int16(leading_number(argument.mid(comma + 1)));
         mod.char_move_to(slot, x, y, speed);
-        mod.let_events_run();
     }
     return Flow::next_line;
 }
@@ -97,7 +95,6 @@ Flow moveto(ScriptRun& run)
 Flow stopmoving(ScriptRun& run)
 {
     run.line_char().stop_all(QStringLiteral("Move"));
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 
@@ -108,7 +105,6 @@ Flow charpos(ScriptRun& run)
     const QString& argument = run.arguments;
 
     if (argument == QLatin1String("x,y")) {
-        mod.let_events_run();
         const Character& c = run.slot_char(slot);
         // The reference point, unrounded: a half pixel is told as .5.
         const double x = c.left() + c.width() / 2.0;
@@ -121,7 +117,6 @@ Flow charpos(ScriptRun& run)
         const int y = mod.random_int(mod.screen_height_px - c.height());
         c.set_left(checked_int16(x));
         c.set_top(checked_int16(y));
-        mod.let_events_run();
         show_random_place(run, x, y);
     } else if (names_a_character(argument)) {
         const int16_t x = checked_int16(mod.char_left(argument));
@@ -139,7 +134,6 @@ Flow charpos(ScriptRun& run)
         c.set_top(y);
     }
     mod.agent_idle = false;
-    mod.line_done = true;
     return Flow::next_line;
 }
 
@@ -158,7 +152,6 @@ Flow charsize(ScriptRun& run)
         mod.char_height[0] = c.height();
     }
     mod.agent_idle = false;
-    mod.line_done = true;
     return Flow::next_line;
 }
 

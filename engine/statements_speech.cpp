@@ -3,6 +3,7 @@
 #include "engine/script_error.h"
 #include "engine/spoken_questions.h"
 #include "engine/statement_handlers.h"
+#include "engine/run_wait.h"
 #include "engine/wave_files.h"
 
 #include <QFileInfo>
@@ -28,13 +29,15 @@ Flow sound(ScriptRun& run)
 {
     pellwick_mod& mod = run.mod;
     mod.stop_sound = false;
-    run.host.play_wave(wave_file_path(mod.user_folder, run.arguments + QStringLiteral(".wav")));
+    RunHost& host = run.host;
+    host.play_wave(wave_file_path(mod.user_folder, run.arguments + QStringLiteral(".wav")));
     // The wave device's end of playback, or a cancel, sets stop_sound; a cancel that
     // only set cancel_requested ends the sound as well.
-    while (!mod.stop_sound && !mod.cancel_requested) mod.do_events();
-    run.host.stop_wave();
-    mod.agent_idle = true;
-    mod.line_done = true;
+    run.wait = std::make_unique<ConditionWait>([&mod] { return mod.stop_sound || mod.cancel_requested; },
+                                               Flow::next_line, [&mod, &host] {
+                                                   host.stop_wave();
+                                                   mod.agent_idle = true;
+                                               });
     return Flow::next_line;
 }
 
@@ -48,7 +51,10 @@ Flow shell(ScriptRun& run)
     if (!run.programs_allowed) {
         const int asker =
             run.line_character.isEmpty() ? run.mod.char_index(QStringLiteral("pellwick")) : run.line_slot();
-        run.programs_allowed = confirm_programs(run.mod, asker, run.programs);
+        ScriptRun* asking = &run;
+        run.wait = programs_question_wait(run.mod, asker, run.programs,
+                                          [asking](bool yes) { asking->programs_allowed = yes; });
+        return Flow::again;
     }
     if (!*run.programs_allowed || !run.programs.contains(command_line)) {
         // Skipped, and the run goes on; whoever the line speaks for says why.
@@ -68,7 +74,6 @@ Flow shell(ScriptRun& run)
 Flow listen(ScriptRun& run)
 {
     run.line_char().listen(true);
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 

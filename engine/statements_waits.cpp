@@ -1,5 +1,5 @@
 // Waiting for something to happen before the script goes on: a key, a spoken word, a
-// bump, a time. The wait polls the run state, letting events run on every pass.
+// bump, a time. The run holds the wait and makes a pass at every look.
 
 #include "engine/clock_time.h"
 #include "engine/script_error.h"
@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 
 #include <limits>
+#include <optional>
 
 namespace pw::engine {
 
@@ -20,7 +21,7 @@ WaitLine::WaitLine(ScriptRun& r, QString k, QString v, bool q)
 
 int WaitLine::report_interval_ms() const
 {
-    const qint64 ms = qint64(mod.report_seconds) * 1000;
+    const qint64 ms = qint64(mod.options.report_seconds) * 1000;
     // A negative period never ticks; a huge one is as good as never.
     return int(qBound(qint64(0), ms, qint64(std::numeric_limits<int>::max())));
 }
@@ -74,6 +75,54 @@ PassFunction pass_for(const WaitLine& w)
     throw ScriptError(QStringLiteral("A wait is for a key, listen, collide, getoff or time."));
 }
 
+// The waitfor line's wait: a pass of its kind at every look, and at least every
+// keep_alive_ms, since a clock or a bump changes without telling the run.
+class WaitforWait : public RunWait {
+public:
+    WaitforWait(std::unique_ptr<WaitLine> line, PassFunction pass) : w_(std::move(line)), pass_(pass) {}
+
+    static constexpr int keep_alive_ms = 40;
+
+    WaitState look() override
+    {
+        if (pending_) {
+            // The pass that left a wait first goes on where it stopped.
+            const Pass p = *pending_;
+            pending_.reset();
+            if (p != Pass::go_on || !w_->mod.waiting) return ended(p);
+        }
+        if (!w_->mod.waiting) return finished();
+        const Pass p = pass_(*w_);
+        if (w_->first) {
+            pending_ = p;
+            return WaitState::after(std::move(w_->first));
+        }
+        return ended(p);
+    }
+    int look_again_ms() const override { return keep_alive_ms; }
+
+private:
+    WaitState ended(Pass p)
+    {
+        switch (p) {
+        case Pass::go_on: return w_->mod.waiting ? WaitState::waiting() : finished();
+        case Pass::done: w_->mod.waiting = false; return WaitState::done(Flow::next_line_at_once);
+        case Pass::cancelled: return WaitState::done(Flow::end_run);
+        }
+        return finished();
+    }
+    WaitState finished()
+    {
+        w_->mod.line_done = true;
+        w_->mod.waiting = false;
+        return WaitState::done(Flow::next_line);
+    }
+
+    std::unique_ptr<WaitLine> w_;
+    PassFunction pass_;
+    std::optional<Pass> pending_;
+};
+
 }  // namespace
 
 namespace statements {
@@ -84,40 +133,28 @@ Flow waitfor(ScriptRun& run)
     if (!condition) throw ScriptError(QStringLiteral("The wait has no \"=\"."));
     run.last_condition_name = condition->name;
     pellwick_mod& mod = run.mod;
-    WaitLine w(run, condition->name, condition->value, condition->quiet);
-    const PassFunction pass = pass_for(w);
+    auto w = std::make_unique<WaitLine>(run, condition->name, condition->value, condition->quiet);
+    const PassFunction pass = pass_for(*w);
 
     mod.waiting = true;
-    w.restart_reminders();
+    w->restart_reminders();
     mod.report_due = true;  // the first reminder comes at once
     mod.key_pressed = false;
-    if (w.kind == QLatin1String("key")) {
-        mod.last_key = w.value;
+    if (w->kind == QLatin1String("key")) {
+        mod.last_key = w->value;
         run.host.install_key_hook();
     }
     mod.word_heard = false;
     mod.heard_word.clear();
-    w.slot = run.line_slot();
-    w.line_char().activate();
-
-    while (mod.waiting) {
-        switch (pass(w)) {
-        case Pass::go_on: break;
-        case Pass::done:
-            mod.waiting = false;
-            return Flow::next_line_at_once;
-        case Pass::cancelled: return Flow::end_run;
-        }
-    }
-    mod.line_done = true;
-    mod.waiting = false;
+    w->slot = run.line_slot();
+    w->line_char().activate();
+    run.wait = std::make_unique<WaitforWait>(std::move(w), pass);
     return Flow::next_line;
 }
 
-Flow timeout(ScriptRun& run)
+Flow timeout(ScriptRun&)
 {
     // Accepted for old scripts; no wait uses it.
-    run.mod.line_done = true;
     return Flow::next_line;
 }
 

@@ -36,7 +36,6 @@ Pass collide_with_anybody(WaitLine& w)
     }
     if (++w.next_candidate >= mod.char_count) w.next_candidate = 0;
 
-    mod.do_events();
     if (w.cancel_seen()) return Pass::cancelled;
     if (!hit) return Pass::go_on;
 
@@ -57,7 +56,6 @@ Pass collide_with(WaitLine& w)
         w.line_char().stop_all(QStringLiteral("speak"));
         return bumped_done(w);
     }
-    w.mod.do_events();
     return w.cancel_seen() ? Pass::cancelled : Pass::go_on;
 }
 
@@ -72,7 +70,6 @@ Pass get_off(WaitLine& w)
         w.line_char().stop_all(QStringLiteral("speak"));
         return bumped_done(w);
     }
-    mod.do_events();
     return w.cancel_seen() ? Pass::cancelled : Pass::go_on;
 }
 

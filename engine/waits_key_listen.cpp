@@ -8,41 +8,49 @@ namespace pw::engine::waits {
 Pass key(WaitLine& w)
 {
     pellwick_mod& mod = w.mod;
-    if (w.due()) w.remind(wait_texts::key_reminder(w.value));
-    if (mod.key_pressed) {
+    if (!w.alerted && w.due()) w.remind(wait_texts::key_reminder(w.value));
+    if (mod.key_pressed && !w.alerted) {
         w.line_char().stop_all(QStringLiteral("speak"));
         mod.char_play(w.slot, QStringLiteral("alert"));
+        // The stopped reminder's balloon closes before the Hurray is waited for.
+        w.alerted = true;
+        w.first = std::make_unique<TurnWait>();
+        return Pass::go_on;
+    }
+    if (w.alerted) {
         // Said even when quiet: the child should know which key counted.
         mod.char_say(w.slot, wait_texts::key_pressed(mod.last_key));
         mod.waiting = false;
         mod.agent_idle = false;
-        mod.wait_idle();
+        w.first = std::make_unique<IdleWait>(mod);
         return Pass::done;
     }
     if (w.cancel_seen()) {
         w.host.remove_key_hook();
         return Pass::cancelled;
     }
-    mod.do_events();
     return Pass::go_on;
 }
 
 Pass listen(WaitLine& w)
 {
     pellwick_mod& mod = w.mod;
-    // The thought balloon shows the words to say, quiet or not.
-    if (mod.report_due) {
+    // The thought balloon shows the words to say, quiet or not; after its pause the
+    // pass goes on to listen.
+    if (w.thought_shown) {
+        w.thought_shown = false;
+        w.host.set_report_timer(true, w.report_interval_ms());
+        w.restart_reminders();
+    } else if (mod.report_due) {
         mod.report_due = false;
         mod.char_request[w.slot] = w.line_char().think(wait_texts::to_be_spoken(w.run.voice_words));
-        mod.pause_ms_unless_cancelled(3000);
-        w.host.set_report_timer(true, w.report_interval_ms());
-        mod.do_events();
-        w.restart_reminders();
+        w.thought_shown = true;
+        w.first = std::make_unique<PauseWait>(mod, 3000, true);
+        return Pass::go_on;
     }
     // Asked on every pass: a listening period ends by itself after a while.
     w.line_char().listen(true);
     mod.listening = true;
-    mod.do_events();
 
     if (mod.word_heard) {
         pw::agent::Character& c = w.line_char();

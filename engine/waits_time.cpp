@@ -19,14 +19,32 @@ QTime time_of_day(const pellwick_mod& mod)
     return mod.time_of_day ? mod.time_of_day() : QTime::currentTime();
 }
 
+// The end of a minute pass: the countdown, the cancel test, the time left.
+Pass minutes_tail(WaitLine& w)
+{
+    // The last ten seconds are counted down a little faster than once a second.
+    if (w.minutes_left < 10.0) w.host.set_report_timer(true, countdown_interval_ms);
+    if (w.cancel_seen()) return Pass::cancelled;
+    // The quiet wait ends about a second after the time is up.
+    if (w.minutes_left > -1.0) w.minutes_left = w.minutes_total - (monotonic_seconds(w.mod) - w.minutes_start);
+    if (w.minutes_left <= -1.0) w.mod.waiting = false;
+    return Pass::go_on;
+}
+
 }  // namespace
 
 Pass clock_time(WaitLine& w)
 {
     pellwick_mod& mod = w.mod;
+    if (w.alerted) {
+        mod.waiting = false;
+        mod.char_say(w.slot, wait_texts::its_time());
+        mod.agent_idle = false;
+        w.first = std::make_unique<IdleWait>(mod);
+        return Pass::go_on;
+    }
     if (w.due()) {
         w.remind(wait_texts::clock_reminder(w.value));
-        mod.do_events();
         w.restart_reminders();
     }
     const DayHalves halves = day_halves();
@@ -35,50 +53,46 @@ Pass clock_time(WaitLine& w)
     // A value without the designator of this half of the day never comes true.
     if (clock_hours(now_text) >= clock_hours(w.value) && w.value.toLower().contains(half)) {
         w.line_char().stop_all(QStringLiteral("speak"));
-        mod.waiting = false;
         mod.char_play(w.slot, QStringLiteral("alert"));
-        mod.char_say(w.slot, wait_texts::its_time());
-        mod.agent_idle = false;
-        mod.wait_idle();
+        // The stopped reminder's balloon closes before "It's time" is waited for.
+        w.alerted = true;
+        w.first = std::make_unique<TurnWait>();
+        return Pass::go_on;
     }
-    mod.do_events();
     return w.cancel_seen() ? Pass::cancelled : Pass::go_on;
 }
 
 Pass minutes(WaitLine& w)
 {
     pellwick_mod& mod = w.mod;
-    mod.waiting = true;
-    const double total = script::leading_number(w.value) * 60.0;
-    if (!std::isfinite(total)) throw ScriptError(QStringLiteral("That is too long to wait."));
-    const double start = monotonic_seconds(mod);
-    double remaining = total;
-
-    while (remaining > -1.0 && mod.waiting) {
-        if (w.due()) {
-            mod.report_due = false;
-            const QString text = wait_texts::minutes_reminder(remaining);
-            if (text.isEmpty()) {
-                remaining = -1.0;
-                w.line_char().stop_all(QStringLiteral("speak"));
-                mod.char_say(w.slot, wait_texts::times_up());
-                mod.agent_idle = false;
-                mod.wait_idle();
-            } else {
-                mod.char_say(w.slot, text);
-            }
-            w.restart_reminders();
-        }
-        // The last ten seconds are counted down a little faster than once a second.
-        if (remaining < 10.0) w.host.set_report_timer(true, countdown_interval_ms);
-        if (w.cancel_seen()) return Pass::cancelled;
-        // The quiet wait ends about a second after the time is up.
-        if (remaining > -1.0) remaining = total - (monotonic_seconds(mod) - start);
-        mod.do_events();
+    if (!w.minutes_started) {
+        w.minutes_started = true;
+        w.minutes_total = script::leading_number(w.value) * 60.0;
+        if (!std::isfinite(w.minutes_total)) throw ScriptError(QStringLiteral("That is too long to wait."));
+        w.minutes_start = monotonic_seconds(mod);
+        w.minutes_left = w.minutes_total;
     }
-    mod.waiting = false;
-    mod.do_events();
-    return Pass::go_on;
+    if (w.minutes_tail_due) {
+        w.minutes_tail_due = false;
+        return minutes_tail(w);
+    }
+    if (w.due()) {
+        mod.report_due = false;
+        const QString text = wait_texts::minutes_reminder(w.minutes_left);
+        if (text.isEmpty()) {
+            w.minutes_left = -1.0;
+            w.line_char().stop_all(QStringLiteral("speak"));
+            mod.char_say(w.slot, wait_texts::times_up());
+            mod.agent_idle = false;
+            w.restart_reminders();
+            w.minutes_tail_due = true;
+            w.first = std::make_unique<IdleWait>(mod);
+            return Pass::go_on;
+        }
+        mod.char_say(w.slot, text);
+        w.restart_reminders();
+    }
+    return minutes_tail(w);
 }
 
 }  // namespace pw::engine::waits

@@ -10,7 +10,6 @@
 #include "engine/script_text.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/recording_run_host.h"
-#include "tests/fakes/run_events.h"
 #include "tests/fakes/slot_setup.h"
 
 #include <QByteArray>
@@ -82,7 +81,6 @@ void run_against_fakes(const QString& text)
     pw::fakes::RecordingRunHost host(mod);
     LeapingClock clock;
 
-    pw::fakes::connect_run_events(agent, mod);
     mod.set_start_defaults();
     pw::fakes::FakeTraits traits;
     traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased");
@@ -92,7 +90,7 @@ void run_against_fakes(const QString& text)
     mod.current_char = QStringLiteral("Pellwick");
     mod.screen_width_px = 1024;
     mod.screen_height_px = 768;
-    mod.interval_seconds = 0.0f;
+    mod.options.interval_seconds = 0.0f;
     mod.hires_timer = &clock;
     mod.hires_frequency = 1.0;
     mod.wait_idle_limit = std::chrono::milliseconds(1);
@@ -111,10 +109,11 @@ void run_against_fakes(const QString& text)
         if (!mod.waiting) return;
         mod.waiting = false;
         mod.cancel_requested = true;
+        mod.wake_run();
     });
     esc.start(2);
     host.text = text;
-    pw::engine::run_script(mod, host, text);
+    pw::fakes::run_to_end(mod, host, text);
 }
 
 }  // namespace

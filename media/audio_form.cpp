@@ -9,6 +9,7 @@
 #include "platform/core/user_folders.h"
 #include "platform/desktop/wave_recorder.h"
 #include "stage/twips.h"
+#include "stage/window_waits.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -168,7 +169,7 @@ void audio_form::record()
     }
     const QString path = sound_file_path(folder(), afname->text().trimmed());
     if (QFileInfo::exists(path)) {
-        if (!confirmed(&pw::engine::confirm_overwrite)) return;
+        if (!confirmed(&pw::stage::confirm_overwrite)) return;
         // Closed while the question was asked: no recording behind the child's back.
         if (isHidden() || frame()->isHidden()) return;
     }
@@ -204,7 +205,7 @@ void audio_form::save()
         return;
     }
     const QString path = sound_file_path(folder(), afname->text().trimmed());
-    if (path != target_ && QFileInfo::exists(path) && !confirmed(&pw::engine::confirm_overwrite)) return;
+    if (path != target_ && QFileInfo::exists(path) && !confirmed(&pw::stage::confirm_overwrite)) return;
     target_ = path;
     if (!write_sound(target_, take_)) {
         qWarning().noquote() << "The recording could not be written to" << target_;
@@ -222,7 +223,7 @@ bool audio_form::quit()
     end_take();
     show_idle();
     if (has_unsaved_take()) {
-        if (asking_ || !confirmed(&pw::engine::confirm_discard_sound)) return false;
+        if (asking_ || !confirmed(&pw::stage::confirm_discard_sound)) return false;
         take_.clear();
         show_idle();
     }

@@ -4,6 +4,7 @@
 #include "media/window_look.h"
 #include "platform/core/user_folders.h"
 #include "stage/twips.h"
+#include "stage/window_waits.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -127,7 +128,7 @@ void sounds::hear(const QString& name)
     // The end of playing, a sound that cannot be played, a cancel and Esc all set
     // stop_sound.
     editor_.play_wave(sound_file_path(folder(), name));
-    while (!mod_.stop_sound) mod_.do_events();
+    while (!mod_.stop_sound) pw::stage::do_events();
     mod_.stop_sound = true;
     editor_.stop_wave();
 }

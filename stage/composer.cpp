@@ -3,6 +3,7 @@
 #include "engine/script_run.h"
 #include "engine/script_text.h"
 #include "engine/tickle_char.h"
+#include "stage/window_waits.h"
 
 #include <exception>
 #include <stdexcept>
@@ -90,8 +91,8 @@ void observe(pellwick_mod& mod, pw::engine::RunHost& editor, const QString& char
                 + QStringLiteral(" default height:") + str_number(c().height()));
         });
         mod.agent_idle = false;
-        mod.let_events_run();
-        mod.wait_idle();
+        pw::stage::let_events_run();
+        pw::stage::wait_idle(mod);
         step([&] { c().set_width(slot0(mod.char_width)); });
         step([&] { c().set_height(slot0(mod.char_height)); });
         step([&] {
@@ -109,7 +110,7 @@ void observe(pellwick_mod& mod, pw::engine::RunHost& editor, const QString& char
     } else if (command.compare(QLatin1String("speak (words)"), Qt::CaseInsensitive) == 0) {
         say(command);
     } else if (command.compare(QLatin1String("interval (seconds)"), Qt::CaseInsensitive) == 0) {
-        say(QStringLiteral("Current program line interval ") + single_text(mod.interval_seconds)
+        say(QStringLiteral("Current program line interval ") + single_text(mod.options.interval_seconds)
             + QStringLiteral(" seconds."));
     } else {
         // An animation, or a command with nothing of its own to show: the character

@@ -79,6 +79,23 @@ void message_box(const QString& text, QWidget* parent)
     box.exec();
 }
 
+void open_message_box(const QString& text, QWidget* parent, std::function<void()> closed)
+{
+    pw::trace::message(text);
+    if (hook()) {
+        hook()(text);
+        if (closed) closed();
+        return;
+    }
+    auto* box = new TopMessageBox(text, visible_owner(parent));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(box->parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
+    QObject::connect(box, &QDialog::finished, box, [closed = std::move(closed)] {
+        if (closed) closed();
+    });
+    box->open();
+}
+
 void set_message_box_keep_clear(std::function<QList<QRect>()> characters)
 {
     keep_clear() = std::move(characters);

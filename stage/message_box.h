@@ -17,6 +17,9 @@ namespace pw::stage {
 inline const QString program_title = QStringLiteral("Pellworks");
 
 void message_box(const QString& text, QWidget* parent = nullptr);
+// The same without waiting: returns at once, and `closed` runs once the box is closed.
+// A script run shows its messages so.
+void open_message_box(const QString& text, QWidget* parent, std::function<void()> closed);
 
 // Where the characters stand on the screen now (screen pixels), for boxes to keep
 // clear of; the stage tells while it exists. An empty function: nothing to avoid.

@@ -8,6 +8,7 @@
 #include "stage/composer.h"
 #include "stage/message_box.h"
 #include "stage/twips.h"
+#include "stage/window_waits.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -44,7 +45,7 @@ pellwick_form::pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwic
 {
     build_controls();
     connect_agent_events();
-    mod_.character_loader = [this](const QString& id) { get_char(id); };
+    mod_.character_loader = [this](const QString& id) { get_char(id, true); };
     set_message_box_keep_clear([this] { return character_rects(); });
 }
 
@@ -149,11 +150,7 @@ void pellwick_form::connect_agent_events()
     connect(&MyAgent, &AgentControl::Click, this, &pellwick_form::MyAgent_Click);
     connect(&MyAgent, &AgentControl::DblClick, this, &pellwick_form::MyAgent_DblClick);
     connect(&MyAgent, &AgentControl::Command, this, &pellwick_form::MyAgent_Command);
-    connect(&MyAgent, &AgentControl::RequestStart, this, &pellwick_form::MyAgent_RequestStart);
     connect(&MyAgent, &AgentControl::RequestComplete, this, &pellwick_form::MyAgent_RequestComplete);
-    connect(&MyAgent, &AgentControl::IdleStart, this, &pellwick_form::MyAgent_IdleStart);
-    connect(&MyAgent, &AgentControl::IdleComplete, this, &pellwick_form::MyAgent_IdleComplete);
-    connect(&MyAgent, &AgentControl::BalloonHide, this, &pellwick_form::MyAgent_BalloonHide);
     connect(&MyAgent, &AgentControl::Move, this, &pellwick_form::MyAgent_Move);
 }
 
@@ -223,7 +220,7 @@ int pellwick_form::free_slot()
     return slot;
 }
 
-void pellwick_form::get_char(const QString& id)
+void pellwick_form::get_char(const QString& id, bool for_run)
 {
     int slot = mod_.char_index(id);
     try {
@@ -240,7 +237,8 @@ void pellwick_form::get_char(const QString& id)
         mod_.char_ids[slot] = id;
         mod_.current_char = id;
         mod_.char_request[slot] = MyAgent.load(id, character_path(char_folders, id));
-        mod_.let_events_run();
+        // At start-up the windows get a turn between characters; a run never waits here.
+        if (!for_run) pw::stage::let_events_run();
 
         pw::agent::Character* c = MyAgent.item(id);
         mod_.chars[slot] = c;
@@ -270,9 +268,10 @@ void pellwick_form::get_char(const QString& id)
         mod_.char_height[slot] = mod_.char_default_height[slot] = c->height();
         mod_.char_width[slot] = mod_.char_default_width[slot] = c->width();
         mod_.current_char = id;
-        mod_.let_events_run();
+        if (!for_run) pw::stage::let_events_run();
     } catch (const std::exception&) {
-        message_box(load_error_message(id), this);
+        if (for_run) open_message_box(load_error_message(id), this, nullptr);
+        else message_box(load_error_message(id), this);
         if (slot >= 0 && slot < mod_.slot_count()) {
             mod_.chars[slot] = nullptr;
             mod_.char_loaded[slot] = false;

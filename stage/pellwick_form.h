@@ -49,8 +49,9 @@ public:
     // Pellwick the program ends.
     void Form_Load();
     // Loads or reloads one character by id into the table; failures are reported in
-    // a message box and leave the slot empty.
-    void get_char(const QString& id);
+    // a message box and leave the slot empty. For a run it neither lets events run nor
+    // waits for the box to be closed.
+    void get_char(const QString& id, bool for_run = false);
     void InitPopupMenuCmds();
     void get_general_commands();
     void char_avail_Click();
@@ -95,11 +96,7 @@ public Q_SLOTS:
     void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);
     void MyAgent_DblClick(const QString& character_id, int button, int shift, int x, int y);
     void MyAgent_Command(const pw::agent::UserInput& input);
-    void MyAgent_RequestStart(const pw::agent::Request& request);
     void MyAgent_RequestComplete(const pw::agent::Request& request);
-    void MyAgent_IdleStart(const QString& character_id);
-    void MyAgent_IdleComplete(const QString& character_id);
-    void MyAgent_BalloonHide(const QString& character_id);
     void MyAgent_Move(const QString& character_id, int x, int y, int cause);
 
 private:

@@ -1,5 +1,6 @@
-// The character platform's events on the stage. They only set run-state fields, which
-// the runner and the waits poll; they run nested inside whatever routine lets events run.
+// What a person does to the characters: clicks, double clicks (the answers to the
+// spoken questions), the pop-up menu's Quit and Cancel Script, dragging. The events a
+// run waits for are the engine's (engine/run_events.h).
 
 #include "stage/pellwick_form.h"
 
@@ -43,39 +44,38 @@ void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int,
     // A run that asks whether it may start its programs gets its yes, and goes on.
     // Otherwise a first double click ends a wait and the script goes on; a second one
     // cancels.
-    if (mod_.programs_confirm_wait) {
+    if (mod_.questions.programs) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I trust this script!")); });
-        mod_.confirm_pending = true;
-        mod_.programs_confirm_wait = false;
+        mod_.questions.answered_yes = true;
+        mod_.questions.programs = false;
     } else if (mod_.waiting) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll stop waiting now.")); });
         mod_.waiting = false;
         stop_listening();
-        mod_.let_events_run();
     } else if (mod_.script_running) {
         // The same as the Cancel button: everybody stops at once, a sound too.
         mod_.cancel_requested = true;
         stop_listening();
-        mod_.let_events_run();
         Q_EMIT cancel_script_wanted();
     }
     // The answers to the spoken questions.
-    if (mod_.exit_confirm_wait) mod_.quit_program();
-    if (mod_.save_confirm_wait) {
+    if (mod_.questions.quit) mod_.quit_program();
+    if (mod_.questions.overwrite) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I saved it!")); });
-        mod_.confirm_pending = true;
-        mod_.save_confirm_wait = false;
+        mod_.questions.answered_yes = true;
+        mod_.questions.overwrite = false;
     }
-    if (mod_.discard_confirm_wait) {
+    if (mod_.questions.discard_sound) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll throw it away!")); });
-        mod_.confirm_pending = true;
-        mod_.discard_confirm_wait = false;
+        mod_.questions.answered_yes = true;
+        mod_.questions.discard_sound = false;
     }
-    if (mod_.clear_confirm_wait) {
+    if (mod_.questions.clear) {
         step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll clear it!")); });
-        mod_.confirm_pending = true;
-        mod_.clear_confirm_wait = false;
+        mod_.questions.answered_yes = true;
+        mod_.questions.clear = false;
     }
+    mod_.wake_run();
     Q_EMIT main_window_wanted();
 }
 
@@ -93,43 +93,11 @@ void pellwick_form::MyAgent_Command(const pw::agent::UserInput& input)
         if (mod_.listening) stop_listening();
         Q_EMIT cancel_script_wanted();
     }
-    if (mod_.listening) {
-        stop_listening();
-        mod_.heard_word = input.name;
-        mod_.word_heard = true;
-    }
-    mod_.agent_idle = true;
-}
-
-void pellwick_form::MyAgent_RequestStart(const pw::agent::Request&)
-{
-    mod_.request_busy = true;
-    if (!mod_.sequential) mod_.line_done = true;
 }
 
 void pellwick_form::MyAgent_RequestComplete(const pw::agent::Request& request)
 {
     if (mod_.intro_playing && request == mod_.intro_request) mod_.intro_playing = false;
-    mod_.request_busy = false;
-    mod_.line_done = true;
-}
-
-void pellwick_form::MyAgent_IdleStart(const QString&)
-{
-    mod_.agent_idle = true;
-    mod_.let_events_run();
-}
-
-void pellwick_form::MyAgent_IdleComplete(const QString&)
-{
-    mod_.agent_idle = false;
-    mod_.let_events_run();
-}
-
-void pellwick_form::MyAgent_BalloonHide(const QString&)
-{
-    mod_.agent_idle = true;
-    mod_.let_events_run();
 }
 
 void pellwick_form::MyAgent_Move(const QString& character_id, int, int, int)
@@ -139,7 +107,6 @@ void pellwick_form::MyAgent_Move(const QString& character_id, int, int, int)
         const pw::agent::Character& c = *MyAgent.item(character_id);
         Q_EMIT character_position_text(position_text(c.left(), c.top(), c.width(), c.height()));
     });
-    mod_.let_events_run();
 }
 
 QString pellwick_form::position_text(int left, int top, int width, int height)

@@ -176,7 +176,7 @@ private slots:
         QVERIFY(t.said_last(pw::engine::overwrite_question()));
         QCOMPARE(t.bytes(QStringLiteral("tea.csp")), QByteArray("old tea"));
         QVERIFY(t.shown() && t.d->isEnabled());
-        QVERIFY(!t.f.mod.save_confirm_wait);
+        QVERIFY(!t.f.mod.questions.overwrite);
 
         // A double click while the character asks: the answer, then the file.
         t.f.agent.post_dbl_click(QStringLiteral("Pellwick"));

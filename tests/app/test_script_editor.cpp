@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(edit.toPlainText(), QStringLiteral("pellwick> gr"));
         // Without the list, Esc cancels as always.
         QTest::keyClick(&edit, Qt::Key_Escape);
-        QVERIFY(f.mod.cancel_requested);
+        QTRY_VERIFY(f.mod.cancel_requested);
 
         // Tab takes the word.
         QTest::keyClicks(&edit, QStringLiteral("e"));

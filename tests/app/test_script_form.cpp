@@ -46,6 +46,9 @@ QList<Moment> play_and_watch(WindowFixture& f)
                           f.window->stage_window()->isHidden() && f.window->script_window()->isHidden()};
     });
     s.play_pellwick_Click();
+    // Play returns at once: the run goes on from the event loop.
+    if (!f.mod.run_under_way() || s.play_pellwick->isEnabled()) return {};
+    f.wait_for_run_end();
     QObject::disconnect(c);
     return moments;
 }
@@ -63,7 +66,7 @@ private slots:
         auto& s = f.script();
         // No final line break: the run adds one to the editor's text.
         s.script_text->setPlainText(
-            QStringLiteral("interval 0\r\npellwick> pause 0.3\r\npellwick> speak hello\r\npellwick> wave"));
+            QStringLiteral("interval 0\r\npellwick> pause 0.3\r\npellwick> speak hello\r\npellwick> wave\r\npellwick> speak bye"));
 
         QList<Moment> moments = play_and_watch(f);
         QVERIFY(moments.size() >= 2);
@@ -83,7 +86,7 @@ private slots:
         QVERIFY(!s.script_text->isReadOnly() && s.play_pellwick->isEnabled());
         QVERIFY(s.script_text->extraSelections().isEmpty());
         QVERIFY(!s.Timer1->isActive() && !f.window->clock());
-        QVERIFY(s.editor_text().endsWith(QStringLiteral("pellwick> wave\r\n")));
+        QVERIFY(s.editor_text().endsWith(QStringLiteral("pellwick> speak bye\r\n")));
 
         // With "hide" checked the windows are away for the run and back after it.
         s.hideit->setChecked(true);
@@ -115,7 +118,7 @@ private slots:
                  QStringList{QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(question) + QStringLiteral(" \"\"")});
         QCOMPARE(f.agent.log().count(QStringLiteral("StopAll")), 1);
         QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
-        QVERIFY(!f.mod.clear_confirm_wait);
+        QVERIFY(!f.mod.questions.clear);
 
         // The question is interrupted or fails: the wait ends all the same.
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
@@ -123,14 +126,14 @@ private slots:
             QTimer::singleShot(30, &s, [&] { f.agent.finish(f.mod.char_request[0], ending); });
             s.clear_Click();
             QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
-            QVERIFY(!f.mod.clear_confirm_wait);
+            QVERIFY(!f.mod.questions.clear);
         }
 
         // A yes while the question lasts: the answer becomes Pellwick's last request,
         // and the text goes once that has been said.
         Request answer;
         QTimer::singleShot(30, &s, [&] {
-            f.mod.confirm_pending = true;
+            f.mod.questions.answered_yes = true;
             const Request asked = f.mod.char_request[0];
             f.mod.char_say(0, QStringLiteral("OK, I'll clear it!"));
             answer = f.mod.char_request[0];
@@ -155,7 +158,7 @@ private slots:
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
         auto* poll = new QTimer(&s);
         QObject::connect(poll, &QTimer::timeout, poll, [&f, poll] {
-            if (!f.mod.programs_confirm_wait || f.agent.log().count(QStringLiteral("Speak")) == 0) return;
+            if (!f.mod.questions.programs || f.agent.log().count(QStringLiteral("Speak")) == 0) return;
             poll->stop();
             f.agent.post_dbl_click(QStringLiteral("Pellwick"));
             QTimer::singleShot(50, poll, [&f] {
@@ -164,7 +167,7 @@ private slots:
             });
         });
         poll->start(10);
-        s.play_pellwick_Click();
+        f.play();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(made), 5000);
         QVERIFY(f.messages.isEmpty());
         QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).first().contains(QStringLiteral("touch ") + made));
@@ -175,7 +178,7 @@ private slots:
         WindowFixture f;
         f.pellwick(true);
         Q_EMIT f.window->stage()->cancel_script_wanted();
-        QVERIFY(f.mod.cancel_requested && f.mod.stop_sound);
+        QTRY_VERIFY(f.mod.cancel_requested && f.mod.stop_sound);
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
                  QStringList{QStringLiteral("Pellwick Speak \"I'm cancelled\" \"\"")});
     }

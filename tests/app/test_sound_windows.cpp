@@ -226,7 +226,7 @@ private slots:
         QCOMPARE(f.library().sounds1->findItems(QStringLiteral("my voice"), Qt::MatchExactly).size(), 1);
 
         f.script().script_text->setPlainText(QStringLiteral("interval 0\r\nsound my voice"));
-        f.script().play_pellwick_Click();
+        f.play();
         QCOMPARE(f.script().MMControl2->file_name(), r.target_path());
         QVERIFY(f.messages.isEmpty());
 

@@ -156,6 +156,7 @@ private slots:
             f.mod.wait_idle_limit = std::chrono::milliseconds(100);
             const QString path = f.write_file(QStringLiteral("hi.csp"), "interval 0\r\npellwick> speak from the file\r\n");
             f.window->MDIForm_Load({path, keyword});
+            QVERIFY(f.wait_for_run_end());
 
             const QStringList spoken = f.agent.log().lines_of(QStringLiteral("Speak"));
             QVERIFY(spoken.contains(QStringLiteral("Pellwick Speak \"from the file\" \"\"")));
@@ -238,6 +239,7 @@ private slots:
         f.window->take_command_line({QStringLiteral("runin"), path});
         QVERIFY(!f.window->isMinimized() && f.window->isVisible());
         QCOMPARE(f.script().editor_text(), QStringLiteral("interval 0\r\npellwick> speak second\r\n"));
+        QVERIFY(f.wait_for_run_end());
         QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"second\" \"\"")));
 
         // A run under way is cancelled; the file is played once the run is over.

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -47,6 +48,17 @@ struct WindowFixture {
     }
 
     pw::app::script_form& script() const { return *window->script(); }
+
+    // Plays the Script window's text and lets events run until the run is over.
+    void play()
+    {
+        script().play_pellwick_Click();
+        wait_for_run_end();
+    }
+    bool wait_for_run_end()
+    {
+        return QTest::qWaitFor([this] { return !mod.run_under_way(); }, 30000);
+    }
 
     // The window made anew for a child whose own folder is this one.
     void reopen_with_user_folder(const QString& folder)

@@ -66,7 +66,7 @@ void RecordingRunHost::play_wave(const QString& path)
     calls << QStringLiteral("play_wave ") + path;
     if (wave_ms < 0) return;
     pw::engine::pellwick_mod* mod = &mod_;
-    QTimer::singleShot(wave_ms, &timers_, [mod] { mod->stop_sound = true; });
+    QTimer::singleShot(wave_ms, &timers_, [mod] { mod->sound_ended(); });
 }
 
 void RecordingRunHost::install_key_hook()
@@ -97,11 +97,13 @@ bool RecordingRunHost::start_program(const QString& command_line)
     return programs_start;
 }
 
-void RecordingRunHost::message_box(const QString& t)
+void RecordingRunHost::message_box(const QString& t, std::function<void()> closed)
 {
     calls << QStringLiteral("message ") + pw::trace::quote(t);
     messages << t;
     pw::trace::message(t);
+    if (closed) closed();
 }
+
 
 }  // namespace pw::fakes

@@ -6,7 +6,9 @@
 #include "engine/pellwick_mod.h"
 #include "engine/report_timer.h"
 #include "engine/run_host.h"
+#include "engine/run_script.h"
 
+#include <QEventLoop>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -33,6 +35,8 @@ public:
     // Where the key hook goes (a key handler in key tests); only recorded when unset.
     std::function<void()> on_install_key_hook;
     std::function<void()> on_remove_key_hook;
+    // Called when the run is over.
+    std::function<void()> on_run_over;
 
     // ---- What happened ----
     QStringList calls;             // "select 10 6", "message \"...\"", "play_wave /x.wav"...
@@ -71,12 +75,27 @@ public:
     // Recorded only when something changes ("report_timer 1 5000").
     void set_report_timer(bool enabled, int interval_ms) override;
     bool start_program(const QString& command_line) override;
-    void message_box(const QString& text) override;
+    void run_over() override
+    {
+        if (on_run_over) on_run_over();
+    }
+    // Closes the box at once.
+    void message_box(const QString& text, std::function<void()> closed) override;
 
 private:
     pw::engine::pellwick_mod& mod_;
     QObject timers_;  // owns the pending end-of-playback timers
     pw::engine::ReportTimer report_timer_;
 };
+
+// Starts a run and lets events run until the host hears that it is over, as the
+// program's event loop would. The host has an on_run_over to set.
+template <typename Host> void run_to_end(pw::engine::pellwick_mod& mod, Host& host, const QString& text)
+{
+    QEventLoop loop;
+    host.on_run_over = [&loop] { loop.quit(); };
+    if (pw::engine::start_run(mod, host, text) && mod.run_under_way()) loop.exec();
+    host.on_run_over = nullptr;
+}
 
 }  // namespace pw::fakes

@@ -3,6 +3,7 @@
 
 #include "engine/pellwick_mod.h"
 #include "media/ctime.h"
+#include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
 
 #include <QElapsedTimer>
@@ -73,7 +74,7 @@ private slots:
         QElapsedTimer wall;
         wall.start();
         const double before = t.GetTime();
-        mod.pause_ms(120);
+        pw::stage::pause_ms(mod, 120);
         const double measured = t.GetTime() - before;
         QVERIFY2(measured >= 120.0 && measured <= wall.elapsed() + 1.0, qPrintable(QString::number(measured)));
     }

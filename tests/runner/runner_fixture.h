@@ -9,7 +9,6 @@
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/fast_clock.h"
 #include "tests/fakes/recording_run_host.h"
-#include "tests/fakes/run_events.h"
 #include "tests/fakes/slot_setup.h"
 
 #include <QDir>
@@ -33,14 +32,13 @@ struct RunnerFixture {
     explicit RunnerFixture(const QStringList& tricks = {QStringLiteral("Alert"), QStringLiteral("Pleased"),
                                                         QStringLiteral("Surprised"), QStringLiteral("Congratulate")})
     {
-        pw::fakes::connect_run_events(agent, mod);
         mod.set_start_defaults();
         pw::fakes::FakeTraits traits;
         traits.animations << tricks;
         pellwick = pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
         tansy = pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
         mod.char_count = 2;
-        mod.interval_seconds = 0.0f;
+        mod.options.interval_seconds = 0.0f;
         mod.current_char = QStringLiteral("Pellwick");
         mod.screen_width_px = 1024;
         mod.screen_height_px = 768;
@@ -63,7 +61,7 @@ struct RunnerFixture {
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         host.text = text;
         agent.log().clear();
-        pw::engine::run_script(mod, host, text);
+        pw::fakes::run_to_end(mod, host, text);
     }
 
     QStringList said() { return agent.log().lines_of(QStringLiteral("Speak")); }

@@ -183,7 +183,7 @@ void TestRunnerFlow::sequential_mode_waits_for_completion()
         QVERIFY(finished >= 0 && spoke >= 0);
         QCOMPARE(spoke > finished, sequential);
         QCOMPARE(f.agent.log().count(QStringLiteral("Wait"), QStringLiteral("tansy")), sequential ? 2 : 0);
-        QVERIFY(f.mod.sequential);  // every run ends in sequential mode
+        QVERIFY(f.mod.options.sequential);  // every run ends in sequential mode
     }
 }
 
@@ -192,7 +192,7 @@ void TestRunnerFlow::cancel_ends_the_run_before_the_next_statement()
     RunnerFixture f;
     FastClock clock(20.0);
     f.use_clock(clock);
-    f.mod.interval_seconds = 1.0f;
+    f.mod.options.interval_seconds = 1.0f;
     QTimer::singleShot(20, [&] { pw::engine::cancel_it(f.mod, f.host); });
     f.run(QStringLiteral("pellwick> speak one\ntansy> speak two"));
     QCOMPARE(spoken(f), (QStringList{"one", "I'm cancelled"}));
@@ -324,7 +324,7 @@ void TestRunnerFlow::starter_scripts_start_at_once_and_run_to_their_end()
         QFile file(starters.filePath(name));
         QVERIFY(file.open(QIODevice::ReadOnly));
         RunnerFixture f;
-        f.mod.interval_seconds = 5.0f;  // as at program start
+        f.mod.options.interval_seconds = 5.0f;  // as at program start
         qsizetype before = -1;          // what the characters were asked before the first line
         f.host.on_highlight = [&](const QString& line) {
             if (f.mod.cancel_requested) return;
@@ -333,7 +333,7 @@ void TestRunnerFlow::starter_scripts_start_at_once_and_run_to_their_end()
             // A character has done something: the start is over.
             f.mod.cancel_requested = f.agent.log().records().size() > before;
             // Else the pause just paid came before anything happened.
-            QVERIFY2(first_line || f.mod.cancel_requested || std::nearbyint(f.mod.interval_seconds) == 0,
+            QVERIFY2(first_line || f.mod.cancel_requested || std::nearbyint(f.mod.options.interval_seconds) == 0,
                      qPrintable(name + ": " + line));
         };
         f.run(QString::fromUtf8(file.readAll()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

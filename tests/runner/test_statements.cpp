@@ -90,7 +90,10 @@ void TestStatements::sound_plays_and_waits_for_the_end_or_a_cancel()
     // the wave device has been stopped (a double click sets cancel_requested first).
     for (const char* script : {"pellwick> sound long\nspeak after", "pellwick> pause 3600\nspeak after",
                                "interval 3600\npellwick> speak after"}) {
-        QTimer::singleShot(30, [&] { f.mod.cancel_requested = true; });
+        QTimer::singleShot(30, [&] {
+            f.mod.cancel_requested = true;
+            f.mod.wake_run();
+        });
         f.run(script);
         QVERIFY2(!f.said().contains("pellwick Speak \"after\" \"\""), script);
     }
@@ -254,11 +257,19 @@ void TestStatements::cancel_it_stops_visible_characters()
     FastClock clock(20.0);
     f.use_clock(clock);
     pw::engine::cancel_it(f.mod, f.host);
+    // The characters take their turns from the event loop.
+    QVERIFY(!f.mod.cancel_requested && f.mod.run_held());
+    QTRY_VERIFY(f.mod.cancel_requested && !f.mod.run_held());
     QCOMPARE(calls(f, {"Listen", "StopAll", "Speak"}),
              (QStringList{"pellwick Listen False", "pellwick StopAll \"\"",
                           "pellwick Speak \"I'm cancelled\" \"\"", "tansy Listen False"}));
     QVERIFY(f.mod.cancel_requested && f.mod.stop_sound && !f.mod.listening);
     QCOMPARE(f.host.calls, QStringList{"stop_wave"});
+
+    // Play at once after a cancel: the run begins once the cancel is over.
+    pw::engine::cancel_it(f.mod, f.host);
+    f.run("pellwick> speak after");
+    QVERIFY(f.said().contains("pellwick Speak \"after\" \"\""));
 }
 
 QTEST_GUILESS_MAIN(TestStatements)

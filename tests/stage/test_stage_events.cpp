@@ -1,7 +1,9 @@
-// The platform's events reach the run state through the stage: request and idle flags,
-// clicks, moves and commands, always delivered from the event loop.
+// The platform's events reach the run state: request and idle flags and heard words
+// through the engine's run events, clicks, moves and commands through the stage; always
+// delivered from the event loop.
 
 #include "stage_fixture.h"
+#include "stage/window_waits.h"
 #include "tests/fakes/slot_setup.h"
 
 #include <QTest>
@@ -31,7 +33,7 @@ void TestStageEvents::request_events_drive_line_done_busy_and_intro()
     const Request r = c->speak(QStringLiteral("hello"));
 
     // Sequential: a start is not the end of the line.
-    f.mod.sequential = true;
+    f.mod.options.sequential = true;
     f.agent.start(r);
     QVERIFY(!f.mod.request_busy);  // never from inside the call
     pump();
@@ -43,7 +45,7 @@ void TestStageEvents::request_events_drive_line_done_busy_and_intro()
     QVERIFY(f.mod.line_done);
 
     // Not sequential: the line is done as soon as its request starts.
-    f.mod.sequential = false;
+    f.mod.options.sequential = false;
     f.mod.line_done = false;
     f.agent.post_request_start(c->play(QStringLiteral("Wave")));
     pump();
@@ -81,7 +83,7 @@ void TestStageEvents::idle_and_balloon_events_set_agent_idle()
     f.agent.post_balloon_hide(id);
     QElapsedTimer t;
     t.start();
-    f.mod.wait_idle();
+    pw::stage::wait_idle(f.mod);
     QVERIFY(t.elapsed() < 1000);
     QVERIFY(f.mod.agent_idle);
 }

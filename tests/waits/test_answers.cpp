@@ -2,6 +2,7 @@
 // questions that a double click answers.
 
 #include "engine/spoken_questions.h"
+#include "stage/window_waits.h"
 #include "waits_fixture.h"
 
 #include <QSignalSpy>
@@ -57,28 +58,28 @@ void TestAnswers::double_click_in_each_state()
     // Running, not waiting: a cancel, the same as the Cancel button's (a sound stops).
     f.agent.post_dbl_click(QStringLiteral("pellwick"));
     pump();
-    QVERIFY(f.mod.cancel_requested && f.mod.stop_sound);
+    QTRY_VERIFY(f.mod.cancel_requested && f.mod.stop_sound);
     QCOMPARE(f.said().last(), QStringLiteral("I'm cancelled"));
 
     // The questions' answers, each only while its question is open.
     f.mod.script_running = false;
     f.agent.log().clear();
-    f.mod.clear_confirm_wait = true;
+    f.mod.questions.clear = true;
     f.agent.post_dbl_click(QStringLiteral("pellwick"));
     pump();
-    QVERIFY(f.mod.confirm_pending && !f.mod.clear_confirm_wait);
+    QVERIFY(f.mod.questions.answered_yes && !f.mod.questions.clear);
     QCOMPARE(f.said().last(), QStringLiteral("OK, I'll clear it!"));
-    f.mod.confirm_pending = false;
-    f.mod.save_confirm_wait = true;
+    f.mod.questions.answered_yes = false;
+    f.mod.questions.overwrite = true;
     f.agent.post_dbl_click(QStringLiteral("tansy"));
     pump();
-    QVERIFY(f.mod.confirm_pending && !f.mod.save_confirm_wait);
+    QVERIFY(f.mod.questions.answered_yes && !f.mod.questions.overwrite);
     QCOMPARE(f.said(QStringLiteral("tansy")).last(), QStringLiteral("OK, I saved it!"));
     QVERIFY(f.exits.isEmpty());
-    f.mod.exit_confirm_wait = true;
+    f.mod.questions.quit = true;
     f.agent.post_dbl_click(QStringLiteral("pellwick"));
     pump();
-    QCOMPARE(f.exits, QList<int>{0});
+    QTRY_COMPARE(f.exits, QList<int>{0});
     QCOMPARE(focus.size(), 6);
 
     // A character that is gone: every step is skipped, the focus still goes.
@@ -109,7 +110,7 @@ void TestAnswers::commands_while_listening_or_not()
     f.agent.log().clear();
     f.agent.post_command(QStringLiteral("Cancel Script"), QStringLiteral("pellwick"));
     pump();
-    QVERIFY(f.mod.cancel_requested && !f.mod.word_heard);
+    QTRY_VERIFY(f.mod.cancel_requested && !f.mod.word_heard);
     const QStringList lines = f.agent.log().lines();
     QCOMPARE(lines.first(), QStringLiteral("pellwick Listen False"));
     QVERIFY(f.has_said(QStringLiteral("I'm cancelled")));
@@ -117,7 +118,7 @@ void TestAnswers::commands_while_listening_or_not()
     // Quit in any case ends the program.
     f.agent.post_command(QStringLiteral("quit"), QStringLiteral("tansy"));
     pump();
-    QCOMPARE(f.exits, QList<int>{0});
+    QTRY_COMPARE(f.exits, QList<int>{0});
 }
 
 void TestAnswers::moves_and_shift_clicks()
@@ -152,31 +153,31 @@ void TestAnswers::quit_question_answered_or_not()
         f.mod.wait_idle_limit = std::chrono::milliseconds(2000);
         bool sequential_while_asking = false;
         f.after(20, [&] {
-            sequential_while_asking = f.mod.sequential;
+            sequential_while_asking = f.mod.options.sequential;
             f.agent.post_dbl_click(QStringLiteral("tansy"));
         });
         f.after(60, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
-        pw::engine::confirm_quit(f.mod);
+        pw::stage::confirm_quit(f.mod);
         QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("pellwick")), 1);
         QCOMPARE(f.said().first(), pw::engine::quit_question());
         QVERIFY(sequential_while_asking);
-        QCOMPARE(f.exits, QList<int>{0});
-        QVERIFY(!f.mod.exit_confirm_wait);
+        QTRY_COMPARE(f.exits, QList<int>{0});
+        QVERIFY(!f.mod.questions.quit);
     }
     {
         // Unanswered: over when the balloon closes; a later double click does not quit.
         // Asked in the middle of a run, it leaves the run's mode and character alone.
         WaitsFixture f;
         f.mod.wait_idle_limit = std::chrono::milliseconds(5000);
-        f.mod.sequential = false;
+        f.mod.options.sequential = false;
         f.mod.current_char = QStringLiteral("tansy");
         f.after(30, [&] { f.agent.post_balloon_hide(QStringLiteral("pellwick")); });
         QElapsedTimer t;
         t.start();
-        pw::engine::confirm_quit(f.mod);
+        pw::stage::confirm_quit(f.mod);
         QVERIFY(t.elapsed() < 1000);
-        QVERIFY(!f.mod.exit_confirm_wait);
-        QVERIFY(!f.mod.sequential);
+        QVERIFY(!f.mod.questions.quit);
+        QVERIFY(!f.mod.options.sequential);
         QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
         f.agent.post_dbl_click(QStringLiteral("pellwick"));
         pump();
@@ -192,20 +193,20 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
         f.after(20, [&] { f.agent.post_dbl_click(QStringLiteral("pellwick")); });
         // The answer, said by Pellwick, keeps the question open until it is over.
         f.when([&] { return f.has_said(QStringLiteral("OK, I'll clear it!")); }, [&] { f.agent.finish_all(); });
-        QVERIFY(pw::engine::confirm_clear(f.mod));
+        QVERIFY(pw::stage::confirm_clear(f.mod));
         QCOMPARE(f.said().first(), pw::engine::clear_question());
         QVERIFY(f.agent.log().lines().contains(QStringLiteral("pellwick StopAll \"\"")));
     }
     {
         WaitsFixture f;  // requests end at once: nobody answered
         f.mod.current_char = QStringLiteral("tansy");
-        QVERIFY(!pw::engine::confirm_clear(f.mod));
-        QVERIFY(!f.mod.clear_confirm_wait);
+        QVERIFY(!pw::stage::confirm_clear(f.mod));
+        QVERIFY(!f.mod.questions.clear);
         QCOMPARE(f.mod.current_char, QStringLiteral("tansy"));
         // A later double click answers no old question.
         f.agent.post_dbl_click(QStringLiteral("pellwick"));
         pump();
-        QVERIFY(!f.mod.confirm_pending);
+        QVERIFY(!f.mod.questions.answered_yes);
         QVERIFY(!f.has_said(QStringLiteral("OK, I'll clear it!")));
     }
     for (const auto status : {Request::Interrupted, Request::Failed}) {
@@ -214,9 +215,17 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
         f.after(30, [&f, status] { f.agent.finish(f.mod.char_request[0], status); });
         QElapsedTimer t;
         t.start();
-        QVERIFY(!pw::engine::confirm_clear(f.mod));
+        QVERIFY(!pw::stage::confirm_clear(f.mod));
         QVERIFY(t.elapsed() < 2000);
-        QVERIFY(!f.mod.clear_confirm_wait);
+        QVERIFY(!f.mod.questions.clear);
+    }
+    {
+        WaitsFixture f;  // a run under way takes no step while a window asks
+        f.host.text = QStringLiteral("pellwick> speak during");
+        QVERIFY(pw::engine::start_run(f.mod, f.host, f.host.text));
+        QVERIFY(!pw::stage::confirm_clear(f.mod));
+        QVERIFY(!f.has_said(QStringLiteral("during")));
+        QTRY_VERIFY(f.has_said(QStringLiteral("during")));
     }
 }
 
@@ -231,12 +240,12 @@ void TestAnswers::overwrite_question_follows_the_clicked_character()
            [&] { f.agent.post_dbl_click(QStringLiteral("pellwick")); });
     f.when([&] { return f.has_said(QStringLiteral("OK, I saved it!")); },
            [&] { f.agent.finish(f.mod.char_request[0]); });
-    QVERIFY(pw::engine::confirm_overwrite(f.mod));
+    QVERIFY(pw::stage::confirm_overwrite(f.mod));
     QCOMPARE(f.said(QStringLiteral("tansy")).first(), pw::engine::overwrite_question());
     QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("tansy")), 1);
     QCOMPARE(f.mod.char_request[1].status(), int(Request::Pending));
     QVERIFY(f.agent.log().lines().contains(QStringLiteral("pellwick StopAll \"\"")));
-    QVERIFY(!f.mod.save_confirm_wait);
+    QVERIFY(!f.mod.questions.overwrite);
 }
 
 void TestAnswers::programs_question_answered_in_a_run()
@@ -265,7 +274,7 @@ void TestAnswers::programs_question_answered_in_a_run()
     // A program that cannot start still stops the run.
     QCOMPARE(f.host.messages, QStringList{"There is a spelling error here or pellwick has not learned this trick!  "
                                           "-- shell nothing-here\nLook at line 4."});
-    QVERIFY(!f.mod.programs_confirm_wait && !f.mod.confirm_pending);
+    QVERIFY(!f.mod.questions.programs && !f.mod.questions.answered_yes);
 }
 
 QTEST_MAIN(TestAnswers)

@@ -90,7 +90,7 @@ struct WaitsFixture {
         pellwick = pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
         tansy = pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
         mod.char_count = 2;
-        mod.interval_seconds = 0.0f;
+        mod.options.interval_seconds = 0.0f;
         mod.current_char = QStringLiteral("pellwick");
         mod.wait_idle_limit = std::chrono::milliseconds(20);
         mod.hires_timer = &clock;
@@ -113,7 +113,7 @@ struct WaitsFixture {
         text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
         host.text = text;
         agent.log().clear();
-        pw::engine::run_script(mod, host, text);
+        pw::fakes::run_to_end(mod, host, text);
     }
 
     // Does `f` after ms real milliseconds, from the event loop of the run.

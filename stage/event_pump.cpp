@@ -1,4 +1,4 @@
-#include "engine/event_pump.h"
+#include "stage/event_pump.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -7,10 +7,10 @@
 
 #include <algorithm>
 
-namespace pw::engine {
+namespace pw::stage {
 namespace {
 // Objects deleteLater()ed inside a nested wait are freed only when control gets back
-// to the main loop; a long script would otherwise hoard them.
+// to the main loop; a long wait would otherwise hoard them.
 constexpr int passes_between_deferred_deletes = 64;
 }  // namespace
 
@@ -37,20 +37,12 @@ void EventPump::sleep_until_event(int max_wait_ms)
     keep_alive_->start(max_wait_ms);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     flush_deferred_deletes_now_and_then();
-    since_events_ran_.start();
 }
 
 void EventPump::let_events_run()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     flush_deferred_deletes_now_and_then();
-    since_events_ran_.start();
-}
-
-void EventPump::let_events_run_now_and_then()
-{
-    if (since_events_ran_.isValid() && since_events_ran_.nsecsElapsed() < turn_interval_ns) return;
-    let_events_run();
 }
 
 void EventPump::flush_deferred_deletes_now_and_then()
@@ -60,4 +52,4 @@ void EventPump::flush_deferred_deletes_now_and_then()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-}  // namespace pw::engine
+}  // namespace pw::stage

@@ -1,16 +1,15 @@
 #pragma once
-// Letting events run while a routine waits. Every wait of the program is a loop over
-// do_events(): handlers run nested inside it, and the loop sleeps between events
-// instead of spinning.
+// Letting events run while a window's routine waits (the splash, a question asked from
+// a window): such a wait is a loop over do_events(), handlers run nested inside it, and
+// the loop sleeps between events instead of spinning. A script run never uses it.
 
-#include <QElapsedTimer>
 #include <QtGlobal>
 
 #include <memory>
 
 class QTimer;
 
-namespace pw::engine {
+namespace pw::stage {
 
 class EventPump {
 public:
@@ -33,19 +32,12 @@ public:
     void sleep_until_event(int max_wait_ms);
     // Handles what is pending and returns at once (a single yield).
     void let_events_run();
-    // For loops that never wait (a script's lines at interval 0): a single yield when
-    // events have not run for turn_interval_ns, otherwise nothing. A yield costs a few
-    // microseconds, several times a short line, so yielding on every line would make
-    // such a loop several times slower; once a millisecond answers a click just as fast.
-    void let_events_run_now_and_then();
-    static constexpr qint64 turn_interval_ns = 1'000'000;
 
 private:
     void flush_deferred_deletes_now_and_then();
 
     std::unique_ptr<QTimer> keep_alive_;
     int passes_ = 0;
-    QElapsedTimer since_events_ran_;
 };
 
-}  // namespace pw::engine
+}  // namespace pw::stage

@@ -1,8 +1,9 @@
 // Waiting while events flow: the event pump sleeps instead of spinning, pauses keep
 // timers running and ignore a cancel, wait_idle ends on the flag or its bound.
 
-#include "engine/event_pump.h"
+#include "stage/event_pump.h"
 #include "engine/pellwick_mod.h"
+#include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
 
 #include <QElapsedTimer>
@@ -12,7 +13,7 @@
 
 #include <ctime>
 
-using pw::engine::EventPump;
+using pw::stage::EventPump;
 using pw::engine::pellwick_mod;
 using pw::fakes::FakeAgent;
 
@@ -34,7 +35,7 @@ double cpu_ms() { return 1000.0 * double(std::clock()) / CLOCKS_PER_SEC; }
 
 }  // namespace
 
-class TestEngineWaits : public QObject {
+class TestWindowWaits : public QObject {
     Q_OBJECT
 
 private slots:
@@ -45,7 +46,7 @@ private slots:
     void wait_idle_ends_on_the_flag_or_its_bound();
 };
 
-void TestEngineWaits::do_events_sleeps_between_events()
+void TestWindowWaits::do_events_sleeps_between_events()
 {
     EventPump pump;
     QElapsedTimer t;
@@ -67,7 +68,7 @@ void TestEngineWaits::do_events_sleeps_between_events()
     QVERIFY2(t.elapsed() < 60, qPrintable(QString::number(t.elapsed())));
 }
 
-void TestEngineWaits::do_events_delivers_posted_events_and_frees_deferred_deletes()
+void TestWindowWaits::do_events_delivers_posted_events_and_frees_deferred_deletes()
 {
     EventPump pump;
     bool delivered = false;
@@ -89,7 +90,7 @@ void TestEngineWaits::do_events_delivers_posted_events_and_frees_deferred_delete
     QVERIFY(doomed.isNull());
 }
 
-void TestEngineWaits::pause_ms_keeps_timers_running_and_ignores_cancel()
+void TestWindowWaits::pause_ms_keeps_timers_running_and_ignores_cancel()
 {
     FakeAgent agent;
     pellwick_mod mod(agent);
@@ -105,7 +106,7 @@ void TestEngineWaits::pause_ms_keeps_timers_running_and_ignores_cancel()
 
     QElapsedTimer t;
     t.start();
-    mod.pause_ms(150);
+    pw::stage::pause_ms(mod, 150);
     const qint64 took = t.elapsed();
     QVERIFY2(took >= 150 && took < 400, qPrintable(QString::number(took)));
     QVERIFY2(ticks >= 4, qPrintable(QString::number(ticks)));
@@ -113,12 +114,12 @@ void TestEngineWaits::pause_ms_keeps_timers_running_and_ignores_cancel()
     QVERIFY(clicked);
 
     t.restart();
-    mod.pause_ms(0);
-    mod.pause_ms(-5);
+    pw::stage::pause_ms(mod, 0);
+    pw::stage::pause_ms(mod, -5);
     QVERIFY(t.elapsed() < 5);
 }
 
-void TestEngineWaits::pause_ms_uses_the_hires_clock_only_when_it_has_a_frequency()
+void TestWindowWaits::pause_ms_uses_the_hires_clock_only_when_it_has_a_frequency()
 {
     FakeAgent agent;
     pellwick_mod mod(agent);
@@ -128,18 +129,18 @@ void TestEngineWaits::pause_ms_uses_the_hires_clock_only_when_it_has_a_frequency
     mod.hires_frequency = 0.0;  // no counter: the tick count decides
     QElapsedTimer t;
     t.start();
-    mod.pause_ms(200);
+    pw::stage::pause_ms(mod, 200);
     QVERIFY2(t.elapsed() >= 200, qPrintable(QString::number(t.elapsed())));
     QCOMPARE(clock.reads, 0);
 
     mod.hires_frequency = 1e9;
     t.restart();
-    mod.pause_ms(200);  // 100 ms of real time on a clock running twice as fast
+    pw::stage::pause_ms(mod, 200);  // 100 ms of real time on a clock running twice as fast
     QVERIFY2(t.elapsed() >= 95 && t.elapsed() < 190, qPrintable(QString::number(t.elapsed())));
     QVERIFY(clock.reads > 1);
 }
 
-void TestEngineWaits::wait_idle_ends_on_the_flag_or_its_bound()
+void TestWindowWaits::wait_idle_ends_on_the_flag_or_its_bound()
 {
     FakeAgent agent;
     pellwick_mod mod(agent);
@@ -148,14 +149,14 @@ void TestEngineWaits::wait_idle_ends_on_the_flag_or_its_bound()
     mod.agent_idle = true;
     QElapsedTimer t;
     t.start();
-    mod.wait_idle();
+    pw::stage::wait_idle(mod);
     QVERIFY(t.elapsed() < 5);
 
     // Nobody goes idle: the bound ends the wait, measured on the monotonic clock.
     mod.agent_idle = false;
     mod.wait_idle_limit = std::chrono::milliseconds(150);
     t.restart();
-    mod.wait_idle();
+    pw::stage::wait_idle(mod);
     QVERIFY2(t.elapsed() >= 150 && t.elapsed() < 400, qPrintable(QString::number(t.elapsed())));
 
     // The flag set by an event handler ends the wait early.
@@ -163,9 +164,9 @@ void TestEngineWaits::wait_idle_ends_on_the_flag_or_its_bound()
     QObject::connect(&agent, &FakeAgent::IdleStart, [&] { mod.agent_idle = true; });
     QTimer::singleShot(40, [&] { agent.post_idle_start(QStringLiteral("Pellwick")); });
     t.restart();
-    mod.wait_idle();
+    pw::stage::wait_idle(mod);
     QVERIFY2(t.elapsed() >= 40 && t.elapsed() < 300, qPrintable(QString::number(t.elapsed())));
 }
 
-QTEST_GUILESS_MAIN(TestEngineWaits)
-#include "test_engine_waits.moc"
+QTEST_GUILESS_MAIN(TestWindowWaits)
+#include "test_window_waits.moc"

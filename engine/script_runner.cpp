@@ -1,0 +1,361 @@
+#include "engine/script_runner.h"
+
+#include "engine/run_steps.h"
+#include "engine/script_error.h"
+#include "engine/script_text.h"
+#include "engine/statement_table.h"
+#include "platform/core/trace.h"
+
+#include <QPointer>
+
+namespace pw::engine {
+
+namespace {
+
+bool is_blank_line(const QString& line)
+{
+    return line.isEmpty() || line == QLatin1String(" ") || line == QLatin1String(";");
+}
+
+bool is_label_line(const QString& line)
+{
+    return line.contains(QLatin1String("label")) && !line.contains(QLatin1String("goto"));
+}
+
+// Marks the running line in the editor. The search starts after the lines already
+// marked, so a statement written twice is found where it runs.
+void highlight(ScriptRun& run)
+{
+    RunHost& host = run.host;
+    const qsizetype found = run.text.indexOf(run.statement, qMax(run.highlight_offset, 0));
+    if (found >= 0) host.set_editor_selection(int(found), int(run.statement.size()) + 1);
+    if (script::trim_blanks(run.statement) == QLatin1String("do")) run.in_loop = true;
+    // Inside a do block the offset stays, so the next pass finds the block again.
+    if (!run.in_loop)
+        run.highlight_offset = int(qMin<qsizetype>(
+            qsizetype(run.highlight_offset) + host.editor_selection_length(), run.text.size() + 1));
+    if (!host.hide_forms_checked() && run.statement != QLatin1String(" ")) host.focus_editor();
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(pellwick_mod& mod, RunHost& host) : run_(mod, host)
+{
+    look_timer_.setSingleShot(true);
+    look_timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&look_timer_, &QTimer::timeout, this, [this] { on_look(); });
+}
+
+ScriptRunner::~ScriptRunner() = default;
+
+void ScriptRunner::start(const QString& text)
+{
+    pw::trace::run_start();
+    // Prepared from the event loop: the windows get their turn first (the characters'
+    // start-up requests finish, so a shown character counts as shown), and a cancel or
+    // a question under way is over before the run begins.
+    text_ = text;
+    phase_ = Phase::preparing;
+    wake();
+}
+
+void ScriptRunner::wake()
+{
+    // Posted behind the events already pending (a character going idle right after its
+    // request ended), so the run looks once they have all been handled.
+    if (phase_ == Phase::over || look_posted_) return;
+    look_posted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            look_posted_ = false;
+            on_look();
+        },
+        Qt::QueuedConnection);
+}
+
+void ScriptRunner::on_look()
+{
+    // A cancel, the goodbyes or a question asked from a window hold the run; the last
+    // of them to end wakes it.
+    if (phase_ == Phase::over || run_.mod.run_held()) return;
+    try {
+        look();
+    } catch (const WholeScriptError& e) {
+        fail(e.why(), true);
+    } catch (const ScriptError& e) {
+        fail(e.why(), false);
+    } catch (const std::exception&) {
+        fail(QString(), false);
+    }
+    step();
+}
+
+void ScriptRunner::step()
+{
+    turn_.start();
+    while (waits_.empty() && phase_ != Phase::over && phase_ != Phase::failed) {
+        if (run_.mod.run_held()) return;
+        // Even a loop at interval 0 gives the windows a turn now and then.
+        if (phase_ == Phase::line_top && turn_.nsecsElapsed() >= turn_ns) {
+            wake();
+            return;
+        }
+        try {
+            switch (phase_) {
+            case Phase::preparing:
+                phase_ = Phase::line_top;
+                prepare_run(run_, text_);
+                break;
+            case Phase::line_top: step_line_top(); break;
+            case Phase::line_begin: step_line_begin(); break;
+            case Phase::statement: step_statement(); break;
+            case Phase::line_end: step_line_end(); break;
+            case Phase::ending: step_ending(); break;
+            case Phase::ending_shown: step_ending_shown(); break;
+            case Phase::farewell:
+                pw::trace::run_end();
+                finish();
+                run_.mod.end_program(0);
+                break;
+            case Phase::failed:
+            case Phase::over: break;
+            }
+        } catch (const WholeScriptError& e) {
+            fail(e.why(), true);
+        } catch (const ScriptError& e) {
+            fail(e.why(), false);
+        } catch (const std::exception&) {
+            fail(QString(), false);
+        }
+    }
+    time_next_look();
+}
+
+void ScriptRunner::look()
+{
+    while (!waits_.empty()) {
+        WaitState state;
+        try {
+            state = waits_.back()->look();
+        } catch (const pw::agent::AgentError& e) {
+            // As for a statement: a command that exists already is skipped.
+            if (e.number() != pw::agent::error::command_already_in_use) throw;
+            state = WaitState::done(Flow::next_line);
+            waits_.resize(1);
+        }
+        if (state.first) {
+            waits_.push_back(std::move(state.first));
+            continue;
+        }
+        if (!state.over) return;
+        waits_.pop_back();
+        if (!waits_.empty()) continue;  // the outer wait looks again at once
+        const auto then = std::move(after_wait_);
+        after_wait_ = nullptr;
+        if (then) then(state.flow);
+    }
+}
+
+void ScriptRunner::wait_for(std::unique_ptr<RunWait> wait, std::function<void(Flow)> then)
+{
+    waits_.push_back(std::move(wait));
+    after_wait_ = std::move(then);
+    look();
+}
+
+void ScriptRunner::time_next_look()
+{
+    if (waits_.empty() || phase_ == Phase::over) return;
+    const int ms = waits_.back()->look_again_ms();
+    if (ms == 0) wake();
+    else if (ms > 0) look_timer_.start(ms);
+    else look_timer_.stop();
+}
+
+void ScriptRunner::step_line_top()
+{
+    pellwick_mod& mod = run_.mod;
+    if (run_.i > run_.lines.size() - 1) {
+        phase_ = Phase::ending;
+        return;
+    }
+    run_.fault_line = run_.i;
+    const QString& line = run_.lines[run_.i];
+    if (is_blank_line(line)) mod.line_done = true;
+    phase_ = Phase::line_begin;
+    // Sequential mode: the previous line's action has to finish first (or a cancel
+    // ends the run).
+    if (mod.options.sequential && !mod.line_done && !mod.cancel_requested)
+        wait_for(std::make_unique<ConditionWait>([&mod] { return mod.line_done || mod.cancel_requested; },
+                                                 Flow::next_line),
+                 [](Flow) {});
+}
+
+void ScriptRunner::step_line_begin()
+{
+    pellwick_mod& mod = run_.mod;
+    const QString line = run_.lines[run_.i];
+    mod.line_done = false;
+    if (is_blank_line(line) || is_label_line(line)) mod.line_done = true;
+
+    resumable([&] {
+        const script::LinePieces pieces = script::split_prefix(line);
+        if (!pieces.has_prefix) {
+            run_.statement = line;
+            return;
+        }
+        run_.line_character = pieces.prefix;
+        run_.statement = pieces.statement;
+        mod.current_char = pieces.prefix;
+        mod.ensure_loaded(pieces.prefix);
+    });
+    resumable([&] {
+        // charpos places a character without showing it.
+        if (run_.line_character.isEmpty() || run_.statement.contains(QLatin1String("charpos"))) return;
+        const int slot = run_.line_slot();
+        pw::agent::Character& c = run_.slot_char(slot);
+        if (!c.visible()) mod.char_request[slot] = c.show();
+    });
+    resumable([&] { highlight(run_); });
+    if (mod.cancel_requested) {
+        mod.cancel_requested = false;
+        phase_ = Phase::ending;
+        return;
+    }
+
+    const script::Statement statement = script::cut_statement(run_.statement);
+    run_.statement = script::statement_text(run_.statement);
+    run_.keyword = statement.keyword;
+    run_.arguments = statement.arguments;
+    run_.written_arguments = statement.written_arguments;
+    if (run_.statement.contains(QLatin1String("sound"))) mod.line_done = true;
+    phase_ = Phase::statement;
+}
+
+void ScriptRunner::step_statement()
+{
+    Flow flow = Flow::next_line;
+    run_.wait.reset();
+    keyword_ = script::find_keyword(run_.keyword);
+    resumable([&] { flow = handler_for(keyword_)(run_); });
+    if (run_.wait) {
+        wait_for(std::move(run_.wait), [this](Flow f) { statement_done(f); });
+        return;
+    }
+    statement_done(flow);
+}
+
+void ScriptRunner::statement_done(Flow flow)
+{
+    if ((flow == Flow::next_line || flow == Flow::next_line_at_once) && ends_its_own_line(keyword_))
+        run_.mod.line_done = true;
+    switch (flow) {
+    case Flow::again: phase_ = Phase::statement; return;
+    case Flow::end_run: phase_ = Phase::ending; return;
+    case Flow::next_line_at_once: phase_ = Phase::line_end; return;
+    case Flow::next_line: break;
+    }
+    phase_ = Phase::line_end;
+    if (const int32_t ms = run_.interval_ms(); ms > 0)
+        wait_for(std::make_unique<PauseWait>(run_.mod, ms, true), [](Flow) {});
+}
+
+void ScriptRunner::step_line_end()
+{
+    // The end of the branch taken: on to the endif line, inside a do block too.
+    if (run_.branch_taken && run_.i == run_.branch_end && !run_.branch_lines.isEmpty()) {
+        run_.i = run_.branch_lines.last();
+        run_.branch_taken = false;
+        run_.mod.line_done = true;
+    }
+    ++run_.i;
+    phase_ = Phase::line_top;
+}
+
+void ScriptRunner::step_ending()
+{
+    pellwick_mod& mod = run_.mod;
+    RunHost& host = run_.host;
+    run_.fault_line = -1;
+
+    resumable([&] {
+        // current_char may hold a character's Name, which need not be its id: nothing
+        // was listening under a name that no slot knows.
+        if (const int slot = mod.char_index(mod.current_char); slot >= 0) run_.slot_char(slot).listen(false);
+    });
+    // The run's voice words go; "Quit" and "Cancel Script" stay.
+    resumable([&] { reset_commands(run_); });
+    mod.waiting = false;
+    mod.script_running = false;
+
+    host.set_editor_read_only(false);
+    host.set_editor_selection(host.editor_selection_start(), 0);
+    host.set_clock_ticking(false);
+    host.unload_clock();
+
+    mod.options.sequential = true;
+    mod.request_busy = true;
+    phase_ = Phase::ending_shown;
+    bool stepped = false;
+    resumable([&] {
+        // Pellwick steps onto its own place, and the run waits until a request ends
+        // (any RequestComplete clears request_busy), so the last action can finish.
+        const int slot = run_.slot_of(QStringLiteral("pellwick"));
+        pw::agent::Character& pellwick = run_.slot_char(slot);
+        mod.char_request[slot] = pellwick.move_to(pellwick.left(), pellwick.top());
+        stepped = true;
+    });
+    if (stepped)
+        wait_for(std::make_unique<ConditionWait>([&mod] { return !mod.request_busy; }, Flow::next_line),
+                 [](Flow) {});
+}
+
+void ScriptRunner::step_ending_shown()
+{
+    pellwick_mod& mod = run_.mod;
+    if (!windows_back_) {
+        windows_back_ = true;
+        if (run_.host.hide_forms_checked()) run_.host.show_forms();
+        // The last action's events come first: a balloon closing now must not end the
+        // wait for the goodbye below.
+        wait_for(std::make_unique<TurnWait>(), [](Flow) {});
+        return;
+    }
+    if (mod.command_line_mode != 1) {
+        pw::trace::run_end();
+        finish();
+        return;
+    }
+    phase_ = Phase::farewell;
+    bool said = false;
+    resumable([&] {
+        // A script without any prefix has Pellwick say it.
+        const int slot =
+            run_.line_character.isEmpty() ? run_.slot_of(QStringLiteral("pellwick")) : run_.line_slot();
+        mod.char_say(slot, QStringLiteral("Bye!"));
+        mod.agent_idle = false;
+        said = true;
+    });
+    if (said) wait_for(std::make_unique<IdleWait>(mod), [](Flow) {});
+}
+
+void ScriptRunner::fail(const QString& reason, bool whole_script)
+{
+    waits_.clear();
+    after_wait_ = nullptr;
+    phase_ = Phase::failed;
+    QPointer<ScriptRunner> self(this);
+    take_error_path(run_, reason, whole_script, [self] {
+        if (self) self->finish();
+    });
+}
+
+void ScriptRunner::finish()
+{
+    phase_ = Phase::over;
+    look_timer_.stop();
+    run_.host.run_over();
+}
+
+}  // namespace pw::engine
