@@ -11,6 +11,9 @@ status_panel::status_panel(QWidget* parent) : QWidget(parent)
     // The texts never make the frame wider: a narrow frame cuts them short.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     setMinimumWidth(40);
+    // The panel paints its own background, so a new text repaints the panel alone and
+    // not the bar and the window behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void status_panel::setText(const QString& text)
@@ -38,6 +41,8 @@ void status_panel::paintEvent(QPaintEvent*)
     // One plain line: no line layout, and no shaping of text that needs none (digits
     // and Latin letters), which would cost more than the rest of the repaint.
     QPainter p(this);
+    const QWidget* bar = parentWidget();
+    p.fillRect(rect(), (bar ? bar : this)->palette().window());
     QFont f = font();
     f.setStyleStrategy(QFont::PreferNoShaping);
     p.setFont(f);
