@@ -12,4 +12,10 @@ bool start_run(pellwick_mod& mod, RunHost& host, const QString& text)
     return true;
 }
 
+void step_run(pellwick_mod& mod)
+{
+    mod.step_pressed = true;
+    mod.wake_run();
+}
+
 }  // namespace pw::engine
