@@ -17,6 +17,7 @@
 #include "stage/twips.h"
 #include "stage/window_waits.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -93,7 +94,29 @@ void script_form::build_controls()
     for (QWidget* w : std::initializer_list<QWidget*>{Command1, play_pellwick, cancel, clear, hideit}) row->addWidget(w);
     row->addStretch(1);
     button_row->adjustSize();
-    setMinimumWidth(button_row->sizeHint().width());
+
+    fast = new QPushButton(QStringLiteral("Fast"), this);
+    slow = new QPushButton(QStringLiteral("Slow"), this);
+    step_by_step = new QPushButton(QStringLiteral("Step by step"), this);
+    step = new QPushButton(QStringLiteral("Step"), this);
+    speeds = new QButtonGroup(this);
+    for (QPushButton* b : {fast, slow, step_by_step}) {
+        b->setAccessibleName(b->text());
+        b->setCheckable(true);
+        speeds->addButton(b);
+    }
+    fast->setToolTip(QStringLiteral("Play the script at full speed"));
+    slow->setToolTip(QStringLiteral("Play the script slowly, with a little rest before each line"));
+    step_by_step->setToolTip(QStringLiteral("Play one line each time you press Step"));
+    style::dress_button(step, "main", QStringLiteral("forward"));
+    step->setToolTip(QStringLiteral("Run the marked line"));
+    speed_row = new QWidget(this);
+    auto* speed_layout = new QHBoxLayout(speed_row);
+    speed_layout->setContentsMargins(twips_to_px_x(135, this), twips_to_px_y(60, this), twips_to_px_x(135, this), 0);
+    for (QWidget* w : std::initializer_list<QWidget*>{fast, slow, step_by_step, step}) speed_layout->addWidget(w);
+    speed_layout->addStretch(1);
+    set_speed(mod_.options.speed);
+    setMinimumWidth(std::max(button_row->sizeHint().width(), speed_row->sizeHint().width()));
 
     edit_ = new ScriptEdit(this);
     edit_->set_words([this] { return vocabulary_of(mod_); });
@@ -115,6 +138,10 @@ void script_form::build_controls()
     not_kept_panel->setProperty("role", "warning");
     not_kept_panel->hide();
     Status->addPermanentWidget(not_kept_panel);
+    waiting_panel = new QLabel(Status);
+    waiting_panel->setMinimumWidth(1);
+    waiting_panel->hide();
+    Status->insertPermanentWidget(0, waiting_panel, 1);
 
     for (int i = 0; i < 2; ++i) {
         // Empty until a position is written: a screen reader would say "Label1".
@@ -129,6 +156,10 @@ void script_form::build_controls()
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(play_pellwick, &QPushButton::clicked, this, [this] { play_pellwick_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { cancel_Click(); });
+    connect(step, &QPushButton::clicked, this, [this] { step_Click(); });
+    connect(fast, &QPushButton::clicked, this, [this] { set_speed(pw::engine::RunSpeed::full); });
+    connect(slow, &QPushButton::clicked, this, [this] { set_speed(pw::engine::RunSpeed::slow); });
+    connect(step_by_step, &QPushButton::clicked, this, [this] { set_speed(pw::engine::RunSpeed::step); });
     connect(clear, &QPushButton::clicked, this, [this] { clear_Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(MMControl2, &pw::platform::WaveDevice::done, this, [this] { MMControl2_Done(); });
@@ -161,8 +192,9 @@ void script_form::Form_Resize()
     Status->setGeometry(0, height() - status_height, width(), status_height);
     // A window made too small leaves the text box at zero size, never negative.
     button_row->setGeometry(0, 0, width(), button_row->sizeHint().height());
+    speed_row->setGeometry(0, button_row->geometry().bottom() + 1, width(), speed_row->sizeHint().height());
     QRect r = twips_rect(text_left, text_top, 0, 0, this);
-    r.moveTop(std::max(r.y(), button_row->geometry().bottom() + 1 + twips_to_px_y(text_bottom_gap, this)));
+    r.moveTop(std::max(r.y(), speed_row->geometry().bottom() + 1 + twips_to_px_y(text_bottom_gap, this)));
     const int w = width() - r.x() - twips_to_px_x(text_right_margin, this);
     const int h = height() - r.y() - status_height - twips_to_px_y(text_bottom_gap, this);
     script_text->setGeometry(r.x(), r.y(), qMax(0, w), qMax(0, h));
@@ -184,6 +216,33 @@ void script_form::run_over()
 {
     play_pellwick->setEnabled(true);
     script_text->setReadOnly(false);
+}
+
+void script_form::step_Click()
+{
+    if (mod_.run_under_way()) pw::engine::step_run(mod_);
+    else play_pellwick_Click();
+}
+
+void script_form::set_speed(pw::engine::RunSpeed speed)
+{
+    // A run under way takes it at its next line; one waiting for Step goes on.
+    mod_.options.speed = speed;
+    using pw::engine::RunSpeed;
+    fast->setChecked(speed == RunSpeed::full);
+    slow->setChecked(speed == RunSpeed::slow);
+    step_by_step->setChecked(speed == RunSpeed::step);
+    step->setVisible(speed == RunSpeed::step);
+    mod_.wake_run();
+}
+
+void script_form::show_waiting(const QString& sentence)
+{
+    waiting_panel->setText(sentence);
+    waiting_panel->setAccessibleName(sentence);
+    waiting_panel->setToolTip(sentence);
+    waiting_panel->setVisible(!sentence.isEmpty());
+    status_panel1->setVisible(sentence.isEmpty());
 }
 
 void script_form::cancel_Click()

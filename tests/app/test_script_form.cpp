@@ -96,6 +96,32 @@ private slots:
         QVERIFY(f.messages.isEmpty());
     }
 
+    // Step by step: Step shows beside the speeds; each press runs the marked line, the
+    // status line says what Pellwick waits for, and Fast lets the run go on.
+    void step_by_step_from_the_buttons()
+    {
+        WindowFixture f;
+        f.pellwick();
+        auto& s = f.script();
+        s.set_current_file(QStringLiteral("hello.txt"));
+        s.script_text->setPlainText(QStringLiteral("interval 0\r\npellwick> speak one\r\npellwick> speak two\r\npellwick> speak three"));
+        QVERIFY(s.step->isHidden());
+        s.step_by_step->click();
+        QVERIFY(!s.step->isHidden() && s.step_by_step->isChecked() && !s.fast->isChecked());
+        const QString waiting_for_step = QStringLiteral("Pellwick is waiting for you to press Step.");
+        auto marked = [&] { return s.script_text->textCursor().selectedText().trimmed(); };
+        s.step->click();  // with no run under way, Step plays
+        QVERIFY(QTest::qWaitFor([&] { return s.waiting_panel->text() == waiting_for_step; }));
+        QCOMPARE(marked(), QStringLiteral("speak one"));
+        QVERIFY(s.waiting_panel->isVisibleTo(&s) && !s.status_panel1->isVisibleTo(&s));
+        s.step->click();
+        QVERIFY(QTest::qWaitFor([&] { return marked() == QLatin1String("speak two"); }));
+        s.fast->click();
+        QVERIFY(f.wait_for_run_end());
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")).size(), 3);
+        QVERIFY(!s.waiting_panel->isVisibleTo(&s) && s.status_panel1->isVisibleTo(&s));
+    }
+
     void clear_asks_and_only_a_yes_clears()
     {
         WindowFixture f;
