@@ -223,11 +223,16 @@ void TestRunnerFlow::step_by_step_runs_a_marked_line_per_press()
     const QString script = QStringLiteral("pellwick> speak one\npellwick> speak two\nlabel 1\ntansy> speak three");
     struct Case {
         QStringList presses, marked_and_pressed, spoken;
+        bool press_while_marking = false;  // a press before the wait counts for nothing
     };
     const QList<Case> cases{
         {{"Step", "Step"},
          {"speak one", "speak two", "Step", "label 1", "speak three", "Step"},
          {"one", "two", "three"}},
+        {{"Step", "Step"},
+         {"speak one", "speak two", "Step", "label 1", "speak three", "Step"},
+         {"one", "two", "three"},
+         true},
         // Cancel while a line waits: it never runs (Tansy, shown for it, is cancelled too).
         {{"Step", "Cancel"},
          {"speak one", "speak two", "Step", "label 1", "speak three", "Cancel"},
@@ -235,12 +240,15 @@ void TestRunnerFlow::step_by_step_runs_a_marked_line_per_press()
         // Full speed again: the run goes on by itself.
         {{"Fast"}, {"speak one", "speak two", "Fast", "label 1", "speak three"}, {"one", "two", "three"}},
     };
-    for (const auto& [presses, marked_and_pressed, said] : cases) {
+    for (const auto& [presses, marked_and_pressed, said, press_while_marking] : cases) {
         RunnerFixture f;
         f.mod.options.speed = RunSpeed::step;
         QStringList transcript;
         QStringList to_press = presses;
-        f.host.on_highlight = [&](const QString& line) { transcript << line; };
+        f.host.on_highlight = [&, early = press_while_marking](const QString& line) {
+            transcript << line;
+            if (early) pw::engine::step_run(f.mod);
+        };
         QTimer child;
         QObject::connect(&child, &QTimer::timeout, [&] {
             const pw::engine::RunWait* w = f.mod.runner()->current_wait();
