@@ -3,6 +3,7 @@
 #include "app/autosave.h"
 #include "app/child_windows.h"
 #include "app/script_edit.h"
+#include "app/speed_row.h"
 #include "app/editor_positions.h"
 #include "app/style.h"
 #include "app/tell_child.h"
@@ -17,7 +18,6 @@
 #include "stage/twips.h"
 #include "stage/window_waits.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -95,27 +95,7 @@ void script_form::build_controls()
     row->addStretch(1);
     button_row->adjustSize();
 
-    fast = new QPushButton(QStringLiteral("Fast"), this);
-    slow = new QPushButton(QStringLiteral("Slow"), this);
-    step_by_step = new QPushButton(QStringLiteral("Step by step"), this);
-    step = new QPushButton(QStringLiteral("Step"), this);
-    speeds = new QButtonGroup(this);
-    for (QPushButton* b : {fast, slow, step_by_step}) {
-        b->setAccessibleName(b->text());
-        b->setCheckable(true);
-        speeds->addButton(b);
-    }
-    fast->setToolTip(QStringLiteral("Play the script at full speed"));
-    slow->setToolTip(QStringLiteral("Play the script slowly, with a little rest before each line"));
-    step_by_step->setToolTip(QStringLiteral("Play one line each time you press Step"));
-    style::dress_button(step, "main", QStringLiteral("forward"));
-    step->setToolTip(QStringLiteral("Run the marked line"));
-    speed_row = new QWidget(this);
-    auto* speed_layout = new QHBoxLayout(speed_row);
-    speed_layout->setContentsMargins(twips_to_px_x(135, this), twips_to_px_y(60, this), twips_to_px_x(135, this), 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{fast, slow, step_by_step, step}) speed_layout->addWidget(w);
-    speed_layout->addStretch(1);
-    set_speed(mod_.options.speed);
+    speed_row = new SpeedRow(mod_, this);
     setMinimumWidth(std::max(button_row->sizeHint().width(), speed_row->sizeHint().width()));
 
     edit_ = new ScriptEdit(this);
@@ -156,10 +136,7 @@ void script_form::build_controls()
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(play_pellwick, &QPushButton::clicked, this, [this] { play_pellwick_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { cancel_Click(); });
-    connect(step, &QPushButton::clicked, this, [this] { step_Click(); });
-    connect(fast, &QPushButton::clicked, this, [this] { set_speed(pw::engine::RunSpeed::full); });
-    connect(slow, &QPushButton::clicked, this, [this] { set_speed(pw::engine::RunSpeed::slow); });
-    connect(step_by_step, &QPushButton::clicked, this, [this] { set_speed(pw::engine::RunSpeed::step); });
+    connect(speed_row, &SpeedRow::step_clicked, this, [this] { step_Click(); });
     connect(clear, &QPushButton::clicked, this, [this] { clear_Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(MMControl2, &pw::platform::WaveDevice::done, this, [this] { MMControl2_Done(); });
@@ -222,18 +199,6 @@ void script_form::step_Click()
 {
     if (mod_.run_under_way()) pw::engine::step_run(mod_);
     else play_pellwick_Click();
-}
-
-void script_form::set_speed(pw::engine::RunSpeed speed)
-{
-    // A run under way takes it at its next line; one waiting for Step goes on.
-    mod_.options.speed = speed;
-    using pw::engine::RunSpeed;
-    fast->setChecked(speed == RunSpeed::full);
-    slow->setChecked(speed == RunSpeed::slow);
-    step_by_step->setChecked(speed == RunSpeed::step);
-    step->setVisible(speed == RunSpeed::step);
-    mod_.wake_run();
 }
 
 void script_form::show_waiting(const QString& sentence)

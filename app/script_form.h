@@ -13,7 +13,6 @@
 #include <array>
 #include <functional>
 
-class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -33,6 +32,7 @@ namespace pw::app {
 class Autosave;
 class ChildWindows;
 class ScriptEdit;
+class SpeedRow;
 
 class script_form : public QWidget, public pw::engine::RunHost {
     Q_OBJECT
@@ -48,13 +48,7 @@ public:
     QPushButton* clear = nullptr;
     QCheckBox* hideit = nullptr;
     QWidget* button_row = nullptr;  // the buttons and the hide box, along the top
-    // The speed of a run, below them: full, slow or step by step; Step shows with the last.
-    QPushButton* fast = nullptr;
-    QPushButton* slow = nullptr;
-    QPushButton* step_by_step = nullptr;
-    QPushButton* step = nullptr;
-    QButtonGroup* speeds = nullptr;
-    QWidget* speed_row = nullptr;
+    SpeedRow* speed_row = nullptr;  // the run's speed, below them, and the Step button
     QTimer* Timer1 = nullptr;
     QStatusBar* Status = nullptr;
     QLabel* status_panel1 = nullptr;  // panel 1 of Status: the current file
@@ -76,7 +70,6 @@ public:
     void play_pellwick_Click();
     // Step by step: the marked line runs; with no run under way, the run starts.
     void step_Click();
-    void set_speed(pw::engine::RunSpeed speed);
     void cancel_Click();
     void cancel_it();
     // Asks before it empties a script; a double click on a character says yes.

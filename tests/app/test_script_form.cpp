@@ -4,6 +4,7 @@
 
 #include "window_fixture.h"
 
+#include "app/speed_row.h"
 #include "media/clock_dial.h"
 #include "media/clock_form.h"
 #include "stage/pellwick_form.h"
@@ -105,18 +106,18 @@ private slots:
         auto& s = f.script();
         s.set_current_file(QStringLiteral("hello.txt"));
         s.script_text->setPlainText(QStringLiteral("interval 0\r\npellwick> speak one\r\npellwick> speak two\r\npellwick> speak three"));
-        QVERIFY(s.step->isHidden());
-        s.step_by_step->click();
-        QVERIFY(!s.step->isHidden() && s.step_by_step->isChecked() && !s.fast->isChecked());
+        QVERIFY(s.speed_row->step->isHidden());
+        s.speed_row->step_by_step->click();
+        QVERIFY(!s.speed_row->step->isHidden() && s.speed_row->step_by_step->isChecked() && !s.speed_row->fast->isChecked());
         const QString waiting_for_step = QStringLiteral("Pellwick is waiting for you to press Step.");
         auto marked = [&] { return s.script_text->textCursor().selectedText().trimmed(); };
-        s.step->click();  // with no run under way, Step plays
+        s.speed_row->step->click();  // with no run under way, Step plays
         QVERIFY(QTest::qWaitFor([&] { return s.waiting_panel->text() == waiting_for_step; }));
         QCOMPARE(marked(), QStringLiteral("speak one"));
         QVERIFY(s.waiting_panel->isVisibleTo(&s) && !s.status_panel1->isVisibleTo(&s));
-        s.step->click();
+        s.speed_row->step->click();
         QVERIFY(QTest::qWaitFor([&] { return marked() == QLatin1String("speak two"); }));
-        s.fast->click();
+        s.speed_row->fast->click();
         QVERIFY(f.wait_for_run_end());
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")).size(), 3);
         QVERIFY(!s.waiting_panel->isVisibleTo(&s) && s.status_panel1->isVisibleTo(&s));
