@@ -3,6 +3,7 @@
 #include "app/autosave.h"
 #include "app/child_windows.h"
 #include "app/script_edit.h"
+#include "app/speed_row.h"
 #include "app/editor_positions.h"
 #include "app/style.h"
 #include "app/tell_child.h"
@@ -93,7 +94,9 @@ void script_form::build_controls()
     for (QWidget* w : std::initializer_list<QWidget*>{Command1, play_pellwick, cancel, clear, hideit}) row->addWidget(w);
     row->addStretch(1);
     button_row->adjustSize();
-    setMinimumWidth(button_row->sizeHint().width());
+
+    speed_row = new SpeedRow(mod_, this);
+    setMinimumWidth(std::max(button_row->sizeHint().width(), speed_row->sizeHint().width()));
 
     edit_ = new ScriptEdit(this);
     edit_->set_words([this] { return vocabulary_of(mod_); });
@@ -115,6 +118,10 @@ void script_form::build_controls()
     not_kept_panel->setProperty("role", "warning");
     not_kept_panel->hide();
     Status->addPermanentWidget(not_kept_panel);
+    waiting_panel = new QLabel(Status);
+    waiting_panel->setMinimumWidth(1);
+    waiting_panel->hide();
+    Status->insertPermanentWidget(0, waiting_panel, 1);
 
     for (int i = 0; i < 2; ++i) {
         // Empty until a position is written: a screen reader would say "Label1".
@@ -129,6 +136,7 @@ void script_form::build_controls()
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(play_pellwick, &QPushButton::clicked, this, [this] { play_pellwick_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { cancel_Click(); });
+    connect(speed_row, &SpeedRow::step_clicked, this, [this] { step_Click(); });
     connect(clear, &QPushButton::clicked, this, [this] { clear_Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(MMControl2, &pw::platform::WaveDevice::done, this, [this] { MMControl2_Done(); });
@@ -161,8 +169,9 @@ void script_form::Form_Resize()
     Status->setGeometry(0, height() - status_height, width(), status_height);
     // A window made too small leaves the text box at zero size, never negative.
     button_row->setGeometry(0, 0, width(), button_row->sizeHint().height());
+    speed_row->setGeometry(0, button_row->geometry().bottom() + 1, width(), speed_row->sizeHint().height());
     QRect r = twips_rect(text_left, text_top, 0, 0, this);
-    r.moveTop(std::max(r.y(), button_row->geometry().bottom() + 1 + twips_to_px_y(text_bottom_gap, this)));
+    r.moveTop(std::max(r.y(), speed_row->geometry().bottom() + 1 + twips_to_px_y(text_bottom_gap, this)));
     const int w = width() - r.x() - twips_to_px_x(text_right_margin, this);
     const int h = height() - r.y() - status_height - twips_to_px_y(text_bottom_gap, this);
     script_text->setGeometry(r.x(), r.y(), qMax(0, w), qMax(0, h));
@@ -184,6 +193,21 @@ void script_form::run_over()
 {
     play_pellwick->setEnabled(true);
     script_text->setReadOnly(false);
+}
+
+void script_form::step_Click()
+{
+    if (mod_.run_under_way()) pw::engine::step_run(mod_);
+    else play_pellwick_Click();
+}
+
+void script_form::show_waiting(const QString& sentence)
+{
+    waiting_panel->setText(sentence);
+    waiting_panel->setAccessibleName(sentence);
+    waiting_panel->setToolTip(sentence);
+    waiting_panel->setVisible(!sentence.isEmpty());
+    status_panel1->setVisible(sentence.isEmpty());
 }
 
 void script_form::cancel_Click()

@@ -32,6 +32,7 @@ namespace pw::app {
 class Autosave;
 class ChildWindows;
 class ScriptEdit;
+class SpeedRow;
 
 class script_form : public QWidget, public pw::engine::RunHost {
     Q_OBJECT
@@ -47,10 +48,12 @@ public:
     QPushButton* clear = nullptr;
     QCheckBox* hideit = nullptr;
     QWidget* button_row = nullptr;  // the buttons and the hide box, along the top
+    SpeedRow* speed_row = nullptr;  // the run's speed, below them, and the Step button
     QTimer* Timer1 = nullptr;
     QStatusBar* Status = nullptr;
     QLabel* status_panel1 = nullptr;  // panel 1 of Status: the current file
     QLabel* not_kept_panel = nullptr;  // shown while the unsaved text cannot be kept
+    QLabel* waiting_panel = nullptr;  // what the run waits for; the file panel gives way
     std::array<QLabel*, 2> convert{};  // the last random X and Y; never shown
     pw::platform::WaveDevice* MMControl2 = nullptr;
 
@@ -65,6 +68,8 @@ public:
     void Form_Load();
     // Runs the script; returns when the run is over.
     void play_pellwick_Click();
+    // Step by step: the marked line runs; with no run under way, the run starts.
+    void step_Click();
     void cancel_Click();
     void cancel_it();
     // Asks before it empties a script; a double click on a character says yes.
@@ -130,6 +135,7 @@ public:
     void set_report_timer(bool enabled, int interval_ms) override;
     bool start_program(const QString& command_line) override;
     void message_box(const QString& text, std::function<void()> closed) override;
+    void show_waiting(const QString& sentence) override;
     void run_over() override;
 
 protected:

@@ -35,6 +35,7 @@ QPushButton[role="secondary"]:hover { background: #ffb370; }
 QPushButton[role="stop"] { background: #ff8fab; }
 QPushButton[role="stop"]:hover { background: #ffb3c6; }
 QPushButton:pressed, QToolButton:pressed { padding-top: 4px; }
+QPushButton:checked { background: #8ad3ee; border: 3px solid #1f2545; }
 QPushButton:focus, QToolButton:focus { border: 3px solid #3490bd; }
 QPushButton[role="main"]:focus { border: 3px solid #1f2545; }
 QPushButton:disabled, QToolButton:disabled { background: #ece8dc; color: #5a5f78; border-color: #b8b4a8; }

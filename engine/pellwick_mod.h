@@ -39,6 +39,7 @@ public:
     // ---- State of the running script ----
     bool script_running = false;
     bool cancel_requested = false;
+    bool step_pressed = false;  // step by step: the next line may run
     RunOptions options;
     bool line_done = false;
     bool request_busy = false;

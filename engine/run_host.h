@@ -64,6 +64,8 @@ public:
     virtual void message_box(const QString& text, std::function<void()> closed) = 0;
 
     // ---- The run ----
+    // What the run is waiting for, in a child's words; empty once it waits no more.
+    virtual void show_waiting(const QString& sentence) { (void)sentence; }
     // The run is over (ended, cancelled or failed): Play may start another.
     virtual void run_over() {}
 };

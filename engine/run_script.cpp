@@ -12,4 +12,14 @@ bool start_run(pellwick_mod& mod, RunHost& host, const QString& text)
     return true;
 }
 
+void step_run(pellwick_mod& mod)
+{
+    // Only a run waiting for Step takes it: a double click runs one line, not two.
+    const ScriptRunner* runner = mod.runner();
+    const RunWait* wait = runner ? runner->current_wait() : nullptr;
+    if (!wait || wait->kind != WaitKind::step) return;
+    mod.step_pressed = true;
+    mod.wake_run();
+}
+
 }  // namespace pw::engine

@@ -20,6 +20,10 @@ namespace pw::engine {
 // (command_line_mode 1) the run ends the program through mod.end_program().
 bool start_run(pellwick_mod& mod, RunHost& host, const QString& text);
 
+// Step is pressed: the marked line of a run waiting for Step may go. A press while
+// the run does something else counts for nothing.
+void step_run(pellwick_mod& mod);
+
 // Cancels a run: every character stops listening; the visible ones, one after the
 // other, pause half a second, drop their queued actions and say "I'm cancelled". Then
 // sets cancel_requested (the run ends at its next line or wait), sets stop_sound and

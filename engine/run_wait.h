@@ -6,6 +6,7 @@
 // own clock make the run look at the wait again; once it is over, the run steps on.
 
 #include "engine/script_run.h"
+#include "engine/waiting_sentences.h"
 
 #include <QElapsedTimer>
 
@@ -47,6 +48,9 @@ public:
     // How long the wait may go without a look when no event comes; -1: events only,
     // 0: once the events pending now have been handled.
     virtual int look_again_ms() const { return -1; }
+
+    // What the run is waiting for, as the Script window's status line tells it.
+    WaitKind kind = WaitKind::none;
 };
 
 // A pause on the program's clock (the high-resolution one when there is one); a cancel

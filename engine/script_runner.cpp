@@ -56,6 +56,7 @@ void ScriptRunner::start(const QString& text)
     // a question under way is over before the run begins.
     text_ = text;
     phase_ = Phase::preparing;
+    run_.mod.step_pressed = false;
     wake();
 }
 
@@ -108,6 +109,7 @@ void ScriptRunner::step()
                 prepare_run(run_, text_);
                 break;
             case Phase::line_top: step_line_top(); break;
+            case Phase::line_gate: step_line_gate(); break;
             case Phase::line_begin: step_line_begin(); break;
             case Phase::statement: step_statement(); break;
             case Phase::line_end: step_line_end(); break;
@@ -130,6 +132,7 @@ void ScriptRunner::step()
         }
     }
     time_next_look();
+    tell_waiting();
 }
 
 void ScriptRunner::look()
@@ -173,6 +176,27 @@ void ScriptRunner::time_next_look()
     else look_timer_.stop();
 }
 
+void ScriptRunner::tell_waiting()
+{
+    const WaitKind kind = waits_.empty() || phase_ == Phase::over ? WaitKind::none : waits_.front()->kind;
+    const QString sentence = kind == WaitKind::none ? QString() : waiting_sentence(kind, waiting_one());
+    if (sentence == told_) return;
+    told_ = sentence;
+    run_.host.show_waiting(sentence);
+}
+
+QString ScriptRunner::waiting_one() const
+{
+    // The line's character; the lines without a prefix are Pellwick's.
+    try {
+        const int slot =
+            run_.line_character.isEmpty() ? run_.slot_of(QStringLiteral("pellwick")) : run_.line_slot();
+        return run_.slot_char(slot).name();
+    } catch (const std::exception&) {
+        return QStringLiteral("Pellwick");
+    }
+}
+
 void ScriptRunner::step_line_top()
 {
     pellwick_mod& mod = run_.mod;
@@ -186,10 +210,12 @@ void ScriptRunner::step_line_top()
     phase_ = Phase::line_begin;
     // Sequential mode: the previous line's action has to finish first (or a cancel
     // ends the run).
-    if (mod.options.sequential && !mod.line_done && !mod.cancel_requested)
-        wait_for(std::make_unique<ConditionWait>([&mod] { return mod.line_done || mod.cancel_requested; },
-                                                 Flow::next_line),
-                 [](Flow) {});
+    if (mod.options.sequential && !mod.line_done && !mod.cancel_requested) {
+        auto wait = std::make_unique<ConditionWait>([&mod] { return mod.line_done || mod.cancel_requested; },
+                                                    Flow::next_line);
+        wait->kind = WaitKind::action;
+        wait_for(std::move(wait), [](Flow) {});
+    }
 }
 
 void ScriptRunner::step_line_begin()
@@ -230,7 +256,35 @@ void ScriptRunner::step_line_begin()
     run_.arguments = statement.arguments;
     run_.written_arguments = statement.written_arguments;
     if (run_.statement.contains(QLatin1String("sound"))) mod.line_done = true;
+    phase_ = Phase::line_gate;
+}
+
+void ScriptRunner::step_line_gate()
+{
+    pellwick_mod& mod = run_.mod;
     phase_ = Phase::statement;
+    const QString& line = run_.lines[run_.i];
+    // A blank line or a label does nothing to see: no pause and no Step for it.
+    if (is_blank_line(line) || is_label_line(line)) return;
+    const bool first = !a_line_began_;
+    a_line_began_ = true;
+    // Play (or Step) started the run: the first line goes at once.
+    if (first || mod.options.speed == RunSpeed::full) return;
+    std::unique_ptr<RunWait> wait;
+    if (mod.options.speed == RunSpeed::slow) {
+        wait = std::make_unique<PauseWait>(mod, slow_pause_ms, true);
+    } else {
+        wait = std::make_unique<ConditionWait>(
+            [&mod] { return mod.step_pressed || mod.cancel_requested || mod.options.speed != RunSpeed::step; },
+            Flow::next_line, [&mod] { mod.step_pressed = false; });
+        wait->kind = WaitKind::step;
+    }
+    // A cancel meanwhile ends the run before the marked line does anything.
+    wait_for(std::move(wait), [this](Flow) {
+        if (!run_.mod.cancel_requested) return;
+        run_.mod.cancel_requested = false;
+        phase_ = Phase::ending;
+    });
 }
 
 void ScriptRunner::step_statement()
@@ -257,8 +311,11 @@ void ScriptRunner::statement_done(Flow flow)
     case Flow::next_line: break;
     }
     phase_ = Phase::line_end;
-    if (const int32_t ms = run_.interval_ms(); ms > 0)
-        wait_for(std::make_unique<PauseWait>(run_.mod, ms, true), [](Flow) {});
+    if (const int32_t ms = run_.interval_ms(); ms > 0) {
+        auto wait = std::make_unique<PauseWait>(run_.mod, ms, true);
+        wait->kind = WaitKind::pause;
+        wait_for(std::move(wait), [](Flow) {});
+    }
 }
 
 void ScriptRunner::step_line_end()
@@ -306,9 +363,11 @@ void ScriptRunner::step_ending()
         mod.char_request[slot] = pellwick.move_to(pellwick.left(), pellwick.top());
         stepped = true;
     });
-    if (stepped)
-        wait_for(std::make_unique<ConditionWait>([&mod] { return !mod.request_busy; }, Flow::next_line),
-                 [](Flow) {});
+    if (stepped) {
+        auto wait = std::make_unique<ConditionWait>([&mod] { return !mod.request_busy; }, Flow::next_line);
+        wait->kind = WaitKind::action;
+        wait_for(std::move(wait), [](Flow) {});
+    }
 }
 
 void ScriptRunner::step_ending_shown()
@@ -355,6 +414,7 @@ void ScriptRunner::finish()
 {
     phase_ = Phase::over;
     look_timer_.stop();
+    tell_waiting();
     run_.host.run_over();
 }
 

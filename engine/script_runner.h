@@ -38,12 +38,16 @@ public:
 
     // How long a run may step without handing control back.
     static constexpr qint64 turn_ns = 1'000'000;
+    // Slow: the pause after each line. A second lets a child see the marked line move
+    // and what the character did, and a ten-line script still ends in ten seconds.
+    static constexpr int slow_pause_ms = 1000;
 
 private:
     enum class Phase {
         preparing,     // the tables of the run (run_preparation.cpp)
         line_top,      // the next line, or the end of the run
         line_begin,    // prefix, auto-show, highlight, cutting the statement
+        line_gate,     // the line is marked; slow: a pause first; step: the Step button
         statement,     // the statement itself
         line_end,      // the end of a branch taken, the step to the next line
         ending,        // the end-of-run block, up to Pellwick's last step
@@ -63,7 +67,12 @@ private:
     void finish();
     void time_next_look();
 
+    // The status line tells what the run waits for now, once it changes.
+    void tell_waiting();
+    QString waiting_one() const;
+
     void step_line_top();
+    void step_line_gate();
     void step_line_begin();
     void step_statement();
     void step_line_end();
@@ -79,6 +88,8 @@ private:
     QTimer look_timer_;  // the wait's own clock
     bool look_posted_ = false;
     bool windows_back_ = false;
+    bool a_line_began_ = false;  // slow and step: the first line goes at once
+    QString told_;               // the waiting sentence shown
     QElapsedTimer turn_;
 };
 

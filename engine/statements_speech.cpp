@@ -38,6 +38,7 @@ Flow sound(ScriptRun& run)
                                                    host.stop_wave();
                                                    mod.agent_idle = true;
                                                });
+    run.wait->kind = WaitKind::sound;
     return Flow::next_line;
 }
 

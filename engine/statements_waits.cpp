@@ -75,11 +75,24 @@ PassFunction pass_for(const WaitLine& w)
     throw ScriptError(QStringLiteral("A wait is for a key, listen, collide, getoff or time."));
 }
 
+WaitKind kind_of(PassFunction pass)
+{
+    if (pass == waits::key) return WaitKind::key;
+    if (pass == waits::listen) return WaitKind::word;
+    if (pass == waits::collide_with_anybody || pass == waits::collide_with) return WaitKind::bump;
+    if (pass == waits::get_off) return WaitKind::get_off;
+    if (pass == waits::clock_time) return WaitKind::clock;
+    return WaitKind::pause;  // some minutes
+}
+
 // The waitfor line's wait: a pass of its kind at every look, and at least every
 // keep_alive_ms, since a clock or a bump changes without telling the run.
 class WaitforWait : public RunWait {
 public:
-    WaitforWait(std::unique_ptr<WaitLine> line, PassFunction pass) : w_(std::move(line)), pass_(pass) {}
+    WaitforWait(std::unique_ptr<WaitLine> line, PassFunction pass) : w_(std::move(line)), pass_(pass)
+    {
+        kind = kind_of(pass);
+    }
 
     static constexpr int keep_alive_ms = 40;
 

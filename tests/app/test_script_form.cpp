@@ -4,6 +4,7 @@
 
 #include "window_fixture.h"
 
+#include "app/speed_row.h"
 #include "media/clock_dial.h"
 #include "media/clock_form.h"
 #include "stage/pellwick_form.h"
@@ -94,6 +95,32 @@ private slots:
         QVERIFY(!moments.isEmpty() && moments[0].windows_hidden);
         QVERIFY(!f.window->stage_window()->isHidden() && !f.window->script_window()->isHidden());
         QVERIFY(f.messages.isEmpty());
+    }
+
+    // Step by step: Step shows beside the speeds; each press runs the marked line, the
+    // status line says what Pellwick waits for, and Fast lets the run go on.
+    void step_by_step_from_the_buttons()
+    {
+        WindowFixture f;
+        f.pellwick();
+        auto& s = f.script();
+        s.set_current_file(QStringLiteral("hello.txt"));
+        s.script_text->setPlainText(QStringLiteral("interval 0\r\npellwick> speak one\r\npellwick> speak two\r\npellwick> speak three"));
+        QVERIFY(s.speed_row->step->isHidden());
+        s.speed_row->step_by_step->click();
+        QVERIFY(!s.speed_row->step->isHidden() && s.speed_row->step_by_step->isChecked() && !s.speed_row->fast->isChecked());
+        const QString waiting_for_step = QStringLiteral("Pellwick is waiting for you to press Step.");
+        auto marked = [&] { return s.script_text->textCursor().selectedText().trimmed(); };
+        s.speed_row->step->click();  // with no run under way, Step plays
+        QVERIFY(QTest::qWaitFor([&] { return s.waiting_panel->text() == waiting_for_step; }));
+        QCOMPARE(marked(), QStringLiteral("speak one"));
+        QVERIFY(s.waiting_panel->isVisibleTo(&s) && !s.status_panel1->isVisibleTo(&s));
+        s.speed_row->step->click();
+        QVERIFY(QTest::qWaitFor([&] { return marked() == QLatin1String("speak two"); }));
+        s.speed_row->fast->click();
+        QVERIFY(f.wait_for_run_end());
+        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")).size(), 3);
+        QVERIFY(!s.waiting_panel->isVisibleTo(&s) && s.status_panel1->isVisibleTo(&s));
     }
 
     void clear_asks_and_only_a_yes_clears()

@@ -42,6 +42,7 @@ public:
     QStringList calls;             // "select 10 6", "message \"...\"", "play_wave /x.wav"...
     QStringList messages;
     QStringList highlights;        // the editor text of each selection, trimmed
+    QStringList waiting;           // the status line's waiting sentences ("" once over)
     int selection_start = 0;
     int selection_length = 0;
     bool read_only = false;
@@ -75,6 +76,7 @@ public:
     // Recorded only when something changes ("report_timer 1 5000").
     void set_report_timer(bool enabled, int interval_ms) override;
     bool start_program(const QString& command_line) override;
+    void show_waiting(const QString& sentence) override { waiting << sentence; }
     void run_over() override
     {
         if (on_run_over) on_run_over();

@@ -1,6 +1,7 @@
 // The runner's control flow against the fake platform: preparation and ending, loops,
 // branch blocks, jumps, sequential waiting, cancelling, pauses and the error path.
 
+#include "engine/script_runner.h"
 #include "platform/core/trace.h"
 #include "tests/runner/runner_fixture.h"
 
@@ -66,6 +67,8 @@ private slots:
     void goto_reaches_labels_including_line_zero();
     void sequential_mode_waits_for_completion();
     void cancel_ends_the_run_before_the_next_statement();
+    void step_by_step_runs_a_marked_line_per_press();
+    void slow_pauses_before_each_line_after_the_first();
     void failures_show_the_spelling_message_and_stop();
     void command_already_defined_is_skipped();
     void faults_of_the_whole_script_are_told_plainly_before_any_line();
@@ -210,6 +213,80 @@ void TestRunnerFlow::cancel_ends_the_run_before_the_next_statement()
         QCOMPARE(spoken(g), (QStringList{"spin", "I'm cancelled"}));
         QCOMPARE(trace_lines.last(), QStringLiteral("run end"));
     }
+}
+
+// The lines marked and what the child did at each wait for Step, in order. Play is the
+// first line's press; a label goes without one.
+void TestRunnerFlow::step_by_step_runs_a_marked_line_per_press()
+{
+    using pw::engine::RunSpeed;
+    const QString script = QStringLiteral("pellwick> speak one\npellwick> speak two\nlabel 1\ntansy> speak three");
+    struct Case {
+        QStringList presses, marked_and_pressed, spoken;
+        bool press_while_marking = false;  // a press before the wait counts for nothing
+    };
+    const QList<Case> cases{
+        {{"Step", "Step"},
+         {"speak one", "speak two", "Step", "label 1", "speak three", "Step"},
+         {"one", "two", "three"}},
+        {{"Step", "Step"},
+         {"speak one", "speak two", "Step", "label 1", "speak three", "Step"},
+         {"one", "two", "three"},
+         true},
+        // Cancel while a line waits: it never runs (Tansy, shown for it, is cancelled too).
+        {{"Step", "Cancel"},
+         {"speak one", "speak two", "Step", "label 1", "speak three", "Cancel"},
+         {"one", "two", "I'm cancelled", "I'm cancelled"}},
+        // Full speed again: the run goes on by itself.
+        {{"Fast"}, {"speak one", "speak two", "Fast", "label 1", "speak three"}, {"one", "two", "three"}},
+    };
+    for (const auto& [presses, marked_and_pressed, said, press_while_marking] : cases) {
+        RunnerFixture f;
+        f.mod.options.speed = RunSpeed::step;
+        QStringList transcript;
+        QStringList to_press = presses;
+        f.host.on_highlight = [&, early = press_while_marking](const QString& line) {
+            transcript << line;
+            if (early) pw::engine::step_run(f.mod);
+        };
+        QTimer child;
+        QObject::connect(&child, &QTimer::timeout, [&] {
+            const pw::engine::RunWait* w = f.mod.runner()->current_wait();
+            if (!w || w->kind != pw::engine::WaitKind::step || f.mod.step_pressed || to_press.isEmpty()) return;
+            const QString press = to_press.takeFirst();
+            transcript << press;
+            if (press == QLatin1String("Cancel")) pw::engine::cancel_it(f.mod, f.host);
+            else if (press == QLatin1String("Step")) pw::engine::step_run(f.mod);
+            else {
+                f.mod.options.speed = RunSpeed::full;
+                f.mod.wake_run();
+            }
+        });
+        child.start(2);
+        f.run(script);
+        QCOMPARE(transcript, marked_and_pressed);
+        QCOMPARE(spoken(f), said);
+        QCOMPARE(f.host.waiting.last(), QString());
+    }
+}
+
+void TestRunnerFlow::slow_pauses_before_each_line_after_the_first()
+{
+    RunnerFixture f;
+    FastClock clock(50.0);
+    f.use_clock(clock);
+    f.mod.options.speed = pw::engine::RunSpeed::slow;
+    QStringList transcript;
+    f.host.on_highlight = [&](const QString& line) { transcript << line; };
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const auto* w = dynamic_cast<const pw::engine::PauseWait*>(f.mod.runner()->current_wait());
+        if (w && transcript.last() != QLatin1String("(pause)")) transcript << QStringLiteral("(pause)");
+    });
+    watch.start(1);
+    f.run(QStringLiteral("pellwick> speak one\npellwick> speak two\nlabel 1\ntansy> speak three"));
+    QCOMPARE(transcript, (QStringList{"speak one", "speak two", "(pause)", "label 1", "speak three", "(pause)"}));
+    QCOMPARE(spoken(f), (QStringList{"one", "two", "three"}));
 }
 
 void TestRunnerFlow::failures_show_the_spelling_message_and_stop()

@@ -38,6 +38,7 @@ private slots:
     void minutes_wait_quiet_says_nothing();
     void clock_time_wait_ends_at_the_time_in_its_half_of_the_day();
     void waits_that_could_never_end_and_bad_lines_fail();
+    void the_status_line_tells_each_wait_in_a_childs_words();
 };
 
 void TestWaitfor::key_wait_ends_on_its_key_with_alert_and_hurray()
@@ -340,4 +341,34 @@ void TestWaitfor::waits_that_could_never_end_and_bad_lines_fail()
 }
 
 QTEST_MAIN(TestWaitfor)
+// Each kind of wait, cancelled once the status line tells it; cleared when the run ends.
+void TestWaitfor::the_status_line_tells_each_wait_in_a_childs_words()
+{
+    const QList<std::pair<QString, QString>> cases{
+        {"pellwick> waitfor key=a", "pellwick is waiting for you to press a key."},
+        {"tansy> waitfor listen=yes", "tansy is listening for you to say a word."},
+        {"pellwick> waitfor collide=anybody", "pellwick is waiting for a bump."},
+        {"pellwick> waitfor getoff=tansy", "pellwick is waiting for the other one to move away."},
+        {"pellwick> waitfor time=3:17 am", "pellwick is waiting for the clock to say the right time."},
+        {"pellwick> waitfor time=5", "pellwick is having a little rest."},
+        {"pellwick> pause 60", "pellwick is having a little rest."},
+        {"pellwick> sound tune", "pellwick is waiting for the sound to end."},
+        {"tansy> wave\ntansy> speak done", "tansy is finishing what it is doing."},
+        {"step:pellwick> speak a\npellwick> speak b", "pellwick is waiting for you to press Step."},
+    };
+    for (const auto& [script, sentence] : cases) {
+        WaitsFixture f;
+        // Wave goes on until the test finishes it.
+        if (script.contains(QLatin1String("wave"))) f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+        f.host.wave_ms = -1;
+        if (script.startsWith(QLatin1String("step:"))) f.mod.options.speed = pw::engine::RunSpeed::step;
+        f.when([&] { return f.host.waiting.contains(sentence); }, [&] { pw::engine::cancel_it(f.mod, f.host); });
+        f.after(50, [&] { f.agent.finish_all(); });
+        f.after(5000, [&] { pw::engine::cancel_it(f.mod, f.host); });
+        f.run(script.section(QLatin1Char(':'), script.startsWith(QLatin1String("step:")) ? 1 : 0));
+        QVERIFY2(f.host.waiting.contains(sentence), qPrintable(f.host.waiting.join(QLatin1Char('|'))));
+        QCOMPARE(f.host.waiting.last(), QString());
+    }
+}
+
 #include "test_waitfor.moc"
