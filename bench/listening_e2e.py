@@ -8,7 +8,6 @@ trace's `event Command "..."` says what the program heard. The script:
     interval 0
     pellwick> waitfor listen=WORD quiet          (the word listened for)
     if listen=OTHER then ... endif               (three more words: the four-word grammar)
-    pellwick> waitfor listen=WORD quiet          (--twice: the same clip heard again)
 
 A command trial says the word listened for (right when exactly it is heard); an other
 trial says a word the script does not listen for (wrong when any command is heard).
@@ -23,13 +22,19 @@ no setting was tuned on them); which words are drawn depends only on --seed.
 bench_recognition_clips then hears the same clips with the recogniser alone (one
 recogniser for all clips, and a fresh one for each), so the tables stand side by side.
 
-Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices en-us,en-us+f3,en,slt,...]
+Voices: "tuning" are those the listening settings were tuned with (espeak-ng en-us,
+en-us+f3, en; flite slt, rms, awb, kal16), "held-out" those no setting ever heard
+(espeak-ng en-029, en-gb-scotland, en-us+f5; flite kal). A program run takes a few
+seconds; --jobs runs several side by side.
+
+Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices held-out|tuning|all|V1,V2,...]
           [--perturb clean,higher,...] [--words N] [--others N] [--sizes 1,4] [--runs 2]
-          [--lead 0.3] [--twice] [--jobs 4] [--seed 1] [--bin DIR] [-v]
+          [--lead 0.3] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
+          [--no-program] [--tune NAME VALUE]... [-v]
 Needs: a built ./build/bin/pellworks and bench_recognition_clips, espeak-ng, sox; flite
 for the flite voices (bench only).
 """
-import argparse, collections, hashlib, os, random, re, shutil, statistics, subprocess, sys, tempfile
+import argparse, collections, hashlib, os, random, re, shutil, subprocess, tempfile
 from concurrent.futures import ThreadPoolExecutor
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -106,23 +111,21 @@ def make_clip(cache, voice, perturb, word, lead):
     return path
 
 
-def script_text(listened, twice):
+def script_text(listened):
     lines = ["interval 0", f"pellwick> waitfor listen={listened[0]} quiet"]
     for other in listened[1:]:
         lines += [f"if listen={other} then", "pellwick> wave", "endif"]
-    if twice:
-        lines.append(f"pellwick> waitfor listen={listened[0]} quiet")
     lines.append("pellwick> speak done")
     return "\r\n".join(lines) + "\r\n"
 
 
-def run_program(clip, listened, twice, seconds):
-    """What each wait heard, in order: the phrase, "" (not understood) or None (nothing)."""
+def run_program(clip, listened, seconds):
+    """What the wait heard: the phrase, "" (not understood) or None (nothing)."""
     home = tempfile.mkdtemp(prefix="pw-e2e-")
     try:
         script = os.path.join(home, "listen.csp")
         with open(script, "w", newline="") as f:
-            f.write(script_text(listened, twice))
+            f.write(script_text(listened))
         runtime = os.path.join(home, "run")
         os.mkdir(runtime, 0o700)
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen", PELLWORKS_HOME=home, PELLWORKS_NO_SPLASH="1",
@@ -135,8 +138,7 @@ def run_program(clip, listened, twice, seconds):
         except subprocess.TimeoutExpired as e:  # nothing heard: the wait goes on
             trace = e.stderr.decode() if isinstance(e.stderr, bytes) else (e.stderr or "")
         heard = re.findall(r'^pw \d+ event Command "(.*)" Pellwick', trace, re.M)
-        waits = 2 if twice else 1
-        return (heard + [None] * waits)[:waits]
+        return heard[0] if heard else None
     finally:
         shutil.rmtree(home, ignore_errors=True)
 
@@ -213,7 +215,6 @@ def main():
     ap.add_argument("--sizes", default="1,4")
     ap.add_argument("--runs", type=int, default=2)
     ap.add_argument("--lead", type=float, default=0.3)
-    ap.add_argument("--twice", action="store_true")
     ap.add_argument("--jobs", type=int, default=4)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--seconds", type=float, default=40)
@@ -252,22 +253,18 @@ def main():
         alone = run_alone(trials, fresh)
         columns.append((f"recogniser{' (fresh)' if fresh else ''}", [{id(t): h for t, h in zip(trials, alone)}]))
     if not a.no_program:
-        runs, second = [], []
+        runs = []
         for n in range(a.runs):
             with ThreadPoolExecutor(a.jobs) as pool:
-                results = list(pool.map(lambda t: run_program(t["clip"], t["listened"], a.twice, a.seconds), trials))
-            runs.append({id(t): r[0] for t, r in zip(trials, results)})
-            if a.twice:
-                second.append({id(t): r[1] for t, r in zip(trials, results)})
+                results = list(pool.map(lambda t: run_program(t["clip"], t["listened"], a.seconds), trials))
+            runs.append({id(t): r for t, r in zip(trials, results)})
             print(f"run {n + 1} done", flush=True)
             if a.v:
                 for t, r in zip(trials, results):
-                    if not right(t, r[0]):
+                    if not right(t, r):
                         print(f"  run {n + 1} {t['voice']}/{t['perturb']} {t['word']} "
                               f"[{'|'.join(t['listened'])}] -> {r}")
         columns.append(("program", runs))
-        if a.twice:
-            columns.append(("program, 2nd hearing", second))
     table("right: commands heard (goal >= 90 %, clean >= 95 %); wrong: others taken (goal <= 10 %)",
           trials, columns)
 
