@@ -1,6 +1,7 @@
 #include "agent/voice/command_recogniser.h"
 
 #include "agent/voice/decoy_words.h"
+#include "agent/voice/front_ends.h"
 #include "agent/voice/mono_resampler.h"
 #include "agent/voice/word_pronunciation.h"
 
@@ -76,21 +77,23 @@ void silence_decoder_log()
 
 }  // namespace
 
-// One decoder hearing the audio with its frequencies scaled down by `warp`.
+// One decoder hearing each utterance with its frequencies scaled down by `warp`.
 struct CommandRecogniser::Pass {
     double warp = 1.0;
     ps_decoder_t* decoder = nullptr;
     cmd_ln_t* config = nullptr;
-    std::unique_ptr<MonoResampler> upsampler;
-    bool listening = false;  // an utterance is open
-    std::vector<float> floats;
-    QByteArray resampled;
+    std::unique_ptr<UtteranceFrontEnd> front;
+    int upsampled_rate = 0;  // the rate the audio is brought to first, 0 for none
 
     Pass() = default;
     Pass(const Pass&) = delete;
     Pass& operator=(const Pass&) = delete;
     ~Pass();
-    void process(const qint16* samples, qsizetype count);
+    // The utterance heard from its start, normalised by its own cepstral mean. Not by
+    // a mean carried over from earlier speech: a new decoder's mean is a guess that
+    // takes many utterances to fit the room and the voice, so the first words a
+    // program hears would be heard worse than later ones.
+    bool hear(const std::vector<qint16>& utterance);
 };
 
 RecogniserSettings RecogniserSettings::defaults()
@@ -145,7 +148,7 @@ std::unique_ptr<CommandRecogniser> CommandRecogniser::create(const RecogniserSet
             if (told < 2 * upper + 100) {
                 // The model's top filters would lie beyond the band: resample up first.
                 told = int(std::ceil(2 * upper + 100));
-                pass->upsampler = std::make_unique<MonoResampler>(sample_rate, int(std::lround(told * warp)));
+                pass->upsampled_rate = int(std::lround(told * warp));
             }
             set(pass_options, "-samprate", QByteArray::number(told));
             set(pass_options, "-frate", QByteArray::number(std::lround(100 / warp)));
@@ -159,33 +162,58 @@ std::unique_ptr<CommandRecogniser> CommandRecogniser::create(const RecogniserSet
         pass->decoder = ps_init(pass->config);
         if (!pass->decoder)
             return fail(QStringLiteral("the speech model in %1 could not be loaded").arg(settings.model_dir));
+        // ps_init completed the settings from the model's own.
+        pass->front = UtteranceFrontEnd::create(ps_get_config(pass->decoder));
+        if (!pass->front) return fail(QStringLiteral("the speech decoder refused its settings"));
         passes.push_back(std::move(pass));
     }
     if (passes.empty()) return fail(QStringLiteral("the listening settings name no warp to listen with"));
-    return std::unique_ptr<CommandRecogniser>(new CommandRecogniser(settings, std::move(passes)));
+    std::unique_ptr<SpeechDetector> detector = SpeechDetector::create(ps_get_config(passes.front()->decoder), sample_rate);
+    if (!detector) return fail(QStringLiteral("the speech decoder refused its settings"));
+    return std::unique_ptr<CommandRecogniser>(new CommandRecogniser(settings, std::move(passes), std::move(detector)));
 }
 
 CommandRecogniser::Pass::~Pass()
 {
+    front.reset();
     if (decoder) ps_free(decoder);
     if (config) cmd_ln_free_r(config);
 }
 
-void CommandRecogniser::Pass::process(const qint16* samples, qsizetype count)
+bool CommandRecogniser::Pass::hear(const std::vector<qint16>& utterance)
 {
-    if (!upsampler) {
-        ps_process_raw(decoder, samples, size_t(count), FALSE, FALSE);
-        return;
+    const qint16* samples = utterance.data();
+    qsizetype count = qsizetype(utterance.size());
+    QByteArray upsampled;
+    if (upsampled_rate) {
+        MonoResampler(sample_rate, upsampled_rate).push(std::vector<float>(utterance.begin(), utterance.end()), upsampled);
+        samples = reinterpret_cast<const qint16*>(upsampled.constData());
+        count = upsampled.size() / 2;
     }
-    floats.assign(samples, samples + count);
-    resampled.resize(0);  // keeps its capacity: this runs for every 20 ms of speech
-    upsampler->push(floats, resampled);
-    ps_process_raw(decoder, reinterpret_cast<const int16*>(resampled.constData()), size_t(resampled.size() / 2),
-                   FALSE, FALSE);
+    std::vector<float> cepstra = front->cepstra(samples, count);
+    const size_t length = size_t(front->length());
+    const size_t frames = cepstra.size() / length;
+    // The mean of the frames with some energy, as the decoder's own normalisation takes it.
+    std::vector<float> mean(length, 0.0f);
+    std::vector<mfcc_t*> rows;
+    int counted = 0;
+    for (size_t f = 0; f < frames; ++f) {
+        float* frame = cepstra.data() + f * length;
+        rows.push_back(frame);
+        if (frame[0] < 0) continue;
+        for (size_t i = 0; i < length; ++i) mean[i] += frame[i];
+        ++counted;
+    }
+    if (counted == 0 || ps_start_utt(decoder) < 0) return false;
+    for (float& m : mean) m /= float(counted);
+    cmn_live_set(ps_get_feat(decoder)->cmn_struct, mean.data());
+    ps_process_cep(decoder, rows.data(), int32(rows.size()), FALSE, FALSE);
+    return ps_end_utt(decoder) >= 0;
 }
 
-CommandRecogniser::CommandRecogniser(const RecogniserSettings& settings, std::vector<std::unique_ptr<Pass>> passes)
-    : settings_(settings), passes_(std::move(passes))
+CommandRecogniser::CommandRecogniser(const RecogniserSettings& settings, std::vector<std::unique_ptr<Pass>> passes,
+                                     std::unique_ptr<SpeechDetector> detector)
+    : settings_(settings), passes_(std::move(passes)), detector_(std::move(detector))
 {
     restart_noise();
 }
@@ -265,32 +293,33 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
 {
     QList<Event> events;
     for (qsizetype done = 0; done < count;) {
-        const qsizetype n = std::min(piece_samples, count - done);
+        // Pieces end on whole multiples of their length however the audio comes, so
+        // that the same audio is always cut and heard the same way.
+        const qsizetype n = std::min(piece_samples - samples_ % piece_samples, count - done);
         // Opening may settle the detector on noise of its own: before the piece is made.
         if (!utterance_open_) open_utterance();
         const qint16* piece = with_noise_floor(samples + done, n);
         if (utterance_open_) {
-            passes_.front()->process(piece, n);
-            if (in_speech_) feed_other_passes(piece, n);
+            detector_->hear(piece, n);
+            if (in_speech_) heard_.insert(heard_.end(), piece, piece + n);
             keep_lead_in(piece, n);
         }
         samples_ += n;
         done += n;
-        if (!utterance_open_) continue;  // no grammar: the audio passes unheard
-        if (settling_ > 0) {
-            settling_ -= n;
-            if (settling_ <= 0) {
-                drop_utterance();  // the next piece opens afresh
-                cmn_live_set(ps_get_feat(first_decoder())->cmn_struct, settle_mean_.data());
-            }
+        // Without a grammar the audio passes unheard; decisions wait for a whole piece.
+        if (!utterance_open_ || samples_ % piece_samples != 0) continue;
+        if (settled_at_ >= 0) {
+            if (samples_ < settled_at_) continue;
+            settled_at_ = -1;
+            drop_utterance();  // the next piece opens afresh
             continue;
         }
 
-        const bool speech = ps_get_in_speech(first_decoder()) != 0;
+        const bool speech = detector_->in_speech();
         if (speech && !in_speech_) {
             in_speech_ = true;
             speech_since_ = samples_;
-            start_other_passes();
+            heard_ = lead_in_;
             events.append(Event{Event::SpeechStarted, {}, {}, audio_ms()});
         }
         const bool too_long = in_speech_ && ms_since(speech_since_) >= settings_.longest_utterance_ms;
@@ -315,39 +344,17 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
 
 void CommandRecogniser::keep_lead_in(const qint16* samples, qsizetype count)
 {
-    if (passes_.size() < 2) return;
-    // What the first pass's detector had heard before it called the start of speech.
+    // What the detector had heard before it called the start of speech.
     const qsizetype keep = qsizetype(settings_.vad_prespeech_frames + settings_.vad_startspeech_frames + 10) * 160;
     lead_in_.insert(lead_in_.end(), samples, samples + count);
     if (qsizetype(lead_in_.size()) > keep) lead_in_.erase(lead_in_.begin(), lead_in_.end() - keep);
-}
-
-void CommandRecogniser::start_other_passes()
-{
-    // The other passes hear only speech, from a little before the detector's call.
-    for (size_t i = 1; i < passes_.size(); ++i) {
-        Pass& pass = *passes_[i];
-        pass.listening = ps_start_utt(pass.decoder) >= 0;
-        if (pass.listening) pass.process(lead_in_.data(), qsizetype(lead_in_.size()));
-    }
-}
-
-void CommandRecogniser::feed_other_passes(const qint16* samples, qsizetype count)
-{
-    for (size_t i = 1; i < passes_.size(); ++i)
-        if (passes_[i]->listening) passes_[i]->process(samples, count);
 }
 
 void CommandRecogniser::open_utterance()
 {
     if (phrases_pending_) apply_phrases();
     if (search_name_.isEmpty()) return;
-    if (ps_start_utt(first_decoder()) < 0) {
-        qWarning() << "Speech recognition could not start listening; spoken commands are ignored.";
-        search_name_.clear();
-        return;
-    }
-    passes_.front()->listening = true;
+    detector_->start();
     utterance_open_ = true;
     in_speech_ = false;
     if (!detector_settled_) settle_detector();
@@ -360,24 +367,17 @@ void CommandRecogniser::settle_detector()
     // It first hears a second of the noise floor alone, then the first 150 ms of the
     // audio itself, and whatever it made of either is dropped.
     detector_settled_ = true;
-    // Nor should the settling move the cepstral mean the first words are heard with.
-    cmn_t* cmn = ps_get_feat(first_decoder())->cmn_struct;
-    settle_mean_.resize(size_t(cmn->veclen));
-    cmn_live_get(cmn, settle_mean_.data());
     if (settings_.tuning.noise_floor_db > 0) {
         const std::vector<qint16> quiet(piece_samples, 0);
         for (int i = 0; i < sample_rate / piece_samples; ++i)
-            passes_.front()->process(with_noise_floor(quiet.data(), piece_samples), piece_samples);
+            detector_->hear(with_noise_floor(quiet.data(), piece_samples), piece_samples);
     }
-    settling_ = sample_rate * 3 / 20;
+    settled_at_ = samples_ + sample_rate * 3 / 20;
 }
 
 void CommandRecogniser::drop_utterance()
 {
-    for (const auto& pass : passes_) {
-        if (pass->listening) ps_end_utt(pass->decoder);
-        pass->listening = false;
-    }
+    detector_->stop();
     utterance_open_ = false;
     in_speech_ = false;
 }
@@ -385,16 +385,14 @@ void CommandRecogniser::drop_utterance()
 std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance()
 {
     if (!utterance_open_) return std::nullopt;
-    utterance_open_ = false;
+    drop_utterance();
     // The pass whose path fits best, per frame of speech, tells what was said; a
     // command counts only when enough passes heard it.
     std::optional<QString> best;
     double best_fit = 0;
     QHash<QString, int> votes;
     for (const auto& pass : passes_) {
-        if (!pass->listening) continue;
-        pass->listening = false;
-        if (ps_end_utt(pass->decoder) < 0) continue;
+        if (!pass->hear(heard_)) continue;
         int32 score = 0;
         const char* hyp = ps_get_hyp(pass->decoder, &score);
         const int frames = ps_get_n_frames(pass->decoder);

@@ -49,7 +49,7 @@ struct RecogniserSettings {
     static RecogniserSettings defaults();
 };
 
-class MonoResampler;
+class SpeechDetector;
 
 class CommandRecogniser {
 public:
@@ -86,7 +86,8 @@ public:
     struct Pass;
 
 private:
-    CommandRecogniser(const RecogniserSettings& settings, std::vector<std::unique_ptr<Pass>> passes);
+    CommandRecogniser(const RecogniserSettings& settings, std::vector<std::unique_ptr<Pass>> passes,
+                      std::unique_ptr<SpeechDetector> detector);
 
     void open_utterance();
     void drop_utterance();
@@ -95,8 +96,6 @@ private:
     void restart_noise();
     void settle_detector();
     void keep_lead_in(const qint16* samples, qsizetype count);
-    void start_other_passes();
-    void feed_other_passes(const qint16* samples, qsizetype count);
     std::optional<Event> close_utterance();  // what was heard, if anything
     void apply_phrases();
     bool ensure_word(const QString& word);
@@ -109,15 +108,15 @@ private:
     ps_decoder_s* first_decoder() const;
 
     RecogniserSettings settings_;
-    // The first pass's detector cuts utterances for all of them.
     std::vector<std::unique_ptr<Pass>> passes_;
-    std::vector<qint16> lead_in_;  // the latest audio, for passes that join at speech
+    std::unique_ptr<SpeechDetector> detector_;  // cuts the audio into utterances
+    std::vector<qint16> lead_in_;  // the latest audio, for the start of what is heard
+    std::vector<qint16> heard_;    // the utterance, from a little before its start
     std::vector<qint16> floored_;  // the piece being heard, with the noise floor added
     quint32 noise_state_ = 1;
     std::array<double, 3> pink_{};  // the noise filter's state
     bool detector_settled_ = false;
-    qsizetype settling_ = 0;  // samples the new detector still learns the background from
-    std::vector<float> settle_mean_;  // the cepstral mean from before the settling
+    qint64 settled_at_ = -1;  // sample until which the new detector learns the background
     CommandGrammar grammar_;
     QString search_name_;  // empty: no usable grammar yet, audio is ignored
     int searches_made_ = 0;

@@ -23,8 +23,8 @@ struct ListeningTuning {
     // one the speech synthesizer would use.
     bool synthesizer_pronunciations = false;
     // Each utterance is heard once for each warp, with every frequency divided by it
-    // (children's voices sit higher than adults'); the best fit wins. The first pass's
-    // detector decides where utterances begin and end.
+    // (children's voices sit higher than adults'); the best fit wins. A detector on the
+    // audio as it came decides where utterances begin and end.
     QList<double> warps{1.0};
     // Faint noise added to the audio, in dB below full scale (0 adds none): exact
     // digital silence, as from a sound file or a muted input, gives the decoder

@@ -311,18 +311,22 @@ private slots:
     {
         QTest::addColumn<QString>("listen");
         QTest::addColumn<QString>("said");
-        // Everyday words no listening setting was tuned with, said by espeak-ng.
-        QTest::newRow("giraffe heard") << "giraffe" << "giraffe";
-        QTest::newRow("rabbit heard") << "rabbit" << "rabbit";
-        QTest::newRow("two heard") << "2" << "two";
-        QTest::newRow("pillow turned away") << "giraffe" << "pillow";
-        QTest::newRow("dolphin turned away") << "2" << "dolphin";
+        QTest::addColumn<bool>("heard");
+        // Everyday words no listening setting was tuned with, said by espeak-ng. Each is
+        // the first word the program hears, which must be heard as well as any later one.
+        QTest::newRow("giraffe heard") << "giraffe" << "giraffe" << true;
+        QTest::newRow("rabbit heard") << "rabbit" << "rabbit" << true;
+        QTest::newRow("two heard") << "2" << "two" << true;
+        QTest::newRow("ten heard") << "10" << "ten" << true;
+        QTest::newRow("pillow turned away") << "giraffe" << "pillow" << false;
+        QTest::newRow("dolphin turned away") << "2" << "dolphin" << false;
     }
 
     void one_listened_word_is_heard_and_another_is_not()
     {
         QFETCH(QString, listen);
         QFETCH(QString, said);
+        QFETCH(bool, heard);
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-listen-XXXXXX"));
         const QString script = dir.filePath(QStringLiteral("listen.csp"));
         QFile f(script);
@@ -345,7 +349,6 @@ private slots:
         const int alert = index_of(t, QStringLiteral("request Pellwick Play \"alert\""), listening);
         const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
         QVERIFY2(listening >= 0 && alert > listening && bye > alert, qPrintable(report(run)));
-        const bool heard = said == listen || (listen == QLatin1String("2") && said == QLatin1String("two"));
         const QString hurray = QStringLiteral("Speak \"Hurray! You said \\\\\"%1\\\\\" \\.\"").arg(listen);
         const QString puzzled = QStringLiteral("Speak \"I didn't understand that word!\"");
         QVERIFY2(index_of(t, heard ? hurray : puzzled, alert) > alert, qPrintable(report(run)));

@@ -123,6 +123,16 @@ private Q_SLOTS:
         const qint64 wait = events[1].at_ms - end;
         QVERIFY2(wait >= settings.vad_postspeech_frames * 10 - 50 && wait <= settings.vad_postspeech_frames * 10 + 300,
                  qPrintable(QString::number(wait)));
+
+        // However a microphone cuts the same audio into blocks, it is heard the same.
+        for (const int block : {480, 1021}) {
+            const QList<Event> again = feed(*fresh_recogniser(commands, settings), clip, block);
+            QCOMPARE(kinds(again), kinds(events));
+            for (qsizetype i = 0; i < again.size(); ++i) {
+                QCOMPARE(again[i].at_ms, events[i].at_ms);
+                QCOMPARE(again[i].words, events[i].words);
+            }
+        }
     }
 
     void new_phrases_wait_for_the_utterance_to_end()
