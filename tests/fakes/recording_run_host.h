@@ -39,11 +39,9 @@ public:
     std::function<void()> on_run_over;
 
     // ---- What happened ----
-    QStringList calls;             // "select 10 6", "message \"...\"", "play_wave /x.wav"...
+    QStringList calls;             // "mark 2 10 6", "message \"...\"", "play_wave /x.wav"...
     QStringList messages;
-    QStringList highlights;        // the editor text of each selection, trimmed
-    int selection_start = 0;
-    int selection_length = 0;
+    QStringList highlights;        // the editor text of each mark, trimmed
     bool read_only = false;
     bool clock_ticking = false;
     bool clock_shown = false;
@@ -55,9 +53,8 @@ public:
     // ---- RunHost ----
     QString editor_text() const override { return text; }
     void set_editor_text(const QString& t) override;
-    int editor_selection_start() const override { return selection_start; }
-    int editor_selection_length() const override { return selection_length; }
-    void set_editor_selection(int start, int length) override;
+    void mark_line(int line, int column, int length) override;
+    void clear_line_mark() override { calls << QStringLiteral("clear_mark"); }
     void focus_editor() override { calls << QStringLiteral("focus"); }
     void repaint_editor() override { calls << QStringLiteral("repaint"); }
     void set_editor_read_only(bool on) override;
