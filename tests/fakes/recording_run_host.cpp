@@ -22,7 +22,11 @@ void RecordingRunHost::set_editor_text(const QString& t)
 void RecordingRunHost::mark_line(int line, int column, int length)
 {
     calls << QStringLiteral("mark %1 %2 %3").arg(line).arg(column).arg(length);
-    const QString marked = text.split(QStringLiteral("\r\n")).value(line).mid(column, length).trimmed();
+    if (text != split_text_) {
+        split_text_ = text;
+        text_lines_ = text.split(QStringLiteral("\r\n"));
+    }
+    const QString marked = text_lines_.value(line).mid(column, length).trimmed();
     highlights << marked;
     if (on_highlight) on_highlight(marked);
 }

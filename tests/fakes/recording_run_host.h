@@ -83,6 +83,8 @@ private:
     pw::engine::pellwick_mod& mod_;
     QObject timers_;  // owns the pending end-of-playback timers
     pw::engine::ReportTimer report_timer_;
+    QString split_text_;  // the text that text_lines_ was cut from
+    QStringList text_lines_;
 };
 
 // Starts a run and lets events run until the host hears that it is over, as the
