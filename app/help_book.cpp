@@ -1,6 +1,6 @@
 #include "app/help_book.h"
 
-#include "engine/script_text.h"
+#include "engine/script_lines.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,13 +102,12 @@ QString HelpBook::statement_anchor(const QString& line)
 {
     using namespace pw::engine::script;
     if (line.startsWith(QLatin1Char(';'))) return QStringLiteral("comments");
-    const LinePieces pieces = split_prefix(line);
-    const Statement statement = cut_statement(statement_text(pieces.statement));
-    switch (find_keyword(statement.keyword)) {
-    case Keyword::empty: return pieces.has_prefix ? QStringLiteral("prefix") : QString();
+    const ScriptLine read = read_line(line);
+    switch (read.keyword) {
+    case Keyword::empty: return read.has_prefix ? QStringLiteral("prefix") : QString();
     case Keyword::comment: return QStringLiteral("comments");
     case Keyword::animation: return QStringLiteral("animations");
-    default: return statement.keyword;
+    default: return read.keyword_word;
     }
 }
 

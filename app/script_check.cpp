@@ -2,6 +2,7 @@
 
 #include "engine/rounding.h"
 #include "engine/script_faults.h"
+#include "engine/script_lines.h"
 #include "engine/script_text.h"
 
 #include <QSet>
@@ -95,14 +96,13 @@ int rounded(double value)
     return int(pw::engine::round_half_even(value));
 }
 
-// The label numbers the runner will register: lines with "label" and no "goto", the
-// number from the sixth character on.
-QSet<int> registered_labels(const QStringList& lines)
+// The label numbers the runner will register, read as it reads them: from the sixth
+// character of the line on.
+QSet<int> registered_labels(const QList<script::ScriptLine>& lines)
 {
     QSet<int> labels;
-    for (const QString& line : lines)
-        if (line.contains(QLatin1String("label")) && !line.contains(QLatin1String("goto")))
-            labels.insert(rounded(script::leading_number(line.mid(5))));
+    for (const script::ScriptLine& line : lines)
+        if (line.label_line) labels.insert(rounded(script::leading_number(line.text.mid(5))));
     return labels;
 }
 
@@ -126,10 +126,10 @@ CheckedLine check_line(const QString& line, const QString& character_before, con
         out.spans << WordSpan{0, size, WordKind::comment};
         return out;
     }
-    int pos = 0;
-    const int gt = int(line.indexOf(QLatin1Char('>')));
-    if (gt >= 0) {
-        out.character = line.left(gt);
+    const script::ScriptLine read = script::read_line(line, character_before);
+    out.character = read.character;
+    if (read.has_prefix) {
+        const int gt = int(read.prefix.size());
         // Before the characters are loaded nothing is known to be missing.
         const bool known = vocabulary.characters.isEmpty() || vocabulary.find(out.character);
         out.spans << WordSpan{0, gt + 1, known ? WordKind::prefix : WordKind::unknown_prefix};
@@ -140,20 +140,19 @@ CheckedLine check_line(const QString& line, const QString& character_before, con
                               QStringLiteral("There is no character called '%1'.").arg(out.character)
                                   + did_you_mean(nearest_word(out.character.trimmed(), ids))};
         }
-        pos = gt + 2;
     }
+    int pos = read.statement_column;
     while (pos < size && line[pos] == QLatin1Char(' ')) ++pos;
     if (pos >= size) return out;
+    const QString& word = read.keyword_word;
     int end = int(line.indexOf(QLatin1Char(' '), pos));
     if (end < 0) end = size;
-    const QString word = line.mid(pos, end - pos).toLower();
-    if (word == QLatin1String(";")) {
-        out.keyword = Keyword::comment;
+    const Keyword keyword = read.keyword;
+    out.keyword = keyword;
+    if (keyword == Keyword::comment) {
         out.spans << WordSpan{pos, size - pos, WordKind::comment};
         return out;
     }
-    const Keyword keyword = script::find_keyword(word);
-    out.keyword = keyword;
     if (keyword != Keyword::animation) {
         out.spans << WordSpan{pos, end - pos, WordKind::keyword};
         check_arguments(line, end, keyword, out);
@@ -189,7 +188,8 @@ QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary
         character = out.last().character;
     }
 
-    const QSet<int> labels = registered_labels(lines);
+    const QList<script::ScriptLine> read = script::read_lines(lines);
+    const QSet<int> labels = registered_labels(read);
     bool do_seen = false;
     QList<int> open_ifs;  // each endif closes the latest if
     for (int i = 0; i < lines.size(); ++i) {
@@ -210,9 +210,7 @@ QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary
                                                QStringLiteral("This loop has no do above it, so nothing repeats."));
             break;
         case Keyword::goto_: {
-            const QString arguments =
-                script::cut_statement(script::split_prefix(lines[i]).statement).arguments;
-            const int n = rounded(script::leading_number(arguments.mid(5)));
+            const int n = rounded(script::leading_number(read[i].arguments.mid(5)));
             if (!labels.contains(n))
                 out[i].hints << statement_hint(out[i], length,
                                                QStringLiteral("There is no label %1 to go to.").arg(n));
@@ -225,7 +223,7 @@ QList<CheckedLine> check_script(const QStringList& lines, const ScriptVocabulary
     for (const int i : open_ifs)
         out[i].hints << statement_hint(out[i], int(lines[i].size()), QStringLiteral("This if needs an endif below it."));
     // What would keep the whole script from playing.
-    for (const script::ScriptFault& fault : script::script_fault_lines(lines)) {
+    for (const script::ScriptFault& fault : script::script_fault_lines(read)) {
         CheckedLine& line = out[fault.line];
         line.hints << (fault.length > 0 ? Hint{fault.start, fault.length, fault.text}
                                         : statement_hint(line, int(lines[fault.line].size()), fault.text));

@@ -2,6 +2,7 @@
 
 #include "app/line_numbers.h"
 #include "app/script_highlighter.h"
+#include "engine/script_lines.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -186,17 +187,17 @@ void ScriptEdit::offer_completion()
     const QTextCursor cursor = textCursor();
     const QString line = cursor.block().text();
     const int column = cursor.positionInBlock();
-    const int gt = int(line.indexOf(QLatin1Char('>')));
+    const pw::engine::script::ScriptLine read = pw::engine::script::read_line(line);
     auto close = [this] { completer_->popup()->hide(); };
-    if (gt < 0 || column < gt + 2) return close();
-    int start = gt + 2;
+    if (!read.has_prefix || column < read.statement_column) return close();
+    int start = read.statement_column;
     while (start < column && line[start] == QLatin1Char(' ')) ++start;
     const QString typed = line.mid(start, column - start);
     const bool at_word_end = column == line.size() || line[column] == QLatin1Char(' ');
     if (typed.isEmpty() || !at_word_end || !std::all_of(typed.begin(), typed.end(), [](QChar c) { return c.isLetter(); }))
         return close();
 
-    const QString character = line.left(gt);
+    const QString& character = read.prefix;
     if (character.compare(completion_character_, Qt::CaseInsensitive) != 0 || completion_model_->rowCount() == 0) {
         completion_character_ = character;
         completion_model_->setStringList(completion_words(words_ ? words_() : ScriptVocabulary{}, character));

@@ -326,28 +326,27 @@ void script_form::set_editor_text(const QString& text)
     script_text->setPlainText(text);
 }
 
-int script_form::editor_selection_start() const
+void script_form::mark_line(int line, int column, int length)
 {
-    return to_crlf_position(*script_text->document(), script_text->textCursor().selectionStart());
-}
-
-int script_form::editor_selection_length() const
-{
-    const QTextCursor c = script_text->textCursor();
-    const QTextDocument& doc = *script_text->document();
-    return to_crlf_position(doc, c.selectionEnd()) - to_crlf_position(doc, c.selectionStart());
-}
-
-void script_form::set_editor_selection(int start, int length)
-{
-    const QTextDocument& doc = *script_text->document();
-    const int a = to_document_position(doc, start);
-    const int b = to_document_position(doc, start + qMax(0, length));
+    // A script line is a line of the document: both break at every line break.
+    const QTextBlock block = script_text->document()->findBlockByNumber(line);
+    if (!block.isValid()) return;
+    const int end = block.length() - 1;
+    const int a = block.position() + qBound(0, column, end);
+    const int b = block.position() + qBound(0, column + qMax(0, length), end);
     QTextCursor c(script_text->document());
     c.setPosition(a);
     c.setPosition(b, QTextCursor::KeepAnchor);
     script_text->setTextCursor(c);
     mark_running_line(a, b);
+}
+
+void script_form::clear_line_mark()
+{
+    QTextCursor c = script_text->textCursor();
+    c.setPosition(c.selectionStart());
+    script_text->setTextCursor(c);
+    mark_running_line(c.position(), c.position());
 }
 
 void script_form::mark_running_line(int doc_start, int doc_end)

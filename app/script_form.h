@@ -115,9 +115,8 @@ public:
     // ---- engine::RunHost ----
     QString editor_text() const override;
     void set_editor_text(const QString& text) override;
-    int editor_selection_start() const override;
-    int editor_selection_length() const override;
-    void set_editor_selection(int start, int length) override;
+    void mark_line(int line, int column, int length) override;
+    void clear_line_mark() override;
     void focus_editor() override;
     void repaint_editor() override;
     void set_editor_read_only(bool on) override;

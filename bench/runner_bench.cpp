@@ -57,14 +57,8 @@ public:
 
     QString editor_text() const override { return text; }
     void set_editor_text(const QString& t) override { text = t; }
-    int editor_selection_start() const override { return start_; }
-    int editor_selection_length() const override { return length_; }
-    void set_editor_selection(int start, int length) override
-    {
-        start_ = start;
-        length_ = length;
-        if (length > 0) ++highlights;
-    }
+    void mark_line(int, int, int) override { ++highlights; }
+    void clear_line_mark() override {}
     void focus_editor() override {}
     void repaint_editor() override {}
     void set_editor_read_only(bool) override {}
@@ -90,10 +84,6 @@ public:
         ++messages;
         if (closed) closed();
     }
-
-private:
-    int start_ = 0;
-    int length_ = 0;
 };
 
 double cpu_ms()

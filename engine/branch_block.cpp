@@ -2,16 +2,15 @@
 
 #include "engine/script_error.h"
 #include "engine/script_run.h"
-#include "engine/script_text.h"
 
 namespace pw::engine {
 
 using script::Keyword;
 
-int first_branch_line(const QStringList& lines)
+int first_branch_line(const QList<script::ScriptLine>& lines)
 {
     for (int k = 0; k < lines.size(); ++k) {
-        const Keyword kw = script::line_keyword(lines[k]);
+        const Keyword kw = lines[k].keyword;
         if (kw == Keyword::if_ || kw == Keyword::elseif || kw == Keyword::else_
             || kw == Keyword::endif)
             return k;
@@ -19,7 +18,7 @@ int first_branch_line(const QStringList& lines)
     return -1;
 }
 
-QList<int> scan_branch_block(const QStringList& lines, int first)
+QList<int> scan_branch_block(const QList<script::ScriptLine>& lines, int first)
 {
     QList<int> entries{first};
     auto append = [&entries](int k) {
@@ -28,7 +27,7 @@ QList<int> scan_branch_block(const QStringList& lines, int first)
         entries.append(k);
     };
     for (int k = qMax(first, 0); k < lines.size(); ++k) {
-        const Keyword kw = script::line_keyword(lines[k]);
+        const Keyword kw = lines[k].keyword;
         if (kw == Keyword::elseif || kw == Keyword::else_) {
             append(k);
         } else if (kw == Keyword::endif) {

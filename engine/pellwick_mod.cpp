@@ -99,14 +99,6 @@ void pellwick_mod::ensure_loaded(const QString& id)
     if (char_index(id) == -1 && character_loader) character_loader(id);
 }
 
-int pellwick_mod::total_length(const QStringList& lines, int last)
-{
-    int sum = 0;
-    const int end = qMin<int>(last, int(lines.size()) - 1);
-    for (int i = 0; i <= end; ++i) sum += int(lines[i].size());
-    return sum;
-}
-
 int pellwick_mod::char_left(const QString& id) { return agent_.item(id)->left(); }
 int pellwick_mod::char_top(const QString& id) { return agent_.item(id)->top(); }
 

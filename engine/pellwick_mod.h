@@ -127,8 +127,6 @@ public:
     // The slot of a character id, case ignored; -1 when no slot holds it.
     int char_index(const QString& id) const;
     void ensure_loaded(const QString& id);
-    // The summed lengths of lines 0..last.
-    static int total_length(const QStringList& lines, int last);
     int char_left(const QString& id);
     int char_top(const QString& id);
 

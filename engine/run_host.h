@@ -18,10 +18,11 @@ public:
     // ---- The script editor (script_text) ----
     virtual QString editor_text() const = 0;
     virtual void set_editor_text(const QString& text) = 0;
-    virtual int editor_selection_start() const = 0;
-    virtual int editor_selection_length() const = 0;
-    // Marks the running line (start and length in the editor's text).
-    virtual void set_editor_selection(int start, int length) = 0;
+    // Marks and selects `length` characters from `column` of line `line` (both counted
+    // from 0): the running line, or what is at fault.
+    virtual void mark_line(int line, int column, int length) = 0;
+    // Takes the mark away; the cursor stays where it began.
+    virtual void clear_line_mark() = 0;
     virtual void focus_editor() = 0;
     virtual void repaint_editor() = 0;
     virtual void set_editor_read_only(bool on) = 0;

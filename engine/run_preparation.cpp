@@ -55,17 +55,10 @@ void register_voice_word(ScriptRun& run, const QString& word)
 
 // Marks what is at fault in the editor, so that "here" in the message points at it and
 // the child's next keys replace it.
-void select_fault(RunHost& host, const QString& text, const script::ScriptFault& fault)
+void select_fault(RunHost& host, const QList<script::ScriptLine>& lines, const script::ScriptFault& fault)
 {
-    qsizetype from = 0;
-    for (int k = 0; k < fault.line && from >= 0; ++k) {
-        from = text.indexOf(crlf, from);
-        if (from >= 0) from += 2;
-    }
-    if (from < 0) return;
-    const qsizetype line_length = text.indexOf(crlf, from) - from;
-    if (fault.length > 0) host.set_editor_selection(int(from + fault.start), fault.length);
-    else host.set_editor_selection(int(from), int(qMax<qsizetype>(line_length, 0)));
+    if (fault.length > 0) host.mark_line(fault.line, fault.start, fault.length);
+    else host.mark_line(fault.line, 0, int(lines.value(fault.line).text.size()));
     if (!host.hide_forms_checked()) host.focus_editor();
 }
 
@@ -92,20 +85,20 @@ void prepare_run(ScriptRun& run, const QString& text)
     host.set_clock_ticking(true);
     host.show_clock();
 
-    run.text = text + crlf;
     const QString editor = host.editor_text();
     if (!editor.right(3).contains(crlf)) host.set_editor_text(editor + crlf);
 
     if (host.hide_forms_checked()) host.hide_forms();
 
-    QStringList lines = script::split_lines(text);
+    QStringList text_lines = script::split_lines(text);
     mod.agent_idle = false;
     mod.cancel_requested = false;
     // Trailing empty lines go first, so a full script that ends with a line break runs.
-    script::drop_trailing_empty_lines(lines);
+    script::drop_trailing_empty_lines(text_lines);
+    const QList<script::ScriptLine> lines = script::read_lines(text_lines);
     if (const auto fault = script::first_script_fault(lines)) {
         run.fault_line = fault->line;
-        if (fault->line >= 0) select_fault(host, run.text, *fault);
+        if (fault->line >= 0) select_fault(host, lines, *fault);
         throw WholeScriptError(fault->text);
     }
     run.lines = lines;
@@ -116,14 +109,12 @@ void prepare_run(ScriptRun& run, const QString& text)
     reset_commands(run);
 
     for (int k = 0; k < lines.size(); ++k) {
-        const QString& line = lines[k];
-        if (line.contains(QLatin1String("label")) && !line.contains(QLatin1String("goto")))
-            register_label(run, k, line);
-        if (line.contains(QLatin1String("listen=")) && line.contains(QLatin1Char(' ')))
-            register_voice_word(run, listened_word(line));
-        if (script::line_keyword(line) == script::Keyword::shell) {
-            const QString command_line =
-                script::cut_statement(script::split_prefix(line).statement).written_arguments;
+        const script::ScriptLine& line = lines[k];
+        if (line.label_line) register_label(run, k, line.text);
+        if (line.text.contains(QLatin1String("listen=")) && line.text.contains(QLatin1Char(' ')))
+            register_voice_word(run, listened_word(line.text));
+        if (line.keyword == script::Keyword::shell) {
+            const QString& command_line = line.written_arguments;
             if (!command_line.isEmpty() && !run.programs.contains(command_line)) run.programs << command_line;
         }
     }

@@ -16,27 +16,20 @@ namespace {
 // Branch lines the runner can follow besides the if line and its endif.
 constexpr int max_branches = 49;
 
-// The runner's view: comment lines empty, no empty lines at the end.
-QStringList as_run(const QStringList& lines)
-{
-    QStringList out = lines;
-    for (QString& line : out)
-        if (line.startsWith(QLatin1Char(';'))) line.clear();
-    drop_trailing_empty_lines(out);
-    return out;
-}
+using Lines = QList<ScriptLine>;
 
-bool is_label_line(const QString& line)
+// The runner's view: no empty lines at the end (comment lines are empty already).
+void drop_trailing_empty(Lines& lines)
 {
-    return line.contains(QLatin1String("label")) && !line.contains(QLatin1String("goto"));
+    while (!lines.isEmpty() && lines.last().text.isEmpty()) lines.removeLast();
 }
 
 // The label number of a label line when it is out of range. Read as the runner reads
 // it: from the sixth character on.
-std::optional<double> bad_label(const QString& line)
+std::optional<double> bad_label(const ScriptLine& line)
 {
-    if (!is_label_line(line)) return std::nullopt;
-    const double n = round_half_even(leading_number(line.mid(5)));
+    if (!line.label_line) return std::nullopt;
+    const double n = round_half_even(leading_number(line.text.mid(5)));
     if (std::isfinite(n) && n >= 0 && n <= 10) return std::nullopt;
     return n;
 }
@@ -47,20 +40,20 @@ QString number_text(double n)
 }
 
 // The if lines (and the line the first block starts on) whose block has too many branches.
-QList<int> crowded_blocks(const QStringList& lines)
+QList<int> crowded_blocks(const Lines& lines)
 {
     // Checked as the child types: most scripts have too few branch lines for any block
     // to be crowded.
     int branches = 0;
-    for (const QString& line : lines) {
-        const Keyword kw = line_keyword(line);
+    for (const ScriptLine& line : lines) {
+        const Keyword kw = line.keyword;
         if (kw == Keyword::elseif || kw == Keyword::else_) ++branches;
     }
     if (branches <= max_branches) return {};
     QList<int> starts;
     if (const int first = first_branch_line(lines); first >= 0) starts << first;
     for (int k = 0; k < lines.size(); ++k)
-        if (line_keyword(lines[k]) == Keyword::if_ && !starts.contains(k)) starts << k;
+        if (lines[k].keyword == Keyword::if_ && !starts.contains(k)) starts << k;
     QList<int> crowded;
     for (const int k : starts) {
         try {
@@ -73,11 +66,11 @@ QList<int> crowded_blocks(const QStringList& lines)
 }
 
 // The branch line that is one too many in the block starting at `first`.
-int extra_branch_line(const QStringList& lines, int first)
+int extra_branch_line(const Lines& lines, int first)
 {
     int branches = 0;
     for (int k = first + 1; k < lines.size(); ++k) {
-        const Keyword kw = line_keyword(lines[k]);
+        const Keyword kw = lines[k].keyword;
         if (kw == Keyword::elseif || kw == Keyword::else_) {
             if (++branches > max_branches) return k;
         } else if (kw == Keyword::endif) {
@@ -120,13 +113,12 @@ QString who(const QString& character)
 }
 
 // The first placeholder left in a line, or nothing.
-std::optional<ScriptFault> placeholder_in(const QString& line, int k, const QString& character)
+std::optional<ScriptFault> placeholder_in(const ScriptLine& line, int k)
 {
-    const LinePieces pieces = split_prefix(line);
-    const Statement cut = cut_statement(pieces.statement);
-    if (find_keyword(cut.keyword) == Keyword::comment) return std::nullopt;
-    const int from = int(line.size() - pieces.statement.size());
-    const QString statement = pieces.statement.toLower();
+    if (line.keyword == Keyword::comment) return std::nullopt;
+    const int from = line.statement_column;
+    const QString statement = line.text.mid(from).toLower();
+    const QString& character = line.character;
     std::optional<ScriptFault> first;
     auto consider = [&](qsizetype at, int length, const char* what) {
         if (at < 0 || (first && first->start <= from + at)) return;
@@ -137,7 +129,7 @@ std::optional<ScriptFault> placeholder_in(const QString& line, int k, const QStr
     for (const PlaceholderKind& kind : placeholder_kinds)
         consider(statement.indexOf(kind.token), int(kind.token.size()), kind.what);
     // "MoveTo X,Y": the letters, which only charpos understands (it tells the place).
-    if (find_keyword(cut.keyword) == Keyword::moveto) {
+    if (line.keyword == Keyword::moveto) {
         static const QRegularExpression letters(QStringLiteral("\\bx\\s*,\\s*y\\b"));
         const QRegularExpressionMatch m = letters.match(statement);
         if (m.hasMatch())
@@ -146,15 +138,11 @@ std::optional<ScriptFault> placeholder_in(const QString& line, int k, const QStr
     return first;
 }
 
-QList<ScriptFault> placeholders(const QStringList& lines)
+QList<ScriptFault> placeholders(const Lines& lines)
 {
     QList<ScriptFault> found;
-    QString character;
-    for (int k = 0; k < lines.size(); ++k) {
-        const LinePieces pieces = split_prefix(lines[k]);
-        if (pieces.has_prefix) character = pieces.prefix;
-        if (const auto p = placeholder_in(lines[k], k, character)) found << *p;
-    }
+    for (int k = 0; k < lines.size(); ++k)
+        if (const auto p = placeholder_in(lines[k], k)) found << *p;
     return found;
 }
 
@@ -162,7 +150,12 @@ QList<ScriptFault> placeholders(const QStringList& lines)
 
 std::optional<ScriptFault> first_script_fault(const QStringList& written)
 {
-    const QStringList lines = as_run(written);
+    return first_script_fault(read_lines(written));
+}
+
+std::optional<ScriptFault> first_script_fault(Lines lines)
+{
+    drop_trailing_empty(lines);
     if (lines.isEmpty())
         return ScriptFault{-1, 0, 0, QStringLiteral("There is nothing to play yet. Write a line first, "
                                                     "for example:\n\npellwick> speak Hello!")};
@@ -184,7 +177,7 @@ std::optional<ScriptFault> first_script_fault(const QStringList& written)
         ScriptFault fault = left.first();
         fault.text = QStringLiteral("Line %1 still has %2 in it. ")
                          .arg(fault.line + 1)
-                         .arg(lines[fault.line].mid(fault.start, fault.length))
+                         .arg(lines[fault.line].text.mid(fault.start, fault.length))
                      + fault.text;
         return fault;
     }
@@ -193,14 +186,19 @@ std::optional<ScriptFault> first_script_fault(const QStringList& written)
 
 QList<ScriptFault> script_fault_lines(const QStringList& written)
 {
-    const QStringList lines = as_run(written);
+    return script_fault_lines(read_lines(written));
+}
+
+QList<ScriptFault> script_fault_lines(Lines lines)
+{
+    drop_trailing_empty(lines);
     QList<ScriptFault> faults;
     for (const int k : crowded_blocks(lines))
         faults << ScriptFault{extra_branch_line(lines, k), 0, 0, too_many_branches_text()};
     for (int k = 0; k < lines.size(); ++k) {
         if (const auto n = bad_label(lines[k]))
             faults << ScriptFault{k, 0, 0, QStringLiteral("Labels go from 0 to 10, not %1.").arg(number_text(*n))};
-        if (k >= max_lines && !lines[k].isEmpty())
+        if (k >= max_lines && !lines[k].text.isEmpty())
             faults << ScriptFault{k, 0, 0, QStringLiteral("A script can have at most %1 lines, and this is line %2.")
                                                .arg(max_lines)
                                                .arg(k + 1)};

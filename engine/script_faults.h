@@ -6,6 +6,8 @@
 // window underlines every one while the child types. Both read the same rules here,
 // so what is underlined is what Play refuses.
 
+#include "engine/script_lines.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,8 +29,10 @@ struct ScriptFault {
 
 // The fault a run stops with, told as a message on its own.
 std::optional<ScriptFault> first_script_fault(const QStringList& lines);
+std::optional<ScriptFault> first_script_fault(QList<ScriptLine> lines);
 // Every line at fault, each with the words of its hint. An empty script has no line to
 // point at and is not among them.
 QList<ScriptFault> script_fault_lines(const QStringList& lines);
+QList<ScriptFault> script_fault_lines(QList<ScriptLine> lines);
 
 }  // namespace pw::engine::script

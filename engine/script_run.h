@@ -6,6 +6,7 @@
 #include "agent/api/character.h"
 #include "engine/pellwick_mod.h"
 #include "engine/run_host.h"
+#include "engine/script_lines.h"
 
 #include <QList>
 #include <QString>
@@ -37,8 +38,7 @@ struct ScriptRun {
     RunHost& host;
 
     // ---- Tables made by the preparation ----
-    QString text;             // the runner's copy, ending with CR LF
-    QStringList lines;        // script_lines, cut to line_count
+    QList<script::ScriptLine> lines;  // read once, no empty lines at the end
     static constexpr int no_label = -1;
     static constexpr int label_count = 11;  // label 0 to 10
     QList<int> label_lines = QList<int>(label_count, no_label);
@@ -50,19 +50,15 @@ struct ScriptRun {
     int i = 0;                 // the line being executed
     int fault_line = -1;       // the line a failure points at; -1 when none does
     QString line_character;    // id of the most recent prefix
-    QString statement;         // the line after its prefix (leading blanks removed
-                               // once the statement is cut)
+    QString statement;         // the line after its prefix (leading blanks removed)
     QString keyword;
     QString arguments;         // lower-cased, as every statement takes them
     QString written_arguments; // as written (shell keeps the case of paths)
     bool branch_taken = false;
     int branch_end = 0;
-    bool in_loop = false;
     int do_line = 0;
-    int do_offset = 0;         // highlight_offset at the do line, for each new pass
     int32_t loop_count = 0;
     int32_t loop_limit = 0;
-    int highlight_offset = 0;
     QString collision_a;       // set by a collision wait
     QString collision_b;
     QString last_condition_name;  // of the last if or waitfor read

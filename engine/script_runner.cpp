@@ -14,27 +14,15 @@ namespace {
 
 bool is_blank_line(const QString& line)
 {
-    return line.isEmpty() || line == QLatin1String(" ") || line == QLatin1String(";");
+    return line.isEmpty() || line == QLatin1String(" ");
 }
 
-bool is_label_line(const QString& line)
-{
-    return line.contains(QLatin1String("label")) && !line.contains(QLatin1String("goto"));
-}
-
-// Marks the running line in the editor. The search starts after the lines already
-// marked, so a statement written twice is found where it runs.
-void highlight(ScriptRun& run)
+// Marks the running line's statement in the editor.
+void highlight(ScriptRun& run, const script::ScriptLine& line)
 {
     RunHost& host = run.host;
-    const qsizetype found = run.text.indexOf(run.statement, qMax(run.highlight_offset, 0));
-    if (found >= 0) host.set_editor_selection(int(found), int(run.statement.size()) + 1);
-    if (script::trim_blanks(run.statement) == QLatin1String("do")) run.in_loop = true;
-    // Inside a do block the offset stays, so the next pass finds the block again.
-    if (!run.in_loop)
-        run.highlight_offset = int(qMin<qsizetype>(
-            qsizetype(run.highlight_offset) + host.editor_selection_length(), run.text.size() + 1));
-    if (!host.hide_forms_checked() && run.statement != QLatin1String(" ")) host.focus_editor();
+    host.mark_line(run.i, line.statement_column, int(line.written_statement.size()));
+    if (!host.hide_forms_checked() && line.written_statement != QLatin1String(" ")) host.focus_editor();
 }
 
 }  // namespace
@@ -205,8 +193,7 @@ void ScriptRunner::step_line_top()
         return;
     }
     run_.fault_line = run_.i;
-    const QString& line = run_.lines[run_.i];
-    if (is_blank_line(line)) mod.line_done = true;
+    if (is_blank_line(run_.lines[run_.i].text)) mod.line_done = true;
     phase_ = Phase::line_begin;
     // Sequential mode: the previous line's action has to finish first (or a cancel
     // ends the run).
@@ -221,41 +208,37 @@ void ScriptRunner::step_line_top()
 void ScriptRunner::step_line_begin()
 {
     pellwick_mod& mod = run_.mod;
-    const QString line = run_.lines[run_.i];
+    const script::ScriptLine& line = run_.lines[run_.i];
     mod.line_done = false;
-    if (is_blank_line(line) || is_label_line(line)) mod.line_done = true;
+    if (is_blank_line(line.text) || line.label_line) mod.line_done = true;
 
+    run_.statement = line.written_statement;
     resumable([&] {
-        const script::LinePieces pieces = script::split_prefix(line);
-        if (!pieces.has_prefix) {
-            run_.statement = line;
-            return;
-        }
-        run_.line_character = pieces.prefix;
-        run_.statement = pieces.statement;
-        mod.current_char = pieces.prefix;
-        mod.ensure_loaded(pieces.prefix);
+        if (!line.has_prefix) return;
+        run_.line_character = line.prefix;
+        mod.current_char = line.prefix;
+        mod.ensure_loaded(line.prefix);
     });
     resumable([&] {
         // charpos places a character without showing it.
-        if (run_.line_character.isEmpty() || run_.statement.contains(QLatin1String("charpos"))) return;
+        if (run_.line_character.isEmpty() || line.keyword == script::Keyword::charpos) return;
         const int slot = run_.line_slot();
         pw::agent::Character& c = run_.slot_char(slot);
         if (!c.visible()) mod.char_request[slot] = c.show();
     });
-    resumable([&] { highlight(run_); });
+    resumable([&] { highlight(run_, line); });
     if (mod.cancel_requested) {
         mod.cancel_requested = false;
         phase_ = Phase::ending;
         return;
     }
 
-    const script::Statement statement = script::cut_statement(run_.statement);
-    run_.statement = script::statement_text(run_.statement);
-    run_.keyword = statement.keyword;
-    run_.arguments = statement.arguments;
-    run_.written_arguments = statement.written_arguments;
-    if (run_.statement.contains(QLatin1String("sound"))) mod.line_done = true;
+    run_.statement = line.statement;
+    run_.keyword = line.keyword_word;
+    run_.arguments = line.arguments;
+    run_.written_arguments = line.written_arguments;
+    keyword_ = line.keyword;
+    if (keyword_ == script::Keyword::sound) mod.line_done = true;
     phase_ = Phase::line_gate;
 }
 
@@ -263,9 +246,9 @@ void ScriptRunner::step_line_gate()
 {
     pellwick_mod& mod = run_.mod;
     phase_ = Phase::statement;
-    const QString& line = run_.lines[run_.i];
+    const script::ScriptLine& line = run_.lines[run_.i];
     // A blank line or a label does nothing to see: no pause and no Step for it.
-    if (is_blank_line(line) || is_label_line(line)) return;
+    if (is_blank_line(line.text) || line.label_line) return;
     const bool first = !a_line_began_;
     a_line_began_ = true;
     // Play (or Step) started the run: the first line goes at once.
@@ -291,7 +274,6 @@ void ScriptRunner::step_statement()
 {
     Flow flow = Flow::next_line;
     run_.wait.reset();
-    keyword_ = script::find_keyword(run_.keyword);
     resumable([&] { flow = handler_for(keyword_)(run_); });
     if (run_.wait) {
         wait_for(std::move(run_.wait), [this](Flow f) { statement_done(f); });
@@ -347,7 +329,7 @@ void ScriptRunner::step_ending()
     mod.script_running = false;
 
     host.set_editor_read_only(false);
-    host.set_editor_selection(host.editor_selection_start(), 0);
+    host.clear_line_mark();
     host.set_clock_ticking(false);
     host.unload_clock();
 

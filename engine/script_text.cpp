@@ -82,11 +82,6 @@ Keyword find_keyword(const QString& lower_case_word)
     return Keyword::animation;
 }
 
-Keyword line_keyword(const QString& line)
-{
-    return find_keyword(cut_statement(split_prefix(line).statement).keyword);
-}
-
 QString remove_then(const QString& text)
 {
     static const QRegularExpression then_word(QStringLiteral("\\bthen\\b"),

@@ -60,8 +60,6 @@ struct KeywordWord {
 // The keywords in the order they are looked up; the first exact match decides.
 const std::array<KeywordWord, 29>& keyword_table();
 Keyword find_keyword(const QString& lower_case_word);
-// The keyword of a raw line, after its prefix, in any case.
-Keyword line_keyword(const QString& line);
 
 // ---- Conditions ----
 

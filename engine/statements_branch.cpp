@@ -20,21 +20,18 @@ bool condition_holds(const ScriptRun& run, const QString& name, const QString& v
     return value.contains(run.collision_a.toLower()) && value.contains(run.collision_b.toLower());
 }
 
-void take_branch(ScriptRun& run, int j, bool else_line)
+void take_branch(ScriptRun& run, int j)
 {
     run.i = run.branch_lines[j];
     run.branch_taken = true;
     run.branch_end = run.branch_lines[j + 1] - 1;
-    run.highlight_offset = pellwick_mod::total_length(run.lines, run.i) + (else_line ? 1 : 0);
 }
 
+// The branch line tested next is marked while its test waits.
 void highlight_branch_line(ScriptRun& run, int j)
 {
-    const QString& next = run.lines[run.branch_lines[j + 1]];
-    const qsizetype start = run.text.indexOf(next, qMax(run.highlight_offset, 0));
-    if (start >= 0) run.host.set_editor_selection(int(start), int(next.size()) + 1);
-    if (j + 2 < run.branch_lines.size())
-        run.highlight_offset = pellwick_mod::total_length(run.lines, run.branch_lines[j + 2]) + 1;
+    const int next = run.branch_lines[j + 1];
+    run.host.mark_line(next, 0, int(run.lines.value(next).text.size()));
     run.host.repaint_editor();
 }
 
@@ -54,14 +51,14 @@ public:
                     return WaitState::after(std::make_unique<PauseWait>(run_.mod, ms, true));
             }
             paused_ = false;
-            const QString line = script::remove_then(run_.lines.value(run_.branch_lines[j_]));
+            const QString line = script::remove_then(run_.lines.value(run_.branch_lines[j_]).text);
             const qsizetype eq = line.indexOf(QLatin1Char('='));
             if (eq < 0) {
-                take_branch(run_, j_, true);
+                take_branch(run_, j_);
                 return WaitState::done(Flow::next_line);
             }
             if (condition_holds(run_, name_, script::trim_blanks(line.mid(eq + 1)))) {
-                take_branch(run_, j_, false);
+                take_branch(run_, j_);
                 return WaitState::done(Flow::next_line);
             }
             highlight_branch_line(run_, j_);
@@ -94,7 +91,7 @@ Flow if_block(ScriptRun& run)
     run.branch_lines = scan_branch_block(run.lines, run.i);
     // Without an endif the block would end on line 0 and the script would start over
     // and over; tell the child instead.
-    if (script::line_keyword(run.lines.value(run.branch_lines.last())) != script::Keyword::endif)
+    if (run.lines.value(run.branch_lines.last()).keyword != script::Keyword::endif)
         throw ScriptError(QStringLiteral("The if block has no endif."));
     run.wait = std::make_unique<BranchTests>(run, name);
     return Flow::next_line;

@@ -14,10 +14,10 @@ namespace {
 
 // A do line below another do whose loop has not come yet: blocks do not nest, and one
 // counter for two blocks would start the outer one over for ever.
-bool inside_a_do_block(const QStringList& lines, int k)
+bool inside_a_do_block(const QList<script::ScriptLine>& lines, int k)
 {
     for (int j = k - 1; j >= 0; --j) {
-        const script::Keyword keyword = script::line_keyword(lines[j]);
+        const script::Keyword keyword = lines[j].keyword;
         if (keyword == script::Keyword::loop) return false;
         if (keyword == script::Keyword::do_) return true;
     }
@@ -52,7 +52,6 @@ Flow do_block(ScriptRun& run)
     if (inside_a_do_block(run.lines, run.i))
         throw ScriptError(QStringLiteral("A do block cannot hold another do."));
     run.do_line = run.i;
-    run.do_offset = run.highlight_offset;
     return Flow::next_line;
 }
 
@@ -61,15 +60,8 @@ Flow loop(ScriptRun& run)
     // One counter and one do line: do blocks do not nest.
     run.loop_limit = checked_int32(leading_number(run.arguments));
     ++run.loop_count;
-    if (run.loop_count < run.loop_limit) {
-        run.i = run.do_line;
-        // A branch taken in the block moved the highlight on; the pass starts over.
-        run.highlight_offset = run.do_offset;
-    } else {
-        run.highlight_offset = run.host.editor_selection_start();
-        run.in_loop = false;
-        run.loop_count = 0;
-    }
+    if (run.loop_count < run.loop_limit) run.i = run.do_line;
+    else run.loop_count = 0;
     return Flow::next_line;
 }
 
@@ -84,8 +76,6 @@ Flow goto_label(ScriptRun& run)
         throw ScriptError(QStringLiteral("No line has label %1.").arg(label));
     // The loop's step to the next line lands on the label line itself.
     run.i = target - 1;
-    const bool inside = run.i >= 0 && run.i < run.lines.size();
-    run.highlight_offset = inside ? int(run.lines[run.i].indexOf(run.arguments)) + 1 : 0;
     return Flow::next_line;
 }
 

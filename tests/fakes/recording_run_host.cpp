@@ -19,13 +19,14 @@ void RecordingRunHost::set_editor_text(const QString& t)
     text = t;
 }
 
-void RecordingRunHost::set_editor_selection(int start, int length)
+void RecordingRunHost::mark_line(int line, int column, int length)
 {
-    calls << QStringLiteral("select %1 %2").arg(start).arg(length);
-    selection_start = start;
-    selection_length = length;
-    if (length == 0) return;
-    const QString marked = text.mid(start, length).trimmed();
+    calls << QStringLiteral("mark %1 %2 %3").arg(line).arg(column).arg(length);
+    if (text != split_text_) {
+        split_text_ = text;
+        text_lines_ = text.split(QStringLiteral("\r\n"));
+    }
+    const QString marked = text_lines_.value(line).mid(column, length).trimmed();
     highlights << marked;
     if (on_highlight) on_highlight(marked);
 }

@@ -39,12 +39,10 @@ public:
     std::function<void()> on_run_over;
 
     // ---- What happened ----
-    QStringList calls;             // "select 10 6", "message \"...\"", "play_wave /x.wav"...
+    QStringList calls;             // "mark 2 10 6", "message \"...\"", "play_wave /x.wav"...
     QStringList messages;
-    QStringList highlights;        // the editor text of each selection, trimmed
+    QStringList highlights;        // the editor text of each mark, trimmed
     QStringList waiting;           // the status line's waiting sentences ("" once over)
-    int selection_start = 0;
-    int selection_length = 0;
     bool read_only = false;
     bool clock_ticking = false;
     bool clock_shown = false;
@@ -56,9 +54,8 @@ public:
     // ---- RunHost ----
     QString editor_text() const override { return text; }
     void set_editor_text(const QString& t) override;
-    int editor_selection_start() const override { return selection_start; }
-    int editor_selection_length() const override { return selection_length; }
-    void set_editor_selection(int start, int length) override;
+    void mark_line(int line, int column, int length) override;
+    void clear_line_mark() override { calls << QStringLiteral("clear_mark"); }
     void focus_editor() override { calls << QStringLiteral("focus"); }
     void repaint_editor() override { calls << QStringLiteral("repaint"); }
     void set_editor_read_only(bool on) override;
@@ -88,6 +85,8 @@ private:
     pw::engine::pellwick_mod& mod_;
     QObject timers_;  // owns the pending end-of-playback timers
     pw::engine::ReportTimer report_timer_;
+    QString split_text_;  // the text that text_lines_ was cut from
+    QStringList text_lines_;
 };
 
 // Starts a run and lets events run until the host hears that it is over, as the

@@ -89,6 +89,11 @@ void TestRunnerFlow::do_loop_repeats_and_blocks_do_not_nest()
     f.run(QStringLiteral("pellwick> do\nspeak a\nDo\nspeak b\nloop 2\nloop 2"));
     QCOMPARE(spoken(f), QStringList{"a"});
     QCOMPARE(f.host.messages, QStringList{f.spelling("pellwick", "Do ", 3)});
+
+    // Each pass marks the line that runs, even when an earlier line begins the same way.
+    RunnerFixture g;
+    g.run(QStringLiteral("do\npellwick> speak hill\nspeak hi\nloop 2"));
+    QCOMPARE(g.host.highlights, (QStringList{"do", "speak hill", "speak hi", "loop 2", "speak hill", "speak hi", "loop 2"}));
 }
 
 void TestRunnerFlow::each_if_evaluates_its_own_block_found_by_keyword()
@@ -168,25 +173,28 @@ void TestRunnerFlow::goto_reaches_labels_including_line_zero()
 
 void TestRunnerFlow::sequential_mode_waits_for_completion()
 {
+    // A line that only mentions a keyword waits like any other ("sound" in a sentence).
     for (const bool sequential : {true, false}) {
-        RunnerFixture f;
-        f.agent.set_completion(FakeAgent::Completion::Manual);
-        int ticks = 0;
-        QTimer finisher;
-        QObject::connect(&finisher, &QTimer::timeout, [&] {
-            if (++ticks < 5) return;
-            if (ticks == 5) f.agent.log().add(QStringLiteral("*"), QStringLiteral("FinishAll"));
-            f.agent.finish_all();
-        });
-        finisher.start(5);
-        f.run(QStringLiteral("pellwick> sequential %1\nWave\nspeak hi").arg(sequential ? "TRUE" : "f"));
-        const QStringList log = f.agent.log().lines();
-        const qsizetype finished = log.indexOf(QStringLiteral("* FinishAll"));
-        const qsizetype spoke = log.indexOf(speak("pellwick", "hi"));
-        QVERIFY(finished >= 0 && spoke >= 0);
-        QCOMPARE(spoke > finished, sequential);
-        QCOMPARE(f.agent.log().count(QStringLiteral("Wait"), QStringLiteral("tansy")), sequential ? 2 : 0);
-        QVERIFY(f.mod.options.sequential);  // every run ends in sequential mode
+        for (const char* middle : {"Wave", "speak the sound of the sea"}) {
+            RunnerFixture f;
+            f.agent.set_completion(FakeAgent::Completion::Manual);
+            int ticks = 0;
+            QTimer finisher;
+            QObject::connect(&finisher, &QTimer::timeout, [&] {
+                if (++ticks < 5) return;
+                if (ticks == 5) f.agent.log().add(QStringLiteral("*"), QStringLiteral("FinishAll"));
+                f.agent.finish_all();
+            });
+            finisher.start(5);
+            f.run(QStringLiteral("pellwick> sequential %1\n%2\nspeak hi").arg(sequential ? "TRUE" : "f", middle));
+            const QStringList log = f.agent.log().lines();
+            const qsizetype finished = log.indexOf(QStringLiteral("* FinishAll"));
+            const qsizetype spoke = log.indexOf(speak("pellwick", "hi"));
+            QVERIFY(finished >= 0 && spoke >= 0);
+            QCOMPARE(spoke > finished, sequential);
+            QCOMPARE(f.agent.log().count(QStringLiteral("Wait"), QStringLiteral("tansy")), sequential ? 2 : 0);
+            QVERIFY(f.mod.options.sequential);  // every run ends in sequential mode
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // The script reader: lines, prefix, keyword and arguments, conditions, numbers.
 
 #include "engine/rounding.h"
+#include "engine/script_lines.h"
 #include "engine/script_text.h"
 
 #include <QTest>
@@ -25,33 +26,44 @@ void TestScriptText::reads_statement_lines_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("prefix");
+    QTest::addColumn<int>("column");  // where the statement starts
     QTest::addColumn<QString>("keyword");
     QTest::addColumn<QString>("arguments");
     QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("label_line");
     const int speak = int(Keyword::speak);
-    QTest::newRow("prefix") << "pellwick> speak Hello Sam" << "pellwick" << "speak" << "hello sam" << speak;
-    QTest::newRow("prefix as written") << " Pell wick > SPEAK  hi  " << " Pell wick " << "speak" << "hi" << speak;
-    QTest::newRow("no blank after >") << "pellwick>speak hi" << "pellwick" << "peak" << "hi" << int(Keyword::animation);
-    QTest::newRow("first > only") << "a>b>c" << "a" << ">c" << "" << int(Keyword::animation);
-    QTest::newRow("bare word") << "Wave" << "" << "wave" << "" << int(Keyword::animation);
-    QTest::newRow("comment word") << "   ; say nothing" << "" << ";" << "say nothing" << int(Keyword::comment);
-    QTest::newRow("glued ;") << "   ;word" << "" << ";word" << "" << int(Keyword::animation);
-    QTest::newRow("empty after >") << "pellwick>" << "pellwick" << "" << "" << int(Keyword::empty);
-    QTest::newRow("label") << "label 3" << "" << "label" << "3" << int(Keyword::label);
-    QTest::newRow("tab is no blank") << "speak\thi" << "" << "speak\thi" << "" << int(Keyword::animation);
+    const int animation = int(Keyword::animation);
+    QTest::newRow("prefix") << "pellwick> speak Hello Sam" << "pellwick" << 10 << "speak" << "hello sam" << speak << false;
+    QTest::newRow("prefix as written") << " Pell wick > SPEAK  hi  " << " Pell wick " << 13 << "speak" << "hi" << speak << false;
+    QTest::newRow("no blank after >") << "pellwick>speak hi" << "pellwick" << 10 << "peak" << "hi" << animation << false;
+    QTest::newRow("first > only") << "a>b>c" << "a" << 3 << ">c" << "" << animation << false;
+    QTest::newRow("bare word") << "Wave" << "" << 0 << "wave" << "" << animation << false;
+    QTest::newRow("comment line") << ";speak" << "" << 0 << "" << "" << int(Keyword::empty) << false;
+    QTest::newRow("comment word") << "   ; say nothing" << "" << 0 << ";" << "say nothing" << int(Keyword::comment) << false;
+    QTest::newRow("glued ;") << "   ;word" << "" << 0 << ";word" << "" << animation << false;
+    QTest::newRow("empty after >") << "pellwick>" << "pellwick" << 9 << "" << "" << int(Keyword::empty) << false;
+    QTest::newRow("branch in any case") << "Pellwick> ElseIf key=b" << "Pellwick" << 10 << "elseif" << "key=b" << int(Keyword::elseif) << false;
+    QTest::newRow("if inside a word") << "pellwick> speak a gift" << "pellwick" << 10 << "speak" << "a gift" << speak << false;
+    QTest::newRow("label") << "label 3" << "" << 0 << "label" << "3" << int(Keyword::label) << true;
+    // Jump targets are found as the help describes them: "label" anywhere, "goto" nowhere.
+    QTest::newRow("goto") << "goto label 3" << "" << 0 << "goto" << "label 3" << int(Keyword::goto_) << false;
+    QTest::newRow("label with prefix") << "p> label 3" << "p" << 3 << "label" << "3" << int(Keyword::label) << true;
+    QTest::newRow("tab is no blank") << "speak\thi" << "" << 0 << "speak\thi" << "" << animation << false;
 }
 
 void TestScriptText::reads_statement_lines()
 {
     QFETCH(QString, line);
-    const LinePieces pieces = split_prefix(line);
-    QTEST(pieces.prefix, "prefix");
-    QCOMPARE(pieces.has_prefix, line.contains(QLatin1Char('>')));
-    const Statement s = cut_statement(pieces.statement);
-    QTEST(s.keyword, "keyword");
-    QTEST(s.arguments, "arguments");
-    QTEST(int(find_keyword(s.keyword)), "kind");
-    QTEST(int(line_keyword(line)), "kind");
+    const ScriptLine read = read_line(line, QStringLiteral("before"));
+    QTEST(read.prefix, "prefix");
+    QCOMPARE(read.has_prefix, line.contains(QLatin1Char('>')));
+    QCOMPARE(read.character, read.has_prefix ? read.prefix : QStringLiteral("before"));
+    QTEST(read.statement_column, "column");
+    QCOMPARE(read.statement, statement_text(read.text.mid(read.statement_column)));
+    QTEST(read.keyword_word, "keyword");
+    QTEST(read.arguments, "arguments");
+    QTEST(int(read.keyword), "kind");
+    QTEST(read.label_line, "label_line");
 }
 
 void TestScriptText::splits_lines_at_crlf_only()
@@ -82,11 +94,9 @@ void TestScriptText::finds_keywords_in_table_order()
         QCOMPARE(find_keyword(words.last()), k.keyword);
     }
     QCOMPARE(words, expected);
-    // Exact matches only; callers lower-case first, line_keyword does so itself.
+    // Exact matches only; callers lower-case first.
     QCOMPARE(find_keyword(QStringLiteral("If")), Keyword::animation);
     QCOMPARE(find_keyword(QStringLiteral("speaking")), Keyword::animation);
-    QCOMPARE(line_keyword(QStringLiteral("Pellwick> ElseIf key=b")), Keyword::elseif);
-    QCOMPARE(line_keyword(QStringLiteral("pellwick> speak a gift for you")), Keyword::speak);
 }
 
 void TestScriptText::reads_conditions()
