@@ -145,7 +145,9 @@ def candidates(seed):
 def describe(site):
     rel, no, a, b, new, op = site
     line = (ROOT / rel).read_text().split("\n")[no - 1]
-    lo, hi = max(0, a - 25), b + 25
+    # A long line is shown around the change, from blank to blank.
+    lo, hi = (0, len(line)) if len(line.strip()) <= 80 else (line.rfind(" ", 0, max(0, a - 20)) + 1, b + 20)
+    hi = len(line) if line.find(" ", hi) < 0 else line.find(" ", hi)
     before = line[lo:hi].strip()
     after = (line[:a] + new + line[b:])[lo:hi + len(new) - (b - a)].strip() if op != "drop" else "(dropped)"
     return f"{rel}:{no} {op}: {before} -> {after}"
