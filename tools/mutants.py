@@ -10,7 +10,8 @@ a comparison swapped, && and || swapped, a condition negated, a number changed, 
 statement dropped. The change goes into a copy of the sources (build-mutants/src; the
 worktree is never touched), then the tests that can see it are built and run one at a
 time, fastest first, until one fails. A mutant that does not compile is not viable and
-the next candidate takes its place. Takes about a minute a mutant on two cores.
+the next candidate takes its place. On two cores a caught mutant takes seconds, one
+that survives about a minute; the 60 take some twenty minutes.
 """
 
 import argparse, os, random, re, shutil, signal, subprocess, sys, time
