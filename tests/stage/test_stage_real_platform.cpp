@@ -56,7 +56,7 @@ pw::acs::CharacterData small_pellwick()
     return d;
 }
 
-bool wait_for(pw::engine::pellwick_mod& mod, const std::function<bool()>& done, int ms)
+bool wait_for(const std::function<bool()>& done, int ms)
 {
     QElapsedTimer t;
     t.start();
@@ -110,7 +110,7 @@ void TestStageRealPlatform::start_up_greets_and_quit_unloads()
     QVERIFY(slot >= 0);
     pw::agent::Character* pellwick = mod.chars[slot];
     QVERIFY(pellwick);
-    QVERIFY(wait_for(mod, [&] { return pellwick->visible(); }, 5000));  // Show is queued
+    QVERIFY(wait_for([&] { return pellwick->visible(); }, 5000));  // Show is queued
     QCOMPARE(pellwick->language_id(), 1033);
     QCOMPARE(mod.char_height[slot], pellwick->height());
 
@@ -118,9 +118,9 @@ void TestStageRealPlatform::start_up_greets_and_quit_unloads()
     const Request greeting = mod.char_request[slot];
     QVERIFY(!greeting.is_null());
     mod.line_done = false;
-    QVERIFY(wait_for(mod, [&] { return greeting.is_finished(); }, 20000));
+    QVERIFY(wait_for([&] { return greeting.is_finished(); }, 20000));
     QCOMPARE(greeting.status(), int(Request::Complete));
-    QVERIFY(wait_for(mod, [&] { return mod.line_done; }, 2000));
+    QVERIFY(wait_for([&] { return mod.line_done; }, 2000));
     // The balloon closes as the speech ends, before the next line could begin: in the
     // next turns of the event loop, with no time to linger.
     for (int i = 0; i < 5 && !said.contains(QStringLiteral("hide")); ++i) QCoreApplication::processEvents();
