@@ -63,13 +63,11 @@ void ScriptRunner::wake()
         Qt::QueuedConnection);
 }
 
-void ScriptRunner::on_look()
+template <class Action>
+void ScriptRunner::guarded(Action&& action)
 {
-    // A cancel, the goodbyes or a question asked from a window hold the run; the last
-    // of them to end wakes it.
-    if (phase_ == Phase::over || run_.mod.run_held()) return;
     try {
-        look();
+        action();
     } catch (const WholeScriptError& e) {
         fail(e.why(), true);
     } catch (const ScriptError& e) {
@@ -77,8 +75,17 @@ void ScriptRunner::on_look()
     } catch (const std::exception&) {
         fail(QString(), false);
     }
+}
+
+void ScriptRunner::on_look()
+{
+    // A cancel, the goodbyes or a question asked from a window hold the run; the last
+    // of them to end wakes it.
+    if (phase_ == Phase::over || run_.mod.run_held()) return;
+    guarded([this] { look(); });
     step();
 }
+
 
 void ScriptRunner::step()
 {
@@ -90,37 +97,34 @@ void ScriptRunner::step()
             wake();
             return;
         }
-        try {
-            switch (phase_) {
-            case Phase::preparing:
-                phase_ = Phase::line_top;
-                prepare_run(run_, text_);
-                break;
-            case Phase::line_top: step_line_top(); break;
-            case Phase::line_gate: step_line_gate(); break;
-            case Phase::line_begin: step_line_begin(); break;
-            case Phase::statement: step_statement(); break;
-            case Phase::line_end: step_line_end(); break;
-            case Phase::ending: step_ending(); break;
-            case Phase::ending_shown: step_ending_shown(); break;
-            case Phase::farewell:
-                pw::trace::run_end();
-                finish();
-                run_.mod.end_program(0);
-                break;
-            case Phase::failed:
-            case Phase::over: break;
-            }
-        } catch (const WholeScriptError& e) {
-            fail(e.why(), true);
-        } catch (const ScriptError& e) {
-            fail(e.why(), false);
-        } catch (const std::exception&) {
-            fail(QString(), false);
-        }
+        guarded([this] { step_phase(); });
     }
     time_next_look();
     tell_waiting();
+}
+
+void ScriptRunner::step_phase()
+{
+    switch (phase_) {
+    case Phase::preparing:
+        phase_ = Phase::line_top;
+        prepare_run(run_, text_);
+        break;
+    case Phase::line_top: step_line_top(); break;
+    case Phase::line_gate: step_line_gate(); break;
+    case Phase::line_begin: step_line_begin(); break;
+    case Phase::statement: step_statement(); break;
+    case Phase::line_end: step_line_end(); break;
+    case Phase::ending: step_ending(); break;
+    case Phase::ending_shown: step_ending_shown(); break;
+    case Phase::farewell:
+        pw::trace::run_end();
+        finish();
+        run_.mod.end_program(0);
+        break;
+    case Phase::failed:
+    case Phase::over: break;
+    }
 }
 
 void ScriptRunner::look()

@@ -59,11 +59,16 @@ private:
 
     void on_look();
     void step();
+    // One step of the current phase.
+    void step_phase();
     // Looks at the innermost wait and unwinds the ones that are over.
     void look();
     void wait_for(std::unique_ptr<RunWait> wait, std::function<void(Flow)> then);
     void statement_done(Flow flow);
     void fail(const QString& reason, bool whole_script);
+    // Runs `action`; a fault it throws ends the run with its message.
+    template <class Action>
+    void guarded(Action&& action);
     void finish();
     void time_next_look();
 
