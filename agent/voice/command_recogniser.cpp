@@ -37,10 +37,6 @@ namespace {
 // decisions are seen promptly whatever size the caller hands in.
 constexpr qsizetype piece_samples = 320;
 
-// Frames kept on either side of what the detector calls speech when an utterance's
-// mean is taken: its decisions come a little late or early.
-constexpr qint64 speech_margin_frames = 5;
-
 // Puts the grammar `jsgf_text` in place as the search `name`, as ps_set_jsgf_string
 // would; but that one never frees the grammar it parses (10 to 17 KB for each new set
 // of commands), so the steps are taken here and every piece is freed.
@@ -97,10 +93,8 @@ struct CommandRecogniser::Pass {
     // The utterance heard from its start, normalised by its own cepstral mean. Not by
     // a mean carried over from earlier speech: a new decoder's mean is a guess that
     // takes many utterances to fit the room and the voice, so the first words a
-    // program hears would be heard worse than later ones. The mean is taken over the
-    // frames from `speech_from` to `speech_to` (10 ms each) alone, so that the quiet
-    // kept around the words does not pull it towards the room.
-    bool hear(const std::vector<qint16>& utterance, size_t speech_from, size_t speech_to);
+    // program hears would be heard worse than later ones.
+    bool hear(const std::vector<qint16>& utterance);
 };
 
 RecogniserSettings RecogniserSettings::defaults()
@@ -189,7 +183,7 @@ CommandRecogniser::Pass::~Pass()
     if (config) cmd_ln_free_r(config);
 }
 
-bool CommandRecogniser::Pass::hear(const std::vector<qint16>& utterance, size_t speech_from, size_t speech_to)
+bool CommandRecogniser::Pass::hear(const std::vector<qint16>& utterance)
 {
     const qint16* samples = utterance.data();
     qsizetype count = qsizetype(utterance.size());
@@ -209,7 +203,7 @@ bool CommandRecogniser::Pass::hear(const std::vector<qint16>& utterance, size_t 
     for (size_t f = 0; f < frames; ++f) {
         float* frame = cepstra.data() + f * length;
         rows.push_back(frame);
-        if (frame[0] < 0 || f < speech_from || f >= speech_to) continue;
+        if (frame[0] < 0) continue;
         for (size_t i = 0; i < length; ++i) mean[i] += frame[i];
         ++counted;
     }
@@ -329,9 +323,6 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
             in_speech_ = true;
             speech_since_ = samples_;
             heard_ = lead_in_;
-            // The detector calls speech once it has lasted its start frames.
-            speech_from_frame_ = std::max<qint64>(
-                0, qint64(heard_.size()) / 160 - settings_.vad_startspeech_frames - speech_margin_frames);
             events.append(Event{Event::SpeechStarted, {}, {}, audio_ms()});
         }
         const bool too_long = in_speech_ && ms_since(speech_since_) >= settings_.longest_utterance_ms;
@@ -340,7 +331,7 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
             quiet_since_ = samples_;
             // A detector trigger that decodes to nothing (a knock, a breath) is not an
             // utterance; the period goes on.
-            if (std::optional<Event> heard = close_utterance(!speech)) {
+            if (std::optional<Event> heard = close_utterance()) {
                 heard->at_ms = audio_ms();
                 events.append(*heard);
             }
@@ -394,22 +385,17 @@ void CommandRecogniser::drop_utterance()
     in_speech_ = false;
 }
 
-std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance(bool ended_in_quiet)
+std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance()
 {
     if (!utterance_open_) return std::nullopt;
     drop_utterance();
-    // The detector ends speech once its silence has lasted: that stretch is not speech.
-    const qint64 heard_frames = qint64(heard_.size()) / 160;
-    const qint64 speech_to =
-        std::max(speech_from_frame_ + 1,
-                 ended_in_quiet ? heard_frames - settings_.vad_postspeech_frames + speech_margin_frames : heard_frames);
     // The pass whose path fits best, per frame of speech, tells what was said; a
     // command counts only when enough passes heard it.
     std::optional<QString> best;
     double best_fit = 0;
     QHash<QString, int> votes;
     for (const auto& pass : passes_) {
-        if (!pass->hear(heard_, size_t(speech_from_frame_), size_t(speech_to))) continue;
+        if (!pass->hear(heard_)) continue;
         int32 score = 0;
         const char* hyp = ps_get_hyp(pass->decoder, &score);
         const int frames = ps_get_n_frames(pass->decoder);

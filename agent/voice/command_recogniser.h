@@ -100,7 +100,7 @@ private:
     void restart_noise();
     void settle_detector();
     void keep_lead_in(const qint16* samples, qsizetype count);
-    std::optional<Event> close_utterance(bool ended_in_quiet);  // what was heard, if anything
+    std::optional<Event> close_utterance();  // what was heard, if anything
     void apply_phrases();
     // Whether `words` (a way of saying `phrase`) has as many words as its longest way.
     static bool said_in_full(const QString& phrase, const QString& words);
@@ -136,7 +136,6 @@ private:
     qint64 samples_ = 0;           // since restart()
     qint64 quiet_since_ = 0;       // sample where the current quiet stretch began
     qint64 speech_since_ = 0;      // sample where the current utterance began
-    qint64 speech_from_frame_ = 0; // where speech begins in heard_, in 10 ms frames
 };
 
 }  // namespace pw::voice
