@@ -214,9 +214,9 @@ public:
                     if (o.heard && o.phrase == w) ++t.commands_right;
                     else notes << QStringLiteral("%1 missed %2 -> %3").arg(label, w, shown(o));
                 }
-                // "Cancel [Script]" is heard whatever the script listens for.
+                // "Cancel [Script]" is heard whatever the script listens for, said in full.
                 if (g % (size * 8) == 0) {
-                    for (const QString& said : {QStringLiteral("cancel script"), QStringLiteral("cancel")}) {
+                    for (const QString& said : {QStringLiteral("cancel script")}) {
                         if (!clips.contains(said)) continue;
                         const Outcome o = run_clip(*r, clips.value(said), post_ms, t);
                         ++t.cancels;
@@ -434,7 +434,7 @@ int main(int argc, char** argv)
     for (const Perturbation& p : pw::bench::perturbations())
         if (options.perturb.isEmpty() || options.perturb.contains(p.name)) kinds.append(p);
 
-    QStringList texts{QStringLiteral("cancel script"), QStringLiteral("cancel")};
+    QStringList texts{QStringLiteral("cancel script")};
     for (const WordList::Entry& e : set) texts.append(e.text);
     out << "listening: " << QString::fromUtf8(tuning_text).split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("^[a-z]"))).join(QStringLiteral("; ")) << Qt::endl;
     out << QStringLiteral("%1 set: %2 words and phrases; %3 voices; %4; %5 decoys")

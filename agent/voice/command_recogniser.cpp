@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <numeric>
 #include <vector>
 
 #include <pocketsphinx.h>
@@ -101,6 +102,8 @@ RecogniserSettings RecogniserSettings::defaults()
     RecogniserSettings s;
     s.model_dir = QStringLiteral(PW_POCKETSPHINX_MODELDIR "/en-us");
     s.decoys = default_decoys();
+    // The stage and the runner give every character this command.
+    s.careful_phrases = {QStringLiteral("Cancel [Script]")};
     s.tuning = default_listening_tuning();
     s.pronounce = pronounce_with_espeak;
     return s;
@@ -410,7 +413,17 @@ std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance()
     if (!best) return std::nullopt;
     QString phrase = grammar_.phrase_for(*best);
     if (votes.value(phrase) < settings_.tuning.agree) phrase.clear();
+    if (settings_.careful_phrases.contains(phrase, Qt::CaseInsensitive) && !said_in_full(phrase, *best)) phrase.clear();
     return Event{Event::Heard, phrase, *best, 0};
+}
+
+bool CommandRecogniser::said_in_full(const QString& phrase, const QString& words)
+{
+    const QStringList ways = ways_to_say(phrase);
+    const qsizetype most = std::accumulate(ways.begin(), ways.end(), qsizetype(0), [](qsizetype m, const QString& w) {
+        return std::max(m, w.count(QLatin1Char(' ')) + 1);
+    });
+    return words.count(QLatin1Char(' ')) + 1 >= most;
 }
 
 void CommandRecogniser::apply_phrases()

@@ -39,6 +39,10 @@ struct RecogniserSettings {
     // An utterance that goes on longer than this is decoded as it stands.
     int longest_utterance_ms = 8000;
     QStringList decoys;
+    // Voice texts of commands that stop a child's script: heard only when said in
+    // full, every optional word included ("cancel script", not "cancel" alone). Other
+    // speech lands on a short way of saying a command far more often than on a long one.
+    QStringList careful_phrases;
     ListeningTuning tuning;
     // Further decoder options as name, value, name, value... ("-beam", "1e-60").
     QStringList decoder_options;
@@ -98,6 +102,8 @@ private:
     void keep_lead_in(const qint16* samples, qsizetype count);
     std::optional<Event> close_utterance();  // what was heard, if anything
     void apply_phrases();
+    // Whether `words` (a way of saying `phrase`) has as many words as its longest way.
+    static bool said_in_full(const QString& phrase, const QString& words);
     bool ensure_word(const QString& word);
     bool add_to_every_pass(const QByteArray& word, const QByteArray& phones);
     void add_synthesizer_pronunciation(const QString& word);

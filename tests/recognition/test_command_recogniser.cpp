@@ -61,7 +61,7 @@ private Q_SLOTS:
         QFETCH(double, raised);
         if (voice.engine == TestVoice::Flite && !flite_installed()) QSKIP("flite is not installed");
         const QList<std::pair<QString, QString>> said = {
-            {"cancel script", "Cancel [Script]"}, {"cancel", "Cancel [Script]"}, {"yes", "yes"},
+            {"cancel script", "Cancel [Script]"}, {"yes", "yes"},
             {"apple", "apple"}, {"banana", "banana"}, {"seven", "7"}};
         auto r = fresh_recogniser(commands);
         QVERIFY(r);
@@ -81,8 +81,9 @@ private Q_SLOTS:
         QFETCH(double, raised);
         if (voice.engine == TestVoice::Flite && !flite_installed()) QSKIP("flite is not installed");
         auto r = fresh_recogniser(commands);
+        // "Cancel" alone stops no script: only the whole "cancel script" does.
         for (const QString& words : {QStringLiteral("elephant"), QStringLiteral("hello"), QStringLiteral("pizza"),
-                                     QStringLiteral("good night")}) {
+                                     QStringLiteral("good night"), QStringLiteral("cancel")}) {
             r->restart();
             const QList<Event> events = feed(*r, raised_clip(spoken(voice, words), raised));
             // Speech all the same: the period ends with an empty command.
