@@ -131,8 +131,12 @@ bool CharacterWindow::puts_directly() const
 
 X11WindowPainter& CharacterWindow::painter()
 {
-    if (!painter_ || painter_->window() != winId())
+    if (!painter_ || painter_->window() != winId()) {
         painter_ = std::make_unique<X11WindowPainter>(winId());
+        // When the window manager cuts its frame to a new shape after our put, the server
+        // shows what the put drew instead of asking for it again.
+        keep_covered_pixels(winId());
+    }
     return *painter_;
 }
 
