@@ -7,6 +7,8 @@ namespace pw::app {
 LineNumbers::LineNumbers(ScriptEdit& edit) : QWidget(&edit), edit_(edit)
 {
     setAccessibleName(QStringLiteral("Line numbers"));
+    // It fills all it paints: the Script window behind it need not paint first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 QSize LineNumbers::sizeHint() const

@@ -77,7 +77,9 @@ void ScriptEdit::update_margin_width()
 void ScriptEdit::update_margin(const QRect& rect, int dy)
 {
     if (dy) line_numbers_->scroll(0, dy);
-    else line_numbers_->update(0, rect.y(), line_numbers_->width(), rect.height());
+    // The text cursor's blink changes no number (its rect comes with a few pixels around it).
+    else if (!cursorRect().adjusted(-8, -2, 8, 2).contains(rect))
+        line_numbers_->update(0, rect.y(), line_numbers_->width(), rect.height());
     if (rect.contains(viewport()->rect())) update_margin_width();
 }
 

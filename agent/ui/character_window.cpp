@@ -68,7 +68,7 @@ void CharacterWindow::fit_to_screen(bool new_picture)
     const QRect whole(placed_pos_, target_size());
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect shown = screen ? whole.intersected(screen->virtualGeometry()) : whole;
-    if (!shown.isEmpty())
+    if (!shown.isEmpty() && shown != geometry())
         setGeometry(shown);
     const QRect part = shown.translated(-placed_pos_);
     if (new_picture || part != shown_part_) {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QList>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <xcb/shape.h>
@@ -22,9 +23,18 @@ namespace {
 
 QNativeInterface::QX11Application* x11_application()
 {
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+    // Asked several times a frame: looked up once for each application object.
+    static QPointer<QObject> looked_up_for;
+    static QNativeInterface::QX11Application* x11 = nullptr;
+    if (!qGuiApp)
         return nullptr;
-    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (looked_up_for != qGuiApp) {
+        looked_up_for = qGuiApp;
+        x11 = QGuiApplication::platformName() == QLatin1String("xcb")
+                  ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                  : nullptr;
+    }
+    return x11;
 }
 
 Display* x11_display()
