@@ -3,6 +3,7 @@
 
 #include "app/info_bar.h"
 #include "app/status_texts.h"
+#include "tests/test_classes.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -118,5 +119,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestInfoBar)
+PW_TEST_CLASS(TestInfoBar);
 #include "test_info_bar.moc"

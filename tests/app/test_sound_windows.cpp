@@ -14,6 +14,7 @@
 #include "engine/spoken_questions.h"
 #include "platform/desktop/wave_device.h"
 #include "platform/desktop/wave_recorder.h"
+#include "tests/test_classes.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -358,5 +359,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSoundWindows)
+PW_TEST_CLASS(TestSoundWindows);
 #include "test_sound_windows.moc"

@@ -4,6 +4,7 @@
 #include "agent/voice/device_microphone.h"
 #include "agent/voice/mono_resampler.h"
 #include "agent/voice/recorded_microphone.h"
+#include "tests/test_classes.h"
 
 #include <QAudioDevice>
 #include <QElapsedTimer>
@@ -190,5 +191,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(MicrophonesTest)
+PW_TEST_CLASS(MicrophonesTest);
 #include "test_microphones.moc"

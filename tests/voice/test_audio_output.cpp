@@ -4,6 +4,7 @@
 
 #include "agent/voice/audio_output.h"
 #include "tests/fakes/fast_clock.h"
+#include "tests/test_classes.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -137,5 +138,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(AudioOutputTest)
+PW_TEST_CLASS(AudioOutputTest);
 #include "test_audio_output.moc"
