@@ -36,9 +36,4 @@ QList<qsizetype> block_boundaries(const QByteArray& file);
 // and its first animation.
 QByteArray with_repeated_entries(const QByteArray& file, int copies, qsizetype block_size, int shift);
 
-// Reads the bytes and, if that succeeds, draws every frame with every mouth shape and
-// decodes every sound: nothing may crash, and errors must be AgentErrors.
-// Returns true when the file was read.
-bool read_and_use(const QByteArray& bytes);
-
 }  // namespace pw::acs::testing

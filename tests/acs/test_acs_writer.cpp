@@ -7,6 +7,7 @@
 #include "agent/acs/acs_reader.h"
 #include "agent/acs/acs_writer.h"
 #include "agent/api/agent_error.h"
+#include "tests/test_classes.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -80,18 +81,6 @@ private slots:
         QVERIFY(read_acs(write_acs(d)) == d);
     }
 
-    void our_characters_round_trip()
-    {
-        const QDir chars(qEnvironmentVariable("PELLWORKS_PROGRAM_DIR") + QStringLiteral("/chars"));
-        const QStringList files = chars.entryList({QStringLiteral("*.acs")}, QDir::Files);
-        if (files.isEmpty()) QSKIP("no characters built yet");
-        for (const QString& name : files) {
-            const CharacterData d = read_acs_file(chars.filePath(name));
-            QVERIFY2(!d.animations.isEmpty(), qPrintable(name));
-            QVERIFY2(read_acs(write_acs(d)) == d, qPrintable(name));
-        }
-    }
-
     void refuses_what_the_format_cannot_hold()
     {
         CharacterData d = synthetic_character();
@@ -142,5 +131,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(WriterTest)
+PW_TEST_CLASS(WriterTest);
 #include "test_acs_writer.moc"
