@@ -19,15 +19,7 @@ namespace error = pw::agent::error;
 
 namespace {
 
-uint32_t write_error(const CharacterData& d)
-{
-    try {
-        write_acs(d);
-        return 0;
-    } catch (const pw::agent::AgentError& e) {
-        return e.number();
-    }
-}
+uint32_t write_error(const CharacterData& d) { return error_of([&] { write_acs(d); }); }
 
 }  // namespace
 
@@ -122,12 +114,7 @@ private slots:
         write_acs_file(d, path);
         QVERIFY(read_acs_file(path) == d);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("testy.acs")});
-        try {
-            write_acs_file(d, dir.filePath(QStringLiteral("no/such/folder/x.acs")));
-            QFAIL("no error");
-        } catch (const pw::agent::AgentError& e) {
-            QCOMPARE(e.number(), write_failed);
-        }
+        QCOMPARE(error_of([&] { write_acs_file(d, dir.filePath(QStringLiteral("no/such/folder/x.acs"))); }), write_failed);
     }
 };
 

@@ -54,15 +54,7 @@ QList<qint16> samples(const PcmAudio& a)
     return out;
 }
 
-uint32_t wav_error(const QByteArray& bytes)
-{
-    try {
-        decode_wav(bytes);
-        return 0;
-    } catch (const pw::agent::AgentError& e) {
-        return e.number();
-    }
-}
+uint32_t wav_error(const QByteArray& bytes) { return error_of([&] { decode_wav(bytes); }); }
 
 QString fixture(const QString& name) { return QStringLiteral(ACS_TEST_FIXTURES "/") + name; }
 
@@ -184,12 +176,7 @@ private slots:
         QByteArray predictor = ms;
         predictor[predictor.indexOf("data") + 8] = 7;
         QCOMPARE(wav_error(predictor), error::wave_corrupt);
-        try {
-            decode_wav_file(QStringLiteral("/nonexistent/x.wav"));
-            QFAIL("no error");
-        } catch (const pw::agent::AgentError& e) {
-            QCOMPARE(e.number(), error::file_not_found);
-        }
+        QCOMPARE(error_of([] { decode_wav_file(QStringLiteral("/nonexistent/x.wav")); }), error::file_not_found);
     }
 };
 
