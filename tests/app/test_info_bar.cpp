@@ -10,6 +10,8 @@
 
 using pw::platform::Volume;
 
+namespace {
+
 struct PaintCount : QObject {
     int count = 0;
     bool eventFilter(QObject*, QEvent* e) override
@@ -18,6 +20,8 @@ struct PaintCount : QObject {
         return false;
     }
 };
+
+}  // namespace
 
 class TestInfoBar : public QObject {
     Q_OBJECT
