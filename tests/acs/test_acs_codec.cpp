@@ -109,6 +109,9 @@ private slots:
         QVERIFY(!codec::decode(hex("00 01 00 FF FF FF FF FF"), 2));
         // Literal 0, then a copy with twelve length 1-bits.
         QVERIFY(!codec::decode(hex("00 00 02 FE 1F 00 00 00"), 100));
+        // Eleven length bits are the most: a copy of 2049 bytes decodes, one of 4097 does not.
+        QCOMPARE(codec::decode(hex("00 82 02 FE 0F 00 FF FF FF FF FF FF FF FF FF"), 2050).value_or(""), QByteArray(2050, 'A'));
+        QVERIFY(!codec::decode(hex("00 82 02 FE 1F 00 FC FF FF FF FF FF FF FF FF FF"), 4098));
         // A claimed size that no stream of this length can produce.
         QVERIFY(!codec::decode(good, codec::max_decoded_size(good.size()) + 1));
     }
