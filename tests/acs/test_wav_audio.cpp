@@ -161,6 +161,7 @@ private slots:
         QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 1, 0, 16)) + chunk("data", "xx"))), error::wave_corrupt);
         QCOMPARE(wav_error(riff(chunk("data", "xx"))), error::wave_corrupt);
         QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 1, 8000, 16)))), error::wave_corrupt);
+        QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 1, 8000, 16)) + chunk("LIST", "no data"))), error::wave_corrupt);
         // A rate of 1 Hz would make a few bytes play for hours.
         QCOMPARE(wav_error(riff(chunk("fmt ", fmt(1, 1, 1, 16)) + chunk("data", "xx"))), error::wave_corrupt);
         for (qsizetype n = 12; n < good.size(); ++n) {
