@@ -265,6 +265,9 @@ private slots:
         set_le32(resized, info + 8, le32_at(cut, info + 8) - 2);
         QCOMPARE(read_acs(resized).localized.last().extra_data, QStringLiteral("x"));
         QCOMPARE(read_error(synthetic_.left(synthetic_.size() - 3)), error::file_corrupt);
+        QByteArray not_a_terminator = synthetic_;  // there, but not zero
+        not_a_terminator[not_a_terminator.size() - 2] = 'y';
+        QCOMPARE(read_error(not_a_terminator), error::file_corrupt);
     }
 
     void every_cut_fails_cleanly()
