@@ -115,9 +115,7 @@ private slots:
         const QList<qint16> a = samples(ours), b = samples(ref);
         // sox decodes the padding of the last block too; we stop at the stated length.
         QVERIFY(a.size() > 2000 && a.size() <= b.size());
-        int worst = 0;
-        for (qsizetype i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
-        QVERIFY2(worst <= 1, qPrintable(QStringLiteral("largest difference %1").arg(worst)));
+        QCOMPARE(a, b.first(a.size()));
     }
 
     // Fields past the common sixteen bytes: the extended format's real tag, the MS ADPCM
