@@ -26,10 +26,10 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=$sanitizers" \
   -DPW_TEST_TIMEOUT_SCALE=3 > /dev/null
 sanitized="${PW_SANITIZED:-^(acs_|charbuild_(sources|builder)|fuzz_acs|recognition_grammar)}"
-# The test programs behind those tests: each test is named after its program, but a
-# fuzz corpus test runs its target's replay program.
+# The test programs behind those tests (several tests may share one program): the
+# first word of each test's command.
 targets=$(cd build-asan && ctest -N -LE xvfb -R "$sanitized" --show-only=json-v1 |
-  python3 -c 'import json,sys,re; print(" ".join(sorted({re.sub(r"^(fuzz_.*)_corpus$", r"\1_replay", t["name"]) for t in json.load(sys.stdin)["tests"]})))')
+  python3 -c 'import json,sys,os; print(" ".join(sorted({os.path.basename(t["command"][0]) for t in json.load(sys.stdin)["tests"]})))')
 cmake --build build-asan -j2 --target pw_data pw_characters $targets
 
 export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1"

@@ -98,26 +98,4 @@ QByteArray with_repeated_entries(const QByteArray& file, int copies, qsizetype b
     return out;
 }
 
-bool read_and_use(const QByteArray& bytes)
-{
-    CharacterData d;
-    try {
-        d = read_acs(bytes);
-    } catch (const agent::AgentError&) {
-        return false;
-    }
-    for (const Animation& a : d.animations)
-        for (const Frame& f : a.frames) {
-            render_frame(d, f);
-            for (int m = 0; m < mouth_shape_count; ++m) render_frame(d, f, Mouth(m));
-        }
-    for (const Sound& s : d.sounds) {
-        try {
-            decode_wav(s.wav);
-        } catch (const agent::AgentError&) {
-        }
-    }
-    return true;
-}
-
 }  // namespace pw::acs::testing

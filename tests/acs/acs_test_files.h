@@ -1,7 +1,9 @@
 #pragma once
-// Where the test character files are, and small helpers for damaging them.
+// Where the test character files are, and small helpers for damaging them and for
+// the errors they give.
 
 #include "agent/acs/character_data.h"
+#include "agent/api/agent_error.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -25,6 +27,18 @@ inline QByteArray file_bytes(const QString& path)
 inline uint32_t le32_at(const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 inline void set_le32(QByteArray& b, qsizetype at, uint32_t v) { qToLittleEndian(v, b.data() + at); }
 
+// The number of the AgentError that `f` throws, or 0 when it throws none.
+template <typename F>
+uint32_t error_of(F&& f)
+{
+    try {
+        f();
+        return 0;
+    } catch (const agent::AgentError& e) {
+        return e.number();
+    }
+}
+
 // The start and end of every block the header and directories point to, sorted.
 QList<qsizetype> block_boundaries(const QByteArray& file);
 
@@ -35,10 +49,5 @@ QList<qsizetype> block_boundaries(const QByteArray& file);
 // picture and animation entries follow the file's own and repeat its last picture
 // and its first animation.
 QByteArray with_repeated_entries(const QByteArray& file, int copies, qsizetype block_size, int shift);
-
-// Reads the bytes and, if that succeeds, draws every frame with every mouth shape and
-// decodes every sound: nothing may crash, and errors must be AgentErrors.
-// Returns true when the file was read.
-bool read_and_use(const QByteArray& bytes);
 
 }  // namespace pw::acs::testing

@@ -2,6 +2,7 @@
 // mouth overlays.
 
 #include "agent/acs/frame_renderer.h"
+#include "tests/test_classes.h"
 
 #include <QTest>
 
@@ -130,5 +131,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(FrameRendererTest)
+PW_TEST_CLASS(FrameRendererTest);
 #include "test_frame_renderer.moc"

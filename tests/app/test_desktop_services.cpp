@@ -8,6 +8,7 @@
 #include "platform/desktop/program_starter.h"
 #include "platform/desktop/single_instance.h"
 #include "platform/desktop/wave_device.h"
+#include "tests/test_classes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -146,5 +147,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDesktopServices)
+PW_TEST_CLASS(TestDesktopServices);
 #include "test_desktop_services.moc"

@@ -6,6 +6,7 @@
 #include "app/help_window.h"
 #include "engine/script_text.h"
 #include "tests/app/window_fixture.h"
+#include "tests/test_classes.h"
 
 #include <QAction>
 #include <QDir>
@@ -199,5 +200,5 @@ void TestHelpBook::a_missing_book_is_told_kindly()
     QVERIFY(f.window->help_book()->pages->toPlainText().contains(QStringLiteral("missing")));
 }
 
-QTEST_MAIN(TestHelpBook)
+PW_TEST_CLASS(TestHelpBook);
 #include "test_help_book.moc"

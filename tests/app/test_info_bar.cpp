@@ -3,11 +3,14 @@
 
 #include "app/info_bar.h"
 #include "app/status_texts.h"
+#include "tests/test_classes.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 using pw::platform::Volume;
+
+namespace {
 
 struct PaintCount : QObject {
     int count = 0;
@@ -17,6 +20,8 @@ struct PaintCount : QObject {
         return false;
     }
 };
+
+}  // namespace
 
 class TestInfoBar : public QObject {
     Q_OBJECT
@@ -118,5 +123,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestInfoBar)
+PW_TEST_CLASS(TestInfoBar);
 #include "test_info_bar.moc"

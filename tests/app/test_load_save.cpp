@@ -9,6 +9,7 @@
 #include "engine/spoken_questions.h"
 #include "platform/core/user_folders.h"
 #include "stage/twips.h"
+#include "tests/test_classes.h"
 
 #include <QDirIterator>
 #include <QLineEdit>
@@ -328,5 +329,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLoadSave)
+PW_TEST_CLASS(TestLoadSave);
 #include "test_load_save.moc"

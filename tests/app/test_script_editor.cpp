@@ -10,6 +10,7 @@
 #include "app/script_edit.h"
 #include "app/script_file.h"
 #include "app/script_highlighter.h"
+#include "tests/test_classes.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -313,5 +314,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestScriptEditor)
+PW_TEST_CLASS(TestScriptEditor);
 #include "test_script_editor.moc"

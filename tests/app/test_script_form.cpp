@@ -9,6 +9,7 @@
 #include "media/clock_form.h"
 #include "stage/pellwick_form.h"
 #include "stage/twips.h"
+#include "tests/test_classes.h"
 
 #include <QCheckBox>
 #include <QMdiArea>
@@ -257,5 +258,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestScriptForm)
+PW_TEST_CLASS(TestScriptForm);
 #include "test_script_form.moc"

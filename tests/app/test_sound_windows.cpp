@@ -4,6 +4,7 @@
 // overwriting only after a yes, no microphone), inside the main window.
 
 #include "window_fixture.h"
+#include "../recognition/speech_fixtures.h"
 
 #include "agent/acs/wav_audio.h"
 #include "agent/voice/mono_resampler.h"
@@ -14,6 +15,7 @@
 #include "engine/spoken_questions.h"
 #include "platform/desktop/wave_device.h"
 #include "platform/desktop/wave_recorder.h"
+#include "tests/test_classes.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -25,7 +27,6 @@
 #include <QTest>
 
 #include <chrono>
-#include <cmath>
 #include <functional>
 
 using pw::media::audio_form;
@@ -33,20 +34,7 @@ using pw::media::audio_form;
 namespace {
 
 // A tone at half of full scale, 16 kHz mono.
-pw::acs::PcmAudio tone(int ms)
-{
-    pw::acs::PcmAudio a;
-    a.sample_rate = 16000;
-    a.channels = 1;
-    const int n = 16 * ms;
-    a.samples.resize(2 * n);
-    for (int i = 0; i < n; ++i) {
-        const auto s = qint16(16000 * std::sin(i * 0.07));
-        a.samples[2 * i] = char(s & 0xff);
-        a.samples[2 * i + 1] = char((s >> 8) & 0xff);
-    }
-    return a;
-}
+pw::acs::PcmAudio tone(int ms) { return pw::test::tone(16000, 1, 180, ms, 16000); }
 
 struct SoundsFixture : WindowFixture {
     QString folder = program_dir.filePath(QStringLiteral("wav"));
@@ -358,5 +346,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSoundWindows)
+PW_TEST_CLASS(TestSoundWindows);
 #include "test_sound_windows.moc"

@@ -8,6 +8,7 @@
 #include "app/components.h"
 #include "app/info_bar.h"
 #include "app/start_up.h"
+#include "tests/test_classes.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -341,5 +342,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStartUp)
+PW_TEST_CLASS(TestStartUp);
 #include "test_start_up.moc"

@@ -1,51 +1,75 @@
 #pragma once
-// The main window on the fake character platform, with a program folder of its own
-// whose chars/ holds Pellwick and Tansy (their content does not matter to the fake).
+// The fake character platform and a run state with a program folder of its own, whose
+// chars/ holds the character files a test names (their content does not matter to the
+// fake); on top of it either the whole main window or the stage window alone.
 
 #include "app/pellworks_window.h"
 #include "app/script_form.h"
 #include "engine/pellwick_mod.h"
 #include "stage/message_box.h"
+#include "stage/pellwick_form.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/slot_setup.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
-struct WindowFixture {
+struct ProgramFixture {
     QTemporaryDir program_dir;
     pw::fakes::FakeAgent agent;
     pw::engine::pellwick_mod mod{agent};
-    std::unique_ptr<pw::app::Pellworks> window;
     QStringList messages;
     QList<int> exits;
 
-    WindowFixture()
+    explicit ProgramFixture(const QStringList& file_names)
     {
         qunsetenv("PELLWORKS_CHARS");
         QDir(program_dir.path()).mkdir(QStringLiteral("chars"));
-        for (const char* id : {"Pellwick", "Tansy"}) {
-            QFile f(program_dir.path() + QStringLiteral("/chars/") + QLatin1String(id) + QStringLiteral(".acs"));
-            if (f.open(QIODevice::WriteOnly)) f.write("ACS");
-            agent.define_character(QLatin1String(id));
-        }
+        for (const QString& name : file_names) add_file(name);
         mod.program_folder = program_dir.path();
-        mod.user_folder = program_dir.path();
         mod.set_start_defaults();
         mod.exit_program = [this](int code) { exits << code; };
         pw::stage::set_message_box_hook([this](const QString& text) { messages << text; });
+    }
+    ~ProgramFixture() { pw::stage::set_message_box_hook(nullptr); }
+
+    QString chars_dir() const { return program_dir.path() + QStringLiteral("/chars"); }
+
+    void add_file(const QString& name, const QString& dir = {})
+    {
+        QFile f((dir.isEmpty() ? chars_dir() : dir) + QLatin1Char('/') + name);
+        if (f.open(QIODevice::WriteOnly)) f.write("ACS");
+    }
+
+    QString write_file(const QString& name, const QByteArray& bytes) const
+    {
+        const QString path = program_dir.filePath(name);
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+        return path;
+    }
+};
+
+// The main window, with Pellwick and Tansy installed and the program folder as the
+// child's own.
+struct WindowFixture : ProgramFixture {
+    std::unique_ptr<pw::app::Pellworks> window;
+
+    WindowFixture() : ProgramFixture({QStringLiteral("Pellwick.acs"), QStringLiteral("Tansy.acs")})
+    {
+        agent.define_character(QStringLiteral("Pellwick"));
+        agent.define_character(QStringLiteral("Tansy"));
+        mod.user_folder = program_dir.path();
         window = std::make_unique<pw::app::Pellworks>(agent, mod);
     }
-    ~WindowFixture()
-    {
-        window.reset();
-        pw::stage::set_message_box_hook(nullptr);
-    }
+    ~WindowFixture() { window.reset(); }
 
     pw::app::script_form& script() const { return *window->script(); }
 
@@ -74,12 +98,29 @@ struct WindowFixture {
         pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), visible);
         mod.char_count = 1;
     }
+};
 
-    QString write_file(const QString& name, const QByteArray& bytes) const
+// The stage window alone.
+struct StageFixture : ProgramFixture {
+    std::unique_ptr<pw::stage::pellwick_form> form;
+
+    explicit StageFixture(const QStringList& file_names = {}) : ProgramFixture(file_names)
     {
-        const QString path = program_dir.filePath(name);
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly)) f.write(bytes);
-        return path;
+        form = std::make_unique<pw::stage::pellwick_form>(agent, mod);
+    }
+    ~StageFixture() { form.reset(); }
+
+    QStringList combo_items() const
+    {
+        QStringList out;
+        for (int i = 0; i < form->char_avail->count(); ++i) out << form->char_avail->itemText(i);
+        return out;
+    }
+
+    QStringList list_items() const
+    {
+        QStringList out;
+        for (int i = 0; i < form->AnimationListBox->count(); ++i) out << form->AnimationListBox->item(i)->text();
+        return out;
     }
 };

@@ -2,6 +2,7 @@
 // a message on bad input.
 
 #include "tiny_source.h"
+#include "tests/test_classes.h"
 
 #include <QDir>
 #include <QProcess>
@@ -102,5 +103,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(AcstoolTest)
+PW_TEST_CLASS(AcstoolTest);
 #include "test_acstool.moc"

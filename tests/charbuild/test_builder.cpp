@@ -11,6 +11,7 @@
 #include "tools/charbuild/character_builder.h"
 #include "tools/charbuild/palette_builder.h"
 #include "tools/charbuild/pose_painter.h"
+#include "tests/test_classes.h"
 
 #include <QDir>
 #include <QTest>
@@ -236,5 +237,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(BuilderTest)
+PW_TEST_CLASS(BuilderTest);
 #include "test_builder.moc"

@@ -8,6 +8,7 @@
 #include "agent/acs/frame_renderer.h"
 #include "agent/acs/wav_audio.h"
 #include "tools/charbuild/character_builder.h"
+#include "tests/test_classes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -300,5 +301,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(CharactersTest)
+PW_TEST_CLASS(CharactersTest);
 #include "test_characters.moc"

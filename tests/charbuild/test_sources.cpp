@@ -7,6 +7,7 @@
 #include "tools/charbuild/character_builder.h"
 #include "tools/charbuild/character_source.h"
 #include "tools/charbuild/pose_library.h"
+#include "tests/test_classes.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -235,5 +236,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SourcesTest)
+PW_TEST_CLASS(SourcesTest);
 #include "test_sources.moc"

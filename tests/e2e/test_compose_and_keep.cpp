@@ -8,6 +8,7 @@
 #include "app/save_dialog.h"
 #include "platform/core/user_folders.h"
 #include "stage/pellwick_form.h"
+#include "tests/test_classes.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -107,5 +108,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestComposeAndKeep)
+PW_TEST_CLASS(TestComposeAndKeep);
 #include "test_compose_and_keep.moc"

@@ -5,102 +5,24 @@
 // from a recording given as the microphone, and turns another word away.
 
 #include "../recognition/speech_fixtures.h"
+#include "running_program.h"
+#include "tests/test_classes.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-struct Run {
-    QStringList trace;  // the "pw ..." lines
-    QString rest;       // everything else on standard error
-    QString out;        // standard output
-    int exit_code = -1;
-    bool finished = false;
-    qint64 took_ms = 0;
-};
 
 QString program_dir()
 {
     return qEnvironmentVariable("PELLWORKS_PROGRAM_DIR");
 }
 
-// Runs the program; `on_line` sees each trace line as it comes and may act on it.
-// `change_environment` may alter what the program is started with; it starts in
-// `start_folder` (the test's own when empty).
-Run run_pellworks(const QStringList& arguments, int timeout_ms,
-                  const std::function<void(const QString&)>& on_line = {},
-                  const std::function<void(QProcessEnvironment&)>& change_environment = {},
-                  const QString& start_folder = {})
+QString write_script(const QTemporaryDir& dir, const QByteArray& text)
 {
-    QProcess p;
-    p.setWorkingDirectory(start_folder);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PELLWORKS_TRACE"), QStringLiteral("1"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    if (change_environment) change_environment(env);
-    p.setProcessEnvironment(env);
-    p.setProgram(QStringLiteral(PW_PELLWORKS_BIN));
-    p.setArguments(arguments);
-
-    Run run;
-    QByteArray pending;
-    auto take_lines = [&] {
-        pending += p.readAllStandardError();
-        qsizetype nl;
-        while ((nl = pending.indexOf('\n')) >= 0) {
-            const QString line = QString::fromUtf8(pending.left(nl));
-            pending.remove(0, nl + 1);
-            if (line.startsWith(QStringLiteral("pw "))) {
-                run.trace << line;
-                if (on_line) on_line(line);
-            } else {
-                run.rest += line + QLatin1Char('\n');
-            }
-        }
-    };
-    QObject::connect(&p, &QProcess::readyReadStandardError, take_lines);
-
-    QElapsedTimer t;
-    t.start();
-    p.start();
-    if (!p.waitForStarted(10000)) return run;
-    run.finished = p.waitForFinished(timeout_ms);
-    take_lines();
-    run.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    run.took_ms = t.elapsed();
-    if (!run.finished) {
-        p.kill();
-        p.waitForFinished(5000);
-    } else {
-        run.exit_code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    }
-    // Test messages are cut short: the whole trace of the last run stays on disk.
-    QFile keep(QDir::current().filePath(QStringLiteral("e2e_last_trace.txt")));
-    if (keep.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        keep.write((run.trace.join(QLatin1Char('\n')) + QStringLiteral("\n--- other output:\n") + run.rest).toUtf8());
-    return run;
-}
-
-int index_of(const QStringList& lines, const QString& pattern, int from = 0)
-{
-    if (from < 0) return -1;  // after a line that was not found
-    const QRegularExpression rx(pattern);
-    for (int i = from; i < lines.size(); ++i)
-        if (rx.match(lines[i]).hasMatch()) return i;
-    return -1;
-}
-
-QString report(const Run& run)
-{
-    return QStringLiteral("exit %1 after %2 ms; the whole trace is in e2e_last_trace.txt; it ends:\n")
-               .arg(run.exit_code)
-               .arg(run.took_ms)
-           + run.trace.mid(qMax(0, int(run.trace.size()) - 12)).join(QLatin1Char('\n'));
+    const QString path = dir.filePath(QStringLiteral("script.csp"));
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() ? path : QString();
 }
 
 }  // namespace
@@ -119,18 +41,17 @@ private slots:
     {
         const QString script = program_dir() + QStringLiteral("/scripts/all_the_tricks.csp");
         QVERIFY(QFile::exists(script));
-        const Run run = run_pellworks({QStringLiteral("runout"), script}, 360000);
-        QVERIFY2(run.finished, qPrintable(report(run)));
-        QVERIFY2(run.exit_code == 0, qPrintable(report(run)));
+        RunningProgram run({QStringLiteral("runout"), script});
+        QVERIFY2(run.finish(360000) == 0, qPrintable(run.report()));
 
         const QStringList& t = run.trace;
-        const int greet = index_of(t, QStringLiteral("request Pellwick Speak \"Hi, I'm Pellwick.\""));
-        const int start = index_of(t, QStringLiteral(" run start$"));
-        const int end = index_of(t, QStringLiteral(" run end$"));
-        const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
-        QVERIFY2(greet >= 0 && start > greet && end > start && bye > start, qPrintable(report(run)));
-        QCOMPARE(index_of(t, QStringLiteral(" run error ")), -1);
-        QCOMPARE(index_of(t, QStringLiteral(" message ")), -1);
+        const int greet = run.index_of(QStringLiteral("request Pellwick Speak \"Hi, I'm Pellwick.\""));
+        const int start = run.index_of(QStringLiteral(" run start$"));
+        const int end = run.index_of(QStringLiteral(" run end$"));
+        const int bye = run.index_of(QStringLiteral("request Pellwick Speak \"Bye!\""));
+        QVERIFY2(greet >= 0 && start > greet && end > start && bye > start, qPrintable(run.report()));
+        QCOMPARE(run.index_of(QStringLiteral(" run error ")), -1);
+        QCOMPARE(run.index_of(QStringLiteral(" message ")), -1);
 
         // The script's lines reached the characters in order, each kind of statement.
         const QStringList expected{
@@ -153,8 +74,8 @@ private slots:
         };
         int at = start;
         for (const QString& pattern : expected) {
-            const int next = index_of(t, pattern, at + 1);
-            QVERIFY2(next > at, qPrintable(QStringLiteral("missing or out of order: ") + pattern + QLatin1Char('\n') + report(run)));
+            const int next = run.index_of(pattern, at + 1);
+            QVERIFY2(next > at, qPrintable(QStringLiteral("missing or out of order: ") + pattern + QLatin1Char('\n') + run.report()));
             at = next;
         }
         QVERIFY(at < end);
@@ -162,8 +83,8 @@ private slots:
         QCOMPARE(t.filter(QRegularExpression(QStringLiteral("request Pellwick MoveTo \\d+ \\d+ 500$"))).size(), 3);
 
         // The sound line waited for the chime (0.62 s) before the next line spoke.
-        const int tickled = index_of(t, QStringLiteral("Tansy Play \"pleased\""));
-        const int chime_answer = index_of(t, QStringLiteral("Tansy Speak \"what a pretty chime!\""));
+        const int tickled = run.index_of(QStringLiteral("Tansy Play \"pleased\""));
+        const int chime_answer = run.index_of(QStringLiteral("Tansy Speak \"what a pretty chime!\""));
         auto ms = [&t](int i) { return t[i].section(QLatin1Char(' '), 1, 1).toLongLong(); };
         QVERIFY(ms(chime_answer) - ms(tickled) >= 620);
     }
@@ -198,15 +119,14 @@ private slots:
         QFETCH(QString, says);
         QFETCH(QString, home);
         QTemporaryDir start_folder;
-        const Run run = run_pellworks(arguments, 60000, {}, [&](QProcessEnvironment& env) {
+        RunningProgram run(arguments, [&](QProcessEnvironment& env) {
             for (const QString& name : unset) env.remove(name);
             if (!display.isEmpty()) env.insert(QStringLiteral("DISPLAY"), display);
             if (!home.isEmpty()) env.insert(QStringLiteral("PELLWORKS_HOME"), home);
         }, start_folder.path());
+        QCOMPARE(run.finish(60000), status);
         if (!home.isEmpty()) QVERIFY(QFileInfo(start_folder.filePath(home + QStringLiteral("/scripts"))).isDir());
-        QVERIFY2(run.finished, qPrintable(report(run)));
-        QCOMPARE(run.exit_code, status);
-        const QString all = run.out + run.rest + run.trace.join(QLatin1Char('\n'));
+        const QString all = QString::fromLocal8Bit(run.process.readAllStandardOutput()) + run.rest + run.trace.join(QLatin1Char('\n'));
         QVERIFY2(all.contains(says), qPrintable(all));
         // A refusal is one clear line, not the toolkit's abort.
         if (status == 1 && arguments.isEmpty()) QCOMPARE(run.rest.trimmed().count(QLatin1Char('\n')), 0);
@@ -217,36 +137,25 @@ private slots:
         // Not the default name: it holds the program's name, and so the keyword
         // "runout", which the command line would take out of the path.
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-mistake-XXXXXX"));
-        const QString script = dir.filePath(QStringLiteral("oops.csp"));
-        QFile f(script);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("interval 0\r\npellwick> speak one moment\r\npellwick> jumpjump\r\npellwick> speak never\r\n");
-        f.close();
-
-        // The message box waits for its OK: press it once it is there.
-        bool pressed = false;
-        const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, [&](const QString& line) {
-            if (pressed || !line.contains(QStringLiteral(" message \"There is a spelling error"))) return;
-            pressed = true;
-            QTest::qWait(700);
-            // Bring the box forward, then press its default button through XTEST.
-            QProcess::execute(QStringLiteral("xdotool"),
-                              {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                               QStringLiteral("--name"), QStringLiteral("^Pellworks$"), QStringLiteral("windowactivate"),
-                               QStringLiteral("--sync")});
-            QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
-        });
-        QVERIFY2(run.finished, qPrintable(report(run)));
-        QVERIFY2(run.exit_code == 1, qPrintable(report(run)));
+        RunningProgram run({QStringLiteral("runout"),
+                            write_script(dir, "interval 0\r\npellwick> speak one moment\r\npellwick> jumpjump\r\n"
+                                              "pellwick> speak never\r\n")});
+        // The message box waits for its OK: bring it forward and press its default
+        // button through XTEST.
+        QVERIFY2(run.await(QStringLiteral(" message \"There is a spelling error"), 120000) >= 0, qPrintable(run.report()));
+        QTest::qWait(700);
+        xdotool(QStringLiteral("search --sync --onlyvisible --name ^Pellworks$ windowactivate --sync"));
+        xdotool(QStringLiteral("key Return"));
+        QVERIFY2(run.finish(120000) == 1, qPrintable(run.report()));
         const QString message = QStringLiteral(
             "There is a spelling error here or pellwick has not learned this trick!  -- jumpjump");
         // The second line names the line at fault.
-        const int error = index_of(run.trace, QStringLiteral(" run error \"") + QRegularExpression::escape(message)
-                                                  + QStringLiteral(" ?\\\\nLook at line 3\\.\"$"));
-        QVERIFY2(error >= 0, qPrintable(report(run)));
-        QVERIFY(index_of(run.trace, QStringLiteral("request Pellwick Speak \"one moment\"")) >= 0);
-        QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"never\"")), -1);
-        QCOMPARE(index_of(run.trace, QStringLiteral("Speak \"Bye!\"")), -1);
+        const int error = run.index_of(QStringLiteral(" run error \"") + QRegularExpression::escape(message)
+                                       + QStringLiteral(" ?\\\\nLook at line 3\\.\"$"));
+        QVERIFY2(error >= 0, qPrintable(run.report()));
+        QVERIFY(run.index_of(QStringLiteral("request Pellwick Speak \"one moment\"")) >= 0);
+        QCOMPARE(run.index_of(QStringLiteral("Speak \"never\"")), -1);
+        QCOMPARE(run.index_of(QStringLiteral("Speak \"Bye!\"")), -1);
     }
 
     void a_double_click_or_esc_cancels_at_once_data()
@@ -263,48 +172,35 @@ private slots:
         QFETCH(QByteArray, lines);
         QFETCH(QString, stop);
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-stop-XXXXXX"));
-        const QString script = dir.filePath(QStringLiteral("stop.csp"));
-        QFile f(script);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("interval 0\r\npellwick> charpos 300,300\r\npellwick> speak spin\r\n" + lines);
-        f.close();
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("home/wav")));
         QVERIFY(pw::test::write_wav(pw::test::silence(180000), dir.filePath(QStringLiteral("home/wav/long.wav"))));
-
-        // Once "spin" has been said the line runs; then a double click on Pellwick's body (his
-        // frame is 180 by 190), or a click that gives him the focus and Esc, through
-        // XTEST like a hand on the mouse and the keyboard.
-        bool clicked = false;
-        bool spoke = false;
-        auto xdotool = [](const char* args) {
-            QProcess::execute(QStringLiteral("xdotool"), QString::fromLatin1(args).split(QLatin1Char(' ')));
-        };
-        const Run run = run_pellworks(
-            {QStringLiteral("runout"), script}, 90000,
-            [&](const QString& line) {
-                if (line.contains(QStringLiteral("request Pellwick Speak \"spin\""))) spoke = true;
-                // The others wait for "spin" (sequential mode) and go on when it is said.
-                if (clicked || !spoke || !line.contains(QRegularExpression(QStringLiteral("RequestComplete \\d+ \\w+ Wait 0$"))))
-                    return;
-                clicked = true;
-                QTest::qWait(500);
-                if (stop == QLatin1String("dblclick")) {
-                    xdotool("mousemove 380 410 click --repeat 2 --delay 80 1");
-                } else {
-                    xdotool("mousemove 380 410 click 1");
-                    QTest::qWait(300);
-                    xdotool("key Escape");
-                }
-            },
-            [&](QProcessEnvironment& env) { env.insert(QStringLiteral("PELLWORKS_HOME"), dir.filePath(QStringLiteral("home"))); });
-        QVERIFY2(run.finished && run.exit_code == 0, qPrintable(report(run)));
-        const QStringList& t = run.trace;
-        const int cancelled = index_of(t, QStringLiteral("request Pellwick Speak \"I'm cancelled\""));
-        const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
-        const int end = index_of(t, QStringLiteral(" run end$"));
-        QVERIFY2(cancelled >= 0 && bye > cancelled && end > bye, qPrintable(report(run)));
-        if (stop == QLatin1String("dblclick")) QVERIFY(index_of(t, QStringLiteral(" event DblClick Pellwick ")) >= 0);
-        QCOMPARE(index_of(t, QStringLiteral(" run error ")), -1);
+        RunningProgram run({QStringLiteral("runout"),
+                            write_script(dir, "interval 0\r\npellwick> charpos 300,300\r\npellwick> speak spin\r\n" + lines)},
+                           [&](QProcessEnvironment& env) {
+                               env.insert(QStringLiteral("PELLWORKS_HOME"), dir.filePath(QStringLiteral("home")));
+                           });
+        // Once "spin" has been said (the others wait for it in sequential mode) the line
+        // runs; then a double click on Pellwick's body (his frame is 180 by 190), or a
+        // click that gives him the focus and Esc, through XTEST like a hand on the mouse
+        // and the keyboard.
+        const int spoke = run.await(QStringLiteral("request Pellwick Speak \"spin\""));
+        QVERIFY2(spoke >= 0 && run.await(QStringLiteral("RequestComplete \\d+ \\w+ Wait 0$"), 60000, spoke + 1) > spoke,
+                 qPrintable(run.report()));
+        QTest::qWait(500);
+        if (stop == QLatin1String("dblclick")) {
+            xdotool(QStringLiteral("mousemove 380 410 click --repeat 2 --delay 80 1"));
+        } else {
+            xdotool(QStringLiteral("mousemove 380 410 click 1"));
+            QTest::qWait(300);
+            xdotool(QStringLiteral("key Escape"));
+        }
+        QVERIFY2(run.finish(90000) == 0, qPrintable(run.report()));
+        const int cancelled = run.index_of(QStringLiteral("request Pellwick Speak \"I'm cancelled\""));
+        const int bye = run.index_of(QStringLiteral("request Pellwick Speak \"Bye!\""));
+        const int end = run.index_of(QStringLiteral(" run end$"));
+        QVERIFY2(cancelled >= 0 && bye > cancelled && end > bye, qPrintable(run.report()));
+        if (stop == QLatin1String("dblclick")) QVERIFY(run.index_of(QStringLiteral(" event DblClick Pellwick ")) >= 0);
+        QCOMPARE(run.index_of(QStringLiteral(" run error ")), -1);
     }
 
     void one_listened_word_is_heard_and_another_is_not_data()
@@ -328,61 +224,46 @@ private slots:
         QFETCH(QString, said);
         QFETCH(bool, heard);
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-listen-XXXXXX"));
-        const QString script = dir.filePath(QStringLiteral("listen.csp"));
-        QFile f(script);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("interval 0\r\npellwick> waitfor listen=%1\r\npellwick> if listen=%1 then\r\n"
-                               "pellwick> speak that is my word\r\npellwick> endif\r\n")
-                    .arg(listen)
-                    .toUtf8());
-        f.close();
         const QString mic = dir.filePath(QStringLiteral("said.wav"));
         const pw::test::TestVoice voice{pw::test::TestVoice::Espeak, QStringLiteral("en-us"), 50, 175};
         QVERIFY(pw::test::write_wav(pw::test::spoken(voice, said), mic));
-
-        const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, {}, [&](QProcessEnvironment& env) {
-            env.insert(QStringLiteral("PELLWORKS_MIC_FILE"), mic);
-        });
-        QVERIFY2(run.finished && run.exit_code == 0, qPrintable(report(run)));
-        const QStringList& t = run.trace;
-        const int listening = index_of(t, QStringLiteral("request Pellwick Listen True"));
-        const int alert = index_of(t, QStringLiteral("request Pellwick Play \"alert\""), listening);
-        const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
-        QVERIFY2(listening >= 0 && alert > listening && bye > alert, qPrintable(report(run)));
+        RunningProgram run({QStringLiteral("runout"),
+                            write_script(dir, QStringLiteral("interval 0\r\npellwick> waitfor listen=%1\r\npellwick> if listen=%1 then\r\n"
+                                                             "pellwick> speak that is my word\r\npellwick> endif\r\n")
+                                                  .arg(listen)
+                                                  .toUtf8())},
+                           [&](QProcessEnvironment& env) { env.insert(QStringLiteral("PELLWORKS_MIC_FILE"), mic); });
+        QVERIFY2(run.finish(120000) == 0, qPrintable(run.report()));
+        const int listening = run.index_of(QStringLiteral("request Pellwick Listen True"));
+        const int alert = run.index_of(QStringLiteral("request Pellwick Play \"alert\""), listening);
+        const int bye = run.index_of(QStringLiteral("request Pellwick Speak \"Bye!\""));
+        QVERIFY2(listening >= 0 && alert > listening && bye > alert, qPrintable(run.report()));
         const QString hurray = QStringLiteral("Speak \"Hurray! You said \\\\\"%1\\\\\" \\.\"").arg(listen);
         const QString puzzled = QStringLiteral("Speak \"I didn't understand that word!\"");
-        QVERIFY2(index_of(t, heard ? hurray : puzzled, alert) > alert, qPrintable(report(run)));
-        QCOMPARE(index_of(t, heard ? puzzled : hurray) >= 0, false);
-        QCOMPARE(index_of(t, QStringLiteral("Speak \"that is my word\"")) > alert, heard);
+        QVERIFY2(run.index_of(heard ? hurray : puzzled, alert) > alert, qPrintable(run.report()));
+        QCOMPARE(run.index_of(heard ? puzzled : hurray) >= 0, false);
+        QCOMPARE(run.index_of(QStringLiteral("Speak \"that is my word\"")) > alert, heard);
     }
 
     void a_key_typed_anywhere_ends_a_key_wait()
     {
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/pw-key-XXXXXX"));
-        const QString script = dir.filePath(QStringLiteral("keys.csp"));
-        QFile f(script);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("interval 0\r\npellwick> waitfor key=anykey\r\npellwick> if key=b then\r\n"
-                "pellwick> speak bee\r\npellwick> endif\r\n");
-        f.close();
-
+        RunningProgram run({QStringLiteral("runout"),
+                            write_script(dir, "interval 0\r\npellwick> waitfor key=anykey\r\npellwick> if key=b then\r\n"
+                                              "pellwick> speak bee\r\npellwick> endif\r\n")});
         // Once the reminder is said, B is typed through XTEST with no window focused.
-        bool typed = false;
-        const Run run = run_pellworks({QStringLiteral("runout"), script}, 120000, [&](const QString& line) {
-            if (typed || !line.contains(QStringLiteral("Speak \"I am waiting for any key to be pressed.\""))) return;
-            typed = true;
-            QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("b")});
-        });
-        QVERIFY2(run.finished && run.exit_code == 0, qPrintable(report(run)));
-        const QStringList& t = run.trace;
-        const int hook = index_of(t, QStringLiteral("KeyHook install"));
-        const int hurray = index_of(t, QStringLiteral("request Pellwick Speak \"Hurray! The \\\\\"b\\\\\" key was pressed\\.\""));
-        const int bee = index_of(t, QStringLiteral("request Pellwick Speak \"bee\""));
-        const int bye = index_of(t, QStringLiteral("request Pellwick Speak \"Bye!\""));
-        QVERIFY2(hook >= 0 && hurray > hook && bee > hurray && bye > bee, qPrintable(report(run)));
-        QVERIFY(index_of(t, QStringLiteral("request Pellwick Play \"alert\""), hook) > hook);
+        QVERIFY2(run.await(QStringLiteral("Speak \"I am waiting for any key to be pressed.\""), 120000) >= 0,
+                 qPrintable(run.report()));
+        xdotool(QStringLiteral("key b"));
+        QVERIFY2(run.finish(120000) == 0, qPrintable(run.report()));
+        const int hook = run.index_of(QStringLiteral("KeyHook install"));
+        const int hurray = run.index_of(QStringLiteral("request Pellwick Speak \"Hurray! The \\\\\"b\\\\\" key was pressed\\.\""));
+        const int bee = run.index_of(QStringLiteral("request Pellwick Speak \"bee\""));
+        const int bye = run.index_of(QStringLiteral("request Pellwick Speak \"Bye!\""));
+        QVERIFY2(hook >= 0 && hurray > hook && bee > hurray && bye > bee, qPrintable(run.report()));
+        QVERIFY(run.index_of(QStringLiteral("request Pellwick Play \"alert\""), hook) > hook);
     }
 };
 
-QTEST_GUILESS_MAIN(TestRunout)
+PW_TEST_CLASS(TestRunout);
 #include "test_runout.moc"

@@ -3,6 +3,7 @@
 
 #include "media/clock_dial.h"
 #include "media/clock_form.h"
+#include "tests/test_classes.h"
 
 #include <QImage>
 #include <QTest>
@@ -53,5 +54,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestClockForm)
+PW_TEST_CLASS(TestClockForm);
 #include "test_clock_form.moc"

@@ -5,6 +5,7 @@
 #include "media/ctime.h"
 #include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
+#include "tests/test_classes.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -80,5 +81,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCTime)
+PW_TEST_CLASS(TestCTime);
 #include "test_ctime.moc"

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cmath>
 #include <random>
 
 namespace pw::test {
@@ -93,6 +94,20 @@ QByteArray spoken(const TestVoice& voice, const QString& text, int lead_ms, int 
                                                                : spoken_by_espeak(voice, text);
     if (speech.isEmpty()) return {};
     return silence(lead_ms) + speech + silence(tail_ms);
+}
+
+acs::PcmAudio tone(int rate, int channels, double hz, int ms, double amplitude)
+{
+    acs::PcmAudio a;
+    a.sample_rate = rate;
+    a.channels = channels;
+    const qsizetype frames = qsizetype(rate) * ms / 1000;
+    a.samples.resize(frames * channels * 2);
+    auto* s = reinterpret_cast<qint16*>(a.samples.data());
+    for (qsizetype f = 0; f < frames; ++f)
+        for (int c = 0; c < channels; ++c)
+            s[f * channels + c] = qint16(std::lround(amplitude * std::sin(2 * M_PI * hz * double(f) / rate)));
+    return a;
 }
 
 QByteArray silence(int ms)

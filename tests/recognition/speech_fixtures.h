@@ -1,8 +1,9 @@
 #pragma once
 // Spoken test audio made on the spot: espeak-ng voices (through the program's own
 // engine) and flite voices (its command, when installed), at the recogniser's 16 kHz
-// mono, with silence around the speech; plus silence and white noise.
+// mono, with silence around the speech; plus silence, white noise and plain tones.
 
+#include "agent/acs/wav_audio.h"
 #include "agent/voice/command_recogniser.h"
 
 #include <QByteArray>
@@ -30,6 +31,8 @@ QList<TestVoice> flite_test_voices();  // empty without flite
 QByteArray spoken(const TestVoice& voice, const QString& text, int lead_ms = 300, int tail_ms = 1000);
 QByteArray silence(int ms);
 QByteArray white_noise(int ms, double amplitude, uint32_t seed = 1);
+// A sine of `hz`, the same on every channel, as 16-bit audio of any rate.
+acs::PcmAudio tone(int rate, int channels, double hz, int ms, double amplitude = 10000);
 // The two clips added sample by sample (the shorter one padded with silence).
 QByteArray mixed(const QByteArray& a, const QByteArray& b);
 // Where the speech in a clip ends: the last 10 ms block louder than the noise floor.

@@ -5,6 +5,7 @@
 #include "agent/voice/decoy_words.h"
 #include "agent/voice/listening_tuning.h"
 #include "agent/voice/spoken_words.h"
+#include "tests/test_classes.h"
 
 #include <QFile>
 #include <QHash>
@@ -182,5 +183,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(CommandGrammarTest)
+PW_TEST_CLASS(CommandGrammarTest);
 #include "test_command_grammar.moc"

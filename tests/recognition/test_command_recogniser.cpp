@@ -5,6 +5,7 @@
 #include "speech_fixtures.h"
 #include "agent/voice/mono_resampler.h"
 #include "tests/fakes/heap_in_use.h"
+#include "tests/test_classes.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -249,5 +250,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(CommandRecogniserTest)
+PW_TEST_CLASS(CommandRecogniserTest);
 #include "test_command_recogniser.moc"

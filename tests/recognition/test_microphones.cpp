@@ -1,9 +1,12 @@
 // Where listening gets its audio: conversion to 16 kHz mono, a recording standing in
 // for the microphone, and a machine without any audio input.
 
+#include "speech_fixtures.h"
+
 #include "agent/voice/device_microphone.h"
 #include "agent/voice/mono_resampler.h"
 #include "agent/voice/recorded_microphone.h"
+#include "tests/test_classes.h"
 
 #include <QAudioDevice>
 #include <QElapsedTimer>
@@ -16,23 +19,9 @@
 #include <cmath>
 
 using namespace pw::voice;
+using pw::test::tone;
 
 namespace {
-
-// Interleaved 16-bit sine, the same on every channel.
-pw::acs::PcmAudio tone(int rate, int channels, double hz, int ms, double amplitude = 10000)
-{
-    pw::acs::PcmAudio a;
-    a.sample_rate = rate;
-    a.channels = channels;
-    const qsizetype frames = qsizetype(rate) * ms / 1000;
-    a.samples.resize(frames * channels * 2);
-    auto* s = reinterpret_cast<qint16*>(a.samples.data());
-    for (qsizetype f = 0; f < frames; ++f)
-        for (int c = 0; c < channels; ++c)
-            s[f * channels + c] = qint16(std::lround(amplitude * std::sin(2 * M_PI * hz * double(f) / rate)));
-    return a;
-}
 
 const qint16* samples_of(const QByteArray& b)
 {
@@ -190,5 +179,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(MicrophonesTest)
+PW_TEST_CLASS(MicrophonesTest);
 #include "test_microphones.moc"

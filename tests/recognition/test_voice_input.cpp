@@ -10,6 +10,7 @@
 
 #include "agent/voice/recorded_microphone.h"
 #include "agent/voice/sphinx_voice_input.h"
+#include "tests/test_classes.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -227,5 +228,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(VoiceInputTest)
+PW_TEST_CLASS(VoiceInputTest);
 #include "test_voice_input.moc"

@@ -2,6 +2,7 @@
 // model's phone set, and close to what the dictionary says for words it has.
 
 #include "agent/voice/word_pronunciation.h"
+#include "tests/test_classes.h"
 
 #include <QFile>
 #include <QHash>
@@ -102,5 +103,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(WordPronunciationTest)
+PW_TEST_CLASS(WordPronunciationTest);
 #include "test_word_pronunciation.moc"

@@ -5,6 +5,7 @@
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/recording_run_host.h"
 #include "tests/fakes/slot_setup.h"
+#include "tests/test_classes.h"
 
 #include <QTest>
 
@@ -139,5 +140,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestComposer)
+PW_TEST_CLASS(TestComposer);
 #include "test_composer.moc"

@@ -2,9 +2,10 @@
 // through the engine's run events, clicks, moves and commands through the stage; always
 // delivered from the event loop.
 
-#include "stage_fixture.h"
+#include "tests/app/window_fixture.h"
 #include "stage/window_waits.h"
 #include "tests/fakes/slot_setup.h"
+#include "tests/test_classes.h"
 
 #include <QTest>
 
@@ -158,5 +159,5 @@ void TestStageEvents::commands_quit_cancel_or_answer_a_listen()
     QCOMPARE(f.exits.size(), 1);
 }
 
-QTEST_MAIN(TestStageEvents)
+PW_TEST_CLASS(TestStageEvents);
 #include "test_stage_events.moc"

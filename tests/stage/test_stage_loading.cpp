@@ -6,9 +6,10 @@
 #include "stage/action_lists.h"
 #include "stage/character_folders.h"
 #include "stage/twips.h"
-#include "stage_fixture.h"
+#include "tests/app/window_fixture.h"
 
 #include "platform/core/trace.h"
+#include "tests/test_classes.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -313,5 +314,5 @@ void TestStageLoading::the_list_lies_whole_in_its_frame_in_the_programs_look()
     QVERIFY(frame.contains(QRect(list->mapTo(f.form.get(), QPoint()), list->size())));
 }
 
-QTEST_MAIN(TestStageLoading)
+PW_TEST_CLASS(TestStageLoading);
 #include "test_stage_loading.moc"

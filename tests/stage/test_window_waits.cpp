@@ -5,6 +5,7 @@
 #include "engine/pellwick_mod.h"
 #include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
+#include "tests/test_classes.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -168,5 +169,5 @@ void TestWindowWaits::wait_idle_ends_on_the_flag_or_its_bound()
     QVERIFY2(t.elapsed() >= 40 && t.elapsed() < 300, qPrintable(QString::number(t.elapsed())));
 }
 
-QTEST_GUILESS_MAIN(TestWindowWaits)
+PW_TEST_CLASS(TestWindowWaits);
 #include "test_window_waits.moc"

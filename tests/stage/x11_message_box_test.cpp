@@ -7,6 +7,7 @@
 #include "agent/ui/character_window.h"
 #include "agent/ui/x11_desktop.h"
 #include "stage/message_box.h"
+#include "tests/test_classes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -94,5 +95,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(X11MessageBoxTest)
+PW_TEST_CLASS(X11MessageBoxTest);
 #include "x11_message_box_test.moc"

@@ -9,6 +9,7 @@
 #include "agent/ui/balloon_window.h"
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
+#include "tests/test_classes.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -470,5 +471,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(BalloonTest)
+PW_TEST_CLASS(BalloonTest);
 #include "balloon_test.moc"

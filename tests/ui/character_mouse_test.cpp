@@ -6,6 +6,7 @@
 
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
+#include "tests/test_classes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -143,5 +144,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CharacterMouseTest)
+PW_TEST_CLASS(CharacterMouseTest);
 #include "character_mouse_test.moc"

@@ -5,6 +5,7 @@
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
 #include "agent/ui/frame_shape.h"
+#include "tests/test_classes.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -348,5 +349,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CharacterWindowTest)
+PW_TEST_CLASS(CharacterWindowTest);
 #include "character_window_test.moc"

@@ -6,6 +6,7 @@
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
 #include "agent/ui/x11_desktop.h"
+#include "tests/test_classes.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -248,5 +249,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(X11CharacterWindowTest)
+PW_TEST_CLASS(X11CharacterWindowTest);
 #include "x11_character_window_test.moc"

@@ -2,30 +2,21 @@
 // same checks hold on every machine; the machine's own output (a sound card, a sound
 // server's null sink, or none) must end its clips too. Every check awaits an event.
 
+#include "../recognition/speech_fixtures.h"
+
 #include "agent/voice/audio_output.h"
 #include "tests/fakes/fast_clock.h"
+#include "tests/test_classes.h"
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QtEndian>
-#include <cmath>
 
 using namespace pw::voice;
 using pw::acs::PcmAudio;
 
 namespace {
 
-PcmAudio tone(int ms, int rate = 22050)
-{
-    PcmAudio audio;
-    audio.sample_rate = rate;
-    audio.channels = 1;
-    const int n = rate * ms / 1000;
-    audio.samples.resize(n * 2);
-    for (int i = 0; i < n; ++i)
-        qToLittleEndian<qint16>(qint16(8000 * std::sin(i * 0.1)), audio.samples.data() + 2 * i);
-    return audio;
-}
+PcmAudio tone(int ms) { return pw::test::tone(22050, 1, 350, ms, 8000); }
 
 // A silent output on a clock five times faster than real time.
 struct FastSilentOutput {
@@ -137,5 +128,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(AudioOutputTest)
+PW_TEST_CLASS(AudioOutputTest);
 #include "test_audio_output.moc"

@@ -2,6 +2,7 @@
 // the request queue with cancelling, and callers on several threads.
 
 #include "agent/voice/speech_synthesizer.h"
+#include "tests/test_classes.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -58,7 +59,7 @@ QByteArray audio_md5(const SpeechClip& clip)
     return QCryptographicHash::hash(clip.audio.samples, QCryptographicHash::Md5).toHex();
 }
 
-const char* const print_md5_variable = "PW_TEST_PRINT_SPEECH_MD5";
+const char* const print_md5_entry = "print-speech-md5";
 
 }  // namespace
 
@@ -118,10 +119,7 @@ private Q_SLOTS:
         QStringList md5s;
         for (int run = 0; run < 2; ++run) {
             QProcess child;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QString::fromLatin1(print_md5_variable), QStringLiteral("1"));
-            child.setProcessEnvironment(env);
-            child.start(QCoreApplication::applicationFilePath(), {});
+            child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(print_md5_entry)});
             QVERIFY(child.waitForFinished(20000));
             md5s << QString::fromLatin1(child.readAllStandardOutput()).trimmed();
         }
@@ -290,18 +288,14 @@ private:
     SpeechSynthesizer synth;
 };
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    if (qEnvironmentVariableIsSet(print_md5_variable)) {
-        // The child of same_input_gives_the_same_clip: one utterance, then its audio md5.
-        SpeechSynthesizer synth;
-        VoiceSettings voice;
-        voice.voice = QStringLiteral("en-us+f3");
-        std::printf("%s\n", audio_md5(synth.synthesize(QStringLiteral("Hello there, Alice!"), voice)).constData());
-        return 0;
-    }
-    SpeechSynthesizerTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+PW_TEST_CLASS(SpeechSynthesizerTest);
+
+// The child of same_input_gives_the_same_clip: one utterance, then its audio md5.
+static const bool print_md5_registered = pw::test::register_entry(print_md5_entry, [] {
+    SpeechSynthesizer synth;
+    VoiceSettings voice;
+    voice.voice = QStringLiteral("en-us+f3");
+    std::printf("%s\n", audio_md5(synth.synthesize(QStringLiteral("Hello there, Alice!"), voice)).constData());
+    return 0;
+});
 #include "test_speech_synthesizer.moc"

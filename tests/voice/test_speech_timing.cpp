@@ -4,6 +4,7 @@
 #include "agent/voice/estimated_speech.h"
 #include "agent/voice/phoneme_mouth.h"
 #include "agent/voice/word_cues.h"
+#include "tests/test_classes.h"
 
 #include <QTest>
 
@@ -133,5 +134,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(SpeechTimingTest)
+PW_TEST_CLASS(SpeechTimingTest);
 #include "test_speech_timing.moc"

@@ -2,6 +2,7 @@
 // revealing words at reading speed and requests still answered.
 
 #include "agent/voice/speech_synthesizer.h"
+#include "tests/test_classes.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -46,5 +47,5 @@ private:
     QTemporaryDir empty_data;
 };
 
-QTEST_GUILESS_MAIN(SpeechWithoutEngineTest)
+PW_TEST_CLASS(SpeechWithoutEngineTest);
 #include "test_speech_without_engine.moc"

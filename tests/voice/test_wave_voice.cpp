@@ -3,6 +3,7 @@
 
 #include "agent/voice/pcm_convert.h"
 #include "agent/voice/wave_voice.h"
+#include "tests/test_classes.h"
 
 #include <QTest>
 #include <QtEndian>
@@ -125,5 +126,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(WaveVoiceTest)
+PW_TEST_CLASS(WaveVoiceTest);
 #include "test_wave_voice.moc"
