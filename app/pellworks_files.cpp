@@ -86,7 +86,7 @@ void Pellworks::say_missing_file()
         const int slot = mod_.char_index(QStringLiteral("pellwick"));
         if (slot < 0) return;
         mod_.char_say(slot, missing_file_sentence());
-        const pw::agent::Request said = mod_.char_request.value(slot);
+        const pw::agent::Request said = mod_.characters[slot].request;
         QElapsedTimer since;
         since.start();
         while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) pw::stage::do_events();

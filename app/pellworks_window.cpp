@@ -299,39 +299,39 @@ void Pellworks::show_all_Click()
     mod_.options.sequential = true;
     const int pellwick = mod_.char_index(QStringLiteral("pellwick"));
     const auto with_pellwick = [&](const std::function<void(pw::agent::Character&)>& f) {
-        if (pellwick >= 0 && mod_.chars[pellwick]) step([&] { f(*mod_.chars[pellwick]); });
+        if (pellwick >= 0 && mod_.characters[pellwick].agent) step([&] { f(*mod_.characters[pellwick].agent); });
     };
-    with_pellwick([&](pw::agent::Character& c) { mod_.char_request[pellwick] = c.show(); });
+    with_pellwick([&](pw::agent::Character& c) { mod_.characters[pellwick].request = c.show(); });
     step([&] { mod_.char_say(pellwick, QStringLiteral("Hi, I'm Pellwick. Here are my friends!")); });
     for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
-        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        pw::agent::Character* c = mod_.characters[i].loaded ? mod_.characters[i].agent : nullptr;
         if (i == pellwick || !c) continue;
         step([&] {
             const int x = mod_.random_int(mod_.screen_width_px - c->width());
             const int y = mod_.random_int(mod_.screen_height_px - c->height());
             c->set_top(y);
             c->set_left(x);
-            mod_.char_request[i] = c->show();
+            mod_.characters[i].request = c->show();
         });
         step([&] { mod_.char_say(i, QStringLiteral("Hi! I'm ") + c->name() + QStringLiteral(".")); });
-        step([&] { mod_.char_request[i] = c->hide(); });
+        step([&] { mod_.characters[i].request = c->hide(); });
     }
-    with_pellwick([&](pw::agent::Character& c) { mod_.char_request[pellwick] = c.show(); });
+    with_pellwick([&](pw::agent::Character& c) { mod_.characters[pellwick].request = c.show(); });
     with_pellwick([&](pw::agent::Character& c) {
-        mod_.char_request[pellwick] = c.think(QStringLiteral("I hope this smart kid likes them. I do!"));
+        mod_.characters[pellwick].request = c.think(QStringLiteral("I hope this smart kid likes them. I do!"));
     });
     step([&] { mod_.char_say(pellwick, QStringLiteral("Hope you like them. I do!")); });
     step([&] { mod_.char_play(pellwick, QStringLiteral("pleased")); });
     step([&] {
         mod_.char_play(pellwick, QStringLiteral("pleased"));
-        mod_.intro_request = mod_.char_request[pellwick];
+        mod_.intro_request = mod_.characters[pellwick].request;
     });
 }
 
 void Pellworks::hide_all_Click()
 {
     for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
-        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        pw::agent::Character* c = mod_.characters[i].loaded ? mod_.characters[i].agent : nullptr;
         try {
             if (c) c->hide();
         } catch (const std::exception&) {
@@ -343,7 +343,7 @@ void Pellworks::hide_all_but_pellwick_Click()
 {
     hide_all_Click();
     const int slot = mod_.char_index(QStringLiteral("pellwick"));
-    pw::agent::Character* c = slot >= 0 && mod_.char_loaded[slot] ? mod_.chars[slot] : nullptr;
+    pw::agent::Character* c = slot >= 0 && mod_.characters[slot].loaded ? mod_.characters[slot].agent : nullptr;
     if (!c) return;
     try {
         // His top-left corner in the middle of the screen, unless that puts him over

@@ -213,9 +213,9 @@ void script_form::show_waiting(const QString& sentence)
 void script_form::cancel_Click()
 {
     const int slot = mod_.char_index(mod_.current_char);
-    if (slot >= 0 && slot < mod_.slot_count() && mod_.chars[slot]) {
+    if (slot >= 0 && slot < mod_.slot_count() && mod_.characters[slot].agent) {
         try {
-            mod_.chars[slot]->listen(false);
+            mod_.characters[slot].agent->listen(false);
         } catch (const std::exception&) {
         }
     }

@@ -228,7 +228,7 @@ void ScriptRunner::step_line_begin()
         if (run_.line_character.isEmpty() || line.keyword == script::Keyword::charpos) return;
         const int slot = run_.line_slot();
         pw::agent::Character& c = run_.slot_char(slot);
-        if (!c.visible()) mod.char_request[slot] = c.show();
+        if (!c.visible()) mod.characters[slot].request = c.show();
     });
     resumable([&] { highlight(run_, line); });
     if (mod.cancel_requested) {
@@ -346,7 +346,7 @@ void ScriptRunner::step_ending()
         // (any RequestComplete clears request_busy), so the last action can finish.
         const int slot = run_.slot_of(QStringLiteral("pellwick"));
         pw::agent::Character& pellwick = run_.slot_char(slot);
-        mod.char_request[slot] = pellwick.move_to(pellwick.left(), pellwick.top());
+        mod.characters[slot].request = pellwick.move_to(pellwick.left(), pellwick.top());
         stepped = true;
     });
     if (stepped) {

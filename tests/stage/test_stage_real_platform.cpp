@@ -108,14 +108,14 @@ void TestStageRealPlatform::start_up_greets_and_quit_unloads()
     QVERIFY(exits.isEmpty());
     const int slot = mod.char_index(QStringLiteral("pellwick"));
     QVERIFY(slot >= 0);
-    pw::agent::Character* pellwick = mod.chars[slot];
+    pw::agent::Character* pellwick = mod.characters[slot].agent;
     QVERIFY(pellwick);
     QVERIFY(wait_for([&] { return pellwick->visible(); }, 5000));  // Show is queued
     QCOMPARE(pellwick->language_id(), 1033);
-    QCOMPARE(mod.char_height[slot], pellwick->height());
+    QCOMPARE(mod.characters[slot].size.height(), pellwick->height());
 
     // The greeting's request ends, and its RequestComplete reaches the run state.
-    const Request greeting = mod.char_request[slot];
+    const Request greeting = mod.characters[slot].request;
     QVERIFY(!greeting.is_null());
     mod.line_done = false;
     QVERIFY(wait_for([&] { return greeting.is_finished(); }, 20000));
@@ -141,7 +141,7 @@ void TestStageRealPlatform::start_up_greets_and_quit_unloads()
     mod.quit_program();
     QTRY_COMPARE(exits, QList<int>{0});
     QVERIFY(!agent.is_loaded(QStringLiteral("Pellwick")));
-    QVERIFY(!mod.char_loaded[slot]);
+    QVERIFY(!mod.characters[slot].loaded);
     pw::stage::set_message_box_hook(nullptr);
 }
 
