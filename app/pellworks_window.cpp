@@ -86,6 +86,11 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     connect(stage_, &pw::stage::pellwick_form::script_line_added, script_, [this] { script_->show_last_line(); });
     connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
     connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
+    // A command line handed over during a run waits for the run's end.
+    connect(script_, &script_form::script_started, this, [this] {
+        if (handed_over_) cancel_run_for_hand_over();
+    });
+    connect(script_, &script_form::run_finished, this, [this] { take_handed_over(); }, Qt::QueuedConnection);
     connect(stage_, &pw::stage::pellwick_form::list_widened, this, [this] { place_script_beside_stage(); });
     // Characters first stand clear of the script, where a child clicks and types.
     stage_->keep_free = [this] {
@@ -188,10 +193,8 @@ bool Pellworks::components_installed()
 
 void Pellworks::start_component_installer()
 {
+    // The installer is a detached process of its own: nothing here waits for it.
     if (process_.start_component_installer) process_.start_component_installer();
-    // The installer's window gets going before this program ends.
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
 }
 
 void Pellworks::create_clock()

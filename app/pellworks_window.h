@@ -202,12 +202,13 @@ private:
     void place_script_beside_stage();
     // The script grows taller with the frame.
     void grow_children();
-    // Pellwick says the command line's file is not there (and the sentence ends, or
-    // the limit passes).
-    void say_missing_file();
-    // Cancels the run under way and takes the handed-over command line once it has
-    // ended.
-    void stop_run_then_take();
+    // Pellwick says the command line's file is not there; `then` comes once the
+    // sentence has ended, or the limit has passed.
+    void say_missing_file(std::function<void()> then = {});
+    // A command line handed over during a run cancels it once it runs; the run's end
+    // then takes the command line.
+    void cancel_run_for_hand_over();
+    void take_handed_over();
     bool run_under_way() const;
 
     pw::engine::pellwick_mod& mod_;

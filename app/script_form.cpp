@@ -189,10 +189,13 @@ void script_form::play_pellwick_Click()
     pw::engine::start_run(mod_, *this, editor_text());
 }
 
+void script_form::run_started() { emit script_started(); }
+
 void script_form::run_over()
 {
     play_pellwick->setEnabled(true);
     script_text->setReadOnly(false);
+    emit run_finished();
 }
 
 void script_form::step_Click()

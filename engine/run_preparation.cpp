@@ -122,6 +122,7 @@ void prepare_run(ScriptRun& run, const QString& text)
     run.voice_words += QStringLiteral("cancel script ");
     mod.line_done = true;
     mod.options.sequential = true;
+    host.run_started();
 }
 
 }  // namespace pw::engine
