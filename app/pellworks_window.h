@@ -27,8 +27,10 @@ class QTimer;
 namespace pw::agent {
 class AgentControl;
 }
-namespace pw::engine {
+namespace pw::platform {
 class KeySource;
+}
+namespace pw::engine {
 class Keyboardhandler;
 class pellwick_mod;
 }
@@ -213,7 +215,7 @@ private:
 
     pw::engine::pellwick_mod& mod_;
     // The key source outlives the hook that uses it.
-    std::unique_ptr<pw::engine::KeySource> key_source_;
+    std::unique_ptr<pw::platform::KeySource> key_source_;
     std::unique_ptr<pw::engine::Keyboardhandler> keys_;
     QMdiArea* area_ = nullptr;
     pw::stage::pellwick_form* stage_ = nullptr;
