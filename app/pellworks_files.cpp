@@ -3,6 +3,7 @@
 
 #include "app/pellworks_window.h"
 
+#include "agent/api/agent_control.h"
 #include "app/command_line.h"
 #include "app/script_file.h"
 #include "app/script_form.h"
@@ -10,10 +11,8 @@
 #include "engine/pellwick_mod.h"
 #include "platform/core/trace.h"
 #include "stage/pellwick_form.h"
-#include "stage/window_waits.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTimer>
@@ -37,7 +36,7 @@ void Pellworks::take_command_line(const QStringList& arguments)
         // Acted on once start-up or the run is over; the run is asked to stop.
         const bool waiting = handed_over_.has_value();
         handed_over_ = arguments;
-        if (started_ && !waiting) stop_run_then_take();
+        if (started_ && !waiting) cancel_run_for_hand_over();
         return;
     }
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -59,39 +58,53 @@ bool Pellworks::run_under_way() const
     return mod_.script_running || !script_->play_pellwick->isEnabled();
 }
 
-void Pellworks::stop_run_then_take()
+void Pellworks::cancel_run_for_hand_over()
 {
-    // The run ends from its own loop; nothing else tells this window when.
-    QTimer::singleShot(200, this, [this] {
-        if (!handed_over_) return;
-        if (!run_under_way()) {
-            run_cancelled_ = false;
-            take_command_line(*std::exchange(handed_over_, std::nullopt));
-            return;
-        }
-        // Once, and not in the run's first moments: its preparation forgets a cancel.
-        if (mod_.script_running && !run_cancelled_) {
-            run_cancelled_ = true;
-            script_->cancel_Click();
-        }
-        stop_run_then_take();
-    });
+    // Once, and only once the script runs: its preparation forgets a cancel made
+    // before it. A run already winding up just ends.
+    if (!mod_.script_running || run_cancelled_) return;
+    run_cancelled_ = true;
+    script_->cancel_Click();
 }
 
-void Pellworks::say_missing_file()
+void Pellworks::take_handed_over()
+{
+    if (!handed_over_ || !started_ || run_under_way()) return;
+    run_cancelled_ = false;
+    take_command_line(*std::exchange(handed_over_, std::nullopt));
+}
+
+void Pellworks::say_missing_file(std::function<void()> then)
 {
     // Pellwick says it, whichever slot he has.
+    pw::agent::Request said;
     try {
         stage_->get_char(QStringLiteral("pellwick"));
         const int slot = mod_.char_index(QStringLiteral("pellwick"));
-        if (slot < 0) return;
-        mod_.char_say(slot, missing_file_sentence());
-        const pw::agent::Request said = mod_.char_request.value(slot);
-        QElapsedTimer since;
-        since.start();
-        while (!said.is_finished() && since.elapsed() < missing_file_limit.count()) pw::stage::do_events();
+        if (slot >= 0) {
+            mod_.char_say(slot, missing_file_sentence());
+            said = mod_.characters[slot].request;
+        }
     } catch (const std::exception&) {
     }
+    if (!then) return;
+    if (said.is_null() || said.is_finished()) {
+        then();
+        return;
+    }
+    auto* limit = new QTimer(this);
+    limit->setSingleShot(true);
+    auto over = [limit, then] {
+        const std::function<void()> next = then;
+        limit->disconnect();
+        limit->deleteLater();
+        next();
+    };
+    connect(limit, &QTimer::timeout, limit, over);
+    connect(&mod_.agent(), &pw::agent::AgentControl::RequestComplete, limit, [said, over] {
+        if (said.is_finished()) over();
+    });
+    limit->start(missing_file_limit);
 }
 
 void Pellworks::open_command_line_file(const CommandLine& command_line)
@@ -103,8 +116,7 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
     if (!load_script_file(path)) {
         // Start-up goes on past failing steps; the end comes regardless, once Pellwick
         // has said why (or after the limit, should the sentence never end).
-        say_missing_file();
-        mod_.quit_program(1);
+        say_missing_file([this] { mod_.quit_program(1); });
         return;
     }
     if (command_line.mode == 1 || command_line.mode == 2) script_->play_pellwick_Click();

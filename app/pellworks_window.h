@@ -27,8 +27,10 @@ class QTimer;
 namespace pw::agent {
 class AgentControl;
 }
-namespace pw::engine {
+namespace pw::platform {
 class KeySource;
+}
+namespace pw::engine {
 class Keyboardhandler;
 class pellwick_mod;
 }
@@ -202,17 +204,18 @@ private:
     void place_script_beside_stage();
     // The script grows taller with the frame.
     void grow_children();
-    // Pellwick says the command line's file is not there (and the sentence ends, or
-    // the limit passes).
-    void say_missing_file();
-    // Cancels the run under way and takes the handed-over command line once it has
-    // ended.
-    void stop_run_then_take();
+    // Pellwick says the command line's file is not there; `then` comes once the
+    // sentence has ended, or the limit has passed.
+    void say_missing_file(std::function<void()> then = {});
+    // A command line handed over during a run cancels it once it runs; the run's end
+    // then takes the command line.
+    void cancel_run_for_hand_over();
+    void take_handed_over();
     bool run_under_way() const;
 
     pw::engine::pellwick_mod& mod_;
     // The key source outlives the hook that uses it.
-    std::unique_ptr<pw::engine::KeySource> key_source_;
+    std::unique_ptr<pw::platform::KeySource> key_source_;
     std::unique_ptr<pw::engine::Keyboardhandler> keys_;
     QMdiArea* area_ = nullptr;
     pw::stage::pellwick_form* stage_ = nullptr;

@@ -11,9 +11,9 @@ void end_process_now(pw::engine::pellwick_mod& mod, int code)
     // Stopping a character ends its speech and sounds before the process goes.
     const int n = qMin<int>(mod.char_count, mod.slot_count());
     for (int i = 0; i < n; ++i) {
-        if (!mod.char_loaded[i] || !mod.chars[i]) continue;
+        if (!mod.characters[i].loaded || !mod.characters[i].agent) continue;
         try {
-            mod.chars[i]->stop();
+            mod.characters[i].agent->stop();
         } catch (const std::exception&) {
         }
     }

@@ -158,7 +158,7 @@ void save::Form_Load()
         const QWidget* area = frame->parentWidget();
         QList<QRect> characters;
         for (int i = 0; i < mod_.slot_count(); ++i) {
-            const pw::agent::Character* c = mod_.chars[i];
+            const pw::agent::Character* c = mod_.characters[i].agent;
             if (!c || !c->visible() || !area) continue;
             characters << QRect(area->mapFromGlobal(QPoint(c->left(), c->top())), QSize(c->width(), c->height()));
         }

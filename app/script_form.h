@@ -135,7 +135,12 @@ public:
     bool start_program(const QString& command_line) override;
     void message_box(const QString& text, std::function<void()> closed) override;
     void show_waiting(const QString& sentence) override;
+    void run_started() override;
     void run_over() override;
+
+signals:
+    void script_started();
+    void run_finished();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

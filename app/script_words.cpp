@@ -20,12 +20,12 @@ ScriptVocabulary vocabulary_of(const pw::engine::pellwick_mod& mod)
     ScriptVocabulary v;
     const int n = qMin<int>(mod.char_count, mod.slot_count());
     for (int slot = 0; slot < n; ++slot) {
-        if (mod.char_ids[slot].isEmpty()) continue;
+        if (mod.characters[slot].id.isEmpty()) continue;
         ScriptVocabulary::Character c;
-        c.id = mod.char_ids[slot];
-        if (mod.char_loaded.value(slot) && mod.chars[slot]) {
+        c.id = mod.characters[slot].id;
+        if (mod.characters[slot].loaded && mod.characters[slot].agent) {
             try {
-                for (const QString& name : mod.chars[slot]->animation_names()) c.animations << name.toLower();
+                for (const QString& name : mod.characters[slot].agent->animation_names()) c.animations << name.toLower();
                 c.animations_known = true;
             } catch (const std::exception&) {
             }

@@ -8,12 +8,12 @@ namespace pw::app {
 
 int speaker_slot(pw::engine::pellwick_mod& mod)
 {
-    auto usable = [&mod](int slot) { return slot >= 0 && slot < mod.slot_count() && mod.chars[slot]; };
+    auto usable = [&mod](int slot) { return slot >= 0 && slot < mod.slot_count() && mod.characters[slot].agent; };
     int slot = mod.char_index(mod.current_char);
     if (usable(slot)) return slot;
     slot = mod.char_index(QStringLiteral("pellwick"));
     if (!usable(slot)) return -1;
-    mod.current_char = mod.char_ids[slot];
+    mod.current_char = mod.characters[slot].id;
     return slot;
 }
 
@@ -22,9 +22,9 @@ void tell_child(pw::engine::pellwick_mod& mod, const QString& sentence, const QS
     const int slot = speaker_slot(mod);
     if (slot >= 0) {
         try {
-            if (!mod.chars[slot]->visible()) {
-                const pw::agent::Request shown = mod.chars[slot]->show();
-                mod.char_request[slot] = shown;
+            if (!mod.characters[slot].agent->visible()) {
+                const pw::agent::Request shown = mod.characters[slot].agent->show();
+                mod.characters[slot].request = shown;
             }
             mod.char_say(slot, sentence);
         } catch (const std::exception&) {

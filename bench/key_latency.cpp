@@ -68,12 +68,12 @@ void report(const char* what, std::vector<double> ms, int missed)
 }
 
 // Waits for the next key-down of A at the source; the time in ms, or -1.
-double source_latency(pw::engine::KeySource& source, const std::function<void()>& type_a)
+double source_latency(pw::platform::KeySource& source, const std::function<void()>& type_a)
 {
     QEventLoop loop;
     QElapsedTimer clock;
     double latency = -1.0;
-    source.install([&](const pw::engine::KeyEvent& e) {
+    source.install([&](const pw::platform::KeyEvent& e) {
         if (e.vk != vk_a || !e.down || latency >= 0) return;
         latency = double(clock.nsecsElapsed()) / 1e6;
         loop.quit();
@@ -156,7 +156,7 @@ int main(int argc, char** argv)
 
     // 4. What an idle program spends on keys, hook installed and not.
     for (const bool installed : {true, false}) {
-        if (installed) source->install([](const pw::engine::KeyEvent&) {});
+        if (installed) source->install([](const pw::platform::KeyEvent&) {});
         const std::clock_t before = std::clock();
         let_events_run_for(3000);
         const double cpu_ms = 1000.0 * double(std::clock() - before) / CLOCKS_PER_SEC;

@@ -19,7 +19,7 @@ void cancel_it(pellwick_mod& mod, RunHost& host)
     const int n = qMin<int>(mod.char_count, mod.slot_count());
     for (int slot = 0; slot < n; ++slot) {
         // Events come in between, so the slot is looked at afresh at each step.
-        auto character = [&mod, slot] { return slot < mod.slot_count() ? mod.chars[slot] : nullptr; };
+        auto character = [&mod, slot] { return slot < mod.slot_count() ? mod.characters[slot].agent : nullptr; };
         auto shown = std::make_shared<bool>(false);
         cancel->then([&mod, character, shown]() -> int32_t {
             try {

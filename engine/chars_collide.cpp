@@ -9,10 +9,10 @@ namespace {
 CharBox box_of(pellwick_mod& mod, const QString& id)
 {
     const int slot = mod.char_index(id);
-    if (slot < 0 || slot >= mod.slot_count() || !mod.chars[slot])
+    if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
         throw pw::agent::AgentError(pw::agent::error::character_invalid,
                                     QStringLiteral("No character \"%1\" is loaded.").arg(id));
-    const pw::agent::Character& c = *mod.chars[slot];
+    const pw::agent::Character& c = *mod.characters[slot].agent;
     return CharBox{double(c.left()), double(c.top()), double(c.width()), double(c.height())};
 }
 

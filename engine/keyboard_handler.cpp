@@ -11,7 +11,7 @@ constexpr int vk_left_control = 162;
 
 }  // namespace
 
-Keyboardhandler::Keyboardhandler(pellwick_mod& mod, KeySource& source)
+Keyboardhandler::Keyboardhandler(pellwick_mod& mod, pw::platform::KeySource& source)
     : mod_(mod), source_(source)
 {
 }
@@ -26,7 +26,7 @@ void Keyboardhandler::install_key_hook()
     // A wait ended by Esc leaves the hook in place; the next key wait reuses it rather
     // than stacking a second one that would see every key twice.
     if (hook_handle != 0) return;
-    source_.install([this](const KeyEvent& event) { key_hook_proc(event); });
+    source_.install([this](const pw::platform::KeyEvent& event) { key_hook_proc(event); });
     hook_handle = next_handle_++;
     if (next_handle_ == 0) next_handle_ = 1;
     pw::trace::event(QStringLiteral("KeyHook"), {QStringLiteral("install")});
@@ -40,7 +40,7 @@ void Keyboardhandler::remove_key_hook()
     pw::trace::event(QStringLiteral("KeyHook"), {QStringLiteral("remove")});
 }
 
-void Keyboardhandler::key_hook_proc(const KeyEvent& event)
+void Keyboardhandler::key_hook_proc(const pw::platform::KeyEvent& event)
 {
     key_event_buffer.vk_code = quint32(event.vk);
     key_event_buffer.scan_code = quint32(event.scan);

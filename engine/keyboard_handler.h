@@ -4,8 +4,8 @@
 // key) came, and quits the program on Q followed by the left Ctrl key. It only watches:
 // every key still reaches the window that has the focus.
 
-#include "engine/key_source.h"
 #include "engine/pellwick_mod.h"
+#include "platform/core/key_source.h"
 
 #include <QObject>
 #include <QPointer>
@@ -30,7 +30,7 @@ struct KeyEventRecord {
 class Keyboardhandler {
 public:
     // Neither is owned; both must outlive the handler.
-    Keyboardhandler(pellwick_mod& mod, KeySource& source);
+    Keyboardhandler(pellwick_mod& mod, pw::platform::KeySource& source);
     ~Keyboardhandler();
     Keyboardhandler(const Keyboardhandler&) = delete;
     Keyboardhandler& operator=(const Keyboardhandler&) = delete;
@@ -48,7 +48,7 @@ public:
     void remove_key_hook();
 
     // Every event of the installed source lands here, key-down and key-up alike.
-    void key_hook_proc(const KeyEvent& event);
+    void key_hook_proc(const pw::platform::KeyEvent& event);
 
     // For "anykey" every key counts and key_text becomes the pressed key's character;
     // otherwise the first character of the upper-cased key_text is compared with vk. An empty key_text matches no key;
@@ -61,7 +61,7 @@ public:
 
 private:
     pellwick_mod& mod_;
-    KeySource& source_;
+    pw::platform::KeySource& source_;
     quint32 next_handle_ = 1;
 };
 

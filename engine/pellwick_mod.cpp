@@ -51,14 +51,7 @@ void pellwick_mod::set_start_defaults()
 void pellwick_mod::size_slots(int count)
 {
     const qsizetype n = qMax(0, count) + 1;
-    char_ids.resize(n);
-    chars.resize(n, nullptr);
-    char_loaded.resize(n, false);
-    char_request.resize(n);
-    char_height.resize(n, 0);
-    char_width.resize(n, 0);
-    char_default_height.resize(n, 0);
-    char_default_width.resize(n, 0);
+    characters.resize(n);
 }
 
 void pellwick_mod::set_runner(std::unique_ptr<ScriptRunner> runner)
@@ -90,7 +83,7 @@ int pellwick_mod::char_index(const QString& id) const
 {
     const int n = qMin<int>(char_count, slot_count());
     for (int i = 0; i < n; ++i)
-        if (char_ids[i].compare(id, Qt::CaseInsensitive) == 0) return i;
+        if (characters[i].id.compare(id, Qt::CaseInsensitive) == 0) return i;
     return -1;
 }
 
@@ -111,10 +104,10 @@ int pellwick_mod::random_int(int n)
 
 Character& pellwick_mod::loaded_character(int slot) const
 {
-    if (slot < 0 || slot >= slot_count() || !chars[slot])
+    if (slot < 0 || slot >= slot_count() || !characters[slot].agent)
         throw AgentError(pw::agent::error::character_invalid,
                          QStringLiteral("No character is loaded in slot %1.").arg(slot));
-    return *chars[slot];
+    return *characters[slot].agent;
 }
 
 void pellwick_mod::char_say(int slot, const QString& text)
@@ -126,24 +119,24 @@ void pellwick_mod::char_say(int slot, const QString& text)
         request = c.speak(QString(), user_folder + QStringLiteral("/wav/") + text);
     else
         request = c.speak(text);
-    char_request[slot] = request;
-    hold_others(char_request[slot]);
+    characters[slot].request = request;
+    hold_others(characters[slot].request);
 }
 
 void pellwick_mod::char_play(int slot, const QString& animation)
 {
     Character& c = loaded_character(slot);
     current_char = c.name();
-    char_request[slot] = c.play(animation);
-    hold_others(char_request[slot]);
+    characters[slot].request = c.play(animation);
+    hold_others(characters[slot].request);
 }
 
 void pellwick_mod::char_move_to(int slot, int16_t x, int16_t y, int32_t speed)
 {
     Character& c = loaded_character(slot);
     current_char = c.name();
-    char_request[slot] = c.move_to(x, y, speed);
-    hold_others(char_request[slot]);
+    characters[slot].request = c.move_to(x, y, speed);
+    hold_others(characters[slot].request);
 }
 
 void pellwick_mod::hold_others(const Request& request)
@@ -152,9 +145,9 @@ void pellwick_mod::hold_others(const Request& request)
     const int self = char_index(current_char);
     const int n = qMin<int>(char_count, slot_count());
     for (int i = 0; i < n; ++i) {
-        if (i == self || !char_loaded[i] || !chars[i]) continue;
+        if (i == self || !characters[i].loaded || !characters[i].agent) continue;
         try {
-            chars[i]->wait(request);
+            characters[i].agent->wait(request);
         } catch (const AgentError& e) {
             // A character whose Name differs from its id is not recognised as the
             // speaker above and would be asked to wait for itself: nothing to hold.
@@ -171,13 +164,13 @@ void pellwick_mod::quit_program(int code)
     for (int i = 0; i < n; ++i) {
         // Ending must not stop half-way: a character that fails here is skipped.
         auto forget = [this, i] {
-            chars[i] = nullptr;
-            char_loaded[i] = false;
+            characters[i].agent = nullptr;
+            characters[i].loaded = false;
         };
         auto said = std::make_shared<bool>(false);
         goodbyes->then([this, i, said, forget]() -> int32_t {
             try {
-                if (i >= slot_count() || !chars[i] || !chars[i]->visible()) return 0;
+                if (i >= slot_count() || !characters[i].agent || !characters[i].agent->visible()) return 0;
                 char_say(i, QStringLiteral("Goodbye!"));
                 *said = true;
                 return goodbye_pause_ms;
@@ -189,8 +182,8 @@ void pellwick_mod::quit_program(int code)
         goodbyes->then([this, i, said, forget]() -> int32_t {
             if (!*said || i >= slot_count()) return 0;
             try {
-                chars[i] = nullptr;
-                agent_.unload(char_ids[i]);
+                characters[i].agent = nullptr;
+                agent_.unload(characters[i].id);
             } catch (const std::exception&) {
             }
             forget();

@@ -8,6 +8,7 @@
 #include "agent/api/request.h"
 #include "engine/hires_clock.h"
 #include "engine/open_questions.h"
+#include "engine/run_character.h"
 #include "engine/run_options.h"
 
 #include <QList>
@@ -59,14 +60,7 @@ public:
 
     // ---- The character table: one slot per character ----
     int16_t char_count = 0;
-    QStringList char_ids;
-    QList<pw::agent::Character*> chars;  // not owned: the agent control owns them
-    QList<bool> char_loaded;
-    QList<pw::agent::Request> char_request;
-    QList<int32_t> char_height;
-    QList<int32_t> char_width;
-    QList<int32_t> char_default_height;
-    QList<int32_t> char_default_width;
+    QList<RunCharacter> characters;
 
     int32_t screen_height_px = 0;
     int32_t screen_width_px = 0;
@@ -103,7 +97,7 @@ public:
     void set_start_defaults();
     // Gives the table slots 0..count and leaves char_count alone.
     void size_slots(int count);
-    int slot_count() const { return int(char_ids.size()); }
+    int slot_count() const { return int(characters.size()); }
 
     // ---- The run ----
     // The run under way, or the last one (over); null before the first.

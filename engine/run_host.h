@@ -67,6 +67,8 @@ public:
     // ---- The run ----
     // What the run is waiting for, in a child's words; empty once it waits no more.
     virtual void show_waiting(const QString& sentence) { (void)sentence; }
+    // The script's lines are read and it runs: a cancel from now on is kept.
+    virtual void run_started() {}
     // The run is over (ended, cancelled or failed): Play may start another.
     virtual void run_over() {}
 };

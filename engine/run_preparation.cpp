@@ -44,8 +44,8 @@ void register_voice_word(ScriptRun& run, const QString& word)
     run.voice_words += word + QStringLiteral(", or ");
     const int n = qMin<int>(run.mod.char_count, run.mod.slot_count());
     for (int slot = 0; slot < n; ++slot) {
-        if (!run.mod.chars[slot]) continue;
-        pw::agent::Commands& commands = run.mod.chars[slot]->commands();
+        if (!run.mod.characters[slot].agent) continue;
+        pw::agent::Commands& commands = run.mod.characters[slot].agent->commands();
         // Listening for the same word twice adds it twice: the second add is skipped.
         resumable([&] { commands.add(word, word, word, true, false); });
         commands.set_voice_caption(QStringLiteral("Pellworks"));
@@ -69,8 +69,8 @@ void reset_commands(ScriptRun& run)
     // A slot whose character failed to load is left alone.
     const int n = qMin<int>(run.mod.char_count, run.mod.slot_count());
     for (int slot = 0; slot < n; ++slot) {
-        if (!run.mod.chars[slot]) continue;
-        pw::agent::Commands& commands = run.mod.chars[slot]->commands();
+        if (!run.mod.characters[slot].agent) continue;
+        pw::agent::Commands& commands = run.mod.characters[slot].agent->commands();
         commands.remove_all();
         add_standard_commands(commands);
     }
@@ -122,6 +122,7 @@ void prepare_run(ScriptRun& run, const QString& text)
     run.voice_words += QStringLiteral("cancel script ");
     mod.line_done = true;
     mod.options.sequential = true;
+    host.run_started();
 }
 
 }  // namespace pw::engine

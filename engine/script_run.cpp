@@ -24,10 +24,10 @@ pw::agent::Character& ScriptRun::line_char() const { return slot_char(line_slot(
 
 pw::agent::Character& ScriptRun::slot_char(int slot) const
 {
-    if (slot < 0 || slot >= mod.slot_count() || !mod.chars[slot])
+    if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
         throw pw::agent::AgentError(pw::agent::error::character_invalid,
                                     QStringLiteral("No character in slot %1.").arg(slot));
-    return *mod.chars[slot];
+    return *mod.characters[slot].agent;
 }
 
 int ScriptRun::slot_of(const QString& id) const

@@ -11,16 +11,16 @@ using pw::agent::Request;
 
 void ask_question(pellwick_mod& mod, int slot, const QString& question)
 {
-    if (slot < 0 || slot >= mod.slot_count() || !mod.chars[slot])
+    if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
         throw pw::agent::AgentError(pw::agent::error::character_invalid, QStringLiteral("Nobody to ask."));
-    if (!mod.chars[slot]->visible()) mod.char_request[slot] = mod.chars[slot]->show();
+    if (!mod.characters[slot].agent->visible()) mod.characters[slot].request = mod.characters[slot].agent->show();
     mod.char_say(slot, question);
 }
 
 bool question_open(pellwick_mod& mod, int slot)
 {
     if (slot < 0 || slot >= mod.slot_count()) return false;
-    const int status = mod.char_request[slot].status();
+    const int status = mod.characters[slot].request.status();
     return status == Request::Pending || status == Request::InProgress;
 }
 
@@ -55,9 +55,9 @@ public:
             // list need not be read to its end.
             const int slot = mod_.questions.answered_yes ? mod_.char_index(mod_.current_char) : slot_;
             if (question_open(mod_, slot)) return WaitState::waiting();
-            if (slot >= 0 && slot < mod_.slot_count() && mod_.chars[slot]) mod_.chars[slot]->stop_all();
-            if (mod_.questions.answered_yes && mod_.char_index(mod_.current_char) != slot_ && mod_.chars[slot_])
-                mod_.chars[slot_]->stop_all();
+            if (slot >= 0 && slot < mod_.slot_count() && mod_.characters[slot].agent) mod_.characters[slot].agent->stop_all();
+            if (mod_.questions.answered_yes && mod_.char_index(mod_.current_char) != slot_ && mod_.characters[slot_].agent)
+                mod_.characters[slot_].agent->stop_all();
         } catch (const std::exception&) {
         }
         return answered();

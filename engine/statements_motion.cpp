@@ -148,8 +148,7 @@ Flow charsize(ScriptRun& run)
     c.set_height(h);
     // Recorded in slot 0 whoever changed size: the composer reads the size from there.
     if (mod.slot_count() > 0) {
-        mod.char_width[0] = c.width();
-        mod.char_height[0] = c.height();
+        mod.characters[0].size = QSize(c.width(), c.height());
     }
     mod.agent_idle = false;
     return Flow::next_line;

@@ -11,13 +11,13 @@ void show_named(ScriptRun& run, bool activate)
 {
     const int slot = run.slot_of(run.arguments);
     pw::agent::Character& c = run.slot_char(slot);
-    run.mod.char_request[slot] = c.show();
+    run.mod.characters[slot].request = c.show();
     if (activate) c.activate();
 }
 
 void hide_slot(ScriptRun& run, int slot)
 {
-    run.mod.char_request[slot] = run.slot_char(slot).hide();
+    run.mod.characters[slot].request = run.slot_char(slot).hide();
 }
 
 }  // namespace

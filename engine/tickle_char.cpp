@@ -25,9 +25,9 @@ void tickle_char(pellwick_mod& mod, const QString& name, float factor)
 {
     const int s = mod.char_index(name);
     auto character = [&mod, s]() -> pw::agent::Character& {
-        if (s < 0 || s >= mod.slot_count() || !mod.chars[s])
+        if (s < 0 || s >= mod.slot_count() || !mod.characters[s].agent)
             throw std::runtime_error("no character to tickle");
-        return *mod.chars[s];
+        return *mod.characters[s].agent;
     };
 
     step([&] { character().stop(); });

@@ -64,7 +64,7 @@ Pass get_off(WaitLine& w)
     pellwick_mod& mod = w.mod;
     const int other = w.run.slot_of(w.value);
     pw::agent::Character& sitter = w.run.slot_char(other);
-    if (!sitter.visible()) mod.char_request[other] = sitter.show();
+    if (!sitter.visible()) mod.characters[other].request = sitter.show();
     if (w.due()) w.remind(wait_texts::get_off(w.value));
     if (!chars_collide(mod, w.run.line_character, w.value)) {
         w.line_char().stop_all(QStringLiteral("speak"));

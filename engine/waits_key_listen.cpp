@@ -43,7 +43,7 @@ Pass listen(WaitLine& w)
         w.restart_reminders();
     } else if (mod.report_due) {
         mod.report_due = false;
-        mod.char_request[w.slot] = w.line_char().think(wait_texts::to_be_spoken(w.run.voice_words));
+        mod.characters[w.slot].request = w.line_char().think(wait_texts::to_be_spoken(w.run.voice_words));
         w.thought_shown = true;
         w.first = std::make_unique<PauseWait>(mod, 3000, true);
         return Pass::go_on;

@@ -15,11 +15,11 @@ void stop_introduction(pellwick_mod& mod)
 {
     const int n = qMin<int>(mod.char_count, mod.slot_count());
     for (int slot = 0; slot < n; ++slot) {
-        if (!mod.chars[slot]) continue;
+        if (!mod.characters[slot].agent) continue;
         // Esc must still cancel the script when one character cannot be stopped.
         try {
-            mod.chars[slot]->stop_all();
-            mod.chars[slot]->hide();
+            mod.characters[slot].agent->stop_all();
+            mod.characters[slot].agent->hide();
         } catch (const std::exception&) {
         }
     }

@@ -281,9 +281,9 @@ void audio_form::say(const QString& text)
 {
     int slot = mod_.char_index(mod_.current_char);
     if (slot < 0) slot = mod_.char_index(QStringLiteral("pellwick"));
-    if (slot < 0 || slot >= mod_.slot_count() || !mod_.chars[slot]) return;
+    if (slot < 0 || slot >= mod_.slot_count() || !mod_.characters[slot].agent) return;
     try {
-        if (!mod_.chars[slot]->visible()) mod_.char_request[slot] = mod_.chars[slot]->show();
+        if (!mod_.characters[slot].agent->visible()) mod_.characters[slot].request = mod_.characters[slot].agent->show();
         mod_.char_say(slot, text);
     } catch (const std::exception&) {
         // A character that cannot speak leaves the window as it is.

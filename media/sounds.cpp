@@ -4,7 +4,6 @@
 #include "media/window_look.h"
 #include "platform/core/user_folders.h"
 #include "stage/twips.h"
-#include "stage/window_waits.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -124,13 +123,10 @@ void sounds::sounds1_DblClick()
 
 void sounds::hear(const QString& name)
 {
+    // Returns at once. The end of playing or a sound that cannot be played sets
+    // stop_sound; a cancel and Esc stop the device as well.
     mod_.stop_sound = false;
-    // The end of playing, a sound that cannot be played, a cancel and Esc all set
-    // stop_sound.
     editor_.play_wave(sound_file_path(folder(), name));
-    while (!mod_.stop_sound) pw::stage::do_events();
-    mod_.stop_sound = true;
-    editor_.stop_wave();
 }
 
 QString sounds::programmed_text(const QString& script, const QString& name)

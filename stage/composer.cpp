@@ -43,23 +43,23 @@ void observe(pellwick_mod& mod, pw::engine::RunHost& editor, const QString& char
 {
     const int slot = mod.char_index(character);
     auto c = [&mod, slot]() -> pw::agent::Character& {
-        if (slot < 0 || slot >= mod.slot_count() || !mod.chars[slot])
+        if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
             throw std::runtime_error("nobody to show it");
-        return *mod.chars[slot];
+        return *mod.characters[slot].agent;
     };
     auto say = [&](const QString& text) { step([&] { mod.char_say(slot, text); }); };
     auto play = [&](const QString& animation) { step([&] { mod.char_play(slot, animation); }); };
     // The sizes that the character-size demonstration starts from are slot 0's.
-    auto slot0 = [&mod](const QList<int32_t>& sizes) {
-        if (sizes.isEmpty()) throw std::runtime_error("no slot 0");
-        return sizes[0];
+    auto slot0 = [&mod]() -> const pw::engine::RunCharacter& {
+        if (mod.characters.isEmpty()) throw std::runtime_error("no slot 0");
+        return mod.characters[0];
     };
 
     mod.current_char = character;
     step([&] {
         if (c().visible()) return;
         const pw::agent::Request shown = c().show();
-        mod.char_request[slot] = shown;
+        mod.characters[slot].request = shown;
     });
 
     if (command.startsWith(QLatin1String("MoveTo random"))) {
@@ -79,13 +79,13 @@ void observe(pellwick_mod& mod, pw::engine::RunHost& editor, const QString& char
         // It grows from nothing to its default size, tells the default size, and once
         // it has said so goes back to its current size and tells that.
         int grow_to = 0;
-        step([&] { grow_to = slot0(mod.char_default_height); });
+        step([&] { grow_to = slot0().default_size.height(); });
         for (int k = 1; k <= grow_to; ++k) {
             step([&] { c().set_height(k); });
             step([&] { c().set_width(k); });
         }
-        step([&] { c().set_width(slot0(mod.char_default_width)); });
-        step([&] { c().set_height(slot0(mod.char_default_height)); });
+        step([&] { c().set_width(slot0().default_size.width()); });
+        step([&] { c().set_height(slot0().default_size.height()); });
         step([&] {
             say(c().name() + QStringLiteral(" default width:") + str_number(c().width())
                 + QStringLiteral(" default height:") + str_number(c().height()));
@@ -93,8 +93,8 @@ void observe(pellwick_mod& mod, pw::engine::RunHost& editor, const QString& char
         mod.agent_idle = false;
         pw::stage::let_events_run();
         pw::stage::wait_idle(mod);
-        step([&] { c().set_width(slot0(mod.char_width)); });
-        step([&] { c().set_height(slot0(mod.char_height)); });
+        step([&] { c().set_width(slot0().size.width()); });
+        step([&] { c().set_height(slot0().size.height()); });
         step([&] {
             say(c().name() + QStringLiteral(" current width:") + str_number(c().width())
                 + QStringLiteral(" current height:") + str_number(c().height()));

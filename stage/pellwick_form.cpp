@@ -197,9 +197,9 @@ void pellwick_form::greet_or_end()
 {
     try {
         const int slot = mod_.char_index(QStringLiteral("pellwick"));
-        if (slot < 0 || !mod_.char_loaded[slot] || !mod_.chars[slot])
+        if (slot < 0 || !mod_.characters[slot].loaded || !mod_.characters[slot].agent)
             throw pw::agent::AgentError(pw::agent::error::character_invalid, QStringLiteral("no Pellwick"));
-        mod_.chars[slot]->show();
+        mod_.characters[slot].agent->show();
         mod_.char_say(slot, greeting());
     } catch (const std::exception&) {
         message_box(missing_pellwick_message(), this);
@@ -211,7 +211,7 @@ int pellwick_form::free_slot()
 {
     const int last = qMin<int>(mod_.char_count, mod_.slot_count() - 1);
     for (int i = 0; i <= last; ++i)
-        if (!mod_.char_loaded[i]) return i;
+        if (!mod_.characters[i].loaded) return i;
     // Every slot is taken (more characters than files were found at start-up): add
     // one rather than overwrite a loaded character, and let the loops see it.
     const int slot = qMax<int>(mod_.slot_count(), mod_.char_count + 1);
@@ -225,24 +225,24 @@ void pellwick_form::get_char(const QString& id, bool for_run)
     int slot = mod_.char_index(id);
     try {
         if (slot >= 0) {
-            if (mod_.char_loaded[slot]) {
-                mod_.chars[slot] = nullptr;
-                mod_.char_loaded[slot] = false;
-                MyAgent.unload(mod_.char_ids[slot]);
+            if (mod_.characters[slot].loaded) {
+                mod_.characters[slot].agent = nullptr;
+                mod_.characters[slot].loaded = false;
+                MyAgent.unload(mod_.characters[slot].id);
             }
         } else {
             slot = free_slot();
         }
 
-        mod_.char_ids[slot] = id;
+        mod_.characters[slot].id = id;
         mod_.current_char = id;
-        mod_.char_request[slot] = MyAgent.load(id, character_path(char_folders, id));
+        mod_.characters[slot].request = MyAgent.load(id, character_path(char_folders, id));
         // At start-up the windows get a turn between characters; a run never waits here.
         if (!for_run) pw::stage::let_events_run();
 
         pw::agent::Character* c = MyAgent.item(id);
-        mod_.chars[slot] = c;
-        mod_.char_loaded[slot] = true;
+        mod_.characters[slot].agent = c;
+        mod_.characters[slot].loaded = true;
         c->set_language_id(us_english);
 
         Q_EMIT sound_frame_caption(QStringLiteral("&Sounds for All"));
@@ -265,17 +265,16 @@ void pellwick_form::get_char(const QString& id, bool for_run)
 
         InitPopupMenuCmds();
 
-        mod_.char_height[slot] = mod_.char_default_height[slot] = c->height();
-        mod_.char_width[slot] = mod_.char_default_width[slot] = c->width();
+        mod_.characters[slot].size = mod_.characters[slot].default_size = QSize(c->width(), c->height());
         mod_.current_char = id;
         if (!for_run) pw::stage::let_events_run();
     } catch (const std::exception&) {
         if (for_run) open_message_box(load_error_message(id), this, nullptr);
         else message_box(load_error_message(id), this);
         if (slot >= 0 && slot < mod_.slot_count()) {
-            mod_.chars[slot] = nullptr;
-            mod_.char_loaded[slot] = false;
-            mod_.char_ids[slot].clear();
+            mod_.characters[slot].agent = nullptr;
+            mod_.characters[slot].loaded = false;
+            mod_.characters[slot].id.clear();
         }
         // A character that loaded but failed later would otherwise stay on the platform
         // with no slot, and every later load of it would fail as "already loaded".
@@ -306,7 +305,7 @@ QList<QRect> pellwick_form::character_rects() const
 {
     QList<QRect> rects;
     for (int i = 0; i < mod_.slot_count(); ++i) {
-        pw::agent::Character* c = mod_.char_loaded[i] ? mod_.chars[i] : nullptr;
+        pw::agent::Character* c = mod_.characters[i].loaded ? mod_.characters[i].agent : nullptr;
         try {
             if (c && c->visible()) rects.append(QRect(c->left(), c->top(), c->width(), c->height()));
         } catch (const std::exception&) {
@@ -324,8 +323,8 @@ QPoint pellwick_form::window_position() const
 
 void pellwick_form::InitPopupMenuCmds()
 {
-    if (mod_.slot_count() < 1 || !mod_.chars[0]) return;
-    pw::agent::Commands& commands = mod_.chars[0]->commands();
+    if (mod_.slot_count() < 1 || !mod_.characters[0].agent) return;
+    pw::agent::Commands& commands = mod_.characters[0].agent->commands();
     commands.remove_all();
     commands.add(QStringLiteral("AdvCharOptions"), QStringLiteral("&Advanced Character Options"));
 }
@@ -353,9 +352,9 @@ void pellwick_form::char_avail_Click()
     // The slot is looked up by id: a character whose load failed may have left its
     // slot to another one, whose animations must not be listed under this name.
     const int slot = mod_.char_index(id);
-    if (slot < 0 || !mod_.char_loaded[slot] || !mod_.chars[slot]) return;
+    if (slot < 0 || !mod_.characters[slot].loaded || !mod_.characters[slot].agent) return;
     try {
-        AnimationListBox->addItems(character_animation_lines(id, mod_.chars[slot]->animation_names()));
+        AnimationListBox->addItems(character_animation_lines(id, mod_.characters[slot].agent->animation_names()));
     } catch (const std::exception&) {
     }
 }

@@ -42,7 +42,7 @@ void wait_for_answer(pellwick_mod& mod, const std::function<int()>& asker)
         do_events();
         slot = asker();
     }
-    if (mod.chars[slot]) mod.chars[slot]->stop_all();
+    if (mod.characters[slot].agent) mod.characters[slot].agent->stop_all();
 }
 
 bool settle(pellwick_mod& mod, bool& question_flag, const RunStateAside& aside)

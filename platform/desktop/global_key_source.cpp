@@ -23,7 +23,7 @@ QByteArray qt_display_name()
 
 }  // namespace
 
-std::unique_ptr<pw::engine::KeySource> make_global_key_source()
+std::unique_ptr<pw::platform::KeySource> make_global_key_source()
 {
     QString why_not;
     if (!qGuiApp) {

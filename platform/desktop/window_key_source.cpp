@@ -37,7 +37,7 @@ bool WindowKeySource::eventFilter(QObject* watched, QEvent* event)
     // A held key repeats its press; global keys from X report it once, and so do we.
     if (key->isAutoRepeat()) return false;
 
-    pw::engine::KeyEvent e;
+    pw::platform::KeyEvent e;
     e.vk = vk_from_key_event(*key);
     e.down = type == QEvent::KeyPress;
     e.extended = is_extended_keysym(key->nativeVirtualKey());

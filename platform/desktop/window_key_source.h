@@ -4,13 +4,13 @@
 // each key press and release into a virtual-key code; it never accepts the event, so
 // the window still gets its key.
 
-#include "engine/key_source.h"
+#include "platform/core/key_source.h"
 
 #include <QObject>
 
 namespace pw::platform {
 
-class WindowKeySource final : public QObject, public pw::engine::KeySource {
+class WindowKeySource final : public QObject, public pw::platform::KeySource {
 public:
     WindowKeySource();
     ~WindowKeySource() override;

@@ -13,7 +13,7 @@
 
 namespace pw::platform {
 
-using pw::engine::KeyEvent;
+using pw::platform::KeyEvent;
 
 struct X11KeySource::Connection {
     Display* display = nullptr;

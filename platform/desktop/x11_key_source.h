@@ -5,7 +5,7 @@
 // is installed the events are deselected, so the server sends nothing and the idle
 // program does no work for keys.
 
-#include "engine/key_source.h"
+#include "platform/core/key_source.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -18,7 +18,7 @@ class QSocketNotifier;
 
 namespace pw::platform {
 
-class X11KeySource final : public QObject, public pw::engine::KeySource {
+class X11KeySource final : public QObject, public pw::platform::KeySource {
 public:
     // Connects to the named display (the DISPLAY variable when empty). Null, with the
     // reason in why_not, when there is no server or it lacks XInput 2.
@@ -42,7 +42,7 @@ private:
     std::unique_ptr<Connection> x_;
     QSocketNotifier* notifier_ = nullptr;
     Handler handler_;
-    std::deque<pw::engine::KeyEvent> queue_;
+    std::deque<pw::platform::KeyEvent> queue_;
     bool installed_ = false;
     bool delivering_ = false;
 };

@@ -151,7 +151,7 @@ private slots:
         // The question is interrupted or fails: the wait ends all the same.
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
         for (Request::Status ending : {Request::Interrupted, Request::Failed}) {
-            QTimer::singleShot(30, &s, [&] { f.agent.finish(f.mod.char_request[0], ending); });
+            QTimer::singleShot(30, &s, [&] { f.agent.finish(f.mod.characters[0].request, ending); });
             s.clear_Click();
             QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
             QVERIFY(!f.mod.questions.clear);
@@ -162,9 +162,9 @@ private slots:
         Request answer;
         QTimer::singleShot(30, &s, [&] {
             f.mod.questions.answered_yes = true;
-            const Request asked = f.mod.char_request[0];
+            const Request asked = f.mod.characters[0].request;
             f.mod.char_say(0, QStringLiteral("OK, I'll clear it!"));
-            answer = f.mod.char_request[0];
+            answer = f.mod.characters[0].request;
             f.agent.finish(asked, Request::Interrupted);
             QTimer::singleShot(60, &s, [&] { f.agent.finish(answer); });
         });

@@ -106,10 +106,10 @@ void TestPellwickMod::char_say_speaks_text_or_a_wave_file()
                  QStringLiteral("Pellwick Speak \"\" \"/home/ann/.local/share/Pellworks/wav/my.wave is here\""),
              }));
     QCOMPARE(mod.current_char, QStringLiteral("Pelly"));
-    QCOMPARE(mod.char_request[0], agent.last_request(QStringLiteral("Pellwick")));
+    QCOMPARE(mod.characters[0].request, agent.last_request(QStringLiteral("Pellwick")));
 
     // Speaking does not wait for the speech.
-    QCOMPARE(mod.char_request[0].status(), int(pw::agent::Request::Pending));
+    QCOMPARE(mod.characters[0].request.status(), int(pw::agent::Request::Pending));
 
     // An empty slot is an error the caller can report, not a crash.
     mod.size_slots(3);
@@ -127,19 +127,19 @@ void TestPellwickMod::char_play_and_move_keep_the_request_and_name()
 
     mod.char_play(1, QStringLiteral("Wave"));
     QCOMPARE(mod.current_char, QStringLiteral("Tobble"));
-    QCOMPARE(mod.char_request[1], agent.last_request(QStringLiteral("Tobble")));
+    QCOMPARE(mod.characters[1].request, agent.last_request(QStringLiteral("Tobble")));
 
     mod.char_move_to(0, int16_t(-40), int16_t(300), 0);
     QCOMPARE(mod.current_char, QStringLiteral("Pellwick"));
     QCOMPARE(agent.log().lines_of(QStringLiteral("MoveTo")),
              QStringList{QStringLiteral("Pellwick MoveTo -40 300 0")});
-    QCOMPARE(mod.char_request[0], agent.last_request(QStringLiteral("Pellwick")));
+    QCOMPARE(mod.characters[0].request, agent.last_request(QStringLiteral("Pellwick")));
     QCOMPARE(mod.char_left(QStringLiteral("pellwick")), -40);
 
     // A failed operation keeps the previous request as the slot's last one.
-    const pw::agent::Request kept = mod.char_request[0];
+    const pw::agent::Request kept = mod.characters[0].request;
     QVERIFY_THROWS_EXCEPTION(AgentError, mod.char_play(0, QStringLiteral("Cartwheel")));
-    QCOMPARE(mod.char_request[0], kept);
+    QCOMPARE(mod.characters[0].request, kept);
     QVERIFY_THROWS_EXCEPTION(AgentError, mod.char_left(QStringLiteral("Nobody")));
 }
 
@@ -150,7 +150,7 @@ void TestPellwickMod::hold_others_only_in_sequential_mode_and_only_loaded_others
     load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), true);
     load_into_slot(mod, agent, 1, QStringLiteral("Tobble"));  // hidden ones wait as well
     load_into_slot(mod, agent, 2, QStringLiteral("Gone"), true);
-    mod.char_loaded[2] = false;
+    mod.characters[2].loaded = false;
     load_into_slot(mod, agent, 3, QStringLiteral("Mira"), true);
 
     mod.options.sequential = false;
@@ -159,14 +159,14 @@ void TestPellwickMod::hold_others_only_in_sequential_mode_and_only_loaded_others
 
     mod.options.sequential = true;
     mod.char_say(0, QStringLiteral("together"));
-    const QString id = QString::number(mod.char_request[0].id());
+    const QString id = QString::number(mod.characters[0].request.id());
     QCOMPARE(agent.log().lines_of(QStringLiteral("Wait")),
              (QStringList{QStringLiteral("Tobble Wait ") + id, QStringLiteral("Mira Wait ") + id}));
 
     // The speaker is found by current_char, case ignored.
     agent.log().clear();
     mod.current_char = QStringLiteral("MIRA");
-    mod.hold_others(mod.char_request[0]);
+    mod.hold_others(mod.characters[0].request);
     QCOMPARE(agent.log().lines_of(QStringLiteral("Wait")),
              (QStringList{QStringLiteral("Pellwick Wait ") + id, QStringLiteral("Tobble Wait ") + id}));
 
@@ -175,11 +175,11 @@ void TestPellwickMod::hold_others_only_in_sequential_mode_and_only_loaded_others
     agent.log().clear();
     agent.fail(QStringLiteral("Wait"), pw::agent::error::cant_wait_on_self, QStringLiteral("Pellwick"));
     mod.current_char = QStringLiteral("Pelly");
-    mod.hold_others(mod.char_request[0]);
+    mod.hold_others(mod.characters[0].request);
     QCOMPARE(agent.log().count(QStringLiteral("Wait")), 3);
     // Any other error is the caller's to report.
     agent.fail(QStringLiteral("Wait"), 0x80004005, QStringLiteral("Mira"));
-    QVERIFY_THROWS_EXCEPTION(AgentError, mod.hold_others(mod.char_request[0]));
+    QVERIFY_THROWS_EXCEPTION(AgentError, mod.hold_others(mod.characters[0].request));
 }
 
 void TestPellwickMod::quit_program_says_goodbye_on_visible_characters_only()
@@ -211,8 +211,8 @@ void TestPellwickMod::quit_program_says_goodbye_on_visible_characters_only()
     QVERIFY(lines.indexOf(QStringLiteral("* Unload \"Pellwick\"")) < lines.indexOf(QStringLiteral("Mira Speak \"Goodbye!\" \"\"")));
     QCOMPARE(lines.last(), QStringLiteral("* Exit"));
     QCOMPARE(agent.loaded_ids(), QStringList{QStringLiteral("Tobble")});
-    QCOMPARE(mod.chars[0], nullptr);
-    QVERIFY(!mod.char_loaded[0] && mod.char_loaded[1] && !mod.char_loaded[2]);
+    QCOMPARE(mod.characters[0].agent, nullptr);
+    QVERIFY(!mod.characters[0].loaded && mod.characters[1].loaded && !mod.characters[2].loaded);
     QCOMPARE(agent.log().count(QStringLiteral("UsedAfterUnload")), 0);
 
     // Nobody visible: the program ends at once.

@@ -15,11 +15,10 @@ inline FakeCharacter* load_into_slot(pw::engine::pellwick_mod& mod, FakeAgent& a
     if (mod.char_count <= slot) mod.char_count = int16_t(slot + 1);
     FakeCharacter* c = agent.add_loaded(id, std::move(traits));
     c->set_shown(visible);
-    mod.char_ids[slot] = id;
-    mod.chars[slot] = c;
-    mod.char_loaded[slot] = true;
-    mod.char_height[slot] = mod.char_default_height[slot] = c->height();
-    mod.char_width[slot] = mod.char_default_width[slot] = c->width();
+    mod.characters[slot].id = id;
+    mod.characters[slot].agent = c;
+    mod.characters[slot].loaded = true;
+    mod.characters[slot].size = mod.characters[slot].default_size = QSize(c->width(), c->height());
     return c;
 }
 

@@ -2,11 +2,11 @@
 // A key source the test types on: press() and release() reach the installed handler at
 // once, the way the desktop's source delivers them from the event loop.
 
-#include "engine/key_source.h"
+#include "platform/core/key_source.h"
 
 namespace pw::keys_tests {
 
-class ScriptedKeySource : public pw::engine::KeySource {
+class ScriptedKeySource : public pw::platform::KeySource {
 public:
     void install(Handler handler) override
     {
@@ -24,7 +24,7 @@ public:
     bool send(int vk, bool down, bool extended = false)
     {
         if (!handler_) return false;
-        pw::engine::KeyEvent e;
+        pw::platform::KeyEvent e;
         e.vk = vk;
         e.down = down;
         e.extended = extended;

@@ -11,8 +11,8 @@
 #include <QWidget>
 #include <QTest>
 
-using pw::engine::KeyEvent;
-using pw::engine::KeySource;
+using pw::platform::KeyEvent;
+using pw::platform::KeySource;
 
 namespace {
 

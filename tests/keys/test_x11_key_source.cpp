@@ -16,8 +16,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-using pw::engine::KeyEvent;
-using pw::engine::KeySource;
+using pw::platform::KeyEvent;
+using pw::platform::KeySource;
 
 namespace {
 

@@ -126,7 +126,7 @@ void TestStatements::show_hide_load_unload()
     const QStringList ops{"Show", "Hide", "Activate"};
     run_line(f, "show Tansy");
     QCOMPARE(calls(f, ops), (QStringList{"tansy Show False", "tansy Activate 1"}));
-    QCOMPARE(f.mod.char_request[1], f.agent.last_request("tansy"));
+    QCOMPARE(f.mod.characters[1].request, f.agent.last_request("tansy"));
     run_line(f, "unload tansy");
     QCOMPARE(calls(f, ops), QStringList{"tansy Hide False"});
     run_line(f, "load tansy");
@@ -202,9 +202,8 @@ void TestStatements::charsize_records_the_size_in_slot_zero()
     RunnerFixture f;
     f.run("tansy> charsize 200, 300.5");
     QCOMPARE(calls(f, {"set Width", "set Height"}), (QStringList{"tansy set Width 200", "tansy set Height 300"}));
-    QCOMPARE(f.mod.char_width[0], 200);
-    QCOMPARE(f.mod.char_height[0], 300);
-    QCOMPARE(f.mod.char_width[1], 128);
+    QCOMPARE(f.mod.characters[0].size, QSize(200, 300));
+    QCOMPARE(f.mod.characters[1].size.width(), 128);
     QCOMPARE(run_line(f, "charsize 200"), f.spelling("pellwick", "charsize 200"));
     QCOMPARE(run_line(f, "charsize 2x,3"), f.spelling("pellwick", "charsize 2x,3"));
 }

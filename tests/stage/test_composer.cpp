@@ -31,8 +31,7 @@ struct Composer {
         pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), false, small);
         pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("Tansy"), true)->place(100, 200);
         mod.char_count = 2;
-        mod.char_width[0] = 150;  // Pellwick was made bigger since
-        mod.char_height[0] = 140;
+        mod.characters[0].size = QSize(150, 140);  // Pellwick was made bigger since
     }
 
     // What the characters were asked to do, property writes left out.

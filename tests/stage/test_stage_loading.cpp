@@ -90,7 +90,9 @@ void TestStageLoading::file_names_in_any_case_become_capitalised_ids()
     QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Mira"),
                                            QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
     QCOMPARE(f.mod.char_count, int16_t(3));
-    QCOMPARE(f.mod.char_ids.mid(0, 3), (QStringList{QStringLiteral("Mira"), QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
+    QStringList ids;
+    for (int slot = 0; slot < 3; ++slot) ids << f.mod.characters[slot].id;
+    QCOMPARE(ids, (QStringList{QStringLiteral("Mira"), QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
     // The fake only loads files that exist: the path keeps the file's own spelling.
     QCOMPARE(f.agent.log().lines_of(QStringLiteral("Load"))[1],
              QStringLiteral("* Load \"Pellwick\" \"%1/PELLWICK.ACS\"").arg(f.chars_dir()));
@@ -139,18 +141,18 @@ void TestStageLoading::start_up_greets_and_sets_up_every_character()
     QCOMPARE(sound_captions, QStringList(3, QStringLiteral("&Sounds for All")));
 
     // Slot 0 carries only the advanced options; every other character Quit and Cancel.
-    QCOMPARE(captions(f.mod.chars[0]->commands()),
+    QCOMPARE(captions(f.mod.characters[0].agent->commands()),
              QStringList{QStringLiteral("AdvCharOptions|&Advanced Character Options|")});
     for (int slot : {1, 2}) {
-        QCOMPARE(captions(f.mod.chars[slot]->commands()),
+        QCOMPARE(captions(f.mod.characters[slot].agent->commands()),
                  (QStringList{QStringLiteral("Quit|&Quit|"),
                               QStringLiteral("Cancel Script|&Cancel Script|Cancel [Script]")}));
-        QVERIFY(!f.mod.chars[slot]->commands().global_voice_commands_enabled());
+        QVERIFY(!f.mod.characters[slot].agent->commands().global_voice_commands_enabled());
     }
 
-    QCOMPARE(f.mod.char_default_height[0], 170);
+    QCOMPARE(f.mod.characters[0].default_size.height(), 170);
     QCOMPARE(f.mod.current_char, QStringLiteral("Pellwick"));  // the greeting speaker
-    QCOMPARE(f.mod.char_request[0], f.agent.last_request(QStringLiteral("Pellwick")));
+    QCOMPARE(f.mod.characters[0].request, f.agent.last_request(QStringLiteral("Pellwick")));
 }
 
 void TestStageLoading::reloading_uses_the_same_slot()
@@ -159,23 +161,23 @@ void TestStageLoading::reloading_uses_the_same_slot()
     f.agent.define_character(QStringLiteral("Pellwick"));
     f.agent.define_character(QStringLiteral("Tobble"));
     f.form->Form_Load();
-    auto* before = f.mod.chars[1];
+    auto* before = f.mod.characters[1].agent;
     f.agent.log().clear();
 
     f.form->get_char(QStringLiteral("TOBBLE"));
 
     QVERIFY(f.messages.isEmpty());
     QCOMPARE(f.mod.char_index(QStringLiteral("tobble")), 1);
-    QCOMPARE(f.mod.char_ids[1], QStringLiteral("TOBBLE"));
-    QVERIFY(f.mod.char_loaded[1]);
-    QVERIFY(f.mod.chars[1] != before);
+    QCOMPARE(f.mod.characters[1].id, QStringLiteral("TOBBLE"));
+    QVERIFY(f.mod.characters[1].loaded);
+    QVERIFY(f.mod.characters[1].agent != before);
     QCOMPARE(f.agent.log().lines().mid(0, 2),
              (QStringList{QStringLiteral("* Unload \"Tobble\""),
                           QStringLiteral("* Load \"TOBBLE\" \"%1/Tobble.acs\"").arg(f.chars_dir())}));
     QCOMPARE(f.agent.loaded_ids().size(), 2);
     QCOMPARE(f.agent.log().count(QStringLiteral("UsedAfterUnload")), 0);
     // Slot 0 keeps only its advanced options after another character reloads.
-    QCOMPARE(f.mod.chars[0]->commands().entries().size(), 1);
+    QCOMPARE(f.mod.characters[0].agent->commands().entries().size(), 1);
 }
 
 void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
@@ -197,7 +199,7 @@ void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
     QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Pellwick"),
                                            QStringLiteral("Tobble"), QStringLiteral("Zed")}));
     QCOMPARE(f.mod.char_index(QStringLiteral("Tobble")), -1);
-    QVERIFY(!f.mod.char_loaded[1] && f.mod.chars[1] == nullptr);
+    QVERIFY(!f.mod.characters[1].loaded && f.mod.characters[1].agent == nullptr);
     // Zed's half-done load is undone, so that loading it again can work.
     QVERIFY(!f.agent.is_loaded(QStringLiteral("Zed")));
     QVERIFY(f.exits.isEmpty());  // Pellwick is there: the program goes on
@@ -224,8 +226,8 @@ void TestStageLoading::loads_beyond_the_table_never_overwrite_a_loaded_slot()
     for (const char* id : {"Pellwick", "Tobble", "Zed"}) {
         const int slot = f.mod.char_index(QString::fromLatin1(id));
         QVERIFY2(slot >= 0, id);
-        QVERIFY(f.mod.char_loaded[slot]);
-        QCOMPARE(f.mod.chars[slot], f.agent.item(QString::fromLatin1(id)));
+        QVERIFY(f.mod.characters[slot].loaded);
+        QCOMPARE(f.mod.characters[slot].agent, f.agent.item(QString::fromLatin1(id)));
     }
     QCOMPARE(f.agent.loaded_ids().size(), 3);
     QVERIFY(f.mod.slot_count() > f.mod.char_count);
@@ -241,10 +243,10 @@ void TestStageLoading::characters_stand_beside_the_stage()
     const double tx = pw::stage::twips_per_pixel_x(f.form.get());
     if (qFuzzyCompare(tx, 15.0)) {
         // (1500 + 7450) / 15 = 596.67 -> 597; (750 + 1200) / 15 = 130
-        QCOMPARE(f.mod.chars[0]->left(), 597);
-        QCOMPARE(f.mod.chars[0]->top(), 130);
+        QCOMPARE(f.mod.characters[0].agent->left(), 597);
+        QCOMPARE(f.mod.characters[0].agent->top(), 130);
     }
-    QCOMPARE(f.mod.chars[0]->left(), pw::stage::twips_to_px_x(100 * tx + 7450, f.form.get()));
+    QCOMPARE(f.mod.characters[0].agent->left(), pw::stage::twips_to_px_x(100 * tx + 7450, f.form.get()));
 
     QCOMPARE(f.mod.screen_width_px, QGuiApplication::primaryScreen()->geometry().width());
     QVERIFY(f.mod.screen_height_px > 0);

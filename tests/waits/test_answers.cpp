@@ -212,7 +212,7 @@ void TestAnswers::clear_question_answered_unanswered_or_broken()
     for (const auto status : {Request::Interrupted, Request::Failed}) {
         WaitsFixture f;
         f.agent.set_completion(FakeAgent::Completion::Manual);
-        f.after(30, [&f, status] { f.agent.finish(f.mod.char_request[0], status); });
+        f.after(30, [&f, status] { f.agent.finish(f.mod.characters[0].request, status); });
         QElapsedTimer t;
         t.start();
         QVERIFY(!pw::stage::confirm_clear(f.mod));
@@ -239,11 +239,11 @@ void TestAnswers::overwrite_question_follows_the_clicked_character()
     f.when([&] { return f.said(QStringLiteral("tansy")).size() == 1; },
            [&] { f.agent.post_dbl_click(QStringLiteral("pellwick")); });
     f.when([&] { return f.has_said(QStringLiteral("OK, I saved it!")); },
-           [&] { f.agent.finish(f.mod.char_request[0]); });
+           [&] { f.agent.finish(f.mod.characters[0].request); });
     QVERIFY(pw::stage::confirm_overwrite(f.mod));
     QCOMPARE(f.said(QStringLiteral("tansy")).first(), pw::engine::overwrite_question());
     QCOMPARE(f.agent.log().count(QStringLiteral("Show"), QStringLiteral("tansy")), 1);
-    QCOMPARE(f.mod.char_request[1].status(), int(Request::Pending));
+    QCOMPARE(f.mod.characters[1].request.status(), int(Request::Pending));
     QVERIFY(f.agent.log().lines().contains(QStringLiteral("pellwick StopAll \"\"")));
     QVERIFY(!f.mod.questions.overwrite);
 }

@@ -91,12 +91,13 @@ void TestWaitPieces::bumping_is_strict_and_one_sided()
     pw::engine::pellwick_mod mod(agent);
     mod.size_slots(2);
     mod.char_count = 2;
-    mod.char_ids = {QStringLiteral("Pellwick"), QStringLiteral("tansy"), QString()};
-    mod.chars[0] = agent.add_loaded(QStringLiteral("Pellwick"));
-    mod.chars[1] = agent.add_loaded(QStringLiteral("tansy"));
-    static_cast<pw::fakes::FakeCharacter*>(mod.chars[1])->place(60, 30);
+    mod.characters[0].id = QStringLiteral("Pellwick");
+    mod.characters[1].id = QStringLiteral("tansy");
+    mod.characters[0].agent = agent.add_loaded(QStringLiteral("Pellwick"));
+    mod.characters[1].agent = agent.add_loaded(QStringLiteral("tansy"));
+    static_cast<pw::fakes::FakeCharacter*>(mod.characters[1].agent)->place(60, 30);
     QVERIFY(pw::engine::chars_collide(mod, QStringLiteral("pellwick"), QStringLiteral("TANSY")));
-    static_cast<pw::fakes::FakeCharacter*>(mod.chars[1])->place(128, 0);
+    static_cast<pw::fakes::FakeCharacter*>(mod.characters[1].agent)->place(128, 0);
     QVERIFY(!pw::engine::chars_collide(mod, QStringLiteral("pellwick"), QStringLiteral("tansy")));
     QVERIFY_THROWS_EXCEPTION(std::exception, pw::engine::chars_collide(mod, QStringLiteral("pellwick"), QStringLiteral("nobody")));
 }

@@ -231,7 +231,7 @@ void TestWaitfor::collide_with_anybody_takes_the_visible_bumper()
         QVERIFY2(f.agent.log().lines().contains(id + QStringLiteral(" StopAll \"Move\"")), qPrintable(id));
 
     // A candidate slot without a character fails the line.
-    f.mod.chars[2] = nullptr;
+    f.mod.characters[2].agent = nullptr;
     near->place(900, 900);
     f.run(QStringLiteral("pellwick> waitfor collide=anybody quiet"));
     QCOMPARE(f.host.messages.size(), 1);

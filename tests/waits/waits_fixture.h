@@ -26,7 +26,7 @@ namespace pw::waits_tests {
 
 using pw::fakes::FastClock;
 
-class TypedKeys : public pw::engine::KeySource {
+class TypedKeys : public pw::platform::KeySource {
 public:
     void install(Handler h) override { handler_ = std::move(h); }
     void remove() override { handler_ = nullptr; }
@@ -37,7 +37,7 @@ public:
         if (!handler_) return false;
         for (const bool down : {true, false}) {
             if (!handler_) break;
-            pw::engine::KeyEvent e;
+            pw::platform::KeyEvent e;
             e.vk = vk;
             e.down = down;
             const Handler h = handler_;

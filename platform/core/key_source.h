@@ -2,13 +2,14 @@
 // Where global key presses come from. A key wait installs the source and the first
 // matching key removes it again; in between every key-down and key-up on the desktop
 // reaches the handler, in order. A source only watches: it never takes a key away from
-// the window that has the focus. The desktop layer implements it; tests feed their own.
+// the window that has the focus. The desktop layer implements it and the engine's key
+// waits use it; tests feed their own.
 
 #include <QtGlobal>
 
 #include <functional>
 
-namespace pw::engine {
+namespace pw::platform {
 
 struct KeyEvent {
     int vk = 0;             // Windows-style virtual-key code (65 for A, 162 left Ctrl...)
@@ -33,4 +34,4 @@ public:
     virtual bool installed() const = 0;
 };
 
-}  // namespace pw::engine
+}  // namespace pw::platform

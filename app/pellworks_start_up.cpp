@@ -1,0 +1,125 @@
+// The main window's start-up: the steps of run_start_up, from the program folder to
+// the windows opening.
+
+#include "app/pellworks_window.h"
+
+#include "app/script_form.h"
+#include "engine/pellwick_mod.h"
+#include "media/ctime.h"
+#include "media/sounds.h"
+#include "media/splash_window.h"
+#include "platform/core/trace.h"
+#include "platform/core/user_folders.h"
+#include "stage/message_box.h"
+#include "stage/pellwick_form.h"
+#include "stage/twips.h"
+#include "stage/window_waits.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+#include <utility>
+
+namespace pw::app {
+
+namespace {
+// How long start-up lets the frame paint before the characters load.
+constexpr qint64 first_paint_wait_ms = 500;
+}  // namespace
+
+void Pellworks::MDIForm_Load(const QStringList& arguments)
+{
+    const StartUpEnd end = run_start_up(*this, arguments);
+    if (end != StartUpEnd::Started) {
+        mod_.end_program(0);
+        return;
+    }
+    started_ = true;
+    if (const std::optional<QStringList> waiting = std::exchange(handed_over_, std::nullopt)) take_command_line(*waiting);
+}
+
+// ---- Start-up steps ----
+
+void Pellworks::enter_program_folder()
+{
+    start_folder_ = QDir::currentPath();
+    if (process_.enter_program_folder) process_.enter_program_folder();
+}
+
+bool Pellworks::components_installed()
+{
+    return !process_.components_installed || process_.components_installed();
+}
+
+void Pellworks::start_component_installer()
+{
+    // The installer is a detached process of its own: nothing here waits for it.
+    if (process_.start_component_installer) process_.start_component_installer();
+}
+
+void Pellworks::create_clock()
+{
+    hires_timer_ = std::make_unique<pw::media::CTime>(mod_.hires_frequency);
+    mod_.hires_timer = hires_timer_.get();
+    mod_.hires_frequency = hires_timer_->Initialise();
+    mod_.char_count = 200;
+    mod_.version_text = QStringLiteral(PW_VERSION_TEXT);
+}
+
+void Pellworks::set_title()
+{
+    setWindowTitle(pw::stage::program_title);
+}
+
+void Pellworks::show_splash()
+{
+    if (splash_ms <= 0 || !qEnvironmentVariableIsEmpty("PELLWORKS_NO_SPLASH")) return;
+    QPointer<pw::media::frmSplash> splash = new pw::media::frmSplash;
+    splash->Form_Load(pw::stage::program_title, mod_.version_text);
+    splash->lblVersion->setText(QStringLiteral("v. ") + mod_.version_text);
+    splash->show();
+    pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("shown")});
+    // A key or a click closes it sooner; start-up still waits the whole time.
+    pw::stage::pause_ms(mod_, splash_ms);
+    if (splash) splash->close();
+    pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("gone")});
+}
+
+void Pellworks::set_defaults()
+{
+    mod_.set_start_defaults();
+    // The child's scripts and sounds, with the starters that came with the program.
+    if (!pw::folders::provide_starter_files(mod_.program_folder, mod_.user_folder))
+        qWarning("Pellworks cannot make its folder %s: scripts and sounds cannot be kept.",
+                 qPrintable(mod_.user_folder));
+}
+
+void Pellworks::open_windows(const CommandLine& command_line)
+{
+    mod_.command_line_mode = command_line.mode;
+    sounds_->Form_Load();
+
+    // Runout: the characters perform on the desktop and the frame stays out of sight.
+    stage_window_->show();
+    script_window_->show();
+    sounds_window_->show();
+    if (command_line.mode != 1) {
+        showMaximized();
+        // Loading the characters takes a moment: the frame is on the screen first.
+        QElapsedTimer since;
+        since.start();
+        while (!painted_ && since.elapsed() < first_paint_wait_ms) pw::stage::do_events();
+    }
+
+    // The stage loads its characters before any file can run.
+    stage_->Form_Load();
+    // A plain start brings back a script kept from before; a named file comes next
+    // (open_file) and leaves the kept one for a later plain start.
+    if (command_line.mode == 0) script_->start_editing();
+    if (command_line.mode != 1) activateWindow();
+}
+
+}  // namespace pw::app

@@ -1,0 +1,170 @@
+// What a run sees of the Script window: the editor's text and running line, the clock,
+// the other windows, sounds, keys, programs and message boxes.
+
+#include "app/script_form.h"
+
+#include "app/child_windows.h"
+#include "app/editor_positions.h"
+#include "engine/keyboard_handler.h"
+#include "media/clock_form.h"
+#include "platform/desktop/program_starter.h"
+#include "platform/desktop/wave_device.h"
+#include "stage/message_box.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTimer>
+
+namespace pw::app {
+
+namespace {
+// The running line: a soft yellow that shows whether or not the editor has the focus.
+const QColor running_line_colour(255, 236, 140);
+}  // namespace
+
+QString script_form::editor_text() const
+{
+    return crlf_text(*script_text->document());
+}
+
+void script_form::set_editor_text(const QString& text)
+{
+    script_text->setPlainText(text);
+}
+
+void script_form::mark_line(int line, int column, int length)
+{
+    // A script line is a line of the document: both break at every line break.
+    const QTextBlock block = script_text->document()->findBlockByNumber(line);
+    if (!block.isValid()) return;
+    const int end = block.length() - 1;
+    const int a = block.position() + qBound(0, column, end);
+    const int b = block.position() + qBound(0, column + qMax(0, length), end);
+    QTextCursor c(script_text->document());
+    c.setPosition(a);
+    c.setPosition(b, QTextCursor::KeepAnchor);
+    script_text->setTextCursor(c);
+    mark_running_line(a, b);
+}
+
+void script_form::clear_line_mark()
+{
+    QTextCursor c = script_text->textCursor();
+    c.setPosition(c.selectionStart());
+    script_text->setTextCursor(c);
+    mark_running_line(c.position(), c.position());
+}
+
+void script_form::mark_running_line(int doc_start, int doc_end)
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    if (doc_end > doc_start) {
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(script_text->document());
+        mark.cursor.setPosition(doc_start);
+        mark.cursor.setPosition(doc_end, QTextCursor::KeepAnchor);
+        mark.format.setBackground(running_line_colour);
+        marks << mark;
+    }
+    script_text->setExtraSelections(marks);
+}
+
+void script_form::focus_editor()
+{
+    script_text->setFocus(Qt::OtherFocusReason);
+}
+
+void script_form::repaint_editor()
+{
+    script_text->viewport()->repaint();
+}
+
+void script_form::set_editor_read_only(bool on)
+{
+    script_text->setReadOnly(on);
+}
+
+bool script_form::hide_forms_checked() const
+{
+    return hideit->isChecked();
+}
+
+void script_form::set_convert_labels(const QString& x, const QString& y)
+{
+    convert[0]->setText(x);
+    convert[1]->setText(y);
+}
+
+void script_form::set_clock_ticking(bool on)
+{
+    clock_wanted_ = on;
+    clock_shown_or_hidden();
+}
+
+void script_form::clock_shown_or_hidden()
+{
+    // A needle nobody can see (the main window hidden for runout, or minimised) stays
+    // where it is instead of waking the program twenty times a second.
+    const pw::media::clock_form* clock = windows_ ? windows_->clock() : nullptr;
+    if (clock_wanted_ && clock && clock->isVisible()) Timer1->start();
+    else Timer1->stop();
+}
+
+void script_form::show_clock()
+{
+    if (windows_) windows_->show_clock();
+}
+
+void script_form::unload_clock()
+{
+    if (windows_) windows_->unload_clock();
+}
+
+void script_form::hide_forms()
+{
+    if (windows_) windows_->hide_forms();
+}
+
+void script_form::show_forms()
+{
+    if (windows_) windows_->show_forms();
+}
+
+void script_form::play_wave(const QString& path)
+{
+    MMControl2->play(path);
+}
+
+void script_form::stop_wave()
+{
+    MMControl2->stop();
+}
+
+void script_form::install_key_hook()
+{
+    if (keys_) keys_->install_key_hook();
+}
+
+void script_form::remove_key_hook()
+{
+    if (keys_) keys_->remove_key_hook();
+}
+
+void script_form::set_report_timer(bool enabled, int interval_ms)
+{
+    report_timer_.set(enabled, interval_ms);
+}
+
+bool script_form::start_program(const QString& command_line)
+{
+    return pw::platform::start_program(command_line);
+}
+
+void script_form::message_box(const QString& text, std::function<void()> closed)
+{
+    pw::stage::open_message_box(text, this, std::move(closed));
+}
+
+}  // namespace pw::app
