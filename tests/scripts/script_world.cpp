@@ -229,6 +229,7 @@ bool ScriptWorld::add_character(const QStringList& words)
         c = pw::fakes::load_into_slot(mod, agent, mod.char_count, id, false, traits);
     }
     c->set_shown(words.contains(QLatin1String("shown")));
+    if (words.contains(QLatin1String("gone"))) mod.chars[mod.char_index(id)] = nullptr;
     if (const qsizetype size = words.indexOf(QLatin1String("size")); size > 0) {
         const QStringList wh = words.value(size + 1).split(QLatin1Char(','));
         c->resize(wh.value(0).toInt(), wh.value(1).toInt());
@@ -361,18 +362,23 @@ bool ScriptWorld::settle()
     return quiet >= 2;
 }
 
-double ScriptWorld::next_moment() const
+double ScriptWorld::run_looks_at() const
 {
-    double next = qMin(host.next_tick, host.wave_end);
-    for (const CaseEvent& e : events) next = qMin(next, qMax(e.at, clock.now));
     const pw::engine::ScriptRunner* runner = mod.runner();
     const pw::engine::RunWait* wait = runner && !host.over ? runner->current_wait() : nullptr;
     // Waits that end on events only, or on real time the fake makes short, set no time.
     if (!wait || dynamic_cast<const pw::engine::ConditionWait*>(wait) || dynamic_cast<const pw::engine::IdleWait*>(wait)
         || dynamic_cast<const pw::engine::TurnWait*>(wait))
-        return next;
+        return never;
     const int ms = wait->look_again_ms();
-    return ms < 0 ? next : qMin(next, clock.now + ms);
+    return ms < 0 ? never : clock.now + ms;
+}
+
+double ScriptWorld::next_moment() const
+{
+    double next = qMin(qMin(host.next_tick, host.wave_end), run_looks_at());
+    for (const CaseEvent& e : events) next = qMin(next, qMax(e.at, clock.now));
+    return next;
 }
 
 bool ScriptWorld::play(const QString& script)
@@ -410,17 +416,25 @@ bool ScriptWorld::play(const QString& script)
             ok = false;
             break;
         }
+        // The run looks again when its own wait says so or a reminder is due, as its
+        // timers would make it; what the case does has to wake it by itself.
+        const bool look = calm && run_looks_at() <= next;
         clock.now = next;
         if (host.next_tick <= clock.now) {
             host.next_tick = clock.now + host.tick_ms();
             mod.report_due = true;
+            mod.wake_run();
         }
         if (host.wave_end <= clock.now) {
             host.wave_end = never;
             mod.sound_ended();
         }
+        if (look) {
+            mod.wake_run();
+            settle();
+        }
+        // After the run's own look: an event that comes at the same moment must wake it.
         while (!events.isEmpty() && events.first().at <= clock.now) happen(events.takeFirst().what);
-        mod.wake_run();
     }
     settle();
     pw::trace::set_sink(nullptr);

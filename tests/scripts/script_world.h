@@ -141,6 +141,8 @@ private:
     void press(const QString& key, bool in_window);
     // Lets every pending event be handled; false when the run keeps the loop busy.
     bool settle();
+    // When the run's own wait wants to look again; never when only events end it.
+    double run_looks_at() const;
     double next_moment() const;
     QTime clock_base_;
     bool exited_ = false;
