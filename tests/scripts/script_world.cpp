@@ -141,7 +141,7 @@ void CaseHost::show_waiting(const QString& sentence)
 void CaseHost::hide_forms() { w_.transcript.add(QStringLiteral("windows hidden")); }
 void CaseHost::show_forms() { w_.transcript.add(QStringLiteral("windows shown")); }
 
-ScriptWorld::ScriptWorld()
+ScriptWorld::ScriptWorld(const QStringList& tricks)
 {
     mod.set_start_defaults();
     mod.program_folder = folder.path();
@@ -176,8 +176,7 @@ ScriptWorld::ScriptWorld()
         transcript.add(tidy(r.line()));
     };
     pw::fakes::FakeTraits traits;
-    traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased") << QStringLiteral("Surprised")
-                      << QStringLiteral("Congratulate");
+    traits.animations = tricks;
     pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
     pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
     mod.char_count = 2;
@@ -321,6 +320,9 @@ void ScriptWorld::happen(const QString& what)
         agent.post_dbl_click(rest);
     } else if (first == QLatin1String("shift-click")) {
         agent.post_click(rest, 1, 1);
+    } else if (what == QLatin1String("end the wait")) {
+        // Esc, only while a wait is under way.
+        if (mod.waiting) press(QStringLiteral("esc"), true);
     } else if (what == QLatin1String("cancel")) {
         pw::engine::cancel_it(mod, host);
     } else if (what == QLatin1String("step")) {

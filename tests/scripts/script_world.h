@@ -109,7 +109,11 @@ struct CaseEvent {
 
 class ScriptWorld {
 public:
-    ScriptWorld();
+    // Pellwick (slot 0, shown) and Tansy (slot 1, hidden) know `tricks`.
+    explicit ScriptWorld(const QStringList& tricks = {QStringLiteral("RestPose"), QStringLiteral("Wave"),
+                                                      QStringLiteral("Greet"), QStringLiteral("Alert"),
+                                                      QStringLiteral("Pleased"), QStringLiteral("Surprised"),
+                                                      QStringLiteral("Congratulate")});
     ~ScriptWorld();
 
     // Reads the case's set-up and events; returns the script itself (CR LF line ends),

@@ -15,7 +15,6 @@ private slots:
     void reads_statement_lines_data();
     void reads_statement_lines();
     void splits_lines_at_crlf_only();
-    void finds_keywords_in_table_order();
     void reads_conditions();
     void reads_leading_numbers_data();
     void reads_leading_numbers();
@@ -79,24 +78,6 @@ void TestScriptText::splits_lines_at_crlf_only()
     QCOMPARE(lines, (QStringList{"", "  ;y", "z"}));
     QCOMPARE(statement_text(QStringLiteral("   wave")), QStringLiteral("wave "));
     QCOMPARE(statement_text(QStringLiteral("  speak hi")), QStringLiteral("speak hi"));
-}
-
-void TestScriptText::finds_keywords_in_table_order()
-{
-    const QStringList expected{"sequential", "report", "if", "endif", "elseif", "else",
-                               "waitfor", "timeout", "do", "loop", "tickle", "sound", "shell",
-                               "speak", "show", "load", "unload", "stopmoving", "hide", "moveto",
-                               "pause", "charpos", "charsize", "interval", "goto", ";",
-                               "listen", "", "label"};
-    QStringList words;
-    for (const KeywordWord& k : keyword_table()) {
-        words << QString::fromLatin1(k.word);
-        QCOMPARE(find_keyword(words.last()), k.keyword);
-    }
-    QCOMPARE(words, expected);
-    // Exact matches only; callers lower-case first.
-    QCOMPARE(find_keyword(QStringLiteral("If")), Keyword::animation);
-    QCOMPARE(find_keyword(QStringLiteral("speaking")), Keyword::animation);
 }
 
 void TestScriptText::reads_conditions()
@@ -175,5 +156,9 @@ void TestScriptText::writes_and_converts_numbers()
     for (const auto& [text, value] : strict) QVERIFY2(strict_int16(text) == value, qPrintable(text));
 }
 
-QTEST_GUILESS_MAIN(TestScriptText)
+int run_script_text_tests(int argc, char** argv)
+{
+    TestScriptText t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "test_script_text.moc"
