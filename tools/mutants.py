@@ -28,9 +28,7 @@ SCOPE = ["engine", "agent/acs"]
 # The tests that can see a change in each folder; those that need an X server are left
 # out. Names are ctest names; the fuzz replays' programs are named differently.
 TESTS = {
-    "engine": ["test_pellwick_mod", "test_script_text", "test_runner_flow", "test_statements",
-               "test_help_examples", "test_wait_pieces", "test_waitfor", "test_answers",
-               "test_main_window_waits", "test_keyboard_handler", "test_composer",
+    "engine": ["test_engine_pieces", "test_scripts", "test_main_window_waits", "test_composer",
                "test_window_waits", "test_stage_events", "test_stage_loading",
                "test_stage_real_platform", "test_ctime", "test_script_editor",
                "test_script_form", "fuzz_script_corpus"],
