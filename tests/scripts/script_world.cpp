@@ -343,7 +343,7 @@ void ScriptWorld::happen(const QString& what)
     } else if (first == QLatin1String("clock")) {
         clock_base_ = read_clock(rest).addMSecs(-qint64(clock.now));
     } else if (first == QLatin1String("balloon")) {
-        agent.post_balloon_hide(rest);
+        agent.post_balloon_hide(words.last());
     } else {
         transcript.add(QStringLiteral("!! no such event"));
     }
