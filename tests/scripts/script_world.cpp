@@ -84,7 +84,7 @@ CaseHost::CaseHost(ScriptWorld& w) : RecordingRunHost(w.mod), w_(w) {}
 void CaseHost::mark_line(int line, int column, int length)
 {
     RecordingRunHost::mark_line(line, column, length);
-    w_.transcript.add(QStringLiteral("line %1: %2").arg(line + 1).arg(highlights.last()));
+    if (show_marks) w_.transcript.add(QStringLiteral("line %1: %2").arg(line + 1).arg(highlights.last()));
 }
 
 void CaseHost::message_box(const QString& message, std::function<void()> closed)
@@ -272,6 +272,7 @@ bool ScriptWorld::set_up(const QString& line)
     else if (line == QLatin1String("programs do not start")) host.programs_start = false;
     else if (line == QLatin1String("cancel pending")) mod.cancel_requested = true;
     else if (line == QLatin1String("introduction playing")) mod.intro_playing = true;
+    else if (line == QLatin1String("marks not shown")) host.show_marks = false;
     else if (first == QLatin1String("clock")) {
         clock_base_ = read_clock(rest);
         return clock_base_.isValid();

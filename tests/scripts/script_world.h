@@ -93,6 +93,8 @@ public:
     int tick_ms() const { return tick_ms_; }
 
     bool over = false;
+    // A loop that never waits marks its lines more or fewer times before an event.
+    bool show_marks = true;
     double next_tick = never;
     double wave_end = never;
 
