@@ -90,7 +90,8 @@ void TestScriptText::reads_conditions()
     QCOMPARE(if_condition(QStringLiteral("listen=athens then"))->value, QStringLiteral("athens"));
     QCOMPARE(if_condition(QStringLiteral("key =a"))->name, QStringLiteral("key "));
     QCOMPARE(if_condition(QStringLiteral("key=a=b"))->value, QStringLiteral("a=b"));
-    QCOMPARE(if_condition(QStringLiteral("=a"))->name, QString());
+    QCOMPARE(if_condition(QStringLiteral("=a")).value_or(Condition{"?", {}, false}).name, QString());
+    QCOMPARE(wait_condition(QStringLiteral("=a")).value_or(Condition{}).value, QStringLiteral("a"));
     QVERIFY(!if_condition(QStringLiteral("key a")));
 
     // waitfor keeps "then" and takes "quiet" out of the value.
