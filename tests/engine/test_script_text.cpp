@@ -1,6 +1,7 @@
 // The script reader: lines, prefix, keyword and arguments, conditions, numbers.
 
 #include "engine/rounding.h"
+#include "engine/script_faults.h"
 #include "engine/script_lines.h"
 #include "engine/script_text.h"
 
@@ -76,6 +77,11 @@ void TestScriptText::splits_lines_at_crlf_only()
     QCOMPARE(lines, (QStringList{"", "  ;y", "z", "", "", ""}));
     drop_trailing_empty_lines(lines);
     QCOMPARE(lines, (QStringList{"", "  ;y", "z"}));
+
+    // As the child types, the branch line that is one too many is marked.
+    QStringList crowded{"if key=a", "speak hi"};
+    for (int k = 0; k < 50; ++k) crowded << "else";
+    QCOMPARE(script_fault_lines(crowded << "endif").value(0).line, 51);
     QCOMPARE(statement_text(QStringLiteral("   wave")), QStringLiteral("wave "));
     QCOMPARE(statement_text(QStringLiteral("  speak hi")), QStringLiteral("speak hi"));
 }
