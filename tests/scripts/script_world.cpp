@@ -266,7 +266,7 @@ bool ScriptWorld::set_up(const QString& line)
     else if (line == QLatin1String("sound never ends")) wave_ms = -1;
     else if (line.startsWith(QLatin1String("sound lasts "))) wave_ms = line.mid(12).toInt();
     else if (first == QLatin1String("wav")) return QFile(folder.filePath(QStringLiteral("wav/") + rest)).open(QIODevice::WriteOnly);
-    else if (line == QLatin1String("requests wait")) agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+    else if (line == QLatin1String("requests wait")) requests_wait_ = true;
     else if (line == QLatin1String("hide windows")) host.hide_box = true;
     else if (line == QLatin1String("no editor")) keys.key_window = nullptr;
     else if (line == QLatin1String("programs do not start")) host.programs_start = false;
@@ -332,8 +332,7 @@ void ScriptWorld::happen(const QString& what)
         mod.options.speed = pw::engine::RunSpeed::full;
         mod.wake_run();
     } else if (what == QLatin1String("requests end at once")) {
-        agent.set_completion(pw::fakes::FakeAgent::Completion::AtOnce);
-        agent.finish_all();
+        requests_end_now_ = true;
     } else if (first == QLatin1String("finish")) {
         agent.finish_all(words.contains(QLatin1String("interrupted")) ? Request::Interrupted : Request::Complete);
     } else if (first == QLatin1String("move") && words.size() == 4) {
@@ -391,6 +390,10 @@ bool ScriptWorld::play(const QString& script)
     pw::trace::set_enabled_for_tests(true);
     pw::trace::set_sink(trace_run_lines);
     host.text = script;
+    // The characters finish what they were asked once the run has nothing else to do,
+    // however long its steps take on this machine.
+    const bool requests_end = !requests_wait_;
+    agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
     bool ok = pw::engine::start_run(mod, host, script);
     if (!ok) transcript.add(QStringLiteral("!! the run did not start"));
     int busy = 0;
@@ -398,6 +401,7 @@ bool ScriptWorld::play(const QString& script)
         const bool calm = settle();
         // The program has ended: nothing more happens to it.
         if (exited_) break;
+        if (calm && (requests_end || requests_end_now_) && agent.run_pending()) continue;
         busy = calm ? 0 : busy + 1;
         if (busy > 200 && events.isEmpty()) {
             transcript.add(QStringLiteral("!! the run never ends"));

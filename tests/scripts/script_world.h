@@ -152,6 +152,8 @@ private:
     double next_moment() const;
     QTime clock_base_;
     bool exited_ = false;
+    bool requests_wait_ = false;     // they end when the case says so
+    bool requests_end_now_ = false;
 };
 
 }  // namespace pw::script_tests
