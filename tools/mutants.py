@@ -29,9 +29,7 @@ SCOPE = ["engine", "agent/acs"]
 # out. Names are ctest names; a test whose program is named differently (the fuzz
 # replays, and classes that share one test program) is mapped to it in PROGRAM.
 TESTS = {
-    "engine": ["test_pellwick_mod", "test_script_text", "test_runner_flow", "test_statements",
-               "test_help_examples", "test_wait_pieces", "test_waitfor", "test_answers",
-               "test_main_window_waits", "test_keyboard_handler", "test_composer",
+    "engine": ["test_engine_pieces", "test_scripts", "test_main_window_waits", "test_composer",
                "test_window_waits", "test_stage_events", "test_stage_loading",
                "test_ctime", "test_script_editor",
                "test_script_form", "fuzz_script_corpus"],

@@ -14,6 +14,7 @@ QString CallRecord::line() const
 void CallLog::add(const QString& character, const QString& operation, const QStringList& args)
 {
     records_.append(CallRecord{character, operation, args});
+    if (on_add) on_add(records_.last());
 }
 
 QStringList CallLog::lines() const

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace pw::fakes {
 
 struct CallRecord {
@@ -32,6 +34,9 @@ public:
     int count(const QString& operation, const QString& character = {}) const;
 
     static QString text(const QString& s);
+    // Called with every record as it is added.
+    std::function<void(const CallRecord&)> on_add;
+
     static QString flag(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
 
 private:

@@ -59,19 +59,33 @@ Request FakeAgent::issue(const QString& character, const QString& operation)
 {
     Request r = Request::create();
     issued_.append(Issued{r, character, operation});
-    if (completion_ == Completion::AtOnce) {
-        post([this, r]() mutable {
-            if (r.is_finished()) return;
-            r.set_status(Request::InProgress);
-            Q_EMIT RequestStart(r);
-        });
-        post([this, r]() mutable {
-            if (r.is_finished()) return;
-            r.set_status(Request::Complete);
-            Q_EMIT RequestComplete(r);
-        });
-    }
+    if (completion_ == Completion::AtOnce) post_run(r);
     return r;
+}
+
+void FakeAgent::post_run(Request r)
+{
+    post([this, r]() mutable {
+        if (r.is_finished()) return;
+        r.set_status(Request::InProgress);
+        Q_EMIT RequestStart(r);
+    });
+    post([this, r]() mutable {
+        if (r.is_finished()) return;
+        r.set_status(Request::Complete);
+        Q_EMIT RequestComplete(r);
+    });
+}
+
+bool FakeAgent::run_pending()
+{
+    bool any = false;
+    for (Issued& i : issued_) {
+        if (i.request.is_finished() || i.request.status() == Request::InProgress) continue;
+        post_run(i.request);
+        any = true;
+    }
+    return any;
 }
 
 void FakeAgent::interrupt(const QString& character, const QStringList& operations)

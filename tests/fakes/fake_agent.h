@@ -63,6 +63,9 @@ public:
     void finish(pw::agent::Request request,
                 pw::agent::Request::Status status = pw::agent::Request::Complete);
     void finish_all(pw::agent::Request::Status status = pw::agent::Request::Complete);
+    // Every unfinished request starts and completes from the event loop, as with
+    // Completion::AtOnce; false when there is none.
+    bool run_pending();
 
     // ---- Events, delivered from the event loop ----
     void post_click(const QString& id, int button = 1, int shift = 0, int x = 0, int y = 0);
@@ -88,6 +91,7 @@ private:
     void check_failure(const QString& character, const QString& operation,
                        const QStringList& args) const;
     pw::agent::Request issue(const QString& character, const QString& operation);
+    void post_run(pw::agent::Request r);
     // Interrupts the unfinished requests of a character whose operation is in `kinds`
     // (all when empty).
     void interrupt(const QString& character, const QStringList& operations);

@@ -57,6 +57,7 @@ public:
 
     // Test side: change state without logging.
     void place(int x, int y) { left_ = x; top_ = y; }
+    void resize(int w, int h) { width_ = w; height_ = h; }
     void set_shown(bool on) { visible_ = on; }
     bool is_listening() const { return listening_; }
     bool unloaded() const { return unloaded_; }

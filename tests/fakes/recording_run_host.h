@@ -1,10 +1,9 @@
 #pragma once
 // A recording stand-in for the windows around a script run: the editor's text and
 // selection, the hide box, the clock, the wave device, starting programs and message
-// boxes. Every call is kept in calls(), in order.
+// boxes. Every call is kept in calls, in order.
 
 #include "engine/pellwick_mod.h"
-#include "engine/report_timer.h"
 #include "engine/run_host.h"
 #include "engine/run_script.h"
 
@@ -19,7 +18,7 @@ namespace pw::fakes {
 
 class RecordingRunHost : public pw::engine::RunHost {
 public:
-    explicit RecordingRunHost(pw::engine::pellwick_mod& mod) : mod_(mod), report_timer_(mod) {}
+    explicit RecordingRunHost(pw::engine::pellwick_mod& mod) : mod_(mod) {}
 
     // ---- Set-up ----
     QString text;                  // the editor's text
@@ -28,13 +27,6 @@ public:
     // A wave file "plays" this long, then stop_sound is set from the event loop;
     // negative: it never ends by itself.
     int wave_ms = 0;
-    // Called at every line highlight with the highlighted text (cancel tests, fuzzing).
-    std::function<void(const QString&)> on_highlight;
-    // The reminder timer really ticks, this many times faster than asked.
-    double report_speed = 1.0;
-    // Where the key hook goes (a key handler in key tests); only recorded when unset.
-    std::function<void()> on_install_key_hook;
-    std::function<void()> on_remove_key_hook;
     // Called when the run is over.
     std::function<void()> on_run_over;
 
@@ -42,14 +34,9 @@ public:
     QStringList calls;             // "mark 2 10 6", "message \"...\"", "play_wave /x.wav"...
     QStringList messages;
     QStringList highlights;        // the editor text of each mark, trimmed
-    QStringList waiting;           // the status line's waiting sentences ("" once over)
     bool read_only = false;
     bool clock_ticking = false;
-    bool clock_shown = false;
     QString convert_x, convert_y;
-    bool report_enabled = false;
-    int report_interval = 0;       // as asked, before report_speed
-    int count(const QString& call_prefix) const;
 
     // ---- RunHost ----
     QString editor_text() const override { return text; }
@@ -62,18 +49,17 @@ public:
     bool hide_forms_checked() const override { return hide_box; }
     void set_convert_labels(const QString& x, const QString& y) override;
     void set_clock_ticking(bool on) override;
-    void show_clock() override;
-    void unload_clock() override;
+    void show_clock() override { calls << QStringLiteral("show_clock"); }
+    void unload_clock() override { calls << QStringLiteral("unload_clock"); }
     void hide_forms() override { calls << QStringLiteral("hide_forms"); }
     void show_forms() override { calls << QStringLiteral("show_forms"); }
     void play_wave(const QString& path) override;
     void stop_wave() override { calls << QStringLiteral("stop_wave"); }
-    void install_key_hook() override;
-    void remove_key_hook() override;
-    // Recorded only when something changes ("report_timer 1 5000").
-    void set_report_timer(bool enabled, int interval_ms) override;
+    void install_key_hook() override { calls << QStringLiteral("install_key_hook"); }
+    void remove_key_hook() override { calls << QStringLiteral("remove_key_hook"); }
+    // The reminders never tick: nothing waits for them here.
+    void set_report_timer(bool, int) override {}
     bool start_program(const QString& command_line) override;
-    void show_waiting(const QString& sentence) override { waiting << sentence; }
     void run_over() override
     {
         if (on_run_over) on_run_over();
@@ -84,7 +70,6 @@ public:
 private:
     pw::engine::pellwick_mod& mod_;
     QObject timers_;  // owns the pending end-of-playback timers
-    pw::engine::ReportTimer report_timer_;
     QString split_text_;  // the text that text_lines_ was cut from
     QStringList text_lines_;
 };

@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QTest>
 
-#include <X11/XF86keysym.h>
 #include <X11/keysym.h>
 #include <linux/input-event-codes.h>
 
@@ -39,23 +38,14 @@ void TestKeyCodes::keysyms_data()
     auto row = [](const char* name, unsigned long keysym, int vk) {
         QTest::newRow(name) << qulonglong(keysym) << vk;
     };
-    row("a", XK_a, 65);
     row("Q upper-case", XK_Q, 81);
-    row("9", XK_9, 57);
-    row("Return", XK_Return, 13);
     row("keypad Enter", XK_KP_Enter, 13);
     row("Control_L", XK_Control_L, 162);
-    row("Control_R", XK_Control_R, 163);
-    row("Shift_L", XK_Shift_L, 160);
     row("AltGr", XK_ISO_Level3_Shift, 165);
-    row("Left", XK_Left, 37);
     row("F24", XK_F24, 135);
     row("KP_9", XK_KP_9, 105);
-    row("KP_Divide", XK_KP_Divide, 111);
     row("keypad End without Num Lock", XK_KP_End, 35);
-    row("semicolon", XK_semicolon, 186);
     row("less, the key beside left Shift", XK_less, 226);
-    row("mute", XF86XK_AudioMute, 173);
     row("exclam is no level-0 keysym", XK_exclam, 0);
     row("odiaeresis has no code", XK_odiaeresis, 0);
     row("no symbol", 0, 0);
@@ -71,8 +61,7 @@ void TestKeyCodes::keysyms()
 void TestKeyCodes::key_positions_follow_a_us_keyboard()
 {
     const QList<QPair<int, int>> cases{
-        {KEY_Q, 'Q'}, {KEY_P, 'P'}, {KEY_A, 'A'}, {KEY_L, 'L'}, {KEY_Z, 'Z'}, {KEY_M, 'M'},
-        {KEY_1, '1'}, {KEY_9, '9'}, {KEY_0, '0'}, {KEY_SEMICOLON, 186}, {KEY_SLASH, 191},
+        {KEY_Q, 'Q'}, {KEY_M, 'M'}, {KEY_0, '0'}, {KEY_SLASH, 191},
         {KEY_102ND, 226}, {KEY_ESC, 0}, {KEY_SPACE, 0}, {0, 0}, {-5, 0}};
     for (const auto& [code, vk] : cases)
         QVERIFY2(vk_from_key_position(code) == vk, qPrintable(QString::number(code)));
@@ -80,11 +69,8 @@ void TestKeyCodes::key_positions_follow_a_us_keyboard()
 
 void TestKeyCodes::qt_key_events()
 {
-    QCOMPARE(vk_from_key_event(key(Qt::Key_A)), 65);
     QCOMPARE(vk_from_key_event(key(Qt::Key_A, Qt::ShiftModifier)), 65);
-    QCOMPARE(vk_from_key_event(key(Qt::Key_Escape)), 27);
     QCOMPARE(vk_from_key_event(key(Qt::Key_Enter, Qt::KeypadModifier)), 13);
-    QCOMPARE(vk_from_key_event(key(Qt::Key_F5)), 116);
     // Shift+1 comes as "!", still the 1 key; Shift+; as ":".
     QCOMPARE(vk_from_key_event(key(Qt::Key_Exclam, Qt::ShiftModifier)), 49);
     QCOMPARE(vk_from_key_event(key(Qt::Key_Colon, Qt::ShiftModifier)), 186);

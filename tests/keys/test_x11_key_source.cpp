@@ -2,10 +2,8 @@
 // while another program's window has the focus, or no window has, reach the installed
 // source in order as key codes, and still reach that window.
 
-#include "engine/keyboard_handler.h"
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/x11_key_source.h"
-#include "tests/fakes/fake_agent.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -122,7 +120,6 @@ private slots:
     void keys_arrive_in_order_while_another_window_has_the_focus();
     void modifiers_keep_their_side_and_the_keypad_its_lock();
     void nothing_arrives_while_removed();
-    void a_key_wait_ends_on_its_key_and_removes_the_hook();
 
 private:
     std::unique_ptr<KeySource> source_;
@@ -197,34 +194,6 @@ void TestX11KeySource::nothing_arrives_while_removed()
     QVERIFY(type_keys({"f"}));
     QTRY_COMPARE_WITH_TIMEOUT(describe(heard_), QStringLiteral("69v 69^ 70v 70^"), 5000);
     source_->remove();
-}
-
-void TestX11KeySource::a_key_wait_ends_on_its_key_and_removes_the_hook()
-{
-    pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod(agent);
-    pw::engine::Keyboardhandler keys(mod, *source_);
-    QObject editor;
-    keys.key_window = &editor;
-    mod.last_key = QStringLiteral("enter");
-    keys.install_key_hook();
-
-    // Keys come in order: once X has been seen, Return went by without ending the wait.
-    QVERIFY(type_keys({"Return", "x"}));
-    QTRY_COMPARE_WITH_TIMEOUT(int(keys.previous_key), 88, 5000);
-    QVERIFY(!mod.key_pressed);
-    QVERIFY(type_keys({"e", "f"}));
-    QTRY_VERIFY_WITH_TIMEOUT(mod.key_pressed, 5000);
-    QVERIFY(!source_->installed());
-    // The key-up of E and the F came after the hook was gone: once a later key has
-    // reached a new listener, they can no longer reach the old one.
-    heard_.clear();
-    source_->install([this](const KeyEvent& e) { heard_ << e; });
-    QVERIFY(type_keys({"g"}));
-    QTRY_COMPARE_WITH_TIMEOUT(describe(heard_), QStringLiteral("71v 71^"), 5000);
-    source_->remove();
-    QCOMPARE(int(keys.key_event_buffer.vk_code), 69);
-    QCOMPARE(keys.key_event_buffer.flags, 0u);
 }
 
 QTEST_MAIN(TestX11KeySource)

@@ -3,8 +3,9 @@
 // Shift+click that ask before quitting.
 
 #include "tests/app/window_fixture.h"
+#include "engine/keyboard_handler.h"
 #include "engine/spoken_questions.h"
-#include "waits_fixture.h"
+#include "stage/pellwick_form.h"
 
 #include <QComboBox>
 #include <QMdiArea>
@@ -12,12 +13,21 @@
 
 #include <QCloseEvent>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <QtTest/qtestspontaneevent.h>
 
-using pw::waits_tests::unquote;
-
 namespace {
+
+QString unquote(const QString& quoted)
+{
+    QString out;
+    for (qsizetype i = 1; i + 1 < quoted.size(); ++i) {
+        if (quoted[i] == QLatin1Char('\\') && i + 2 < quoted.size()) ++i;
+        out += quoted[i];
+    }
+    return out;
+}
 
 QStringList said(WindowFixture& f)
 {

@@ -1,0 +1,239 @@
+// Every case of tests/scripts: the script runs on the step machine against the fake
+// platform and its transcript must read as <name>.transcript does. With
+// PW_UPDATE_TRANSCRIPTS=1 the transcripts are written instead, for a person to read
+// before they are committed.
+
+#include "app/help_book.h"
+#include "engine/spoken_questions.h"
+#include "platform/core/trace.h"
+#include "stage/window_waits.h"
+#include "tests/fakes/slot_setup.h"
+#include "tests/scripts/script_world.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <memory>
+
+using pw::agent::Request;
+using pw::fakes::FakeAgent;
+using pw::script_tests::ScriptWorld;
+
+namespace {
+
+const QString cases = QStringLiteral(PW_SOURCE_DIR "/tests/scripts");
+
+QString read(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// Where two transcripts part, with a few lines before it.
+QString difference(const QStringList& expected, const QStringList& actual)
+{
+    qsizetype k = 0;
+    while (k < expected.size() && k < actual.size() && expected[k] == actual[k]) ++k;
+    QString out = QStringLiteral("the transcripts part at line %1:\n").arg(k + 1);
+    for (qsizetype j = qMax<qsizetype>(0, k - 3); j < k; ++j) out += QStringLiteral("    ") + expected[j] + '\n';
+    out += QStringLiteral("  - ") + expected.value(k, QStringLiteral("(end)")) + '\n';
+    for (qsizetype j = k; j < qMin(actual.size(), k + 4); ++j) out += QStringLiteral("  + ") + actual[j] + '\n';
+    return out;
+}
+
+// The animation names of characters/common, which every character is built with.
+QStringList shared_tricks()
+{
+    QStringList names;
+    const QDir dir(QStringLiteral(PW_SOURCE_DIR "/characters/common/animations"));
+    for (const QString& file : dir.entryList({QStringLiteral("*.json")})) {
+        QFile f(dir.filePath(file));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        for (const QString& key : QJsonDocument::fromJson(f.readAll()).object().keys())
+            if (!key.startsWith(QLatin1Char('_'))) names << key;
+    }
+    return names;
+}
+
+// Plays a script as the program would, with the tricks our characters really have; a
+// wait in it is ended by Esc (nobody is there to press the key).
+QStringList play_with_tricks(const QString& script, const QStringList& tricks, float interval = 0.0f)
+{
+    ScriptWorld world(tricks);
+    world.mod.options.interval_seconds = interval;
+    world.wave_ms = 1;
+    pw::fakes::FakeTraits traits;
+    traits.animations = tricks;
+    pw::fakes::load_into_slot(world.mod, world.agent, 2, QStringLiteral("nubbin"), false, traits);
+    if (!QFile(world.folder.filePath(QStringLiteral("wav/chime.wav"))).open(QIODevice::WriteOnly)) return {};
+    for (int second = 1; second <= 600; ++second)
+        world.events << pw::script_tests::CaseEvent{second * 1000.0, QStringLiteral("end the wait")};
+    world.play(QString(script).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    return world.transcript.lines;
+}
+
+QString said(ScriptWorld& w, const QString& who = {})
+{
+    QStringList out;
+    for (const auto& r : w.agent.log().records())
+        if (r.operation == QLatin1String("Speak") && (who.isEmpty() || r.character == who)) out << r.args.value(0);
+    return out.join(QLatin1Char('|'));
+}
+
+}  // namespace
+
+class TestScripts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void each_case_runs_as_its_transcript_says_data();
+    void each_case_runs_as_its_transcript_says();
+    void help_examples_and_starter_scripts_run_without_a_spelling_message();
+    void questions_are_answered_by_a_double_click();
+};
+
+void TestScripts::each_case_runs_as_its_transcript_says_data()
+{
+    QTest::addColumn<QString>("name");
+    const QStringList names = QDir(cases).entryList({QStringLiteral("*.csp")}, QDir::Files, QDir::Name);
+    QVERIFY(!names.isEmpty());
+    for (const QString& name : names) QTest::newRow(qPrintable(name)) << name.chopped(4);
+}
+
+void TestScripts::each_case_runs_as_its_transcript_says()
+{
+    QFETCH(QString, name);
+    ScriptWorld world;
+    const QString script = world.read_case(read(cases + '/' + name + QStringLiteral(".csp")));
+    QVERIFY2(!script.startsWith(QLatin1Char('!')), qPrintable(name + QStringLiteral(".csp: not understood: ") + script.mid(1)));
+    world.play(script);
+    const QStringList actual = world.transcript.lines;
+
+    const QString path = cases + '/' + name + QStringLiteral(".transcript");
+    if (qEnvironmentVariableIntValue("PW_UPDATE_TRANSCRIPTS")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write((actual.join('\n') + '\n').toUtf8());
+        return;
+    }
+    QStringList expected = read(path).split('\n');
+    if (!expected.isEmpty() && expected.last().isEmpty()) expected.removeLast();
+    QVERIFY2(actual == expected, qPrintable(name + QStringLiteral(".csp: ") + difference(expected, actual)));
+}
+
+void TestScripts::help_examples_and_starter_scripts_run_without_a_spelling_message()
+{
+    const QStringList tricks = shared_tricks();
+    QVERIFY(tricks.contains(QStringLiteral("Wave")));
+    auto fault = [](const QStringList& transcript) {
+        for (const QString& line : transcript)
+            if (line.startsWith(QLatin1String("message ")) || line.startsWith(QLatin1String("!!"))) return line;
+        return QString();
+    };
+    // Every "Try it" example of the help book, and again with its waits left out.
+    const pw::app::HelpBook book(QStringLiteral(PW_SOURCE_DIR "/data/help"));
+    int examples = 0;
+    for (const auto& page : book.contents()) {
+        for (const QString& example : pw::app::HelpBook::examples(book.page_html(page.file))) {
+            ++examples;
+            QStringList without_waits = example.split(QLatin1Char('\n'));
+            for (QString& line : without_waits)
+                if (line.contains(QLatin1String("waitfor "))) line = QStringLiteral(";");
+            for (const QString& script : {example, without_waits.join(QLatin1Char('\n'))}) {
+                const QString wrong = fault(play_with_tricks(script, tricks));
+                QVERIFY2(wrong.isEmpty(), qPrintable(page.file + QStringLiteral(":\n") + script + '\n' + wrong));
+            }
+        }
+    }
+    QVERIFY(examples >= 30);
+
+    // The starter scripts run to their end, and after Play no line pays a pause before
+    // a character first does something.
+    const QDir starters(QStringLiteral(PW_SOURCE_DIR "/data/scripts"));
+    for (const QString& name : starters.entryList({QStringLiteral("*.csp")})) {
+        const QStringList transcript =
+            play_with_tricks(read(starters.filePath(name)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), tricks, 5.0f);
+        QVERIFY2(fault(transcript).isEmpty(), qPrintable(name + ": " + fault(transcript)));
+        const qsizetype first_act = transcript.indexOf(QRegularExpression(QStringLiteral("\\w+ [A-Z].*")));
+        const qsizetype first_pause = transcript.indexOf(QRegularExpression(QStringLiteral("@ .*")));
+        QVERIFY2(first_act >= 0 && (first_pause < 0 || first_act < first_pause),
+                 qPrintable(name + '\n' + transcript.mid(0, 12).join('\n')));
+        if (name == QLatin1String("all_the_tricks.csp"))
+            QVERIFY(transcript.contains(QStringLiteral("pellwick Speak \"that was all my tricks. bye!\" \"\"")));
+    }
+}
+
+void TestScripts::questions_are_answered_by_a_double_click()
+{
+    // The windows ask outside a run and wait on the real clock for the answer.
+    auto world = [] {
+        auto w = std::make_unique<ScriptWorld>();
+        w->mod.hires_timer = nullptr;
+        w->mod.hires_frequency = 0.0;
+        w->mod.wait_idle_limit = std::chrono::milliseconds(2000);
+        return w;
+    };
+    {
+        // Quit: Pellwick is shown to ask; Tansy's double click says yes.
+        auto w = world();
+        w->agent.character(QStringLiteral("pellwick"))->set_shown(false);
+        QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("tansy")); });
+        QTimer::singleShot(60, [&] { w->agent.post_balloon_hide(QStringLiteral("pellwick")); });
+        pw::stage::confirm_quit(w->mod);
+        QVERIFY(w->transcript.lines.contains(QStringLiteral("pellwick Show False")));
+        QVERIFY(said(*w).startsWith(pw::trace::quote(pw::engine::quit_question())));
+        QTRY_VERIFY(w->transcript.lines.contains(QStringLiteral("exit 0")));
+    }
+    {
+        // Unanswered: over when the balloon closes, and it leaves a run's mode and
+        // character alone; a later double click does not quit.
+        auto w = world();
+        w->mod.options.sequential = false;
+        w->mod.current_char = QStringLiteral("tansy");
+        QTimer::singleShot(30, [&] { w->agent.post_balloon_hide(QStringLiteral("pellwick")); });
+        pw::stage::confirm_quit(w->mod);
+        QVERIFY(!w->mod.questions.quit && !w->mod.options.sequential);
+        QCOMPARE(w->mod.current_char, QStringLiteral("tansy"));
+        w->agent.post_dbl_click(QStringLiteral("pellwick"));
+        QTest::qWait(20);
+        QVERIFY(!w->transcript.lines.contains(QStringLiteral("exit 0")));
+    }
+    {
+        // Clear: the answer, said by Pellwick, keeps the question open until it is over.
+        auto w = world();
+        w->agent.set_completion(FakeAgent::Completion::Manual);
+        QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("pellwick")); });
+        QTimer::singleShot(60, [&] { w->agent.finish_all(); });
+        QVERIFY(pw::stage::confirm_clear(w->mod));
+        QVERIFY(said(*w).endsWith(QStringLiteral("\"OK, I'll clear it!\"")));
+    }
+    for (const auto status : {Request::Complete, Request::Interrupted, Request::Failed}) {
+        // Nobody answers, whatever becomes of the question.
+        auto w = world();
+        w->agent.set_completion(FakeAgent::Completion::Manual);
+        QTimer::singleShot(30, [&w, status] { w->agent.finish(w->mod.char_request[0], status); });
+        QVERIFY(!pw::stage::confirm_clear(w->mod));
+        QVERIFY(!w->mod.questions.clear);
+    }
+    {
+        // Overwrite: Tansy asks; Pellwick's double click makes him current, and his answer
+        // then keeps the question open, whatever becomes of Tansy's.
+        auto w = world();
+        w->agent.set_completion(FakeAgent::Completion::Manual);
+        w->mod.current_char = QStringLiteral("tansy");
+        QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("pellwick")); });
+        QTimer::singleShot(60, [&] { w->agent.finish(w->mod.char_request[0]); });
+        QVERIFY(pw::stage::confirm_overwrite(w->mod));
+        QVERIFY(said(*w, QStringLiteral("tansy")).startsWith(pw::trace::quote(pw::engine::overwrite_question())));
+        QCOMPARE(w->mod.char_request[1].status(), int(Request::Pending));
+        QVERIFY(!w->mod.questions.overwrite);
+    }
+}
+
+QTEST_MAIN(TestScripts)
+#include "test_scripts.moc"
