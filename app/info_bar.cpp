@@ -23,12 +23,12 @@ info_bar::info_bar(QWidget* parent) : QStatusBar(parent)
     panels_[3]->setCursor(Qt::PointingHandCursor);
     panels_[3]->setToolTip(QStringLiteral("Click to see the next drive"));
 
-    Timer2 = new QTimer(this);
-    Timer2->setTimerType(Qt::PreciseTimer);
-    connect(Timer2, &QTimer::timeout, this, [this] { Timer2_Timer(); });
+    minute_timer = new QTimer(this);
+    minute_timer->setTimerType(Qt::PreciseTimer);
+    connect(minute_timer, &QTimer::timeout, this, [this] { minute_timer_ticked(); });
     set_sources({[] { return QDateTime::currentDateTime(); }, [] { return pw::platform::real_volumes(); },
                  &pw::platform::free_kilobytes});
-    Timer2->start();
+    minute_timer->start();
 }
 
 void info_bar::set_sources(Sources sources)
@@ -39,7 +39,7 @@ void info_bar::set_sources(Sources sources)
     first_drive_index = 0;
     drive_index = first_drive_index;
     shown_drive = drives.isEmpty() ? QDir::homePath() : drives[drive_index].mount_point;
-    Timer2_Timer();
+    minute_timer_ticked();
     show_free_space();
 }
 
@@ -54,7 +54,7 @@ QString info_bar::panel_text(int number) const
     return l ? l->text() : QString();
 }
 
-void info_bar::Timer2_Timer()
+void info_bar::minute_timer_ticked()
 {
     const QDateTime now = sources_.now();
     panels_[0]->setText(time_and_date_text(now));
@@ -62,7 +62,7 @@ void info_bar::Timer2_Timer()
     // and within ten seconds anyway, so that a clock set anew (or a computer waking
     // from sleep) shows the right time soon.
     const int to_next_minute = 60000 - (now.time().second() * 1000 + now.time().msec());
-    Timer2->setInterval(qMin(to_next_minute + 20, 10000));
+    minute_timer->setInterval(qMin(to_next_minute + 20, 10000));
 }
 
 void info_bar::show_free_space()

@@ -34,8 +34,8 @@ public:
     status_panel* panel(int number) const;
     QString panel_text(int number) const;
 
-    QTimer* Timer2 = nullptr;  // panel 1, just after each minute turns (at most 10 s apart)
-    void Timer2_Timer();
+    QTimer* minute_timer = nullptr;  // panel 1, just after each minute turns (at most 10 s apart)
+    void minute_timer_ticked();
     // Panel 4; the main window's one-second timer calls it.
     void show_free_space();
     void set_character_position(const QString& text);

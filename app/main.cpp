@@ -10,7 +10,7 @@
 #include "app/program_exit.h"
 #include "app/program_options.h"
 #include "app/style.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "platform/core/user_folders.h"
 #include "platform/desktop/program_starter.h"
 #include "platform/desktop/single_instance.h"
@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     pw::agent::RuntimeOptions options;
     options.voice_input = &voice_input;
     pw::agent::AgentPlatform agent(&pw::agent::make_desktop_view, options);
-    pw::engine::pellwick_mod mod(agent);
+    pw::engine::RunState mod(agent);
     mod.exit_program = [&mod](int code) { pw::app::end_process_now(mod, code); };
     mod.user_folder = pw::folders::user_folder();
 
@@ -93,6 +93,6 @@ int main(int argc, char** argv)
     });
     // Start-up runs from the event loop, as the load handler of a shown window would;
     // a script named on the command line runs inside it.
-    QTimer::singleShot(0, &main_window, [&main_window, given] { main_window.MDIForm_Load(given); });
+    QTimer::singleShot(0, &main_window, [&main_window, given] { main_window.start_up(given); });
     return app.exec();
 }

@@ -4,18 +4,18 @@
 #include "app/pellworks_window.h"
 
 #include "app/help_window.h"
-#include "app/save_dialog.h"
-#include "app/script_form.h"
+#include "app/load_save_window.h"
+#include "app/script_window.h"
 #include "app/system_information.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "media/about_window.h"
 #include "media/audio_form.h"
 #include "media/clock_form.h"
-#include "media/sounds.h"
+#include "media/sound_library.h"
 #include "platform/core/trace.h"
 #include "stage/clear_place.h"
 #include "stage/message_box.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 #include "stage/twips.h"
 
 #include <QLineEdit>
@@ -44,7 +44,7 @@ void Pellworks::show_forms()
     sounds_window_->show();
 }
 
-void Pellworks::audio_Click()
+void Pellworks::audio_clicked()
 {
     if (!audio_) {
         audio_ = new pw::media::audio_form(mod_);
@@ -52,32 +52,32 @@ void Pellworks::audio_Click()
         audio_window_ = add_child(audio_);
         audio_window_->adjustSize();
     }
-    audio_->Form_Load();
+    audio_->prepare();
     audio_window_->move(twips_to_px_x(pw::media::audio_form::design_left_twips, this),
                         twips_to_px_y(pw::media::audio_form::design_top_twips, this));
     // Closed from its title bar, the recorder itself was hidden with its frame.
     audio_->show();
     audio_window_->show();
     area_->setActiveSubWindow(audio_window_);
-    audio_->afname->setFocus(Qt::OtherFocusReason);
+    audio_->name_box->setFocus(Qt::OtherFocusReason);
 }
 
-void Pellworks::help_Click() { show_help_book(); }
+void Pellworks::help_clicked() { show_help_book(); }
 
 
-void Pellworks::about_Click()
+void Pellworks::about_clicked()
 {
     // Each opening loads the window afresh.
     if (!about_) {
-        about_ = new pw::media::frmAbout;
+        about_ = new pw::media::AboutWindow;
         QMdiSubWindow* sub = area_->addSubWindow(about_);
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        connect(about_, &pw::media::frmAbout::closed, sub, &QMdiSubWindow::close);
+        connect(about_, &pw::media::AboutWindow::closed, sub, &QMdiSubWindow::close);
         connect(sub, &QObject::destroyed, this, [] { pw::trace::event(QStringLiteral("AboutClosed")); });
-        connect(about_, &pw::media::frmAbout::system_information_wanted, this, [this] { show_system_information(); });
+        connect(about_, &pw::media::AboutWindow::system_information_wanted, this, [this] { show_system_information(); });
     }
-    about_->Form_Load(pw::stage::program_title, mod_.version_text);
-    about_->lblVersion->setText(QStringLiteral("V.") + mod_.version_text);
+    about_->prepare(pw::stage::program_title, mod_.version_text);
+    about_->version_label->setText(QStringLiteral("V.") + mod_.version_text);
     about_->lblDisclaimer->setText(
         QStringLiteral("Pellworks is free: share it with your friends, your class and your school.\n"
                        "Made with care for children, their parents and their teachers.\n"
@@ -87,7 +87,7 @@ void Pellworks::about_Click()
     place_clear_of_characters(sub, QRect(QPoint(0, 0), area_->viewport()->size()).center() - sub->rect().center());
     sub->show();
     area_->setActiveSubWindow(sub);
-    about_->cmdOK->setFocus(Qt::OtherFocusReason);
+    about_->ok_button->setFocus(Qt::OtherFocusReason);
 }
 
 void Pellworks::show_system_information()
@@ -125,7 +125,7 @@ void Pellworks::show_clock()
         clock_window_ = area_->addSubWindow(clock_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         clock_window_->setAttribute(Qt::WA_DeleteOnClose, false);
         clock_window_->adjustSize();
-        connect(clock_, &pw::media::clock_form::shown_or_hidden, script_, &script_form::clock_shown_or_hidden);
+        connect(clock_, &pw::media::clock_form::shown_or_hidden, script_, &ScriptWindow::clock_shown_or_hidden);
     }
     // Placed each time: the main window may have changed its size since.
     clock_window_->move(pw::media::clock_form::top_right_position(area_->viewport()->width(),
@@ -152,15 +152,15 @@ pw::media::clock_form* Pellworks::clock() const
 void Pellworks::show_load_save()
 {
     if (!save_) {
-        save_ = new save(mod_, *script_);
+        save_ = new LoadSaveWindow(mod_, *script_);
         save_window_ = add_child(save_);
     }
-    if (!save_->is_open()) save_->Form_Load();
+    if (!save_->is_open()) save_->prepare();
     // A close box hid the dialog itself along with its frame.
     save_->show();
     save_window_->show();
     area_->setActiveSubWindow(save_window_);
-    save_->fname->setFocus(Qt::OtherFocusReason);
+    save_->file_name_box->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace pw::app

@@ -6,11 +6,11 @@
 #include "agent/api/agent_control.h"
 #include "app/command_line.h"
 #include "app/script_file.h"
-#include "app/script_form.h"
+#include "app/script_window.h"
 #include "app/tell_child.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "platform/core/trace.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,7 +49,7 @@ void Pellworks::take_command_line(const QStringList& arguments)
         say_missing_file();
         return;
     }
-    if (command_line.mode != 3) script_->play_pellwick_Click();
+    if (command_line.mode != 3) script_->play_pellwick_clicked();
 }
 
 bool Pellworks::run_under_way() const
@@ -64,7 +64,7 @@ void Pellworks::cancel_run_for_hand_over()
     // before it. A run already winding up just ends.
     if (!mod_.script_running || run_cancelled_) return;
     run_cancelled_ = true;
-    script_->cancel_Click();
+    script_->cancel_clicked();
 }
 
 void Pellworks::take_handed_over()
@@ -119,7 +119,7 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
         say_missing_file([this] { mod_.quit_program(1); });
         return;
     }
-    if (command_line.mode == 1 || command_line.mode == 2) script_->play_pellwick_Click();
+    if (command_line.mode == 1 || command_line.mode == 2) script_->play_pellwick_clicked();
 }
 
 bool Pellworks::load_script_file(const QString& path)

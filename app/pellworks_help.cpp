@@ -4,8 +4,8 @@
 #include "app/autosave.h"
 #include "app/help_window.h"
 #include "app/pellworks_window.h"
-#include "app/script_form.h"
-#include "engine/pellwick_mod.h"
+#include "app/script_window.h"
+#include "engine/run_state.h"
 
 #include <QAction>
 #include <QDir>

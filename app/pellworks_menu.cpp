@@ -2,10 +2,10 @@
 
 #include "app/pellworks_window.h"
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/rounding.h"
 #include "platform/core/trace.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 #include "stage/twips.h"
 
 #include <QMenu>
@@ -35,18 +35,18 @@ void Pellworks::build_menu()
         a->setObjectName(QString(a->text()).remove(QLatin1Char('&')));
         connect(a, &QAction::triggered, this, [a] { pw::trace::event(QStringLiteral("Menu"), {pw::trace::quote(a->objectName())}); });
     }
-    connect(exit, &QAction::triggered, this, [this] { exit_Click(); });
-    connect(show_all, &QAction::triggered, this, [this] { show_all_Click(); });
-    connect(hide_all, &QAction::triggered, this, [this] { hide_all_Click(); });
-    connect(hide_all_but_pellwick, &QAction::triggered, this, [this] { hide_all_but_pellwick_Click(); });
-    connect(audio, &QAction::triggered, this, [this] { audio_Click(); });
-    connect(help, &QAction::triggered, this, [this] { help_Click(); });
-    connect(about, &QAction::triggered, this, [this] { about_Click(); });
+    connect(exit, &QAction::triggered, this, [this] { exit_clicked(); });
+    connect(show_all, &QAction::triggered, this, [this] { show_all_clicked(); });
+    connect(hide_all, &QAction::triggered, this, [this] { hide_all_clicked(); });
+    connect(hide_all_but_pellwick, &QAction::triggered, this, [this] { hide_all_but_pellwick_clicked(); });
+    connect(audio, &QAction::triggered, this, [this] { audio_clicked(); });
+    connect(help, &QAction::triggered, this, [this] { help_clicked(); });
+    connect(about, &QAction::triggered, this, [this] { about_clicked(); });
 }
 
-void Pellworks::exit_Click() { confirm_quit(); }
+void Pellworks::exit_clicked() { confirm_quit(); }
 
-void Pellworks::show_all_Click()
+void Pellworks::show_all_clicked()
 {
     // A character that fails is left out; the others still get their turn.
     const auto step = [](const std::function<void()>& f) {
@@ -88,7 +88,7 @@ void Pellworks::show_all_Click()
     });
 }
 
-void Pellworks::hide_all_Click()
+void Pellworks::hide_all_clicked()
 {
     for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
         pw::agent::Character* c = mod_.characters[i].loaded ? mod_.characters[i].agent : nullptr;
@@ -99,9 +99,9 @@ void Pellworks::hide_all_Click()
     }
 }
 
-void Pellworks::hide_all_but_pellwick_Click()
+void Pellworks::hide_all_but_pellwick_clicked()
 {
-    hide_all_Click();
+    hide_all_clicked();
     const int slot = mod_.char_index(QStringLiteral("pellwick"));
     pw::agent::Character* c = slot >= 0 && mod_.characters[slot].loaded ? mod_.characters[slot].agent : nullptr;
     if (!c) return;

@@ -3,15 +3,15 @@
 
 #include "app/pellworks_window.h"
 
-#include "app/script_form.h"
-#include "engine/pellwick_mod.h"
-#include "media/ctime.h"
-#include "media/sounds.h"
+#include "app/script_window.h"
+#include "engine/run_state.h"
+#include "media/monotonic_clock.h"
+#include "media/sound_library.h"
 #include "media/splash_window.h"
 #include "platform/core/trace.h"
 #include "platform/core/user_folders.h"
 #include "stage/message_box.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 #include "stage/twips.h"
 #include "stage/window_waits.h"
 
@@ -30,7 +30,7 @@ namespace {
 constexpr qint64 first_paint_wait_ms = 500;
 }  // namespace
 
-void Pellworks::MDIForm_Load(const QStringList& arguments)
+void Pellworks::start_up(const QStringList& arguments)
 {
     const StartUpEnd end = run_start_up(*this, arguments);
     if (end != StartUpEnd::Started) {
@@ -62,7 +62,7 @@ void Pellworks::start_component_installer()
 
 void Pellworks::create_clock()
 {
-    hires_timer_ = std::make_unique<pw::media::CTime>(mod_.hires_frequency);
+    hires_timer_ = std::make_unique<pw::media::MonotonicClock>(mod_.hires_frequency);
     mod_.hires_timer = hires_timer_.get();
     mod_.hires_frequency = hires_timer_->Initialise();
     mod_.char_count = 200;
@@ -77,9 +77,9 @@ void Pellworks::set_title()
 void Pellworks::show_splash()
 {
     if (splash_ms <= 0 || !qEnvironmentVariableIsEmpty("PELLWORKS_NO_SPLASH")) return;
-    QPointer<pw::media::frmSplash> splash = new pw::media::frmSplash;
-    splash->Form_Load(pw::stage::program_title, mod_.version_text);
-    splash->lblVersion->setText(QStringLiteral("v. ") + mod_.version_text);
+    QPointer<pw::media::SplashWindow> splash = new pw::media::SplashWindow;
+    splash->prepare(pw::stage::program_title, mod_.version_text);
+    splash->version_label->setText(QStringLiteral("v. ") + mod_.version_text);
     splash->show();
     pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("shown")});
     // A key or a click closes it sooner; start-up still waits the whole time.
@@ -100,7 +100,7 @@ void Pellworks::set_defaults()
 void Pellworks::open_windows(const CommandLine& command_line)
 {
     mod_.command_line_mode = command_line.mode;
-    sounds_->Form_Load();
+    sounds_->prepare();
 
     // Runout: the characters perform on the desktop and the frame stays out of sight.
     stage_window_->show();
@@ -115,7 +115,7 @@ void Pellworks::open_windows(const CommandLine& command_line)
     }
 
     // The stage loads its characters before any file can run.
-    stage_->Form_Load();
+    stage_->prepare();
     // A plain start brings back a script kept from before; a named file comes next
     // (open_file) and leaves the kept one for a later plain start.
     if (command_line.mode == 0) script_->start_editing();

@@ -3,19 +3,19 @@
 #include "app/cursor_rest.h"
 #include "app/help_window.h"
 #include "app/info_bar.h"
-#include "app/save_dialog.h"
-#include "app/script_form.h"
+#include "app/load_save_window.h"
+#include "app/script_window.h"
 #include "engine/keyboard_handler.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/spoken_questions.h"
 #include "engine/window_keys.h"
 #include "media/audio_form.h"
-#include "media/ctime.h"
-#include "media/sounds.h"
+#include "media/monotonic_clock.h"
+#include "media/sound_library.h"
 #include "platform/core/trace.h"
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/key_codes.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 #include "stage/twips.h"
 #include "stage/window_waits.h"
 
@@ -48,38 +48,38 @@ constexpr int bottom_margin = 225;
 constexpr int sounds_left = 225, sounds_top = 5100;
 }  // namespace
 
-Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent)
+Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& mod, QWidget* parent)
     : QMainWindow(parent), mod_(mod)
 {
     key_source_ = pw::platform::make_global_key_source();
-    keys_ = std::make_unique<pw::engine::Keyboardhandler>(mod, *key_source_);
+    keys_ = std::make_unique<pw::engine::KeyboardHandler>(mod, *key_source_);
     area_ = new QMdiArea(this);
     setCentralWidget(area_);
 
-    stage_ = new pw::stage::pellwick_form(agent, mod);
+    stage_ = new pw::stage::StageWindow(agent, mod);
     stage_window_ = add_child(stage_);
-    script_ = new script_form(mod);
+    script_ = new ScriptWindow(mod);
     script_window_ = add_child(script_);
     script_->set_child_windows(this);
     script_->set_keyboard_handler(keys_.get());
     stage_->set_script_editor(script_);
-    connect(stage_, &pw::stage::pellwick_form::script_line_added, script_, [this] { script_->show_last_line(); });
-    connect(stage_, &pw::stage::pellwick_form::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
-    connect(stage_, &pw::stage::pellwick_form::main_window_wanted, this, [this] { activateWindow(); });
+    connect(stage_, &pw::stage::StageWindow::script_line_added, script_, [this] { script_->show_last_line(); });
+    connect(stage_, &pw::stage::StageWindow::cancel_script_wanted, script_, [this] { script_->cancel_it(); });
+    connect(stage_, &pw::stage::StageWindow::main_window_wanted, this, [this] { activateWindow(); });
     // A command line handed over during a run waits for the run's end.
-    connect(script_, &script_form::script_started, this, [this] {
+    connect(script_, &ScriptWindow::script_started, this, [this] {
         if (handed_over_) cancel_run_for_hand_over();
     });
-    connect(script_, &script_form::run_finished, this, [this] { take_handed_over(); }, Qt::QueuedConnection);
-    connect(stage_, &pw::stage::pellwick_form::list_widened, this, [this] { place_script_beside_stage(); });
+    connect(script_, &ScriptWindow::run_finished, this, [this] { take_handed_over(); }, Qt::QueuedConnection);
+    connect(stage_, &pw::stage::StageWindow::list_widened, this, [this] { place_script_beside_stage(); });
     // Characters first stand clear of the script, where a child clicks and types.
     stage_->keep_free = [this] {
         if (!script_window_->isVisible()) return QRect();
         return QRect(script_window_->mapToGlobal(QPoint(0, 0)), script_window_->size());
     };
-    sounds_ = new pw::media::sounds(mod, *script_);
+    sounds_ = new pw::media::SoundLibrary(mod, *script_);
     sounds_window_ = add_child(sounds_);
-    connect(stage_, &pw::stage::pellwick_form::sound_frame_caption, sounds_,
+    connect(stage_, &pw::stage::StageWindow::sound_frame_caption, sounds_,
             [this](const QString& caption) { sounds_->sounds_frame->setTitle(caption); });
     qApp->installEventFilter(this);
     new CursorRest(this);
@@ -87,12 +87,12 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& m
     build_menu();
     info_ = new info_bar(this);
     setStatusBar(info_);
-    connect(stage_, &pw::stage::pellwick_form::character_position_text, info_, &info_bar::set_character_position);
+    connect(stage_, &pw::stage::StageWindow::character_position_text, info_, &info_bar::set_character_position);
     area_->viewport()->setMouseTracking(true);
 
     current_timer = new QTimer(this);
     current_timer->setInterval(1000);
-    connect(current_timer, &QTimer::timeout, this, [this] { current_timer_Timer(); });
+    connect(current_timer, &QTimer::timeout, this, [this] { current_timer_ticked(); });
     current_timer->start();
 
     resize(twips_to_px_x(12000, this), twips_to_px_y(9000, this));
@@ -121,7 +121,7 @@ void Pellworks::place_children()
 {
     stage_window_->adjustSize();
     stage_window_->move(twips_to_px_x(stage_left, this), twips_to_px_y(stage_top, this));
-    script_->Form_Load();
+    script_->prepare();
     sounds_window_->adjustSize();
     place_script_beside_stage();
 }
@@ -143,7 +143,7 @@ void Pellworks::grow_children()
     // stay, so that the characters keep their room beside the script. The stage keeps
     // its place above the Sounds window.
     const int floor = area_->viewport()->height() - twips_to_px_y(bottom_margin, this);
-    const int script_height = std::max(twips_to_px_y(script_form::design_height_twips, this), floor - script_window_->y());
+    const int script_height = std::max(twips_to_px_y(ScriptWindow::design_height_twips, this), floor - script_window_->y());
     script_window_->resize(script_window_->width(), script_height);
 }
 
@@ -155,7 +155,7 @@ void Pellworks::confirm_quit()
     pw::stage::confirm_quit(mod_, take_waits ? pw::engine::quit_unsaved_sound_question() : pw::engine::quit_question());
 }
 
-void Pellworks::current_timer_Timer()
+void Pellworks::current_timer_ticked()
 {
     // A Shift+click on a character asks; the question lasts until it has been said.
     if (mod_.char_clicked) {
@@ -219,7 +219,7 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     // are there to have the focus). Other programs keep their Esc: no key is grabbed.
     const bool under_way = mod_.script_running || mod_.waiting || mod_.intro_playing;
     if (!ours && !(vk == vk_escape && under_way)) return false;
-    pw::engine::Form_KeyUp(mod_, *keys_, *script_, vk, pw::platform::shift_mask_from(key->modifiers()));
+    pw::engine::window_key_up(mod_, *keys_, *script_, vk, pw::platform::shift_mask_from(key->modifiers()));
     return false;
 }
 

@@ -31,24 +31,24 @@ namespace pw::platform {
 class KeySource;
 }
 namespace pw::engine {
-class Keyboardhandler;
-class pellwick_mod;
+class KeyboardHandler;
+class RunState;
 }
 namespace pw::media {
-class CTime;
+class MonotonicClock;
 class audio_form;
-class sounds;
+class SoundLibrary;
 }
 namespace pw::stage {
-class pellwick_form;
+class StageWindow;
 }
 
 namespace pw::app {
 
 class info_bar;
 class help_window;
-class save;
-class script_form;
+class LoadSaveWindow;
+class ScriptWindow;
 
 // What only a real start of the program does around the window: entering the
 // program's folder and the component check. A window made without them (in tests)
@@ -62,18 +62,18 @@ struct ProcessStartUp {
 class Pellworks : public QMainWindow, public ChildWindows, public StartUpSteps {
     Q_OBJECT
 public:
-    Pellworks(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod, QWidget* parent = nullptr);
+    Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& mod, QWidget* parent = nullptr);
     ~Pellworks() override;
 
     QMdiArea* area() const { return area_; }
-    pw::stage::pellwick_form* stage() const { return stage_; }
-    script_form* script() const { return script_; }
+    pw::stage::StageWindow* stage() const { return stage_; }
+    ScriptWindow* script() const { return script_; }
     QMdiSubWindow* stage_window() const { return stage_window_; }
     QMdiSubWindow* script_window() const { return script_window_; }
     // "Load/Save Script", made when the File button first asks for it; nullptr before.
-    save* save_dialog() const { return save_; }
+    LoadSaveWindow* save_dialog() const { return save_; }
     QMdiSubWindow* save_window() const { return save_window_; }
-    pw::media::sounds* sound_library() const { return sounds_; }
+    pw::media::SoundLibrary* sound_library() const { return sounds_; }
     QMdiSubWindow* sounds_window() const { return sounds_window_; }
     // The recorder, once "Record Audio" opened it; nullptr before.
     pw::media::audio_form* recorder() const { return audio_; }
@@ -84,7 +84,7 @@ public:
     // then the file (loaded, and run for runout and runin). In runout mode the main
     // window stays hidden. When a check ends the program, it ends here.
     // `arguments` are the program's arguments without its own path.
-    void MDIForm_Load(const QStringList& arguments = {});
+    void start_up(const QStringList& arguments = {});
     void set_process_start_up(ProcessStartUp process) { process_ = std::move(process); }
     // The splash is left out when PELLWORKS_NO_SPLASH is set (tests and benchmarks).
     int splash_ms = 4000;
@@ -132,30 +132,30 @@ public:
     QAction* hide_all = nullptr;
     QAction* hide_all_but_pellwick = nullptr;
     QAction* audio = nullptr;  // "Record Audio"
-    void exit_Click();
+    void exit_clicked();
     // The introduction: Pellwick presents every other character in turn.
-    void show_all_Click();
-    void hide_all_Click();
+    void show_all_clicked();
+    void hide_all_clicked();
     // Pellwick alone, in the middle of the screen unless the script is there.
-    void hide_all_but_pellwick_Click();
+    void hide_all_but_pellwick_clicked();
     // Opens the recorder, idle, at its place.
-    void audio_Click();
+    void audio_clicked();
 
     // ---- Quitting: the spoken question, from the close box and a Shift+click ----
     QTimer* current_timer = nullptr;  // every second
-    void current_timer_Timer();
+    void current_timer_ticked();
     void confirm_quit();
-    pw::engine::Keyboardhandler& keys() const { return *keys_; }
+    pw::engine::KeyboardHandler& keys() const { return *keys_; }
 
     // ---- The menu (continued) ----
     QAction* help = nullptr;
     QAction* about = nullptr;
-    void help_Click();
+    void help_clicked();
     // Opens the help book at its first page.
     void show_help_book();
     // About Pellworks, with "V." and the version and the free-program note.
-    void about_Click();
-    pw::media::frmAbout* about_form() const { return about_; }
+    void about_clicked();
+    pw::media::AboutWindow* about_form() const { return about_; }
     // "Sys Info..." in About.
     void show_system_information();
     QWidget* system_information() const { return sysinfo_; }
@@ -213,24 +213,24 @@ private:
     void take_handed_over();
     bool run_under_way() const;
 
-    pw::engine::pellwick_mod& mod_;
+    pw::engine::RunState& mod_;
     // The key source outlives the hook that uses it.
     std::unique_ptr<pw::platform::KeySource> key_source_;
-    std::unique_ptr<pw::engine::Keyboardhandler> keys_;
+    std::unique_ptr<pw::engine::KeyboardHandler> keys_;
     QMdiArea* area_ = nullptr;
-    pw::stage::pellwick_form* stage_ = nullptr;
-    script_form* script_ = nullptr;
+    pw::stage::StageWindow* stage_ = nullptr;
+    ScriptWindow* script_ = nullptr;
     QMdiSubWindow* stage_window_ = nullptr;
     QMdiSubWindow* script_window_ = nullptr;
-    save* save_ = nullptr;
+    LoadSaveWindow* save_ = nullptr;
     QMdiSubWindow* save_window_ = nullptr;
-    pw::media::sounds* sounds_ = nullptr;
+    pw::media::SoundLibrary* sounds_ = nullptr;
     QMdiSubWindow* sounds_window_ = nullptr;
     pw::media::audio_form* audio_ = nullptr;
     QMdiSubWindow* audio_window_ = nullptr;
     QPointer<QMdiSubWindow> clock_window_;
     pw::media::clock_form* clock_ = nullptr;
-    std::unique_ptr<pw::media::CTime> hires_timer_;
+    std::unique_ptr<pw::media::MonotonicClock> hires_timer_;
     ProcessStartUp process_;
     QString start_folder_;  // where the program was started: relative paths mean there
     bool started_ = false;  // start-up is over
@@ -241,7 +241,7 @@ private:
     // The last Esc was pressed in a menu, a list or a question box, which took it.
     bool escape_taken_elsewhere_ = false;
     QMenuBar* menu_bar_ = nullptr;
-    QPointer<pw::media::frmAbout> about_;
+    QPointer<pw::media::AboutWindow> about_;
     QPointer<QWidget> sysinfo_;
     help_window* help_ = nullptr;
     QMdiSubWindow* help_window_ = nullptr;

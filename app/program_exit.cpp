@@ -6,7 +6,7 @@
 
 namespace pw::app {
 
-void end_process_now(pw::engine::pellwick_mod& mod, int code)
+void end_process_now(pw::engine::RunState& mod, int code)
 {
     // Stopping a character ends its speech and sounds before the process goes.
     const int n = qMin<int>(mod.char_count, mod.slot_count());

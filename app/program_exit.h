@@ -2,10 +2,10 @@
 // Ending the program at once, from wherever it is (possibly deep inside nested waits):
 // silence the characters, flush, and leave without tearing down windows.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 namespace pw::app {
 
-void end_process_now(pw::engine::pellwick_mod& mod, int code);
+void end_process_now(pw::engine::RunState& mod, int code);
 
 }  // namespace pw::app

@@ -1,6 +1,6 @@
 #include "app/script_words.h"
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/script_text.h"
 
 #include <algorithm>
@@ -15,7 +15,7 @@ const ScriptVocabulary::Character* ScriptVocabulary::find(const QString& id) con
     return nullptr;
 }
 
-ScriptVocabulary vocabulary_of(const pw::engine::pellwick_mod& mod)
+ScriptVocabulary vocabulary_of(const pw::engine::RunState& mod)
 {
     ScriptVocabulary v;
     const int n = qMin<int>(mod.char_count, mod.slot_count());

@@ -13,7 +13,7 @@ using pw::engine::RunSpeed;
 using pw::stage::twips_to_px_x;
 using pw::stage::twips_to_px_y;
 
-SpeedRow::SpeedRow(pw::engine::pellwick_mod& mod, QWidget* parent) : QWidget(parent), mod_(mod)
+SpeedRow::SpeedRow(pw::engine::RunState& mod, QWidget* parent) : QWidget(parent), mod_(mod)
 {
     fast = new QPushButton(QStringLiteral("Fast"), this);
     slow = new QPushButton(QStringLiteral("Slow"), this);

@@ -3,7 +3,7 @@
 // Step button, shown only with the last. It sets the speed of the run (a run under way
 // takes it at its next line) and passes Step on to the window.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include <QWidget>
 
@@ -14,7 +14,7 @@ namespace pw::app {
 class SpeedRow : public QWidget {
     Q_OBJECT
 public:
-    SpeedRow(pw::engine::pellwick_mod& mod, QWidget* parent);
+    SpeedRow(pw::engine::RunState& mod, QWidget* parent);
 
     QPushButton* fast = nullptr;
     QPushButton* slow = nullptr;
@@ -27,7 +27,7 @@ signals:
     void step_clicked();
 
 private:
-    pw::engine::pellwick_mod& mod_;
+    pw::engine::RunState& mod_;
 };
 
 }  // namespace pw::app

@@ -40,9 +40,9 @@ QPushButton:focus, QToolButton:focus { border: 3px solid #3490bd; }
 QPushButton[role="main"]:focus { border: 3px solid #1f2545; }
 QPushButton:disabled, QToolButton:disabled { background: #ece8dc; color: #5a5f78; border-color: #b8b4a8; }
 QPushButton#load { background: #8ad3ee; }
-QPushButton#savef { background: #45b0d8; }
+QPushButton#save_button { background: #45b0d8; }
 QPushButton#cancel { background: #ff8fab; }
-QPushButton#load:disabled, QPushButton#savef:disabled, QPushButton#cancel:disabled {
+QPushButton#load:disabled, QPushButton#save_button:disabled, QPushButton#cancel:disabled {
     background: #ece8dc; color: #5a5f78; border-color: #b8b4a8;
 }
 QLineEdit {

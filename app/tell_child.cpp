@@ -6,7 +6,7 @@
 
 namespace pw::app {
 
-int speaker_slot(pw::engine::pellwick_mod& mod)
+int speaker_slot(pw::engine::RunState& mod)
 {
     auto usable = [&mod](int slot) { return slot >= 0 && slot < mod.slot_count() && mod.characters[slot].agent; };
     int slot = mod.char_index(mod.current_char);
@@ -17,7 +17,7 @@ int speaker_slot(pw::engine::pellwick_mod& mod)
     return slot;
 }
 
-void tell_child(pw::engine::pellwick_mod& mod, const QString& sentence, const QString& reason, QWidget* parent)
+void tell_child(pw::engine::RunState& mod, const QString& sentence, const QString& reason, QWidget* parent)
 {
     const int slot = speaker_slot(mod);
     if (slot >= 0) {

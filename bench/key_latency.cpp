@@ -117,8 +117,8 @@ int main(int argc, char** argv)
 
     // 2. XTEST to a waiting loop that sees key_pressed, through the keyboard hook.
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod(agent);
-    pw::engine::Keyboardhandler keys(mod, *source);
+    pw::engine::RunState mod(agent);
+    pw::engine::KeyboardHandler keys(mod, *source);
     QObject editor;
     keys.key_window = &editor;
     std::vector<double> to_wait;

@@ -91,7 +91,7 @@ int main(int argc, char** argv)
     qputenv("PELLWORKS_MIC_FILE", mic.toLocal8Bit());
 
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod(agent);
+    pw::engine::RunState mod(agent);
     mod.user_folder = home.path();
     pw::media::audio_form recorder(mod);
     recorder.show();
@@ -101,8 +101,8 @@ int main(int argc, char** argv)
     bool meter_moved = false;
     for (int take = 0; take < takes; ++take) {
         idle.push_back(share_over(seconds * 1000 / 3));
-        recorder.afname->setText(QStringLiteral("bench"));
-        recorder.Record_Click(0);
+        recorder.name_box->setText(QStringLiteral("bench"));
+        recorder.action_button_clicked(0);
         share_over(500);  // the microphone opens
         recording.push_back(share_over(seconds * 1000));
         meter_moved = meter_moved || recorder.level_meter->shown_level() > 0.0;
@@ -110,9 +110,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "the recorder stopped recording\n");
             return 1;
         }
-        recorder.Record_Click(2);
+        recorder.action_button_clicked(2);
         recorder.show();
-        recorder.Form_Load();
+        recorder.prepare();
     }
     std::printf("bench_recorder_cpu: %d takes of %d s: recording median %.2f %% of a core (min %.2f, max %.2f), "
                 "idle with the window open %.2f %%; meter moved: %s (goal <= 3 %%)\n",

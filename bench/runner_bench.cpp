@@ -11,8 +11,8 @@
 //    7 runs show what that costs. Goal: no more than twice the time of a loop that never
 //    let events run.
 
-#include "engine/pellwick_mod.h"
-#include "engine/run_script.h"
+#include "engine/run_state.h"
+#include "engine/run_control.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/recording_run_host.h"
 #include "tests/fakes/slot_setup.h"
@@ -33,7 +33,7 @@ constexpr int lines = 200;
 // Pellwick and Tansy, both shown, no pause between lines.
 struct World {
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod{agent};
+    pw::engine::RunState mod{agent};
 
     World()
     {

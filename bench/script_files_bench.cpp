@@ -4,10 +4,10 @@
 // most 20 ms each. Runs offscreen unless told otherwise.
 
 #include "app/pellworks_window.h"
-#include "app/save_dialog.h"
+#include "app/load_save_window.h"
 #include "app/script_file.h"
-#include "app/script_form.h"
-#include "engine/pellwick_mod.h"
+#include "app/script_window.h"
+#include "engine/run_state.h"
 #include "platform/core/user_folders.h"
 #include "tests/fakes/fake_agent.h"
 
@@ -55,15 +55,15 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir home;
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod(agent);
+    pw::engine::RunState mod(agent);
     mod.user_folder = home.path();
     mod.set_start_defaults();
     QDir().mkpath(pw::folders::scripts_folder(mod.user_folder));
     pw::app::Pellworks window(agent, mod);
     window.show();
     window.show_load_save();
-    pw::app::save& dialog = *window.save_dialog();
-    pw::app::script_form& editor = *window.script();
+    pw::app::LoadSaveWindow& dialog = *window.save_dialog();
+    pw::app::ScriptWindow& editor = *window.script();
 
     const QString text = two_hundred_lines();
     const QString path = pw::folders::scripts_folder(mod.user_folder) + QStringLiteral("/bench.csp");
@@ -76,10 +76,10 @@ int main(int argc, char** argv)
             QFile::remove(path);
             editor.set_editor_text(text);
             window.show_load_save();
-            dialog.fname->setText(QStringLiteral("bench"));
+            dialog.file_name_box->setText(QStringLiteral("bench"));
         },
         [&] {
-            dialog.savef_Click();
+            dialog.save_clicked();
             QCoreApplication::processEvents();
         });
     if (!QFile::exists(path)) {
@@ -92,10 +92,10 @@ int main(int argc, char** argv)
         [&] {
             editor.set_editor_text(QString());
             window.show_load_save();
-            dialog.fname->setText(QStringLiteral("bench.csp"));
+            dialog.file_name_box->setText(QStringLiteral("bench.csp"));
         },
         [&] {
-            dialog.load_Click();
+            dialog.load_clicked();
             // The editor lays the text out and paints it before the child sees it.
             QCoreApplication::processEvents();
         });

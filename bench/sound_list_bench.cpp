@@ -3,7 +3,7 @@
 // Runs offscreen; prints the median of 21 fills. Goal: at most 100 ms.
 
 #include "agent/acs/wav_audio.h"
-#include "media/sounds.h"
+#include "media/sound_library.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/recording_run_host.h"
 
@@ -39,21 +39,21 @@ int main(int argc, char** argv)
     }
 
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod(agent);
+    pw::engine::RunState mod(agent);
     mod.user_folder = home.path();
     pw::fakes::RecordingRunHost editor(mod);
 
     std::vector<double> ms;
     for (int r = 0; r < runs; ++r) {
-        pw::media::sounds library(mod, editor);
+        pw::media::SoundLibrary library(mod, editor);
         library.show();
         QElapsedTimer t;
         t.start();
-        library.Form_Load();
-        library.sounds1->viewport()->repaint();
+        library.prepare();
+        library.sound_list->viewport()->repaint();
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
-        if (library.sounds1->count() != files) {
-            std::fprintf(stderr, "listed %d sounds, not %d\n", library.sounds1->count(), files);
+        if (library.sound_list->count() != files) {
+            std::fprintf(stderr, "listed %d sounds, not %d\n", library.sound_list->count(), files);
             return 1;
         }
     }

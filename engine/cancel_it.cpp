@@ -1,6 +1,6 @@
 // Cancelling a run from the editor's Cancel button, the "Cancel Script" command or Esc.
 
-#include "engine/run_script.h"
+#include "engine/run_control.h"
 
 #include "engine/step_chain.h"
 
@@ -9,7 +9,7 @@
 
 namespace pw::engine {
 
-void cancel_it(pellwick_mod& mod, RunHost& host)
+void cancel_it(RunState& mod, RunHost& host)
 {
     // A cancel already under way ends the run anyway.
     if (mod.cancelling) return;

@@ -6,7 +6,7 @@ namespace pw::engine {
 
 namespace {
 
-CharBox box_of(pellwick_mod& mod, const QString& id)
+CharBox box_of(RunState& mod, const QString& id)
 {
     const int slot = mod.char_index(id);
     if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
@@ -28,7 +28,7 @@ bool boxes_collide(const CharBox& a, const CharBox& b)
            && ya - 0.9 * a.height < yb && yb < ya + 0.9 * a.height;
 }
 
-bool chars_collide(pellwick_mod& mod, const QString& a, const QString& b)
+bool chars_collide(RunState& mod, const QString& a, const QString& b)
 {
     const CharBox box_a = box_of(mod, a);
     return boxes_collide(box_a, box_of(mod, b));

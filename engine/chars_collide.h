@@ -4,7 +4,7 @@
 // point, half a's width to each side and 0.9 of a's height up and down. Only a's size
 // counts, so the test is not symmetric.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include <QString>
 
@@ -18,6 +18,6 @@ bool boxes_collide(const CharBox& a, const CharBox& b);
 
 // a and b are character ids (or Names that char_index finds). A character that is not
 // loaded makes the platform call fail: AgentError.
-bool chars_collide(pellwick_mod& mod, const QString& a, const QString& b);
+bool chars_collide(RunState& mod, const QString& a, const QString& b);
 
 }  // namespace pw::engine

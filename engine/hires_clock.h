@@ -1,6 +1,6 @@
 #pragma once
 // A high-resolution clock that pauses may use instead of the millisecond tick. The
-// program's timing class implements it; pellwick_mod only borrows one.
+// program's timing class implements it; RunState only borrows one.
 
 namespace pw::engine {
 

@@ -11,17 +11,17 @@ constexpr int vk_left_control = 162;
 
 }  // namespace
 
-Keyboardhandler::Keyboardhandler(pellwick_mod& mod, pw::platform::KeySource& source)
+KeyboardHandler::KeyboardHandler(RunState& mod, pw::platform::KeySource& source)
     : mod_(mod), source_(source)
 {
 }
 
-Keyboardhandler::~Keyboardhandler()
+KeyboardHandler::~KeyboardHandler()
 {
     if (hook_handle != 0) source_.remove();
 }
 
-void Keyboardhandler::install_key_hook()
+void KeyboardHandler::install_key_hook()
 {
     // A wait ended by Esc leaves the hook in place; the next key wait reuses it rather
     // than stacking a second one that would see every key twice.
@@ -32,7 +32,7 @@ void Keyboardhandler::install_key_hook()
     pw::trace::event(QStringLiteral("KeyHook"), {QStringLiteral("install")});
 }
 
-void Keyboardhandler::remove_key_hook()
+void KeyboardHandler::remove_key_hook()
 {
     if (hook_handle == 0) return;
     source_.remove();
@@ -40,7 +40,7 @@ void Keyboardhandler::remove_key_hook()
     pw::trace::event(QStringLiteral("KeyHook"), {QStringLiteral("remove")});
 }
 
-void Keyboardhandler::key_hook_proc(const pw::platform::KeyEvent& event)
+void KeyboardHandler::key_hook_proc(const pw::platform::KeyEvent& event)
 {
     key_event_buffer.vk_code = quint32(event.vk);
     key_event_buffer.scan_code = quint32(event.scan);
@@ -55,7 +55,7 @@ void Keyboardhandler::key_hook_proc(const pw::platform::KeyEvent& event)
     check_key(mod_.last_key, event.vk);
 }
 
-void Keyboardhandler::check_key(QString& key_text, int vk)
+void KeyboardHandler::check_key(QString& key_text, int vk)
 {
     if (!key_window) return;
     const QString upper = key_text.toUpper();
@@ -77,7 +77,7 @@ void Keyboardhandler::check_key(QString& key_text, int vk)
     }
 }
 
-QString Keyboardhandler::character_of_key(int vk)
+QString KeyboardHandler::character_of_key(int vk)
 {
     // Where Windows-1252 differs from Latin-1; the F17-F24, Num Lock and Scroll Lock
     // codes fall in this range.

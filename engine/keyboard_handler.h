@@ -4,7 +4,7 @@
 // key) came, and quits the program on Q followed by the left Ctrl key. It only watches:
 // every key still reaches the window that has the focus.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "platform/core/key_source.h"
 
 #include <QObject>
@@ -27,13 +27,13 @@ struct KeyEventRecord {
     quint32 extra_info = 0;
 };
 
-class Keyboardhandler {
+class KeyboardHandler {
 public:
     // Neither is owned; both must outlive the handler.
-    Keyboardhandler(pellwick_mod& mod, pw::platform::KeySource& source);
-    ~Keyboardhandler();
-    Keyboardhandler(const Keyboardhandler&) = delete;
-    Keyboardhandler& operator=(const Keyboardhandler&) = delete;
+    KeyboardHandler(RunState& mod, pw::platform::KeySource& source);
+    ~KeyboardHandler();
+    KeyboardHandler(const KeyboardHandler&) = delete;
+    KeyboardHandler& operator=(const KeyboardHandler&) = delete;
 
     // Non-zero while the hook is installed.
     quint32 hook_handle = 0;
@@ -60,12 +60,12 @@ public:
     static QString character_of_key(int vk);
 
 private:
-    pellwick_mod& mod_;
+    RunState& mod_;
     pw::platform::KeySource& source_;
     quint32 next_handle_ = 1;
 };
 
-// The hook's own class never had any behaviour: the hook lives in Keyboardhandler.
+// The hook's own class never had any behaviour: the hook lives in KeyboardHandler.
 class keyboardhook {};
 
 }  // namespace pw::engine

@@ -2,7 +2,7 @@
 
 namespace pw::engine {
 
-ReportTimer::ReportTimer(pellwick_mod& mod) : mod_(mod)
+ReportTimer::ReportTimer(RunState& mod) : mod_(mod)
 {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
         mod_.report_due = true;

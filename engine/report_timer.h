@@ -2,7 +2,7 @@
 // The reminder timer of the waits: every tick sets report_due, which the waiting loop
 // reads at its next pass. A window hosts one and hands it the settings a wait asks for.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include <QTimer>
 
@@ -10,7 +10,7 @@ namespace pw::engine {
 
 class ReportTimer {
 public:
-    explicit ReportTimer(pellwick_mod& mod);
+    explicit ReportTimer(RunState& mod);
 
     // As RunHost::set_report_timer: the same interval keeps the rhythm, a new one or
     // switching on counts afresh; an interval of 0 or less never ticks.
@@ -21,7 +21,7 @@ public:
     bool ticking() const { return timer_.isActive(); }
 
 private:
-    pellwick_mod& mod_;
+    RunState& mod_;
     QTimer timer_;
     bool enabled_ = false;
     int interval_ms_ = 0;

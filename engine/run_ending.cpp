@@ -15,7 +15,7 @@ void take_error_path(ScriptRun& run, const QString& reason, bool whole_script, s
                                                + where_it_went_wrong(run.fault_line, tell_reason ? reason : QString());
     pw::trace::run_error(message);
     RunHost& host = run.host;
-    pellwick_mod& mod = run.mod;
+    RunState& mod = run.mod;
     const bool key_hooked = run.last_condition_name == QLatin1String("key");
     host.message_box(message, [&host, &mod, key_hooked, done = std::move(done)] {
         host.set_clock_ticking(false);

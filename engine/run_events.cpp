@@ -1,7 +1,7 @@
 #include "engine/run_events.h"
 
 #include "agent/api/agent_control.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include <exception>
 
@@ -10,7 +10,7 @@ namespace pw::engine {
 using pw::agent::AgentControl;
 using pw::agent::Request;
 
-RunEvents::RunEvents(AgentControl& agent, pellwick_mod& mod)
+RunEvents::RunEvents(AgentControl& agent, RunState& mod)
 {
     connect(&agent, &AgentControl::RequestStart, this, [&mod](const Request&) {
         mod.request_busy = true;

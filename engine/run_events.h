@@ -13,11 +13,11 @@ class AgentControl;
 
 namespace pw::engine {
 
-class pellwick_mod;
+class RunState;
 
 class RunEvents : public QObject {
 public:
-    RunEvents(pw::agent::AgentControl& agent, pellwick_mod& mod);
+    RunEvents(pw::agent::AgentControl& agent, RunState& mod);
 };
 
 }  // namespace pw::engine

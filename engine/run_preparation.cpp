@@ -78,7 +78,7 @@ void reset_commands(ScriptRun& run)
 
 void prepare_run(ScriptRun& run, const QString& text)
 {
-    pellwick_mod& mod = run.mod;
+    RunState& mod = run.mod;
     RunHost& host = run.host;
     mod.script_running = true;
     mod.request_busy = true;

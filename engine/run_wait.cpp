@@ -6,7 +6,7 @@
 
 namespace pw::engine {
 
-PauseWait::PauseWait(pellwick_mod& mod, int32_t ms, bool cancel_ends_it, Flow then)
+PauseWait::PauseWait(RunState& mod, int32_t ms, bool cancel_ends_it, Flow then)
     : mod_(mod), cancel_ends_it_(cancel_ends_it), then_(then)
 {
     if (mod.hires_frequency != 0.0 && mod.hires_timer) {
@@ -40,7 +40,7 @@ WaitState TurnWait::look()
     return WaitState::waiting();
 }
 
-IdleWait::IdleWait(pellwick_mod& mod, Flow then) : mod_(mod), then_(then) { since_.start(); }
+IdleWait::IdleWait(RunState& mod, Flow then) : mod_(mod), then_(then) { since_.start(); }
 
 WaitState IdleWait::look()
 {

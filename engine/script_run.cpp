@@ -9,7 +9,7 @@
 
 namespace pw::engine {
 
-ScriptRun::ScriptRun(pellwick_mod& m, RunHost& h) : mod(m), host(h) {}
+ScriptRun::ScriptRun(RunState& m, RunHost& h) : mod(m), host(h) {}
 ScriptRun::~ScriptRun() = default;
 
 int ScriptRun::line_slot() const

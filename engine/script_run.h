@@ -1,10 +1,10 @@
 #pragma once
 // The tables and position of one run of a script, shared by the runner and the
 // statement handlers. It lives only while the run lasts; what outlives a run is in
-// pellwick_mod.
+// RunState.
 
 #include "agent/api/character.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/run_host.h"
 #include "engine/script_lines.h"
 
@@ -29,12 +29,12 @@ enum class Flow {
 class RunWait;
 
 struct ScriptRun {
-    ScriptRun(pellwick_mod& m, RunHost& h);
+    ScriptRun(RunState& m, RunHost& h);
     ~ScriptRun();
     ScriptRun(const ScriptRun&) = delete;
     ScriptRun& operator=(const ScriptRun&) = delete;
 
-    pellwick_mod& mod;
+    RunState& mod;
     RunHost& host;
 
     // ---- Tables made by the preparation ----

@@ -25,7 +25,7 @@ void highlight(ScriptRun& run, const script::ScriptLine& line)
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(pellwick_mod& mod, RunHost& host) : run_(mod, host)
+ScriptRunner::ScriptRunner(RunState& mod, RunHost& host) : run_(mod, host)
 {
     look_timer_.setSingleShot(true);
     look_timer_.setTimerType(Qt::PreciseTimer);
@@ -189,7 +189,7 @@ QString ScriptRunner::waiting_one() const
 
 void ScriptRunner::step_line_top()
 {
-    pellwick_mod& mod = run_.mod;
+    RunState& mod = run_.mod;
     if (run_.i > run_.lines.size() - 1) {
         phase_ = Phase::ending;
         return;
@@ -209,7 +209,7 @@ void ScriptRunner::step_line_top()
 
 void ScriptRunner::step_line_begin()
 {
-    pellwick_mod& mod = run_.mod;
+    RunState& mod = run_.mod;
     const script::ScriptLine& line = run_.lines[run_.i];
     mod.line_done = false;
     if (is_blank_line(line.text) || line.label_line) mod.line_done = true;
@@ -246,7 +246,7 @@ void ScriptRunner::step_line_begin()
 
 void ScriptRunner::step_line_gate()
 {
-    pellwick_mod& mod = run_.mod;
+    RunState& mod = run_.mod;
     phase_ = Phase::statement;
     const script::ScriptLine& line = run_.lines[run_.i];
     // A blank line or a label does nothing to see: no pause and no Step for it.

@@ -23,7 +23,7 @@ namespace pw::engine {
 
 class ScriptRunner : public QObject {
 public:
-    ScriptRunner(pellwick_mod& mod, RunHost& host);
+    ScriptRunner(RunState& mod, RunHost& host);
     ~ScriptRunner() override;
 
     // The run's first step (its preparation) comes from the event loop.

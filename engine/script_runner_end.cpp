@@ -12,7 +12,7 @@ namespace pw::engine {
 
 void ScriptRunner::step_ending()
 {
-    pellwick_mod& mod = run_.mod;
+    RunState& mod = run_.mod;
     RunHost& host = run_.host;
     run_.fault_line = -1;
 
@@ -52,7 +52,7 @@ void ScriptRunner::step_ending()
 
 void ScriptRunner::step_ending_shown()
 {
-    pellwick_mod& mod = run_.mod;
+    RunState& mod = run_.mod;
     if (!windows_back_) {
         windows_back_ = true;
         if (run_.host.hide_forms_checked()) run_.host.show_forms();

@@ -9,7 +9,7 @@ namespace pw::engine {
 
 using pw::agent::Request;
 
-void ask_question(pellwick_mod& mod, int slot, const QString& question)
+void ask_question(RunState& mod, int slot, const QString& question)
 {
     if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
         throw pw::agent::AgentError(pw::agent::error::character_invalid, QStringLiteral("Nobody to ask."));
@@ -17,7 +17,7 @@ void ask_question(pellwick_mod& mod, int slot, const QString& question)
     mod.char_say(slot, question);
 }
 
-bool question_open(pellwick_mod& mod, int slot)
+bool question_open(RunState& mod, int slot)
 {
     if (slot < 0 || slot >= mod.slot_count()) return false;
     const int status = mod.characters[slot].request.status();
@@ -30,7 +30,7 @@ namespace {
 // answered, the answerer's), then the answer is told and the run state put back.
 class ProgramsQuestion : public RunWait {
 public:
-    ProgramsQuestion(pellwick_mod& mod, int slot, std::function<void(bool)> answer)
+    ProgramsQuestion(RunState& mod, int slot, std::function<void(bool)> answer)
         : mod_(mod), slot_(slot), aside_(mod), answer_(std::move(answer))
     {
     }
@@ -75,7 +75,7 @@ public:
     }
 
 private:
-    pellwick_mod& mod_;
+    RunState& mod_;
     int slot_;
     RunStateAside aside_;
     std::function<void(bool)> answer_;
@@ -137,7 +137,7 @@ QString discard_sound_question()
         "within 3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi! ");
 }
 
-std::unique_ptr<RunWait> programs_question_wait(pellwick_mod& mod, int slot, const QStringList& command_lines,
+std::unique_ptr<RunWait> programs_question_wait(RunState& mod, int slot, const QStringList& command_lines,
                                                 std::function<void(bool)> answer)
 {
     auto question = std::make_unique<ProgramsQuestion>(mod, slot, std::move(answer));

@@ -6,7 +6,7 @@
 // sequential mode and current_char as they were before it. The run asks its own
 // question (may it start programs?) as a wait; the windows ask theirs in stage/.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,14 +28,14 @@ QString discard_sound_question();
 
 // Shows the character of the slot when hidden, then says the question; an AgentError
 // when the slot holds nobody.
-void ask_question(pellwick_mod& mod, int slot, const QString& question);
+void ask_question(RunState& mod, int slot, const QString& question);
 // The last request of the slot is pending or under way.
-bool question_open(pellwick_mod& mod, int slot);
+bool question_open(RunState& mod, int slot);
 
 // What a question changes of the run's state, put back unless the answer ends it all.
 struct RunStateAside {
-    explicit RunStateAside(const pellwick_mod& mod) : sequential(mod.options.sequential), current_char(mod.current_char) {}
-    void put_back(pellwick_mod& mod) const
+    explicit RunStateAside(const RunState& mod) : sequential(mod.options.sequential), current_char(mod.current_char) {}
+    void put_back(RunState& mod) const
     {
         mod.options.sequential = sequential;
         mod.current_char = current_char;
@@ -50,7 +50,7 @@ struct RunStateAside {
 // double click meanwhile answers it and neither ends a wait nor cancels the run. The
 // run's mode and current_char are put back either way. The wait ends with
 // Flow::again: the statement that asked runs again with its answer.
-std::unique_ptr<RunWait> programs_question_wait(pellwick_mod& mod, int slot, const QStringList& command_lines,
+std::unique_ptr<RunWait> programs_question_wait(RunState& mod, int slot, const QStringList& command_lines,
                                                 std::function<void(bool)> answer);
 
 }  // namespace pw::engine

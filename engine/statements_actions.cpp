@@ -16,7 +16,7 @@ Flow tickle(ScriptRun& run)
 
 Flow pause(ScriptRun& run)
 {
-    pellwick_mod& mod = run.mod;
+    RunState& mod = run.mod;
     run.wait = std::make_unique<PauseWait>(mod, checked_int32(script::leading_number(run.arguments) * 1000.0),
                                            true);
     run.wait->kind = WaitKind::pause;

@@ -66,7 +66,7 @@ void show_random_place(ScriptRun& run, int x, int y)
 
 Flow moveto(ScriptRun& run)
 {
-    pellwick_mod& mod = run.mod;
+    RunState& mod = run.mod;
     const int slot = run.line_slot();
     QString argument = run.arguments;
     const int32_t speed = take_speed_word(argument);
@@ -100,7 +100,7 @@ Flow stopmoving(ScriptRun& run)
 
 Flow charpos(ScriptRun& run)
 {
-    pellwick_mod& mod = run.mod;
+    RunState& mod = run.mod;
     const int slot = run.line_slot();
     const QString& argument = run.arguments;
 
@@ -139,7 +139,7 @@ Flow charpos(ScriptRun& run)
 
 Flow charsize(ScriptRun& run)
 {
-    pellwick_mod& mod = run.mod;
+    RunState& mod = run.mod;
     Character& c = run.line_char();
     const qsizetype comma = comma_of(run.arguments);
     const int16_t w = strict_part(run.arguments.left(comma));

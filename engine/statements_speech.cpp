@@ -27,7 +27,7 @@ Flow speak(ScriptRun& run)
 
 Flow sound(ScriptRun& run)
 {
-    pellwick_mod& mod = run.mod;
+    RunState& mod = run.mod;
     mod.stop_sound = false;
     RunHost& host = run.host;
     host.play_wave(wave_file_path(mod.user_folder, run.arguments + QStringLiteral(".wav")));

@@ -42,7 +42,7 @@ bool WaitLine::cancel_seen()
     return true;
 }
 
-double monotonic_seconds(pellwick_mod& mod)
+double monotonic_seconds(RunState& mod)
 {
     if (mod.hires_frequency != 0.0 && mod.hires_timer) return mod.hires_timer->get_time() / 1000.0;
     static QElapsedTimer since_start = [] {
@@ -145,7 +145,7 @@ Flow waitfor(ScriptRun& run)
     const auto condition = script::wait_condition(run.arguments);
     if (!condition) throw ScriptError(QStringLiteral("The wait has no \"=\"."));
     run.last_condition_name = condition->name;
-    pellwick_mod& mod = run.mod;
+    RunState& mod = run.mod;
     auto w = std::make_unique<WaitLine>(run, condition->name, condition->value, condition->quiet);
     const PassFunction pass = pass_for(*w);
 

@@ -2,7 +2,7 @@
 
 namespace pw::engine {
 
-StepChain::StepChain(pellwick_mod& mod, QObject* owner) : QObject(owner), mod_(mod)
+StepChain::StepChain(RunState& mod, QObject* owner) : QObject(owner), mod_(mod)
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);

@@ -21,7 +21,7 @@ template <typename F> void step(F f)
 }
 }  // namespace
 
-void tickle_char(pellwick_mod& mod, const QString& name, float factor)
+void tickle_char(RunState& mod, const QString& name, float factor)
 {
     const int s = mod.char_index(name);
     auto character = [&mod, s]() -> pw::agent::Character& {

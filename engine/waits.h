@@ -23,7 +23,7 @@ struct WaitLine {
     WaitLine(ScriptRun& r, QString k, QString v, bool q);
 
     ScriptRun& run;
-    pellwick_mod& mod;
+    RunState& mod;
     RunHost& host;
     QString kind;
     QString value;
@@ -67,6 +67,6 @@ Pass minutes(WaitLine& w);
 }  // namespace waits
 
 // Seconds on a monotonic clock: the high-resolution one when the program has it.
-double monotonic_seconds(pellwick_mod& mod);
+double monotonic_seconds(RunState& mod);
 
 }  // namespace pw::engine

@@ -20,7 +20,7 @@ Pass bumped_done(WaitLine& w)
 
 Pass collide_with_anybody(WaitLine& w)
 {
-    pellwick_mod& mod = w.mod;
+    RunState& mod = w.mod;
     if (w.due()) w.remind(wait_texts::bump_by_anybody());
 
     // One candidate per pass keeps a pass short however many characters there are.
@@ -61,7 +61,7 @@ Pass collide_with(WaitLine& w)
 
 Pass get_off(WaitLine& w)
 {
-    pellwick_mod& mod = w.mod;
+    RunState& mod = w.mod;
     const int other = w.run.slot_of(w.value);
     pw::agent::Character& sitter = w.run.slot_char(other);
     if (!sitter.visible()) mod.characters[other].request = sitter.show();

@@ -7,7 +7,7 @@ namespace pw::engine::waits {
 
 Pass key(WaitLine& w)
 {
-    pellwick_mod& mod = w.mod;
+    RunState& mod = w.mod;
     if (!w.alerted && w.due()) w.remind(wait_texts::key_reminder(w.value));
     if (mod.key_pressed && !w.alerted) {
         w.line_char().stop_all(QStringLiteral("speak"));
@@ -34,7 +34,7 @@ Pass key(WaitLine& w)
 
 Pass listen(WaitLine& w)
 {
-    pellwick_mod& mod = w.mod;
+    RunState& mod = w.mod;
     // The thought balloon shows the words to say, quiet or not; after its pause the
     // pass goes on to listen.
     if (w.thought_shown) {

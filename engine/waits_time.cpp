@@ -14,7 +14,7 @@ namespace {
 
 constexpr int countdown_interval_ms = 900;
 
-QTime time_of_day(const pellwick_mod& mod)
+QTime time_of_day(const RunState& mod)
 {
     return mod.time_of_day ? mod.time_of_day() : QTime::currentTime();
 }
@@ -35,7 +35,7 @@ Pass minutes_tail(WaitLine& w)
 
 Pass clock_time(WaitLine& w)
 {
-    pellwick_mod& mod = w.mod;
+    RunState& mod = w.mod;
     if (w.alerted) {
         mod.waiting = false;
         mod.char_say(w.slot, wait_texts::its_time());
@@ -64,7 +64,7 @@ Pass clock_time(WaitLine& w)
 
 Pass minutes(WaitLine& w)
 {
-    pellwick_mod& mod = w.mod;
+    RunState& mod = w.mod;
     if (!w.minutes_started) {
         w.minutes_started = true;
         w.minutes_total = script::leading_number(w.value) * 60.0;

@@ -1,6 +1,6 @@
 #include "engine/window_keys.h"
 
-#include "engine/run_script.h"
+#include "engine/run_control.h"
 
 #include <exception>
 
@@ -11,7 +11,7 @@ namespace {
 constexpr int vk_escape = 27;
 constexpr int vk_q = 81;
 
-void stop_introduction(pellwick_mod& mod)
+void stop_introduction(RunState& mod)
 {
     const int n = qMin<int>(mod.char_count, mod.slot_count());
     for (int slot = 0; slot < n; ++slot) {
@@ -28,7 +28,7 @@ void stop_introduction(pellwick_mod& mod)
 
 }  // namespace
 
-void Form_KeyUp(pellwick_mod& mod, Keyboardhandler& keys, RunHost& host, int KeyCode, int Shift)
+void window_key_up(RunState& mod, KeyboardHandler& keys, RunHost& host, int KeyCode, int Shift)
 {
     const bool ctrl_held = (Shift & shift_mask::ctrl) != 0;
     if (KeyCode == vk_escape && mod.waiting) mod.waiting = false;

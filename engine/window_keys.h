@@ -4,7 +4,7 @@
 // the script; Ctrl+Q quits.
 
 #include "engine/keyboard_handler.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/run_host.h"
 
 namespace pw::engine {
@@ -18,6 +18,6 @@ constexpr int alt = 4;
 
 // KeyCode is a virtual-key code (27 Esc, 81 Q); Shift holds the shift_mask bits that
 // were down. The cancel is cancel_it() of run_script.h.
-void Form_KeyUp(pellwick_mod& mod, Keyboardhandler& keys, RunHost& host, int KeyCode, int Shift);
+void window_key_up(RunState& mod, KeyboardHandler& keys, RunHost& host, int KeyCode, int Shift);
 
 }  // namespace pw::engine

@@ -5,8 +5,8 @@
 // purpose, or by a missing endif).
 
 #include "engine/hires_clock.h"
-#include "engine/pellwick_mod.h"
-#include "engine/run_script.h"
+#include "engine/run_state.h"
+#include "engine/run_control.h"
 #include "engine/script_text.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/recording_run_host.h"
@@ -77,7 +77,7 @@ const QString& program_folder()
 void run_against_fakes(const QString& text)
 {
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod(agent);
+    pw::engine::RunState mod(agent);
     pw::fakes::RecordingRunHost host(mod);
     LeapingClock clock;
 

@@ -16,7 +16,7 @@ namespace {
 constexpr int design_width_twips = 5730, design_height_twips = 3855;
 }
 
-frmAbout::frmAbout(QWidget* parent) : QWidget(parent)
+AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("pw_window"));
     look::dress(this);
@@ -34,8 +34,8 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent)
     picIcon->setAccessibleName(QStringLiteral("Pellwick"));
     lblTitle = new QLabel(this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblVersion = new QLabel(this);
-    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    version_label = new QLabel(this);
+    version_label->setObjectName(QStringLiteral("lblVersion"));
     lblDescription = new QLabel(QStringLiteral("Programming basics for Kids ages 5 and up."), this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setWordWrap(true);
@@ -43,56 +43,56 @@ frmAbout::frmAbout(QWidget* parent) : QWidget(parent)
     lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     lblDisclaimer->setWordWrap(true);
 
-    cmdOK = new QPushButton(QStringLiteral("Close"), this);
-    look::dress_button(cmdOK, look::Role::main, QStringLiteral("tick"));
-    cmdOK->setDefault(true);
-    cmdSysInfo = new QPushButton(QStringLiteral("&Sys Info..."), this);
-    look::dress_button(cmdSysInfo, look::Role::secondary, QStringLiteral("pencil"));
-    cmdSysInfo->setAccessibleName(QStringLiteral("Sys Info..."));
-    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
-    connect(cmdSysInfo, &QPushButton::clicked, this, [this] { cmdSysInfo_Click(); });
+    ok_button = new QPushButton(QStringLiteral("Close"), this);
+    look::dress_button(ok_button, look::Role::main, QStringLiteral("tick"));
+    ok_button->setDefault(true);
+    system_info_button = new QPushButton(QStringLiteral("&Sys Info..."), this);
+    look::dress_button(system_info_button, look::Role::secondary, QStringLiteral("pencil"));
+    system_info_button->setAccessibleName(QStringLiteral("Sys Info..."));
+    connect(ok_button, &QPushButton::clicked, this, [this] { ok_clicked(); });
+    connect(system_info_button, &QPushButton::clicked, this, [this] { system_info_clicked(); });
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(14, 12, 14, 12);
     grid->setHorizontalSpacing(14);
     grid->addWidget(picIcon, 0, 0, 3, 1, Qt::AlignTop);
     grid->addWidget(lblTitle, 0, 1);
-    grid->addWidget(lblVersion, 1, 1);
+    grid->addWidget(version_label, 1, 1);
     grid->addWidget(lblDescription, 2, 1);
     grid->addWidget(lblDisclaimer, 3, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdSysInfo);
+    buttons->addWidget(system_info_button);
     buttons->addStretch();
-    buttons->addWidget(cmdOK);
+    buttons->addWidget(ok_button);
     grid->addLayout(buttons, 4, 0, 1, 2);
     setMinimumSize(pw::stage::twips_to_px_x(design_width_twips), pw::stage::twips_to_px_y(design_height_twips));
 }
 
-void frmAbout::Form_Load(const QString& program_title, const QString& version_text)
+void AboutWindow::prepare(const QString& program_title, const QString& version_text)
 {
     setWindowTitle(QStringLiteral("About ") + program_title);
-    lblVersion->setText(QStringLiteral("Version ") + version_text);
+    version_label->setText(QStringLiteral("Version ") + version_text);
     lblTitle->setText(program_title);
-    cmdOK->setFocus(Qt::OtherFocusReason);
+    ok_button->setFocus(Qt::OtherFocusReason);
 }
 
-void frmAbout::cmdOK_Click()
+void AboutWindow::ok_clicked()
 {
     close();
     Q_EMIT closed();
 }
 
-void frmAbout::cmdSysInfo_Click()
+void AboutWindow::system_info_clicked()
 {
     // Our own window takes the place of the system's information program.
     Q_EMIT system_information_wanted();
 }
 
-void frmAbout::keyPressEvent(QKeyEvent* event)
+void AboutWindow::keyPressEvent(QKeyEvent* event)
 {
     // "Close" is the cancel button as well as the default one.
     if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        cmdOK_Click();
+        ok_clicked();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -9,24 +9,24 @@ class QPushButton;
 
 namespace pw::media {
 
-class frmAbout : public QWidget {
+class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit frmAbout(QWidget* parent = nullptr);
+    explicit AboutWindow(QWidget* parent = nullptr);
 
     // Caption "About <title>", the title and "Version 1.2.3".
-    void Form_Load(const QString& program_title, const QString& version_text);
+    void prepare(const QString& program_title, const QString& version_text);
 
     QLabel* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
-    QLabel* lblVersion = nullptr;
+    QLabel* version_label = nullptr;
     QLabel* lblDescription = nullptr;
     QLabel* lblDisclaimer = nullptr;
-    QPushButton* cmdOK = nullptr;       // "Close": Enter and Esc too
-    QPushButton* cmdSysInfo = nullptr;  // "&Sys Info..."
+    QPushButton* ok_button = nullptr;       // "Close": Enter and Esc too
+    QPushButton* system_info_button = nullptr;  // "&Sys Info..."
 
-    void cmdOK_Click();
-    void cmdSysInfo_Click();
+    void ok_clicked();
+    void system_info_clicked();
 
 Q_SIGNALS:
     // "Sys Info..." was pressed: the main window shows the system information.

@@ -4,7 +4,7 @@
 #include "engine/spoken_questions.h"
 #include "media/level_meter.h"
 #include "media/sound_names.h"
-#include "media/sounds.h"
+#include "media/sound_library.h"
 #include "media/window_look.h"
 #include "platform/core/user_folders.h"
 #include "platform/desktop/wave_recorder.h"
@@ -52,10 +52,10 @@ QString length_text(qint64 ms)
 
 }  // namespace
 
-audio_form::audio_form(pw::engine::pellwick_mod& mod, QWidget* parent) : QWidget(parent), mod_(mod)
+audio_form::audio_form(pw::engine::RunState& mod, QWidget* parent) : QWidget(parent), mod_(mod)
 {
     build_controls();
-    Form_Load();
+    prepare();
 }
 
 audio_form::~audio_form() = default;
@@ -66,30 +66,30 @@ void audio_form::build_controls()
     setWindowIcon(look::icon(QStringLiteral("microphone")));
     look::dress(this);
 
-    Record[0] = new QPushButton(QStringLiteral("Record"), this);
-    Record[1] = new QPushButton(QStringLiteral("Save"), this);
-    Record[2] = new QPushButton(QStringLiteral("Quit"), this);
-    look::dress_button(Record[0], look::Role::main, QStringLiteral("microphone"));
-    look::dress_button(Record[1], look::Role::secondary, QStringLiteral("tick"));
-    look::dress_button(Record[2], look::Role::stop, QStringLiteral("cross"));
-    Label1 = new QLabel(QStringLiteral("FileName"), this);
-    afname = new QLineEdit(this);
-    afname->setAccessibleName(QStringLiteral("FileName"));
-    afname->setPlaceholderText(QStringLiteral("my sound"));
-    Label1->setBuddy(afname);
+    action_buttons[0] = new QPushButton(QStringLiteral("Record"), this);
+    action_buttons[1] = new QPushButton(QStringLiteral("Save"), this);
+    action_buttons[2] = new QPushButton(QStringLiteral("Quit"), this);
+    look::dress_button(action_buttons[0], look::Role::main, QStringLiteral("microphone"));
+    look::dress_button(action_buttons[1], look::Role::secondary, QStringLiteral("tick"));
+    look::dress_button(action_buttons[2], look::Role::stop, QStringLiteral("cross"));
+    name_label = new QLabel(QStringLiteral("FileName"), this);
+    name_box = new QLineEdit(this);
+    name_box->setAccessibleName(QStringLiteral("FileName"));
+    name_box->setPlaceholderText(QStringLiteral("my sound"));
+    name_label->setBuddy(name_box);
     level_meter = new LevelMeter(this);
     elapsed = new QLabel(this);
     elapsed->setAccessibleDescription(QStringLiteral("Recording time"));  // the time itself is its name
     elapsed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Room for "0:00" in bold without the label growing as the time runs.
     elapsed->setMinimumWidth(elapsed->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) + 8);
-    MMControl1 = new WaveRecorder(this);
+    sound_recorder = new WaveRecorder(this);
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : Record) buttons->addWidget(b);
+    for (QPushButton* b : action_buttons) buttons->addWidget(b);
     auto* name_row = new QHBoxLayout;
-    name_row->addWidget(Label1);
-    name_row->addWidget(afname, 1);
+    name_row->addWidget(name_label);
+    name_row->addWidget(name_box, 1);
     auto* meter_row = new QHBoxLayout;
     meter_row->addWidget(level_meter, 1);
     meter_row->addWidget(elapsed);
@@ -100,21 +100,21 @@ void audio_form::build_controls()
     layout->addLayout(meter_row);
     setMinimumSize(pw::stage::twips_rect(0, 0, design_width_twips, design_height_twips, this).size()
                        .expandedTo(sizeHint()));
-    setTabOrder(afname, Record[0]);
-    setTabOrder(Record[0], Record[1]);
-    setTabOrder(Record[1], Record[2]);
+    setTabOrder(name_box, action_buttons[0]);
+    setTabOrder(action_buttons[0], action_buttons[1]);
+    setTabOrder(action_buttons[1], action_buttons[2]);
 
-    for (int i = 0; i < int(Record.size()); ++i)
-        connect(Record[i], &QPushButton::clicked, this, [this, i] { Record_Click(i); });
-    connect(afname, &QLineEdit::returnPressed, this, [this] {
-        if (Record[0]->isEnabled()) Record_Click(0);
+    for (int i = 0; i < int(action_buttons.size()); ++i)
+        connect(action_buttons[i], &QPushButton::clicked, this, [this, i] { action_button_clicked(i); });
+    connect(name_box, &QLineEdit::returnPressed, this, [this] {
+        if (action_buttons[0]->isEnabled()) action_button_clicked(0);
     });
-    connect(MMControl1, &WaveRecorder::heard, this, [this](double level, qint64 ms) {
+    connect(sound_recorder, &WaveRecorder::heard, this, [this](double level, qint64 ms) {
         level_meter->set_level(level);
         show_length(ms);
     });
-    connect(MMControl1, &WaveRecorder::longest_reached, this, [this] { level_meter->reset(); });
-    connect(MMControl1, &WaveRecorder::unavailable, this, [this] {
+    connect(sound_recorder, &WaveRecorder::longest_reached, this, [this] { level_meter->reset(); });
+    connect(sound_recorder, &WaveRecorder::unavailable, this, [this] {
         // A microphone that went away mid-take leaves what it heard to be saved.
         show_idle();
         say(no_microphone_sentence());
@@ -126,30 +126,30 @@ QString audio_form::folder() const
     return pw::folders::sounds_folder(mod_.user_folder);
 }
 
-void audio_form::Form_Load()
+void audio_form::prepare()
 {
     // Opened again while a take waits: the child finds it as they left it.
     if (is_recording() || has_unsaved_take()) return;
-    MMControl1->stop();
-    afname->clear();
+    sound_recorder->stop();
+    name_box->clear();
     target_.clear();
     show_recording(false);
-    Record[1]->setEnabled(false);
+    action_buttons[1]->setEnabled(false);
     show_length(0);
-    afname->setFocus(Qt::OtherFocusReason);
+    name_box->setFocus(Qt::OtherFocusReason);
 }
 
 bool audio_form::is_recording() const
 {
-    return MMControl1->is_recording();
+    return sound_recorder->is_recording();
 }
 
 bool audio_form::has_unsaved_take() const
 {
-    return MMControl1->recorded_ms() > 0 || !take_.isEmpty();
+    return sound_recorder->recorded_ms() > 0 || !take_.isEmpty();
 }
 
-void audio_form::Record_Click(int index)
+void audio_form::action_button_clicked(int index)
 {
     switch (index) {
     case 0: record(); break;
@@ -161,13 +161,13 @@ void audio_form::Record_Click(int index)
 
 void audio_form::record()
 {
-    if (asking_ || MMControl1->is_recording()) return;
-    const QString refusal = sound_name_refusal(afname->text());
+    if (asking_ || sound_recorder->is_recording()) return;
+    const QString refusal = sound_name_refusal(name_box->text());
     if (!refusal.isEmpty()) {
         say(refusal);
         return;
     }
-    const QString path = sound_file_path(folder(), afname->text().trimmed());
+    const QString path = sound_file_path(folder(), name_box->text().trimmed());
     if (QFileInfo::exists(path)) {
         if (!confirmed(&pw::stage::confirm_overwrite)) return;
         // Closed while the question was asked: no recording behind the child's back.
@@ -176,17 +176,17 @@ void audio_form::record()
     target_ = path;
     take_.clear();
     show_recording(true);
-    Record[1]->setEnabled(true);
-    MMControl1->start(longest_recording_ms);
+    action_buttons[1]->setEnabled(true);
+    sound_recorder->start(longest_recording_ms);
 }
 
-bool audio_form::confirmed(bool (*question)(pw::engine::pellwick_mod&))
+bool audio_form::confirmed(bool (*question)(pw::engine::RunState&))
 {
     // Without a current character, Pellwick asks.
     if (mod_.char_index(mod_.current_char) < 0) mod_.current_char = QStringLiteral("pellwick");
     asking_ = true;
-    Record[0]->setEnabled(false);
-    Record[1]->setEnabled(false);
+    action_buttons[0]->setEnabled(false);
+    action_buttons[1]->setEnabled(false);
     const bool yes = question(mod_);
     asking_ = false;
     show_idle();
@@ -199,12 +199,12 @@ void audio_form::save()
     end_take();
     show_idle();
     // After a save that failed, the child may have typed another name.
-    const QString refusal = sound_name_refusal(afname->text());
+    const QString refusal = sound_name_refusal(name_box->text());
     if (!refusal.isEmpty()) {
         say(refusal);
         return;
     }
-    const QString path = sound_file_path(folder(), afname->text().trimmed());
+    const QString path = sound_file_path(folder(), name_box->text().trimmed());
     if (path != target_ && QFileInfo::exists(path) && !confirmed(&pw::stage::confirm_overwrite)) return;
     target_ = path;
     if (!write_sound(target_, take_)) {
@@ -233,8 +233,8 @@ bool audio_form::quit()
 
 void audio_form::end_take()
 {
-    const bool recording = MMControl1->is_recording();
-    QByteArray heard = MMControl1->stop();
+    const bool recording = sound_recorder->is_recording();
+    QByteArray heard = sound_recorder->stop();
     // A take that already ended by itself is still in the recorder.
     if (recording || !heard.isEmpty()) take_ = std::move(heard);
 }
@@ -242,7 +242,7 @@ void audio_form::end_take()
 void audio_form::show_idle()
 {
     show_recording(false);
-    Record[1]->setEnabled(!asking_ && has_unsaved_take());
+    action_buttons[1]->setEnabled(!asking_ && has_unsaved_take());
 }
 
 void audio_form::closeEvent(QCloseEvent* event)
@@ -264,9 +264,9 @@ void audio_form::unload()
 
 void audio_form::show_recording(bool on)
 {
-    Record[0]->setEnabled(!on);
-    Record[2]->setEnabled(true);
-    afname->setReadOnly(on);
+    action_buttons[0]->setEnabled(!on);
+    action_buttons[2]->setEnabled(true);
+    name_box->setReadOnly(on);
     if (!on) level_meter->reset();
     look::set_state(elapsed, "recording", on);
 }

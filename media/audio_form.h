@@ -9,7 +9,7 @@
 // or is too long is refused, and an existing sound is only replaced after a spoken yes
 // (a double click on a character).
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include <QString>
 #include <QWidget>
@@ -27,30 +27,30 @@ class WaveRecorder;
 namespace pw::media {
 
 class LevelMeter;
-class sounds;
+class SoundLibrary;
 
 class audio_form : public QWidget {
     Q_OBJECT
 public:
-    explicit audio_form(pw::engine::pellwick_mod& mod, QWidget* parent = nullptr);
+    explicit audio_form(pw::engine::RunState& mod, QWidget* parent = nullptr);
     ~audio_form() override;
 
     // ---- Controls ----
-    std::array<QPushButton*, 3> Record{};  // 0 "Record", 1 "Save", 2 "Quit"
-    QLabel* Label1 = nullptr;              // "FileName"
-    QLineEdit* afname = nullptr;           // the new sound's name
+    std::array<QPushButton*, 3> action_buttons{};  // 0 "Record", 1 "Save", 2 "Quit"
+    QLabel* name_label = nullptr;              // "FileName"
+    QLineEdit* name_box = nullptr;           // the new sound's name
     LevelMeter* level_meter = nullptr;
     QLabel* elapsed = nullptr;             // how long the recording is, m:ss
-    pw::platform::WaveRecorder* MMControl1 = nullptr;
+    pw::platform::WaveRecorder* sound_recorder = nullptr;
 
     // Listed again after every Save; may stay unset.
-    void set_sound_library(sounds* library) { library_ = library; }
+    void set_sound_library(SoundLibrary* library) { library_ = library; }
 
     // Every opening starts idle: Record and Quit on, Save off, no name. A take that
     // is not saved yet stays as it is.
-    void Form_Load();
+    void prepare();
     // 0 Record, 1 Save, 2 Quit; any other index does nothing.
-    void Record_Click(int index);
+    void action_button_clicked(int index);
     bool is_recording() const;
     // Something was recorded and is neither saved nor thrown away.
     bool has_unsaved_take() const;
@@ -95,10 +95,10 @@ private:
     void say(const QString& text);
     // Asks with the current character (Pellwick without one); nothing else can be
     // pressed meanwhile.
-    bool confirmed(bool (*question)(pw::engine::pellwick_mod&));
+    bool confirmed(bool (*question)(pw::engine::RunState&));
 
-    pw::engine::pellwick_mod& mod_;
-    sounds* library_ = nullptr;
+    pw::engine::RunState& mod_;
+    SoundLibrary* library_ = nullptr;
     QString target_;
     QByteArray take_;  // the stopped take until it is saved or thrown away
     bool asking_ = false;

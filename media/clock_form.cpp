@@ -13,10 +13,10 @@ using pw::stage::twips_to_px_y;
 clock_form::clock_form(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Clock"));
-    Gauge1 = new ClockDial(this);
+    dial = new ClockDial(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(Gauge1);
+    layout->addWidget(dial);
     // The design size, grown so that the title bar shows the whole "Clock" beside the
     // window icon in the program's font.
     const int title_room = fontMetrics().horizontalAdvance(windowTitle()) + 3 * fontMetrics().height() + 8;
@@ -27,8 +27,8 @@ clock_form::clock_form(QWidget* parent) : QWidget(parent)
 
 void clock_form::advance()
 {
-    const int next = Gauge1->value() + 1;
-    Gauge1->setValue(next > last_value ? 0 : next);
+    const int next = dial->value() + 1;
+    dial->setValue(next > last_value ? 0 : next);
 }
 
 void clock_form::showEvent(QShowEvent* event)

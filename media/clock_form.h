@@ -15,7 +15,7 @@ class clock_form : public QWidget {
 public:
     explicit clock_form(QWidget* parent = nullptr);
 
-    ClockDial* Gauge1 = nullptr;
+    ClockDial* dial = nullptr;
 
     // One tick of the running clock: the needle moves on, and after 58 starts over at
     // 0, so it never shows 59.

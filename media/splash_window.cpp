@@ -22,7 +22,7 @@ QPixmap friends_picture()
     return QPixmap(QStringLiteral(":/pellworks/pictures/friends.png"));
 }
 
-frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("pw_window"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -50,12 +50,12 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
         return l;
     };
-    Label1 = make_label("Label1", QStringLiteral("presents"));
+    presents_label = make_label("Label1", QStringLiteral("presents"));
     imgLogo = make_label("imgLogo", QString());
     imgLogo->setPixmap(friends_picture().scaledToWidth(420, Qt::SmoothTransformation));
     imgLogo->setAlignment(Qt::AlignCenter);
     lblProductName = make_label("lblProductName", QString());
-    lblVersion = make_label("lblVersion", QString());
+    version_label = make_label("lblVersion", QString());
     lblLicenseTo = make_label("lblLicenseTo", QStringLiteral("FREE   "));
     lblCopyright = make_label("lblCopyright", QStringLiteral("\u00a9 2026"));
     lblAuthor = make_label("lblAuthor", QStringLiteral("Made by the Pellworks makers for children of five and up"));
@@ -65,11 +65,11 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     auto* layout = new QVBoxLayout(Frame1);
     layout->setContentsMargins(18, 14, 18, 12);
     layout->addWidget(imgLogo);
-    layout->addWidget(Label1, 0, Qt::AlignHCenter);
+    layout->addWidget(presents_label, 0, Qt::AlignHCenter);
     layout->addWidget(lblProductName, 0, Qt::AlignHCenter);
     auto* version_row = new QHBoxLayout;
     version_row->addStretch();
-    version_row->addWidget(lblVersion);
+    version_row->addWidget(version_label);
     version_row->addSpacing(16);
     version_row->addWidget(lblLicenseTo);
     version_row->addStretch();
@@ -83,19 +83,19 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
         move(screen->geometry().center() - rect().center());
 }
 
-void frmSplash::Form_Load(const QString& program_title, const QString& version_text)
+void SplashWindow::prepare(const QString& program_title, const QString& version_text)
 {
-    lblVersion->setText(QStringLiteral("Version ") + version_text);
+    version_label->setText(QStringLiteral("Version ") + version_text);
     lblProductName->setText(program_title);
     setWindowTitle(program_title);
 }
 
-void frmSplash::keyPressEvent(QKeyEvent*)
+void SplashWindow::keyPressEvent(QKeyEvent*)
 {
     close();
 }
 
-bool frmSplash::eventFilter(QObject* watched, QEvent* event)
+bool SplashWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Frame1 && event->type() == QEvent::MouseButtonRelease) close();
     return false;

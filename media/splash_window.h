@@ -9,19 +9,19 @@ class QLabel;
 
 namespace pw::media {
 
-class frmSplash : public QWidget {
+class SplashWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSplash(QWidget* parent = nullptr);
+    explicit SplashWindow(QWidget* parent = nullptr);
 
     // The product name and "Version 1.2.3".
-    void Form_Load(const QString& program_title, const QString& version_text);
+    void prepare(const QString& program_title, const QString& version_text);
 
     QFrame* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;  // "presents"
+    QLabel* presents_label = nullptr;  // "presents"
     QLabel* imgLogo = nullptr;
     QLabel* lblProductName = nullptr;
-    QLabel* lblVersion = nullptr;
+    QLabel* version_label = nullptr;
     QLabel* lblLicenseTo = nullptr;  // "FREE   "
     QLabel* lblCopyright = nullptr;
     QLabel* lblAuthor = nullptr;

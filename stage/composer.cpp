@@ -10,7 +10,7 @@
 
 namespace pw::stage {
 
-using pw::engine::pellwick_mod;
+using pw::engine::RunState;
 using pw::engine::script::str_number;
 using pw::engine::script::trim_blanks;
 
@@ -39,7 +39,7 @@ QString programmed_text(const QString& text, const QString& entry)
     return trim_blanks(text + QStringLiteral("\r\n")) + entry;
 }
 
-void observe(pellwick_mod& mod, pw::engine::RunHost& editor, const QString& character, const QString& command)
+void observe(RunState& mod, pw::engine::RunHost& editor, const QString& character, const QString& command)
 {
     const int slot = mod.char_index(character);
     auto c = [&mod, slot]() -> pw::agent::Character& {
@@ -120,7 +120,7 @@ void observe(pellwick_mod& mod, pw::engine::RunHost& editor, const QString& char
     }
 }
 
-void compose(pellwick_mod& mod, pw::engine::RunHost& editor, bool show_me, const QString& entry)
+void compose(RunState& mod, pw::engine::RunHost& editor, bool show_me, const QString& entry)
 {
     const QString line = trim_blanks(entry);
     if (!show_me) {

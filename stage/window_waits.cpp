@@ -11,7 +11,7 @@
 
 namespace pw::stage {
 
-using pw::engine::pellwick_mod;
+using pw::engine::RunState;
 using pw::engine::RunStateAside;
 
 namespace {
@@ -24,16 +24,16 @@ EventPump& pump()
 
 // A question asked from a window holds the run meanwhile, as a wait of the window.
 struct RunHold {
-    explicit RunHold(pellwick_mod& m) : mod(m) { mod.hold_run(); }
+    explicit RunHold(RunState& m) : mod(m) { mod.hold_run(); }
     ~RunHold() { mod.release_run(); }
     RunHold(const RunHold&) = delete;
     RunHold& operator=(const RunHold&) = delete;
-    pellwick_mod& mod;
+    RunState& mod;
 };
 
 // Waits while the last request of the slot that `asker` names is under way, then
 // stops that character. The slot is looked up at every check.
-void wait_for_answer(pellwick_mod& mod, const std::function<int()>& asker)
+void wait_for_answer(RunState& mod, const std::function<int()>& asker)
 {
     int slot = asker();
     for (;;) {
@@ -45,7 +45,7 @@ void wait_for_answer(pellwick_mod& mod, const std::function<int()>& asker)
     if (mod.characters[slot].agent) mod.characters[slot].agent->stop_all();
 }
 
-bool settle(pellwick_mod& mod, bool& question_flag, const RunStateAside& aside)
+bool settle(RunState& mod, bool& question_flag, const RunStateAside& aside)
 {
     if (mod.questions.answered_yes) return true;
     question_flag = false;
@@ -56,7 +56,7 @@ bool settle(pellwick_mod& mod, bool& question_flag, const RunStateAside& aside)
 // A question asked by the current character; `flag` is what the double click answers.
 // A double click makes the clicked character current; its answer is then the request
 // that keeps the question open.
-bool ask_current(pellwick_mod& mod, bool& flag, const QString& question)
+bool ask_current(RunState& mod, bool& flag, const QString& question)
 {
     const RunHold hold(mod);
     const RunStateAside aside(mod);
@@ -76,22 +76,22 @@ bool ask_current(pellwick_mod& mod, bool& flag, const QString& question)
 void do_events() { pump().do_events(); }
 void let_events_run() { pump().let_events_run(); }
 
-void pause_ms(pellwick_mod& mod, int32_t ms)
+void pause_ms(RunState& mod, int32_t ms)
 {
     // Sleeps until the deadline or the next event instead of waking every few ms.
     pw::engine::PauseWait pause(mod, ms, false);
     while (!pause.look().over) pump().sleep_until_event(pause.look_again_ms());
 }
 
-void wait_idle(pellwick_mod& mod)
+void wait_idle(RunState& mod)
 {
     pw::engine::IdleWait idle(mod);
     while (!idle.look().over) pump().do_events(qMin(idle.look_again_ms(), EventPump::keep_alive_ms));
 }
 
-void confirm_quit(pellwick_mod& mod) { confirm_quit(mod, pw::engine::quit_question()); }
+void confirm_quit(RunState& mod) { confirm_quit(mod, pw::engine::quit_question()); }
 
-void confirm_quit(pellwick_mod& mod, const QString& question)
+void confirm_quit(RunState& mod, const QString& question)
 {
     const RunHold hold(mod);
     const RunStateAside aside(mod);
@@ -110,7 +110,7 @@ void confirm_quit(pellwick_mod& mod, const QString& question)
     aside.put_back(mod);
 }
 
-bool confirm_clear(pellwick_mod& mod)
+bool confirm_clear(RunState& mod)
 {
     const RunHold hold(mod);
     const RunStateAside aside(mod);
@@ -126,12 +126,12 @@ bool confirm_clear(pellwick_mod& mod)
     return settle(mod, mod.questions.clear, aside);
 }
 
-bool confirm_overwrite(pellwick_mod& mod)
+bool confirm_overwrite(RunState& mod)
 {
     return ask_current(mod, mod.questions.overwrite, pw::engine::overwrite_question());
 }
 
-bool confirm_discard_sound(pellwick_mod& mod)
+bool confirm_discard_sound(RunState& mod)
 {
     return ask_current(mod, mod.questions.discard_sound, pw::engine::discard_sound_question());
 }

@@ -4,7 +4,7 @@
 // overwrite, throw a sound away). They let events run while they wait. A script run
 // never uses them: it waits as a step machine in the engine.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include <QString>
 
@@ -15,27 +15,27 @@ namespace pw::stage {
 void do_events();
 void let_events_run();
 // Waits ms milliseconds on the program's clock while events keep flowing.
-void pause_ms(pw::engine::pellwick_mod& mod, int32_t ms);
+void pause_ms(pw::engine::RunState& mod, int32_t ms);
 // Returns when agent_idle is set, or at the latest after wait_idle_limit.
-void wait_idle(pw::engine::pellwick_mod& mod);
+void wait_idle(pw::engine::RunState& mod);
 
 // Pellwick asks whether to quit (quit_question(), or another question that a yes to it
 // means quitting); a double click meanwhile ends the program. Returns when his balloon
 // closes, or at the latest after wait_idle's bound.
-void confirm_quit(pw::engine::pellwick_mod& mod, const QString& question);
-void confirm_quit(pw::engine::pellwick_mod& mod);
+void confirm_quit(pw::engine::RunState& mod, const QString& question);
+void confirm_quit(pw::engine::RunState& mod);
 
 // Pellwick asks whether to clear the script; true when a double click said yes. The
 // question lasts while his last request is pending or in progress (an answer given to
 // him makes it last until the answer has been said), and ends as well when it fails or
 // is interrupted. Unanswered, the flag is put back so that a later double click does
 // not answer an old question.
-bool confirm_clear(pw::engine::pellwick_mod& mod);
+bool confirm_clear(pw::engine::RunState& mod);
 
 // The same for writing over a script file, asked by the current character.
-bool confirm_overwrite(pw::engine::pellwick_mod& mod);
+bool confirm_overwrite(pw::engine::RunState& mod);
 // The same for throwing away a recording that is not saved yet, asked by the current
 // character.
-bool confirm_discard_sound(pw::engine::pellwick_mod& mod);
+bool confirm_discard_sound(pw::engine::RunState& mod);
 
 }  // namespace pw::stage

@@ -31,8 +31,8 @@ SCOPE = ["engine", "agent/acs"]
 TESTS = {
     "engine": ["test_engine_pieces", "test_scripts", "test_main_window_waits", "test_composer",
                "test_window_waits", "test_stage_events", "test_stage_loading",
-               "test_ctime", "test_script_editor",
-               "test_script_form", "fuzz_script_corpus"],
+               "test_monotonic_clock", "test_script_editor",
+               "test_script_window", "fuzz_script_corpus"],
     "agent/acs": ["acs_codec", "acs_reader", "acs_writer", "acs_frame_renderer", "acs_wav_audio",
                   "charbuild_sources_test", "charbuild_builder_test", "charbuild_characters_test",
                   "charbuild_acstool_test", "test_runtime_player", "test_runtime_requests",
@@ -45,8 +45,8 @@ PROGRAM = {"fuzz_script_corpus": "fuzz_script_replay", "fuzz_acs_corpus": "fuzz_
                                             "charbuild_characters_test", "charbuild_acstool_test"]},
            **{t: "stage_tests" for t in ["test_composer", "test_window_waits", "test_stage_events",
                                         "test_stage_loading"]},
-           **{t: "app_tests" for t in ["test_script_editor", "test_script_form"]},
-           "test_ctime": "media_tests"}
+           **{t: "app_tests" for t in ["test_script_editor", "test_script_window"]},
+           "test_monotonic_clock": "media_tests"}
 
 COMPARE = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
 KEYWORDS = {"return", "if", "else", "for", "while", "do", "switch", "case", "break", "continue",

@@ -57,10 +57,10 @@ private slots:
                          [&free](const QString& m) { return free.value(m); }});
         QCOMPARE(bar.panel_text(1), QStringLiteral("The time is 3:07 PM : Today is Saturday, Dec 5 2026"));
         // The next tick: within 10 s, or just after the minute turns when that is sooner.
-        QCOMPARE(bar.Timer2->interval(), 10000);
+        QCOMPARE(bar.minute_timer->interval(), 10000);
         now = now.addMSecs(13500);
-        bar.Timer2_Timer();
-        QCOMPARE(bar.Timer2->interval(), 4500 + 20);
+        bar.minute_timer_ticked();
+        QCOMPARE(bar.minute_timer->interval(), 4500 + 20);
         QCOMPARE(bar.panel_text(4), QStringLiteral("Free space on /:12,345.68 Mb  "));
         bar.MDIForm_MouseMove(12, 0);
         QCOMPARE(bar.panel_text(3), QStringLiteral(" Mouse X: 12, Y: 0   "));

@@ -4,7 +4,7 @@
 
 #include "window_fixture.h"
 
-#include "app/save_dialog.h"
+#include "app/load_save_window.h"
 #include "app/tell_child.h"
 #include "engine/spoken_questions.h"
 #include "platform/core/user_folders.h"
@@ -26,7 +26,7 @@ namespace {
 
 struct Dialog {
     WindowFixture f;
-    pw::app::save* d = nullptr;
+    pw::app::LoadSaveWindow* d = nullptr;
     QString folder;
 
     Dialog()
@@ -72,13 +72,13 @@ struct Dialog {
 
     void save_as(const QString& name)
     {
-        d->fname->setText(name);
-        d->savef_Click();
+        d->file_name_box->setText(name);
+        d->save_clicked();
     }
     bool load(const QString& name)
     {
-        d->fname->setText(name);
-        return d->load_Click();
+        d->file_name_box->setText(name);
+        return d->load_clicked();
     }
 };
 
@@ -131,7 +131,7 @@ private slots:
         t.set_editor(QStringLiteral("something else"));
         t.f.script().set_current_file(QString());
         t.open();
-        QCOMPARE(t.d->fname->text(), file);  // the name comes back
+        QCOMPARE(t.d->file_name_box->text(), file);  // the name comes back
         QVERIFY(t.d->listed_names().contains(file));
         QVERIFY(t.load(name));  // as it was typed
         QCOMPARE(t.editor(), QString::fromUtf8(bytes));
@@ -141,7 +141,7 @@ private slots:
         // Saving what was loaded writes the same bytes again: the file does not grow.
         t.f.agent.post_dbl_click(QStringLiteral("Pellwick"));
         t.open();
-        t.d->savef_Click();
+        t.d->save_clicked();
         QCOMPARE(t.bytes(file), bytes);
         QVERIFY(t.f.messages.isEmpty());
     }
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(t.editor(), text);
         t.f.agent.post_dbl_click(QStringLiteral("Pellwick"));
         t.open();
-        t.d->savef_Click();
+        t.d->save_clicked();
         QCOMPARE(t.bytes(QStringLiteral("old.csp")), text.toUtf8());
 
         // A byte-order mark from another editor is no part of the text.
@@ -181,7 +181,7 @@ private slots:
 
         // A double click while the character asks: the answer, then the file.
         t.f.agent.post_dbl_click(QStringLiteral("Pellwick"));
-        t.d->savef_Click();
+        t.d->save_clicked();
         QVERIFY(t.said().contains(CallLog::text(QStringLiteral("OK, I saved it!"))));
         QCOMPARE(t.bytes(QStringLiteral("tea.csp")), QByteArray("new tea\r\n"));
         QVERIFY(!t.shown());
@@ -254,13 +254,13 @@ private slots:
         const QString empty = QStringLiteral("Silly, you have to type in a file name!");
         QTest::newRow("empty") << "" << empty;
         QTest::newRow("blanks") << "   " << empty;
-        QTest::newRow("up a folder") << "../escape" << pw::app::save::name_sentence(pw::app::NameProblem::separator);
-        QTest::newRow("into a folder") << "sub/x" << pw::app::save::name_sentence(pw::app::NameProblem::separator);
-        QTest::newRow("backslash") << "a\\b" << pw::app::save::name_sentence(pw::app::NameProblem::separator);
-        QTest::newRow("hidden") << ".hidden" << pw::app::save::name_sentence(pw::app::NameProblem::leading_dot);
-        QTest::newRow("dot dot") << ".." << pw::app::save::name_sentence(pw::app::NameProblem::leading_dot);
-        QTest::newRow("tab") << "tab\tname" << pw::app::save::name_sentence(pw::app::NameProblem::control);
-        QTest::newRow("escape") << "esc\x1b" << pw::app::save::name_sentence(pw::app::NameProblem::control);
+        QTest::newRow("up a folder") << "../escape" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::separator);
+        QTest::newRow("into a folder") << "sub/x" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::separator);
+        QTest::newRow("backslash") << "a\\b" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::separator);
+        QTest::newRow("hidden") << ".hidden" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::leading_dot);
+        QTest::newRow("dot dot") << ".." << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::leading_dot);
+        QTest::newRow("tab") << "tab\tname" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::control);
+        QTest::newRow("escape") << "esc\x1b" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::control);
     }
     void only_plain_names_are_used()
     {
@@ -290,22 +290,22 @@ private slots:
         Dialog t;
         for (const char* name : {"b.csp", "A.csp", "c.CSP", "notes.txt", ".hidden.csp"}) t.write(QLatin1String(name), "x");
         QDir(t.folder).mkdir(QStringLiteral("d.csp"));
-        t.d->cancel_Click();
+        t.d->cancel_clicked();
         t.open();
         QCOMPARE(t.d->listed_names(), (QStringList{"A.csp", "b.csp", "c.CSP"}));
-        QVERIFY(!t.d->load->isEnabled() && !t.d->savef->isEnabled());  // no name yet
+        QVERIFY(!t.d->load->isEnabled() && !t.d->save_button->isEnabled());  // no name yet
 
         // Choosing a script names it; one added from elsewhere appears in its place.
-        t.d->flist->setCurrentRow(1);
-        QCOMPARE(t.d->fname->text(), QStringLiteral("b.csp"));
-        QVERIFY(t.d->load->isEnabled() && t.d->savef->isEnabled());
+        t.d->file_list->setCurrentRow(1);
+        QCOMPARE(t.d->file_name_box->text(), QStringLiteral("b.csp"));
+        QVERIFY(t.d->load->isEnabled() && t.d->save_button->isEnabled());
         t.write(QStringLiteral("B2.csp"), "x");
         QTRY_COMPARE(t.d->listed_names(), (QStringList{"A.csp", "b.csp", "B2.csp", "c.CSP"}));
-        QCOMPARE(t.d->flist->currentItem()->text(), QStringLiteral("b.csp"));
-        QCOMPARE(t.d->fname->text(), QStringLiteral("b.csp"));
+        QCOMPARE(t.d->file_list->currentItem()->text(), QStringLiteral("b.csp"));
+        QCOMPARE(t.d->file_name_box->text(), QStringLiteral("b.csp"));
 
         // A double click loads it and names it in the editor's status bar.
-        t.d->flist_DblClick();
+        t.d->file_list_double_clicked();
         QCOMPARE(t.editor(), QStringLiteral("x"));
         QCOMPARE(t.f.script().current_file_text(), QStringLiteral("Current file: b.csp"));
     }
@@ -313,7 +313,7 @@ private slots:
     void the_dialog_opens_clear_of_the_characters()
     {
         Dialog t;
-        t.d->cancel_Click();
+        t.d->cancel_clicked();
         t.f.window->resize(1200, 900);
         t.f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(t.f.window.get()));

@@ -5,7 +5,7 @@
 
 #include "app/autosave.h"
 #include "app/cursor_rest.h"
-#include "app/save_dialog.h"
+#include "app/load_save_window.h"
 #include "app/script_check.h"
 #include "app/script_edit.h"
 #include "app/script_file.h"
@@ -231,7 +231,7 @@ private slots:
         {
             WindowFixture f;
             f.reopen_with_user_folder(home.path());
-            f.window->MDIForm_Load();
+            f.window->start_up();
             QCOMPARE(f.script().editor_text(), both);
             QCOMPARE(f.script().current_file_text(), QStringLiteral("Not saved yet"));
         }
@@ -242,7 +242,7 @@ private slots:
             f.reopen_with_user_folder(home.path());
             f.script().autosave().set_delay_ms(10);
             const QString file = f.write_file(QStringLiteral("mine.csp"), "pellwick> greet\r\n");
-            f.window->MDIForm_Load({QStringLiteral("load"), file});
+            f.window->start_up({QStringLiteral("load"), file});
             QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: mine.csp"));
             f.script().autosave().write_pending();
             QCOMPARE(read_script_file(kept).text, both);
@@ -266,8 +266,8 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("pellwick> greet\r\n") > 0);
         file.close();
         f.window->show_load_save();
-        f.window->save_dialog()->fname->setText(QStringLiteral("tea.csp"));
-        QVERIFY(f.window->save_dialog()->load_Click());
+        f.window->save_dialog()->file_name_box->setText(QStringLiteral("tea.csp"));
+        QVERIFY(f.window->save_dialog()->load_clicked());
         QCOMPARE(read_script_file(kept).text, QStringLiteral("just typed"));
         // An emptied script is not kept, nor moved aside.
         f.script().script_text->setPlainText(QStringLiteral("pellwick> wave"));

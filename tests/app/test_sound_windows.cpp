@@ -11,7 +11,7 @@
 #include "agent/voice/recorded_microphone.h"
 #include "media/audio_form.h"
 #include "media/level_meter.h"
-#include "media/sounds.h"
+#include "media/sound_library.h"
 #include "engine/spoken_questions.h"
 #include "platform/desktop/wave_device.h"
 #include "platform/desktop/wave_recorder.h"
@@ -47,10 +47,10 @@ struct SoundsFixture : WindowFixture {
     }
     ~SoundsFixture() { qunsetenv("PELLWORKS_MIC_FILE"); }
 
-    pw::media::sounds& library() const { return *window->sound_library(); }
+    pw::media::SoundLibrary& library() const { return *window->sound_library(); }
     audio_form& recorder()
     {
-        if (!window->recorder()) window->audio_Click();
+        if (!window->recorder()) window->audio_clicked();
         return *window->recorder();
     }
     void put(const QString& name, const QByteArray& bytes) const
@@ -69,15 +69,15 @@ struct SoundsFixture : WindowFixture {
     // Activates the sound as a double click does.
     void activate(const QString& name)
     {
-        QListWidget* list = library().sounds1;
+        QListWidget* list = library().sound_list;
         list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
         QTest::keyClick(list, Qt::Key_Return);
     }
     void record_from(const QString& mic_file, const QString& name)
     {
         qputenv("PELLWORKS_MIC_FILE", mic_file.toLocal8Bit());
-        recorder().afname->setText(name);
-        recorder().Record_Click(0);
+        recorder().name_box->setText(name);
+        recorder().action_button_clicked(0);
     }
     // Does what asks a question, with a double click on Pellwick while it is asked;
     // the question ends once he has said `answer` again.
@@ -108,22 +108,22 @@ private slots:
         SoundsFixture f;
         for (const char* name : {"Zebra.WAV", "b.wav", "apple.Wav", "notes.txt", ".hidden.wav"})
             f.put(QLatin1String(name), "x");
-        f.library().Form_Load();
+        f.library().prepare();
         auto items = [&f] {
             QStringList names;
-            for (int i = 0; i < f.library().sounds1->count(); ++i) names << f.library().sounds1->item(i)->text();
+            for (int i = 0; i < f.library().sound_list->count(); ++i) names << f.library().sound_list->item(i)->text();
             return names;
         };
         QCOMPARE(items(), (QStringList{QStringLiteral("apple"), QStringLiteral("b"), QStringLiteral("zebra")}));
-        QVERIFY(f.library().show_prog[1]->isChecked());
+        QVERIFY(f.library().mode_choice[1]->isChecked());
 
         // A file that appears or goes is seen without opening the window again, and
         // the selected sound stays selected.
-        f.library().sounds1->setCurrentRow(2);
+        f.library().sound_list->setCurrentRow(2);
         f.put(QStringLiteral("Drum.wav"), "x");
         QTRY_COMPARE(items(), (QStringList{QStringLiteral("apple"), QStringLiteral("b"), QStringLiteral("drum"),
                                            QStringLiteral("zebra")}));
-        QCOMPARE(f.library().sounds1->currentItem()->text(), QStringLiteral("zebra"));
+        QCOMPARE(f.library().sound_list->currentItem()->text(), QStringLiteral("zebra"));
         QFile::remove(f.folder + QStringLiteral("/b.wav"));
         QTRY_COMPARE(items().size(), 3);
     }
@@ -133,7 +133,7 @@ private slots:
         SoundsFixture f;
         f.put(QStringLiteral("Chime.wav"), pw::acs::encode_wav(tone(150)));
         f.put(QStringLiteral("broken.wav"), "RIFF\x10\0\0\0WAVEjunk");
-        f.library().Form_Load();
+        f.library().prepare();
         auto& editor = f.script();
 
         // Leading blanks of the script go, trailing ones stay; the line always goes on
@@ -153,15 +153,15 @@ private slots:
 
         // Hear me plays the file without holding the windows up; its end, or a file
         // that cannot be played, sets stop_sound.
-        f.library().show_prog[0]->setChecked(true);
+        f.library().mode_choice[0]->setChecked(true);
         for (const QString& name : {QStringLiteral("chime"), QStringLiteral("broken")}) {
             editor.set_editor_text(QStringLiteral("wave"));
             if (name == QStringLiteral("broken"))
                 QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot play the sound .*broken.wav")));
             f.activate(name);
             QTRY_VERIFY_WITH_TIMEOUT(f.mod.stop_sound, 20000);
-            QCOMPARE(QFileInfo(editor.MMControl2->file_name()).fileName().toLower(), name + QStringLiteral(".wav"));
-            QVERIFY(!editor.MMControl2->is_playing());
+            QCOMPARE(QFileInfo(editor.wave_player->file_name()).fileName().toLower(), name + QStringLiteral(".wav"));
+            QVERIFY(!editor.wave_player->is_playing());
             QCOMPARE(editor.editor_text(), QStringLiteral("wave"));
         }
 
@@ -170,28 +170,28 @@ private slots:
         f.library().get_sounds();
         f.window->show();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        f.library().sounds1->setFocus();
+        f.library().sound_list->setFocus();
         f.activate(QStringLiteral("long"));
-        QVERIFY(editor.MMControl2->is_playing());
-        QTest::keyClick(f.library().sounds1, Qt::Key_Escape);
+        QVERIFY(editor.wave_player->is_playing());
+        QTest::keyClick(f.library().sound_list, Qt::Key_Escape);
         QTRY_VERIFY(f.mod.cancel_requested);
-        QTRY_VERIFY(!editor.MMControl2->is_playing());
+        QTRY_VERIFY(!editor.wave_player->is_playing());
     }
 
     void a_recording_is_kept_whole_listed_at_once_and_played_by_a_script()
     {
         SoundsFixture f;
         const pw::acs::PcmAudio heard = tone(3000);
-        f.library().Form_Load();
+        f.library().prepare();
         f.record_from(f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(heard)), QStringLiteral(" My Voice "));
         audio_form& r = f.recorder();
         QVERIFY(r.is_recording());
-        QVERIFY(!r.Record[0]->isEnabled() && r.Record[1]->isEnabled() && r.Record[2]->isEnabled());
-        QTRY_VERIFY(r.MMControl1->recorded_ms() >= 1200);
+        QVERIFY(!r.action_buttons[0]->isEnabled() && r.action_buttons[1]->isEnabled() && r.action_buttons[2]->isEnabled());
+        QTRY_VERIFY(r.sound_recorder->recorded_ms() >= 1200);
         QVERIFY(r.level_meter->shown_level() > 0.5);
         QVERIFY(f.files().isEmpty());  // nothing on disk before Save
 
-        r.Record_Click(1);
+        r.action_button_clicked(1);
         QVERIFY(f.window->recorder_window()->isHidden());
         QCOMPARE(f.files(), QStringList{QStringLiteral("My Voice.wav")});
         const pw::acs::PcmAudio saved = pw::acs::decode_wav_file(r.target_path());
@@ -202,17 +202,17 @@ private slots:
         QCOMPARE(saved.samples, pw::voice::to_recogniser_audio(heard).left(saved.samples.size()));
         const qint64 s = saved.duration_ms() / 1000;
         QCOMPARE(r.elapsed->text(), QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0')));
-        QCOMPARE(f.library().sounds1->findItems(QStringLiteral("my voice"), Qt::MatchExactly).size(), 1);
+        QCOMPARE(f.library().sound_list->findItems(QStringLiteral("my voice"), Qt::MatchExactly).size(), 1);
 
         f.script().script_text->setPlainText(QStringLiteral("interval 0\r\nsound my voice"));
         f.play();
-        QCOMPARE(f.script().MMControl2->file_name(), r.target_path());
+        QCOMPARE(f.script().wave_player->file_name(), r.target_path());
         QVERIFY(f.messages.isEmpty());
 
         // Opened again, the recorder starts idle.
-        f.window->audio_Click();
-        QVERIFY(!r.isHidden() && !f.window->recorder_window()->isHidden() && r.afname->text().isEmpty());
-        QVERIFY(r.Record[0]->isEnabled() && !r.Record[1]->isEnabled());
+        f.window->audio_clicked();
+        QVERIFY(!r.isHidden() && !f.window->recorder_window()->isHidden() && r.name_box->text().isEmpty());
+        QVERIFY(r.action_buttons[0]->isEnabled() && !r.action_buttons[1]->isEnabled());
     }
 
     void a_take_stops_by_itself_at_its_longest()
@@ -234,16 +234,16 @@ private slots:
         const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
         for (const bool by_close_box : {false, true}) {
             f.record_from(mic, QStringLiteral("gone"));
-            QTRY_VERIFY(f.recorder().MMControl1->recorded_ms() > 200);
+            QTRY_VERIFY(f.recorder().sound_recorder->recorded_ms() > 200);
             f.saying_yes([&f, by_close_box] {
                 if (by_close_box) f.window->recorder_window()->close();
-                else f.recorder().Record_Click(2);
+                else f.recorder().action_button_clicked(2);
             }, QStringLiteral("OK, I'll throw it away!"));
             QVERIFY(f.has_said(pw::engine::discard_sound_question()));
             QVERIFY(!f.recorder().is_recording() && !f.recorder().has_unsaved_take());
             QVERIFY(f.window->recorder_window()->isHidden());
             QVERIFY(f.files().isEmpty());
-            f.window->audio_Click();
+            f.window->audio_clicked();
         }
     }
 
@@ -253,27 +253,27 @@ private slots:
         f.mod.wait_idle_limit = std::chrono::milliseconds(50);
         f.record_from(f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000))), QStringLiteral("blocked"));
         audio_form& r = f.recorder();
-        QTRY_VERIFY(r.MMControl1->recorded_ms() > 200);
+        QTRY_VERIFY(r.sound_recorder->recorded_ms() > 200);
         // A folder in the sound's place: nothing can be written there, not even by root.
         QVERIFY(QDir(f.folder).mkdir(QStringLiteral("blocked.wav")));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not be written")));
-        r.Record_Click(1);
+        r.action_button_clicked(1);
         QVERIFY(f.has_said(audio_form::not_saved_sentence()));
-        QVERIFY(!r.is_recording() && r.Record[1]->isEnabled() && !r.afname->isReadOnly());
+        QVERIFY(!r.is_recording() && r.action_buttons[1]->isEnabled() && !r.name_box->isReadOnly());
 
         // Quit, the close box, Exit and the menu keep it while nobody double-clicks.
-        r.Record_Click(2);
+        r.action_button_clicked(2);
         f.window->recorder_window()->close();
         QCOMPARE(f.times_said(pw::engine::discard_sound_question()), 2);
-        f.window->exit_Click();
+        f.window->exit_clicked();
         QVERIFY(f.has_said(pw::engine::quit_unsaved_sound_question()));
         QVERIFY(f.exits.isEmpty());
-        f.window->audio_Click();
-        QVERIFY(!f.window->recorder_window()->isHidden() && r.Record[1]->isEnabled());
+        f.window->audio_clicked();
+        QVERIFY(!f.window->recorder_window()->isHidden() && r.action_buttons[1]->isEnabled());
 
         // Saved under another name (the longest one a file may have), the whole take.
-        r.afname->setText(QString(244, QLatin1Char('a')));
-        r.Record_Click(1);
+        r.name_box->setText(QString(244, QLatin1Char('a')));
+        r.action_button_clicked(1);
         QVERIFY(f.window->recorder_window()->isHidden() && !r.has_unsaved_take());
         QVERIFY(pw::acs::decode_wav_file(r.target_path()).duration_ms() > 200);
         QVERIFY(f.files().contains(QFileInfo(r.target_path()).fileName()));
@@ -291,7 +291,7 @@ private slots:
             f.record_from(mic, name);
             QVERIFY2(!f.recorder().is_recording(), qPrintable(name));
             QCOMPARE(f.spoken(), before + 1);
-            QVERIFY(f.recorder().Record[0]->isEnabled() && !f.recorder().Record[1]->isEnabled());
+            QVERIFY(f.recorder().action_buttons[0]->isEnabled() && !f.recorder().action_buttons[1]->isEnabled());
         }
         QVERIFY(f.has_said(QStringLiteral("Silly, you have to type in a file name!")));
         QVERIFY(f.files().isEmpty());
@@ -311,7 +311,7 @@ private slots:
         // Nobody answers: the question ends, nothing records, nothing is replaced.
         f.record_from(mic, QStringLiteral("drum"));
         QVERIFY(f.has_said(pw::engine::overwrite_question()));
-        QVERIFY(!f.recorder().is_recording() && !f.recorder().Record[1]->isEnabled());
+        QVERIFY(!f.recorder().is_recording() && !f.recorder().action_buttons[1]->isEnabled());
         QVERIFY(old_kept());
 
         // A double click while the question lasts says yes: the new take replaces the
@@ -319,8 +319,8 @@ private slots:
         f.saying_yes([&] { f.record_from(mic, QStringLiteral("drum")); }, QStringLiteral("OK, I saved it!"));
         QVERIFY(f.recorder().is_recording());
         QVERIFY(old_kept());
-        QTRY_VERIFY(f.recorder().MMControl1->recorded_ms() > 200);
-        f.recorder().Record_Click(1);
+        QTRY_VERIFY(f.recorder().sound_recorder->recorded_ms() > 200);
+        f.recorder().action_button_clicked(1);
         QCOMPARE(f.files(), QStringList{QStringLiteral("Drum.wav")});
         QVERIFY(pw::acs::decode_wav_file(f.folder + QStringLiteral("/Drum.wav")).duration_ms() > 200);
     }
@@ -332,7 +332,7 @@ private slots:
         f.record_from(f.program_dir.filePath(QStringLiteral("nowhere.wav")), QStringLiteral("voice"));
         QTRY_VERIFY(f.has_said(audio_form::no_microphone_sentence()));
         QVERIFY(!f.recorder().is_recording());
-        QVERIFY(f.recorder().Record[0]->isEnabled() && !f.recorder().Record[1]->isEnabled());
+        QVERIFY(f.recorder().action_buttons[0]->isEnabled() && !f.recorder().action_buttons[1]->isEnabled());
         QVERIFY(f.files().isEmpty());
     }
 };

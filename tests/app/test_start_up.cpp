@@ -31,7 +31,7 @@ private slots:
         const QString text = QStringLiteral("interval 0\r\n; Héllo “zoë” 🐢\r\npellwick> speak hi\r\n\r\n");
         // The name arrives as one argument, blanks and quotes and all.
         const QString path = f.write_file(QStringLiteral("Zoë's \"tea party\".csp"), text.toUtf8());
-        f.window->MDIForm_Load({QStringLiteral("load"), path});
+        f.window->start_up({QStringLiteral("load"), path});
 
         QCOMPARE(f.script().editor_text(), text);
         QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: Zoë's \"tea party\".csp"));
@@ -64,7 +64,7 @@ private slots:
         g.write_file(QStringLiteral("rel.csp"), "; relative\r\n");
         QDir::setCurrent(g.program_dir.path());
         g.window->set_process_start_up({[&] { QDir::setCurrent(elsewhere.path()); }, {}, {}});
-        g.window->MDIForm_Load({QStringLiteral("load"), QStringLiteral("rel.csp")});
+        g.window->start_up({QStringLiteral("load"), QStringLiteral("rel.csp")});
         QDir::setCurrent(here);
         QCOMPARE(g.script().editor_text(), QStringLiteral("; relative\r\n"));
     }
@@ -72,7 +72,7 @@ private slots:
     void characters_stand_clear_of_the_script()
     {
         WindowFixture f;
-        f.window->MDIForm_Load();
+        f.window->start_up();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         const auto script_rect = [&] {
             QMdiSubWindow* w = f.window->script_window();
@@ -88,17 +88,17 @@ private slots:
 
         // Pellwick alone: in the middle of the screen, but not over the script.
         f.agent.item(QStringLiteral("Tansy"))->show();
-        f.window->hide_all_but_pellwick_Click();
+        f.window->hide_all_but_pellwick_clicked();
         QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
         QVERIFY(f.agent.item(QStringLiteral("Pellwick"))->visible());
         QVERIFY(!rect_of("Pellwick").intersects(script_rect()));
         // With the script out of the way the middle of the screen it is.
         f.window->script_window()->hide();
-        f.window->hide_all_but_pellwick_Click();
+        f.window->hide_all_but_pellwick_clicked();
         QCOMPARE(rect_of("Pellwick").topLeft(), QPoint(f.mod.screen_width_px / 2, f.mod.screen_height_px / 2));
 
         // Show All: each friend appears, says its name and goes; Pellwick ends it.
-        f.window->show_all_Click();
+        f.window->show_all_clicked();
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Tansy")),
                  QStringList{QStringLiteral("Tansy Speak \"Hi! I'm Tansy.\" \"\"")});
         QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
@@ -119,7 +119,7 @@ private slots:
             c->set_top(middle.y() - frame->height() / 4 - c->height() / 2);
         }
         f.window->show_help_book();
-        f.window->about_Click();
+        f.window->about_clicked();
         f.window->show_system_information();
         for (QWidget* w : {static_cast<QWidget*>(f.window->help_book_window()), f.window->about_form()->parentWidget(),
                            f.window->system_information()->parentWidget()}) {
@@ -132,9 +132,9 @@ private slots:
     void a_screen_reader_hears_what_every_window_shows()
     {
         WindowFixture f;
-        f.window->MDIForm_Load();
-        f.window->audio_Click();
-        f.window->about_Click();
+        f.window->start_up();
+        f.window->audio_clicked();
+        f.window->about_clicked();
         f.window->show_system_information();
         f.window->show_help_book();
         for (QWidget* w : f.window->findChildren<QWidget*>()) {
@@ -156,7 +156,7 @@ private slots:
             WindowFixture f;
             f.mod.wait_idle_limit = std::chrono::milliseconds(100);
             const QString path = f.write_file(QStringLiteral("hi.csp"), "interval 0\r\npellwick> speak from the file\r\n");
-            f.window->MDIForm_Load({path, keyword});
+            f.window->start_up({path, keyword});
             QVERIFY(f.wait_for_run_end());
 
             const QStringList spoken = f.agent.log().lines_of(QStringLiteral("Speak"));
@@ -194,7 +194,7 @@ private slots:
             said_before_the_end = sentence.status() == pw::agent::Request::Complete;
             f.exits << code;
         };
-        f.window->MDIForm_Load({QStringLiteral("runin"), QStringLiteral("/no/such/folder/x.csp")});
+        f.window->start_up({QStringLiteral("runin"), QStringLiteral("/no/such/folder/x.csp")});
         QTRY_VERIFY(!f.exits.isEmpty());
         QVERIFY(said_before_the_end);
 
@@ -217,7 +217,7 @@ private slots:
         g.mod.goodbye_pause_ms = 0;
         g.window->missing_file_limit = std::chrono::milliseconds(20);
         g.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-        g.window->MDIForm_Load({QStringLiteral("load"), QStringLiteral("missing.csp")});
+        g.window->start_up({QStringLiteral("load"), QStringLiteral("missing.csp")});
         QTRY_COMPARE(g.exits, QList<int>{1});
         QVERIFY(g.agent.log().lines_of(QStringLiteral("Speak")).contains(
             QStringLiteral("pellwick Speak \"   Can't find that file.\" \"\""), Qt::CaseInsensitive));
@@ -231,7 +231,7 @@ private slots:
         // One that comes during start-up waits for its end.
         f.window->take_command_line({QStringLiteral("load"), path});
         QCOMPARE(f.script().editor_text(), QString());
-        f.window->MDIForm_Load();
+        f.window->start_up();
         QCOMPARE(f.script().editor_text(), QStringLiteral("interval 0\r\npellwick> speak second\r\n"));
 
         // A minimised window comes back; runin plays the file.
@@ -247,7 +247,7 @@ private slots:
         const QString other = f.write_file(QStringLiteral("other.csp"), "interval 0\r\npellwick> speak other\r\n");
         f.script().set_editor_text(QStringLiteral("interval 1\r\npellwick> speak long\r\npellwick> speak longer\r\n"));
         QTimer::singleShot(0, f.window.get(), [&] { f.window->take_command_line({QStringLiteral("runin"), other}); });
-        f.script().play_pellwick_Click();
+        f.script().play_pellwick_clicked();
         QTRY_VERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"other\" \"\"")));
         QVERIFY(!f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"longer\" \"\"")));
 
@@ -299,7 +299,7 @@ private slots:
         QVERIFY(pw::app::component_installer_running(f.program_dir.path()));
         installer.close();
         f.window->set_process_start_up({{}, [] { return false; }, {}});
-        f.window->MDIForm_Load();
+        f.window->start_up();
         QCOMPARE(f.exits, QList<int>{0});
         QVERIFY(!f.window->isVisible() && f.window->windowTitle().isEmpty());
     }
@@ -308,7 +308,7 @@ private slots:
     {
         WindowFixture f;
         f.pellwick(false);
-        f.window->show_all_Click();
+        f.window->show_all_clicked();
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Play")),
                  QStringList(2, QStringLiteral("Pellwick Play \"pleased\"")));
         QCOMPARE(f.agent.log().count(QStringLiteral("Think"), QStringLiteral("Pellwick")), 1);
@@ -333,7 +333,7 @@ private slots:
         QVERIFY(own.open(QIODevice::WriteOnly) && own.write("my own tea party") > 0);
         own.close();
 
-        f.window->MDIForm_Load();
+        f.window->start_up();
         QCOMPARE(QFileInfo(own).size(), qint64(16));  // never replaced
         QFile copied(f.mod.user_folder + QStringLiteral("/wav/chime.wav"));
         QVERIFY(copied.permissions() & QFileDevice::WriteOwner);  // the child's to change

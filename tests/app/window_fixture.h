@@ -4,10 +4,10 @@
 // fake); on top of it either the whole main window or the stage window alone.
 
 #include "app/pellworks_window.h"
-#include "app/script_form.h"
-#include "engine/pellwick_mod.h"
+#include "app/script_window.h"
+#include "engine/run_state.h"
 #include "stage/message_box.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/slot_setup.h"
 
@@ -24,7 +24,7 @@
 struct ProgramFixture {
     QTemporaryDir program_dir;
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod{agent};
+    pw::engine::RunState mod{agent};
     QStringList messages;
     QList<int> exits;
 
@@ -71,12 +71,12 @@ struct WindowFixture : ProgramFixture {
     }
     ~WindowFixture() { window.reset(); }
 
-    pw::app::script_form& script() const { return *window->script(); }
+    pw::app::ScriptWindow& script() const { return *window->script(); }
 
     // Plays the Script window's text and lets events run until the run is over.
     void play()
     {
-        script().play_pellwick_Click();
+        script().play_pellwick_clicked();
         wait_for_run_end();
     }
     bool wait_for_run_end()
@@ -102,11 +102,11 @@ struct WindowFixture : ProgramFixture {
 
 // The stage window alone.
 struct StageFixture : ProgramFixture {
-    std::unique_ptr<pw::stage::pellwick_form> form;
+    std::unique_ptr<pw::stage::StageWindow> form;
 
     explicit StageFixture(const QStringList& file_names = {}) : ProgramFixture(file_names)
     {
-        form = std::make_unique<pw::stage::pellwick_form>(agent, mod);
+        form = std::make_unique<pw::stage::StageWindow>(agent, mod);
     }
     ~StageFixture() { form.reset(); }
 
@@ -120,7 +120,7 @@ struct StageFixture : ProgramFixture {
     QStringList list_items() const
     {
         QStringList out;
-        for (int i = 0; i < form->AnimationListBox->count(); ++i) out << form->AnimationListBox->item(i)->text();
+        for (int i = 0; i < form->animation_list->count(); ++i) out << form->animation_list->item(i)->text();
         return out;
     }
 };

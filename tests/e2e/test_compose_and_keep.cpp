@@ -5,9 +5,9 @@
 
 #include "tests/app/window_fixture.h"
 
-#include "app/save_dialog.h"
+#include "app/load_save_window.h"
 #include "platform/core/user_folders.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 #include "tests/test_classes.h"
 
 #include <QComboBox>
@@ -57,24 +57,24 @@ private slots:
         WindowFixture f;
         f.mod.wait_idle_limit = std::chrono::milliseconds(50);
         f.window->show();
-        f.window->MDIForm_Load();
+        f.window->start_up();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         auto* stage = f.window->stage();
         auto& script = f.script();
 
         // Program mode is chosen at the start; Pellwick's actions are listed.
-        QVERIFY(stage->show_prog[1]->isChecked());
+        QVERIFY(stage->mode_choice[1]->isChecked());
         stage->char_avail->setCurrentIndex(stage->char_avail->findText(QStringLiteral("Pellwick")));
-        double_click_item(f, stage->AnimationListBox, QStringLiteral("Pellwick> Wave"));
+        double_click_item(f, stage->animation_list, QStringLiteral("Pellwick> Wave"));
         QTRY_COMPARE(script.editor_text(), QStringLiteral("Pellwick> Wave"));
 
         // File, a name, Save.
-        click(f, script.Command1);
+        click(f, script.file_button);
         QTRY_VERIFY(f.window->save_dialog() && f.window->save_window()->isVisible());
-        pw::app::save* dialog = f.window->save_dialog();
-        QTRY_VERIFY(dialog->fname->hasFocus());
+        pw::app::LoadSaveWindow* dialog = f.window->save_dialog();
+        QTRY_VERIFY(dialog->file_name_box->hasFocus());
         type(f, "wave");
-        click(f, dialog->savef);
+        click(f, dialog->save_button);
         QTRY_VERIFY(!f.window->save_window()->isVisible());
         QFile saved(pw::folders::scripts_folder(f.mod.user_folder) + QStringLiteral("/wave.csp"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -97,10 +97,10 @@ private slots:
         QTRY_COMPARE(script.editor_text(), QString());
 
         // File again: the script is in the list; a double click brings it back.
-        click(f, script.Command1);
+        click(f, script.file_button);
         QTRY_VERIFY(f.window->save_window()->isVisible());
-        QCOMPARE(dialog->fname->text(), QStringLiteral("wave.csp"));
-        double_click_item(f, dialog->flist, QStringLiteral("wave.csp"));
+        QCOMPARE(dialog->file_name_box->text(), QStringLiteral("wave.csp"));
+        double_click_item(f, dialog->file_list, QStringLiteral("wave.csp"));
         QTRY_COMPARE(script.editor_text(), QStringLiteral("Pellwick> Wave\r\n"));
         QCOMPARE(script.current_file_text(), QStringLiteral("Current file: wave.csp"));
         QVERIFY(!f.window->save_window()->isVisible());

@@ -88,7 +88,7 @@ void TestWaitPieces::bumping_is_strict_and_one_sided()
 
     // Through the run state, by id in any case; an id nobody has fails.
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod(agent);
+    pw::engine::RunState mod(agent);
     mod.size_slots(2);
     mod.char_count = 2;
     mod.characters[0].id = QStringLiteral("Pellwick");
@@ -105,7 +105,7 @@ void TestWaitPieces::bumping_is_strict_and_one_sided()
 void TestWaitPieces::reminder_timer_keeps_its_rhythm()
 {
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod(agent);
+    pw::engine::RunState mod(agent);
     pw::engine::ReportTimer timer(mod);
 
     // Interval 0 and switched off never tick.

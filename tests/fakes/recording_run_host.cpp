@@ -45,7 +45,7 @@ void RecordingRunHost::play_wave(const QString& path)
 {
     calls << QStringLiteral("play_wave ") + path;
     if (wave_ms < 0) return;
-    pw::engine::pellwick_mod* mod = &mod_;
+    pw::engine::RunState* mod = &mod_;
     QTimer::singleShot(wave_ms, &timers_, [mod] { mod->sound_ended(); });
 }
 

@@ -3,9 +3,9 @@
 // selection, the hide box, the clock, the wave device, starting programs and message
 // boxes. Every call is kept in calls, in order.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/run_host.h"
-#include "engine/run_script.h"
+#include "engine/run_control.h"
 
 #include <QEventLoop>
 #include <QObject>
@@ -18,7 +18,7 @@ namespace pw::fakes {
 
 class RecordingRunHost : public pw::engine::RunHost {
 public:
-    explicit RecordingRunHost(pw::engine::pellwick_mod& mod) : mod_(mod) {}
+    explicit RecordingRunHost(pw::engine::RunState& mod) : mod_(mod) {}
 
     // ---- Set-up ----
     QString text;                  // the editor's text
@@ -68,7 +68,7 @@ public:
     void message_box(const QString& text, std::function<void()> closed) override;
 
 private:
-    pw::engine::pellwick_mod& mod_;
+    pw::engine::RunState& mod_;
     QObject timers_;  // owns the pending end-of-playback timers
     QString split_text_;  // the text that text_lines_ was cut from
     QStringList text_lines_;
@@ -76,7 +76,7 @@ private:
 
 // Starts a run and lets events run until the host hears that it is over, as the
 // program's event loop would. The host has an on_run_over to set.
-template <typename Host> void run_to_end(pw::engine::pellwick_mod& mod, Host& host, const QString& text)
+template <typename Host> void run_to_end(pw::engine::RunState& mod, Host& host, const QString& text)
 {
     QEventLoop loop;
     host.on_run_over = [&loop] { loop.quit(); };

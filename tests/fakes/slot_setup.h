@@ -2,12 +2,12 @@
 // Puts a fake character straight into a slot of the run state's table, as if the
 // stage had loaded it.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "tests/fakes/fake_agent.h"
 
 namespace pw::fakes {
 
-inline FakeCharacter* load_into_slot(pw::engine::pellwick_mod& mod, FakeAgent& agent, int slot,
+inline FakeCharacter* load_into_slot(pw::engine::RunState& mod, FakeAgent& agent, int slot,
                                      const QString& id, bool visible = false,
                                      FakeTraits traits = {})
 {

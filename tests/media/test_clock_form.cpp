@@ -20,17 +20,17 @@ private slots:
         QList<int> seen;
         for (int i = 0; i < 200; ++i) {
             form.advance();
-            seen << form.Gauge1->value();
+            seen << form.dial->value();
         }
         QVERIFY(!seen.contains(59));
         // One step a tick, from 58 straight back to 0: 59 ticks a turn.
         QCOMPARE(seen.mid(55, 5), (QList<int>{56, 57, 58, 0, 1}));
         QCOMPARE(seen[57 + 59], 58);
 
-        form.Gauge1->setValue(75);  // a value from outside stays on the face
-        QCOMPARE(form.Gauge1->value(), 59);
+        form.dial->setValue(75);  // a value from outside stays on the face
+        QCOMPARE(form.dial->value(), 59);
         form.advance();
-        QCOMPARE(form.Gauge1->value(), 0);
+        QCOMPARE(form.dial->value(), 0);
     }
 
     void the_dial_draws_the_needle_at_its_value()

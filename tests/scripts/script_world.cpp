@@ -1,12 +1,12 @@
 #include "tests/scripts/script_world.h"
 
-#include "engine/run_script.h"
+#include "engine/run_control.h"
 #include "engine/run_wait.h"
 #include "engine/script_runner.h"
 #include "engine/window_keys.h"
 #include "platform/core/trace.h"
 #include "stage/message_box.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 #include "tests/fakes/slot_setup.h"
 
 #include <QCoreApplication>
@@ -72,7 +72,7 @@ void Transcript::add(const QString& line)
 void CaseKeys::send(int vk, bool down)
 {
     if (!handler_) return;
-    pw::engine::KeyEvent e;
+    pw::platform::KeyEvent e;
     e.vk = vk;
     e.down = down;
     const Handler h = handler_;
@@ -163,8 +163,8 @@ ScriptWorld::ScriptWorld(const QStringList& tricks)
     mod.options.interval_seconds = 0.0f;
     mod.seed_random(1);
     pw::stage::set_message_box_hook([](const QString&) {});
-    stage = std::make_unique<pw::stage::pellwick_form>(agent, mod);
-    QObject::connect(stage.get(), &pw::stage::pellwick_form::cancel_script_wanted, &editor,
+    stage = std::make_unique<pw::stage::StageWindow>(agent, mod);
+    QObject::connect(stage.get(), &pw::stage::StageWindow::cancel_script_wanted, &editor,
                      [this] { pw::engine::cancel_it(mod, host); });
     keys.key_window = &editor;
     agent.log().on_add = [this](const pw::fakes::CallRecord& r) {
@@ -228,7 +228,7 @@ bool ScriptWorld::add_character(const QStringList& words)
         c = pw::fakes::load_into_slot(mod, agent, mod.char_count, id, false, traits);
     }
     c->set_shown(words.contains(QLatin1String("shown")));
-    if (words.contains(QLatin1String("gone"))) mod.chars[mod.char_index(id)] = nullptr;
+    if (words.contains(QLatin1String("gone"))) mod.characters[mod.char_index(id)].agent = nullptr;
     if (const qsizetype size = words.indexOf(QLatin1String("size")); size > 0) {
         const QStringList wh = words.value(size + 1).split(QLatin1Char(','));
         c->resize(wh.value(0).toInt(), wh.value(1).toInt());
@@ -297,7 +297,7 @@ void ScriptWorld::press(const QString& key, bool in_window)
     key_source.send(vk, true);
     key_source.send(vk, false);
     if (ctrl) key_source.send(162, false);
-    if (in_window) pw::engine::Form_KeyUp(mod, keys, host, vk, ctrl ? pw::engine::shift_mask::ctrl : 0);
+    if (in_window) pw::engine::window_key_up(mod, keys, host, vk, ctrl ? pw::engine::shift_mask::ctrl : 0);
 }
 
 void ScriptWorld::happen(const QString& what)

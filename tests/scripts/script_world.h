@@ -9,7 +9,7 @@
 // say what happens when (see README.md beside the cases).
 
 #include "engine/keyboard_handler.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/recording_run_host.h"
 
@@ -19,7 +19,7 @@
 #include <memory>
 
 namespace pw::stage {
-class pellwick_form;
+class StageWindow;
 }
 
 namespace pw::script_tests {
@@ -31,7 +31,7 @@ constexpr double never = std::numeric_limits<double>::infinity();
 // the clock claims to be fast, so that they look again at once.
 class DriverClock : public pw::engine::HiresClock {
 public:
-    explicit DriverClock(const pw::engine::pellwick_mod& mod) : mod_(mod) {}
+    explicit DriverClock(const pw::engine::RunState& mod) : mod_(mod) {}
     double get_time() override
     {
         ++reads;
@@ -43,7 +43,7 @@ public:
     int reads = 0;
 
 private:
-    const pw::engine::pellwick_mod& mod_;
+    const pw::engine::RunState& mod_;
 };
 
 class Transcript {
@@ -59,7 +59,7 @@ private:
 };
 
 // Key events straight from the case, as the desktop's source delivers them.
-class CaseKeys : public pw::engine::KeySource {
+class CaseKeys : public pw::platform::KeySource {
 public:
     void install(Handler h) override { handler_ = std::move(h); }
     void remove() override { handler_ = nullptr; }
@@ -128,15 +128,15 @@ public:
     QString tidy(const QString& text) const;
 
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod{agent};
+    pw::engine::RunState mod{agent};
     DriverClock clock{mod};
     Transcript transcript{clock};
     CaseHost host{*this};
     CaseKeys key_source;
-    pw::engine::Keyboardhandler keys{mod, key_source};
+    pw::engine::KeyboardHandler keys{mod, key_source};
     QObject editor;
     QTemporaryDir folder;
-    std::unique_ptr<pw::stage::pellwick_form> stage;
+    std::unique_ptr<pw::stage::StageWindow> stage;
     QList<CaseEvent> events;
     int wave_ms = 0;  // negative: a sound never ends by itself
 

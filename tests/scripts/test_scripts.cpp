@@ -216,7 +216,7 @@ void TestScripts::questions_are_answered_by_a_double_click()
         // Nobody answers, whatever becomes of the question.
         auto w = world();
         w->agent.set_completion(FakeAgent::Completion::Manual);
-        QTimer::singleShot(30, [&w, status] { w->agent.finish(w->mod.char_request[0], status); });
+        QTimer::singleShot(30, [&w, status] { w->agent.finish(w->mod.characters[0].request, status); });
         QVERIFY(!pw::stage::confirm_clear(w->mod));
         QVERIFY(!w->mod.questions.clear);
     }
@@ -227,10 +227,10 @@ void TestScripts::questions_are_answered_by_a_double_click()
         w->agent.set_completion(FakeAgent::Completion::Manual);
         w->mod.current_char = QStringLiteral("tansy");
         QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("pellwick")); });
-        QTimer::singleShot(60, [&] { w->agent.finish(w->mod.char_request[0]); });
+        QTimer::singleShot(60, [&] { w->agent.finish(w->mod.characters[0].request); });
         QVERIFY(pw::stage::confirm_overwrite(w->mod));
         QVERIFY(said(*w, QStringLiteral("tansy")).startsWith(pw::trace::quote(pw::engine::overwrite_question())));
-        QCOMPARE(w->mod.char_request[1].status(), int(Request::Pending));
+        QCOMPARE(w->mod.characters[1].request.status(), int(Request::Pending));
         QVERIFY(!w->mod.questions.overwrite);
     }
 }

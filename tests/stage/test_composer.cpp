@@ -15,7 +15,7 @@ namespace {
 
 struct Composer {
     pw::fakes::FakeAgent agent;
-    pw::engine::pellwick_mod mod{agent};
+    pw::engine::RunState mod{agent};
     pw::fakes::RecordingRunHost editor{mod};
 
     Composer()

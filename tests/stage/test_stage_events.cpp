@@ -10,7 +10,7 @@
 #include <QTest>
 
 using pw::agent::Request;
-using pw::stage::pellwick_form;
+using pw::stage::StageWindow;
 
 class TestStageEvents : public QObject {
     Q_OBJECT
@@ -117,7 +117,7 @@ void TestStageEvents::commands_quit_cancel_or_answer_a_listen()
     StageFixture f;
     auto* c = pw::fakes::load_into_slot(f.mod, f.agent, 0, QStringLiteral("Pellwick"), false);
     int cancels = 0;
-    QObject::connect(f.form.get(), &pellwick_form::cancel_script_wanted, [&] { ++cancels; });
+    QObject::connect(f.form.get(), &StageWindow::cancel_script_wanted, [&] { ++cancels; });
 
     // Any command while not listening only marks the characters idle.
     f.agent.post_command(QStringLiteral("AdvCharOptions"), QStringLiteral("Pellwick"));

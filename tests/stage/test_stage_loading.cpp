@@ -19,7 +19,7 @@
 #include <QTest>
 
 using pw::fakes::FakeTraits;
-using pw::stage::pellwick_form;
+using pw::stage::StageWindow;
 
 namespace {
 
@@ -58,7 +58,7 @@ void TestStageLoading::empty_folder_ends_with_the_missing_pellwick_message()
     pw::trace::set_sink(capture_trace);
     trace_lines.clear();
 
-    f.form->Form_Load();
+    f.form->prepare();
 
     pw::trace::set_sink(nullptr);
     pw::trace::set_enabled_for_tests(false);
@@ -84,7 +84,7 @@ void TestStageLoading::file_names_in_any_case_become_capitalised_ids()
     QDir(f.chars_dir()).mkdir(QStringLiteral("folder.acs"));  // not a file
     for (const char* id : {"Pellwick", "Tobble", "Mira"}) f.agent.define_character(QString::fromLatin1(id));
 
-    f.form->Form_Load();
+    f.form->prepare();
 
     QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join(QLatin1Char('\n'))));
     QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Mira"),
@@ -126,9 +126,9 @@ void TestStageLoading::start_up_greets_and_sets_up_every_character()
     f.agent.define_character(QStringLiteral("Tobble"));
     f.agent.define_character(QStringLiteral("Zed"));
     QStringList sound_captions;
-    QObject::connect(f.form.get(), &pellwick_form::sound_frame_caption, [&](const QString& c) { sound_captions << c; });
+    QObject::connect(f.form.get(), &StageWindow::sound_frame_caption, [&](const QString& c) { sound_captions << c; });
 
-    f.form->Form_Load();
+    f.form->prepare();
 
     QVERIFY(f.messages.isEmpty());
     QVERIFY(f.exits.isEmpty());
@@ -160,7 +160,7 @@ void TestStageLoading::reloading_uses_the_same_slot()
     StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs")});
     f.agent.define_character(QStringLiteral("Pellwick"));
     f.agent.define_character(QStringLiteral("Tobble"));
-    f.form->Form_Load();
+    f.form->prepare();
     auto* before = f.mod.characters[1].agent;
     f.agent.log().clear();
 
@@ -190,7 +190,7 @@ void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
     // Zed loads, then fails later in the set-up.
     f.agent.fail(QStringLiteral("set LanguageID"), 0x80004005, QStringLiteral("Zed"));
 
-    f.form->Form_Load();
+    f.form->prepare();
 
     QCOMPARE(f.messages, (QStringList{
         QStringLiteral("There was an error getting Tobble. Make sure you have the character properly installed! Perhaps the file is corrupt."),
@@ -220,7 +220,7 @@ void TestStageLoading::loads_beyond_the_table_never_overwrite_a_loaded_slot()
     StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
     for (const char* id : {"Pellwick", "Tobble", "Zed"}) f.agent.define_character(QString::fromLatin1(id));
     f.mod.char_count = 0;  // a table of a single slot at start-up
-    f.form->Form_Load();
+    f.form->prepare();
 
     QVERIFY(f.messages.isEmpty());
     for (const char* id : {"Pellwick", "Tobble", "Zed"}) {
@@ -238,7 +238,7 @@ void TestStageLoading::characters_stand_beside_the_stage()
     StageFixture f({QStringLiteral("Pellwick.acs")});
     f.agent.define_character(QStringLiteral("Pellwick"));
     f.form->move(100, 50);
-    f.form->Form_Load();
+    f.form->prepare();
 
     const double tx = pw::stage::twips_per_pixel_x(f.form.get());
     if (qFuzzyCompare(tx, 15.0)) {
@@ -259,7 +259,7 @@ void TestStageLoading::action_lists_follow_the_chosen_entry()
                              FakeTraits{{}, {QStringLiteral("Show"), QStringLiteral("Wave"), QStringLiteral("MOVE"),
                                                 QStringLiteral("hide"), QStringLiteral("Greet"), QStringLiteral("MoveLeft")}});
     f.agent.define_character(QStringLiteral("Tobble"), FakeTraits{{}, {QStringLiteral("Bounce")}});
-    f.form->Form_Load();
+    f.form->prepare();
 
     const QStringList general{
         QStringLiteral("Sequential (True/False)"), QStringLiteral("Show (character)"), QStringLiteral("Hide (character)"),
@@ -282,7 +282,7 @@ void TestStageLoading::action_lists_follow_the_chosen_entry()
     // Every entry shows whole, also the longest command line of a character.
     f.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-    const QListWidget* list = f.form->AnimationListBox;
+    const QListWidget* list = f.form->animation_list;
     // The scroll bar comes with the animations of a real character.
     const int bar = list->verticalScrollBar()->isVisible() ? 0 : list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const int room = list->viewport()->width() - bar;
@@ -303,7 +303,7 @@ void TestStageLoading::the_list_lies_whole_in_its_frame_in_the_programs_look()
     // The look's font, frames and padding take more room than the plain style.
     pw::app::style::apply(*static_cast<QApplication*>(QCoreApplication::instance()));
     StageFixture f({QStringLiteral("Pellwick.acs")});
-    f.form->Form_Load();
+    f.form->prepare();
     f.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
     // Made as small as it goes, the window still holds the list and its scroll bar
@@ -312,7 +312,7 @@ void TestStageLoading::the_list_lies_whole_in_its_frame_in_the_programs_look()
     f.form->layout()->activate();
     const QRect frame = f.form->AnimationFrame->geometry();
     QVERIFY(f.form->rect().contains(frame));
-    const QListWidget* list = f.form->AnimationListBox;
+    const QListWidget* list = f.form->animation_list;
     QVERIFY(frame.contains(QRect(list->mapTo(f.form.get(), QPoint()), list->size())));
 }
 

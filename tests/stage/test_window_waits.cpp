@@ -2,7 +2,7 @@
 // timers running and ignore a cancel, wait_idle ends on the flag or its bound.
 
 #include "stage/event_pump.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/test_classes.h"
@@ -15,7 +15,7 @@
 #include <ctime>
 
 using pw::stage::EventPump;
-using pw::engine::pellwick_mod;
+using pw::engine::RunState;
 using pw::fakes::FakeAgent;
 
 namespace {
@@ -94,7 +94,7 @@ void TestWindowWaits::do_events_delivers_posted_events_and_frees_deferred_delete
 void TestWindowWaits::pause_ms_keeps_timers_running_and_ignores_cancel()
 {
     FakeAgent agent;
-    pellwick_mod mod(agent);
+    RunState mod(agent);
     int ticks = 0;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
@@ -123,7 +123,7 @@ void TestWindowWaits::pause_ms_keeps_timers_running_and_ignores_cancel()
 void TestWindowWaits::pause_ms_uses_the_hires_clock_only_when_it_has_a_frequency()
 {
     FakeAgent agent;
-    pellwick_mod mod(agent);
+    RunState mod(agent);
     DoubleSpeedClock clock;
     mod.hires_timer = &clock;
 
@@ -144,7 +144,7 @@ void TestWindowWaits::pause_ms_uses_the_hires_clock_only_when_it_has_a_frequency
 void TestWindowWaits::wait_idle_ends_on_the_flag_or_its_bound()
 {
     FakeAgent agent;
-    pellwick_mod mod(agent);
+    RunState mod(agent);
     QCOMPARE(mod.wait_idle_limit, std::chrono::milliseconds(15000));
 
     mod.agent_idle = true;

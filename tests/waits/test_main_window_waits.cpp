@@ -5,7 +5,7 @@
 #include "tests/app/window_fixture.h"
 #include "engine/keyboard_handler.h"
 #include "engine/spoken_questions.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 
 #include <QComboBox>
 #include <QMdiArea>
@@ -44,7 +44,7 @@ void start(WindowFixture& f)
     traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased");
     for (const char* id : {"Pellwick", "Tansy"}) f.agent.define_character(QLatin1String(id), traits);
     f.window->show();
-    f.window->MDIForm_Load();
+    f.window->start_up();
     f.mod.options.interval_seconds = 0.0f;
     f.mod.wait_idle_limit = std::chrono::milliseconds(50);
     f.mod.goodbye_pause_ms = 1;

@@ -3,7 +3,7 @@
 // editor (play and cancel buttons), the stage (the "Cancel Script" command) and the
 // window keys (Esc) call. Both return at once: a run goes on from the event loop.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/run_host.h"
 
 #include <QString>
@@ -18,17 +18,17 @@ namespace pw::engine {
 // placed with positions in that text (a line break counts two characters). A failure
 // shows the spelling message through RunHost::message_box. In "runout" mode
 // (command_line_mode 1) the run ends the program through mod.end_program().
-bool start_run(pellwick_mod& mod, RunHost& host, const QString& text);
+bool start_run(RunState& mod, RunHost& host, const QString& text);
 
 // Step is pressed: the marked line of a run waiting for Step may go. A press while
 // the run does something else counts for nothing.
-void step_run(pellwick_mod& mod);
+void step_run(RunState& mod);
 
 // Cancels a run: every character stops listening; the visible ones, one after the
 // other, pause half a second, drop their queued actions and say "I'm cancelled". Then
 // sets cancel_requested (the run ends at its next line or wait), sets stop_sound and
 // stops the wave device. The run takes no step meanwhile. Safe to call with no run
 // under way; it never throws.
-void cancel_it(pellwick_mod& mod, RunHost& host);
+void cancel_it(RunState& mod, RunHost& host);
 
 }  // namespace pw::engine

@@ -4,7 +4,7 @@
 // running line is marked in the text, the text is locked while it runs, the clock
 // ticks, sounds play on its wave device.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/report_timer.h"
 #include "engine/run_host.h"
 
@@ -21,7 +21,7 @@ class QStatusBar;
 class QTimer;
 
 namespace pw::engine {
-class Keyboardhandler;
+class KeyboardHandler;
 }
 namespace pw::platform {
 class WaveDevice;
@@ -34,51 +34,51 @@ class ChildWindows;
 class ScriptEdit;
 class SpeedRow;
 
-class script_form : public QWidget, public pw::engine::RunHost {
+class ScriptWindow : public QWidget, public pw::engine::RunHost {
     Q_OBJECT
 public:
-    explicit script_form(pw::engine::pellwick_mod& mod, QWidget* parent = nullptr);
-    ~script_form() override;
+    explicit ScriptWindow(pw::engine::RunState& mod, QWidget* parent = nullptr);
+    ~ScriptWindow() override;
 
     // ---- Controls ----
     QPlainTextEdit* script_text = nullptr;
-    QPushButton* Command1 = nullptr;  // "File": the Load/Save window
+    QPushButton* file_button = nullptr;  // "File": the Load/Save window
     QPushButton* play_pellwick = nullptr;
     QPushButton* cancel = nullptr;
     QPushButton* clear = nullptr;
     QCheckBox* hideit = nullptr;
     QWidget* button_row = nullptr;  // the buttons and the hide box, along the top
     SpeedRow* speed_row = nullptr;  // the run's speed, below them, and the Step button
-    QTimer* Timer1 = nullptr;
+    QTimer* clock_timer = nullptr;
     QStatusBar* Status = nullptr;
     QLabel* status_panel1 = nullptr;  // panel 1 of Status: the current file
     QLabel* not_kept_panel = nullptr;  // shown while the unsaved text cannot be kept
     QLabel* waiting_panel = nullptr;  // what the run waits for; the file panel gives way
     std::array<QLabel*, 2> convert{};  // the last random X and Y; never shown
-    pw::platform::WaveDevice* MMControl2 = nullptr;
+    pw::platform::WaveDevice* wave_player = nullptr;
 
     // The main window, for hiding the windows and for the clock; may stay unset (a
     // lone editor then has no clock and nothing else to hide).
     void set_child_windows(ChildWindows* windows) { windows_ = windows; }
-    // The keyboard hook of key waits; the main window owns it. Set before Form_Load,
+    // The keyboard hook of key waits; the main window owns it. Set before prepare,
     // which makes this window the one the hook reports to.
-    void set_keyboard_handler(pw::engine::Keyboardhandler* keys) { keys_ = keys; }
+    void set_keyboard_handler(pw::engine::KeyboardHandler* keys) { keys_ = keys; }
 
     // ---- Handlers ----
-    void Form_Load();
+    void prepare();
     // Runs the script; returns when the run is over.
-    void play_pellwick_Click();
+    void play_pellwick_clicked();
     // Step by step: the marked line runs; with no run under way, the run starts.
-    void step_Click();
-    void cancel_Click();
+    void step_clicked();
+    void cancel_clicked();
     void cancel_it();
     // Asks before it empties a script; a double click on a character says yes.
-    void clear_Click();
+    void clear_clicked();
     // Opens "Load/Save Script" and returns at once.
-    void Command1_Click();
-    void Timer1_Timer();
-    void MMControl2_Done();
-    // Timer1 runs while a run wants the clock ticking and the clock is on the screen.
+    void file_button_clicked();
+    void clock_timer_ticked();
+    void wave_player_done();
+    // clock_timer runs while a run wants the clock ticking and the clock is on the screen.
     void clock_shown_or_hidden();
 
     // The cursor goes to the end of the script, which scrolls into view: where the
@@ -147,13 +147,13 @@ protected:
 
 private:
     void build_controls();
-    void Form_Resize();
+    void place_controls();
     void mark_running_line(int doc_start, int doc_end);
     // The clear question asked and answered; true when the user said yes.
     bool clear_confirmed();
     void keeping_failed(const QString& reason);
 
-    pw::engine::pellwick_mod& mod_;
+    pw::engine::RunState& mod_;
     ScriptEdit* edit_ = nullptr;
     Autosave* autosave_ = nullptr;
     bool clock_wanted_ = false;  // a run is on and its clock ticks
@@ -161,7 +161,7 @@ private:
     // How the program ended before this window kept the script on the way out.
     std::function<void(int)> exit_before_;
     ChildWindows* windows_ = nullptr;
-    pw::engine::Keyboardhandler* keys_ = nullptr;
+    pw::engine::KeyboardHandler* keys_ = nullptr;
     // The waits' reminder timer.
     pw::engine::ReportTimer report_timer_;
 };

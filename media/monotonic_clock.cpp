@@ -1,4 +1,4 @@
-#include "media/ctime.h"
+#include "media/monotonic_clock.h"
 
 #include <ctime>
 
@@ -32,12 +32,12 @@ CounterSource CounterSource::monotonic()
     return {&read_monotonic_ns, &read_ns_frequency};
 }
 
-CTime::CTime(const double& hires_frequency, CounterSource source)
+MonotonicClock::MonotonicClock(const double& hires_frequency, CounterSource source)
     : hires_frequency_(hires_frequency), source_(source)
 {
 }
 
-double CTime::count_to_double(const CounterValue& count)
+double MonotonicClock::count_to_double(const CounterValue& count)
 {
     double low = count.low;
     double high = count.high;
@@ -46,20 +46,20 @@ double CTime::count_to_double(const CounterValue& count)
     return high * two_to_32 + low;
 }
 
-double CTime::GetTicks()
+double MonotonicClock::GetTicks()
 {
     start_ticks = count_to_double(start_count);
     mark_ticks = count_to_double(mark_count);
     return mark_ticks - start_ticks;
 }
 
-double CTime::GetTime()
+double MonotonicClock::GetTime()
 {
     MarkTime();
     return GetTicks() / hires_frequency_ * 1000.0;
 }
 
-void CTime::MarkTime()
+void MonotonicClock::MarkTime()
 {
     CounterValue now;
     const bool ok = source_.read_counter && source_.read_counter(now);
@@ -67,7 +67,7 @@ void CTime::MarkTime()
     if (ok) mark_count = now;
 }
 
-double CTime::Initialise()
+double MonotonicClock::Initialise()
 {
     CounterValue f;
     const bool ok = source_.read_frequency && source_.read_frequency(f);

@@ -4,7 +4,7 @@
 // script ("Program"). The list follows the folder: a sound recorded, copied in or
 // deleted shows up, or goes, while the window is open.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/run_host.h"
 
 #include <QString>
@@ -20,25 +20,25 @@ class QTimer;
 
 namespace pw::media {
 
-class sounds : public QWidget {
+class SoundLibrary : public QWidget {
     Q_OBJECT
 public:
     // The script editor is where Program writes and whose wave device plays.
-    sounds(pw::engine::pellwick_mod& mod, pw::engine::RunHost& editor, QWidget* parent = nullptr);
-    ~sounds() override;
+    SoundLibrary(pw::engine::RunState& mod, pw::engine::RunHost& editor, QWidget* parent = nullptr);
+    ~SoundLibrary() override;
 
     // ---- Controls ----
     QGroupBox* sounds_frame = nullptr;
-    std::array<QRadioButton*, 2> show_prog{};  // 0 "Hear me", 1 "Program"
-    QListWidget* sounds1 = nullptr;
+    std::array<QRadioButton*, 2> mode_choice{};  // 0 "Hear me", 1 "Program"
+    QListWidget* sound_list = nullptr;
 
     // Watches the sounds folder of the run state's user folder and lists it.
-    void Form_Load();
+    void prepare();
     // Lists the folder again; the selected sound stays selected.
     void get_sounds();
     // Hears or programs the selected sound. Hearing returns when the sound is over,
     // cannot be played, or a cancel or Esc stopped it.
-    void sounds1_DblClick();
+    void sound_list_double_clicked();
 
     QString folder() const;
     QSize sizeHint() const override;
@@ -55,7 +55,7 @@ private:
     void watch_folder();
     void hear(const QString& name);
 
-    pw::engine::pellwick_mod& mod_;
+    pw::engine::RunState& mod_;
     pw::engine::RunHost& editor_;
     QFileSystemWatcher* watcher_ = nullptr;
     // Changes come in bursts (a recording is written, then renamed): one listing each.

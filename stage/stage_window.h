@@ -4,7 +4,7 @@
 // character platform's events into run-state changes.
 
 #include "agent/api/agent_control.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "engine/run_host.h"
 
 #include <QRect>
@@ -23,20 +23,20 @@ class QRadioButton;
 
 namespace pw::stage {
 
-class pellwick_form : public QWidget {
+class StageWindow : public QWidget {
     Q_OBJECT
 public:
-    pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod,
+    StageWindow(pw::agent::AgentControl& agent, pw::engine::RunState& mod,
                   QWidget* parent = nullptr);
-    ~pellwick_form() override;
+    ~StageWindow() override;
 
     // ---- Controls ----
-    std::array<QRadioButton*, 2> show_prog{};  // 0 "Show me", 1 "Program"
-    QLabel* Label1 = nullptr;
+    std::array<QRadioButton*, 2> mode_choice{};  // 0 "Show me", 1 "Program"
+    QLabel* character_label = nullptr;
     QComboBox* char_avail = nullptr;
     QGroupBox* AnimationFrame = nullptr;
-    QListWidget* AnimationListBox = nullptr;
-    pw::agent::AgentControl& MyAgent;
+    QListWidget* animation_list = nullptr;
+    pw::agent::AgentControl& agent_;
 
     // Where the character files are looked for (see character_folders.h); set from
     // the program folder at construction, tests may point it elsewhere.
@@ -47,17 +47,17 @@ public:
 
     // Start-up of the stage: loads every character, fills the lists, greets. Without
     // Pellwick the program ends.
-    void Form_Load();
+    void prepare();
     // Loads or reloads one character by id into the table; failures are reported in
     // a message box and leave the slot empty. For a run it neither lets events run nor
     // waits for the box to be closed.
     void get_char(const QString& id, bool for_run = false);
     void InitPopupMenuCmds();
     void get_general_commands();
-    void char_avail_Click();
+    void char_avail_clicked();
     // The composer: the chosen entry of the action list is shown by a character
     // ("Show me") or added to the script ("Program"). Enter in the list does the same.
-    void AnimationListBox_DblClick();
+    void animation_list_double_clicked();
     // The script editor that "Program" adds lines to; may stay unset (nothing is added).
     void set_script_editor(pw::engine::RunHost* editor) { editor_ = editor; }
 
@@ -93,11 +93,11 @@ Q_SIGNALS:
     void script_line_added();
 
 public Q_SLOTS:
-    void MyAgent_Click(const QString& character_id, int button, int shift, int x, int y);
-    void MyAgent_DblClick(const QString& character_id, int button, int shift, int x, int y);
-    void MyAgent_Command(const pw::agent::UserInput& input);
-    void MyAgent_RequestComplete(const pw::agent::Request& request);
-    void MyAgent_Move(const QString& character_id, int x, int y, int cause);
+    void agent_clicked(const QString& character_id, int button, int shift, int x, int y);
+    void agent_double_clicked(const QString& character_id, int button, int shift, int x, int y);
+    void agent_command_heard(const pw::agent::UserInput& input);
+    void agent_request_complete(const pw::agent::Request& request);
+    void agent_moved(const QString& character_id, int x, int y, int cause);
 
 private:
     void build_controls();
@@ -113,7 +113,7 @@ private:
     void greet_or_end();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    pw::engine::pellwick_mod& mod_;
+    pw::engine::RunState& mod_;
     pw::engine::RunHost* editor_ = nullptr;
 };
 

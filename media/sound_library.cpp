@@ -1,4 +1,4 @@
-#include "media/sounds.h"
+#include "media/sound_library.h"
 
 #include "media/sound_names.h"
 #include "media/window_look.h"
@@ -19,50 +19,50 @@ namespace {
 constexpr int relist_delay_ms = 100;
 }  // namespace
 
-sounds::sounds(pw::engine::pellwick_mod& mod, pw::engine::RunHost& editor, QWidget* parent)
+SoundLibrary::SoundLibrary(pw::engine::RunState& mod, pw::engine::RunHost& editor, QWidget* parent)
     : QWidget(parent), mod_(mod), editor_(editor)
 {
     build_controls();
 }
 
-sounds::~sounds() = default;
+SoundLibrary::~SoundLibrary() = default;
 
-void sounds::build_controls()
+void SoundLibrary::build_controls()
 {
     setWindowTitle(QStringLiteral("Sounds"));
     setWindowIcon(look::icon(QStringLiteral("note")));
     look::dress(this);
 
     sounds_frame = new QGroupBox(QStringLiteral("&Sounds for"), this);
-    show_prog[0] = new QRadioButton(QStringLiteral("Hear me"), sounds_frame);
-    show_prog[1] = new QRadioButton(QStringLiteral("Program"), sounds_frame);
-    show_prog[0]->setIcon(look::icon(QStringLiteral("speaker")));
-    show_prog[1]->setIcon(look::icon(QStringLiteral("pencil")));
-    show_prog[0]->setToolTip(QStringLiteral("Select to hear sounds when double clicked"));
-    show_prog[1]->setToolTip(QStringLiteral("Select to program sound into Script when double clicked"));
-    show_prog[1]->setChecked(true);
-    sounds1 = new QListWidget(sounds_frame);
-    sounds1->setToolTip(QStringLiteral("Double click to add sound to Script"));
-    sounds1->setAccessibleName(QStringLiteral("Sounds"));
-    for (QRadioButton* b : show_prog) {
+    mode_choice[0] = new QRadioButton(QStringLiteral("Hear me"), sounds_frame);
+    mode_choice[1] = new QRadioButton(QStringLiteral("Program"), sounds_frame);
+    mode_choice[0]->setIcon(look::icon(QStringLiteral("speaker")));
+    mode_choice[1]->setIcon(look::icon(QStringLiteral("pencil")));
+    mode_choice[0]->setToolTip(QStringLiteral("Select to hear sounds when double clicked"));
+    mode_choice[1]->setToolTip(QStringLiteral("Select to program sound into Script when double clicked"));
+    mode_choice[1]->setChecked(true);
+    sound_list = new QListWidget(sounds_frame);
+    sound_list->setToolTip(QStringLiteral("Double click to add sound to Script"));
+    sound_list->setAccessibleName(QStringLiteral("Sounds"));
+    for (QRadioButton* b : mode_choice) {
         b->setIconSize(QSize(22, 22));
         b->setAccessibleName(b->text());
     }
 
     auto* frame_layout = new QVBoxLayout(sounds_frame);
     frame_layout->setSpacing(2);
-    frame_layout->addWidget(show_prog[0]);
-    frame_layout->addWidget(show_prog[1]);
-    frame_layout->addWidget(sounds1, 1);
+    frame_layout->addWidget(mode_choice[0]);
+    frame_layout->addWidget(mode_choice[1]);
+    frame_layout->addWidget(sound_list, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 6);
     layout->addWidget(sounds_frame);
 
     // The list shows at least five whole sounds.
-    sounds1->setMinimumHeight(5 * (sounds1->fontMetrics().height() + 8) + 8);
+    sound_list->setMinimumHeight(5 * (sound_list->fontMetrics().height() + 8) + 8);
 
     // A double click, or Enter on the selected sound.
-    connect(sounds1, &QListWidget::itemActivated, this, [this] { sounds1_DblClick(); });
+    connect(sound_list, &QListWidget::itemActivated, this, [this] { sound_list_double_clicked(); });
 
     watcher_ = new QFileSystemWatcher(this);
     relist_ = new QTimer(this);
@@ -72,24 +72,24 @@ void sounds::build_controls()
     connect(watcher_, &QFileSystemWatcher::directoryChanged, relist_, qOverload<>(&QTimer::start));
 }
 
-QSize sounds::sizeHint() const
+QSize SoundLibrary::sizeHint() const
 {
     // The design size, as far as the readable font lets it be.
     return pw::stage::twips_rect(0, 0, design_width_twips, design_height_twips, this).size().expandedTo(
         minimumSizeHint());
 }
 
-QString sounds::folder() const
+QString SoundLibrary::folder() const
 {
     return pw::folders::sounds_folder(mod_.user_folder);
 }
 
-void sounds::Form_Load()
+void SoundLibrary::prepare()
 {
     get_sounds();
 }
 
-void sounds::watch_folder()
+void SoundLibrary::watch_folder()
 {
     const QStringList watched = watcher_->directories();
     if (watched == QStringList{folder()}) return;
@@ -98,30 +98,30 @@ void sounds::watch_folder()
     if (QFileInfo(folder()).isDir()) watcher_->addPath(folder());
 }
 
-void sounds::get_sounds()
+void SoundLibrary::get_sounds()
 {
     watch_folder();
-    const QListWidgetItem* current = sounds1->currentItem();
+    const QListWidgetItem* current = sound_list->currentItem();
     const QString selected = current ? current->text() : QString();
-    sounds1->clear();
-    sounds1->addItems(sound_names(folder()));
+    sound_list->clear();
+    sound_list->addItems(sound_names(folder()));
     if (selected.isEmpty()) return;
-    const QList<QListWidgetItem*> same = sounds1->findItems(selected, Qt::MatchExactly);
-    if (!same.isEmpty()) sounds1->setCurrentItem(same.first());
+    const QList<QListWidgetItem*> same = sound_list->findItems(selected, Qt::MatchExactly);
+    if (!same.isEmpty()) sound_list->setCurrentItem(same.first());
 }
 
-void sounds::sounds1_DblClick()
+void SoundLibrary::sound_list_double_clicked()
 {
-    const QListWidgetItem* item = sounds1->currentItem();
+    const QListWidgetItem* item = sound_list->currentItem();
     const QString name = item ? item->text() : QString();
-    if (show_prog[0]->isChecked()) {
+    if (mode_choice[0]->isChecked()) {
         hear(name);
         return;
     }
     editor_.set_editor_text(programmed_text(editor_.editor_text(), name));
 }
 
-void sounds::hear(const QString& name)
+void SoundLibrary::hear(const QString& name)
 {
     // Returns at once. The end of playing or a sound that cannot be played sets
     // stop_sound; a cancel and Esc stop the device as well.
@@ -129,7 +129,7 @@ void sounds::hear(const QString& name)
     editor_.play_wave(sound_file_path(folder(), name));
 }
 
-QString sounds::programmed_text(const QString& script, const QString& name)
+QString SoundLibrary::programmed_text(const QString& script, const QString& name)
 {
     qsizetype blanks = 0;
     while (blanks < script.size() && script.at(blanks) == QLatin1Char(' ')) ++blanks;

@@ -1,7 +1,7 @@
 // The run state's lookups, random numbers, character routines and the end of the
 // program, against the recording fake platform.
 
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/slot_setup.h"
 
@@ -10,7 +10,7 @@
 #include <QTest>
 
 using pw::agent::AgentError;
-using pw::engine::pellwick_mod;
+using pw::engine::RunState;
 using pw::fakes::FakeTraits;
 using pw::fakes::FakeAgent;
 using pw::fakes::load_into_slot;
@@ -28,7 +28,7 @@ private slots:
 void TestPellwickMod::char_index_ignores_case_and_stays_within_char_count()
 {
     FakeAgent agent;
-    pellwick_mod mod(agent);
+    RunState mod(agent);
     load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"));
     load_into_slot(mod, agent, 1, QStringLiteral("Tobble"));
 
@@ -49,7 +49,7 @@ void TestPellwickMod::char_index_ignores_case_and_stays_within_char_count()
 void TestPellwickMod::random_int_covers_zero_to_n_from_one_generator()
 {
     FakeAgent agent;
-    pellwick_mod mod(agent);
+    RunState mod(agent);
 
     for (int i = 0; i < 500; ++i) QCOMPARE(mod.random_int(0), 0);
 
@@ -71,7 +71,7 @@ void TestPellwickMod::random_int_covers_zero_to_n_from_one_generator()
 void TestPellwickMod::hold_others_only_in_sequential_mode_and_only_loaded_others()
 {
     FakeAgent agent;
-    pellwick_mod mod(agent);
+    RunState mod(agent);
     load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), true);
     load_into_slot(mod, agent, 1, QStringLiteral("Tobble"));  // hidden ones wait as well
     load_into_slot(mod, agent, 2, QStringLiteral("Gone"), true);
@@ -110,7 +110,7 @@ void TestPellwickMod::hold_others_only_in_sequential_mode_and_only_loaded_others
 void TestPellwickMod::quit_program_ends_even_when_goodbye_fails()
 {
     FakeAgent agent;
-    pellwick_mod mod(agent);
+    RunState mod(agent);
     mod.goodbye_pause_ms = 1;
     load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), true);
     load_into_slot(mod, agent, 1, QStringLiteral("Mira"), true);
@@ -128,4 +128,4 @@ int run_pellwick_mod_tests(int argc, char** argv)
     TestPellwickMod t;
     return QTest::qExec(&t, argc, argv);
 }
-#include "test_pellwick_mod.moc"
+#include "test_run_state.moc"

@@ -7,7 +7,7 @@
 #include "app/speed_row.h"
 #include "media/clock_dial.h"
 #include "media/clock_form.h"
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 #include "stage/twips.h"
 #include "tests/test_classes.h"
 
@@ -44,10 +44,10 @@ QList<Moment> play_and_watch(WindowFixture& f)
         moments << Moment{marks.isEmpty() ? QString() : text(marks.first().cursor.selectedText()),
                           text(s.script_text->textCursor().selectedText()),
                           s.script_text->isReadOnly() && !s.play_pellwick->isEnabled(),
-                          f.window->clock() ? f.window->clock()->Gauge1->value() : -1,
+                          f.window->clock() ? f.window->clock()->dial->value() : -1,
                           f.window->stage_window()->isHidden() && f.window->script_window()->isHidden()};
     });
-    s.play_pellwick_Click();
+    s.play_pellwick_clicked();
     // Play returns at once: the run goes on from the event loop.
     if (!f.mod.run_under_way() || s.play_pellwick->isEnabled()) return {};
     f.wait_for_run_end();
@@ -87,7 +87,7 @@ private slots:
         // Afterwards: editable, unmarked, no clock, and the text got its final break.
         QVERIFY(!s.script_text->isReadOnly() && s.play_pellwick->isEnabled());
         QVERIFY(s.script_text->extraSelections().isEmpty());
-        QVERIFY(!s.Timer1->isActive() && !f.window->clock());
+        QVERIFY(!s.clock_timer->isActive() && !f.window->clock());
         QVERIFY(s.editor_text().endsWith(QStringLiteral("pellwick> speak bye\r\n")));
 
         // With "hide" checked the windows are away for the run and back after it.
@@ -129,18 +129,18 @@ private slots:
         WindowFixture f;
         f.pellwick(false);
         auto& s = f.script();
-        const QString question = pw::app::script_form::clear_question();
+        const QString question = pw::app::ScriptWindow::clear_question();
 
         // Empty: cleared at once, no question, and the file name goes.
         s.set_current_file(QStringLiteral("tea.csp"));
-        s.clear_Click();
+        s.clear_clicked();
         QCOMPARE(s.current_file_text(), QString());
         QCOMPARE(f.agent.log().count(QStringLiteral("Speak")), 0);
 
         // Nobody answers: Pellwick shows up, asks, stops; the text stays and the
         // question is no longer pending.
         s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
-        s.clear_Click();
+        s.clear_clicked();
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Show")).size(), 1);
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
                  QStringList{QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(question) + QStringLiteral(" \"\"")});
@@ -152,7 +152,7 @@ private slots:
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
         for (Request::Status ending : {Request::Interrupted, Request::Failed}) {
             QTimer::singleShot(30, &s, [&] { f.agent.finish(f.mod.characters[0].request, ending); });
-            s.clear_Click();
+            s.clear_clicked();
             QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
             QVERIFY(!f.mod.questions.clear);
         }
@@ -168,7 +168,7 @@ private slots:
             f.agent.finish(asked, Request::Interrupted);
             QTimer::singleShot(60, &s, [&] { f.agent.finish(answer); });
         });
-        s.clear_Click();
+        s.clear_clicked();
         QCOMPARE(answer.status(), int(Request::Complete));
         QCOMPARE(s.script_text->toPlainText(), QString());
     }
@@ -259,4 +259,4 @@ private slots:
 };
 
 PW_TEST_CLASS(TestScriptForm);
-#include "test_script_form.moc"
+#include "test_script_window.moc"

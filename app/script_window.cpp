@@ -1,4 +1,4 @@
-#include "app/script_form.h"
+#include "app/script_window.h"
 
 #include "app/autosave.h"
 #include "app/child_windows.h"
@@ -7,7 +7,7 @@
 #include "app/style.h"
 #include "app/tell_child.h"
 #include "engine/keyboard_handler.h"
-#include "engine/run_script.h"
+#include "engine/run_control.h"
 #include "engine/spoken_questions.h"
 #include "media/clock_form.h"
 #include "platform/core/trace.h"
@@ -42,14 +42,14 @@ constexpr int text_right_margin = 75;
 constexpr int text_bottom_gap = 45;
 }  // namespace
 
-script_form::script_form(pw::engine::pellwick_mod& mod, QWidget* parent)
+ScriptWindow::ScriptWindow(pw::engine::RunState& mod, QWidget* parent)
     : QWidget(parent), mod_(mod), report_timer_(mod)
 {
     build_controls();
     autosave_ = new Autosave([this] { return editor_text(); }, this);
     autosave_->set_folder(mod_.user_folder);
     connect(script_text->document(), &QTextDocument::contentsChanged, autosave_, &Autosave::changed);
-    connect(autosave_, &Autosave::not_kept, this, &script_form::keeping_failed);
+    connect(autosave_, &Autosave::not_kept, this, &ScriptWindow::keeping_failed);
     connect(autosave_, &Autosave::kept, not_kept_panel, &QWidget::hide);
     // The program ends by leaving the process at once: the last typing is kept first.
     exit_before_ = mod_.exit_program;
@@ -59,7 +59,7 @@ script_form::script_form(pw::engine::pellwick_mod& mod, QWidget* parent)
     };
 }
 
-script_form::~script_form()
+ScriptWindow::~ScriptWindow()
 {
     // Nobody is left to be told.
     disconnect(autosave_, nullptr, this, nullptr);
@@ -67,25 +67,25 @@ script_form::~script_form()
     mod_.exit_program = exit_before_;
 }
 
-void script_form::build_controls()
+void ScriptWindow::build_controls()
 {
     setWindowTitle(QStringLiteral("Script"));
 
-    Command1 = new QPushButton(QStringLiteral("File"), this);
+    file_button = new QPushButton(QStringLiteral("File"), this);
     play_pellwick = new QPushButton(QStringLiteral("Play"), this);
     cancel = new QPushButton(QStringLiteral("Cancel"), this);
     clear = new QPushButton(QStringLiteral("Clear"), this);
     hideit = new QCheckBox(QStringLiteral("hide"), this);
     hideit->setToolTip(QStringLiteral("Hide forms during Play"));
     // One row along the top, each button as wide as its icon and caption need.
-    style::dress_button(Command1, "secondary", QStringLiteral("folder"));
+    style::dress_button(file_button, "secondary", QStringLiteral("folder"));
     style::dress_button(play_pellwick, "main", QStringLiteral("play"));
     style::dress_button(cancel, "stop", QStringLiteral("stop"));
     style::dress_button(clear, "", QStringLiteral("broom"));
     button_row = new QWidget(this);
     auto* row = new QHBoxLayout(button_row);
     row->setContentsMargins(twips_to_px_x(135, this), twips_to_px_y(135, this), twips_to_px_x(135, this), 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{Command1, play_pellwick, cancel, clear, hideit}) row->addWidget(w);
+    for (QWidget* w : std::initializer_list<QWidget*>{file_button, play_pellwick, cancel, clear, hideit}) row->addWidget(w);
     row->addStretch(1);
     button_row->adjustSize();
 
@@ -123,23 +123,23 @@ void script_form::build_controls()
         convert[i]->hide();
     }
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(timer1_interval_ms);
-    MMControl2 = new pw::platform::WaveDevice(this);
+    clock_timer = new QTimer(this);
+    clock_timer->setInterval(timer1_interval_ms);
+    wave_player = new pw::platform::WaveDevice(this);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(play_pellwick, &QPushButton::clicked, this, [this] { play_pellwick_Click(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { cancel_Click(); });
-    connect(speed_row, &SpeedRow::step_clicked, this, [this] { step_Click(); });
-    connect(clear, &QPushButton::clicked, this, [this] { clear_Click(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
-    connect(MMControl2, &pw::platform::WaveDevice::done, this, [this] { MMControl2_Done(); });
+    connect(file_button, &QPushButton::clicked, this, [this] { file_button_clicked(); });
+    connect(play_pellwick, &QPushButton::clicked, this, [this] { play_pellwick_clicked(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { cancel_clicked(); });
+    connect(speed_row, &SpeedRow::step_clicked, this, [this] { step_clicked(); });
+    connect(clear, &QPushButton::clicked, this, [this] { clear_clicked(); });
+    connect(clock_timer, &QTimer::timeout, this, [this] { clock_timer_ticked(); });
+    connect(wave_player, &pw::platform::WaveDevice::done, this, [this] { wave_player_done(); });
 
     resize(twips_to_px_x(design_width_twips, this), twips_to_px_y(design_height_twips, this));
-    Form_Resize();
+    place_controls();
 }
 
-void script_form::Form_Load()
+void ScriptWindow::prepare()
 {
     // Keys typed anywhere count for key waits from now on.
     if (keys_) keys_->key_window = this;
@@ -151,13 +151,13 @@ void script_form::Form_Load()
     frame->resize(design.expandedTo(frame->minimumSizeHint()));
 }
 
-void script_form::resizeEvent(QResizeEvent* event)
+void ScriptWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    place_controls();
 }
 
-void script_form::Form_Resize()
+void ScriptWindow::place_controls()
 {
     const int status_height = Status->sizeHint().height();
     Status->setGeometry(0, height() - status_height, width(), status_height);
@@ -173,7 +173,7 @@ void script_form::Form_Resize()
 
 // ---- Handlers ----
 
-void script_form::play_pellwick_Click()
+void ScriptWindow::play_pellwick_clicked()
 {
     // The button is off while a run is under way: no second run from here.
     if (!play_pellwick->isEnabled()) return;
@@ -183,22 +183,22 @@ void script_form::play_pellwick_Click()
     pw::engine::start_run(mod_, *this, editor_text());
 }
 
-void script_form::run_started() { emit script_started(); }
+void ScriptWindow::run_started() { emit script_started(); }
 
-void script_form::run_over()
+void ScriptWindow::run_over()
 {
     play_pellwick->setEnabled(true);
     script_text->setReadOnly(false);
     emit run_finished();
 }
 
-void script_form::step_Click()
+void ScriptWindow::step_clicked()
 {
     if (mod_.run_under_way()) pw::engine::step_run(mod_);
-    else play_pellwick_Click();
+    else play_pellwick_clicked();
 }
 
-void script_form::show_waiting(const QString& sentence)
+void ScriptWindow::show_waiting(const QString& sentence)
 {
     waiting_panel->setText(sentence);
     waiting_panel->setAccessibleName(sentence);
@@ -207,7 +207,7 @@ void script_form::show_waiting(const QString& sentence)
     status_panel1->setVisible(sentence.isEmpty());
 }
 
-void script_form::cancel_Click()
+void ScriptWindow::cancel_clicked()
 {
     const int slot = mod_.char_index(mod_.current_char);
     if (slot >= 0 && slot < mod_.slot_count() && mod_.characters[slot].agent) {
@@ -221,12 +221,12 @@ void script_form::cancel_Click()
     cancel_it();
 }
 
-void script_form::cancel_it()
+void ScriptWindow::cancel_it()
 {
     pw::engine::cancel_it(mod_, *this);
 }
 
-void script_form::clear_Click()
+void ScriptWindow::clear_clicked()
 {
     if (!script_text->document()->isEmpty() && !clear_confirmed()) return;
     script_text->clear();
@@ -234,50 +234,50 @@ void script_form::clear_Click()
     pw::stage::let_events_run();
 }
 
-void script_form::Command1_Click()
+void ScriptWindow::file_button_clicked()
 {
     if (windows_) windows_->show_load_save();
 }
 
-void script_form::show_last_line()
+void ScriptWindow::show_last_line()
 {
     script_text->moveCursor(QTextCursor::End);
     script_text->ensureCursorVisible();
 }
 
-QString script_form::clear_question()
+QString ScriptWindow::clear_question()
 {
     return pw::engine::clear_question();
 }
 
-bool script_form::clear_confirmed()
+bool ScriptWindow::clear_confirmed()
 {
     // Pellwick asks; a double click on a character while he asks says yes.
     return pw::stage::confirm_clear(mod_);
 }
 
-void script_form::Timer1_Timer()
+void ScriptWindow::clock_timer_ticked()
 {
     if (!windows_) return;
     if (pw::media::clock_form* clock = windows_->clock()) clock->advance();
 }
 
-void script_form::MMControl2_Done()
+void ScriptWindow::wave_player_done()
 {
     mod_.sound_ended();
 }
 
-void script_form::set_current_file(const QString& file_name)
+void ScriptWindow::set_current_file(const QString& file_name)
 {
     status_panel1->setText(file_name.isEmpty() ? QString() : QStringLiteral("Current file: ") + file_name);
 }
 
-QString script_form::current_file_text() const
+QString ScriptWindow::current_file_text() const
 {
     return status_panel1->text();
 }
 
-void script_form::start_editing()
+void ScriptWindow::start_editing()
 {
     if (const std::optional<QString> kept = autosave_->take_back()) {
         set_editor_text(*kept);
@@ -288,7 +288,7 @@ void script_form::start_editing()
     script_text->setFocus(Qt::OtherFocusReason);
 }
 
-void script_form::show_file_text(const QString& text, const QString& file_name)
+void ScriptWindow::show_file_text(const QString& text, const QString& file_name)
 {
     autosave_->write_pending();
     set_editor_text(text);
@@ -296,13 +296,13 @@ void script_form::show_file_text(const QString& text, const QString& file_name)
     set_current_file(file_name);
 }
 
-void script_form::text_saved_as(const QString& file_name)
+void ScriptWindow::text_saved_as(const QString& file_name)
 {
     autosave_->saved_to_file(editor_text());
     set_current_file(file_name);
 }
 
-void script_form::keeping_failed(const QString& reason)
+void ScriptWindow::keeping_failed(const QString& reason)
 {
     not_kept_panel->setToolTip(reason);
     not_kept_panel->show();

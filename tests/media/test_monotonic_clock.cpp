@@ -1,8 +1,8 @@
 // The timing class: counter halves to numbers, the frequency as the counter gives it,
 // milliseconds that never run backwards, and pauses timed by it.
 
-#include "engine/pellwick_mod.h"
-#include "media/ctime.h"
+#include "engine/run_state.h"
+#include "media/monotonic_clock.h"
 #include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/test_classes.h"
@@ -11,7 +11,7 @@
 #include <QTest>
 
 using pw::media::CounterValue;
-using pw::media::CTime;
+using pw::media::MonotonicClock;
 
 namespace {
 // A counter the test sets by hand.
@@ -24,23 +24,23 @@ bool read_by_hand(CounterValue& out)
 }
 }  // namespace
 
-class TestCTime : public QObject {
+class TestMonotonicClock : public QObject {
     Q_OBJECT
 
 private slots:
     void halves_with_the_top_bit_set_count_as_positive()
     {
-        QCOMPARE(CTime::count_to_double({int32_t(0x80000000u), 0}), 2147483648.0);
-        QCOMPARE(CTime::count_to_double({-1, 1}), 4294967296.0 + 4294967295.0);
-        QCOMPARE(CTime::count_to_double({-2, -1}), 18446744073709551614.0);
+        QCOMPARE(MonotonicClock::count_to_double({int32_t(0x80000000u), 0}), 2147483648.0);
+        QCOMPARE(MonotonicClock::count_to_double({-1, 1}), 4294967296.0 + 4294967295.0);
+        QCOMPARE(MonotonicClock::count_to_double({-2, -1}), 18446744073709551614.0);
         const uint64_t v = 0x00012345fedcba98ull;
-        QCOMPARE(CTime::count_to_double(CounterValue::from_u64(v)), double(v));
+        QCOMPARE(MonotonicClock::count_to_double(CounterValue::from_u64(v)), double(v));
     }
 
     void counts_become_milliseconds_at_the_programs_frequency()
     {
         double frequency = 0.0;
-        CTime t(frequency, {&read_by_hand, &read_by_hand});
+        MonotonicClock t(frequency, {&read_by_hand, &read_by_hand});
         g_count = CounterValue::from_u64(3579545);
         QCOMPARE(t.Initialise(), 3579545.0);  // unscaled
         frequency = 1000.0;
@@ -60,8 +60,8 @@ private slots:
     void real_time_never_goes_backwards_and_pauses_use_it()
     {
         pw::fakes::FakeAgent agent;
-        pw::engine::pellwick_mod mod(agent);
-        CTime t(mod.hires_frequency);
+        pw::engine::RunState mod(agent);
+        MonotonicClock t(mod.hires_frequency);
         mod.hires_timer = &t;
         mod.hires_frequency = t.Initialise();
         QCOMPARE(mod.hires_frequency, 1e9);  // nanoseconds
@@ -81,5 +81,5 @@ private slots:
     }
 };
 
-PW_TEST_CLASS(TestCTime);
-#include "test_ctime.moc"
+PW_TEST_CLASS(TestMonotonicClock);
+#include "test_monotonic_clock.moc"

@@ -1,7 +1,7 @@
 // What a run sees of the Script window: the editor's text and running line, the clock,
 // the other windows, sounds, keys, programs and message boxes.
 
-#include "app/script_form.h"
+#include "app/script_window.h"
 
 #include "app/child_windows.h"
 #include "app/editor_positions.h"
@@ -24,17 +24,17 @@ namespace {
 const QColor running_line_colour(255, 236, 140);
 }  // namespace
 
-QString script_form::editor_text() const
+QString ScriptWindow::editor_text() const
 {
     return crlf_text(*script_text->document());
 }
 
-void script_form::set_editor_text(const QString& text)
+void ScriptWindow::set_editor_text(const QString& text)
 {
     script_text->setPlainText(text);
 }
 
-void script_form::mark_line(int line, int column, int length)
+void ScriptWindow::mark_line(int line, int column, int length)
 {
     // A script line is a line of the document: both break at every line break.
     const QTextBlock block = script_text->document()->findBlockByNumber(line);
@@ -49,7 +49,7 @@ void script_form::mark_line(int line, int column, int length)
     mark_running_line(a, b);
 }
 
-void script_form::clear_line_mark()
+void ScriptWindow::clear_line_mark()
 {
     QTextCursor c = script_text->textCursor();
     c.setPosition(c.selectionStart());
@@ -57,7 +57,7 @@ void script_form::clear_line_mark()
     mark_running_line(c.position(), c.position());
 }
 
-void script_form::mark_running_line(int doc_start, int doc_end)
+void ScriptWindow::mark_running_line(int doc_start, int doc_end)
 {
     QList<QTextEdit::ExtraSelection> marks;
     if (doc_end > doc_start) {
@@ -71,98 +71,98 @@ void script_form::mark_running_line(int doc_start, int doc_end)
     script_text->setExtraSelections(marks);
 }
 
-void script_form::focus_editor()
+void ScriptWindow::focus_editor()
 {
     script_text->setFocus(Qt::OtherFocusReason);
 }
 
-void script_form::repaint_editor()
+void ScriptWindow::repaint_editor()
 {
     script_text->viewport()->repaint();
 }
 
-void script_form::set_editor_read_only(bool on)
+void ScriptWindow::set_editor_read_only(bool on)
 {
     script_text->setReadOnly(on);
 }
 
-bool script_form::hide_forms_checked() const
+bool ScriptWindow::hide_forms_checked() const
 {
     return hideit->isChecked();
 }
 
-void script_form::set_convert_labels(const QString& x, const QString& y)
+void ScriptWindow::set_convert_labels(const QString& x, const QString& y)
 {
     convert[0]->setText(x);
     convert[1]->setText(y);
 }
 
-void script_form::set_clock_ticking(bool on)
+void ScriptWindow::set_clock_ticking(bool on)
 {
     clock_wanted_ = on;
     clock_shown_or_hidden();
 }
 
-void script_form::clock_shown_or_hidden()
+void ScriptWindow::clock_shown_or_hidden()
 {
     // A needle nobody can see (the main window hidden for runout, or minimised) stays
     // where it is instead of waking the program twenty times a second.
     const pw::media::clock_form* clock = windows_ ? windows_->clock() : nullptr;
-    if (clock_wanted_ && clock && clock->isVisible()) Timer1->start();
-    else Timer1->stop();
+    if (clock_wanted_ && clock && clock->isVisible()) clock_timer->start();
+    else clock_timer->stop();
 }
 
-void script_form::show_clock()
+void ScriptWindow::show_clock()
 {
     if (windows_) windows_->show_clock();
 }
 
-void script_form::unload_clock()
+void ScriptWindow::unload_clock()
 {
     if (windows_) windows_->unload_clock();
 }
 
-void script_form::hide_forms()
+void ScriptWindow::hide_forms()
 {
     if (windows_) windows_->hide_forms();
 }
 
-void script_form::show_forms()
+void ScriptWindow::show_forms()
 {
     if (windows_) windows_->show_forms();
 }
 
-void script_form::play_wave(const QString& path)
+void ScriptWindow::play_wave(const QString& path)
 {
-    MMControl2->play(path);
+    wave_player->play(path);
 }
 
-void script_form::stop_wave()
+void ScriptWindow::stop_wave()
 {
-    MMControl2->stop();
+    wave_player->stop();
 }
 
-void script_form::install_key_hook()
+void ScriptWindow::install_key_hook()
 {
     if (keys_) keys_->install_key_hook();
 }
 
-void script_form::remove_key_hook()
+void ScriptWindow::remove_key_hook()
 {
     if (keys_) keys_->remove_key_hook();
 }
 
-void script_form::set_report_timer(bool enabled, int interval_ms)
+void ScriptWindow::set_report_timer(bool enabled, int interval_ms)
 {
     report_timer_.set(enabled, interval_ms);
 }
 
-bool script_form::start_program(const QString& command_line)
+bool ScriptWindow::start_program(const QString& command_line)
 {
     return pw::platform::start_program(command_line);
 }
 
-void script_form::message_box(const QString& text, std::function<void()> closed)
+void ScriptWindow::message_box(const QString& text, std::function<void()> closed)
 {
     pw::stage::open_message_box(text, this, std::move(closed));
 }

@@ -6,7 +6,7 @@
 // and explained in a message box, and loses nothing.
 
 #include "app/script_file.h"
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include <QFileSystemWatcher>
 #include <QString>
@@ -19,38 +19,38 @@ class QPushButton;
 
 namespace pw::app {
 
-class script_form;
+class ScriptWindow;
 
-class save : public QWidget {
+class LoadSaveWindow : public QWidget {
     Q_OBJECT
 public:
-    save(pw::engine::pellwick_mod& mod, script_form& editor, QWidget* parent = nullptr);
+    LoadSaveWindow(pw::engine::RunState& mod, ScriptWindow& editor, QWidget* parent = nullptr);
 
     // ---- Controls ----
     QPushButton* load = nullptr;
-    QPushButton* savef = nullptr;
+    QPushButton* save_button = nullptr;
     QPushButton* cancel = nullptr;
-    QLineEdit* fname = nullptr;    // the name being loaded or saved
-    QListWidget* flist = nullptr;  // the scripts of the folder, sorted, case ignored
+    QLineEdit* file_name_box = nullptr;    // the name being loaded or saved
+    QListWidget* file_list = nullptr;  // the scripts of the folder, sorted, case ignored
 
-    // The last text of fname; it outlives closing and comes back at the next opening.
+    // The last text of file_name_box; it outlives closing and comes back at the next opening.
     QString script_file_name;
 
     // ---- Handlers ----
     // Opening (again after it was closed): lists the folder, puts the last name back,
     // stands at its first place; Load and Save wait for a name.
-    void Form_Load();
-    void fname_Change();
-    void flist_Click();
+    void prepare();
+    void file_name_changed();
+    void file_list_clicked();
     // Loads the chosen script; the editor's status bar then names it.
-    void flist_DblClick();
+    void file_list_double_clicked();
     // Loads the named script into the editor and hides; true when it was loaded.
-    bool load_Click();
+    bool load_clicked();
     // Saves the editor's text, asking before it writes over a script; closes when saved.
-    void savef_Click();
-    void cancel_Click();
+    void save_clicked();
+    void cancel_clicked();
 
-    // Closed (Save, Cancel, the close box) until Form_Load opens it again. Load only
+    // Closed (Save, Cancel, the close box) until prepare opens it again. Load only
     // hides it: it comes back as it was.
     bool is_open() const { return open_; }
     QString folder() const;
@@ -76,8 +76,8 @@ private:
     // Says why the name will not do; false then.
     bool name_is_usable(const QString& name);
 
-    pw::engine::pellwick_mod& mod_;
-    script_form& editor_;
+    pw::engine::RunState& mod_;
+    ScriptWindow& editor_;
     QFileSystemWatcher watcher_;
     bool open_ = false;
 };

@@ -1,10 +1,10 @@
-#include "engine/run_script.h"
+#include "engine/run_control.h"
 
 #include "engine/script_runner.h"
 
 namespace pw::engine {
 
-bool start_run(pellwick_mod& mod, RunHost& host, const QString& text)
+bool start_run(RunState& mod, RunHost& host, const QString& text)
 {
     if (mod.run_under_way()) return false;
     mod.set_runner(std::make_unique<ScriptRunner>(mod, host));
@@ -12,7 +12,7 @@ bool start_run(pellwick_mod& mod, RunHost& host, const QString& text)
     return true;
 }
 
-void step_run(pellwick_mod& mod)
+void step_run(RunState& mod)
 {
     // Only a run waiting for Step takes it: a double click runs one line, not two.
     const ScriptRunner* runner = mod.runner();

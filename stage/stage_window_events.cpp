@@ -2,7 +2,7 @@
 // spoken questions), the pop-up menu's Quit and Cancel Script, dragging. The events a
 // run waits for are the engine's (engine/run_events.h).
 
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 
 #include "engine/script_text.h"
 #include "engine/tickle_char.h"
@@ -24,19 +24,19 @@ template <typename F> void step(F f)
 
 }  // namespace
 
-void pellwick_form::MyAgent_Click(const QString& character_id, int, int shift, int, int)
+void StageWindow::agent_clicked(const QString& character_id, int, int shift, int, int)
 {
     mod_.current_char = character_id;
     // Shift alone: the main window's timer asks whether to quit.
     if (shift == 1) mod_.char_clicked = true;
 }
 
-void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int, int)
+void StageWindow::agent_double_clicked(const QString& character_id, int, int, int, int)
 {
     mod_.current_char = character_id;
     const int slot = mod_.char_index(character_id);
     auto stop_listening = [&] {
-        step([&] { MyAgent.item(character_id)->listen(false); });
+        step([&] { agent_.item(character_id)->listen(false); });
         mod_.listening = false;
     };
 
@@ -79,11 +79,11 @@ void pellwick_form::MyAgent_DblClick(const QString& character_id, int, int, int,
     Q_EMIT main_window_wanted();
 }
 
-void pellwick_form::MyAgent_Command(const pw::agent::UserInput& input)
+void StageWindow::agent_command_heard(const pw::agent::UserInput& input)
 {
     const QString name = input.name.toLower();
     auto stop_listening = [&] {
-        step([&] { MyAgent.item(input.character_id)->listen(false); });
+        step([&] { agent_.item(input.character_id)->listen(false); });
         mod_.listening = false;
     };
 
@@ -95,21 +95,21 @@ void pellwick_form::MyAgent_Command(const pw::agent::UserInput& input)
     }
 }
 
-void pellwick_form::MyAgent_RequestComplete(const pw::agent::Request& request)
+void StageWindow::agent_request_complete(const pw::agent::Request& request)
 {
     if (mod_.intro_playing && request == mod_.intro_request) mod_.intro_playing = false;
 }
 
-void pellwick_form::MyAgent_Move(const QString& character_id, int, int, int)
+void StageWindow::agent_moved(const QString& character_id, int, int, int)
 {
     mod_.current_char = character_id;
     step([&] {
-        const pw::agent::Character& c = *MyAgent.item(character_id);
+        const pw::agent::Character& c = *agent_.item(character_id);
         Q_EMIT character_position_text(position_text(c.left(), c.top(), c.width(), c.height()));
     });
 }
 
-QString pellwick_form::position_text(int left, int top, int width, int height)
+QString StageWindow::position_text(int left, int top, int width, int height)
 {
     using pw::engine::script::str_number;
     return QStringLiteral(" Character X:") + str_number(left + width / 2.0) + QStringLiteral(", Y:")

@@ -1,4 +1,4 @@
-#include "engine/pellwick_mod.h"
+#include "engine/run_state.h"
 
 #include "agent/api/agent_error.h"
 #include "engine/run_events.h"
@@ -30,16 +30,16 @@ void flush_and_exit(int code)
 
 }  // namespace
 
-pellwick_mod::pellwick_mod(pw::agent::AgentControl& agent)
+RunState::RunState(pw::agent::AgentControl& agent)
     : exit_program(flush_and_exit), agent_(agent), random_(std::random_device{}()),
       events_(std::make_unique<RunEvents>(agent, *this))
 {
     if (QCoreApplication::instance()) program_folder = pw::folders::program_folder();
 }
 
-pellwick_mod::~pellwick_mod() = default;
+RunState::~RunState() = default;
 
-void pellwick_mod::set_start_defaults()
+void RunState::set_start_defaults()
 {
     options.interval_seconds = 5.0f;
     options.report_seconds = 5;
@@ -48,38 +48,38 @@ void pellwick_mod::set_start_defaults()
     char_count = 200;
 }
 
-void pellwick_mod::size_slots(int count)
+void RunState::size_slots(int count)
 {
     const qsizetype n = qMax(0, count) + 1;
     characters.resize(n);
 }
 
-void pellwick_mod::set_runner(std::unique_ptr<ScriptRunner> runner)
+void RunState::set_runner(std::unique_ptr<ScriptRunner> runner)
 {
     // The run before may be the caller (a new run started as the last one ends).
     if (runner_) runner_.release()->deleteLater();
     runner_ = std::move(runner);
 }
 
-bool pellwick_mod::run_under_way() const { return runner_ && !runner_->over(); }
+bool RunState::run_under_way() const { return runner_ && !runner_->over(); }
 
-void pellwick_mod::wake_run()
+void RunState::wake_run()
 {
     if (runner_) runner_->wake();
 }
 
-void pellwick_mod::release_run()
+void RunState::release_run()
 {
     if (run_holds_ > 0 && --run_holds_ == 0) wake_run();
 }
 
-void pellwick_mod::sound_ended()
+void RunState::sound_ended()
 {
     stop_sound = true;
     wake_run();
 }
 
-int pellwick_mod::char_index(const QString& id) const
+int RunState::char_index(const QString& id) const
 {
     const int n = qMin<int>(char_count, slot_count());
     for (int i = 0; i < n; ++i)
@@ -87,22 +87,22 @@ int pellwick_mod::char_index(const QString& id) const
     return -1;
 }
 
-void pellwick_mod::ensure_loaded(const QString& id)
+void RunState::ensure_loaded(const QString& id)
 {
     if (char_index(id) == -1 && character_loader) character_loader(id);
 }
 
-int pellwick_mod::char_left(const QString& id) { return agent_.item(id)->left(); }
-int pellwick_mod::char_top(const QString& id) { return agent_.item(id)->top(); }
+int RunState::char_left(const QString& id) { return agent_.item(id)->left(); }
+int RunState::char_top(const QString& id) { return agent_.item(id)->top(); }
 
-int pellwick_mod::random_int(int n)
+int RunState::random_int(int n)
 {
     // 53 random bits give a double in [0, 1) that can never round up to 1.
     const double r = double(random_() >> 11) * 0x1.0p-53;
     return int(std::floor(r * (double(n) + 1.0)));
 }
 
-Character& pellwick_mod::loaded_character(int slot) const
+Character& RunState::loaded_character(int slot) const
 {
     if (slot < 0 || slot >= slot_count() || !characters[slot].agent)
         throw AgentError(pw::agent::error::character_invalid,
@@ -110,7 +110,7 @@ Character& pellwick_mod::loaded_character(int slot) const
     return *characters[slot].agent;
 }
 
-void pellwick_mod::char_say(int slot, const QString& text)
+void RunState::char_say(int slot, const QString& text)
 {
     Character& c = loaded_character(slot);
     current_char = c.name();
@@ -123,7 +123,7 @@ void pellwick_mod::char_say(int slot, const QString& text)
     hold_others(characters[slot].request);
 }
 
-void pellwick_mod::char_play(int slot, const QString& animation)
+void RunState::char_play(int slot, const QString& animation)
 {
     Character& c = loaded_character(slot);
     current_char = c.name();
@@ -131,7 +131,7 @@ void pellwick_mod::char_play(int slot, const QString& animation)
     hold_others(characters[slot].request);
 }
 
-void pellwick_mod::char_move_to(int slot, int16_t x, int16_t y, int32_t speed)
+void RunState::char_move_to(int slot, int16_t x, int16_t y, int32_t speed)
 {
     Character& c = loaded_character(slot);
     current_char = c.name();
@@ -139,7 +139,7 @@ void pellwick_mod::char_move_to(int slot, int16_t x, int16_t y, int32_t speed)
     hold_others(characters[slot].request);
 }
 
-void pellwick_mod::hold_others(const Request& request)
+void RunState::hold_others(const Request& request)
 {
     if (!options.sequential) return;
     const int self = char_index(current_char);
@@ -156,7 +156,7 @@ void pellwick_mod::hold_others(const Request& request)
     }
 }
 
-void pellwick_mod::quit_program(int code)
+void RunState::quit_program(int code)
 {
     hold_run();
     auto* goodbyes = new StepChain(*this, &steps_owner_);
@@ -199,7 +199,7 @@ void pellwick_mod::quit_program(int code)
     goodbyes->start();
 }
 
-void pellwick_mod::end_program(int code)
+void RunState::end_program(int code)
 {
     if (exit_program) exit_program(code);
     else flush_and_exit(code);

@@ -28,11 +28,11 @@ struct CounterSource {
     static CounterSource monotonic();
 };
 
-class CTime : public pw::engine::HiresClock {
+class MonotonicClock : public pw::engine::HiresClock {
 public:
     // GetTime divides by the program-wide frequency, not by this object's own: the
-    // caller hands in where that value lives (pellwick_mod::hires_frequency).
-    explicit CTime(const double& hires_frequency, CounterSource source = CounterSource::monotonic());
+    // caller hands in where that value lives (RunState::hires_frequency).
+    explicit MonotonicClock(const double& hires_frequency, CounterSource source = CounterSource::monotonic());
 
     int32_t api_result = 0;
     CounterValue start_count;  // never set: the counter's own origin is the start

@@ -1,6 +1,6 @@
-#include "app/save_dialog.h"
+#include "app/load_save_window.h"
 
-#include "app/script_form.h"
+#include "app/script_window.h"
 #include "app/tell_child.h"
 #include "engine/spoken_questions.h"
 #include "platform/core/user_folders.h"
@@ -56,79 +56,79 @@ bool before(const QString& a, const QString& b)
 
 }  // namespace
 
-save::save(pw::engine::pellwick_mod& mod, script_form& editor, QWidget* parent)
+LoadSaveWindow::LoadSaveWindow(pw::engine::RunState& mod, ScriptWindow& editor, QWidget* parent)
     : QWidget(parent), mod_(mod), editor_(editor)
 {
     build_controls();
 }
 
-void save::build_controls()
+void LoadSaveWindow::build_controls()
 {
     setWindowTitle(QStringLiteral("Load/Save Script"));
 
     load = new QPushButton(QStringLiteral("Load"), this);
-    savef = new QPushButton(QStringLiteral("Save"), this);
+    save_button = new QPushButton(QStringLiteral("Save"), this);
     cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    fname = new QLineEdit(this);
-    flist = new QListWidget(this);
+    file_name_box = new QLineEdit(this);
+    file_list = new QListWidget(this);
     load->setObjectName(QStringLiteral("load"));
-    savef->setObjectName(QStringLiteral("savef"));
+    save_button->setObjectName(QStringLiteral("savef"));
     cancel->setObjectName(QStringLiteral("cancel"));
-    for (QPushButton* b : {load, savef, cancel}) {
+    for (QPushButton* b : {load, save_button, cancel}) {
         b->setAccessibleName(b->text());
         // Enter presses the button that has the focus, as Space does; typing a name and
         // pressing Enter presses nothing.
         b->setAutoDefault(true);
     }
-    fname->setAccessibleName(QStringLiteral("File name"));
-    fname->setPlaceholderText(QStringLiteral("Type a name"));
-    flist->setAccessibleName(QStringLiteral("Scripts"));
-    flist->setToolTip(QStringLiteral("Double click to load a script"));
-    flist->setSelectionMode(QAbstractItemView::SingleSelection);
-    flist->installEventFilter(this);
+    file_name_box->setAccessibleName(QStringLiteral("File name"));
+    file_name_box->setPlaceholderText(QStringLiteral("Type a name"));
+    file_list->setAccessibleName(QStringLiteral("Scripts"));
+    file_list->setToolTip(QStringLiteral("Double click to load a script"));
+    file_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    file_list->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
     buttons->addWidget(load);
-    buttons->addWidget(savef);
+    buttons->addWidget(save_button);
     buttons->addWidget(cancel);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(10);
     column->addLayout(buttons);
-    column->addWidget(fname);
-    column->addWidget(flist, 1);
-    setTabOrder(load, savef);
-    setTabOrder(savef, cancel);
-    setTabOrder(cancel, fname);
-    setTabOrder(fname, flist);
+    column->addWidget(file_name_box);
+    column->addWidget(file_list, 1);
+    setTabOrder(load, save_button);
+    setTabOrder(save_button, cancel);
+    setTabOrder(cancel, file_name_box);
+    setTabOrder(file_name_box, file_list);
 
-    connect(load, &QPushButton::clicked, this, [this] { load_Click(); });
-    connect(savef, &QPushButton::clicked, this, [this] { savef_Click(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { cancel_Click(); });
-    connect(fname, &QLineEdit::textChanged, this, [this] { fname_Change(); });
-    connect(flist, &QListWidget::itemClicked, this, [this] { flist_Click(); });
-    connect(flist, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
-        if (current) flist_Click();
+    connect(load, &QPushButton::clicked, this, [this] { load_clicked(); });
+    connect(save_button, &QPushButton::clicked, this, [this] { save_clicked(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { cancel_clicked(); });
+    connect(file_name_box, &QLineEdit::textChanged, this, [this] { file_name_changed(); });
+    connect(file_list, &QListWidget::itemClicked, this, [this] { file_list_clicked(); });
+    connect(file_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
+        if (current) file_list_clicked();
     });
-    connect(flist, &QListWidget::itemDoubleClicked, this, [this] { flist_DblClick(); });
+    connect(file_list, &QListWidget::itemDoubleClicked, this, [this] { file_list_double_clicked(); });
     // Scripts saved or added from elsewhere appear while the dialog is open.
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { refresh_list(); });
 }
 
-QString save::folder() const
+QString LoadSaveWindow::folder() const
 {
     return pw::folders::scripts_folder(mod_.user_folder);
 }
 
-QStringList save::listed_names() const
+QStringList LoadSaveWindow::listed_names() const
 {
     QStringList out;
-    for (int i = 0; i < flist->count(); ++i) out << flist->item(i)->text();
+    for (int i = 0; i < file_list->count(); ++i) out << file_list->item(i)->text();
     return out;
 }
 
-QString save::name_sentence(NameProblem problem)
+QString LoadSaveWindow::name_sentence(NameProblem problem)
 {
     switch (problem) {
     case NameProblem::none: break;
@@ -142,13 +142,13 @@ QString save::name_sentence(NameProblem problem)
 
 // ---- Opening and closing ----
 
-void save::Form_Load()
+void LoadSaveWindow::prepare()
 {
     open_ = true;
     watch_folder();
     refresh_list();
-    flist->setCurrentItem(nullptr);
-    fname->setText(script_file_name);
+    file_list->setCurrentItem(nullptr);
+    file_name_box->setText(script_file_name);
 
     using pw::stage::twips_rect;
     const QRect design = twips_rect(design_left, design_top, design_width, design_height, this);
@@ -168,31 +168,31 @@ void save::Form_Load()
         resize(client);
     }
 
-    const bool named = !fname->text().isEmpty();
+    const bool named = !file_name_box->text().isEmpty();
     load->setEnabled(named);
-    savef->setEnabled(named);
+    save_button->setEnabled(named);
     cancel->setEnabled(true);
 }
 
-void save::closeEvent(QCloseEvent* event)
+void LoadSaveWindow::closeEvent(QCloseEvent* event)
 {
     open_ = false;
     QWidget::closeEvent(event);
 }
 
-void save::hide_window()
+void LoadSaveWindow::hide_window()
 {
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->hide();
     else hide();
 }
 
-void save::unload()
+void LoadSaveWindow::unload()
 {
     open_ = false;
     hide_window();
 }
 
-void save::watch_folder()
+void LoadSaveWindow::watch_folder()
 {
     // A folder made again (by a save) is a new folder to the watcher.
     const QString wanted = folder();
@@ -202,50 +202,50 @@ void save::watch_folder()
     if (QFileInfo(wanted).isDir()) watcher_.addPath(wanted);
 }
 
-void save::refresh_list()
+void LoadSaveWindow::refresh_list()
 {
     watch_folder();
     QStringList names = QDir(folder()).entryList({QStringLiteral("*.csp")}, QDir::Files);
     std::sort(names.begin(), names.end(), before);
-    const QListWidgetItem* current = flist->currentItem();
+    const QListWidgetItem* current = file_list->currentItem();
     const QString keep = current ? current->text() : QString();
 
     // Refilling is not the child choosing a name.
-    const QSignalBlocker quiet(flist);
-    flist->clear();
-    flist->addItems(names);
+    const QSignalBlocker quiet(file_list);
+    file_list->clear();
+    file_list->addItems(names);
     const qsizetype again = keep.isEmpty() ? -1 : names.indexOf(keep);
-    flist->setCurrentRow(int(again));
+    file_list->setCurrentRow(int(again));
 }
 
 // ---- The name ----
 
-void save::fname_Change()
+void LoadSaveWindow::file_name_changed()
 {
     load->setEnabled(true);
-    savef->setEnabled(true);
-    script_file_name = fname->text();
+    save_button->setEnabled(true);
+    script_file_name = file_name_box->text();
 }
 
-void save::flist_Click()
+void LoadSaveWindow::file_list_clicked()
 {
-    if (const QListWidgetItem* item = flist->currentItem()) fname->setText(item->text());
+    if (const QListWidgetItem* item = file_list->currentItem()) file_name_box->setText(item->text());
 }
 
-bool save::eventFilter(QObject* watched, QEvent* event)
+bool LoadSaveWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Enter on a script is the keyboard's double click.
-    if (watched == flist && event->type() == QEvent::KeyPress) {
+    if (watched == file_list && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && flist->currentItem()) {
-            flist_DblClick();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && file_list->currentItem()) {
+            file_list_double_clicked();
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-bool save::name_is_usable(const QString& name)
+bool LoadSaveWindow::name_is_usable(const QString& name)
 {
     const NameProblem problem = script_name_problem(name);
     if (problem == NameProblem::none) return true;
@@ -255,17 +255,17 @@ bool save::name_is_usable(const QString& name)
 
 // ---- Load ----
 
-void save::flist_DblClick()
+void LoadSaveWindow::file_list_double_clicked()
 {
-    const QListWidgetItem* item = flist->currentItem();
+    const QListWidgetItem* item = file_list->currentItem();
     if (!item) return;
-    fname->setText(item->text());
-    load_Click();
+    file_name_box->setText(item->text());
+    load_clicked();
 }
 
-bool save::load_Click()
+bool LoadSaveWindow::load_clicked()
 {
-    const QString name = fname->text();
+    const QString name = file_name_box->text();
     QString path;
     if (mod_.command_line_mode != 0) {
         // Started with a file on the command line: a full path works too, and a bare
@@ -294,12 +294,12 @@ bool save::load_Click()
 
 // ---- Save ----
 
-void save::savef_Click()
+void LoadSaveWindow::save_clicked()
 {
-    if (!name_is_usable(fname->text())) return;
+    if (!name_is_usable(file_name_box->text())) return;
     // Only a name ending in it is listed as a script (the test is case-sensitive).
-    if (!fname->text().endsWith(script_extension)) fname->setText(fname->text() + script_extension);
-    const QString path = folder() + QLatin1Char('/') + fname->text();
+    if (!file_name_box->text().endsWith(script_extension)) file_name_box->setText(file_name_box->text() + script_extension);
+    const QString path = folder() + QLatin1Char('/') + file_name_box->text();
 
     if (QFileInfo(path).isFile()) {
         // While the character asks, the dialog waits for the answer and takes no
@@ -318,11 +318,11 @@ void save::savef_Click()
         tell_child(mod_, couldnt_save_sentence(), failure, window());
         return;
     }
-    editor_.text_saved_as(fname->text());
+    editor_.text_saved_as(file_name_box->text());
     unload();
 }
 
-void save::cancel_Click()
+void LoadSaveWindow::cancel_clicked()
 {
     unload();
 }

@@ -1,4 +1,4 @@
-#include "stage/pellwick_form.h"
+#include "stage/stage_window.h"
 
 #include "agent/api/agent_error.h"
 #include "engine/rounding.h"
@@ -39,9 +39,9 @@ constexpr int char_offset_y_twips = 1200;
 constexpr int char_margin = 12;
 }  // namespace
 
-pellwick_form::pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwick_mod& mod,
+StageWindow::StageWindow(pw::agent::AgentControl& agent, pw::engine::RunState& mod,
                              QWidget* parent)
-    : QWidget(parent), MyAgent(agent), char_folders(character_folders(mod.program_folder)), mod_(mod)
+    : QWidget(parent), agent_(agent), char_folders(character_folders(mod.program_folder)), mod_(mod)
 {
     build_controls();
     connect_agent_events();
@@ -49,39 +49,39 @@ pellwick_form::pellwick_form(pw::agent::AgentControl& agent, pw::engine::pellwic
     set_message_box_keep_clear([this] { return character_rects(); });
 }
 
-pellwick_form::~pellwick_form()
+StageWindow::~StageWindow()
 {
     set_message_box_keep_clear(nullptr);
     mod_.character_loader = nullptr;
 }
 
-void pellwick_form::build_controls()
+void StageWindow::build_controls()
 {
-    show_prog[0] = new QRadioButton(QStringLiteral("Show me"), this);
-    show_prog[1] = new QRadioButton(QStringLiteral("Program"), this);
-    show_prog[1]->setChecked(true);
-    show_prog[0]->setToolTip(QStringLiteral("Select to view action when double clicked"));
-    show_prog[1]->setToolTip(QStringLiteral("Select to program action into Script when double clicked"));
-    Label1 = new QLabel(QStringLiteral("Character:"), this);
+    mode_choice[0] = new QRadioButton(QStringLiteral("Show me"), this);
+    mode_choice[1] = new QRadioButton(QStringLiteral("Program"), this);
+    mode_choice[1]->setChecked(true);
+    mode_choice[0]->setToolTip(QStringLiteral("Select to view action when double clicked"));
+    mode_choice[1]->setToolTip(QStringLiteral("Select to program action into Script when double clicked"));
+    character_label = new QLabel(QStringLiteral("Character:"), this);
     char_avail = new QComboBox(this);
-    Label1->setBuddy(char_avail);
+    character_label->setBuddy(char_avail);
     AnimationFrame = new QGroupBox(QStringLiteral("&Animations for"), this);
-    AnimationListBox = new QListWidget(AnimationFrame);
-    AnimationListBox->setToolTip(QStringLiteral("Double click to add action to Script"));
-    AnimationListBox->setAccessibleName(QStringLiteral("Actions"));
+    animation_list = new QListWidget(AnimationFrame);
+    animation_list->setToolTip(QStringLiteral("Double click to add action to Script"));
+    animation_list->setAccessibleName(QStringLiteral("Actions"));
 
     // The design's order: the two modes in a row, the character choice, then the list,
     // which takes whatever room the window has.
     auto* modes = new QHBoxLayout;
-    modes->addWidget(show_prog[0]);
-    modes->addWidget(show_prog[1]);
+    modes->addWidget(mode_choice[0]);
+    modes->addWidget(mode_choice[1]);
     modes->addStretch(1);
     auto* choice = new QHBoxLayout;
-    choice->addWidget(Label1);
+    choice->addWidget(character_label);
     choice->addWidget(char_avail, 1);
     auto* in_frame = new QVBoxLayout(AnimationFrame);
     in_frame->setContentsMargins(6, 6, 6, 6);  // the design's 90 twips
-    in_frame->addWidget(AnimationListBox);
+    in_frame->addWidget(animation_list);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(modes);
     layout->addLayout(choice);
@@ -92,75 +92,75 @@ void pellwick_form::build_controls()
     fit_list_to_entries({QStringLiteral("Pellwick")});
     resize(sizeHint().expandedTo(minimumSize()));
 
-    connect(char_avail, &QComboBox::currentIndexChanged, this, [this] { char_avail_Click(); });
-    connect(AnimationListBox, &QListWidget::itemDoubleClicked, this, [this] { AnimationListBox_DblClick(); });
-    AnimationListBox->installEventFilter(this);
+    connect(char_avail, &QComboBox::currentIndexChanged, this, [this] { char_avail_clicked(); });
+    connect(animation_list, &QListWidget::itemDoubleClicked, this, [this] { animation_list_double_clicked(); });
+    animation_list->installEventFilter(this);
 }
 
-bool pellwick_form::eventFilter(QObject* watched, QEvent* event)
+bool StageWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Enter on an entry is the keyboard's double click.
-    if (watched == AnimationListBox && event->type() == QEvent::KeyPress) {
+    if (watched == animation_list && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && AnimationListBox->currentItem()) {
-            AnimationListBox_DblClick();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && animation_list->currentItem()) {
+            animation_list_double_clicked();
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void pellwick_form::AnimationListBox_DblClick()
+void StageWindow::animation_list_double_clicked()
 {
-    const QListWidgetItem* item = AnimationListBox->currentItem();
+    const QListWidgetItem* item = animation_list->currentItem();
     if (!item || !editor_) return;
-    const bool show_me = show_prog[0]->isChecked();
+    const bool show_me = mode_choice[0]->isChecked();
     compose(mod_, *editor_, show_me, item->text());
     if (!show_me) Q_EMIT script_line_added();
 }
 
-void pellwick_form::fit_list_to_entries(const QStringList& ids)
+void StageWindow::fit_list_to_entries(const QStringList& ids)
 {
     QStringList entries = general_commands();
     for (const QString& id : ids) entries += character_command_lines(id);
     // Measured with the style's font and frame, which the list only gets when polished.
     ensurePolished();
-    const QFontMetrics metrics(AnimationListBox->font());
+    const QFontMetrics metrics(animation_list->font());
     int widest = 0;
     for (const QString& e : entries) widest = std::max(widest, metrics.horizontalAdvance(e));
-    const QStyle* style = AnimationListBox->style();
+    const QStyle* style = animation_list->style();
     // The text, the item's own padding on both sides, the list's frame and a scroll
     // bar, which shows as soon as the character's animations are listed.
-    const int padding = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, AnimationListBox) + 1);
-    const int scroll_bar = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, AnimationListBox);
-    int wanted = widest + padding + 2 * AnimationListBox->frameWidth() + scroll_bar + metrics.averageCharWidth();
+    const int padding = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, animation_list) + 1);
+    const int scroll_bar = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, animation_list);
+    int wanted = widest + padding + 2 * animation_list->frameWidth() + scroll_bar + metrics.averageCharWidth();
     // An id as long as a sentence gets a scroll bar rather than half the screen.
     if (const QScreen* s = screen()) wanted = std::min(wanted, s->availableGeometry().width() * 2 / 5);
-    if (wanted <= AnimationListBox->minimumWidth()) return;  // never narrower
-    AnimationListBox->setMinimumWidth(wanted);
+    if (wanted <= animation_list->minimumWidth()) return;  // never narrower
+    animation_list->setMinimumWidth(wanted);
     // The window's own minimum is the design's: without this the frame would cut the
     // list and its scroll bar off.
     setMinimumWidth(std::max(minimumWidth(), layout()->totalMinimumSize().width()));
     Q_EMIT list_widened();
 }
 
-void pellwick_form::connect_agent_events()
+void StageWindow::connect_agent_events()
 {
     using pw::agent::AgentControl;
-    connect(&MyAgent, &AgentControl::Click, this, &pellwick_form::MyAgent_Click);
-    connect(&MyAgent, &AgentControl::DblClick, this, &pellwick_form::MyAgent_DblClick);
-    connect(&MyAgent, &AgentControl::Command, this, &pellwick_form::MyAgent_Command);
-    connect(&MyAgent, &AgentControl::RequestComplete, this, &pellwick_form::MyAgent_RequestComplete);
-    connect(&MyAgent, &AgentControl::Move, this, &pellwick_form::MyAgent_Move);
+    connect(&agent_, &AgentControl::Click, this, &StageWindow::agent_clicked);
+    connect(&agent_, &AgentControl::DblClick, this, &StageWindow::agent_double_clicked);
+    connect(&agent_, &AgentControl::Command, this, &StageWindow::agent_command_heard);
+    connect(&agent_, &AgentControl::RequestComplete, this, &StageWindow::agent_request_complete);
+    connect(&agent_, &AgentControl::Move, this, &StageWindow::agent_moved);
 }
 
-QString pellwick_form::load_error_message(const QString& id)
+QString StageWindow::load_error_message(const QString& id)
 {
     return QStringLiteral("There was an error getting ") + id
            + QStringLiteral(". Make sure you have the character properly installed! Perhaps the file is corrupt.");
 }
 
-void pellwick_form::Form_Load()
+void StageWindow::prepare()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen) {
@@ -193,7 +193,7 @@ void pellwick_form::Form_Load()
     greet_or_end();
 }
 
-void pellwick_form::greet_or_end()
+void StageWindow::greet_or_end()
 {
     try {
         const int slot = mod_.char_index(QStringLiteral("pellwick"));
@@ -207,7 +207,7 @@ void pellwick_form::greet_or_end()
     }
 }
 
-int pellwick_form::free_slot()
+int StageWindow::free_slot()
 {
     const int last = qMin<int>(mod_.char_count, mod_.slot_count() - 1);
     for (int i = 0; i <= last; ++i)
@@ -220,7 +220,7 @@ int pellwick_form::free_slot()
     return slot;
 }
 
-void pellwick_form::get_char(const QString& id, bool for_run)
+void StageWindow::get_char(const QString& id, bool for_run)
 {
     int slot = mod_.char_index(id);
     try {
@@ -228,7 +228,7 @@ void pellwick_form::get_char(const QString& id, bool for_run)
             if (mod_.characters[slot].loaded) {
                 mod_.characters[slot].agent = nullptr;
                 mod_.characters[slot].loaded = false;
-                MyAgent.unload(mod_.characters[slot].id);
+                agent_.unload(mod_.characters[slot].id);
             }
         } else {
             slot = free_slot();
@@ -236,11 +236,11 @@ void pellwick_form::get_char(const QString& id, bool for_run)
 
         mod_.characters[slot].id = id;
         mod_.current_char = id;
-        mod_.characters[slot].request = MyAgent.load(id, character_path(char_folders, id));
+        mod_.characters[slot].request = agent_.load(id, character_path(char_folders, id));
         // At start-up the windows get a turn between characters; a run never waits here.
         if (!for_run) pw::stage::let_events_run();
 
-        pw::agent::Character* c = MyAgent.item(id);
+        pw::agent::Character* c = agent_.item(id);
         mod_.characters[slot].agent = c;
         mod_.characters[slot].loaded = true;
         c->set_language_id(us_english);
@@ -279,13 +279,13 @@ void pellwick_form::get_char(const QString& id, bool for_run)
         // A character that loaded but failed later would otherwise stay on the platform
         // with no slot, and every later load of it would fail as "already loaded".
         try {
-            if (MyAgent.is_loaded(id)) MyAgent.unload(id);
+            if (agent_.is_loaded(id)) agent_.unload(id);
         } catch (const std::exception&) {
         }
     }
 }
 
-QPoint pellwick_form::place_clear_of_script(QPoint wanted, QSize size) const
+QPoint StageWindow::place_clear_of_script(QPoint wanted, QSize size) const
 {
     const QRect script = keep_free ? keep_free() : QRect();
     if (script.isEmpty()) return wanted;
@@ -301,7 +301,7 @@ QPoint pellwick_form::place_clear_of_script(QPoint wanted, QSize size) const
     return clear_place(size, wanted, area, {script}, char_margin);
 }
 
-QList<QRect> pellwick_form::character_rects() const
+QList<QRect> StageWindow::character_rects() const
 {
     QList<QRect> rects;
     for (int i = 0; i < mod_.slot_count(); ++i) {
@@ -314,14 +314,14 @@ QList<QRect> pellwick_form::character_rects() const
     return rects;
 }
 
-QPoint pellwick_form::window_position() const
+QPoint StageWindow::window_position() const
 {
     if (window() == this) return pos();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub->pos();
     return window()->pos();
 }
 
-void pellwick_form::InitPopupMenuCmds()
+void StageWindow::InitPopupMenuCmds()
 {
     if (mod_.slot_count() < 1 || !mod_.characters[0].agent) return;
     pw::agent::Commands& commands = mod_.characters[0].agent->commands();
@@ -329,16 +329,16 @@ void pellwick_form::InitPopupMenuCmds()
     commands.add(QStringLiteral("AdvCharOptions"), QStringLiteral("&Advanced Character Options"));
 }
 
-void pellwick_form::get_general_commands()
+void StageWindow::get_general_commands()
 {
-    AnimationListBox->clear();
+    animation_list->clear();
     AnimationFrame->setTitle(QStringLiteral("General Commands"));
-    AnimationListBox->addItems(general_commands());
+    animation_list->addItems(general_commands());
 }
 
-void pellwick_form::char_avail_Click()
+void StageWindow::char_avail_clicked()
 {
-    AnimationListBox->clear();
+    animation_list->clear();
     const int index = char_avail->currentIndex();
     if (index <= 0) {
         get_general_commands();
@@ -347,14 +347,14 @@ void pellwick_form::char_avail_Click()
     const QString id = char_avail->currentText();
     mod_.current_char = id;
     AnimationFrame->setTitle(id + QStringLiteral(" Commands"));
-    AnimationListBox->addItems(character_command_lines(id));
+    animation_list->addItems(character_command_lines(id));
 
     // The slot is looked up by id: a character whose load failed may have left its
     // slot to another one, whose animations must not be listed under this name.
     const int slot = mod_.char_index(id);
     if (slot < 0 || !mod_.characters[slot].loaded || !mod_.characters[slot].agent) return;
     try {
-        AnimationListBox->addItems(character_animation_lines(id, mod_.characters[slot].agent->animation_names()));
+        animation_list->addItems(character_animation_lines(id, mod_.characters[slot].agent->animation_names()));
     } catch (const std::exception&) {
     }
 }

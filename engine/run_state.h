@@ -28,12 +28,12 @@ namespace pw::engine {
 class RunEvents;
 class ScriptRunner;
 
-class pellwick_mod {
+class RunState {
 public:
-    explicit pellwick_mod(pw::agent::AgentControl& agent);
-    ~pellwick_mod();
-    pellwick_mod(const pellwick_mod&) = delete;
-    pellwick_mod& operator=(const pellwick_mod&) = delete;
+    explicit RunState(pw::agent::AgentControl& agent);
+    ~RunState();
+    RunState(const RunState&) = delete;
+    RunState& operator=(const RunState&) = delete;
 
     pw::agent::AgentControl& agent() { return agent_; }
 
