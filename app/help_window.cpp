@@ -1,6 +1,6 @@
 #include "app/help_window.h"
 
-#include "app/style.h"
+#include "windows/style.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -63,15 +63,14 @@ help_window::help_window(const QString& folder, QWidget* parent) : QWidget(paren
 void help_window::build_controls()
 {
     setWindowTitle(QStringLiteral("Help"));
-    setObjectName(QStringLiteral("pw_window"));
-    setAttribute(Qt::WA_StyledBackground);
+    windows::style::dress(this);
 
     back = new QPushButton(QStringLiteral("Back"), this);
     forward = new QPushButton(QStringLiteral("Forward"), this);
     home = new QPushButton(QStringLiteral("Start"), this);
-    style::dress_button(back, "", QStringLiteral("back"));
-    style::dress_button(forward, "", QStringLiteral("forward"));
-    style::dress_button(home, "secondary", QStringLiteral("home"));
+    windows::style::dress_button(back, "", QStringLiteral("back"));
+    windows::style::dress_button(forward, "", QStringLiteral("forward"));
+    windows::style::dress_button(home, "secondary", QStringLiteral("home"));
     back->setEnabled(false);
     forward->setEnabled(false);
 

@@ -4,8 +4,8 @@
 #include "app/tell_child.h"
 #include "engine/spoken_questions.h"
 #include "platform/core/user_folders.h"
-#include "stage/twips.h"
-#include "stage/window_waits.h"
+#include "windows/twips.h"
+#include "windows/window_waits.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -150,7 +150,7 @@ void LoadSaveWindow::prepare()
     file_list->setCurrentItem(nullptr);
     file_name_box->setText(script_file_name);
 
-    using pw::stage::twips_rect;
+    using pw::windows::twips_rect;
     const QRect design = twips_rect(design_left, design_top, design_width, design_height, this);
     const QSize client = design.size().expandedTo(sizeHint());
     if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
@@ -306,7 +306,7 @@ void LoadSaveWindow::save_clicked()
         // second press.
         setEnabled(false);
         speaker_slot(mod_);
-        const bool yes = pw::stage::confirm_overwrite(mod_);
+        const bool yes = pw::windows::confirm_overwrite(mod_);
         setEnabled(true);
         if (!yes) return;
     }

@@ -2,20 +2,20 @@
 
 #include "agent/runtime/agent_platform.h"
 #include "agent/ui/desktop_character_view.h"
-#include "app/covered_windows.h"
 #include "agent/voice/sphinx_voice_input.h"
 #include "app/command_line.h"
 #include "app/components.h"
+#include "app/covered_windows.h"
 #include "app/pellworks_window.h"
 #include "app/program_exit.h"
 #include "app/program_options.h"
-#include "app/style.h"
 #include "engine/run_state.h"
 #include "platform/core/user_folders.h"
 #include "platform/desktop/program_starter.h"
 #include "platform/desktop/single_instance.h"
 #include "platform/desktop/x11_display.h"
-#include "stage/message_box.h"
+#include "windows/message_box.h"
+#include "windows/style.h"
 
 #include <QApplication>
 #include <QDir>
@@ -59,11 +59,11 @@ int main(int argc, char** argv)
     pw::app::make_paths_absolute(QDir::currentPath());
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(pw::stage::program_title);
+    QApplication::setApplicationName(pw::windows::program_title);
     // Before any window: a second start hands its command line to the first and ends.
     pw::platform::SingleInstance instance(pw::platform::SingleInstance::default_name());
     if (!instance.claim(pw::app::with_absolute_path(given, QDir::currentPath()))) return 0;
-    pw::app::style::apply(app);
+    pw::windows::style::apply(app);
     pw::app::CoveredWindows covered_windows(&app);
 
     // Spoken commands come from the default microphone, or from the recording named by

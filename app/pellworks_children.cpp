@@ -13,10 +13,10 @@
 #include "media/clock_form.h"
 #include "media/sound_library.h"
 #include "platform/core/trace.h"
-#include "stage/clear_place.h"
-#include "stage/message_box.h"
 #include "stage/stage_window.h"
-#include "stage/twips.h"
+#include "windows/clear_place.h"
+#include "windows/message_box.h"
+#include "windows/twips.h"
 
 #include <QLineEdit>
 #include <QMdiArea>
@@ -25,8 +25,8 @@
 
 namespace pw::app {
 
-using pw::stage::twips_to_px_x;
-using pw::stage::twips_to_px_y;
+using pw::windows::twips_to_px_x;
+using pw::windows::twips_to_px_y;
 
 // ---- The children ----
 
@@ -76,7 +76,7 @@ void Pellworks::about_clicked()
         connect(sub, &QObject::destroyed, this, [] { pw::trace::event(QStringLiteral("AboutClosed")); });
         connect(about_, &pw::media::AboutWindow::system_information_wanted, this, [this] { show_system_information(); });
     }
-    about_->prepare(pw::stage::program_title, mod_.version_text);
+    about_->prepare(pw::windows::program_title, mod_.version_text);
     about_->version_label->setText(QStringLiteral("V.") + mod_.version_text);
     about_->lblDisclaimer->setText(
         QStringLiteral("Pellworks is free: share it with your friends, your class and your school.\n"
@@ -114,7 +114,7 @@ void Pellworks::place_clear_of_characters(QMdiSubWindow* sub, QPoint wanted, QSi
     const QPoint frame = area_->viewport()->mapToGlobal(QPoint(0, 0));
     QList<QRect> characters = stage_->character_rects();
     for (QRect& r : characters) r.translate(-frame);
-    sub->setGeometry(pw::stage::clear_room(sub->size(), smallest.isValid() ? smallest : sub->size(), wanted,
+    sub->setGeometry(pw::windows::clear_room(sub->size(), smallest.isValid() ? smallest : sub->size(), wanted,
                                            QRect(QPoint(0, 0), area_->viewport()->size()), characters, 16));
 }
 

@@ -2,11 +2,11 @@
 
 #include "app/pellworks_window.h"
 
-#include "engine/run_state.h"
 #include "engine/rounding.h"
+#include "engine/run_state.h"
 #include "platform/core/trace.h"
 #include "stage/stage_window.h"
-#include "stage/twips.h"
+#include "windows/twips.h"
 
 #include <QMenu>
 #include <QMenuBar>

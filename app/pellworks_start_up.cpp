@@ -10,10 +10,10 @@
 #include "media/splash_window.h"
 #include "platform/core/trace.h"
 #include "platform/core/user_folders.h"
-#include "stage/message_box.h"
 #include "stage/stage_window.h"
-#include "stage/twips.h"
-#include "stage/window_waits.h"
+#include "windows/message_box.h"
+#include "windows/twips.h"
+#include "windows/window_waits.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -71,19 +71,19 @@ void Pellworks::create_clock()
 
 void Pellworks::set_title()
 {
-    setWindowTitle(pw::stage::program_title);
+    setWindowTitle(pw::windows::program_title);
 }
 
 void Pellworks::show_splash()
 {
     if (splash_ms <= 0 || !qEnvironmentVariableIsEmpty("PELLWORKS_NO_SPLASH")) return;
     QPointer<pw::media::SplashWindow> splash = new pw::media::SplashWindow;
-    splash->prepare(pw::stage::program_title, mod_.version_text);
+    splash->prepare(pw::windows::program_title, mod_.version_text);
     splash->version_label->setText(QStringLiteral("v. ") + mod_.version_text);
     splash->show();
     pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("shown")});
     // A key or a click closes it sooner; start-up still waits the whole time.
-    pw::stage::pause_ms(mod_, splash_ms);
+    pw::windows::pause_ms(mod_, splash_ms);
     if (splash) splash->close();
     pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("gone")});
 }
@@ -111,7 +111,7 @@ void Pellworks::open_windows(const CommandLine& command_line)
         // Loading the characters takes a moment: the frame is on the screen first.
         QElapsedTimer since;
         since.start();
-        while (!painted_ && since.elapsed() < first_paint_wait_ms) pw::stage::do_events();
+        while (!painted_ && since.elapsed() < first_paint_wait_ms) pw::windows::do_events();
     }
 
     // The stage loads its characters before any file can run.

@@ -16,8 +16,8 @@
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/key_codes.h"
 #include "stage/stage_window.h"
-#include "stage/twips.h"
-#include "stage/window_waits.h"
+#include "windows/twips.h"
+#include "windows/window_waits.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -34,8 +34,8 @@
 
 namespace pw::app {
 
-using pw::stage::twips_to_px_x;
-using pw::stage::twips_to_px_y;
+using pw::windows::twips_to_px_x;
+using pw::windows::twips_to_px_y;
 
 namespace {
 // Where the children stand in the frame, in twips. The script editor keeps the
@@ -152,7 +152,7 @@ void Pellworks::grow_children()
 void Pellworks::confirm_quit()
 {
     const bool take_waits = audio_ && audio_->has_unsaved_take();
-    pw::stage::confirm_quit(mod_, take_waits ? pw::engine::quit_unsaved_sound_question() : pw::engine::quit_question());
+    pw::windows::confirm_quit(mod_, take_waits ? pw::engine::quit_unsaved_sound_question() : pw::engine::quit_question());
 }
 
 void Pellworks::current_timer_ticked()

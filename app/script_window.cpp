@@ -4,7 +4,6 @@
 #include "app/child_windows.h"
 #include "app/script_edit.h"
 #include "app/speed_row.h"
-#include "app/style.h"
 #include "app/tell_child.h"
 #include "engine/keyboard_handler.h"
 #include "engine/run_control.h"
@@ -12,8 +11,9 @@
 #include "media/clock_form.h"
 #include "platform/core/trace.h"
 #include "platform/desktop/wave_device.h"
-#include "stage/twips.h"
-#include "stage/window_waits.h"
+#include "windows/style.h"
+#include "windows/twips.h"
+#include "windows/window_waits.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -28,9 +28,9 @@
 
 namespace pw::app {
 
-using pw::stage::twips_rect;
-using pw::stage::twips_to_px_x;
-using pw::stage::twips_to_px_y;
+using pw::windows::twips_rect;
+using pw::windows::twips_to_px_x;
+using pw::windows::twips_to_px_y;
 
 namespace {
 constexpr int timer1_interval_ms = 50;
@@ -78,10 +78,10 @@ void ScriptWindow::build_controls()
     hideit = new QCheckBox(QStringLiteral("hide"), this);
     hideit->setToolTip(QStringLiteral("Hide forms during Play"));
     // One row along the top, each button as wide as its icon and caption need.
-    style::dress_button(file_button, "secondary", QStringLiteral("folder"));
-    style::dress_button(play_pellwick, "main", QStringLiteral("play"));
-    style::dress_button(cancel, "stop", QStringLiteral("stop"));
-    style::dress_button(clear, "", QStringLiteral("broom"));
+    windows::style::dress_button(file_button, "secondary", QStringLiteral("folder"));
+    windows::style::dress_button(play_pellwick, "main", QStringLiteral("play"));
+    windows::style::dress_button(cancel, "stop", QStringLiteral("stop"));
+    windows::style::dress_button(clear, "", QStringLiteral("broom"));
     button_row = new QWidget(this);
     auto* row = new QHBoxLayout(button_row);
     row->setContentsMargins(twips_to_px_x(135, this), twips_to_px_y(135, this), twips_to_px_x(135, this), 0);
@@ -217,7 +217,7 @@ void ScriptWindow::cancel_clicked()
         }
     }
     mod_.listening = false;
-    pw::stage::let_events_run();
+    pw::windows::let_events_run();
     cancel_it();
 }
 
@@ -231,7 +231,7 @@ void ScriptWindow::clear_clicked()
     if (!script_text->document()->isEmpty() && !clear_confirmed()) return;
     script_text->clear();
     set_current_file(QString());
-    pw::stage::let_events_run();
+    pw::windows::let_events_run();
 }
 
 void ScriptWindow::file_button_clicked()
@@ -253,7 +253,7 @@ QString ScriptWindow::clear_question()
 bool ScriptWindow::clear_confirmed()
 {
     // Pellwick asks; a double click on a character while he asks says yes.
-    return pw::stage::confirm_clear(mod_);
+    return pw::windows::confirm_clear(mod_);
 }
 
 void ScriptWindow::clock_timer_ticked()

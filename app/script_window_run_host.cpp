@@ -9,7 +9,7 @@
 #include "media/clock_form.h"
 #include "platform/desktop/program_starter.h"
 #include "platform/desktop/wave_device.h"
-#include "stage/message_box.h"
+#include "windows/message_box.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -164,7 +164,7 @@ bool ScriptWindow::start_program(const QString& command_line)
 
 void ScriptWindow::message_box(const QString& text, std::function<void()> closed)
 {
-    pw::stage::open_message_box(text, this, std::move(closed));
+    pw::windows::open_message_box(text, this, std::move(closed));
 }
 
 }  // namespace pw::app

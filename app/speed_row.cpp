@@ -1,7 +1,7 @@
 #include "app/speed_row.h"
 
-#include "app/style.h"
-#include "stage/twips.h"
+#include "windows/style.h"
+#include "windows/twips.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -10,8 +10,8 @@
 namespace pw::app {
 
 using pw::engine::RunSpeed;
-using pw::stage::twips_to_px_x;
-using pw::stage::twips_to_px_y;
+using pw::windows::twips_to_px_x;
+using pw::windows::twips_to_px_y;
 
 SpeedRow::SpeedRow(pw::engine::RunState& mod, QWidget* parent) : QWidget(parent), mod_(mod)
 {
@@ -28,7 +28,7 @@ SpeedRow::SpeedRow(pw::engine::RunState& mod, QWidget* parent) : QWidget(parent)
     fast->setToolTip(QStringLiteral("Play the script at full speed"));
     slow->setToolTip(QStringLiteral("Play the script slowly, with a little rest before each line"));
     step_by_step->setToolTip(QStringLiteral("Play one line each time you press Step"));
-    style::dress_button(step, "main", QStringLiteral("forward"));
+    windows::style::dress_button(step, "main", QStringLiteral("forward"));
     step->setToolTip(QStringLiteral("Run the marked line"));
 
     auto* row = new QHBoxLayout(this);

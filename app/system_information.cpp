@@ -3,8 +3,8 @@
 #include "agent/ui/x11_desktop.h"
 #include "agent/voice/command_recogniser.h"
 #include "agent/voice/espeak_engine.h"
-#include "media/window_look.h"
 #include "stage/character_folders.h"
+#include "windows/style.h"
 
 #include <QAudioDevice>
 #include <QClipboard>
@@ -72,18 +72,17 @@ system_information_form::system_information_form(const QString& program_folder, 
                                                  QWidget* parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("pw_window"));
     setWindowTitle(QStringLiteral("System information"));
-    pw::media::look::dress(this);
+    pw::windows::style::dress(this);
     facts = new QPlainTextEdit(system_information_text(program_folder, version_text), this);
     facts->setReadOnly(true);
     facts->setAccessibleName(QStringLiteral("System information"));
     facts->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     facts->setStyleSheet(QStringLiteral("background: #fffbe6; font-family: \"DejaVu Sans Mono\"; font-size: 10pt;"));
     copy = new QPushButton(QStringLiteral("Copy"), this);
-    pw::media::look::dress_button(copy, pw::media::look::Role::main, QStringLiteral("tick"));
+    pw::windows::style::dress_button(copy, "main", QStringLiteral("tick"));
     close_button = new QPushButton(QStringLiteral("Close"), this);
-    pw::media::look::dress_button(close_button, pw::media::look::Role::secondary, QStringLiteral("cross"));
+    pw::windows::style::dress_button(close_button, "secondary", QStringLiteral("cross"));
     connect(copy, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(facts->toPlainText()); });
 
     auto* layout = new QVBoxLayout(this);

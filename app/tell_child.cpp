@@ -1,6 +1,6 @@
 #include "app/tell_child.h"
 
-#include "stage/message_box.h"
+#include "windows/message_box.h"
 
 #include <exception>
 
@@ -30,7 +30,7 @@ void tell_child(pw::engine::RunState& mod, const QString& sentence, const QStrin
         } catch (const std::exception&) {
         }
     }
-    if (!reason.isEmpty()) pw::stage::message_box(sentence + QStringLiteral("\n\n") + reason, parent);
+    if (!reason.isEmpty()) pw::windows::message_box(sentence + QStringLiteral("\n\n") + reason, parent);
 }
 
 }  // namespace pw::app

@@ -3,7 +3,7 @@
 // program's style; prints each time, the first (what a child waits for) and the median. The goal is 150 ms at most.
 
 #include "app/help_window.h"
-#include "app/style.h"
+#include "windows/style.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,9 +18,9 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    pw::app::style::apply(app);
+    pw::windows::style::apply(app);
     // The program's windows are up when a child opens help: fonts and icons are loaded.
-    QPushButton warm(pw::app::style::icon(QStringLiteral("play")), QStringLiteral("Play"));
+    QPushButton warm(pw::windows::style::icon(QStringLiteral("play")), QStringLiteral("Play"));
     warm.show();
     QApplication::processEvents();
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(PW_SOURCE_DIR "/data/help");

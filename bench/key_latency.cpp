@@ -8,8 +8,8 @@
 #include "engine/keyboard_handler.h"
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/x11_key_source.h"
-#include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
+#include "windows/window_waits.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -130,7 +130,7 @@ int main(int argc, char** argv)
         QElapsedTimer clock;
         clock.start();
         typist.key(true);
-        while (!mod.key_pressed && clock.elapsed() < give_up_ms) pw::stage::do_events();
+        while (!mod.key_pressed && clock.elapsed() < give_up_ms) pw::windows::do_events();
         const double ms = double(clock.nsecsElapsed()) / 1e6;
         typist.key(false);
         keys.remove_key_hook();

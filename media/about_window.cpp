@@ -1,8 +1,8 @@
 #include "media/about_window.h"
 
 #include "media/splash_window.h"
-#include "media/window_look.h"
-#include "stage/twips.h"
+#include "windows/style.h"
+#include "windows/twips.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,8 +18,7 @@ constexpr int design_width_twips = 5730, design_height_twips = 3855;
 
 AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("pw_window"));
-    look::dress(this);
+    windows::style::dress(this);
     setStyleSheet(styleSheet() + QStringLiteral(
         "QLabel#lblTitle { font-size: 22pt; font-weight: bold; }"
         "QLabel#lblVersion { font-size: 12pt; }"
@@ -44,10 +43,10 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent)
     lblDisclaimer->setWordWrap(true);
 
     ok_button = new QPushButton(QStringLiteral("Close"), this);
-    look::dress_button(ok_button, look::Role::main, QStringLiteral("tick"));
+    windows::style::dress_button(ok_button, "main", QStringLiteral("tick"));
     ok_button->setDefault(true);
     system_info_button = new QPushButton(QStringLiteral("&Sys Info..."), this);
-    look::dress_button(system_info_button, look::Role::secondary, QStringLiteral("pencil"));
+    windows::style::dress_button(system_info_button, "secondary", QStringLiteral("pencil"));
     system_info_button->setAccessibleName(QStringLiteral("Sys Info..."));
     connect(ok_button, &QPushButton::clicked, this, [this] { ok_clicked(); });
     connect(system_info_button, &QPushButton::clicked, this, [this] { system_info_clicked(); });
@@ -65,7 +64,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent)
     buttons->addStretch();
     buttons->addWidget(ok_button);
     grid->addLayout(buttons, 4, 0, 1, 2);
-    setMinimumSize(pw::stage::twips_to_px_x(design_width_twips), pw::stage::twips_to_px_y(design_height_twips));
+    setMinimumSize(pw::windows::twips_to_px_x(design_width_twips), pw::windows::twips_to_px_y(design_height_twips));
 }
 
 void AboutWindow::prepare(const QString& program_title, const QString& version_text)

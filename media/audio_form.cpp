@@ -3,13 +3,13 @@
 #include "agent/acs/wav_audio.h"
 #include "engine/spoken_questions.h"
 #include "media/level_meter.h"
-#include "media/sound_names.h"
 #include "media/sound_library.h"
-#include "media/window_look.h"
+#include "media/sound_names.h"
 #include "platform/core/user_folders.h"
 #include "platform/desktop/wave_recorder.h"
-#include "stage/twips.h"
-#include "stage/window_waits.h"
+#include "windows/style.h"
+#include "windows/twips.h"
+#include "windows/window_waits.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -63,15 +63,15 @@ audio_form::~audio_form() = default;
 void audio_form::build_controls()
 {
     setWindowTitle(QStringLiteral("Record Audio"));
-    setWindowIcon(look::icon(QStringLiteral("microphone")));
-    look::dress(this);
+    setWindowIcon(windows::style::icon(QStringLiteral("microphone")));
+    windows::style::dress(this);
 
     action_buttons[0] = new QPushButton(QStringLiteral("Record"), this);
     action_buttons[1] = new QPushButton(QStringLiteral("Save"), this);
     action_buttons[2] = new QPushButton(QStringLiteral("Quit"), this);
-    look::dress_button(action_buttons[0], look::Role::main, QStringLiteral("microphone"));
-    look::dress_button(action_buttons[1], look::Role::secondary, QStringLiteral("tick"));
-    look::dress_button(action_buttons[2], look::Role::stop, QStringLiteral("cross"));
+    windows::style::dress_button(action_buttons[0], "main", QStringLiteral("microphone"));
+    windows::style::dress_button(action_buttons[1], "secondary", QStringLiteral("tick"));
+    windows::style::dress_button(action_buttons[2], "stop", QStringLiteral("cross"));
     name_label = new QLabel(QStringLiteral("FileName"), this);
     name_box = new QLineEdit(this);
     name_box->setAccessibleName(QStringLiteral("FileName"));
@@ -98,7 +98,7 @@ void audio_form::build_controls()
     layout->addLayout(buttons);
     layout->addLayout(name_row);
     layout->addLayout(meter_row);
-    setMinimumSize(pw::stage::twips_rect(0, 0, design_width_twips, design_height_twips, this).size()
+    setMinimumSize(pw::windows::twips_rect(0, 0, design_width_twips, design_height_twips, this).size()
                        .expandedTo(sizeHint()));
     setTabOrder(name_box, action_buttons[0]);
     setTabOrder(action_buttons[0], action_buttons[1]);
@@ -169,7 +169,7 @@ void audio_form::record()
     }
     const QString path = sound_file_path(folder(), name_box->text().trimmed());
     if (QFileInfo::exists(path)) {
-        if (!confirmed(&pw::stage::confirm_overwrite)) return;
+        if (!confirmed(&pw::windows::confirm_overwrite)) return;
         // Closed while the question was asked: no recording behind the child's back.
         if (isHidden() || frame()->isHidden()) return;
     }
@@ -205,7 +205,7 @@ void audio_form::save()
         return;
     }
     const QString path = sound_file_path(folder(), name_box->text().trimmed());
-    if (path != target_ && QFileInfo::exists(path) && !confirmed(&pw::stage::confirm_overwrite)) return;
+    if (path != target_ && QFileInfo::exists(path) && !confirmed(&pw::windows::confirm_overwrite)) return;
     target_ = path;
     if (!write_sound(target_, take_)) {
         qWarning().noquote() << "The recording could not be written to" << target_;
@@ -223,7 +223,7 @@ bool audio_form::quit()
     end_take();
     show_idle();
     if (has_unsaved_take()) {
-        if (asking_ || !confirmed(&pw::stage::confirm_discard_sound)) return false;
+        if (asking_ || !confirmed(&pw::windows::confirm_discard_sound)) return false;
         take_.clear();
         show_idle();
     }
@@ -268,7 +268,7 @@ void audio_form::show_recording(bool on)
     action_buttons[2]->setEnabled(true);
     name_box->setReadOnly(on);
     if (!on) level_meter->reset();
-    look::set_state(elapsed, "recording", on);
+    windows::style::set_state(elapsed, "recording", on);
 }
 
 void audio_form::show_length(qint64 ms)

@@ -1,14 +1,14 @@
 #include "media/clock_form.h"
 
 #include "media/clock_dial.h"
-#include "stage/twips.h"
+#include "windows/twips.h"
 
 #include <QVBoxLayout>
 
 namespace pw::media {
 
-using pw::stage::twips_to_px_x;
-using pw::stage::twips_to_px_y;
+using pw::windows::twips_to_px_x;
+using pw::windows::twips_to_px_y;
 
 clock_form::clock_form(QWidget* parent) : QWidget(parent)
 {

@@ -1,9 +1,9 @@
 #include "media/sound_library.h"
 
 #include "media/sound_names.h"
-#include "media/window_look.h"
 #include "platform/core/user_folders.h"
-#include "stage/twips.h"
+#include "windows/style.h"
+#include "windows/twips.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -30,14 +30,14 @@ SoundLibrary::~SoundLibrary() = default;
 void SoundLibrary::build_controls()
 {
     setWindowTitle(QStringLiteral("Sounds"));
-    setWindowIcon(look::icon(QStringLiteral("note")));
-    look::dress(this);
+    setWindowIcon(windows::style::icon(QStringLiteral("note")));
+    windows::style::dress(this);
 
     sounds_frame = new QGroupBox(QStringLiteral("&Sounds for"), this);
     mode_choice[0] = new QRadioButton(QStringLiteral("Hear me"), sounds_frame);
     mode_choice[1] = new QRadioButton(QStringLiteral("Program"), sounds_frame);
-    mode_choice[0]->setIcon(look::icon(QStringLiteral("speaker")));
-    mode_choice[1]->setIcon(look::icon(QStringLiteral("pencil")));
+    mode_choice[0]->setIcon(windows::style::icon(QStringLiteral("speaker")));
+    mode_choice[1]->setIcon(windows::style::icon(QStringLiteral("pencil")));
     mode_choice[0]->setToolTip(QStringLiteral("Select to hear sounds when double clicked"));
     mode_choice[1]->setToolTip(QStringLiteral("Select to program sound into Script when double clicked"));
     mode_choice[1]->setChecked(true);
@@ -75,7 +75,7 @@ void SoundLibrary::build_controls()
 QSize SoundLibrary::sizeHint() const
 {
     // The design size, as far as the readable font lets it be.
-    return pw::stage::twips_rect(0, 0, design_width_twips, design_height_twips, this).size().expandedTo(
+    return pw::windows::twips_rect(0, 0, design_width_twips, design_height_twips, this).size().expandedTo(
         minimumSizeHint());
 }
 

@@ -1,7 +1,7 @@
 #include "media/splash_window.h"
 
-#include "media/window_look.h"
-#include "stage/twips.h"
+#include "windows/style.h"
+#include "windows/twips.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -24,9 +24,8 @@ QPixmap friends_picture()
 
 SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
-    setObjectName(QStringLiteral("pw_window"));
     setAttribute(Qt::WA_DeleteOnClose);
-    look::dress(this);
+    windows::style::dress(this);
     setStyleSheet(styleSheet() + QStringLiteral(
         "QFrame#Frame1 { border: 3px solid #3490bd; border-radius: 16px; background: #fffbe6; }"
         "QLabel#lblProductName { font-size: 30pt; font-weight: bold; color: #1f2545; }"
@@ -77,7 +76,7 @@ SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen |
     layout->addSpacing(6);
     for (QLabel* l : {lblCopyright, lblAuthor, lblCompany}) layout->addWidget(l, 0, Qt::AlignHCenter);
 
-    setMinimumSize(pw::stage::twips_to_px_x(design_width_twips), pw::stage::twips_to_px_y(design_height_twips));
+    setMinimumSize(pw::windows::twips_to_px_x(design_width_twips), pw::windows::twips_to_px_y(design_height_twips));
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());

@@ -3,7 +3,7 @@
 #include "engine/script_run.h"
 #include "engine/script_text.h"
 #include "engine/tickle_char.h"
-#include "stage/window_waits.h"
+#include "windows/window_waits.h"
 
 #include <exception>
 #include <stdexcept>
@@ -91,8 +91,8 @@ void observe(RunState& mod, pw::engine::RunHost& editor, const QString& characte
                 + QStringLiteral(" default height:") + str_number(c().height()));
         });
         mod.agent_idle = false;
-        pw::stage::let_events_run();
-        pw::stage::wait_idle(mod);
+        pw::windows::let_events_run();
+        pw::windows::wait_idle(mod);
         step([&] { c().set_width(slot0().size.width()); });
         step([&] { c().set_height(slot0().size.height()); });
         step([&] {

@@ -3,12 +3,12 @@
 #include "agent/api/agent_error.h"
 #include "engine/rounding.h"
 #include "stage/action_lists.h"
-#include "stage/clear_place.h"
 #include "stage/character_folders.h"
 #include "stage/composer.h"
-#include "stage/message_box.h"
-#include "stage/twips.h"
-#include "stage/window_waits.h"
+#include "windows/clear_place.h"
+#include "windows/message_box.h"
+#include "windows/twips.h"
+#include "windows/window_waits.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -46,12 +46,12 @@ StageWindow::StageWindow(pw::agent::AgentControl& agent, pw::engine::RunState& m
     build_controls();
     connect_agent_events();
     mod_.character_loader = [this](const QString& id) { get_char(id, true); };
-    set_message_box_keep_clear([this] { return character_rects(); });
+    windows::set_message_box_keep_clear([this] { return character_rects(); });
 }
 
 StageWindow::~StageWindow()
 {
-    set_message_box_keep_clear(nullptr);
+    windows::set_message_box_keep_clear(nullptr);
     mod_.character_loader = nullptr;
 }
 
@@ -88,7 +88,7 @@ void StageWindow::build_controls()
     layout->addWidget(AnimationFrame, 1);
 
     // The design's client area is 2640 x 3990 twips; the list may ask for more width.
-    setMinimumSize(twips_rect(0, 0, 2640, 3990, this).size());
+    setMinimumSize(windows::twips_rect(0, 0, 2640, 3990, this).size());
     fit_list_to_entries({QStringLiteral("Pellwick")});
     resize(sizeHint().expandedTo(minimumSize()));
 
@@ -202,7 +202,7 @@ void StageWindow::greet_or_end()
         mod_.characters[slot].agent->show();
         mod_.char_say(slot, greeting());
     } catch (const std::exception&) {
-        message_box(missing_pellwick_message(), this);
+        windows::message_box(missing_pellwick_message(), this);
         mod_.end_program(1);
     }
 }
@@ -238,7 +238,7 @@ void StageWindow::get_char(const QString& id, bool for_run)
         mod_.current_char = id;
         mod_.characters[slot].request = agent_.load(id, character_path(char_folders, id));
         // At start-up the windows get a turn between characters; a run never waits here.
-        if (!for_run) pw::stage::let_events_run();
+        if (!for_run) pw::windows::let_events_run();
 
         pw::agent::Character* c = agent_.item(id);
         mod_.characters[slot].agent = c;
@@ -255,8 +255,8 @@ void StageWindow::get_char(const QString& id, bool for_run)
         commands.set_global_voice_commands_enabled(false);
 
         const QPoint at = window_position();
-        const double tx = twips_per_pixel_x(this);
-        const double ty = twips_per_pixel_y(this);
+        const double tx = windows::twips_per_pixel_x(this);
+        const double ty = windows::twips_per_pixel_y(this);
         const QPoint wanted(int(round_half_even((at.x() * tx + char_offset_x_twips) / tx)),
                             int(round_half_even((at.y() * ty + char_offset_y_twips) / ty)));
         const QPoint place = place_clear_of_script(wanted, QSize(c->width(), c->height()));
@@ -267,10 +267,10 @@ void StageWindow::get_char(const QString& id, bool for_run)
 
         mod_.characters[slot].size = mod_.characters[slot].default_size = QSize(c->width(), c->height());
         mod_.current_char = id;
-        if (!for_run) pw::stage::let_events_run();
+        if (!for_run) pw::windows::let_events_run();
     } catch (const std::exception&) {
-        if (for_run) open_message_box(load_error_message(id), this, nullptr);
-        else message_box(load_error_message(id), this);
+        if (for_run) windows::open_message_box(load_error_message(id), this, nullptr);
+        else windows::message_box(load_error_message(id), this);
         if (slot >= 0 && slot < mod_.slot_count()) {
             mod_.characters[slot].agent = nullptr;
             mod_.characters[slot].loaded = false;
@@ -296,9 +296,9 @@ QPoint StageWindow::place_clear_of_script(QPoint wanted, QSize size) const
     // When the screen has no room on that side, any side of the window will do.
     const QRect left_band(QPoint(std::min(area.left(), script.left()), std::min(area.top(), script.top())),
                           QPoint(script.right(), std::max(area.bottom(), script.bottom())));
-    const QPoint beside = clear_place(size, wanted, area, {left_band}, char_margin);
+    const QPoint beside = windows::clear_place(size, wanted, area, {left_band}, char_margin);
     if (!QRect(beside, size).intersects(left_band.adjusted(0, 0, char_margin, 0))) return beside;
-    return clear_place(size, wanted, area, {script}, char_margin);
+    return windows::clear_place(size, wanted, area, {script}, char_margin);
 }
 
 QList<QRect> StageWindow::character_rects() const

@@ -8,8 +8,8 @@
 #include "app/tell_child.h"
 #include "engine/spoken_questions.h"
 #include "platform/core/user_folders.h"
-#include "stage/twips.h"
 #include "tests/test_classes.h"
+#include "windows/twips.h"
 
 #include <QDirIterator>
 #include <QLineEdit>
@@ -319,7 +319,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(t.f.window.get()));
         // Pellwick stands where the dialog would first go; characters stay on top.
         QWidget* area = t.f.window->save_window()->parentWidget();
-        const QPoint first = area->mapToGlobal(pw::stage::twips_rect(5820, 1845, 0, 0, area).topLeft());
+        const QPoint first = area->mapToGlobal(pw::windows::twips_rect(5820, 1845, 0, 0, area).topLeft());
         auto* pellwick = t.f.agent.character(QStringLiteral("Pellwick"));
         pellwick->place(first.x() + 40, first.y() + 10);
         t.open();

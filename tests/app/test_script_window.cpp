@@ -8,8 +8,8 @@
 #include "media/clock_dial.h"
 #include "media/clock_form.h"
 #include "stage/stage_window.h"
-#include "stage/twips.h"
 #include "tests/test_classes.h"
+#include "windows/twips.h"
 
 #include <QCheckBox>
 #include <QMdiArea>
@@ -217,8 +217,8 @@ private slots:
         auto* w = f.window.get();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
-        using pw::stage::twips_to_px_x;
-        using pw::stage::twips_to_px_y;
+        using pw::windows::twips_to_px_x;
+        using pw::windows::twips_to_px_y;
         QCOMPARE(w->stage_window()->pos(), QPoint(twips_to_px_x(225, w), twips_to_px_y(400, w)));
         // The script editor stands beside the stage, which is as wide as its entries ask.
         QCOMPARE(w->script_window()->y(), twips_to_px_y(400, w));

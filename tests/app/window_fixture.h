@@ -6,10 +6,10 @@
 #include "app/pellworks_window.h"
 #include "app/script_window.h"
 #include "engine/run_state.h"
-#include "stage/message_box.h"
 #include "stage/stage_window.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/slot_setup.h"
+#include "windows/message_box.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -36,9 +36,9 @@ struct ProgramFixture {
         mod.program_folder = program_dir.path();
         mod.set_start_defaults();
         mod.exit_program = [this](int code) { exits << code; };
-        pw::stage::set_message_box_hook([this](const QString& text) { messages << text; });
+        pw::windows::set_message_box_hook([this](const QString& text) { messages << text; });
     }
-    ~ProgramFixture() { pw::stage::set_message_box_hook(nullptr); }
+    ~ProgramFixture() { pw::windows::set_message_box_hook(nullptr); }
 
     QString chars_dir() const { return program_dir.path() + QStringLiteral("/chars"); }
 

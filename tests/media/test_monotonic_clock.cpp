@@ -3,9 +3,9 @@
 
 #include "engine/run_state.h"
 #include "media/monotonic_clock.h"
-#include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/test_classes.h"
+#include "windows/window_waits.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -75,7 +75,7 @@ private slots:
         QElapsedTimer wall;
         wall.start();
         const double before = t.GetTime();
-        pw::stage::pause_ms(mod, 120);
+        pw::windows::pause_ms(mod, 120);
         const double measured = t.GetTime() - before;
         QVERIFY2(measured >= 120.0 && measured <= wall.elapsed() + 1.0, qPrintable(QString::number(measured)));
     }

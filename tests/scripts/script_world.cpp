@@ -5,9 +5,9 @@
 #include "engine/script_runner.h"
 #include "engine/window_keys.h"
 #include "platform/core/trace.h"
-#include "stage/message_box.h"
 #include "stage/stage_window.h"
 #include "tests/fakes/slot_setup.h"
+#include "windows/message_box.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -162,7 +162,7 @@ ScriptWorld::ScriptWorld(const QStringList& tricks)
     mod.screen_height_px = 768;
     mod.options.interval_seconds = 0.0f;
     mod.seed_random(1);
-    pw::stage::set_message_box_hook([](const QString&) {});
+    pw::windows::set_message_box_hook([](const QString&) {});
     stage = std::make_unique<pw::stage::StageWindow>(agent, mod);
     QObject::connect(stage.get(), &pw::stage::StageWindow::cancel_script_wanted, &editor,
                      [this] { pw::engine::cancel_it(mod, host); });
@@ -187,7 +187,7 @@ ScriptWorld::~ScriptWorld()
 {
     agent.log().on_add = nullptr;
     stage.reset();
-    pw::stage::set_message_box_hook(nullptr);
+    pw::windows::set_message_box_hook(nullptr);
 }
 
 QString ScriptWorld::tidy(const QString& text) const

@@ -6,9 +6,9 @@
 #include "app/help_book.h"
 #include "engine/spoken_questions.h"
 #include "platform/core/trace.h"
-#include "stage/window_waits.h"
 #include "tests/fakes/slot_setup.h"
 #include "tests/scripts/script_world.h"
+#include "windows/window_waits.h"
 
 #include <QDir>
 #include <QFile>
@@ -184,7 +184,7 @@ void TestScripts::questions_are_answered_by_a_double_click()
         w->agent.character(QStringLiteral("pellwick"))->set_shown(false);
         QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("tansy")); });
         QTimer::singleShot(60, [&] { w->agent.post_balloon_hide(QStringLiteral("pellwick")); });
-        pw::stage::confirm_quit(w->mod);
+        pw::windows::confirm_quit(w->mod);
         QVERIFY(w->transcript.lines.contains(QStringLiteral("pellwick Show False")));
         QVERIFY(said(*w).startsWith(pw::trace::quote(pw::engine::quit_question())));
         QTRY_VERIFY(w->transcript.lines.contains(QStringLiteral("exit 0")));
@@ -196,7 +196,7 @@ void TestScripts::questions_are_answered_by_a_double_click()
         w->mod.options.sequential = false;
         w->mod.current_char = QStringLiteral("tansy");
         QTimer::singleShot(30, [&] { w->agent.post_balloon_hide(QStringLiteral("pellwick")); });
-        pw::stage::confirm_quit(w->mod);
+        pw::windows::confirm_quit(w->mod);
         QVERIFY(!w->mod.questions.quit && !w->mod.options.sequential);
         QCOMPARE(w->mod.current_char, QStringLiteral("tansy"));
         w->agent.post_dbl_click(QStringLiteral("pellwick"));
@@ -209,7 +209,7 @@ void TestScripts::questions_are_answered_by_a_double_click()
         w->agent.set_completion(FakeAgent::Completion::Manual);
         QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("pellwick")); });
         QTimer::singleShot(60, [&] { w->agent.finish_all(); });
-        QVERIFY(pw::stage::confirm_clear(w->mod));
+        QVERIFY(pw::windows::confirm_clear(w->mod));
         QVERIFY(said(*w).endsWith(QStringLiteral("\"OK, I'll clear it!\"")));
     }
     for (const auto status : {Request::Complete, Request::Interrupted, Request::Failed}) {
@@ -217,7 +217,7 @@ void TestScripts::questions_are_answered_by_a_double_click()
         auto w = world();
         w->agent.set_completion(FakeAgent::Completion::Manual);
         QTimer::singleShot(30, [&w, status] { w->agent.finish(w->mod.characters[0].request, status); });
-        QVERIFY(!pw::stage::confirm_clear(w->mod));
+        QVERIFY(!pw::windows::confirm_clear(w->mod));
         QVERIFY(!w->mod.questions.clear);
     }
     {
@@ -228,7 +228,7 @@ void TestScripts::questions_are_answered_by_a_double_click()
         w->mod.current_char = QStringLiteral("tansy");
         QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("pellwick")); });
         QTimer::singleShot(60, [&] { w->agent.finish(w->mod.characters[0].request); });
-        QVERIFY(pw::stage::confirm_overwrite(w->mod));
+        QVERIFY(pw::windows::confirm_overwrite(w->mod));
         QVERIFY(said(*w, QStringLiteral("tansy")).startsWith(pw::trace::quote(pw::engine::overwrite_question())));
         QCOMPARE(w->mod.characters[1].request.status(), int(Request::Pending));
         QVERIFY(!w->mod.questions.overwrite);

@@ -3,9 +3,9 @@
 // delivered from the event loop.
 
 #include "tests/app/window_fixture.h"
-#include "stage/window_waits.h"
 #include "tests/fakes/slot_setup.h"
 #include "tests/test_classes.h"
+#include "windows/window_waits.h"
 
 #include <QTest>
 
@@ -84,7 +84,7 @@ void TestStageEvents::idle_and_balloon_events_set_agent_idle()
     f.agent.post_balloon_hide(id);
     QElapsedTimer t;
     t.start();
-    pw::stage::wait_idle(f.mod);
+    pw::windows::wait_idle(f.mod);
     QVERIFY(t.elapsed() < 1000);
     QVERIFY(f.mod.agent_idle);
 }

@@ -2,11 +2,11 @@
 // which slots, the greeting or the missing-Pellwick end, reloading, load failures,
 // pop-up commands, placement and the action lists.
 
-#include "app/style.h"
 #include "stage/action_lists.h"
 #include "stage/character_folders.h"
-#include "stage/twips.h"
 #include "tests/app/window_fixture.h"
+#include "windows/style.h"
+#include "windows/twips.h"
 
 #include "platform/core/trace.h"
 #include "tests/test_classes.h"
@@ -240,13 +240,13 @@ void TestStageLoading::characters_stand_beside_the_stage()
     f.form->move(100, 50);
     f.form->prepare();
 
-    const double tx = pw::stage::twips_per_pixel_x(f.form.get());
+    const double tx = pw::windows::twips_per_pixel_x(f.form.get());
     if (qFuzzyCompare(tx, 15.0)) {
         // (1500 + 7450) / 15 = 596.67 -> 597; (750 + 1200) / 15 = 130
         QCOMPARE(f.mod.characters[0].agent->left(), 597);
         QCOMPARE(f.mod.characters[0].agent->top(), 130);
     }
-    QCOMPARE(f.mod.characters[0].agent->left(), pw::stage::twips_to_px_x(100 * tx + 7450, f.form.get()));
+    QCOMPARE(f.mod.characters[0].agent->left(), pw::windows::twips_to_px_x(100 * tx + 7450, f.form.get()));
 
     QCOMPARE(f.mod.screen_width_px, QGuiApplication::primaryScreen()->geometry().width());
     QVERIFY(f.mod.screen_height_px > 0);
@@ -301,7 +301,7 @@ void TestStageLoading::action_lists_follow_the_chosen_entry()
 void TestStageLoading::the_list_lies_whole_in_its_frame_in_the_programs_look()
 {
     // The look's font, frames and padding take more room than the plain style.
-    pw::app::style::apply(*static_cast<QApplication*>(QCoreApplication::instance()));
+    pw::windows::style::apply(*static_cast<QApplication*>(QCoreApplication::instance()));
     StageFixture f({QStringLiteral("Pellwick.acs")});
     f.form->prepare();
     f.form->show();

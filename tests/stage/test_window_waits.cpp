@@ -1,11 +1,11 @@
 // Waiting while events flow: the event pump sleeps instead of spinning, pauses keep
 // timers running and ignore a cancel, wait_idle ends on the flag or its bound.
 
-#include "stage/event_pump.h"
 #include "engine/run_state.h"
-#include "stage/window_waits.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/test_classes.h"
+#include "windows/event_pump.h"
+#include "windows/window_waits.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -14,7 +14,7 @@
 
 #include <ctime>
 
-using pw::stage::EventPump;
+using pw::windows::EventPump;
 using pw::engine::RunState;
 using pw::fakes::FakeAgent;
 
@@ -107,7 +107,7 @@ void TestWindowWaits::pause_ms_keeps_timers_running_and_ignores_cancel()
 
     QElapsedTimer t;
     t.start();
-    pw::stage::pause_ms(mod, 150);
+    pw::windows::pause_ms(mod, 150);
     const qint64 took = t.elapsed();
     QVERIFY2(took >= 150 && took < 400, qPrintable(QString::number(took)));
     QVERIFY2(ticks >= 4, qPrintable(QString::number(ticks)));
@@ -115,8 +115,8 @@ void TestWindowWaits::pause_ms_keeps_timers_running_and_ignores_cancel()
     QVERIFY(clicked);
 
     t.restart();
-    pw::stage::pause_ms(mod, 0);
-    pw::stage::pause_ms(mod, -5);
+    pw::windows::pause_ms(mod, 0);
+    pw::windows::pause_ms(mod, -5);
     QVERIFY(t.elapsed() < 5);
 }
 
@@ -130,13 +130,13 @@ void TestWindowWaits::pause_ms_uses_the_hires_clock_only_when_it_has_a_frequency
     mod.hires_frequency = 0.0;  // no counter: the tick count decides
     QElapsedTimer t;
     t.start();
-    pw::stage::pause_ms(mod, 200);
+    pw::windows::pause_ms(mod, 200);
     QVERIFY2(t.elapsed() >= 200, qPrintable(QString::number(t.elapsed())));
     QCOMPARE(clock.reads, 0);
 
     mod.hires_frequency = 1e9;
     t.restart();
-    pw::stage::pause_ms(mod, 200);  // 100 ms of real time on a clock running twice as fast
+    pw::windows::pause_ms(mod, 200);  // 100 ms of real time on a clock running twice as fast
     QVERIFY2(t.elapsed() >= 95 && t.elapsed() < 190, qPrintable(QString::number(t.elapsed())));
     QVERIFY(clock.reads > 1);
 }
@@ -150,14 +150,14 @@ void TestWindowWaits::wait_idle_ends_on_the_flag_or_its_bound()
     mod.agent_idle = true;
     QElapsedTimer t;
     t.start();
-    pw::stage::wait_idle(mod);
+    pw::windows::wait_idle(mod);
     QVERIFY(t.elapsed() < 5);
 
     // Nobody goes idle: the bound ends the wait, measured on the monotonic clock.
     mod.agent_idle = false;
     mod.wait_idle_limit = std::chrono::milliseconds(150);
     t.restart();
-    pw::stage::wait_idle(mod);
+    pw::windows::wait_idle(mod);
     QVERIFY2(t.elapsed() >= 150 && t.elapsed() < 400, qPrintable(QString::number(t.elapsed())));
 
     // The flag set by an event handler ends the wait early.
@@ -165,7 +165,7 @@ void TestWindowWaits::wait_idle_ends_on_the_flag_or_its_bound()
     QObject::connect(&agent, &FakeAgent::IdleStart, [&] { mod.agent_idle = true; });
     QTimer::singleShot(40, [&] { agent.post_idle_start(QStringLiteral("Pellwick")); });
     t.restart();
-    pw::stage::wait_idle(mod);
+    pw::windows::wait_idle(mod);
     QVERIFY2(t.elapsed() >= 40 && t.elapsed() < 300, qPrintable(QString::number(t.elapsed())));
 }
 

@@ -3,11 +3,11 @@
 // one comes forward or appears while the box waits, also when the window it belongs
 // to is out of sight (a script running on the desktop).
 
-#include "agent/ui/desktop_character_view.h"
 #include "agent/ui/character_window.h"
+#include "agent/ui/desktop_character_view.h"
 #include "agent/ui/x11_desktop.h"
-#include "stage/message_box.h"
 #include "tests/test_classes.h"
+#include "windows/message_box.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -50,7 +50,7 @@ private slots:
         DesktopCharacterView pellwick, tansy;
         show_figure(pellwick, pellwick_at);
         QVERIFY(QTest::qWaitForWindowExposed(&pellwick.character_window()));
-        pw::stage::set_message_box_keep_clear([&] { return QList<QRect>{pellwick_at}; });
+        pw::windows::set_message_box_keep_clear([&] { return QList<QRect>{pellwick_at}; });
         QWidget main_window;  // out of sight, as in runout mode
         QWidget* editor = new QWidget(&main_window);
 
@@ -89,8 +89,8 @@ private slots:
                   QStringLiteral("a character came over the box"));
             box->button(QMessageBox::Ok)->click();
         });
-        pw::stage::message_box(QStringLiteral("I don't know how to spell that."), editor);
-        pw::stage::set_message_box_keep_clear(nullptr);
+        pw::windows::message_box(QStringLiteral("I don't know how to spell that."), editor);
+        pw::windows::set_message_box_keep_clear(nullptr);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
     }
 };

@@ -1,15 +1,15 @@
-#include "stage/window_waits.h"
+#include "windows/window_waits.h"
 
 #include "engine/run_wait.h"
 #include "engine/spoken_questions.h"
-#include "stage/event_pump.h"
+#include "windows/event_pump.h"
 
 #include <QElapsedTimer>
 
 #include <exception>
 #include <functional>
 
-namespace pw::stage {
+namespace pw::windows {
 
 using pw::engine::RunState;
 using pw::engine::RunStateAside;
@@ -136,4 +136,4 @@ bool confirm_discard_sound(RunState& mod)
     return ask_current(mod, mod.questions.discard_sound, pw::engine::discard_sound_question());
 }
 
-}  // namespace pw::stage
+}  // namespace pw::windows

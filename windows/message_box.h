@@ -12,7 +12,7 @@
 
 class QWidget;
 
-namespace pw::stage {
+namespace pw::windows {
 
 inline const QString program_title = QStringLiteral("Pellworks");
 
@@ -29,4 +29,4 @@ void set_message_box_keep_clear(std::function<QList<QRect>()> characters);
 // shows boxes again.
 void set_message_box_hook(std::function<void(const QString& text)> hook);
 
-}  // namespace pw::stage
+}  // namespace pw::windows

@@ -1,4 +1,4 @@
-#include "stage/event_pump.h"
+#include "windows/event_pump.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace pw::stage {
+namespace pw::windows {
 namespace {
 // Objects deleteLater()ed inside a nested wait are freed only when control gets back
 // to the main loop; a long wait would otherwise hoard them.
@@ -52,4 +52,4 @@ void EventPump::flush_deferred_deletes_now_and_then()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-}  // namespace pw::stage
+}  // namespace pw::windows

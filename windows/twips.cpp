@@ -1,4 +1,4 @@
-#include "stage/twips.h"
+#include "windows/twips.h"
 
 #include "engine/rounding.h"
 
@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
-namespace pw::stage {
+namespace pw::windows {
 namespace {
 
 constexpr double twips_per_inch = 1440.0;
@@ -50,4 +50,4 @@ QRect twips_rect(int left, int top, int width, int height, const QWidget* widget
                  twips_to_px_x(width, widget), twips_to_px_y(height, widget));
 }
 
-}  // namespace pw::stage
+}  // namespace pw::windows

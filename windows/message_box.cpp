@@ -1,7 +1,7 @@
-#include "stage/message_box.h"
+#include "windows/message_box.h"
 
 #include "platform/core/trace.h"
-#include "stage/clear_place.h"
+#include "windows/clear_place.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <QStyle>
 
-namespace pw::stage {
+namespace pw::windows {
 namespace {
 
 std::function<void(const QString&)>& hook()
@@ -103,4 +103,4 @@ void set_message_box_keep_clear(std::function<QList<QRect>()> characters)
 
 void set_message_box_hook(std::function<void(const QString&)> h) { hook() = std::move(h); }
 
-}  // namespace pw::stage
+}  // namespace pw::windows

@@ -1,8 +1,8 @@
-#include "stage/clear_place.h"
+#include "windows/clear_place.h"
 
 #include <algorithm>
 
-namespace pw::stage {
+namespace pw::windows {
 namespace {
 
 int clamp_span(int pos, int len, int lo, int hi)
@@ -76,4 +76,4 @@ QRect clear_room(QSize size, QSize smallest, QPoint wanted, const QRect& screen,
     return QRect(clear_place(size, wanted, screen, keep_free, margin), size);
 }
 
-}  // namespace pw::stage
+}  // namespace pw::windows

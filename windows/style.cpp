@@ -1,13 +1,15 @@
-#include "app/style.h"
+#include "windows/style.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFont>
 #include <QPalette>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QVariant>
+#include <QWidget>
 
-namespace pw::app::style {
+namespace pw::windows::style {
 
 namespace {
 
@@ -128,4 +130,19 @@ void dress_button(QAbstractButton* button, const char* role, const QString& icon
     button->setAccessibleName(button->text().remove(QLatin1Char('&')));
 }
 
-}  // namespace pw::app::style
+void dress(QWidget* window)
+{
+    window->setObjectName(QStringLiteral("pw_window"));
+    // A plain QWidget paints the style sheet's background only with this.
+    window->setAttribute(Qt::WA_StyledBackground);
+}
+
+void set_state(QWidget* widget, const char* state, bool on)
+{
+    if (widget->property(state).toBool() == on) return;
+    widget->setProperty(state, on);
+    widget->style()->unpolish(widget);
+    widget->style()->polish(widget);
+}
+
+}  // namespace pw::windows::style

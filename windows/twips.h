@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace pw::stage {
+namespace pw::windows {
 
 double twips_per_pixel_x(const QWidget* widget = nullptr);
 double twips_per_pixel_y(const QWidget* widget = nullptr);
@@ -16,4 +16,4 @@ int twips_to_px_x(double twips, const QWidget* widget = nullptr);
 int twips_to_px_y(double twips, const QWidget* widget = nullptr);
 QRect twips_rect(int left, int top, int width, int height, const QWidget* widget = nullptr);
 
-}  // namespace pw::stage
+}  // namespace pw::windows

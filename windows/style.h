@@ -8,8 +8,9 @@
 
 class QAbstractButton;
 class QApplication;
+class QWidget;
 
-namespace pw::app::style {
+namespace pw::windows::style {
 
 // Font, palette, style sheet and window icon for the whole program.
 void apply(QApplication& app);
@@ -23,8 +24,12 @@ QIcon icon(const QString& name);
 // The colour of the button's kind of action: "main" (Play), "secondary" (File),
 // "stop" (Cancel) or "" (plain); its icon; its caption as its accessible name.
 void dress_button(QAbstractButton* button, const char* role, const QString& icon_name);
+// Marks a window for the style sheet: the balloon's cream behind everything in it.
+void dress(QWidget* window);
+// Marks a state the look shows (the recording time while recording).
+void set_state(QWidget* widget, const char* state, bool on);
 
 // The style sheet, for checking its colours.
 QString style_sheet();
 
-}  // namespace pw::app::style
+}  // namespace pw::windows::style

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-namespace pw::stage {
+namespace pw::windows {
 
 void do_events();
 void let_events_run();
@@ -38,4 +38,4 @@ bool confirm_overwrite(pw::engine::RunState& mod);
 // character.
 bool confirm_discard_sound(pw::engine::RunState& mod);
 
-}  // namespace pw::stage
+}  // namespace pw::windows

@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QSize>
 
-namespace pw::stage {
+namespace pw::windows {
 
 // Where something of `size` goes on `screen` (top-left corner): at `wanted` when it
 // stays `margin` pixels clear of every rectangle in `keep_free`, else at the nearest
@@ -21,4 +21,4 @@ QPoint clear_place(QSize size, QPoint wanted, const QRect& screen, const QList<Q
 QRect clear_room(QSize size, QSize smallest, QPoint wanted, const QRect& screen, const QList<QRect>& keep_free,
                  int margin = 8);
 
-}  // namespace pw::stage
+}  // namespace pw::windows

@@ -9,7 +9,7 @@
 
 class QTimer;
 
-namespace pw::stage {
+namespace pw::windows {
 
 class EventPump {
 public:
@@ -40,4 +40,4 @@ private:
     int passes_ = 0;
 };
 
-}  // namespace pw::stage
+}  // namespace pw::windows
