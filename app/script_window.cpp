@@ -10,7 +10,7 @@
 #include "engine/spoken_questions.h"
 #include "media/clock_form.h"
 #include "platform/core/trace.h"
-#include "platform/desktop/wave_device.h"
+#include "agent/voice/wave_device.h"
 #include "windows/style.h"
 #include "windows/twips.h"
 #include "windows/window_waits.h"
@@ -125,7 +125,7 @@ void ScriptWindow::build_controls()
 
     clock_timer = new QTimer(this);
     clock_timer->setInterval(timer1_interval_ms);
-    wave_player = new pw::platform::WaveDevice(this);
+    wave_player = new pw::voice::WaveDevice(this);
 
     connect(file_button, &QPushButton::clicked, this, [this] { file_button_clicked(); });
     connect(play_pellwick, &QPushButton::clicked, this, [this] { play_pellwick_clicked(); });
@@ -133,7 +133,7 @@ void ScriptWindow::build_controls()
     connect(speed_row, &SpeedRow::step_clicked, this, [this] { step_clicked(); });
     connect(clear, &QPushButton::clicked, this, [this] { clear_clicked(); });
     connect(clock_timer, &QTimer::timeout, this, [this] { clock_timer_ticked(); });
-    connect(wave_player, &pw::platform::WaveDevice::done, this, [this] { wave_player_done(); });
+    connect(wave_player, &pw::voice::WaveDevice::done, this, [this] { wave_player_done(); });
 
     resize(twips_to_px_x(design_width_twips, this), twips_to_px_y(design_height_twips, this));
     place_controls();

@@ -23,7 +23,7 @@ class QTimer;
 namespace pw::engine {
 class KeyboardHandler;
 }
-namespace pw::platform {
+namespace pw::voice {
 class WaveDevice;
 }
 
@@ -55,7 +55,7 @@ public:
     QLabel* not_kept_panel = nullptr;  // shown while the unsaved text cannot be kept
     QLabel* waiting_panel = nullptr;  // what the run waits for; the file panel gives way
     std::array<QLabel*, 2> convert{};  // the last random X and Y; never shown
-    pw::platform::WaveDevice* wave_player = nullptr;
+    pw::voice::WaveDevice* wave_player = nullptr;
 
     // The main window, for hiding the windows and for the clock; may stay unset (a
     // lone editor then has no clock and nothing else to hide).

@@ -8,7 +8,7 @@
 #include "engine/keyboard_handler.h"
 #include "media/clock_form.h"
 #include "platform/desktop/program_starter.h"
-#include "platform/desktop/wave_device.h"
+#include "agent/voice/wave_device.h"
 #include "windows/message_box.h"
 
 #include <QCheckBox>

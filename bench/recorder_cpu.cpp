@@ -9,7 +9,7 @@
 #include "agent/acs/wav_audio.h"
 #include "media/audio_form.h"
 #include "media/level_meter.h"
-#include "platform/desktop/wave_recorder.h"
+#include "agent/voice/wave_recorder.h"
 #include "tests/fakes/fake_agent.h"
 
 #include <QApplication>

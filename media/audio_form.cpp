@@ -6,7 +6,7 @@
 #include "media/sound_library.h"
 #include "media/sound_names.h"
 #include "platform/core/user_folders.h"
-#include "platform/desktop/wave_recorder.h"
+#include "agent/voice/wave_recorder.h"
 #include "windows/style.h"
 #include "windows/twips.h"
 #include "windows/window_waits.h"
@@ -28,7 +28,7 @@ namespace pw::media {
 
 namespace {
 
-using pw::platform::WaveRecorder;
+using pw::voice::WaveRecorder;
 
 // The whole file or nothing: written beside its place and renamed into it.
 bool write_sound(const QString& path, const QByteArray& samples)

@@ -20,7 +20,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace pw::platform {
+namespace pw::voice {
 class WaveRecorder;
 }
 
@@ -41,7 +41,7 @@ public:
     QLineEdit* name_box = nullptr;           // the new sound's name
     LevelMeter* level_meter = nullptr;
     QLabel* elapsed = nullptr;             // how long the recording is, m:ss
-    pw::platform::WaveRecorder* sound_recorder = nullptr;
+    pw::voice::WaveRecorder* sound_recorder = nullptr;
 
     // Listed again after every Save; may stay unset.
     void set_sound_library(SoundLibrary* library) { library_ = library; }

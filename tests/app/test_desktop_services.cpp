@@ -7,7 +7,7 @@
 #include "agent/acs/wav_audio.h"
 #include "platform/desktop/program_starter.h"
 #include "platform/desktop/single_instance.h"
-#include "platform/desktop/wave_device.h"
+#include "agent/voice/wave_device.h"
 #include "tests/test_classes.h"
 
 #include <QElapsedTimer>
@@ -21,7 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using pw::platform::WaveDevice;
+using pw::voice::WaveDevice;
 
 class TestDesktopServices : public QObject {
     Q_OBJECT

@@ -13,8 +13,8 @@
 #include "media/level_meter.h"
 #include "media/sound_library.h"
 #include "engine/spoken_questions.h"
-#include "platform/desktop/wave_device.h"
-#include "platform/desktop/wave_recorder.h"
+#include "agent/voice/wave_device.h"
+#include "agent/voice/wave_recorder.h"
 #include "tests/test_classes.h"
 
 #include <QLabel>
@@ -219,9 +219,9 @@ private slots:
     {
         SoundsFixture f;
         const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
-        pw::platform::WaveRecorder recorder;
+        pw::voice::WaveRecorder recorder;
         recorder.set_microphone_factory([mic] { return std::make_unique<pw::voice::RecordedMicrophone>(mic); });
-        QSignalSpy longest(&recorder, &pw::platform::WaveRecorder::longest_reached);
+        QSignalSpy longest(&recorder, &pw::voice::WaveRecorder::longest_reached);
         recorder.start(300);
         QVERIFY(longest.wait(5000));
         QVERIFY(!recorder.is_recording());

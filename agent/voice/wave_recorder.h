@@ -13,7 +13,7 @@
 
 class QThread;
 
-namespace pw::platform {
+namespace pw::voice {
 
 class CaptureWorker;
 
@@ -25,8 +25,8 @@ public:
     explicit WaveRecorder(QObject* parent = nullptr);
     ~WaveRecorder() override;
 
-    // Where takes come from; unset, pw::voice::chosen_microphone() at every start().
-    void set_microphone_factory(pw::voice::MicrophoneFactory factory) { factory_ = std::move(factory); }
+    // Where takes come from; unset, chosen_microphone() at every start().
+    void set_microphone_factory(MicrophoneFactory factory) { factory_ = std::move(factory); }
 
     // Starts a new take, dropping the last one. Without a microphone unavailable()
     // follows (from the event loop) and the take ends empty.
@@ -55,7 +55,7 @@ private:
     void lost_microphone(const QString& why);
     void close_microphone();
 
-    pw::voice::MicrophoneFactory factory_;
+    MicrophoneFactory factory_;
     QThread* thread_ = nullptr;
     CaptureWorker* worker_ = nullptr;  // lives on thread_
     QByteArray take_;
@@ -65,4 +65,4 @@ private:
     bool recording_ = false;
 };
 
-}  // namespace pw::platform
+}  // namespace pw::voice

@@ -1,4 +1,4 @@
-#include "platform/desktop/wave_recorder.h"
+#include "agent/voice/wave_recorder.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-namespace pw::platform {
+namespace pw::voice {
 
 namespace {
 // How often the loudness and the length are reported: every 60 ms of audio.
@@ -18,12 +18,12 @@ constexpr qint64 report_bytes = WaveRecorder::sample_rate * 2 * 60 / 1000;
 class CaptureWorker : public QObject {
     Q_OBJECT
 public:
-    void open(const pw::voice::MicrophoneFactory& make)
+    void open(const MicrophoneFactory& make)
     {
         close();
         microphone_ = make();
-        connect(microphone_.get(), &pw::voice::Microphone::audio, this, &CaptureWorker::audio);
-        connect(microphone_.get(), &pw::voice::Microphone::unavailable, this, &CaptureWorker::unavailable);
+        connect(microphone_.get(), &Microphone::audio, this, &CaptureWorker::audio);
+        connect(microphone_.get(), &Microphone::unavailable, this, &CaptureWorker::unavailable);
         microphone_->open();
     }
     void close()
@@ -38,7 +38,7 @@ Q_SIGNALS:
     void unavailable(const QString& why);
 
 private:
-    std::unique_ptr<pw::voice::Microphone> microphone_;
+    std::unique_ptr<Microphone> microphone_;
 };
 
 WaveRecorder::WaveRecorder(QObject* parent) : QObject(parent)
@@ -70,7 +70,7 @@ void WaveRecorder::start(int longest_ms)
     reported_at_ = 0;
     longest_bytes_ = qint64(longest_ms) * sample_rate / 1000 * 2;
     recording_ = true;
-    const pw::voice::MicrophoneFactory make = factory_ ? factory_ : pw::voice::chosen_microphone();
+    const MicrophoneFactory make = factory_ ? factory_ : chosen_microphone();
     QMetaObject::invokeMethod(worker_, [worker = worker_, make] { worker->open(make); });
 }
 
@@ -141,6 +141,6 @@ double WaveRecorder::level_of(const QByteArray& samples)
     return qBound(0.0, 1.0 - 20.0 * std::log10(rms) / floor_db, 1.0);
 }
 
-}  // namespace pw::platform
+}  // namespace pw::voice
 
 #include "wave_recorder.moc"

@@ -9,10 +9,8 @@
 #include <memory>
 
 namespace pw::voice {
-class AudioOutput;
-}
 
-namespace pw::platform {
+class AudioOutput;
 
 class WaveDevice : public QObject {
     Q_OBJECT
@@ -36,11 +34,11 @@ Q_SIGNALS:
 private:
     void report_unplayable();
 
-    std::unique_ptr<pw::voice::AudioOutput> output_;
+    std::unique_ptr<AudioOutput> output_;
     QString file_name_;
     // Counts plays, so a queued "done" of a stopped or replaced file is dropped.
     quint64 generation_ = 0;
     bool failed_pending_ = false;
 };
 
-}  // namespace pw::platform
+}  // namespace pw::voice

@@ -1,4 +1,4 @@
-#include "platform/desktop/wave_device.h"
+#include "agent/voice/wave_device.h"
 
 #include "agent/acs/wav_audio.h"
 #include "agent/api/agent_error.h"
@@ -9,12 +9,12 @@
 
 #include <climits>
 
-namespace pw::platform {
+namespace pw::voice {
 
 WaveDevice::WaveDevice(QObject* parent)
-    : QObject(parent), output_(std::make_unique<pw::voice::AudioOutput>())
+    : QObject(parent), output_(std::make_unique<AudioOutput>())
 {
-    connect(output_.get(), &pw::voice::AudioOutput::finished, this, &WaveDevice::done);
+    connect(output_.get(), &AudioOutput::finished, this, &WaveDevice::done);
 }
 
 WaveDevice::~WaveDevice() = default;
@@ -61,4 +61,4 @@ bool WaveDevice::is_playing() const
     return failed_pending_ || output_->is_playing();
 }
 
-}  // namespace pw::platform
+}  // namespace pw::voice
