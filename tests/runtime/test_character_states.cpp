@@ -1,6 +1,7 @@
 // What a character does on screen: state animations of Show, Hide, MoveTo and Speak,
 // thoughts, idling, size and place, the user's mouse and listening.
 
+#include "tests/test_classes.h"
 #include "agent/acs/wav_audio.h"
 #include "agent/api/agent_error.h"
 #include "agent/runtime/character_agent.h"
@@ -491,5 +492,5 @@ void CharacterStatesTest::listening_ends_by_timeout_by_program_or_when_heard()
     other->listen(false);
 }
 
-QTEST_MAIN(CharacterStatesTest)
+PW_TEST_CLASS(CharacterStatesTest);
 #include "test_character_states.moc"
