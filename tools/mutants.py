@@ -29,7 +29,7 @@ SCOPE = ["engine", "agent/acs"]
 # out. Names are ctest names; a test whose program is named differently (the fuzz
 # replays, and classes that share one test program) is mapped to it in PROGRAM.
 TESTS = {
-    "engine": ["test_engine_pieces", "test_scripts", "test_main_window_waits", "test_composer",
+    "engine": ["test_script_text", "test_wait_pieces", "test_run_state", "test_scripts", "test_main_window_waits", "test_composer",
                "test_window_waits", "test_stage_events", "test_stage_loading",
                "test_monotonic_clock", "test_script_editor",
                "test_script_window", "fuzz_script_corpus"],
@@ -46,7 +46,10 @@ PROGRAM = {"fuzz_script_corpus": "fuzz_script_replay", "fuzz_acs_corpus": "fuzz_
            **{t: "stage_tests" for t in ["test_composer", "test_window_waits", "test_stage_events",
                                         "test_stage_loading"]},
            **{t: "app_tests" for t in ["test_script_editor", "test_script_window"]},
-           "test_monotonic_clock": "media_tests"}
+           **{t: "engine_tests" for t in ["test_script_text", "test_wait_pieces", "test_run_state"]},
+           **{t: "runtime_tests" for t in ["test_runtime_player", "test_runtime_requests",
+                                          "test_runtime_states", "test_runtime_platform"]},
+           "test_main_window_waits": "app_tests", "test_monotonic_clock": "media_tests"}
 
 COMPARE = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
 KEYWORDS = {"return", "if", "else", "for", "while", "do", "switch", "case", "break", "continue",

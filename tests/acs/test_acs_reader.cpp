@@ -112,7 +112,6 @@ private slots:
         const qint64 before = heap_in_use();
         const CharacterData back = read_acs(shared);
         const qint64 used = heap_in_use() - before;
-        qInfo() << "reading kept" << used << "bytes for a file of" << shared.size();
         QVERIFY2(used < 5 * shared.size(), qPrintable(QStringLiteral("%1 bytes for a file of %2").arg(used).arg(shared.size())));
         QCOMPARE(back.sounds.size(), 1000);
         QCOMPARE(back.images.size(), d.images.size() + 1000);

@@ -1,6 +1,7 @@
 // The run state's lookups, random numbers, character routines and the end of the
 // program, against the recording fake platform.
 
+#include "tests/test_classes.h"
 #include "engine/run_state.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/slot_setup.h"
@@ -123,9 +124,5 @@ void TestPellwickMod::quit_program_ends_even_when_goodbye_fails()
     QCOMPARE(agent.log().lines_of(QStringLiteral("Unload")), QStringList{QStringLiteral("* Unload \"Mira\"")});
 }
 
-int run_pellwick_mod_tests(int argc, char** argv)
-{
-    TestPellwickMod t;
-    return QTest::qExec(&t, argc, argv);
-}
+PW_TEST_CLASS(TestPellwickMod);
 #include "test_run_state.moc"

@@ -1,5 +1,6 @@
 // The script reader: lines, prefix, keyword and arguments, conditions, numbers.
 
+#include "tests/test_classes.h"
 #include "engine/rounding.h"
 #include "engine/script_faults.h"
 #include "engine/script_lines.h"
@@ -164,9 +165,5 @@ void TestScriptText::writes_and_converts_numbers()
     for (const auto& [text, value] : strict) QVERIFY2(strict_int16(text) == value, qPrintable(text));
 }
 
-int run_script_text_tests(int argc, char** argv)
-{
-    TestScriptText t;
-    return QTest::qExec(&t, argc, argv);
-}
+PW_TEST_CLASS(TestScriptText);
 #include "test_script_text.moc"

@@ -1,6 +1,7 @@
 // The small parts of the waits: what the minute wait says, reading clock times, the
 // bump test and the rhythm of the reminder timer.
 
+#include "tests/test_classes.h"
 #include "engine/chars_collide.h"
 #include "engine/clock_time.h"
 #include "engine/report_timer.h"
@@ -137,9 +138,5 @@ void TestWaitPieces::reminder_timer_keeps_its_rhythm()
     QVERIFY(!mod.report_due);
 }
 
-int run_wait_pieces_tests(int argc, char** argv)
-{
-    TestWaitPieces t;
-    return QTest::qExec(&t, argc, argv);
-}
+PW_TEST_CLASS(TestWaitPieces);
 #include "test_wait_pieces.moc"

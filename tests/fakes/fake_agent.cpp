@@ -148,11 +148,6 @@ void FakeAgent::post_dbl_click(const QString& id, int button, int shift, int x, 
     post([=, this] { Q_EMIT DblClick(id, button, shift, x, y); });
 }
 
-void FakeAgent::post_drag_complete(const QString& id, int button, int shift, int x, int y)
-{
-    post([=, this] { Q_EMIT DragComplete(id, button, shift, x, y); });
-}
-
 void FakeAgent::post_request_start(const Request& request)
 {
     post([this, request] { Q_EMIT RequestStart(request); });
@@ -177,11 +172,6 @@ void FakeAgent::post_move(const QString& id, int x, int y, int cause)
     post([=, this] { Q_EMIT Move(id, x, y, cause); });
 }
 
-void FakeAgent::post_listen_complete(const QString& id, int cause)
-{
-    post([=, this] { Q_EMIT ListenComplete(id, cause); });
-}
-
 Request FakeAgent::load(const QString& id, const QString& path)
 {
     log_.add(QStringLiteral("*"), QStringLiteral("Load"), {CallLog::text(id), CallLog::text(path)});
@@ -190,7 +180,7 @@ Request FakeAgent::load(const QString& id, const QString& path)
         throw AgentError(pw::agent::error::character_already_loaded,
                          QStringLiteral("%1 is loaded already.").arg(id));
     const auto traits = defined_.constFind(id.toLower());
-    if (traits == defined_.constEnd() || (require_files_ && !QFileInfo(path).isFile()))
+    if (traits == defined_.constEnd() || !QFileInfo(path).isFile())
         throw AgentError(pw::agent::error::file_not_found,
                          QStringLiteral("The character file %1 was not found.").arg(path));
     add_loaded(id, *traits);

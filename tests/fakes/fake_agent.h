@@ -9,7 +9,7 @@
 // - post_*() raise the control's events from the event loop, never synchronously.
 //
 // Characters that load() accepts are declared with define_character(); load() also
-// wants the file to exist unless require_files(false). add_loaded() skips all that.
+// wants the file to exist. add_loaded() skips all that.
 
 #include "agent/api/agent_control.h"
 #include "agent/api/agent_error.h"
@@ -39,7 +39,6 @@ public:
 
     // ---- Set-up ----
     void define_character(const QString& id, FakeTraits traits = {});
-    void require_files(bool on) { require_files_ = on; }
     // A loaded (hidden) character at once, without a log line or events.
     FakeCharacter* add_loaded(const QString& id, FakeTraits traits = {});
     // Makes `operation` ("Load", "Play", "Speak", "set Left", ...) throw `number`; only
@@ -70,7 +69,6 @@ public:
     // ---- Events, delivered from the event loop ----
     void post_click(const QString& id, int button = 1, int shift = 0, int x = 0, int y = 0);
     void post_dbl_click(const QString& id, int button = 1, int shift = 0, int x = 0, int y = 0);
-    void post_drag_complete(const QString& id, int button = 1, int shift = 0, int x = 0, int y = 0);
     void post_request_start(const pw::agent::Request& request);
     void post_request_complete(const pw::agent::Request& request);
     void post_command(const QString& name, const QString& id, const QString& voice = {});
@@ -78,7 +76,6 @@ public:
     void post_idle_complete(const QString& id);
     void post_balloon_hide(const QString& id);
     void post_move(const QString& id, int x, int y, int cause = pw::agent::MovedByProgram);
-    void post_listen_complete(const QString& id, int cause = pw::agent::ListenTimeout);
 
     // ---- AgentControl ----
     pw::agent::Request load(const QString& id, const QString& path) override;
@@ -106,7 +103,6 @@ private:
 
     CallLog log_;
     Completion completion_ = Completion::AtOnce;
-    bool require_files_ = true;
     QHash<QString, FakeTraits> defined_;  // key: id in lower case
     std::vector<std::unique_ptr<FakeCharacter>> loaded_;
     std::vector<std::unique_ptr<FakeCharacter>> unloaded_;  // kept to catch late use

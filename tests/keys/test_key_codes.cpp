@@ -1,5 +1,6 @@
 // Key codes from X keysyms, from key positions and from Qt key events.
 
+#include "tests/test_classes.h"
 #include "platform/desktop/key_codes.h"
 
 #include <QKeyEvent>
@@ -98,5 +99,5 @@ void TestKeyCodes::shift_masks()
     QCOMPARE(shift_mask_from(Qt::AltModifier | Qt::ControlModifier | Qt::KeypadModifier), 6);
 }
 
-QTEST_GUILESS_MAIN(TestKeyCodes)
+PW_TEST_CLASS(TestKeyCodes);
 #include "test_key_codes.moc"

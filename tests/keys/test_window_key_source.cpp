@@ -2,6 +2,7 @@
 // the keys typed into the program's own windows, once each, and the windows still get
 // them.
 
+#include "tests/test_classes.h"
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/window_key_source.h"
 
@@ -134,5 +135,5 @@ void TestWindowKeySource::held_keys_count_once_and_nothing_is_heard_after_remove
     QVERIFY(!source->installed());
 }
 
-QTEST_MAIN(TestWindowKeySource)
+PW_TEST_CLASS(TestWindowKeySource);
 #include "test_window_key_source.moc"

@@ -2,6 +2,7 @@
 // while another program's window has the focus, or no window has, reach the installed
 // source in order as key codes, and still reach that window.
 
+#include "tests/test_classes.h"
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/x11_key_source.h"
 
@@ -196,5 +197,5 @@ void TestX11KeySource::nothing_arrives_while_removed()
     source_->remove();
 }
 
-QTEST_MAIN(TestX11KeySource)
+PW_TEST_CLASS(TestX11KeySource);
 #include "test_x11_key_source.moc"

@@ -62,18 +62,6 @@ QString TestVoice::label() const
     return QStringLiteral("espeak %1 p%2").arg(voice).arg(pitch);
 }
 
-QList<TestVoice> espeak_test_voices()
-{
-    return {
-        {TestVoice::Espeak, QStringLiteral("en-us"), 50, 175},
-        {TestVoice::Espeak, QStringLiteral("en-us+f3"), 50, 175},
-        {TestVoice::Espeak, QStringLiteral("en-us+m3"), 50, 175},
-        {TestVoice::Espeak, QStringLiteral("en"), 50, 175},
-        {TestVoice::Espeak, QStringLiteral("en-us+klatt"), 50, 175},
-        {TestVoice::Espeak, QStringLiteral("en-us+f4"), 85, 175},
-    };
-}
-
 bool flite_installed()
 {
     return !QStandardPaths::findExecutable(QStringLiteral("flite")).isEmpty();

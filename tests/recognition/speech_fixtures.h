@@ -22,7 +22,6 @@ struct TestVoice {
     QString label() const;
 };
 
-QList<TestVoice> espeak_test_voices();
 bool flite_installed();
 QList<TestVoice> flite_test_voices();  // empty without flite
 

@@ -174,7 +174,6 @@ private Q_SLOTS:
         const qint64 before = heap_in_use();
         switch_commands(40);
         const qint64 grown = heap_in_use() - before;
-        qInfo() << "40 grammars later the heap has" << grown << "bytes more";
         QVERIFY2(grown < 64 * 1024, qPrintable(QStringLiteral("%1 bytes more after 40 grammars").arg(grown)));
     }
 

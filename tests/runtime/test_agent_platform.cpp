@@ -1,6 +1,7 @@
 // Loading and unloading characters: files on disk, errors, ids, and what unloading
 // leaves behind.
 
+#include "tests/test_classes.h"
 #include "agent/acs/acs_writer.h"
 #include "agent/api/agent_error.h"
 #include "agent/runtime/character_agent.h"
@@ -193,5 +194,5 @@ void AgentPlatformTest::our_own_characters_perform()
     }
 }
 
-QTEST_MAIN(AgentPlatformTest)
+PW_TEST_CLASS(AgentPlatformTest);
 #include "test_agent_platform.moc"

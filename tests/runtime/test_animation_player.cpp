@@ -1,6 +1,7 @@
 // Frame sequencing (branches, exits, loops), frame timing, and the return transitions
 // between animations.
 
+#include "tests/test_classes.h"
 #include "agent/runtime/animation_player.h"
 #include "agent/runtime/animation_runner.h"
 #include "agent/runtime/frame_presenter.h"
@@ -300,5 +301,5 @@ void AnimationPlayerTest::frames_that_look_alike_are_one_picture()
     QVERIFY(view.frame_keys[1] != view.frame_keys[0]);
 }
 
-QTEST_MAIN(AnimationPlayerTest)
+PW_TEST_CLASS(AnimationPlayerTest);
 #include "test_animation_player.moc"

@@ -1,6 +1,7 @@
 // The request queue as a program sees it: statuses, the order of events, Stop, StopAll
 // and Wait across characters, errors that come at once, and the trace.
 
+#include "tests/test_classes.h"
 #include "agent/api/agent_error.h"
 #include "runtime_test_support.h"
 
@@ -309,5 +310,5 @@ void RequestQueueTest::random_requests_always_end()
     QVERIFY(wait_until([&] { return wave.status() == Request::Complete; }));
 }
 
-QTEST_MAIN(RequestQueueTest)
+PW_TEST_CLASS(RequestQueueTest);
 #include "test_request_queue.moc"

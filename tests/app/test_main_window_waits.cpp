@@ -2,6 +2,7 @@
 // behind the script editor, Esc and Ctrl+Q in the windows, the close box and the
 // Shift+click that ask before quitting.
 
+#include "tests/test_classes.h"
 #include "tests/app/window_fixture.h"
 #include "engine/keyboard_handler.h"
 #include "engine/spoken_questions.h"
@@ -154,5 +155,5 @@ void TestMainWindowWaits::a_shift_click_asks_within_a_second()
     QVERIFY(!f.mod.char_clicked);
 }
 
-QTEST_MAIN(TestMainWindowWaits)
+PW_TEST_CLASS(TestMainWindowWaits);
 #include "test_main_window_waits.moc"
