@@ -30,7 +30,7 @@ seconds; --jobs runs several side by side.
 Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices held-out|tuning|all|V1,V2,...]
           [--perturb clean,higher,...] [--words N] [--others N] [--sizes 1,4] [--runs 2]
           [--lead 0.3] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
-          [--no-program] [--tune NAME VALUE]... [-v]
+          [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [-v]
 Needs: a built ./build/bin/pellworks and bench_recognition_clips, espeak-ng, sox; flite
 for the flite voices (bench only).
 """
@@ -223,10 +223,13 @@ def main():
     ap.add_argument("--no-program", action="store_true", help="the recogniser alone only")
     ap.add_argument("--tune", nargs=2, action="append", default=[], metavar=("NAME", "VALUE"),
                     help="a listening setting for the recogniser alone (the program keeps its own)")
+    ap.add_argument("--decoder", nargs=2, action="append", default=[], metavar=("NAME", "VALUE"),
+                    help="a decoder option for the recogniser alone, without its dash (beam 1e-60)")
     ap.add_argument("-v", action="store_true")
     a = ap.parse_args()
     BIN_DIR[0] = a.bin
     TUNE.extend(x for pair in a.tune for x in ["--tune"] + pair)
+    TUNE.extend(x for name, value in a.decoder for x in ["--decoder", "-" + name, value])
     os.makedirs(a.cache, exist_ok=True)
     words = read_words(os.path.join(ROOT, "bench", "recognition_words.txt"), a.set != "tuning", read_decoys())
     named = {"tuning": TUNING_VOICES, "held-out": HELD_OUT_VOICES, "all": TUNING_VOICES + HELD_OUT_VOICES}
