@@ -99,15 +99,18 @@ def make_clip(cache, voice, perturb, word, lead):
         voiced = os.path.join(tmp, "voiced.wav")
         subprocess.check_call(["sox", said, "-r", "16000", "-c", "1", "-b", "16", voiced] + effects +
                               ["pad", str(lead), "0.5"])
+        done = voiced
         if noise:
             length = subprocess.check_output(["soxi", "-D", voiced], text=True).strip()
             room = os.path.join(tmp, "room.wav")
             subprocess.check_call(["sox", "-n", "-r", "16000", "-c", "1", "-b", "16", room, "synth", length,
                                    "pinknoise", "vol", str(noise)])
-            subprocess.check_call(["sox", "-m", voiced, room, path + ".part.wav"])
-            os.replace(path + ".part.wav", path)
-        else:
-            shutil.copy(voiced, path)
+            done = os.path.join(tmp, "noisy.wav")
+            subprocess.check_call(["sox", "-m", voiced, room, done])
+        # Whole or not at all, whichever bench running beside this one made it first.
+        part = f"{path}.{os.getpid()}.part"
+        shutil.copy(done, part)
+        os.replace(part, path)
     return path
 
 
