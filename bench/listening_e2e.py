@@ -30,7 +30,7 @@ seconds; --jobs runs several side by side.
 Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices held-out|tuning|all|V1,V2,...]
           [--perturb clean,higher,...] [--words N] [--others N] [--sizes 1,4] [--runs 2]
           [--lead 0.3] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
-          [--no-program] [--tune NAME VALUE]... [-v]
+          [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [-v]
 Needs: a built ./build/bin/pellworks and bench_recognition_clips, espeak-ng, sox; flite
 for the flite voices (bench only).
 """
@@ -99,15 +99,18 @@ def make_clip(cache, voice, perturb, word, lead):
         voiced = os.path.join(tmp, "voiced.wav")
         subprocess.check_call(["sox", said, "-r", "16000", "-c", "1", "-b", "16", voiced] + effects +
                               ["pad", str(lead), "0.5"])
+        done = voiced
         if noise:
             length = subprocess.check_output(["soxi", "-D", voiced], text=True).strip()
             room = os.path.join(tmp, "room.wav")
             subprocess.check_call(["sox", "-n", "-r", "16000", "-c", "1", "-b", "16", room, "synth", length,
                                    "pinknoise", "vol", str(noise)])
-            subprocess.check_call(["sox", "-m", voiced, room, path + ".part.wav"])
-            os.replace(path + ".part.wav", path)
-        else:
-            shutil.copy(voiced, path)
+            done = os.path.join(tmp, "noisy.wav")
+            subprocess.check_call(["sox", "-m", voiced, room, done])
+        # Whole or not at all, whichever bench running beside this one made it first.
+        part = f"{path}.{os.getpid()}.part"
+        shutil.copy(done, part)
+        os.replace(part, path)
     return path
 
 
@@ -223,10 +226,13 @@ def main():
     ap.add_argument("--no-program", action="store_true", help="the recogniser alone only")
     ap.add_argument("--tune", nargs=2, action="append", default=[], metavar=("NAME", "VALUE"),
                     help="a listening setting for the recogniser alone (the program keeps its own)")
+    ap.add_argument("--decoder", nargs=2, action="append", default=[], metavar=("NAME", "VALUE"),
+                    help="a decoder option for the recogniser alone, without its dash (beam 1e-60)")
     ap.add_argument("-v", action="store_true")
     a = ap.parse_args()
     BIN_DIR[0] = a.bin
     TUNE.extend(x for pair in a.tune for x in ["--tune"] + pair)
+    TUNE.extend(x for name, value in a.decoder for x in ["--decoder", "-" + name, value])
     os.makedirs(a.cache, exist_ok=True)
     words = read_words(os.path.join(ROOT, "bench", "recognition_words.txt"), a.set != "tuning", read_decoys())
     named = {"tuning": TUNING_VOICES, "held-out": HELD_OUT_VOICES, "all": TUNING_VOICES + HELD_OUT_VOICES}

@@ -9,7 +9,7 @@
 // as bench_recognition does; one recogniser hears every clip, or with --fresh, a new
 // one each clip (as the first clip of a program run is heard).
 //
-//   bench_recognition_clips LIST [--fresh] [--block-ms N] [--tune NAME VALUE]...
+//   bench_recognition_clips LIST [--fresh] [--block-ms N] [--tune NAME VALUE]... [--decoder -NAME VALUE]...
 
 #include "agent/acs/wav_audio.h"
 #include "agent/voice/command_recogniser.h"
@@ -52,10 +52,15 @@ int main(int argc, char** argv)
     bool fresh = false;
     int block_ms = pw::voice::microphone_block_ms;
     QByteArray tuning;
+    QStringList decoder_options;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--fresh")) fresh = true;
         else if (args[i] == QLatin1String("--tune") && i + 2 < args.size()) {
             tuning += '\n' + (args[i + 1] + QLatin1Char(' ') + args[i + 2]).toUtf8();
+            i += 2;
+        }
+        else if (args[i] == QLatin1String("--decoder") && i + 2 < args.size()) {
+            decoder_options << args[i + 1] << args[i + 2];
             i += 2;
         }
         else if (args[i] == QLatin1String("--block-ms") && i + 1 < args.size()) block_ms = std::max(1, args[++i].toInt());
@@ -64,12 +69,14 @@ int main(int argc, char** argv)
     }
     QFile list(list_path);
     if (list_path.isEmpty() || !list.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "usage: bench_recognition_clips LIST [--fresh] [--block-ms N] [--tune NAME VALUE]...\n");
+        std::fprintf(stderr, "usage: bench_recognition_clips LIST [--fresh] [--block-ms N] [--tune NAME VALUE]... "
+                             "[--decoder -NAME VALUE]...\n");
         return 2;
     }
     QTextStream out(stdout);
     const qsizetype block = qsizetype(CommandRecogniser::sample_rate) * block_ms / 1000;
     pw::voice::RecogniserSettings settings = pw::voice::RecogniserSettings::defaults();
+    settings.decoder_options = decoder_options;
     if (!tuning.isEmpty()) {
         QFile built_in(QStringLiteral(":/speech/listening.txt"));
         QString problems;

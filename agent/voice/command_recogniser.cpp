@@ -37,6 +37,11 @@ namespace {
 // decisions are seen promptly whatever size the caller hands in.
 constexpr qsizetype piece_samples = 320;
 
+// Frames kept on either side of what the detector calls speech, besides the quiet the
+// settings keep.
+constexpr qint64 speech_margin_frames = 5;
+constexpr qint64 frame_samples = CommandRecogniser::sample_rate / 100;
+
 // Puts the grammar `jsgf_text` in place as the search `name`, as ps_set_jsgf_string
 // would; but that one never frees the grammar it parses (10 to 17 KB for each new set
 // of commands), so the steps are taken here and every piece is freed.
@@ -323,6 +328,7 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
             in_speech_ = true;
             speech_since_ = samples_;
             heard_ = lead_in_;
+            speech_from_frame_ = qint64(heard_.size()) / frame_samples;
             events.append(Event{Event::SpeechStarted, {}, {}, audio_ms()});
         }
         const bool too_long = in_speech_ && ms_since(speech_since_) >= settings_.longest_utterance_ms;
@@ -331,7 +337,7 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
             quiet_since_ = samples_;
             // A detector trigger that decodes to nothing (a knock, a breath) is not an
             // utterance; the period goes on.
-            if (std::optional<Event> heard = close_utterance()) {
+            if (std::optional<Event> heard = close_utterance(!speech)) {
                 heard->at_ms = audio_ms();
                 events.append(*heard);
             }
@@ -385,17 +391,18 @@ void CommandRecogniser::drop_utterance()
     in_speech_ = false;
 }
 
-std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance()
+std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance(bool ended_in_quiet)
 {
     if (!utterance_open_) return std::nullopt;
     drop_utterance();
+    const std::vector<qint16> utterance = kept_for_hearing(ended_in_quiet);
     // The pass whose path fits best, per frame of speech, tells what was said; a
     // command counts only when enough passes heard it.
     std::optional<QString> best;
     double best_fit = 0;
     QHash<QString, int> votes;
     for (const auto& pass : passes_) {
-        if (!pass->hear(heard_)) continue;
+        if (!pass->hear(utterance)) continue;
         int32 score = 0;
         const char* hyp = ps_get_hyp(pass->decoder, &score);
         const int frames = ps_get_n_frames(pass->decoder);
@@ -415,6 +422,20 @@ std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance()
     if (votes.value(phrase) < settings_.tuning.agree) phrase.clear();
     if (settings_.careful_phrases.contains(phrase, Qt::CaseInsensitive) && !said_in_full(phrase, *best)) phrase.clear();
     return Event{Event::Heard, phrase, *best, 0};
+}
+
+std::vector<qint16> CommandRecogniser::kept_for_hearing(bool ended_in_quiet) const
+{
+    const double quiet_ms = settings_.tuning.quiet_kept_ms;
+    if (quiet_ms < 0) return heard_;
+    // The detector calls speech once it has lasted its start frames, and ends it once
+    // its silence has lasted its end frames; a few frames more on either side, as its
+    // decisions come a little early or late.
+    const qint64 frames = qint64(heard_.size()) / frame_samples;
+    const qint64 margin = speech_margin_frames + qint64(quiet_ms) / 10;
+    const qint64 from = std::max<qint64>(0, speech_from_frame_ - settings_.vad_startspeech_frames - margin);
+    const qint64 to = ended_in_quiet ? std::max(from + 1, frames - settings_.vad_postspeech_frames + margin) : frames;
+    return {heard_.begin() + std::min(from, frames) * frame_samples, heard_.begin() + std::min(to, frames) * frame_samples};
 }
 
 bool CommandRecogniser::said_in_full(const QString& phrase, const QString& words)

@@ -100,7 +100,10 @@ private:
     void restart_noise();
     void settle_detector();
     void keep_lead_in(const qint16* samples, qsizetype count);
-    std::optional<Event> close_utterance();  // what was heard, if anything
+    std::optional<Event> close_utterance(bool ended_in_quiet);  // what was heard, if anything
+    // The utterance as the passes hear it: what the detector called speech with the
+    // quiet the settings keep around it.
+    std::vector<qint16> kept_for_hearing(bool ended_in_quiet) const;
     void apply_phrases();
     // Whether `words` (a way of saying `phrase`) has as many words as its longest way.
     static bool said_in_full(const QString& phrase, const QString& words);
@@ -136,6 +139,7 @@ private:
     qint64 samples_ = 0;           // since restart()
     qint64 quiet_since_ = 0;       // sample where the current quiet stretch began
     qint64 speech_since_ = 0;      // sample where the current utterance began
+    qint64 speech_from_frame_ = 0; // frame of heard_ where the detector called speech
 };
 
 }  // namespace pw::voice

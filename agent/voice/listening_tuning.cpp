@@ -30,6 +30,7 @@ ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems
         else if (name == QLatin1String("garbage_sound")) t.garbage_sound = value;
         else if (name == QLatin1String("synthesizer_pronunciations")) t.synthesizer_pronunciations = value != 0;
         else if (name == QLatin1String("warp_cost")) t.warp_cost = value;
+        else if (name == QLatin1String("quiet_kept")) t.quiet_kept_ms = value;
         else if (name == QLatin1String("noise_floor")) t.noise_floor_db = value;
         else if (name == QLatin1String("agree") && value >= 1 && value == std::floor(value)) t.agree = int(value);
         else if (name == QLatin1String("agree")) trouble << QStringLiteral("\"agree\" needs a whole number from 1");

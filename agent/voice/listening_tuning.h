@@ -33,6 +33,9 @@ struct ListeningTuning {
     // What a pass pays per frame of speech for each unit of |ln warp| when the passes'
     // fits are compared.
     double warp_cost = 0;
+    // Quiet kept on either side of what the detector called speech when an utterance
+    // is heard, in ms; -1 (not set) keeps all that the detector's waits take in.
+    double quiet_kept_ms = -1;
     // How many passes must hear a command for it to count; otherwise the utterance
     // is speech outside the commands.
     int agree = 1;

@@ -115,7 +115,8 @@ private Q_SLOTS:
         QString problems;
         const ListeningTuning t = parse_listening_tuning("# weights\ndecoy 0.5 # weak\ngarbage_sound 1e-9\n"
                                                          "command -2\nloudness 3\ngarbage\nwarp 1\nwarp 1.2\n"
-                                                         "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\nnoise_floor 60\n",
+                                                         "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\nnoise_floor 60\n"
+                                                         "quiet_kept 120\n",
                                                          &problems);
         QCOMPARE(t.decoy, 0.5);
         QCOMPARE(t.garbage_sound, 1e-9);
@@ -124,6 +125,7 @@ private Q_SLOTS:
         QCOMPARE(t.warp_cost, 4.0);
         QCOMPARE(t.agree, 2);
         QCOMPARE(t.noise_floor_db, 60.0);
+        QCOMPARE(t.quiet_kept_ms, 120.0);
         QCOMPARE(problems.count(QLatin1Char(';')), 4);
         QVERIFY(problems.contains(QStringLiteral("loudness")));
         // The built-in settings read without a complaint.
