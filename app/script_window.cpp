@@ -33,7 +33,7 @@ using pw::windows::twips_to_px_x;
 using pw::windows::twips_to_px_y;
 
 namespace {
-constexpr int timer1_interval_ms = 50;
+constexpr int clock_tick_ms = 50;
 // Margins around the text box, in twips: it starts at (105, 870) below the buttons
 // and keeps a small border to the right and above the status bar.
 constexpr int text_left = 105;
@@ -124,7 +124,7 @@ void ScriptWindow::build_controls()
     }
 
     clock_timer = new QTimer(this);
-    clock_timer->setInterval(timer1_interval_ms);
+    clock_timer->setInterval(clock_tick_ms);
     wave_player = new pw::voice::WaveDevice(this);
 
     connect(file_button, &QPushButton::clicked, this, [this] { file_button_clicked(); });
