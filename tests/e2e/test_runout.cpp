@@ -211,11 +211,8 @@ private slots:
         // Everyday words no listening setting was tuned with, said by espeak-ng. Each is
         // the first word the program hears, which must be heard as well as any later one.
         QTest::newRow("giraffe heard") << "giraffe" << "giraffe" << true;
-        QTest::newRow("rabbit heard") << "rabbit" << "rabbit" << true;
         QTest::newRow("two heard") << "2" << "two" << true;
-        QTest::newRow("ten heard") << "10" << "ten" << true;
         QTest::newRow("pillow turned away") << "giraffe" << "pillow" << false;
-        QTest::newRow("dolphin turned away") << "2" << "dolphin" << false;
     }
 
     void one_listened_word_is_heard_and_another_is_not()

@@ -1,6 +1,6 @@
 // The character window's cut-out: it follows the frame's alpha at 50 %, follows the
-// outline smoothly when scaled, is cached per distinct frame, and becomes an input
-// shape (no mask, soft edges) when a compositor runs.
+// outline smoothly when scaled (soft-edged for a compositor), is cached per distinct
+// frame, and covers only what the screen shows. On the X server: x11_character_window_test.
 
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
@@ -203,39 +203,6 @@ private slots:
         QCOMPARE(changed_rect(disc(30), disc(40)), QRect(0, 0, 40, 40));
     }
 
-    void window_mask_follows_frame_and_geometry()
-    {
-        CharacterWindow w;
-        w.set_frame(disc(50));
-        w.place(QRect(100, 120, 50, 50));
-        w.set_wanted_visible(true);
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.mask(), w.shape_region());
-
-        // Doubling the size scales the picture and the mask with it.
-        w.place(QRect(100, 120, 100, 100));
-        QCOMPARE(w.size(), QSize(100, 100));
-        QCOMPARE(w.shown_image().size(), QSize(100, 100));
-        QVERIFY(w.mask().contains(QPoint(50, 97)));
-        QVERIFY(!w.mask().contains(QPoint(3, 3)));
-
-        // Frames that repeat (the same frame rendered again, or moving without
-        // resizing) build nothing new.
-        const int built = w.shape_cache().built();
-        w.set_frame(disc(50));
-        w.place(QRect(300, 300, 100, 100));
-        QCOMPARE(w.shape_cache().built(), built);
-
-        // A frame with other pixels changes the mask.
-        w.set_frame(half(50, 50));
-        QCOMPARE(w.mask(), QRegion(0, 0, 50, 100));
-
-        // What is painted is the hard cut-out picture.
-        const QImage painted = w.grab().toImage();
-        QCOMPARE(qAlpha(painted.pixel(10, 50)), 255);
-        QCOMPARE(qAlpha(painted.pixel(80, 50)), 0);
-    }
-
     void empty_frames_hide_the_window_instead_of_showing_a_box()
     {
         CharacterWindow w;
@@ -281,23 +248,6 @@ private slots:
         QVERIFY(!w.isVisible());
         w.place(QRect(5, 5, 0, -3));  // no size: the frame's own
         QCOMPARE(w.size(), QSize(40, 40));
-    }
-
-    void compositing_drops_the_mask_and_back()
-    {
-        CharacterWindow w;
-        w.place(QRect(10, 10, 80, 80));
-        w.set_frame(disc(40));
-        w.set_wanted_visible(true);
-        QVERIFY(only_hard_alpha(w.shown_image()));
-        // With a compositor the enlarged edge is soft, and a new frame sets no mask.
-        w.set_compositing(true);
-        QVERIFY(!only_hard_alpha(w.shown_image()));
-        w.set_frame(half(40, 40));
-        QVERIFY(w.mask().isEmpty());
-        w.set_compositing(false);
-        QCOMPARE(w.mask(), QRegion(0, 0, 40, 80));
-        QVERIFY(only_hard_alpha(w.shown_image()));
     }
 };
 
