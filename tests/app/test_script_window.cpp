@@ -1,6 +1,5 @@
 // The script editor during a run (running line marked, text locked, clock ticking,
-// windows hidden), its clear question, the question before a program starts, its cancel,
-// and the main window around it.
+// windows hidden), its clear question, its cancel, and the main window around it.
 
 #include "window_fixture.h"
 
@@ -16,7 +15,6 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
 
@@ -171,34 +169,6 @@ private slots:
         s.clear_clicked();
         QCOMPARE(answer.status(), int(Request::Complete));
         QCOMPARE(s.script_text->toPlainText(), QString());
-    }
-
-    void a_run_starts_its_program_once_a_double_click_said_yes()
-    {
-        WindowFixture f;
-        f.pellwick();
-        auto& s = f.script();
-        QTemporaryDir dir;
-        const QString made = dir.filePath(QStringLiteral("Made"));
-        s.script_text->setPlainText(QStringLiteral("interval 0\r\npellwick> shell touch %1").arg(made));
-        // Pellwick asks (his question lasts until it is finished here); a double click
-        // on him says yes.
-        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-        auto* poll = new QTimer(&s);
-        QObject::connect(poll, &QTimer::timeout, poll, [&f, poll] {
-            if (!f.mod.questions.programs || f.agent.log().count(QStringLiteral("Speak")) == 0) return;
-            poll->stop();
-            f.agent.post_dbl_click(QStringLiteral("Pellwick"));
-            QTimer::singleShot(50, poll, [&f] {
-                f.agent.set_completion(pw::fakes::FakeAgent::Completion::AtOnce);
-                f.agent.finish_all();
-            });
-        });
-        poll->start(10);
-        f.play();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(made), 5000);
-        QVERIFY(f.messages.isEmpty());
-        QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).first().contains(QStringLiteral("touch ") + made));
     }
 
     void cancel_script_from_the_stage_cancels_the_run()
