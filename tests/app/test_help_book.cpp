@@ -169,6 +169,7 @@ void TestHelpBook::window_menu_brings_back_closed_windows()
                  {w->sounds_window(), w->show_sounds}};
     for (const auto& c : cases) {
         QVERIFY(c.sub->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // hidden, not deleted
         QVERIFY(!c.sub->isVisible());
         c.action->trigger();
         QVERIFY(c.sub->isVisible());

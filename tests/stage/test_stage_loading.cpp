@@ -116,10 +116,9 @@ void TestStageLoading::extra_character_folder_adds_and_overrides()
 
 void TestStageLoading::start_up_greets_and_sets_up_every_character()
 {
-    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
+    StageFixture f;
+    f.install({"Pellwick", "Tobble", "Zed"});
     f.agent.define_character(QStringLiteral("Pellwick"), FakeTraits{{}, {QStringLiteral("Wave")}, 140, 170});
-    f.agent.define_character(QStringLiteral("Tobble"));
-    f.agent.define_character(QStringLiteral("Zed"));
     QStringList sound_captions;
     QObject::connect(f.form.get(), &StageWindow::sound_frame_caption, [&](const QString& c) { sound_captions << c; });
 
@@ -153,9 +152,8 @@ void TestStageLoading::start_up_greets_and_sets_up_every_character()
 
 void TestStageLoading::reloading_uses_the_same_slot()
 {
-    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs")});
-    f.agent.define_character(QStringLiteral("Pellwick"));
-    f.agent.define_character(QStringLiteral("Tobble"));
+    StageFixture f;
+    f.install({"Pellwick", "Tobble"});
     f.form->prepare();
     auto* before = f.mod.characters[1].agent;
     f.agent.log().clear();
@@ -178,10 +176,8 @@ void TestStageLoading::reloading_uses_the_same_slot()
 
 void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
 {
-    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
-    f.agent.define_character(QStringLiteral("Pellwick"));
-    f.agent.define_character(QStringLiteral("Tobble"));
-    f.agent.define_character(QStringLiteral("Zed"));
+    StageFixture f;
+    f.install({"Pellwick", "Tobble", "Zed"});
     f.agent.fail(QStringLiteral("Load"), pw::agent::error::not_a_character, QStringLiteral("Tobble"));
     // Zed loads, then fails later in the set-up.
     f.agent.fail(QStringLiteral("set LanguageID"), 0x80004005, QStringLiteral("Zed"));
@@ -213,8 +209,8 @@ void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
 
 void TestStageLoading::loads_beyond_the_table_never_overwrite_a_loaded_slot()
 {
-    StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
-    for (const char* id : {"Pellwick", "Tobble", "Zed"}) f.agent.define_character(QString::fromLatin1(id));
+    StageFixture f;
+    f.install({"Pellwick", "Tobble", "Zed"});
     f.mod.char_count = 0;  // a table of a single slot at start-up
     f.form->prepare();
 
