@@ -103,16 +103,12 @@ private slots:
                                 "4: This loop has no do above it, so nothing repeats.\n"
                                 "7: This if needs an endif below it.\n"
                                 "11: Labels go from 0 to 10, not 12."));
-        // What Play would refuse for the whole script: lines past the 201st (comment
-        // lines at the end do not count), a 50th else before the endif.
-        QStringList crowded = QStringList(201, "pellwick> wave") << "pellwick> wave" << ";" << "";
+        // What Play would refuse for the whole script (the script cases hold every such
+        // fault), on its line or on the placeholder.
+        const QStringList crowded = QStringList(201, "pellwick> wave") << "pellwick> wave";
         QCOMPARE(hints_of(check_script(crowded, words())),
                  QStringLiteral("202: A script can have at most 201 lines, and this is line 202."));
-        crowded = QStringList{"if key=a"} + QStringList(50, "else") << "endif";
-        QCOMPARE(hints_of(check_script(crowded, words())),
-                 QStringLiteral("51: An if can have at most 49 elseif and else lines before its endif."));
-        // Placeholders of the Actions window, underlined until they are filled in
-        // (the letters x,y are a statement of their own for charpos; notes are notes).
+        // (The letters x,y are a statement of their own for charpos; notes are notes.)
         const QList<CheckedLine> unfinished = check_script(
             {"Tansy> Speak (words)", "pellwick> moveto X,Y slow", "pellwick> charpos x,y", "pellwick> ; Loop (number)"},
             words());

@@ -35,14 +35,11 @@ private slots:
 
         QCOMPARE(f.script().editor_text(), text);
         QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: Zoë's \"tea party\".csp"));
-        QCOMPARE(f.mod.command_line_mode, int16_t(3));
         QVERIFY(f.mod.hires_timer && f.window->isVisible());
         // The characters came first; loaded only, so the greeting is all that is said.
         QCOMPARE(f.agent.log().count(QStringLiteral("Load")), 2);
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
                  QStringList{QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick.\" \"\"")});
-
-        QVERIFY(!f.window->load_script_file(f.program_dir.path()));  // a folder is no file
 
         QVERIFY(f.messages.isEmpty());
 
