@@ -331,7 +331,6 @@ private slots:
         QCOMPARE(f.files(), QStringList{QStringLiteral("Drum.wav")});
         QVERIFY(pw::acs::decode_wav_file(f.folder + QStringLiteral("/Drum.wav")).duration_ms() > 200);
     }
-
 };
 
 PW_TEST_CLASS(TestSoundWindows);
