@@ -1,6 +1,7 @@
 // The character window's cut-out: it follows the frame's alpha at 50 %, follows the
 // outline smoothly when scaled (soft-edged for a compositor), is cached per distinct
-// frame, and covers only what the screen shows. On the X server: x11_character_window_test.
+// frame, is the widget's mask off X11, and covers only what the screen shows. On the X
+// server: x11_character_window_test.
 
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
@@ -201,6 +202,28 @@ private slots:
         QCOMPARE(changed_rect(disc(30), blink), QRect(QPoint(10, 12), QPoint(20, 14)));
         QCOMPARE(changed_rect(disc(30), disc(30)), QRect());
         QCOMPARE(changed_rect(disc(30), disc(40)), QRect(0, 0, 40, 40));
+    }
+
+    // Off X11 the cut-out is the widget's mask (with a compositor, none).
+    void the_mask_follows_frame_size_and_compositor()
+    {
+        CharacterWindow w;
+        w.set_frame(disc(50));
+        w.place(QRect(100, 120, 100, 100));  // twice the frame's size
+        w.set_wanted_visible(true);
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.mask(), make_frame_shape(disc(50), QSize(100, 100)).region);
+        w.set_frame(half(50, 50));
+        QCOMPARE(w.mask(), QRegion(0, 0, 50, 100));
+        QImage painted = w.grab().toImage();
+        QVERIFY(qAlpha(painted.pixel(10, 50)) == 255 && qAlpha(painted.pixel(80, 50)) == 0);
+        w.set_compositing(true);
+        QVERIFY(!only_hard_alpha(w.shown_image()));
+        w.set_frame(disc(50));
+        QVERIFY(w.mask().isEmpty());
+        w.set_compositing(false);
+        QCOMPARE(w.mask(), make_frame_shape(disc(50), QSize(100, 100)).region);
+        QVERIFY(only_hard_alpha(w.shown_image()));
     }
 
     void empty_frames_hide_the_window_instead_of_showing_a_box()
