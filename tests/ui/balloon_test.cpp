@@ -202,6 +202,14 @@ private slots:
         QVERIFY(!same_pixels(full, nothing, line2));
         // The balloon keeps its size while the words come.
         QCOMPARE(part.size(), full.size());
+
+        // A long text scrolls inside it: once the third line begins, the top row shows
+        // another line.
+        const Balloon l(BalloonKind::Speech, long_text, balloon_style(2, 28));
+        const QPoint o = balloon_text_origin(l.look, l.text, l.placement);
+        const QImage two_lines = l.picture(l.text.line_start(1)), three = l.picture(l.text.line_start(2) + 1);
+        QCOMPARE(two_lines.size(), three.size());
+        QVERIFY(!same_pixels(two_lines, three, QRect(o, QSize(l.text.size().width(), l.text.line_height()))));
     }
 
     void placement_prefers_above_then_below_then_beside()
