@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(spans_of(check_line(line, before, words())), expected);
     }
 
-    void hints_that_need_the_whole_script()
+    void hints_that_need_the_whole_script_and_completion()
     {
         const QStringList script{
             "pellwick> goto label 2", "pellwick> goto label 1", "label 1",  "pellwick> loop 2",
@@ -119,6 +119,10 @@ private slots:
         QCOMPARE(check_script({"tansy> twirl", "twirl", "pellwick> wave"}, words()).value(1).hints.size(), 0);
         // Before the characters are loaded nothing is called missing.
         QCOMPARE(hints_of(check_script({"nobody> zap"}, ScriptVocabulary{})), QString());
+        // Completion offers the statements and the character's own tricks, once each.
+        const QStringList offered = completion_words(words(), QStringLiteral("TANSY"));
+        QVERIFY(offered.contains("show") && offered.contains("twirl") && !offered.contains("wave") && !offered.contains(""));
+        QCOMPARE(offered.count("show"), 1);
     }
 
     void colours_read_well_on_the_editor()
