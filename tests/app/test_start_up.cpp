@@ -236,7 +236,8 @@ private slots:
         QTRY_VERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"other\" \"\"")));
         QVERIFY(!f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"longer\" \"\"")));
 
-        // A missing file is said, and the running program goes on.
+        // A missing file is said (once the run is over), and the program goes on.
+        QVERIFY(f.wait_for_run_end());
         f.window->take_command_line({QStringLiteral("load"), f.program_dir.filePath(QStringLiteral("gone.csp"))});
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")).last().toLower(),
                  QStringLiteral("pellwick speak \"   can't find that file.\" \"\""));
