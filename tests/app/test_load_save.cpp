@@ -255,19 +255,16 @@ private slots:
         QTest::newRow("empty") << "" << empty;
         QTest::newRow("blanks") << "   " << empty;
         QTest::newRow("up a folder") << "../escape" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::separator);
-        QTest::newRow("into a folder") << "sub/x" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::separator);
         QTest::newRow("backslash") << "a\\b" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::separator);
         QTest::newRow("hidden") << ".hidden" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::leading_dot);
         QTest::newRow("dot dot") << ".." << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::leading_dot);
         QTest::newRow("tab") << "tab\tname" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::control);
-        QTest::newRow("escape") << "esc\x1b" << pw::app::LoadSaveWindow::name_sentence(pw::app::NameProblem::control);
     }
     void only_plain_names_are_used()
     {
         QFETCH(QString, name);
         QFETCH(QString, sentence);
         Dialog t;
-        QDir(t.folder).mkdir(QStringLiteral("sub"));
         const QString home = t.f.mod.user_folder;
         const QStringList before = contents(home);
         t.set_editor(QStringLiteral("my script"));

@@ -1,6 +1,5 @@
 // The script editor during a run (running line marked, text locked, clock ticking,
-// windows hidden), its clear question, the question before a program starts, its cancel,
-// and the main window around it.
+// windows hidden), its clear question, its cancel, and the main window around it.
 
 #include "window_fixture.h"
 
@@ -14,9 +13,7 @@
 #include <QCheckBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
 
@@ -173,34 +170,6 @@ private slots:
         QCOMPARE(s.script_text->toPlainText(), QString());
     }
 
-    void a_run_starts_its_program_once_a_double_click_said_yes()
-    {
-        WindowFixture f;
-        f.pellwick();
-        auto& s = f.script();
-        QTemporaryDir dir;
-        const QString made = dir.filePath(QStringLiteral("Made"));
-        s.script_text->setPlainText(QStringLiteral("interval 0\r\npellwick> shell touch %1").arg(made));
-        // Pellwick asks (his question lasts until it is finished here); a double click
-        // on him says yes.
-        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-        auto* poll = new QTimer(&s);
-        QObject::connect(poll, &QTimer::timeout, poll, [&f, poll] {
-            if (!f.mod.questions.programs || f.agent.log().count(QStringLiteral("Speak")) == 0) return;
-            poll->stop();
-            f.agent.post_dbl_click(QStringLiteral("Pellwick"));
-            QTimer::singleShot(50, poll, [&f] {
-                f.agent.set_completion(pw::fakes::FakeAgent::Completion::AtOnce);
-                f.agent.finish_all();
-            });
-        });
-        poll->start(10);
-        f.play();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(made), 5000);
-        QVERIFY(f.messages.isEmpty());
-        QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).first().contains(QStringLiteral("touch ") + made));
-    }
-
     void cancel_script_from_the_stage_cancels_the_run()
     {
         WindowFixture f;
@@ -211,7 +180,7 @@ private slots:
                  QStringList{QStringLiteral("Pellwick Speak \"I'm cancelled\" \"\"")});
     }
 
-    void children_stand_at_their_places_and_survive_closing()
+    void children_stand_at_their_places()
     {
         WindowFixture f;
         auto* w = f.window.get();
@@ -233,15 +202,6 @@ private slots:
         QTRY_VERIFY(w->script_window()->height() > script_size.height());
         QCOMPARE(w->stage_window()->size(), stage_size);
         QCOMPARE(w->script_window()->width(), script_size.width());
-
-        // Closing a child hides it; its text is still there when it comes back.
-        QPointer<QMdiSubWindow> script_window = w->script_window();
-        w->script()->script_text->setPlainText(QStringLiteral("pellwick> wave"));
-        script_window->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(script_window && script_window->isHidden());
-        w->show_forms();
-        QCOMPARE(w->script()->script_text->toPlainText(), QStringLiteral("pellwick> wave"));
 
         // The clock opens at the top right, also after the frame changed its size.
         for (int width : {900, 700}) {

@@ -1,7 +1,8 @@
 // The built program under a real X server as a person meets it: the splash, then the
 // main window; a second start hands its file to the first, which comes back from
-// being minimised and loads it, and ends at once; every
-// menu entry opens from the keyboard, and About closes again.
+// being minimised and loads it, and ends at once; every menu entry opens from the
+// keyboard, and About closes again. A script never saved survives a SIGKILL: typed
+// with real keys, kept, and shown again at the next plain start.
 
 #include "running_program.h"
 #include "tests/test_classes.h"
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -87,6 +90,27 @@ private slots:
         keys(QStringLiteral("Escape"));
         QVERIFY2(first.await(QStringLiteral(" event AboutClosed"), 20000) >= 0, qPrintable(first.report()));
         QCOMPARE(first.process.state(), QProcess::Running);
+    }
+
+    void typed_text_survives_a_kill_and_comes_back()
+    {
+        QTemporaryDir home;
+        const auto in_home = [&](QProcessEnvironment& env) { env.insert(QStringLiteral("PELLWORKS_HOME"), home.path()); };
+        {
+            RunningProgram first({}, in_home);
+            QVERIFY2(first.await(QStringLiteral("request Pellwick Speak \"Hi, I'm Pellwick\\.\"")) >= 0, qPrintable(first.report()));
+            // Real keys, to whatever has the focus in the main window: the editor.
+            xdotool(QStringLiteral("search --sync --onlyvisible --name ^Pellworks$ windowactivate --sync"));
+            QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
+                                                          QStringLiteral("pellwick> speak never lost")});
+            QVERIFY2(first.await(QStringLiteral(" script kept "), 30000) >= 0, qPrintable(first.report()));
+            ::kill(pid_t(first.process.processId()), SIGKILL);
+            QVERIFY(first.process.waitForFinished(10000));
+            QCOMPARE(first.process.exitStatus(), QProcess::CrashExit);
+        }
+        RunningProgram second({}, in_home);
+        QVERIFY2(second.await(QStringLiteral(" script restored \"pellwick> speak never lost\"$")) >= 0,
+                 qPrintable(second.report()));
     }
 };
 

@@ -1,6 +1,7 @@
 // The character window's cut-out: it follows the frame's alpha at 50 %, follows the
-// outline smoothly when scaled, is cached per distinct frame, and becomes an input
-// shape (no mask, soft edges) when a compositor runs.
+// outline smoothly when scaled (soft-edged for a compositor), is cached per distinct
+// frame, is the widget's mask off X11, and covers only what the screen shows. On the X
+// server: x11_character_window_test.
 
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
@@ -85,44 +86,26 @@ bool only_hard_alpha(const QImage& img)
 class CharacterWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void region_cuts_at_half_alpha()
+    void shape_cuts_at_half_alpha_from_the_scaled_picture()
     {
-        QImage img(4, 1, QImage::Format_ARGB32);
-        img.setPixel(0, 0, qRgba(0, 0, 0, 0));
-        img.setPixel(1, 0, qRgba(255, 0, 0, 127));
-        img.setPixel(2, 0, qRgba(255, 0, 0, 128));
-        img.setPixel(3, 0, qRgba(255, 0, 0, 255));
-        const QRegion r = alpha_region(img);
-        QVERIFY(!r.contains(QPoint(0, 0)));
-        QVERIFY(!r.contains(QPoint(1, 0)));
-        QVERIFY(r.contains(QPoint(2, 0)));
-        QVERIFY(r.contains(QPoint(3, 0)));
-
         // Kept edge pixels become opaque in their own colour, not darkened.
-        const QImage hard = harden_alpha(img.convertToFormat(QImage::Format_ARGB32_Premultiplied));
-        QVERIFY(only_hard_alpha(hard));
-        QCOMPARE(qRed(hard.pixel(2, 0)), 255);
-        QCOMPARE(qAlpha(hard.pixel(1, 0)), 0);
-    }
+        QImage edge(2, 1, QImage::Format_ARGB32_Premultiplied);
+        edge.setPixel(0, 0, qRgba(127, 0, 0, 127));
+        edge.setPixel(1, 0, qRgba(128, 0, 0, 128));
+        const FrameShape cut = make_frame_shape(edge, edge.size());
+        QCOMPARE(cut.region, QRegion(1, 0, 1, 1));
+        QCOMPARE(qRed(cut.image.pixel(1, 0)), 255);
+        QVERIFY(only_hard_alpha(cut.image));
 
-    void shape_is_built_from_the_scaled_picture()
-    {
         // 10x10, left half opaque; scaled 4x wide and 2x high the edge lands at x = 20.
-        const FrameShape s = make_frame_shape(half(10, 10), QSize(40, 20));
-        QCOMPARE(s.image.size(), QSize(40, 20));
-        QCOMPARE(s.region, QRegion(0, 0, 20, 20));
-        QVERIFY(only_hard_alpha(s.image));
-
+        QCOMPARE(make_frame_shape(half(10, 10), QSize(40, 20)).region, QRegion(0, 0, 20, 20));
         // A disc keeps its round outline when enlarged: corners out, centre and the
         // middle of each edge in, diagonal points inside and outside the circle.
         const FrameShape big = make_frame_shape(disc(20), QSize(80, 80));
-        QVERIFY(!big.region.contains(QPoint(2, 2)));
-        QVERIFY(!big.region.contains(QPoint(77, 77)));
-        QVERIFY(big.region.contains(QPoint(40, 40)));
-        QVERIFY(big.region.contains(QPoint(40, 6)));
-        QVERIFY(big.region.contains(QPoint(6, 40)));
-        QVERIFY(big.region.contains(QPoint(40 - 24, 40 - 24)));   // radius 34 < 40
-        QVERIFY(!big.region.contains(QPoint(40 - 33, 40 - 33)));  // radius 47 > 40
+        for (const QPoint in : {QPoint(40, 40), QPoint(40, 6), QPoint(6, 40), QPoint(16, 16)})  // radius 34 < 40
+            QVERIFY(big.region.contains(in));
+        for (const QPoint out : {QPoint(2, 2), QPoint(77, 77), QPoint(7, 7)})  // radius 47 > 40
+            QVERIFY(!big.region.contains(out));
     }
 
     void enlarged_edges_are_smooth_and_shrunk_outlines_closed()
@@ -186,19 +169,13 @@ private slots:
         QVERIFY(a_again.cacheKey() != a.cacheKey());
         QCOMPARE(cache.shape_for(a_again, QSize(30, 30)).region, first);
         QCOMPARE(cache.built(), 1);
-        // Another size, soft edges or other pixels are new shapes.
-        cache.shape_for(a, QSize(60, 60), true);
-        QCOMPARE(cache.built(), 2);
+        // Another size or other pixels are new shapes; with room for two, the least
+        // recently used goes.
         const QImage b = disc(30, Qt::green);
+        cache.shape_for(a, QSize(60, 60));
         cache.shape_for(b, QSize(30, 30));
-        QCOMPARE(cache.built(), 3);
-        // Capacity 2: the 30x30 red disc was the least recently used and is gone.
         cache.shape_for(a, QSize(30, 30));
         QCOMPARE(cache.built(), 4);
-        cache.shape_for(b, QSize(30, 30));
-        QCOMPARE(cache.built(), 4);
-        cache.shape_for(a, QSize(60, 60));
-        QCOMPARE(cache.built(), 5);
 
         // Big pictures are bounded by bytes: with room for one, the other goes.
         FrameShapeCache small(64, 250000);  // one 200x200 picture is 160000 bytes
@@ -227,37 +204,26 @@ private slots:
         QCOMPARE(changed_rect(disc(30), disc(40)), QRect(0, 0, 40, 40));
     }
 
-    void window_mask_follows_frame_and_geometry()
+    // Off X11 the cut-out is the widget's mask (with a compositor, none).
+    void the_mask_follows_frame_size_and_compositor()
     {
         CharacterWindow w;
         w.set_frame(disc(50));
-        w.place(QRect(100, 120, 50, 50));
+        w.place(QRect(100, 120, 100, 100));  // twice the frame's size
         w.set_wanted_visible(true);
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.mask(), w.shape_region());
-
-        // Doubling the size scales the picture and the mask with it.
-        w.place(QRect(100, 120, 100, 100));
-        QCOMPARE(w.size(), QSize(100, 100));
-        QCOMPARE(w.shown_image().size(), QSize(100, 100));
-        QVERIFY(w.mask().contains(QPoint(50, 97)));
-        QVERIFY(!w.mask().contains(QPoint(3, 3)));
-
-        // Frames that repeat (the same frame rendered again, or moving without
-        // resizing) build nothing new.
-        const int built = w.shape_cache().built();
-        w.set_frame(disc(50));
-        w.place(QRect(300, 300, 100, 100));
-        QCOMPARE(w.shape_cache().built(), built);
-
-        // A frame with other pixels changes the mask.
+        QCOMPARE(w.mask(), make_frame_shape(disc(50), QSize(100, 100)).region);
         w.set_frame(half(50, 50));
         QCOMPARE(w.mask(), QRegion(0, 0, 50, 100));
-
-        // What is painted is the hard cut-out picture.
-        const QImage painted = w.grab().toImage();
-        QCOMPARE(qAlpha(painted.pixel(10, 50)), 255);
-        QCOMPARE(qAlpha(painted.pixel(80, 50)), 0);
+        QImage painted = w.grab().toImage();
+        QVERIFY(qAlpha(painted.pixel(10, 50)) == 255 && qAlpha(painted.pixel(80, 50)) == 0);
+        w.set_compositing(true);
+        QVERIFY(!only_hard_alpha(w.shown_image()));
+        w.set_frame(disc(50));
+        QVERIFY(w.mask().isEmpty());
+        w.set_compositing(false);
+        QCOMPARE(w.mask(), make_frame_shape(disc(50), QSize(100, 100)).region);
+        QVERIFY(only_hard_alpha(w.shown_image()));
     }
 
     void empty_frames_hide_the_window_instead_of_showing_a_box()
@@ -305,41 +271,6 @@ private slots:
         QVERIFY(!w.isVisible());
         w.place(QRect(5, 5, 0, -3));  // no size: the frame's own
         QCOMPARE(w.size(), QSize(40, 40));
-    }
-
-    void compositing_drops_the_mask_and_back()
-    {
-        CharacterWindow w;
-        w.place(QRect(10, 10, 80, 80));
-        w.set_frame(disc(40));
-        w.set_wanted_visible(true);
-        QVERIFY(only_hard_alpha(w.shown_image()));
-        // With a compositor the enlarged edge is soft, and a new frame sets no mask.
-        w.set_compositing(true);
-        QVERIFY(!only_hard_alpha(w.shown_image()));
-        w.set_frame(half(40, 40));
-        QVERIFY(w.mask().isEmpty());
-        w.set_compositing(false);
-        QCOMPARE(w.mask(), QRegion(0, 0, 40, 80));
-        QVERIFY(only_hard_alpha(w.shown_image()));
-    }
-
-    void view_places_and_shows_through_the_interface()
-    {
-        auto view = pw::agent::make_desktop_view();
-        auto* desktop = dynamic_cast<DesktopCharacterView*>(view.get());
-        QVERIFY(desktop);
-        view->set_frame(disc(60));
-        view->set_geometry(QRect(20, 300, 120, 120));
-        QVERIFY(!desktop->character_window().isVisible());
-        view->set_visible(true);
-        CharacterWindow& w = desktop->character_window();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.geometry(), QRect(20, 300, 120, 120));
-        QCOMPARE(w.windowHandle()->position(), QPoint(20, 300));
-        QCOMPARE(w.windowHandle()->requestedFormat().alphaBufferSize(), 8);
-        view->set_visible(false);
-        QVERIFY(!w.isVisible());
     }
 };
 
