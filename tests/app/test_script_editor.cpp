@@ -231,7 +231,7 @@ private slots:
         {
             WindowFixture f;
             f.reopen_with_user_folder(home.path());
-            f.window->start_up();
+            f.start_up();
             QCOMPARE(f.script().editor_text(), both);
             QCOMPARE(f.script().current_file_text(), QStringLiteral("Not saved yet"));
         }
@@ -242,7 +242,7 @@ private slots:
             f.reopen_with_user_folder(home.path());
             f.script().autosave().set_delay_ms(10);
             const QString file = f.write_file(QStringLiteral("mine.csp"), "pellwick> greet\r\n");
-            f.window->start_up({QStringLiteral("load"), file});
+            f.start_up({QStringLiteral("load"), file});
             QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: mine.csp"));
             f.script().autosave().write_pending();
             QCOMPARE(read_script_file(kept).text, both);
