@@ -11,6 +11,9 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 allowed=(
   # The program's one event loop.
   'app/main.cpp:    return app.exec();'
+  # A modal box when a character cannot be loaded outside a run (at start-up above all):
+  # nothing goes on until the child has read why (or that Pellwick is missing and it ends).
+  'windows/message_box.cpp:    box.exec();'
   # Only the recorder's own queued audio is delivered, so no other handler runs.
   'agent/voice/wave_recorder.cpp:        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);'
 )
