@@ -214,6 +214,9 @@ private:
     void cancel_run_for_hand_over();
     void take_handed_over();
     bool run_under_way() const;
+    // Start-up goes on: the stage loads its characters, the editor takes the kept script.
+    void go_on_after_first_paint();
+    void load_characters_after_paint(int16_t mode);
 
     pw::engine::RunState& mod_;
     // The key source outlives the hook that uses it.
@@ -242,8 +245,6 @@ private:
     bool painted_ = false;
     // The rest of opening the windows, once the frame has painted (or had the time to).
     std::function<void()> after_first_paint_;
-    void go_on_after_first_paint();
-    void load_characters_after_paint(int16_t mode);
     // The last Esc was pressed in a menu, a list or a question box, which took it.
     bool escape_taken_elsewhere_ = false;
     QMenuBar* menu_bar_ = nullptr;
