@@ -223,7 +223,10 @@ void TestMainWindowWaits::spoken_questions_end_with_their_request()
     }
 
     // The window that asked goes before the answer: nobody hears it.
+    s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
     s.clear_clicked();
+    f.agent.post_dbl_click(QStringLiteral("Tansy"));
+    QTRY_COMPARE(said(f).count(QStringLiteral("OK, I'll clear it!")), 2);
     f.window.reset();
     f.agent.finish_all();
     QTRY_VERIFY(!f.mod.run_held());
