@@ -301,16 +301,22 @@ void LoadSaveWindow::save_clicked()
     if (!file_name_box->text().endsWith(script_extension)) file_name_box->setText(file_name_box->text() + script_extension);
     const QString path = folder() + QLatin1Char('/') + file_name_box->text();
 
-    if (QFileInfo(path).isFile()) {
-        // While the character asks, the dialog waits for the answer and takes no
-        // second press.
-        setEnabled(false);
-        speaker_slot(mod_);
-        const bool yes = pw::windows::confirm_overwrite(mod_);
-        setEnabled(true);
-        if (!yes) return;
+    if (!QFileInfo(path).isFile()) {
+        write_script(path, file_name_box->text());
+        return;
     }
+    // While the character asks, the dialog waits for the answer and takes no second
+    // press.
+    setEnabled(false);
+    speaker_slot(mod_);
+    pw::windows::confirm_overwrite(mod_, this, [this, path, name = file_name_box->text()](bool yes) {
+        setEnabled(true);
+        if (yes) write_script(path, name);
+    });
+}
 
+void LoadSaveWindow::write_script(const QString& path, const QString& name)
+{
     // The child's folder may have gone since the start: it is made again.
     if (!mod_.user_folder.isEmpty()) QDir().mkpath(folder());
     const QString failure = write_script_file(path, editor_.editor_text());
@@ -318,7 +324,7 @@ void LoadSaveWindow::save_clicked()
         tell_child(mod_, couldnt_save_sentence(), failure, window());
         return;
     }
-    editor_.text_saved_as(file_name_box->text());
+    editor_.text_saved_as(name);
     unload();
 }
 

@@ -73,6 +73,8 @@ private:
     void watch_folder();
     void hide_window();
     void unload();
+    // Writes the editor's text to the file (`name` in the folder) and closes.
+    void write_script(const QString& path, const QString& name);
     // Says why the name will not do; false then.
     bool name_is_usable(const QString& name);
 

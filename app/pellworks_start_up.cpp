@@ -16,10 +16,10 @@
 #include "windows/window_waits.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <utility>
 
@@ -27,18 +27,17 @@ namespace pw::app {
 
 namespace {
 // How long start-up lets the frame paint before the characters load.
-constexpr qint64 first_paint_wait_ms = 500;
+constexpr int first_paint_wait_ms = 500;
 }  // namespace
 
 void Pellworks::start_up(const QStringList& arguments)
 {
-    const StartUpEnd end = run_start_up(*this, arguments);
-    if (end != StartUpEnd::Started) {
-        mod_.end_program(0);
-        return;
-    }
-    started_ = true;
-    if (const std::optional<QStringList> waiting = std::exchange(handed_over_, std::nullopt)) take_command_line(*waiting);
+    const StartUpEnd end = run_start_up(*this, arguments, [this] {
+        started_ = true;
+        if (const std::optional<QStringList> waiting = std::exchange(handed_over_, std::nullopt))
+            take_command_line(*waiting);
+    });
+    if (end != StartUpEnd::Started) mod_.end_program(0);
 }
 
 // ---- Start-up steps ----
@@ -74,18 +73,23 @@ void Pellworks::set_title()
     setWindowTitle(pw::windows::program_title);
 }
 
-void Pellworks::show_splash()
+void Pellworks::show_splash(std::function<void()> then)
 {
-    if (splash_ms <= 0 || !qEnvironmentVariableIsEmpty("PELLWORKS_NO_SPLASH")) return;
+    if (splash_ms <= 0 || !qEnvironmentVariableIsEmpty("PELLWORKS_NO_SPLASH")) {
+        then();
+        return;
+    }
     QPointer<pw::media::SplashWindow> splash = new pw::media::SplashWindow;
     splash->prepare(pw::windows::program_title, mod_.version_text);
     splash->version_label->setText(QStringLiteral("v. ") + mod_.version_text);
     splash->show();
     pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("shown")});
     // A key or a click closes it sooner; start-up still waits the whole time.
-    pw::windows::pause_ms(mod_, splash_ms);
-    if (splash) splash->close();
-    pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("gone")});
+    pw::windows::after_pause(mod_, splash_ms, this, [splash, then = std::move(then)] {
+        if (splash) splash->close();
+        pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("gone")});
+        then();
+    });
 }
 
 void Pellworks::set_defaults()
@@ -97,7 +101,7 @@ void Pellworks::set_defaults()
                  qPrintable(mod_.user_folder));
 }
 
-void Pellworks::open_windows(const CommandLine& command_line)
+void Pellworks::open_windows(const CommandLine& command_line, std::function<void()> then)
 {
     mod_.command_line_mode = command_line.mode;
     sounds_->prepare();
@@ -106,20 +110,34 @@ void Pellworks::open_windows(const CommandLine& command_line)
     stage_window_->show();
     script_window_->show();
     sounds_window_->show();
-    if (command_line.mode != 1) {
-        showMaximized();
-        // Loading the characters takes a moment: the frame is on the screen first.
-        QElapsedTimer since;
-        since.start();
-        while (!painted_ && since.elapsed() < first_paint_wait_ms) pw::windows::do_events();
+    auto load_characters = [this, mode = command_line.mode, then = std::move(then)] {
+        load_characters_after_paint(mode);
+        then();
+    };
+    if (command_line.mode != 1) showMaximized();
+    if (command_line.mode == 1 || painted_) {
+        load_characters();
+        return;
     }
+    // Loading the characters takes a moment: the frame is on the screen first, or at
+    // least given the time to get there.
+    after_first_paint_ = std::move(load_characters);
+    QTimer::singleShot(first_paint_wait_ms, this, [this] { go_on_after_first_paint(); });
+}
 
+void Pellworks::go_on_after_first_paint()
+{
+    if (const auto go_on = std::exchange(after_first_paint_, nullptr)) go_on();
+}
+
+void Pellworks::load_characters_after_paint(int16_t mode)
+{
     // The stage loads its characters before any file can run.
     stage_->prepare();
     // A plain start brings back a script kept from before; a named file comes next
     // (open_file) and leaves the kept one for a later plain start.
-    if (command_line.mode == 0) script_->start_editing();
-    if (command_line.mode != 1) activateWindow();
+    if (mode == 0) script_->start_editing();
+    if (mode != 1) activateWindow();
 }
 
 }  // namespace pw::app

@@ -187,6 +187,8 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
         // For the start-up benchmark and the end-to-end tests.
         painted_ = true;
         pw::trace::event(QStringLiteral("MainWindowPainted"));
+        // Start-up goes on once the paint is over, from the event loop.
+        if (after_first_paint_) QTimer::singleShot(0, this, [this] { go_on_after_first_paint(); });
         return false;
     }
     if (watched == area_->viewport() && event->type() == QEvent::MouseMove) {

@@ -97,9 +97,11 @@ public:
     void start_component_installer() override;
     void create_clock() override;
     void set_title() override;
-    void show_splash() override;
+    void show_splash(std::function<void()> then) override;
     void set_defaults() override;
-    void open_windows(const CommandLine& command_line) override;
+    void open_windows(const CommandLine& command_line, std::function<void()> then) override;
+    // Start-up has taken its last step.
+    bool start_up_over() const { return started_; }
     void open_file(const CommandLine& command_line) override;
     // Another start handed over its arguments (paths made absolute): this window comes
     // to the front, restored when minimised, and loads the file named, running it for
@@ -212,6 +214,9 @@ private:
     void cancel_run_for_hand_over();
     void take_handed_over();
     bool run_under_way() const;
+    // Start-up goes on: the stage loads its characters, the editor takes the kept script.
+    void go_on_after_first_paint();
+    void load_characters_after_paint(int16_t mode);
 
     pw::engine::RunState& mod_;
     // The key source outlives the hook that uses it.
@@ -238,6 +243,8 @@ private:
     bool run_cancelled_ = false;              // for it
     info_bar* info_ = nullptr;
     bool painted_ = false;
+    // The rest of opening the windows, once the frame has painted (or had the time to).
+    std::function<void()> after_first_paint_;
     // The last Esc was pressed in a menu, a list or a question box, which took it.
     bool escape_taken_elsewhere_ = false;
     QMenuBar* menu_bar_ = nullptr;

@@ -217,7 +217,6 @@ void ScriptWindow::cancel_clicked()
         }
     }
     mod_.listening = false;
-    pw::windows::let_events_run();
     cancel_it();
 }
 
@@ -228,10 +227,20 @@ void ScriptWindow::cancel_it()
 
 void ScriptWindow::clear_clicked()
 {
-    if (!script_text->document()->isEmpty() && !clear_confirmed()) return;
+    if (script_text->document()->isEmpty()) {
+        clear_script();
+        return;
+    }
+    // Pellwick asks; a double click on a character while he asks says yes.
+    pw::windows::confirm_clear(mod_, this, [this](bool yes) {
+        if (yes) clear_script();
+    });
+}
+
+void ScriptWindow::clear_script()
+{
     script_text->clear();
     set_current_file(QString());
-    pw::windows::let_events_run();
 }
 
 void ScriptWindow::file_button_clicked()
@@ -248,12 +257,6 @@ void ScriptWindow::show_last_line()
 QString ScriptWindow::clear_question()
 {
     return pw::engine::clear_question();
-}
-
-bool ScriptWindow::clear_confirmed()
-{
-    // Pellwick asks; a double click on a character while he asks says yes.
-    return pw::windows::confirm_clear(mod_);
 }
 
 void ScriptWindow::clock_timer_ticked()

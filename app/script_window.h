@@ -149,8 +149,8 @@ private:
     void build_controls();
     void place_controls();
     void mark_running_line(int doc_start, int doc_end);
-    // The clear question asked and answered; true when the user said yes.
-    bool clear_confirmed();
+    // Empties the editor and forgets its file.
+    void clear_script();
     void keeping_failed(const QString& reason);
 
     pw::engine::RunState& mod_;

@@ -30,7 +30,7 @@ void tell_child(pw::engine::RunState& mod, const QString& sentence, const QStrin
         } catch (const std::exception&) {
         }
     }
-    if (!reason.isEmpty()) pw::windows::message_box(sentence + QStringLiteral("\n\n") + reason, parent);
+    if (!reason.isEmpty()) pw::windows::open_message_box(sentence + QStringLiteral("\n\n") + reason, parent, nullptr);
 }
 
 }  // namespace pw::app

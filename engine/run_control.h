@@ -2,6 +2,8 @@
 // Starting a script run, and cancelling a run. These are the entry points the script
 // editor (play and cancel buttons), the stage (the "Cancel Script" command) and the
 // window keys (Esc) call. Both return at once: a run goes on from the event loop.
+// start_run and step_run live beside the runner (script_runner.cpp), cancel_it in
+// cancel_it.cpp.
 
 #include "engine/run_state.h"
 #include "engine/run_host.h"

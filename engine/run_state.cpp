@@ -1,6 +1,7 @@
 #include "engine/run_state.h"
 
 #include "agent/api/agent_error.h"
+#include "engine/outside_wait.h"
 #include "engine/run_events.h"
 #include "engine/script_runner.h"
 #include "engine/step_chain.h"
@@ -66,7 +67,13 @@ bool RunState::run_under_way() const { return runner_ && !runner_->over(); }
 void RunState::wake_run()
 {
     if (runner_) runner_->wake();
+    // A wake only posts a look, so the list cannot change under the loop.
+    for (OutsideWait* wait : outside_waits_) wait->wake();
 }
+
+void RunState::add_outside_wait(OutsideWait* wait) { outside_waits_.push_back(wait); }
+
+void RunState::remove_outside_wait(OutsideWait* wait) { std::erase(outside_waits_, wait); }
 
 void RunState::release_run()
 {

@@ -22,9 +22,11 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace pw::engine {
 
+class OutsideWait;
 class RunEvents;
 class ScriptRunner;
 
@@ -105,8 +107,11 @@ public:
     // Takes a new run; the one before must be over.
     void set_runner(std::unique_ptr<ScriptRunner> runner);
     bool run_under_way() const;
-    // Something a run may wait for has changed: the run looks again, from the event loop.
+    // Something a run may wait for has changed: the run looks again, from the event loop,
+    // and so do the waits outside a run (a question a window asks).
     void wake_run();
+    void add_outside_wait(OutsideWait* wait);
+    void remove_outside_wait(OutsideWait* wait);
     // While a cancel, the goodbyes or a question asked from a window are under way, the
     // run takes no step; the last release wakes it.
     void hold_run() { ++run_holds_; }
@@ -147,6 +152,8 @@ private:
 
     pw::agent::AgentControl& agent_;
     std::mt19937_64 random_;
+    // Before steps_owner_: the waits it owns leave this list as they go.
+    std::vector<OutsideWait*> outside_waits_;
     QObject steps_owner_;
     int run_holds_ = 0;
     std::unique_ptr<RunEvents> events_;

@@ -1,5 +1,6 @@
 #include "engine/script_runner.h"
 
+#include "engine/run_control.h"
 #include "engine/run_steps.h"
 #include "engine/script_error.h"
 #include "engine/script_text.h"
@@ -24,6 +25,28 @@ void highlight(ScriptRun& run, const script::ScriptLine& line)
 }
 
 }  // namespace
+
+// ---- Starting a run, and Step ----
+
+bool start_run(RunState& mod, RunHost& host, const QString& text)
+{
+    if (mod.run_under_way()) return false;
+    mod.set_runner(std::make_unique<ScriptRunner>(mod, host));
+    mod.runner()->start(text);
+    return true;
+}
+
+void step_run(RunState& mod)
+{
+    // Only a run waiting for Step takes it: a double click runs one line, not two.
+    const ScriptRunner* runner = mod.runner();
+    const RunWait* wait = runner ? runner->current_wait() : nullptr;
+    if (!wait || wait->kind != WaitKind::step) return;
+    mod.step_pressed = true;
+    mod.wake_run();
+}
+
+// ---- The runner ----
 
 ScriptRunner::ScriptRunner(RunState& mod, RunHost& host) : run_(mod, host)
 {

@@ -168,11 +168,18 @@ void audio_form::record()
         return;
     }
     const QString path = sound_file_path(folder(), name_box->text().trimmed());
-    if (QFileInfo::exists(path)) {
-        if (!confirmed(&pw::windows::confirm_overwrite)) return;
-        // Closed while the question was asked: no recording behind the child's back.
-        if (isHidden() || frame()->isHidden()) return;
+    if (!QFileInfo::exists(path)) {
+        start_recording(path);
+        return;
     }
+    ask(&pw::windows::confirm_overwrite, [this, path] {
+        // Closed while the question was asked: no recording behind the child's back.
+        if (!isHidden() && !frame()->isHidden()) start_recording(path);
+    });
+}
+
+void audio_form::start_recording(const QString& path)
+{
     target_ = path;
     take_.clear();
     show_recording(true);
@@ -180,17 +187,18 @@ void audio_form::record()
     sound_recorder->start(longest_recording_ms);
 }
 
-bool audio_form::confirmed(bool (*question)(pw::engine::RunState&))
+void audio_form::ask(Question question, std::function<void()> on_yes)
 {
     // Without a current character, Pellwick asks.
     if (mod_.char_index(mod_.current_char) < 0) mod_.current_char = QStringLiteral("pellwick");
     asking_ = true;
     action_buttons[0]->setEnabled(false);
     action_buttons[1]->setEnabled(false);
-    const bool yes = question(mod_);
-    asking_ = false;
-    show_idle();
-    return yes;
+    question(mod_, this, [this, on_yes = std::move(on_yes)](bool yes) {
+        asking_ = false;
+        show_idle();
+        if (yes) on_yes();
+    });
 }
 
 void audio_form::save()
@@ -205,7 +213,15 @@ void audio_form::save()
         return;
     }
     const QString path = sound_file_path(folder(), name_box->text().trimmed());
-    if (path != target_ && QFileInfo::exists(path) && !confirmed(&pw::windows::confirm_overwrite)) return;
+    if (path != target_ && QFileInfo::exists(path)) {
+        ask(&pw::windows::confirm_overwrite, [this, path] { keep_take(path); });
+        return;
+    }
+    keep_take(path);
+}
+
+void audio_form::keep_take(const QString& path)
+{
     target_ = path;
     if (!write_sound(target_, take_)) {
         qWarning().noquote() << "The recording could not be written to" << target_;
@@ -222,13 +238,18 @@ bool audio_form::quit()
 {
     end_take();
     show_idle();
-    if (has_unsaved_take()) {
-        if (asking_ || !confirmed(&pw::windows::confirm_discard_sound)) return false;
-        take_.clear();
-        show_idle();
+    if (!has_unsaved_take()) {
+        unload();
+        return true;
     }
-    unload();
-    return true;
+    if (!asking_) {
+        ask(&pw::windows::confirm_discard_sound, [this] {
+            take_.clear();
+            show_idle();
+            unload();
+        });
+    }
+    return false;
 }
 
 void audio_form::end_take()

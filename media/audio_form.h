@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -78,8 +79,12 @@ protected:
 private:
     void build_controls();
     void record();
+    void start_recording(const QString& path);
     void save();
-    // Asks first when there is a take to lose; true when the window may go.
+    // Writes the take to path and closes, or says why it could not.
+    void keep_take(const QString& path);
+    // Asks first when there is a take to lose; true when the window may go now (after
+    // a yes it goes by itself).
     bool quit();
     // Stops a recording; its samples stay in take_.
     void end_take();
@@ -94,8 +99,9 @@ private:
     // The current character says it, shown first when hidden.
     void say(const QString& text);
     // Asks with the current character (Pellwick without one); nothing else can be
-    // pressed meanwhile.
-    bool confirmed(bool (*question)(pw::engine::RunState&));
+    // pressed meanwhile. on_yes runs after a yes.
+    using Question = void (*)(pw::engine::RunState&, QObject*, std::function<void(bool)>);
+    void ask(Question question, std::function<void()> on_yes);
 
     pw::engine::RunState& mod_;
     SoundLibrary* library_ = nullptr;

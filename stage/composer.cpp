@@ -25,6 +25,31 @@ template <typename F> void step(F f)
     }
 }
 
+pw::agent::Character& character_in(RunState& mod, int slot)
+{
+    if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent) throw std::runtime_error("nobody to show it");
+    return *mod.characters[slot].agent;
+}
+
+// The sizes that the character-size demonstration starts from are slot 0's.
+const pw::engine::RunCharacter& slot0(const RunState& mod)
+{
+    if (mod.characters.isEmpty()) throw std::runtime_error("no slot 0");
+    return mod.characters[0];
+}
+
+// The second half of the character-size demonstration: back to the current size.
+void tell_current_size(RunState& mod, int slot)
+{
+    auto c = [&mod, slot]() -> pw::agent::Character& { return character_in(mod, slot); };
+    step([&] { c().set_width(slot0(mod).size.width()); });
+    step([&] { c().set_height(slot0(mod).size.height()); });
+    step([&] {
+        mod.char_say(slot, c().name() + QStringLiteral(" current width:") + str_number(c().width())
+                               + QStringLiteral(" current height:") + str_number(c().height()));
+    });
+}
+
 // The interval is a single: seven significant digits, as it was typed.
 QString single_text(float value)
 {
@@ -42,18 +67,9 @@ QString programmed_text(const QString& text, const QString& entry)
 void observe(RunState& mod, pw::engine::RunHost& editor, const QString& character, const QString& command)
 {
     const int slot = mod.char_index(character);
-    auto c = [&mod, slot]() -> pw::agent::Character& {
-        if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
-            throw std::runtime_error("nobody to show it");
-        return *mod.characters[slot].agent;
-    };
+    auto c = [&mod, slot]() -> pw::agent::Character& { return character_in(mod, slot); };
     auto say = [&](const QString& text) { step([&] { mod.char_say(slot, text); }); };
     auto play = [&](const QString& animation) { step([&] { mod.char_play(slot, animation); }); };
-    // The sizes that the character-size demonstration starts from are slot 0's.
-    auto slot0 = [&mod]() -> const pw::engine::RunCharacter& {
-        if (mod.characters.isEmpty()) throw std::runtime_error("no slot 0");
-        return mod.characters[0];
-    };
 
     mod.current_char = character;
     step([&] {
@@ -79,26 +95,19 @@ void observe(RunState& mod, pw::engine::RunHost& editor, const QString& characte
         // It grows from nothing to its default size, tells the default size, and once
         // it has said so goes back to its current size and tells that.
         int grow_to = 0;
-        step([&] { grow_to = slot0().default_size.height(); });
+        step([&] { grow_to = slot0(mod).default_size.height(); });
         for (int k = 1; k <= grow_to; ++k) {
             step([&] { c().set_height(k); });
             step([&] { c().set_width(k); });
         }
-        step([&] { c().set_width(slot0().default_size.width()); });
-        step([&] { c().set_height(slot0().default_size.height()); });
+        step([&] { c().set_width(slot0(mod).default_size.width()); });
+        step([&] { c().set_height(slot0(mod).default_size.height()); });
         step([&] {
             say(c().name() + QStringLiteral(" default width:") + str_number(c().width())
                 + QStringLiteral(" default height:") + str_number(c().height()));
         });
         mod.agent_idle = false;
-        pw::windows::let_events_run();
-        pw::windows::wait_idle(mod);
-        step([&] { c().set_width(slot0().size.width()); });
-        step([&] { c().set_height(slot0().size.height()); });
-        step([&] {
-            say(c().name() + QStringLiteral(" current width:") + str_number(c().width())
-                + QStringLiteral(" current height:") + str_number(c().height()));
-        });
+        pw::windows::when_idle(mod, nullptr, [&mod, slot] { tell_current_size(mod, slot); });
     } else if (command == QLatin1String("CharPos (X, Y)")) {
         step([&] {
             const pw::agent::Character& ch = c();

@@ -8,7 +8,6 @@
 #include "windows/clear_place.h"
 #include "windows/message_box.h"
 #include "windows/twips.h"
-#include "windows/window_waits.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -237,8 +236,6 @@ void StageWindow::get_char(const QString& id, bool for_run)
         mod_.characters[slot].id = id;
         mod_.current_char = id;
         mod_.characters[slot].request = agent_.load(id, character_path(char_folders, id));
-        // At start-up the windows get a turn between characters; a run never waits here.
-        if (!for_run) pw::windows::let_events_run();
 
         pw::agent::Character* c = agent_.item(id);
         mod_.characters[slot].agent = c;
@@ -267,7 +264,6 @@ void StageWindow::get_char(const QString& id, bool for_run)
 
         mod_.characters[slot].size = mod_.characters[slot].default_size = QSize(c->width(), c->height());
         mod_.current_char = id;
-        if (!for_run) pw::windows::let_events_run();
     } catch (const std::exception&) {
         if (for_run) windows::open_message_box(load_error_message(id), this, nullptr);
         else windows::message_box(load_error_message(id), this);

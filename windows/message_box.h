@@ -16,6 +16,8 @@ namespace pw::windows {
 
 inline const QString program_title = QStringLiteral("Pellworks");
 
+// Waits until the box is closed: only for a character that could not be loaded
+// outside a run (at start-up above all), where nothing goes on before it is read.
 void message_box(const QString& text, QWidget* parent = nullptr);
 // The same without waiting: returns at once, and `closed` runs once the box is closed.
 // A script run shows its messages so.

@@ -1,139 +1,176 @@
 #include "windows/window_waits.h"
 
-#include "engine/run_wait.h"
+#include "engine/outside_wait.h"
 #include "engine/spoken_questions.h"
-#include "windows/event_pump.h"
 
-#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
 
 #include <exception>
-#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace pw::windows {
 
+using pw::engine::ConditionWait;
+using pw::engine::Flow;
 using pw::engine::RunState;
 using pw::engine::RunStateAside;
+using pw::engine::RunWait;
 
 namespace {
 
-EventPump& pump()
-{
-    static EventPump p;
-    return p;
-}
+// A question asked from a window. While it is open it holds the run; unless the answer
+// is yes, it puts the run's mode and current character back when it ends. One of each
+// kind is open at a time: a child of the run state's steps owner, named after its kind.
+class OpenQuestion : public QObject {
+public:
+    OpenQuestion(RunState& mod, const QString& kind) : QObject(&mod.steps_owner()), mod_(mod), aside_(mod)
+    {
+        setObjectName(kind);
+        mod_.hold_run();
+    }
 
-// A question asked from a window holds the run meanwhile, as a wait of the window.
-struct RunHold {
-    explicit RunHold(RunState& m) : mod(m) { mod.hold_run(); }
-    ~RunHold() { mod.release_run(); }
-    RunHold(const RunHold&) = delete;
-    RunHold& operator=(const RunHold&) = delete;
-    RunState& mod;
+    static OpenQuestion* find(RunState& mod, const QString& kind)
+    {
+        return dynamic_cast<OpenQuestion*>(mod.steps_owner().findChild<QObject*>(kind, Qt::FindDirectChildrenOnly));
+    }
+
+    void join(QObject* context, Answer answer)
+    {
+        if (answer) answers_.push_back({QPointer<QObject>(context), context != nullptr, std::move(answer)});
+    }
+
+    // Once the wait is over, `yes` tells the answer and the question ends.
+    void until(std::unique_ptr<RunWait> wait, std::function<bool()> yes)
+    {
+        new pw::engine::OutsideWait(mod_, std::move(wait), [self = QPointer<OpenQuestion>(this), yes = std::move(yes)] {
+            if (self) self->end(yes());
+        });
+    }
+
+    void end(bool yes)
+    {
+        if (!yes) aside_.put_back(mod_);
+        // Gone first, so that an answer may ask again.
+        setObjectName(QString());
+        deleteLater();
+        mod_.release_run();
+        for (const Asker& a : std::exchange(answers_, {}))
+            if (!a.had_context || a.context) a.answer(yes);
+    }
+
+private:
+    struct Asker {
+        QPointer<QObject> context;
+        bool had_context;
+        Answer answer;
+    };
+
+    RunState& mod_;
+    RunStateAside aside_;
+    std::vector<Asker> answers_;
 };
 
-// Waits while the last request of the slot that `asker` names is under way, then
-// stops that character. The slot is looked up at every check.
-void wait_for_answer(RunState& mod, const std::function<int()>& asker)
+// A question answered by a double click (which sets answered_yes and clears `flag`),
+// asked by the character whose slot `asker` names. It lasts while that character's last request is under way
+// (the slot is looked up at each look: a double click makes the clicked character
+// current, and its answer is then the request that keeps the question open); then
+// that character stops.
+void ask_and_wait(RunState& mod, const QString& kind, bool& flag, const std::function<int()>& asker,
+                  const QString& question, QObject* context, Answer answer)
 {
-    int slot = asker();
-    for (;;) {
-        if (slot < 0 || slot >= mod.slot_count()) return;
-        if (!pw::engine::question_open(mod, slot)) break;
-        do_events();
-        slot = asker();
+    if (OpenQuestion* open = OpenQuestion::find(mod, kind)) {
+        open->join(context, std::move(answer));
+        return;
     }
-    if (mod.characters[slot].agent) mod.characters[slot].agent->stop_all();
-}
-
-bool settle(RunState& mod, bool& question_flag, const RunStateAside& aside)
-{
-    if (mod.questions.answered_yes) return true;
-    question_flag = false;
-    aside.put_back(mod);
-    return false;
-}
-
-// A question asked by the current character; `flag` is what the double click answers.
-// A double click makes the clicked character current; its answer is then the request
-// that keeps the question open.
-bool ask_current(RunState& mod, bool& flag, const QString& question)
-{
-    const RunHold hold(mod);
-    const RunStateAside aside(mod);
+    auto* asked = new OpenQuestion(mod, kind);
+    asked->join(context, std::move(answer));
     flag = true;
     mod.questions.answered_yes = false;
+    std::unique_ptr<RunWait> wait;
     try {
-        auto current = [&mod] { return mod.char_index(mod.current_char); };
-        pw::engine::ask_question(mod, current(), question);
-        wait_for_answer(mod, current);
+        pw::engine::ask_question(mod, asker(), question);
+        wait = std::make_unique<ConditionWait>(
+            [&mod, asker] {
+                const int slot = asker();
+                if (slot < 0 || slot >= mod.slot_count()) return true;
+                if (pw::engine::question_open(mod, slot)) return false;
+                if (mod.characters[slot].agent) mod.characters[slot].agent->stop_all();
+                return true;
+            },
+            Flow::next_line);
     } catch (const std::exception&) {
+        // Nobody could ask: the answer is no.
+        wait = std::make_unique<ConditionWait>([] { return true; }, Flow::next_line);
     }
-    return settle(mod, flag, aside);
+    asked->until(std::move(wait), [&mod, &flag] {
+        if (mod.questions.answered_yes) return true;
+        flag = false;
+        return false;
+    });
 }
 
 }  // namespace
 
-void do_events() { pump().do_events(); }
-void let_events_run() { pump().let_events_run(); }
-
-void pause_ms(RunState& mod, int32_t ms)
+void after_pause(RunState& mod, int32_t ms, QObject* context, std::function<void()> then)
 {
-    // Sleeps until the deadline or the next event instead of waking every few ms.
-    pw::engine::PauseWait pause(mod, ms, false);
-    while (!pause.look().over) pump().sleep_until_event(pause.look_again_ms());
+    pw::engine::wait_outside_run(mod, std::make_unique<pw::engine::PauseWait>(mod, ms, false), context, std::move(then));
 }
 
-void wait_idle(RunState& mod)
+void when_idle(RunState& mod, QObject* context, std::function<void()> then)
 {
-    pw::engine::IdleWait idle(mod);
-    while (!idle.look().over) pump().do_events(qMin(idle.look_again_ms(), EventPump::keep_alive_ms));
+    pw::engine::wait_outside_run(mod, std::make_unique<pw::engine::IdleWait>(mod), context, std::move(then));
 }
 
 void confirm_quit(RunState& mod) { confirm_quit(mod, pw::engine::quit_question()); }
 
 void confirm_quit(RunState& mod, const QString& question)
 {
-    const RunHold hold(mod);
-    const RunStateAside aside(mod);
+    const QString kind = QStringLiteral("quit question");
+    if (OpenQuestion::find(mod, kind)) return;
+    auto* asked = new OpenQuestion(mod, kind);
     mod.questions.quit = true;
     mod.current_char = QStringLiteral("pellwick");
     mod.options.sequential = true;
+    // A yes has started the goodbyes by the time it ends; the answer itself is no one's.
+    auto over = [&mod] {
+        mod.questions.quit = false;
+        return false;
+    };
     try {
         pw::engine::ask_question(mod, mod.char_index(QStringLiteral("pellwick")), question);
         mod.agent_idle = false;
-        wait_idle(mod);
+        asked->until(std::make_unique<pw::engine::IdleWait>(mod), over);
     } catch (const std::exception&) {
         // Without Pellwick nobody asks, and nothing quits.
+        asked->end(over());
     }
-    // A yes has started the goodbyes by now.
-    mod.questions.quit = false;
-    aside.put_back(mod);
 }
 
-bool confirm_clear(RunState& mod)
+void confirm_clear(RunState& mod, QObject* context, Answer answer)
 {
-    const RunHold hold(mod);
-    const RunStateAside aside(mod);
-    mod.questions.clear = true;
-    mod.questions.answered_yes = false;
-    try {
-        auto pellwick = [&mod] { return mod.char_index(QStringLiteral("pellwick")); };
-        pw::engine::ask_question(mod, pellwick(), pw::engine::clear_question());
-        wait_for_answer(mod, pellwick);
-    } catch (const std::exception&) {
-        // Nobody could ask: the answer is no.
-    }
-    return settle(mod, mod.questions.clear, aside);
+    ask_and_wait(
+        mod, QStringLiteral("clear question"), mod.questions.clear,
+        [&mod] { return mod.char_index(QStringLiteral("pellwick")); }, pw::engine::clear_question(), context,
+        std::move(answer));
 }
 
-bool confirm_overwrite(RunState& mod)
+void confirm_overwrite(RunState& mod, QObject* context, Answer answer)
 {
-    return ask_current(mod, mod.questions.overwrite, pw::engine::overwrite_question());
+    ask_and_wait(
+        mod, QStringLiteral("overwrite question"), mod.questions.overwrite,
+        [&mod] { return mod.char_index(mod.current_char); }, pw::engine::overwrite_question(), context,
+        std::move(answer));
 }
 
-bool confirm_discard_sound(RunState& mod)
+void confirm_discard_sound(RunState& mod, QObject* context, Answer answer)
 {
-    return ask_current(mod, mod.questions.discard_sound, pw::engine::discard_sound_question());
+    ask_and_wait(
+        mod, QStringLiteral("discard sound question"), mod.questions.discard_sound,
+        [&mod] { return mod.char_index(mod.current_char); }, pw::engine::discard_sound_question(), context,
+        std::move(answer));
 }
 
 }  // namespace pw::windows

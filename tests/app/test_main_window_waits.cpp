@@ -1,12 +1,14 @@
-// The main window's side of waits and questions: the reminder timer and the key hook
-// behind the script editor, Esc and Ctrl+Q in the windows, the close box and the
-// Shift+click that ask before quitting.
+// The main window's side of waits and questions: the key hook behind the script
+// editor, Esc and Ctrl+Q in the windows, and the spoken questions the windows ask
+// (quit from the close box, Exit and a Shift+click; clear; overwrite), which hold a run
+// and answer from the event loop.
 
 #include "tests/test_classes.h"
 #include "tests/app/window_fixture.h"
 #include "engine/keyboard_handler.h"
 #include "engine/spoken_questions.h"
 #include "stage/stage_window.h"
+#include "windows/window_waits.h"
 
 #include <QComboBox>
 #include <QMdiArea>
@@ -17,6 +19,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <QtTest/qtestspontaneevent.h>
+
+#include <optional>
 
 namespace {
 
@@ -45,7 +49,7 @@ void start(WindowFixture& f)
     traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased");
     for (const char* id : {"Pellwick", "Tansy"}) f.agent.define_character(QLatin1String(id), traits);
     f.window->show();
-    f.window->start_up();
+    f.start_up();
     f.mod.options.interval_seconds = 0.0f;
     f.mod.wait_idle_limit = std::chrono::milliseconds(50);
     f.mod.goodbye_pause_ms = 1;
@@ -62,8 +66,8 @@ private slots:
     void escape_in_any_window_ends_the_wait_and_cancels_data();
     void escape_in_any_window_ends_the_wait_and_cancels();
     void ctrl_q_in_the_editor_quits();
-    void the_close_box_asks_instead_of_closing();
-    void a_shift_click_asks_within_a_second();
+    void quitting_asks_once_and_holds_a_run_until_answered();
+    void spoken_questions_end_with_their_request();
 };
 
 void TestMainWindowWaits::a_key_wait_hears_a_key_typed_in_the_editor()
@@ -131,28 +135,101 @@ void TestMainWindowWaits::ctrl_q_in_the_editor_quits()
     QTRY_COMPARE(f.exits, QList<int>{0});
 }
 
-void TestMainWindowWaits::the_close_box_asks_instead_of_closing()
+void TestMainWindowWaits::quitting_asks_once_and_holds_a_run_until_answered()
 {
     WindowFixture f;
     start(f);
-    // The close box's event comes from the window system: spontaneous.
+    f.mod.wait_idle_limit = std::chrono::seconds(30);
+    f.agent.character(QStringLiteral("Pellwick"))->set_shown(false);
+    const int shown = f.agent.log().count(QStringLiteral("Show"));
+    f.mod.options.sequential = false;
+    f.mod.current_char = QStringLiteral("Tansy");
+    // The close box only asks (its event comes from the window system: spontaneous);
+    // Exit while Pellwick asks asks nothing more. Unanswered, the question ends with
+    // his balloon and leaves the mode and the current character as they were.
     QCloseEvent close;
     QSpontaneKeyEvent::setSpontaneous(&close);
     static_cast<QObject*>(f.window.get())->event(&close);
-    QVERIFY(!close.isAccepted());
-    QVERIFY(f.window->isVisible());
-    QVERIFY(said(f).contains(pw::engine::quit_question()));
-    QVERIFY(f.exits.isEmpty());
-    QVERIFY(!f.mod.questions.quit);
+    QVERIFY(!close.isAccepted() && f.window->isVisible());
+    f.window->exit_clicked();
+    QCOMPARE(said(f).count(pw::engine::quit_question()), 1);
+    QCOMPARE(f.agent.log().count(QStringLiteral("Show")), shown + 1);
+    f.agent.post_balloon_hide(QStringLiteral("Pellwick"));
+    QTRY_VERIFY(!f.mod.questions.quit);
+    QVERIFY(!f.mod.run_held() && !f.mod.options.sequential);
+    QCOMPARE(f.mod.current_char, QStringLiteral("Tansy"));
+    // ... and a later double click does not quit.
+    f.agent.post_dbl_click(QStringLiteral("Tansy"));
+
+    // A Shift+click asks; a run started meanwhile waits for the question to end.
+    f.agent.post_click(QStringLiteral("Tansy"), 1, 1);
+    QTRY_COMPARE(said(f).count(pw::engine::quit_question()), 2);
+    f.script().script_text->setPlainText(QStringLiteral("pellwick> speak after"));
+    f.script().play_pellwick_clicked();
+    QTest::qWait(50);
+    QVERIFY(!said(f).contains(QStringLiteral("after")));
+    f.agent.post_balloon_hide(QStringLiteral("Pellwick"));
+    QVERIFY(f.wait_for_run_end());
+    QVERIFY(said(f).contains(QStringLiteral("after")));
+
+    // A double click while Pellwick asks quits.
+    f.window->exit_clicked();
+    f.agent.post_dbl_click(QStringLiteral("Tansy"));
+    QTRY_COMPARE(f.exits, QList<int>{0});
 }
 
-void TestMainWindowWaits::a_shift_click_asks_within_a_second()
+void TestMainWindowWaits::spoken_questions_end_with_their_request()
 {
+    using pw::agent::Request;
     WindowFixture f;
     start(f);
-    f.agent.post_click(QStringLiteral("Tansy"), 1, 1);
-    QTRY_VERIFY_WITH_TIMEOUT(said(f).contains(pw::engine::quit_question()), 1500);
-    QVERIFY(!f.mod.char_clicked);
+    f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
+    auto& s = f.script();
+    s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
+    // Clear pressed twice asks once; Tansy's yes is said by her, and Pellwick's
+    // question, which then ends, is stopped.
+    s.clear_clicked();
+    s.clear_clicked();
+    QCOMPARE(said(f).count(pw::engine::clear_question()), 1);
+    f.agent.post_dbl_click(QStringLiteral("Tansy"));
+    QTRY_VERIFY(said(f).contains(QStringLiteral("OK, I'll clear it!")));
+    f.agent.finish(f.mod.characters[f.mod.char_index(QStringLiteral("Pellwick"))].request);
+    QTRY_VERIFY(s.script_text->toPlainText().isEmpty());
+    QVERIFY(!f.mod.questions.clear && !f.mod.run_held());
+
+    // Overwrite, asked by the current character: Pellwick's double click makes him
+    // current, and his answer then keeps the question open, whatever becomes of Tansy's.
+    f.agent.finish_all();
+    f.mod.current_char = QStringLiteral("Tansy");
+    std::optional<bool> yes;
+    pw::windows::confirm_overwrite(f.mod, nullptr, [&](bool y) { yes = y; });
+    QVERIFY(said(f).endsWith(pw::engine::overwrite_question()));
+    f.agent.post_dbl_click(QStringLiteral("Pellwick"));
+    QTRY_VERIFY(said(f).endsWith(QStringLiteral("OK, I saved it!")));
+    f.agent.finish(f.mod.characters[f.mod.char_index(QStringLiteral("Tansy"))].request, Request::Interrupted);
+    QTest::qWait(50);
+    QVERIFY(!yes);
+    f.agent.finish_all();
+    QTRY_VERIFY(yes.has_value());
+    QVERIFY(*yes && !f.mod.questions.overwrite);
+
+    // Whatever becomes of an unanswered question, the answer is no.
+    for (const auto status : {Request::Complete, Request::Interrupted, Request::Failed}) {
+        yes.reset();
+        pw::windows::confirm_overwrite(f.mod, nullptr, [&](bool y) { yes = y; });
+        f.agent.finish(f.mod.characters[f.mod.char_index(f.mod.current_char)].request, status);
+        QTRY_VERIFY(yes.has_value());
+        QVERIFY(!*yes && !f.mod.questions.overwrite);
+    }
+
+    // The window that asked goes before the answer: nobody hears it.
+    s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
+    s.clear_clicked();
+    f.agent.post_dbl_click(QStringLiteral("Tansy"));
+    QTRY_COMPARE(said(f).count(QStringLiteral("OK, I'll clear it!")), 2);
+    f.window.reset();
+    f.agent.finish_all();
+    QTRY_VERIFY(!f.mod.run_held());
 }
 
 PW_TEST_CLASS(TestMainWindowWaits);

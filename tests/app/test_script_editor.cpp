@@ -213,7 +213,7 @@ private slots:
             f.reopen_with_user_folder(home.path());
             f.script().autosave().set_delay_ms(10);
             const QString file = f.write_file(QStringLiteral("mine.csp"), "pellwick> greet\r\n");
-            f.window->start_up({QStringLiteral("load"), file});
+            f.start_up({QStringLiteral("load"), file});
             QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: mine.csp"));
             f.script().autosave().write_pending();
             QCOMPARE(read_script_file(kept).text, both);

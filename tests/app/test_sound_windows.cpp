@@ -78,6 +78,12 @@ struct SoundsFixture : WindowFixture {
         qputenv("PELLWORKS_MIC_FILE", mic_file.toLocal8Bit());
         recorder().name_box->setText(name);
         recorder().action_button_clicked(0);
+        question_over();
+    }
+    // A question holds any run while it is open.
+    void question_over()
+    {
+        QTest::qWaitFor([this] { return !mod.run_held(); });
     }
     // Does what asks a question, with a double click on Pellwick while it is asked;
     // the question ends once he has said `answer` again.
@@ -92,6 +98,7 @@ struct SoundsFixture : WindowFixture {
         });
         answered.start(5);
         asking();
+        question_over();
         answered.stop();
         agent.set_completion(pw::fakes::FakeAgent::Completion::AtOnce);
     }
@@ -263,7 +270,9 @@ private slots:
 
         // Quit, the close box, Exit and the menu keep it while nobody double-clicks.
         r.action_button_clicked(2);
+        f.question_over();
         f.window->recorder_window()->close();
+        f.question_over();
         QCOMPARE(f.times_said(pw::engine::discard_sound_question()), 2);
         f.window->exit_clicked();
         QVERIFY(f.has_said(pw::engine::quit_unsaved_sound_question()));

@@ -31,7 +31,7 @@ private slots:
         const QString text = QStringLiteral("interval 0\r\n; Héllo “zoë” 🐢\r\npellwick> speak hi\r\n\r\n");
         // The name arrives as one argument, blanks and quotes and all.
         const QString path = f.write_file(QStringLiteral("Zoë's \"tea party\".csp"), text.toUtf8());
-        f.window->start_up({QStringLiteral("load"), path});
+        f.start_up({QStringLiteral("load"), path});
 
         QCOMPARE(f.script().editor_text(), text);
         QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: Zoë's \"tea party\".csp"));
@@ -57,7 +57,7 @@ private slots:
         g.write_file(QStringLiteral("rel.csp"), "; relative\r\n");
         QDir::setCurrent(g.program_dir.path());
         g.window->set_process_start_up({[&] { QDir::setCurrent(elsewhere.path()); }, {}, {}});
-        g.window->start_up({QStringLiteral("load"), QStringLiteral("rel.csp")});
+        g.start_up({QStringLiteral("load"), QStringLiteral("rel.csp")});
         QDir::setCurrent(here);
         QCOMPARE(g.script().editor_text(), QStringLiteral("; relative\r\n"));
     }
@@ -65,7 +65,7 @@ private slots:
     void characters_stand_clear_of_the_script()
     {
         WindowFixture f;
-        f.window->start_up();
+        f.start_up();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         const auto script_rect = [&] {
             QMdiSubWindow* w = f.window->script_window();
@@ -125,7 +125,7 @@ private slots:
     void a_screen_reader_hears_what_every_window_shows()
     {
         WindowFixture f;
-        f.window->start_up();
+        f.start_up();
         f.window->audio_clicked();
         f.window->about_clicked();
         f.window->show_system_information();
@@ -148,7 +148,7 @@ private slots:
     {
         WindowFixture f;
         f.mod.wait_idle_limit = std::chrono::milliseconds(100);
-        f.window->start_up({f.write_file(QStringLiteral("hi.csp"), "interval 0\r\npellwick> speak from the file\r\n"),
+        f.start_up({f.write_file(QStringLiteral("hi.csp"), "interval 0\r\npellwick> speak from the file\r\n"),
                             QStringLiteral("runin")});
         QVERIFY(f.wait_for_run_end());
         QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"from the file\" \"\"")));
@@ -176,7 +176,7 @@ private slots:
             said_before_the_end = sentence.status() == pw::agent::Request::Complete;
             f.exits << code;
         };
-        f.window->start_up({QStringLiteral("runin"), QStringLiteral("/no/such/folder/x.csp")});
+        f.start_up({QStringLiteral("runin"), QStringLiteral("/no/such/folder/x.csp")});
         QTRY_VERIFY(!f.exits.isEmpty());
         QVERIFY(said_before_the_end);
 
@@ -193,7 +193,7 @@ private slots:
         g.mod.goodbye_pause_ms = 0;
         g.window->missing_file_limit = std::chrono::milliseconds(20);
         g.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-        g.window->start_up({QStringLiteral("load"), QStringLiteral("missing.csp")});
+        g.start_up({QStringLiteral("load"), QStringLiteral("missing.csp")});
         QTRY_COMPARE(g.exits, QList<int>{1});
         QVERIFY(g.agent.log().lines_of(QStringLiteral("Speak")).contains(
             QStringLiteral("pellwick Speak \"   Can't find that file.\" \"\""), Qt::CaseInsensitive));
@@ -207,7 +207,7 @@ private slots:
         // One that comes during start-up waits for its end.
         f.window->take_command_line({QStringLiteral("load"), path});
         QCOMPARE(f.script().editor_text(), QString());
-        f.window->start_up();
+        f.start_up();
         QCOMPARE(f.script().editor_text(), QStringLiteral("interval 0\r\npellwick> speak second\r\n"));
 
         // runin plays the file.
@@ -247,9 +247,17 @@ private slots:
             void start_component_installer() override { steps << "installer"; }
             void create_clock() override { steps << "clock"; }
             void set_title() override { steps << "title"; }
-            void show_splash() override { steps << "splash"; }
+            void show_splash(std::function<void()> then) override
+            {
+                steps << "splash";
+                then();
+            }
             void set_defaults() override { steps << "defaults"; }
-            void open_windows(const pw::app::CommandLine& c) override { steps << QStringLiteral("windows %1").arg(c.mode); }
+            void open_windows(const pw::app::CommandLine& c, std::function<void()> then) override
+            {
+                steps << QStringLiteral("windows %1").arg(c.mode);
+                then();
+            }
             void open_file(const pw::app::CommandLine& c) override { steps << QStringLiteral("file ") + c.path; }
         };
         using E = pw::app::StartUpEnd;
@@ -271,7 +279,7 @@ private slots:
         QVERIFY(pw::app::component_installer_running(f.program_dir.path()));
         installer.close();
         f.window->set_process_start_up({{}, [] { return false; }, {}});
-        f.window->start_up();
+        f.start_up();
         QCOMPARE(f.exits, QList<int>{0});
         QVERIFY(!f.window->isVisible() && f.window->windowTitle().isEmpty());
     }
@@ -305,7 +313,7 @@ private slots:
         QVERIFY(own.open(QIODevice::WriteOnly) && own.write("my own tea party") > 0);
         own.close();
 
-        f.window->start_up();
+        f.start_up();
         QCOMPARE(QFileInfo(own).size(), qint64(16));  // never replaced
         QFile copied(f.mod.user_folder + QStringLiteral("/wav/chime.wav"));
         QVERIFY(copied.permissions() & QFileDevice::WriteOwner);  // the child's to change

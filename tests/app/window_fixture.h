@@ -73,6 +73,14 @@ struct WindowFixture : ProgramFixture {
 
     pw::app::ScriptWindow& script() const { return *window->script(); }
 
+    // Start-up to its last step, which comes from the event loop once the frame has
+    // painted; false when it did not get there (or the program ended on the way).
+    bool start_up(const QStringList& arguments = {})
+    {
+        window->start_up(arguments);
+        return QTest::qWaitFor([this] { return window->start_up_over() || !exits.isEmpty(); }, 5000);
+    }
+
     // Plays the Script window's text and lets events run until the run is over.
     void play()
     {

@@ -57,7 +57,7 @@ private slots:
         WindowFixture f;
         f.mod.wait_idle_limit = std::chrono::milliseconds(50);
         f.window->show();
-        f.window->start_up();
+        f.start_up();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         auto* stage = f.window->stage();
         auto& script = f.script();

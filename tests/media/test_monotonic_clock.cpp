@@ -68,7 +68,9 @@ private slots:
         QElapsedTimer wall;
         wall.start();
         const double before = t.GetTime();
-        pw::windows::pause_ms(mod, 120);
+        bool over = false;
+        pw::windows::after_pause(mod, 120, nullptr, [&] { over = true; });
+        QTRY_VERIFY(over);
         const double measured = t.GetTime() - before;
         QVERIFY2(measured >= 120.0 && measured <= wall.elapsed() + 1.0, qPrintable(QString::number(measured)));
     }

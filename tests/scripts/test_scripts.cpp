@@ -4,11 +4,8 @@
 // before they are committed.
 
 #include "app/help_book.h"
-#include "engine/spoken_questions.h"
-#include "platform/core/trace.h"
 #include "tests/fakes/slot_setup.h"
 #include "tests/scripts/script_world.h"
-#include "windows/window_waits.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,12 +13,9 @@
 #include <QJsonObject>
 #include <QTest>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <memory>
 
-using pw::agent::Request;
-using pw::fakes::FakeAgent;
 using pw::script_tests::ScriptWorld;
 
 namespace {
@@ -77,14 +71,6 @@ QStringList play_with_tricks(const QString& script, const QStringList& tricks, f
     return world.transcript.lines;
 }
 
-QString said(ScriptWorld& w, const QString& who = {})
-{
-    QStringList out;
-    for (const auto& r : w.agent.log().records())
-        if (r.operation == QLatin1String("Speak") && (who.isEmpty() || r.character == who)) out << r.args.value(0);
-    return out.join(QLatin1Char('|'));
-}
-
 }  // namespace
 
 class TestScripts : public QObject {
@@ -94,7 +80,6 @@ private slots:
     void each_case_runs_as_its_transcript_says_data();
     void each_case_runs_as_its_transcript_says();
     void help_examples_and_starter_scripts_run_without_a_spelling_message();
-    void questions_are_answered_by_a_double_click();
 };
 
 void TestScripts::each_case_runs_as_its_transcript_says_data()
@@ -165,73 +150,6 @@ void TestScripts::help_examples_and_starter_scripts_run_without_a_spelling_messa
                  qPrintable(name + '\n' + transcript.mid(0, 12).join('\n')));
         if (name == QLatin1String("all_the_tricks.csp"))
             QVERIFY(transcript.contains(QStringLiteral("pellwick Speak \"that was all my tricks. bye!\" \"\"")));
-    }
-}
-
-void TestScripts::questions_are_answered_by_a_double_click()
-{
-    // The windows ask outside a run and wait on the real clock for the answer.
-    auto world = [] {
-        auto w = std::make_unique<ScriptWorld>();
-        w->mod.hires_timer = nullptr;
-        w->mod.hires_frequency = 0.0;
-        w->mod.wait_idle_limit = std::chrono::milliseconds(2000);
-        return w;
-    };
-    {
-        // Quit: Pellwick is shown to ask; Tansy's double click says yes.
-        auto w = world();
-        w->agent.character(QStringLiteral("pellwick"))->set_shown(false);
-        QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("tansy")); });
-        QTimer::singleShot(60, [&] { w->agent.post_balloon_hide(QStringLiteral("pellwick")); });
-        pw::windows::confirm_quit(w->mod);
-        QVERIFY(w->transcript.lines.contains(QStringLiteral("pellwick Show False")));
-        QVERIFY(said(*w).startsWith(pw::trace::quote(pw::engine::quit_question())));
-        QTRY_VERIFY(w->transcript.lines.contains(QStringLiteral("exit 0")));
-    }
-    {
-        // Unanswered: over when the balloon closes, and it leaves a run's mode and
-        // character alone; a later double click does not quit.
-        auto w = world();
-        w->mod.options.sequential = false;
-        w->mod.current_char = QStringLiteral("tansy");
-        QTimer::singleShot(30, [&] { w->agent.post_balloon_hide(QStringLiteral("pellwick")); });
-        pw::windows::confirm_quit(w->mod);
-        QVERIFY(!w->mod.questions.quit && !w->mod.options.sequential);
-        QCOMPARE(w->mod.current_char, QStringLiteral("tansy"));
-        w->agent.post_dbl_click(QStringLiteral("pellwick"));
-        QTest::qWait(20);
-        QVERIFY(!w->transcript.lines.contains(QStringLiteral("exit 0")));
-    }
-    {
-        // Clear: the answer, said by Pellwick, keeps the question open until it is over.
-        auto w = world();
-        w->agent.set_completion(FakeAgent::Completion::Manual);
-        QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("pellwick")); });
-        QTimer::singleShot(60, [&] { w->agent.finish_all(); });
-        QVERIFY(pw::windows::confirm_clear(w->mod));
-        QVERIFY(said(*w).endsWith(QStringLiteral("\"OK, I'll clear it!\"")));
-    }
-    for (const auto status : {Request::Complete, Request::Interrupted, Request::Failed}) {
-        // Nobody answers, whatever becomes of the question.
-        auto w = world();
-        w->agent.set_completion(FakeAgent::Completion::Manual);
-        QTimer::singleShot(30, [&w, status] { w->agent.finish(w->mod.characters[0].request, status); });
-        QVERIFY(!pw::windows::confirm_clear(w->mod));
-        QVERIFY(!w->mod.questions.clear);
-    }
-    {
-        // Overwrite: Tansy asks; Pellwick's double click makes him current, and his answer
-        // then keeps the question open, whatever becomes of Tansy's.
-        auto w = world();
-        w->agent.set_completion(FakeAgent::Completion::Manual);
-        w->mod.current_char = QStringLiteral("tansy");
-        QTimer::singleShot(20, [&] { w->agent.post_dbl_click(QStringLiteral("pellwick")); });
-        QTimer::singleShot(60, [&] { w->agent.finish(w->mod.characters[0].request); });
-        QVERIFY(pw::windows::confirm_overwrite(w->mod));
-        QVERIFY(said(*w, QStringLiteral("tansy")).startsWith(pw::trace::quote(pw::engine::overwrite_question())));
-        QCOMPARE(w->mod.characters[1].request.status(), int(Request::Pending));
-        QVERIFY(!w->mod.questions.overwrite);
     }
 }
 

@@ -110,7 +110,7 @@ private slots:
         Composer c;
         c.editor.text = QStringLiteral("Do");
         pw::stage::compose(c.mod, c.editor, true, entry);
-        QCOMPARE(c.acts(), acts);
+        QTRY_COMPARE(c.acts(), acts);
         QCOMPARE(c.editor.text, QStringLiteral("Do"));
     }
 

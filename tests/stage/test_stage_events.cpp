@@ -5,6 +5,7 @@
 #include "tests/app/window_fixture.h"
 #include "tests/fakes/slot_setup.h"
 #include "tests/test_classes.h"
+#include "windows/window_waits.h"
 
 #include <QTest>
 
@@ -78,6 +79,12 @@ void TestStageEvents::idle_and_balloon_events_set_agent_idle()
     pump();
     QVERIFY(f.mod.agent_idle);
 
+    // The confirmations rely on this: a wait for idle ends when the balloon closes.
+    f.mod.agent_idle = false;
+    bool over = false;
+    pw::windows::when_idle(f.mod, nullptr, [&] { over = true; });
+    f.agent.post_balloon_hide(id);
+    QTRY_VERIFY_WITH_TIMEOUT(over, 1000);
 }
 
 void TestStageEvents::clicks_and_moves_name_the_current_character()
