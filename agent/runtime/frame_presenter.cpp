@@ -1,15 +1,31 @@
 #include "agent/runtime/frame_presenter.h"
 
 #include "agent/acs/frame_renderer.h"
+#include "agent/acs/picture_hash.h"
 #include "agent/runtime/character_view.h"
-
-#include <QHashFunctions>
 
 namespace pw::agent {
 namespace {
 
 // Enough for every frame of a large character at once; past it the cache starts over.
 constexpr qint64 cache_budget_bytes = 48ll * 1024 * 1024;
+
+// What a frame draws and where: frames in different animations that draw the same
+// pictures at the same places are composed once.
+QByteArray composition_of(const acs::Frame& frame, const acs::MouthOverlay* overlay)
+{
+    QByteArray key;
+    const auto add = [&key](qint32 a, qint32 b, qint32 c) {
+        const qint32 parts[3] = {a, b, c};
+        key.append(reinterpret_cast<const char*>(parts), sizeof parts);
+    };
+    for (const acs::FrameImage& fi : frame.images) add(qint32(fi.image), fi.x, fi.y);
+    if (overlay) {
+        key.append(overlay->replace_top_image ? 'R' : 'O');
+        add(overlay->image, overlay->x, overlay->y);
+    }
+    return key;
+}
 
 }  // namespace
 
@@ -41,27 +57,36 @@ void FramePresenter::present()
     shown_ = key;
 
     auto it = cache_.constFind(key);
-    if (it == cache_.constEnd()) {
-        QImage image = overlay ? acs::render_frame(data_, *frame_, overlay->shape) : acs::render_frame(data_, *frame_);
-        // Animations repeat poses (most begin and end in the rest pose): a picture that
-        // looks like one kept already is kept once, and the window knows it by sight.
-        const size_t hash = image.isNull() ? 0 : qHashBits(image.constBits(), size_t(image.sizeInBytes()));
-        auto same = by_look_.constFind(hash);
-        while (same != by_look_.cend() && same.key() == hash && same.value() != image) ++same;
-        if (same != by_look_.cend() && same.key() == hash) {
-            image = same.value();
-        } else {
-            if (cache_bytes_ + image.sizeInBytes() > cache_budget_bytes) {
-                cache_.clear();
-                by_look_.clear();
-                cache_bytes_ = 0;
-            }
-            cache_bytes_ += image.sizeInBytes();
-            by_look_.insert(hash, image);
-        }
-        it = cache_.insert(key, image);
-    }
+    if (it == cache_.constEnd()) it = cache_.insert(key, picture_of(*frame_, overlay));
     view_.set_frame(it.value());
+}
+
+QImage FramePresenter::picture_of(const acs::Frame& frame, const acs::MouthOverlay* overlay)
+{
+    const QByteArray composition = composition_of(frame, overlay);
+    if (const auto known = by_composition_.constFind(composition); known != by_composition_.cend())
+        return known.value();
+    QImage image = overlay ? acs::render_frame(data_, frame, overlay->shape) : acs::render_frame(data_, frame);
+    // Animations repeat poses (most begin and end in the rest pose), not always with the
+    // same pictures: one that looks like a kept one is kept once, and the window knows
+    // it by sight.
+    const size_t hash = acs::picture_hash(image);
+    auto same = by_look_.constFind(hash);
+    while (same != by_look_.cend() && same.key() == hash && same.value() != image) ++same;
+    if (same != by_look_.cend() && same.key() == hash) {
+        image = same.value();
+    } else {
+        if (cache_bytes_ + image.sizeInBytes() > cache_budget_bytes) {
+            cache_.clear();
+            by_composition_.clear();
+            by_look_.clear();
+            cache_bytes_ = 0;
+        }
+        cache_bytes_ += image.sizeInBytes();
+        by_look_.insert(hash, image);
+    }
+    by_composition_.insert(composition, image);
+    return image;
 }
 
 }  // namespace pw::agent

@@ -1,8 +1,8 @@
 #pragma once
 // Puts frames on the character's view: composes each frame (with the mouth shape
 // being spoken, when the frame has mouth overlays) and keeps the composed pictures
-// so that loops and speech do not compose the same picture again; frames that look
-// alike share one picture.
+// so that loops and speech do not compose the same picture again; frames that draw
+// the same, or look alike, share one picture.
 
 #include "agent/acs/character_data.h"
 
@@ -27,6 +27,7 @@ public:
 
 private:
     void present();
+    QImage picture_of(const acs::Frame& frame, const acs::MouthOverlay* overlay);
 
     const acs::CharacterData& data_;
     CharacterView& view_;
@@ -34,7 +35,8 @@ private:
     std::optional<acs::Mouth> mouth_;
     QPair<const void*, const void*> shown_{nullptr, nullptr};
     QHash<QPair<const void*, const void*>, QImage> cache_;
-    QMultiHash<size_t, QImage> by_look_;  // the same pictures by their pixels' hash, each once
+    QHash<QByteArray, QImage> by_composition_;  // by what is drawn where
+    QMultiHash<size_t, QImage> by_look_;        // the same pictures by their pixels' hash, each once
     qint64 cache_bytes_ = 0;
 };
 

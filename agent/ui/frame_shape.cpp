@@ -1,8 +1,8 @@
 #include "agent/ui/frame_shape.h"
 
+#include "agent/acs/picture_hash.h"
 #include "agent/ui/outline_field.h"
 
-#include <QHashFunctions>
 #include <QPainter>
 
 #include <algorithm>
@@ -191,10 +191,7 @@ const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bo
         if (entries_[i].source.cacheKey() == frame.cacheKey() && same_use(entries_[i]))
             return take(i);
     }
-    const size_t hash = frame.isNull()
-                            ? 0
-                            : qHashBits(frame.constBits(), size_t(frame.sizeInBytes()),
-                                        size_t(frame.format()));
+    const size_t hash = pw::acs::picture_hash(frame, size_t(frame.format()));
     for (qsizetype i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
         if (e.hash == hash && same_use(e) && e.source == frame)
