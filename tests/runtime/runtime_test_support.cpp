@@ -135,7 +135,6 @@ CharacterSketch standard_character()
 void RecordingView::set_frame(const QImage& frame)
 {
     frame_sizes.append(frame.size());
-    frame_keys.append(frame.cacheKey());
     if (frame.isNull()) {
         tags.append(0);
         mouths.append(-1);

@@ -25,17 +25,6 @@ QStringList cued_words(const QString& text, const QList<WordCue>& cues)
 class SpeechTimingTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void code_points_map_to_qstring_indices()
-    {
-        // The emoji takes two QString units but one code point.
-        const QString text = QStringLiteral("a \U0001F600 b caf\u00e9");
-        QCOMPARE(qstring_index_of_code_point(text, 1), 0);
-        QCOMPARE(qstring_index_of_code_point(text, 3), 2);
-        QCOMPARE(qstring_index_of_code_point(text, 5), 5);  // "b"
-        QCOMPARE(text[qstring_index_of_code_point(text, 10)], QChar(0xe9));
-        QCOMPARE(qstring_index_of_code_point(text, 99), int(text.size()));
-    }
-
     void word_events_widen_to_tokens_and_merge()
     {
         // Event stream as the synthesizer reports "I don't have 3.5 apples, café!".
