@@ -7,12 +7,12 @@
 #include "agent/runtime/character_agent.h"
 #include "agent/voice/voice_input.h"
 #include "runtime_test_support.h"
+#include "tests/recognition/speech_fixtures.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cmath>
 
 using namespace pw;
 using namespace pw::agent;
@@ -249,19 +249,8 @@ void CharacterStatesTest::speak_keeps_a_gesture_pose_that_has_mouths()
 void CharacterStatesTest::speak_with_a_wave_file_or_a_missing_one()
 {
     QTemporaryDir dir;
-    acs::PcmAudio tone;
-    tone.sample_rate = 8000;
-    tone.channels = 1;
-    QByteArray samples;
-    for (int i = 0; i < 8000 * 3 / 10; ++i) {  // 300 ms: sound, a gap, sound
-        const bool loud = i < 1000 || i > 1800;
-        const qint16 s = loud ? qint16(12000 * std::sin(i * 0.3)) : 0;
-        samples.append(char(s & 0xFF)).append(char((s >> 8) & 0xFF));
-    }
-    tone.samples = samples;
     QFile f(dir.filePath(QStringLiteral("tone.wav")));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(acs::encode_wav(tone));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(acs::encode_wav(pw::test::tone(8000, 1, 440, 300))) > 0);
     f.close();
 
     RuntimeFixture fx;
@@ -361,7 +350,6 @@ void CharacterStatesTest::size_place_and_name_properties()
     c->set_left(30);
     c->set_top(-5);
     QCOMPARE(v->geometry, QRect(30, -5, 16, 24));
-    QCOMPARE(QRect(c->left(), c->top(), c->width(), c->height()), QRect(30, -5, 16, 24));
     c->set_width(0);  // sizes stay at least one pixel
     QCOMPARE(c->width(), 1);
     c->set_left(70000);  // positions are 16-bit
