@@ -52,10 +52,9 @@ class CharacterStatesTest : public QObject {
 private Q_SLOTS:
     void show_and_hide_play_their_state_animations();
     void move_to_glides_in_the_travel_pose_and_reports_moves();
-    void speak_reveals_words_and_moves_the_mouth();
+    void speak_reveals_words_and_moves_the_mouth_and_think_shows_all_at_once();
     void speak_keeps_a_gesture_pose_that_has_mouths();
     void speak_with_a_wave_file_or_a_missing_one();
-    void think_shows_a_thought_balloon_for_a_while();
     void idling_climbs_levels_and_a_request_wakes_the_character();
     void size_place_and_name_properties();
     void mouse_input_and_the_menu_become_events();
@@ -182,7 +181,7 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
              1);
 }
 
-void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth()
+void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth_and_think_shows_all_at_once()
 {
     RuntimeFixture fx;
     Character* c = fx.load(QStringLiteral("Kit"));
@@ -224,6 +223,15 @@ void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth()
     const Request nothing = c->speak(QString());
     QVERIFY(wait_until([&] { return finished(nothing); }));
     QVERIFY(v->balloon_log.isEmpty());
+
+    // A thought is there all at once, and goes the same way.
+    RuntimeFixture::clear_lines();
+    const Request think = c->think(QStringLiteral("Pizza?"));
+    QVERIFY(wait_until([&] { return v->balloon.has_value(); }));
+    QCOMPARE(v->balloon->kind, BalloonKind::Thought);
+    QCOMPARE(v->reveals.last(), 6);
+    QVERIFY(wait_until([&] { return finished(think) && index_of_event(QStringLiteral("BalloonHide Kit")) >= 0; }, 5000));
+    QVERIFY(!v->balloon.has_value());
 }
 
 void CharacterStatesTest::speak_keeps_a_gesture_pose_that_has_mouths()
@@ -278,21 +286,6 @@ void CharacterStatesTest::speak_with_a_wave_file_or_a_missing_one()
     const Request next = c->play(QStringLiteral("Blink"));
     QVERIFY(wait_until([&] { return finished(next); }));
     QCOMPARE(next.status(), int(Request::Complete));
-}
-
-void CharacterStatesTest::think_shows_a_thought_balloon_for_a_while()
-{
-    RuntimeFixture fx;
-    Character* c = fx.load(QStringLiteral("Kit"));
-    RecordingView* v = fx.view();
-    c->show(true);
-    const Request think = c->think(QStringLiteral("Pizza?"));
-    QVERIFY(wait_until([&] { return v->balloon.has_value(); }));
-    QCOMPARE(v->balloon->kind, BalloonKind::Thought);
-    QCOMPARE(v->reveals.last(), 6);  // a thought is there all at once
-    QVERIFY(wait_until([&] { return finished(think); }, 5000));
-    QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("BalloonHide Kit")) >= 0; }));
-    QVERIFY(!v->balloon.has_value());
 }
 
 void CharacterStatesTest::idling_climbs_levels_and_a_request_wakes_the_character()

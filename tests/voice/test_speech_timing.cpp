@@ -25,20 +25,6 @@ QStringList cued_words(const QString& text, const QList<WordCue>& cues)
 class SpeechTimingTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void word_events_widen_to_tokens_and_merge()
-    {
-        // Event stream as the synthesizer reports "I don't have 3.5 apples, café!".
-        const QString text = QStringLiteral("I don't have 3.5 apples, caf\u00e9!");
-        const QList<RawWordEvent> events = {
-            {0, 1, 1}, {98, 3, 3}, {430, 9, 4}, {651, 14, 3}, {876, 15, 3},
-            {1190, 15, 3}, {1516, 18, 6}, {2106, 26, 4}, {2658, 25, 0},
-        };
-        const QList<WordCue> cues = word_cues_from_events(text, events);
-        QCOMPARE(cued_words(text, cues),
-                 (QStringList{"I", "don't", "have", "3.5", "apples,", QStringLiteral("caf\u00e9!")}));
-        QCOMPARE(cues[3].start_ms, 651);  // the first event of the number starts it
-    }
-
     void word_events_that_step_back_or_land_on_spaces()
     {
         const QString text = QStringLiteral("  one   two");
