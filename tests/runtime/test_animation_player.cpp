@@ -1,5 +1,5 @@
-// Frame sequencing (branches, exits, loops), frame timing, and the return transitions
-// between animations.
+// Frame sequencing (branches, exits, loops) and the return transitions between
+// animations.
 
 #include "tests/test_classes.h"
 #include "agent/runtime/animation_player.h"
