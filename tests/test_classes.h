@@ -11,9 +11,6 @@ namespace pw::test {
 
 using TestClassFactory = std::unique_ptr<QObject> (*)();
 bool register_test_class(const char* name, TestClassFactory make);
-// An entry that runs instead of a test class, for a test that starts its own program
-// as a helper process.
-bool register_entry(const char* name, int (*entry)());
 
 }  // namespace pw::test
 

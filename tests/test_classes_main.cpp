@@ -26,23 +26,11 @@ std::map<std::string, TestClassFactory>& classes()
     return all;
 }
 
-std::map<std::string, int (*)()>& entries()
-{
-    static std::map<std::string, int (*)()> all;
-    return all;
-}
-
 }  // namespace
 
 bool register_test_class(const char* name, TestClassFactory make)
 {
     classes()[name] = make;
-    return true;
-}
-
-bool register_entry(const char* name, int (*entry)())
-{
-    entries()[name] = entry;
     return true;
 }
 
@@ -65,7 +53,6 @@ int main(int argc, char** argv)
 #elif PW_TEST_APP == 1
     QCoreApplication app(count, args.data());
 #endif
-    if (const auto entry = entries().find(name); entry != entries().end()) return entry->second();
     const auto found = classes().find(name);
     if (found == classes().end()) {
         std::fprintf(stderr, "usage: %s CLASS [Qt Test options]; the classes:\n", argv[0]);

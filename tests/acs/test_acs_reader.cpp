@@ -13,6 +13,7 @@
 #include "tests/fakes/heap_in_use.h"
 #include "tests/test_classes.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -168,6 +169,8 @@ private slots:
             return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
         };
         QVERIFY(write(path, bytes));
+        const auto open_files = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+        const uint files_before = open_files();
         const qint64 before = heap_in_use();
         const CharacterData back = read_acs_file(path);
         const qint64 kept = heap_in_use() - before;
@@ -176,6 +179,7 @@ private slots:
         const QString newer = dir.filePath(QStringLiteral("newer.acs"));
         QVERIFY(write(newer, write_acs(synthetic_character(2))) && QFile::remove(path) && QFile::rename(newer, path));
         for (qsizetype i = 0; i < d.images.size(); ++i) QCOMPARE(back.images[i].decoded_pixels(), d.images[i].pixels);
+        QCOMPARE(open_files(), files_before);  // every picture drawn: the file is let go
 
         const QString in_place = dir.filePath(QStringLiteral("in_place.acs"));
         QVERIFY(write(in_place, bytes));

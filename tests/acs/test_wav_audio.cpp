@@ -144,6 +144,16 @@ private slots:
         const int predictor = ms[ms.indexOf("data") + 8];
         qToLittleEndian<qint16>(0, other_coefficients.data() + extra + 4 + 4 * predictor);
         QVERIFY(decode_wav(other_coefficients).samples != decode_wav(ms).samples);
+        // A file without a table uses the standard one, which is the one sox writes.
+        QByteArray third = ms;
+        third[ms.indexOf("data") + 8] = 2;
+        QByteArray no_table = third;
+        qToLittleEndian<quint16>(0, no_table.data() + extra + 2);
+        QCOMPARE(decode_wav(no_table).samples, decode_wav(third).samples);
+        // IMA ADPCM's extra holds nothing but the samples per block.
+        QByteArray ima = file_bytes(fixture(QStringLiteral("ima_adpcm_mono.wav")));
+        qToLittleEndian<quint16>(100, ima.data() + ima.indexOf("fmt ") + 8 + 18);
+        QCOMPARE(decode_wav(ima).frame_count(), 6 * 100);
     }
 
     void bad_files()

@@ -138,30 +138,18 @@ private slots:
         QVERIFY(data.animation(QStringLiteral("Show"))->frames[0].overlays.isEmpty());
     }
 
-    void settings_names_and_states_are_filled_and_survive_the_file()
+    // What the source says in words or other units, as the file wants it.
+    void settings_are_converted_and_survive_the_file()
     {
         TinySource tiny;
         const acs::CharacterData data = build_character(tiny.path());
-        QCOMPARE(data.guid, QUuid::fromString(QStringLiteral("{0a1b2c3d-0000-4000-8000-000000000001}")));
-        QCOMPARE(int(data.width), 40);
-        QCOMPARE(data.name(), QStringLiteral("Tiny"));
         QVERIFY(data.voice && data.balloon);
-        QCOMPARE(data.voice->style, QStringLiteral("en-us+f2"));
-        QCOMPARE(data.voice->speed, 150u);
-        QCOMPARE(int(data.voice->pitch), 70);
-        QCOMPARE(int(data.voice->gender), 1);
-        QCOMPARE(int(data.balloon->lines), 3);
-        QCOMPARE(int(data.balloon->chars_per_line), 24);
-        QCOMPARE(data.balloon->font_name, QStringLiteral("DejaVu Sans"));
-        QCOMPARE(data.balloon->font_height, -15);
+        QCOMPARE(int(data.voice->gender), 1);                // "female"
+        QCOMPARE(data.balloon->font_height, -15);            // 15 pixels
         QCOMPARE(data.balloon->background_color, qRgb(0xff, 0xee, 0xdd));
-        QVERIFY(data.style_flags & acs::style::voice_on);
-        QVERIFY(data.style_flags & acs::style::balloon_on);
+        QVERIFY(data.style_flags & acs::style::voice_on && data.style_flags & acs::style::balloon_on);
         QVERIFY(!(data.style_flags & acs::style::standard_animation_set));
-        QVERIFY(data.state(QStringLiteral("Hiding")));
         QCOMPARE(data.state(QStringLiteral("Hiding"))->animations, QStringList{QStringLiteral("HIDE")});
-        QVERIFY(data.animation(data.state(QStringLiteral("Hiding"))->animations[0]));
-
         QCOMPARE(acs::read_acs(acs::write_acs(data)), data);
     }
 

@@ -79,10 +79,11 @@ void TestScriptText::splits_lines_at_crlf_only()
     drop_trailing_empty_lines(lines);
     QCOMPARE(lines, (QStringList{"", "  ;y", "z"}));
 
-    // As the child types, the branch line that is one too many is marked.
-    QStringList crowded{"if key=a", "speak hi"};
+    // As the child types, the branch line that is one too many is marked, also in a
+    // block after another.
+    QStringList crowded{"if key=a", "endif", "if key=b"};
     for (int k = 0; k < 50; ++k) crowded << "else";
-    QCOMPARE(script_fault_lines(crowded << "endif").value(0).line, 51);
+    QCOMPARE(script_fault_lines(crowded << "endif").value(0).line, 52);
     QCOMPARE(statement_text(QStringLiteral("   wave")), QStringLiteral("wave "));
     QCOMPARE(statement_text(QStringLiteral("  speak hi")), QStringLiteral("speak hi"));
 }

@@ -142,31 +142,22 @@ void FakeAgent::post_click(const QString& id, int button, int shift, int x, int 
 {
     post([=, this] { Q_EMIT Click(id, button, shift, x, y); });
 }
-
 void FakeAgent::post_dbl_click(const QString& id, int button, int shift, int x, int y)
 {
     post([=, this] { Q_EMIT DblClick(id, button, shift, x, y); });
 }
-
-void FakeAgent::post_request_start(const Request& request)
-{
-    post([this, request] { Q_EMIT RequestStart(request); });
-}
-
+void FakeAgent::post_request_start(const Request& request) { post([this, request] { Q_EMIT RequestStart(request); }); }
 void FakeAgent::post_request_complete(const Request& request)
 {
     post([this, request] { Q_EMIT RequestComplete(request); });
 }
-
 void FakeAgent::post_command(const QString& name, const QString& id, const QString& voice)
 {
     post([=, this] { Q_EMIT Command(pw::agent::UserInput{name, id, voice, voice.isEmpty() ? 0 : 100}); });
 }
-
 void FakeAgent::post_idle_start(const QString& id) { post([=, this] { Q_EMIT IdleStart(id); }); }
 void FakeAgent::post_idle_complete(const QString& id) { post([=, this] { Q_EMIT IdleComplete(id); }); }
 void FakeAgent::post_balloon_hide(const QString& id) { post([=, this] { Q_EMIT BalloonHide(id); }); }
-
 void FakeAgent::post_move(const QString& id, int x, int y, int cause)
 {
     post([=, this] { Q_EMIT Move(id, x, y, cause); });

@@ -60,7 +60,6 @@ public:
     void resize(int w, int h) { width_ = w; height_ = h; }
     void set_shown(bool on) { visible_ = on; }
     bool is_listening() const { return listening_; }
-    bool unloaded() const { return unloaded_; }
     void mark_unloaded() { unloaded_ = true; }
 
 private:

@@ -1,7 +1,7 @@
 #pragma once
-// A recording stand-in for the windows around a script run: the editor's text and
-// selection, the hide box, the clock, the wave device, starting programs and message
-// boxes. Every call is kept in calls, in order.
+// A stand-in for the windows around a script run: it keeps the editor's text, the
+// marked lines, the random place's labels and the messages, plays waves for wave_ms
+// and starts no programs.
 
 #include "engine/run_state.h"
 #include "engine/run_host.h"
@@ -31,35 +31,36 @@ public:
     std::function<void()> on_run_over;
 
     // ---- What happened ----
-    QStringList calls;             // "mark 2 10 6", "message \"...\"", "play_wave /x.wav"...
     QStringList messages;
     QStringList highlights;        // the editor text of each mark, trimmed
-    bool read_only = false;
-    bool clock_ticking = false;
     QString convert_x, convert_y;
 
     // ---- RunHost ----
     QString editor_text() const override { return text; }
-    void set_editor_text(const QString& t) override;
+    void set_editor_text(const QString& t) override { text = t; }
     void mark_line(int line, int column, int length) override;
-    void clear_line_mark() override { calls << QStringLiteral("clear_mark"); }
-    void focus_editor() override { calls << QStringLiteral("focus"); }
-    void repaint_editor() override { calls << QStringLiteral("repaint"); }
-    void set_editor_read_only(bool on) override;
+    void clear_line_mark() override {}
+    void focus_editor() override {}
+    void repaint_editor() override {}
+    void set_editor_read_only(bool) override {}
     bool hide_forms_checked() const override { return hide_box; }
-    void set_convert_labels(const QString& x, const QString& y) override;
-    void set_clock_ticking(bool on) override;
-    void show_clock() override { calls << QStringLiteral("show_clock"); }
-    void unload_clock() override { calls << QStringLiteral("unload_clock"); }
-    void hide_forms() override { calls << QStringLiteral("hide_forms"); }
-    void show_forms() override { calls << QStringLiteral("show_forms"); }
+    void set_convert_labels(const QString& x, const QString& y) override
+    {
+        convert_x = x;
+        convert_y = y;
+    }
+    void set_clock_ticking(bool) override {}
+    void show_clock() override {}
+    void unload_clock() override {}
+    void hide_forms() override {}
+    void show_forms() override {}
     void play_wave(const QString& path) override;
-    void stop_wave() override { calls << QStringLiteral("stop_wave"); }
-    void install_key_hook() override { calls << QStringLiteral("install_key_hook"); }
-    void remove_key_hook() override { calls << QStringLiteral("remove_key_hook"); }
+    void stop_wave() override {}
+    void install_key_hook() override {}
+    void remove_key_hook() override {}
     // The reminders never tick: nothing waits for them here.
     void set_report_timer(bool, int) override {}
-    bool start_program(const QString& command_line) override;
+    bool start_program(const QString&) override { return programs_start; }
     void run_over() override
     {
         if (on_run_over) on_run_over();

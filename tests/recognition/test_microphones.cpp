@@ -1,5 +1,5 @@
-// Where listening gets its audio: conversion to 16 kHz mono, a recording standing in
-// for the microphone, and a machine without any audio input.
+// Where listening gets its audio: conversion to 16 kHz mono, a recording that cannot
+// stand in for the microphone, and a machine without any audio input.
 
 #include "speech_fixtures.h"
 
@@ -9,7 +9,6 @@
 #include "tests/test_classes.h"
 
 #include <QAudioDevice>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMediaDevices>
 #include <QRegularExpression>
@@ -105,40 +104,6 @@ private Q_SLOTS:
         QVERIFY(mixed_to_mono(QByteArray(8, 'x'), QAudioFormat{}).empty());
     }
 
-    void a_recording_plays_in_real_time_from_the_start_at_each_opening()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("mic.wav"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(pw::acs::encode_wav(tone(22050, 2, 500, 300)));
-        file.close();
-        const QByteArray expected = to_recogniser_audio(tone(22050, 2, 500, 300));
-
-        RecordedMicrophone mic(path);
-        QByteArray heard;
-        connect(&mic, &Microphone::audio, this, [&heard](const QByteArray& b) { heard += b; });
-        for (int opening = 0; opening < 2; ++opening) {
-            heard.clear();
-            QElapsedTimer clock;
-            clock.start();
-            mic.open();
-            QTest::qWait(700);
-            mic.close();
-            const qint64 elapsed = clock.elapsed();
-            const qint64 got_ms = heard.size() / 32;
-            // Paced by the clock, not delivered all at once.
-            QVERIFY2(got_ms <= elapsed + 5 && got_ms >= elapsed - 150,
-                     qPrintable(QStringLiteral("%1 ms of audio in %2 ms").arg(got_ms).arg(elapsed)));
-            QCOMPARE(heard.left(expected.size()), expected);
-            QVERIFY(heard.mid(expected.size()).count('\0') == heard.size() - expected.size());
-        }
-        // Closed means closed.
-        heard.clear();
-        QTest::qWait(100);
-        QVERIFY(heard.isEmpty());
-    }
-
     void an_unreadable_recording_hears_nothing()
     {
         QTemporaryDir dir;
@@ -168,10 +133,7 @@ private Q_SLOTS:
         int blocks = 0;
         QSignalSpy unavailable(&mic, &Microphone::unavailable);
         connect(&mic, &Microphone::audio, this, [&blocks] { ++blocks; });
-        QElapsedTimer clock;
-        clock.start();
         mic.open();
-        QVERIFY(clock.elapsed() < 2000);
         QCOMPARE(unavailable.size(), 1);
         QTest::qWait(200);
         mic.close();

@@ -1,18 +1,13 @@
-// Listening through the VoiceInput seam: new phrases replace the old, a stopped period
-// and a quiet one report nothing more, and a machine without a speech model never
-// hears anything. Last, a
-// listening character turns what was said into a Command event with the command's Name.
+// Listening through the VoiceInput seam: new phrases replace the old, and a stopped
+// period and a quiet one report nothing more.
 // Nothing is checked after a sleep: where nothing may happen, the audio is fed by hand
 // on the listening thread, so whatever it caused has been reported when feeding returns.
 
-#include "../runtime/runtime_test_support.h"
 #include "speech_fixtures.h"
 
-#include "agent/voice/recorded_microphone.h"
 #include "agent/voice/sphinx_voice_input.h"
 #include "tests/test_classes.h"
 
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,32 +72,6 @@ struct HandFedInput {
     QSignalSpy nothing{&input, &VoiceInput::nothing_heard};
 };
 
-// Counts warnings that match, for a check that waits for one.
-struct WarningWatch {
-    explicit WarningWatch(QString pattern)
-    {
-        watch_pattern() = QRegularExpression(pattern);
-        seen() = 0;
-        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            if (type == QtWarningMsg && watch_pattern().match(text).hasMatch()) ++seen();
-            else if (WarningWatch::previous) WarningWatch::previous(type, context, text);
-        });
-    }
-    ~WarningWatch() { qInstallMessageHandler(previous); }
-
-    static QRegularExpression& watch_pattern()
-    {
-        static QRegularExpression p;
-        return p;
-    }
-    static std::atomic<int>& seen()
-    {
-        static std::atomic<int> n{0};
-        return n;
-    }
-    static inline QtMessageHandler previous = nullptr;
-};
-
 }  // namespace
 
 class VoiceInputTest : public QObject {
@@ -110,15 +79,12 @@ class VoiceInputTest : public QObject {
 
     QTemporaryDir dir;
     QString said_banana;
-    QString said_cancel;
 
 private Q_SLOTS:
     void initTestCase()
     {
         said_banana = dir.filePath(QStringLiteral("banana.wav"));
-        said_cancel = dir.filePath(QStringLiteral("cancel.wav"));
         QVERIFY(write_wav(spoken(voice, QStringLiteral("banana"), 400, 200), said_banana));
-        QVERIFY(write_wav(spoken(voice, QStringLiteral("cancel script"), 400, 200), said_cancel));
     }
 
     void new_phrases_replace_the_old_while_listening()
@@ -156,54 +122,6 @@ private Q_SLOTS:
         QVERIFY(quiet.feed(2000));
         QCOMPARE(quiet.nothing.size(), 1);
         QCOMPARE(quiet.heard.size() + quiet.started.size(), 0);
-    }
-
-    void without_a_speech_model_nothing_is_heard()
-    {
-        RecogniserSettings settings = RecogniserSettings::defaults();
-        settings.model_dir = dir.filePath(QStringLiteral("no-model"));
-        const WarningWatch warning(QStringLiteral("^Speech recognition is not available"));
-        const QString path = said_banana;
-        std::atomic<int> microphones{0};
-        SphinxVoiceInput input(settings, [path, &microphones] {
-            ++microphones;
-            return std::make_unique<RecordedMicrophone>(path);
-        });
-        QSignalSpy heard(&input, &VoiceInput::heard);
-        QSignalSpy started(&input, &VoiceInput::speech_started);
-        input.start({QStringLiteral("banana")});
-        // The period gave up before any microphone opened: nothing can be heard.
-        QTRY_COMPARE_WITH_TIMEOUT(WarningWatch::seen().load(), 1, 10000);
-        QCOMPARE(microphones.load(), 0);
-        QCoreApplication::sendPostedEvents();
-        QCOMPARE(heard.size() + started.size(), 0);
-    }
-
-    void a_listening_character_gets_the_command_name()
-    {
-        qputenv("PELLWORKS_MIC_FILE", said_cancel.toUtf8());
-        SphinxVoiceInput input;
-        qunsetenv("PELLWORKS_MIC_FILE");
-        RuntimeFixture fx;
-        pw::agent::RuntimeOptions options = RuntimeFixture::quick_options();
-        options.voice_input = &input;
-        options.timings.listen_timeout_ms = 10000;
-        fx.platform(options);
-        pw::agent::Character* c = fx.load(QStringLiteral("Kit"));
-        c->show(true);
-        c->commands().add(QStringLiteral("Quit"), QStringLiteral("&Quit"), QString(), true, true);
-        c->commands().add(QStringLiteral("Cancel Script"), QStringLiteral("&Cancel Script"),
-                          QStringLiteral("Cancel [Script]"), true, true);
-        c->commands().add(QStringLiteral("banana"), QStringLiteral("banana"), QStringLiteral("banana"), true, false);
-        spin(20);
-        RuntimeFixture::clear_lines();
-        QVERIFY(c->listen(true));
-        QVERIFY(wait_until([] { return !RuntimeFixture::events_named(QStringLiteral("ListenComplete")).isEmpty(); },
-                           10000));
-        QCOMPARE(RuntimeFixture::events_named(QStringLiteral("Command")),
-                 QStringList{QStringLiteral("Command \"Cancel Script\" Kit")});
-        QCOMPARE(RuntimeFixture::events_named(QStringLiteral("ListenComplete")),
-                 QStringList{QStringLiteral("ListenComplete Kit 5")});
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include "platform/core/trace.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -91,11 +90,11 @@ CharacterSketch standard_character()
         return CharacterSketch::frame(tag, hundredths, branches, exit);
     };
 
-    acs::Frame rest = f(1, 2, {}, acs::exit_none);
+    acs::Frame rest = f(1, 2);
     s.add_mouths(rest);
     s.animation(QStringLiteral("RestPose"), {rest});
-    s.animation(QStringLiteral("Show"), {f(10, 2, {}, acs::exit_none), f(11, 2, {}, acs::exit_none)});
-    s.animation(QStringLiteral("Hide"), {f(20, 2, {}, acs::exit_none), f(21, 2, {}, acs::exit_none)});
+    s.animation(QStringLiteral("Show"), {f(10, 2), f(11, 2)});
+    s.animation(QStringLiteral("Hide"), {f(20, 2), f(21, 2)});
     s.animation(QStringLiteral("Wave"), {f(30, 2, {}, -2), f(31, 2, {}, -2), f(32, 2, {}, -2)});
     // Normal play: 40, then the pose 41 (which has mouths). Leaving the pose: 42.
     acs::Frame pose = f(41, 2, {}, 1);
@@ -135,7 +134,6 @@ CharacterSketch standard_character()
 void RecordingView::set_frame(const QImage& frame)
 {
     frame_sizes.append(frame.size());
-    frame_keys.append(frame.cacheKey());
     if (frame.isNull()) {
         tags.append(0);
         mouths.append(-1);
@@ -251,14 +249,7 @@ QStringList RuntimeFixture::events_named(const QString& name)
     return out;
 }
 
-bool wait_until(const std::function<bool()>& condition, int ms)
-{
-    return QTest::qWaitFor(condition, ms);
-}
-
-void spin(int ms)
-{
-    QTest::qWait(ms);
-}
+bool wait_until(const std::function<bool()>& condition, int ms) { return QTest::qWaitFor(condition, ms); }
+void spin(int ms) { QTest::qWait(ms); }
 
 }  // namespace pw::test

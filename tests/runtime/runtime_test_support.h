@@ -68,7 +68,6 @@ public:
     {
         if (on && !visible) frames_when_shown = int(tags.size());
         visible = on;
-        visibility.append(on);
     }
     void show_balloon(agent::BalloonKind kind, const QString& text, const acs::BalloonInfo&) override;
     void reveal_balloon_text(int chars) override { reveals.append(chars); }
@@ -85,11 +84,9 @@ public:
     QList<int> tags;        // frame tag of every set_frame
     QList<int> mouths;      // -1, or the mouth shape, of every set_frame
     QList<QSize> frame_sizes;
-    QList<qint64> frame_keys;  // QImage::cacheKey: the same key is the same picture
     QRect geometry;
     QList<QRect> geometries;
     bool visible = false;
-    QList<bool> visibility;
     int frames_when_shown = -1;  // frames set before the window last appeared
     std::optional<Balloon> balloon;
     QStringList balloon_log;  // "show Speech <text>", "hide"

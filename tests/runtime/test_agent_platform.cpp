@@ -8,7 +8,6 @@
 #include "platform/core/trace.h"
 #include "runtime_test_support.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,7 +40,6 @@ private Q_SLOTS:
     void ids_are_unique_and_found_without_regard_to_case();
     void files_that_are_not_characters_are_refused();
     void unloading_ends_requests_and_closes_windows();
-    void our_own_characters_perform();
 
 private:
     QString write_sketch(const QString& name)
@@ -169,29 +167,6 @@ void AgentPlatformTest::unloading_ends_requests_and_closes_windows()
     QCOMPARE(next.status(), int(Request::Interrupted));
     const Request still_there = again->play(QStringLiteral("Wave"));
     QVERIFY(wait_until([&] { return still_there.status() == Request::Complete; }));
-}
-
-void AgentPlatformTest::our_own_characters_perform()
-{
-    const QDir chars(qEnvironmentVariable("PELLWORKS_PROGRAM_DIR") + QStringLiteral("/chars"));
-    const QStringList files = chars.entryList({QStringLiteral("*.acs")}, QDir::Files);
-    if (files.isEmpty()) QSKIP("No characters built in the program folder.");
-    RuntimeFixture fx;
-    AgentPlatform& p = fx.platform();
-    for (const QString& file : files) {
-        const QString id = QFileInfo(file).completeBaseName();
-        p.load(id, chars.filePath(file));
-        Character* c = p.item(id);
-        c->show();
-        c->move_to(c->left() + 40, c->top(), 200);
-        const Request speak = c->speak(QStringLiteral("Hi!"));
-        const Request hide = c->hide();
-        QVERIFY2(wait_until([&] { return hide.is_finished(); }, 20000), qPrintable(id));
-        QCOMPARE(speak.status(), int(Request::Complete));
-        QCOMPARE(hide.status(), int(Request::Complete));
-        QVERIFY(!fx.last_view()->visible);
-        QVERIFY(fx.last_view()->tags.size() > 5);
-    }
 }
 
 PW_TEST_CLASS(AgentPlatformTest);

@@ -5,9 +5,9 @@
 #include "../recognition/speech_fixtures.h"
 
 #include "agent/voice/audio_output.h"
-#include "tests/fakes/fast_clock.h"
 #include "tests/test_classes.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -20,12 +20,12 @@ PcmAudio tone(int ms) { return pw::test::tone(22050, 1, 350, ms, 8000); }
 
 // A silent output on a clock five times faster than real time.
 struct FastSilentOutput {
-    pw::fakes::FastClock clock{5.0};
-    AudioOutput out{AudioOutput::Setup{[] { return QAudioDevice(); }, [this] { return clock.get_time(); },
-                                       clock.speed()}};
-    QSignalSpy finished{&out, &AudioOutput::finished};
+    FastSilentOutput() { real.start(); }
+    double now() const { return double(real.nsecsElapsed()) / 1e6 * 5.0; }
 
-    double now() { return clock.get_time(); }
+    QElapsedTimer real;
+    AudioOutput out{AudioOutput::Setup{[] { return QAudioDevice(); }, [this] { return now(); }, 5.0}};
+    QSignalSpy finished{&out, &AudioOutput::finished};
 };
 
 }  // namespace

@@ -25,31 +25,6 @@ QStringList cued_words(const QString& text, const QList<WordCue>& cues)
 class SpeechTimingTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void code_points_map_to_qstring_indices()
-    {
-        // The emoji takes two QString units but one code point.
-        const QString text = QStringLiteral("a \U0001F600 b caf\u00e9");
-        QCOMPARE(qstring_index_of_code_point(text, 1), 0);
-        QCOMPARE(qstring_index_of_code_point(text, 3), 2);
-        QCOMPARE(qstring_index_of_code_point(text, 5), 5);  // "b"
-        QCOMPARE(text[qstring_index_of_code_point(text, 10)], QChar(0xe9));
-        QCOMPARE(qstring_index_of_code_point(text, 99), int(text.size()));
-    }
-
-    void word_events_widen_to_tokens_and_merge()
-    {
-        // Event stream as the synthesizer reports "I don't have 3.5 apples, café!".
-        const QString text = QStringLiteral("I don't have 3.5 apples, caf\u00e9!");
-        const QList<RawWordEvent> events = {
-            {0, 1, 1}, {98, 3, 3}, {430, 9, 4}, {651, 14, 3}, {876, 15, 3},
-            {1190, 15, 3}, {1516, 18, 6}, {2106, 26, 4}, {2658, 25, 0},
-        };
-        const QList<WordCue> cues = word_cues_from_events(text, events);
-        QCOMPARE(cued_words(text, cues),
-                 (QStringList{"I", "don't", "have", "3.5", "apples,", QStringLiteral("caf\u00e9!")}));
-        QCOMPARE(cues[3].start_ms, 651);  // the first event of the number starts it
-    }
-
     void word_events_that_step_back_or_land_on_spaces()
     {
         const QString text = QStringLiteral("  one   two");
