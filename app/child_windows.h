@@ -3,7 +3,7 @@
 // and opening and closing the clock while a script plays, and the Load/Save window.
 
 namespace pw::media {
-class clock_form;
+class ClockWindow;
 }
 
 namespace pw::app {
@@ -19,7 +19,7 @@ public:
     virtual void show_clock() = 0;
     virtual void unload_clock() = 0;
     // The open clock, or nullptr.
-    virtual pw::media::clock_form* clock() const = 0;
+    virtual pw::media::ClockWindow* clock() const = 0;
     // "Load/Save Script", opened (again) or brought to the front.
     virtual void show_load_save() = 0;
 };

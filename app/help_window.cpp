@@ -54,13 +54,13 @@ public:
 
 }  // namespace
 
-help_window::help_window(const QString& folder, QWidget* parent) : QWidget(parent), book_(folder)
+HelpWindow::HelpWindow(const QString& folder, QWidget* parent) : QWidget(parent), book_(folder)
 {
     build_controls();
     list_contents();
 }
 
-void help_window::build_controls()
+void HelpWindow::build_controls()
 {
     setWindowTitle(QStringLiteral("Help"));
     windows::style::dress(this);
@@ -132,7 +132,7 @@ void help_window::build_controls()
     });
 }
 
-void help_window::list_contents()
+void HelpWindow::list_contents()
 {
     listing_ = true;
     contents->clear();
@@ -150,22 +150,22 @@ void help_window::list_contents()
     mark_in_list(QFileInfo(page().toLocalFile()).fileName());
 }
 
-void help_window::search_changed(const QString&)
+void HelpWindow::search_changed(const QString&)
 {
     list_contents();
 }
 
-QUrl help_window::page() const
+QUrl HelpWindow::page() const
 {
     return pages->source();
 }
 
-void help_window::show_first_page()
+void HelpWindow::show_first_page()
 {
     show_page(book_.url(HelpBook::first_page()));
 }
 
-void help_window::show_page(const QUrl& url)
+void HelpWindow::show_page(const QUrl& url)
 {
     if (!book_.is_there()) {
         pages->setHtml(HelpBrowser::missing_page());
@@ -174,12 +174,12 @@ void help_window::show_page(const QUrl& url)
     pages->setSource(url, QTextDocument::HtmlResource);
 }
 
-void help_window::show_statement(const QString& line)
+void HelpWindow::show_statement(const QString& line)
 {
     show_page(book_.statement_url(line));
 }
 
-void help_window::link_clicked(const QUrl& url)
+void HelpWindow::link_clicked(const QUrl& url)
 {
     if (url.scheme() == QLatin1String("try")) {
         const int n = url.path().toInt();
@@ -191,14 +191,14 @@ void help_window::link_clicked(const QUrl& url)
     if (target.isLocalFile()) show_page(target);
 }
 
-void help_window::page_changed(const QUrl& url)
+void HelpWindow::page_changed(const QUrl& url)
 {
     const QString file = QFileInfo(url.toLocalFile()).fileName();
     examples_ = HelpBook::examples(book_.page_html(file));
     mark_in_list(file);
 }
 
-void help_window::mark_in_list(const QString& file)
+void HelpWindow::mark_in_list(const QString& file)
 {
     listing_ = true;
     contents->setCurrentItem(nullptr);

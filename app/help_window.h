@@ -14,10 +14,10 @@ class QTextBrowser;
 
 namespace pw::app {
 
-class help_window : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit help_window(const QString& folder, QWidget* parent = nullptr);
+    explicit HelpWindow(const QString& folder, QWidget* parent = nullptr);
 
     const HelpBook& book() const { return book_; }
     // Shows a page of the book (with its anchor); the first page when it is not there.

@@ -8,15 +8,15 @@
 
 namespace pw::app {
 
-info_bar::info_bar(QWidget* parent) : QStatusBar(parent)
+InfoBar::InfoBar(QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(false);
     static const char* const names[] = {"Time and date", "Character position", "Mouse position", "Free space"};
     for (int i = 0; i < 4; ++i) {
-        auto* panel = new status_panel(this);
+        auto* panel = new StatusPanel(this);
         // A screen reader reads the text itself as the name; the kind of panel comes after.
         panel->setAccessibleDescription(QLatin1String(names[i]));
-        connect(panel, &status_panel::clicked, this, [this, i] { info_PanelClick(i + 1); });
+        connect(panel, &StatusPanel::clicked, this, [this, i] { info_PanelClick(i + 1); });
         addWidget(panel, i == 0 ? 2 : 1);
         panels_ << panel;
     }
@@ -31,7 +31,7 @@ info_bar::info_bar(QWidget* parent) : QStatusBar(parent)
     minute_timer->start();
 }
 
-void info_bar::set_sources(Sources sources)
+void InfoBar::set_sources(Sources sources)
 {
     sources_ = std::move(sources);
     drives = sources_.volumes();
@@ -43,18 +43,18 @@ void info_bar::set_sources(Sources sources)
     show_free_space();
 }
 
-status_panel* info_bar::panel(int number) const
+StatusPanel* InfoBar::panel(int number) const
 {
     return panels_.value(number - 1);
 }
 
-QString info_bar::panel_text(int number) const
+QString InfoBar::panel_text(int number) const
 {
-    const status_panel* l = panel(number);
+    const StatusPanel* l = panel(number);
     return l ? l->text() : QString();
 }
 
-void info_bar::minute_timer_ticked()
+void InfoBar::minute_timer_ticked()
 {
     const QDateTime now = sources_.now();
     panels_[0]->setText(time_and_date_text(now));
@@ -65,23 +65,23 @@ void info_bar::minute_timer_ticked()
     minute_timer->setInterval(qMin(to_next_minute + 20, 10000));
 }
 
-void info_bar::show_free_space()
+void InfoBar::show_free_space()
 {
     const QString drive = drive_index < drives.size() ? drives[drive_index].drive : pw::platform::drive_name(shown_drive);
     panels_[3]->setText(free_space_text(drive, sources_.free_kilobytes(shown_drive)));
 }
 
-void info_bar::set_character_position(const QString& text)
+void InfoBar::set_character_position(const QString& text)
 {
     panels_[1]->setText(text);
 }
 
-void info_bar::MDIForm_MouseMove(int x, int y)
+void InfoBar::show_mouse_position(int x, int y)
 {
     panels_[2]->setText(mouse_text(x, y));
 }
 
-void info_bar::info_PanelClick(int number)
+void InfoBar::info_PanelClick(int number)
 {
     if (!panel_text(number).startsWith(QLatin1String("Free")) || drives.isEmpty()) return;
     drive_index = next_drive_index(drive_index, first_drive_index, int(drives.size()));

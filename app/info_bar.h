@@ -17,7 +17,7 @@ class QTimer;
 
 namespace pw::app {
 
-class info_bar : public QStatusBar {
+class InfoBar : public QStatusBar {
     Q_OBJECT
 public:
     // Where the facts come from; the real clock and volumes unless a test says otherwise.
@@ -27,11 +27,11 @@ public:
         std::function<std::optional<double>(const QString& mount_point)> free_kilobytes;
     };
 
-    explicit info_bar(QWidget* parent = nullptr);
+    explicit InfoBar(QWidget* parent = nullptr);
     void set_sources(Sources sources);
 
     // Panels 1 to 4, left to right.
-    status_panel* panel(int number) const;
+    StatusPanel* panel(int number) const;
     QString panel_text(int number) const;
 
     QTimer* minute_timer = nullptr;  // panel 1, just after each minute turns (at most 10 s apart)
@@ -39,7 +39,7 @@ public:
     // Panel 4; the main window's one-second timer calls it.
     void show_free_space();
     void set_character_position(const QString& text);
-    void MDIForm_MouseMove(int x, int y);
+    void show_mouse_position(int x, int y);
     // Only panel 4 reacts: the next volume, shown at the next tick.
     void info_PanelClick(int number);
 
@@ -51,7 +51,7 @@ public:
 
 private:
     Sources sources_;
-    QList<status_panel*> panels_;
+    QList<StatusPanel*> panels_;
 };
 
 }  // namespace pw::app

@@ -56,8 +56,8 @@ bool before(const QString& a, const QString& b)
 
 }  // namespace
 
-LoadSaveWindow::LoadSaveWindow(pw::engine::RunState& mod, ScriptWindow& editor, QWidget* parent)
-    : QWidget(parent), mod_(mod), editor_(editor)
+LoadSaveWindow::LoadSaveWindow(pw::engine::RunState& state, ScriptWindow& editor, QWidget* parent)
+    : QWidget(parent), state_(state), editor_(editor)
 {
     build_controls();
 }
@@ -118,7 +118,7 @@ void LoadSaveWindow::build_controls()
 
 QString LoadSaveWindow::folder() const
 {
-    return pw::folders::scripts_folder(mod_.user_folder);
+    return pw::folders::scripts_folder(state_.user_folder);
 }
 
 QStringList LoadSaveWindow::listed_names() const
@@ -157,8 +157,8 @@ void LoadSaveWindow::prepare()
         frame->resize(client + (frame->sizeHint() - sizeHint()));
         const QWidget* area = frame->parentWidget();
         QList<QRect> characters;
-        for (int i = 0; i < mod_.slot_count(); ++i) {
-            const pw::agent::Character* c = mod_.characters[i].agent;
+        for (int i = 0; i < state_.slot_count(); ++i) {
+            const pw::agent::Character* c = state_.characters[i].agent;
             if (!c || !c->visible() || !area) continue;
             characters << QRect(area->mapFromGlobal(QPoint(c->left(), c->top())), QSize(c->width(), c->height()));
         }
@@ -249,7 +249,7 @@ bool LoadSaveWindow::name_is_usable(const QString& name)
 {
     const NameProblem problem = script_name_problem(name);
     if (problem == NameProblem::none) return true;
-    tell_child(mod_, name_sentence(problem));
+    tell_child(state_, name_sentence(problem));
     return false;
 }
 
@@ -267,11 +267,11 @@ bool LoadSaveWindow::load_clicked()
 {
     const QString name = file_name_box->text();
     QString path;
-    if (mod_.command_line_mode != 0) {
+    if (state_.command_line_mode != 0) {
         // Started with a file on the command line: a full path works too, and a bare
         // name is looked for in the scripts folder.
         if (name.trimmed().isEmpty()) {
-            tell_child(mod_, name_sentence(NameProblem::empty));
+            tell_child(state_, name_sentence(NameProblem::empty));
             return false;
         }
         path = QDir(folder()).filePath(name);
@@ -284,7 +284,7 @@ bool LoadSaveWindow::load_clicked()
 
     const ScriptRead read = read_script_file(path);
     if (!read.ok) {
-        tell_child(mod_, couldnt_read_sentence(read), read.reason, window());
+        tell_child(state_, couldnt_read_sentence(read), read.reason, window());
         return false;
     }
     editor_.show_file_text(read.text, QFileInfo(path).fileName());
@@ -308,8 +308,8 @@ void LoadSaveWindow::save_clicked()
     // While the character asks, the dialog waits for the answer and takes no second
     // press.
     setEnabled(false);
-    speaker_slot(mod_);
-    pw::windows::confirm_overwrite(mod_, this, [this, path, name = file_name_box->text()](bool yes) {
+    speaker_slot(state_);
+    pw::windows::confirm_overwrite(state_, this, [this, path, name = file_name_box->text()](bool yes) {
         setEnabled(true);
         if (yes) write_script(path, name);
     });
@@ -318,10 +318,10 @@ void LoadSaveWindow::save_clicked()
 void LoadSaveWindow::write_script(const QString& path, const QString& name)
 {
     // The child's folder may have gone since the start: it is made again.
-    if (!mod_.user_folder.isEmpty()) QDir().mkpath(folder());
+    if (!state_.user_folder.isEmpty()) QDir().mkpath(folder());
     const QString failure = write_script_file(path, editor_.editor_text());
     if (!failure.isEmpty()) {
-        tell_child(mod_, couldnt_save_sentence(), failure, window());
+        tell_child(state_, couldnt_save_sentence(), failure, window());
         return;
     }
     editor_.text_saved_as(name);

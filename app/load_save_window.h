@@ -24,7 +24,7 @@ class ScriptWindow;
 class LoadSaveWindow : public QWidget {
     Q_OBJECT
 public:
-    LoadSaveWindow(pw::engine::RunState& mod, ScriptWindow& editor, QWidget* parent = nullptr);
+    LoadSaveWindow(pw::engine::RunState& state, ScriptWindow& editor, QWidget* parent = nullptr);
 
     // ---- Controls ----
     QPushButton* load = nullptr;
@@ -78,7 +78,7 @@ private:
     // Says why the name will not do; false then.
     bool name_is_usable(const QString& name);
 
-    pw::engine::RunState& mod_;
+    pw::engine::RunState& state_;
     ScriptWindow& editor_;
     QFileSystemWatcher watcher_;
     bool open_ = false;

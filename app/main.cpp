@@ -72,14 +72,14 @@ int main(int argc, char** argv)
     pw::agent::RuntimeOptions options;
     options.voice_input = &voice_input;
     pw::agent::AgentPlatform agent(&pw::agent::make_desktop_view, options);
-    pw::engine::RunState mod(agent);
-    mod.exit_program = [&mod](int code) { pw::app::end_process_now(mod, code); };
-    mod.user_folder = pw::folders::user_folder();
+    pw::engine::RunState state(agent);
+    state.exit_program = [&state](int code) { pw::app::end_process_now(state, code); };
+    state.user_folder = pw::folders::user_folder();
 
-    pw::app::Pellworks main_window(agent, mod);
+    pw::app::Pellworks main_window(agent, state);
     QObject::connect(&instance, &pw::platform::SingleInstance::command_line_received, &main_window,
                      [&main_window](const QStringList& arguments) { main_window.take_command_line(arguments); });
-    const QString program_folder = mod.program_folder;
+    const QString program_folder = state.program_folder;
     main_window.set_process_start_up({
         [program_folder] { QDir::setCurrent(program_folder); },
         [program_folder] { return pw::app::components_installed(program_folder); },

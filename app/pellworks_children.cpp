@@ -9,8 +9,8 @@
 #include "app/system_information.h"
 #include "engine/run_state.h"
 #include "media/about_window.h"
-#include "media/audio_form.h"
-#include "media/clock_form.h"
+#include "media/sound_window.h"
+#include "media/clock_window.h"
 #include "media/sound_library.h"
 #include "platform/core/trace.h"
 #include "stage/stage_window.h"
@@ -47,14 +47,14 @@ void Pellworks::show_forms()
 void Pellworks::audio_clicked()
 {
     if (!audio_) {
-        audio_ = new pw::media::audio_form(mod_);
+        audio_ = new pw::media::SoundWindow(state_);
         audio_->set_sound_library(sounds_);
         audio_window_ = add_child(audio_);
         audio_window_->adjustSize();
     }
     audio_->prepare();
-    audio_window_->move(twips_to_px_x(pw::media::audio_form::design_left_twips, this),
-                        twips_to_px_y(pw::media::audio_form::design_top_twips, this));
+    audio_window_->move(twips_to_px_x(pw::media::SoundWindow::design_left_twips, this),
+                        twips_to_px_y(pw::media::SoundWindow::design_top_twips, this));
     // Closed from its title bar, the recorder itself was hidden with its frame.
     audio_->show();
     audio_window_->show();
@@ -76,9 +76,9 @@ void Pellworks::about_clicked()
         connect(sub, &QObject::destroyed, this, [] { pw::trace::event(QStringLiteral("AboutClosed")); });
         connect(about_, &pw::media::AboutWindow::system_information_wanted, this, [this] { show_system_information(); });
     }
-    about_->prepare(pw::windows::program_title, mod_.version_text);
-    about_->version_label->setText(QStringLiteral("V.") + mod_.version_text);
-    about_->lblDisclaimer->setText(
+    about_->prepare(pw::windows::program_title, state_.version_text);
+    about_->version_label->setText(QStringLiteral("V.") + state_.version_text);
+    about_->disclaimer_label->setText(
         QStringLiteral("Pellworks is free: share it with your friends, your class and your school.\n"
                        "Made with care for children, their parents and their teachers.\n"
                        "Something wrong? Press Sys Info..., press Copy, and paste it into your note."));
@@ -93,7 +93,7 @@ void Pellworks::about_clicked()
 void Pellworks::show_system_information()
 {
     if (!sysinfo_) {
-        auto* form = new system_information_form(mod_.program_folder, mod_.version_text);
+        auto* form = new SystemInformationWindow(state_.program_folder, state_.version_text);
         sysinfo_ = form;
         QMdiSubWindow* sub = area_->addSubWindow(form);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -121,14 +121,14 @@ void Pellworks::place_clear_of_characters(QMdiSubWindow* sub, QPoint wanted, QSi
 void Pellworks::show_clock()
 {
     if (!clock_window_) {
-        clock_ = new pw::media::clock_form;
+        clock_ = new pw::media::ClockWindow;
         clock_window_ = area_->addSubWindow(clock_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         clock_window_->setAttribute(Qt::WA_DeleteOnClose, false);
         clock_window_->adjustSize();
-        connect(clock_, &pw::media::clock_form::shown_or_hidden, script_, &ScriptWindow::clock_shown_or_hidden);
+        connect(clock_, &pw::media::ClockWindow::shown_or_hidden, script_, &ScriptWindow::clock_shown_or_hidden);
     }
     // Placed each time: the main window may have changed its size since.
-    clock_window_->move(pw::media::clock_form::top_right_position(area_->viewport()->width(),
+    clock_window_->move(pw::media::ClockWindow::top_right_position(area_->viewport()->width(),
                                                                   clock_window_->width(), this));
     clock_window_->show();
 }
@@ -144,7 +144,7 @@ void Pellworks::unload_clock()
     delete sub;
 }
 
-pw::media::clock_form* Pellworks::clock() const
+pw::media::ClockWindow* Pellworks::clock() const
 {
     return clock_window_ ? clock_ : nullptr;
 }
@@ -152,7 +152,7 @@ pw::media::clock_form* Pellworks::clock() const
 void Pellworks::show_load_save()
 {
     if (!save_) {
-        save_ = new LoadSaveWindow(mod_, *script_);
+        save_ = new LoadSaveWindow(state_, *script_);
         save_window_ = add_child(save_);
     }
     if (!save_->is_open()) save_->prepare();

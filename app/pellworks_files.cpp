@@ -31,7 +31,7 @@ void Pellworks::open_file(const CommandLine& command_line)
 void Pellworks::take_command_line(const QStringList& arguments)
 {
     pw::trace::event(QStringLiteral("RaiseRequest"), {isMinimized() ? QStringLiteral("minimised") : QStringLiteral("shown")});
-    if (mod_.command_line_mode == 1) return;
+    if (state_.command_line_mode == 1) return;
     if (!started_ || run_under_way()) {
         // Acted on once start-up or the run is over; the run is asked to stop.
         const bool waiting = handed_over_.has_value();
@@ -55,14 +55,14 @@ void Pellworks::take_command_line(const QStringList& arguments)
 bool Pellworks::run_under_way() const
 {
     // The Play button comes back only once the run has wound up completely.
-    return mod_.script_running || !script_->play_pellwick->isEnabled();
+    return state_.script_running || !script_->play_pellwick->isEnabled();
 }
 
 void Pellworks::cancel_run_for_hand_over()
 {
     // Once, and only once the script runs: its preparation forgets a cancel made
     // before it. A run already winding up just ends.
-    if (!mod_.script_running || run_cancelled_) return;
+    if (!state_.script_running || run_cancelled_) return;
     run_cancelled_ = true;
     script_->cancel_clicked();
 }
@@ -80,10 +80,10 @@ void Pellworks::say_missing_file(std::function<void()> then)
     pw::agent::Request said;
     try {
         stage_->get_char(QStringLiteral("pellwick"));
-        const int slot = mod_.char_index(QStringLiteral("pellwick"));
+        const int slot = state_.char_index(QStringLiteral("pellwick"));
         if (slot >= 0) {
-            mod_.char_say(slot, missing_file_sentence());
-            said = mod_.characters[slot].request;
+            state_.char_say(slot, missing_file_sentence());
+            said = state_.characters[slot].request;
         }
     } catch (const std::exception&) {
     }
@@ -101,7 +101,7 @@ void Pellworks::say_missing_file(std::function<void()> then)
         next();
     };
     connect(limit, &QTimer::timeout, limit, over);
-    connect(&mod_.agent(), &pw::agent::AgentControl::RequestComplete, limit, [said, over] {
+    connect(&state_.agent(), &pw::agent::AgentControl::RequestComplete, limit, [said, over] {
         if (said.is_finished()) over();
     });
     limit->start(missing_file_limit);
@@ -116,7 +116,7 @@ void Pellworks::open_command_line_file(const CommandLine& command_line)
     if (!load_script_file(path)) {
         // Start-up goes on past failing steps; the end comes regardless, once Pellwick
         // has said why (or after the limit, should the sentence never end).
-        say_missing_file([this] { mod_.quit_program(1); });
+        say_missing_file([this] { state_.quit_program(1); });
         return;
     }
     if (command_line.mode == 1 || command_line.mode == 2) script_->play_pellwick_clicked();
@@ -131,7 +131,7 @@ bool Pellworks::load_script_file(const QString& path)
         script_->show_file_text(read.text, file_name_part(path));
         pw::trace::event(QStringLiteral("FileLoaded"), {pw::trace::quote(path)});
     } else {
-        tell_child(mod_, couldnt_read_sentence(read), read.reason, this);
+        tell_child(state_, couldnt_read_sentence(read), read.reason, this);
     }
     return true;
 }

@@ -52,13 +52,13 @@ void Pellworks::bring_back(QMdiSubWindow* sub)
     area_->setActiveSubWindow(sub);
 }
 
-help_window* Pellworks::open_help_window()
+HelpWindow* Pellworks::open_help_window()
 {
     if (!help_) {
-        const QString folder = help_folder.isEmpty() ? QDir(mod_.program_folder).filePath(QStringLiteral("help"))
+        const QString folder = help_folder.isEmpty() ? QDir(state_.program_folder).filePath(QStringLiteral("help"))
                                                      : help_folder;
-        help_ = new help_window(folder);
-        connect(help_, &help_window::try_it, this, [this](const QString& script) { try_example(script); });
+        help_ = new HelpWindow(folder);
+        connect(help_, &HelpWindow::try_it, this, [this](const QString& script) { try_example(script); });
         help_window_ = add_child(help_);
         // First place: the right-hand part of the frame, beside the stage, as tall as
         // the frame allows; the child can move and resize it.

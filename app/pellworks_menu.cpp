@@ -55,43 +55,43 @@ void Pellworks::show_all_clicked()
         } catch (const std::exception&) {
         }
     };
-    mod_.intro_playing = true;
-    mod_.options.sequential = true;
-    const int pellwick = mod_.char_index(QStringLiteral("pellwick"));
+    state_.intro_playing = true;
+    state_.options.sequential = true;
+    const int pellwick = state_.char_index(QStringLiteral("pellwick"));
     const auto with_pellwick = [&](const std::function<void(pw::agent::Character&)>& f) {
-        if (pellwick >= 0 && mod_.characters[pellwick].agent) step([&] { f(*mod_.characters[pellwick].agent); });
+        if (pellwick >= 0 && state_.characters[pellwick].agent) step([&] { f(*state_.characters[pellwick].agent); });
     };
-    with_pellwick([&](pw::agent::Character& c) { mod_.characters[pellwick].request = c.show(); });
-    step([&] { mod_.char_say(pellwick, QStringLiteral("Hi, I'm Pellwick. Here are my friends!")); });
-    for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
-        pw::agent::Character* c = mod_.characters[i].loaded ? mod_.characters[i].agent : nullptr;
+    with_pellwick([&](pw::agent::Character& c) { state_.characters[pellwick].request = c.show(); });
+    step([&] { state_.char_say(pellwick, QStringLiteral("Hi, I'm Pellwick. Here are my friends!")); });
+    for (int i = 0; i < state_.char_count && i < state_.slot_count(); ++i) {
+        pw::agent::Character* c = state_.characters[i].loaded ? state_.characters[i].agent : nullptr;
         if (i == pellwick || !c) continue;
         step([&] {
-            const int x = mod_.random_int(mod_.screen_width_px - c->width());
-            const int y = mod_.random_int(mod_.screen_height_px - c->height());
+            const int x = state_.random_int(state_.screen_width_px - c->width());
+            const int y = state_.random_int(state_.screen_height_px - c->height());
             c->set_top(y);
             c->set_left(x);
-            mod_.characters[i].request = c->show();
+            state_.characters[i].request = c->show();
         });
-        step([&] { mod_.char_say(i, QStringLiteral("Hi! I'm ") + c->name() + QStringLiteral(".")); });
-        step([&] { mod_.characters[i].request = c->hide(); });
+        step([&] { state_.char_say(i, QStringLiteral("Hi! I'm ") + c->name() + QStringLiteral(".")); });
+        step([&] { state_.characters[i].request = c->hide(); });
     }
-    with_pellwick([&](pw::agent::Character& c) { mod_.characters[pellwick].request = c.show(); });
+    with_pellwick([&](pw::agent::Character& c) { state_.characters[pellwick].request = c.show(); });
     with_pellwick([&](pw::agent::Character& c) {
-        mod_.characters[pellwick].request = c.think(QStringLiteral("I hope this smart kid likes them. I do!"));
+        state_.characters[pellwick].request = c.think(QStringLiteral("I hope this smart kid likes them. I do!"));
     });
-    step([&] { mod_.char_say(pellwick, QStringLiteral("Hope you like them. I do!")); });
-    step([&] { mod_.char_play(pellwick, QStringLiteral("pleased")); });
+    step([&] { state_.char_say(pellwick, QStringLiteral("Hope you like them. I do!")); });
+    step([&] { state_.char_play(pellwick, QStringLiteral("pleased")); });
     step([&] {
-        mod_.char_play(pellwick, QStringLiteral("pleased"));
-        mod_.intro_request = mod_.characters[pellwick].request;
+        state_.char_play(pellwick, QStringLiteral("pleased"));
+        state_.intro_request = state_.characters[pellwick].request;
     });
 }
 
 void Pellworks::hide_all_clicked()
 {
-    for (int i = 0; i < mod_.char_count && i < mod_.slot_count(); ++i) {
-        pw::agent::Character* c = mod_.characters[i].loaded ? mod_.characters[i].agent : nullptr;
+    for (int i = 0; i < state_.char_count && i < state_.slot_count(); ++i) {
+        pw::agent::Character* c = state_.characters[i].loaded ? state_.characters[i].agent : nullptr;
         try {
             if (c) c->hide();
         } catch (const std::exception&) {
@@ -102,14 +102,14 @@ void Pellworks::hide_all_clicked()
 void Pellworks::hide_all_but_pellwick_clicked()
 {
     hide_all_clicked();
-    const int slot = mod_.char_index(QStringLiteral("pellwick"));
-    pw::agent::Character* c = slot >= 0 && mod_.characters[slot].loaded ? mod_.characters[slot].agent : nullptr;
+    const int slot = state_.char_index(QStringLiteral("pellwick"));
+    pw::agent::Character* c = slot >= 0 && state_.characters[slot].loaded ? state_.characters[slot].agent : nullptr;
     if (!c) return;
     try {
         // His top-left corner in the middle of the screen, unless that puts him over
         // the script.
-        const QPoint middle(int(pw::engine::round_half_even(mod_.screen_width_px / 2.0)),
-                            int(pw::engine::round_half_even(mod_.screen_height_px / 2.0)));
+        const QPoint middle(int(pw::engine::round_half_even(state_.screen_width_px / 2.0)),
+                            int(pw::engine::round_half_even(state_.screen_height_px / 2.0)));
         const QPoint place = stage_->place_clear_of_script(middle, QSize(c->width(), c->height()));
         c->set_top(place.y());
         c->set_left(place.x());

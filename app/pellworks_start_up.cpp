@@ -37,7 +37,7 @@ void Pellworks::start_up(const QStringList& arguments)
         if (const std::optional<QStringList> waiting = std::exchange(handed_over_, std::nullopt))
             take_command_line(*waiting);
     });
-    if (end != StartUpEnd::Started) mod_.end_program(0);
+    if (end != StartUpEnd::Started) state_.end_program(0);
 }
 
 // ---- Start-up steps ----
@@ -61,11 +61,11 @@ void Pellworks::start_component_installer()
 
 void Pellworks::create_clock()
 {
-    hires_timer_ = std::make_unique<pw::media::MonotonicClock>(mod_.hires_frequency);
-    mod_.hires_timer = hires_timer_.get();
-    mod_.hires_frequency = hires_timer_->Initialise();
-    mod_.char_count = 200;
-    mod_.version_text = QStringLiteral(PW_VERSION_TEXT);
+    hires_timer_ = std::make_unique<pw::media::MonotonicClock>(state_.hires_frequency);
+    state_.hires_timer = hires_timer_.get();
+    state_.hires_frequency = hires_timer_->Initialise();
+    state_.char_count = 200;
+    state_.version_text = QStringLiteral(PW_VERSION_TEXT);
 }
 
 void Pellworks::set_title()
@@ -80,12 +80,12 @@ void Pellworks::show_splash(std::function<void()> then)
         return;
     }
     QPointer<pw::media::SplashWindow> splash = new pw::media::SplashWindow;
-    splash->prepare(pw::windows::program_title, mod_.version_text);
-    splash->version_label->setText(QStringLiteral("v. ") + mod_.version_text);
+    splash->prepare(pw::windows::program_title, state_.version_text);
+    splash->version_label->setText(QStringLiteral("v. ") + state_.version_text);
     splash->show();
     pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("shown")});
     // A key or a click closes it sooner; start-up still waits the whole time.
-    pw::windows::after_pause(mod_, splash_ms, this, [splash, then = std::move(then)] {
+    pw::windows::after_pause(state_, splash_ms, this, [splash, then = std::move(then)] {
         if (splash) splash->close();
         pw::trace::event(QStringLiteral("Splash"), {QStringLiteral("gone")});
         then();
@@ -94,16 +94,16 @@ void Pellworks::show_splash(std::function<void()> then)
 
 void Pellworks::set_defaults()
 {
-    mod_.set_start_defaults();
+    state_.set_start_defaults();
     // The child's scripts and sounds, with the starters that came with the program.
-    if (!pw::folders::provide_starter_files(mod_.program_folder, mod_.user_folder))
+    if (!pw::folders::provide_starter_files(state_.program_folder, state_.user_folder))
         qWarning("Pellworks cannot make its folder %s: scripts and sounds cannot be kept.",
-                 qPrintable(mod_.user_folder));
+                 qPrintable(state_.user_folder));
 }
 
 void Pellworks::open_windows(const CommandLine& command_line, std::function<void()> then)
 {
-    mod_.command_line_mode = command_line.mode;
+    state_.command_line_mode = command_line.mode;
     sounds_->prepare();
 
     // Runout: the characters perform on the desktop and the frame stays out of sight.

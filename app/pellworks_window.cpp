@@ -9,7 +9,7 @@
 #include "engine/run_state.h"
 #include "engine/spoken_questions.h"
 #include "engine/window_keys.h"
-#include "media/audio_form.h"
+#include "media/sound_window.h"
 #include "media/monotonic_clock.h"
 #include "media/sound_library.h"
 #include "platform/core/trace.h"
@@ -48,17 +48,17 @@ constexpr int bottom_margin = 225;
 constexpr int sounds_left = 225, sounds_top = 5100;
 }  // namespace
 
-Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& mod, QWidget* parent)
-    : QMainWindow(parent), mod_(mod)
+Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& state, QWidget* parent)
+    : QMainWindow(parent), state_(state)
 {
     key_source_ = pw::platform::make_global_key_source();
-    keys_ = std::make_unique<pw::engine::KeyboardHandler>(mod, *key_source_);
+    keys_ = std::make_unique<pw::engine::KeyboardHandler>(state, *key_source_);
     area_ = new QMdiArea(this);
     setCentralWidget(area_);
 
-    stage_ = new pw::stage::StageWindow(agent, mod);
+    stage_ = new pw::stage::StageWindow(agent, state);
     stage_window_ = add_child(stage_);
-    script_ = new ScriptWindow(mod);
+    script_ = new ScriptWindow(state);
     script_window_ = add_child(script_);
     script_->set_child_windows(this);
     script_->set_keyboard_handler(keys_.get());
@@ -77,7 +77,7 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& mod, 
         if (!script_window_->isVisible()) return QRect();
         return QRect(script_window_->mapToGlobal(QPoint(0, 0)), script_window_->size());
     };
-    sounds_ = new pw::media::SoundLibrary(mod, *script_);
+    sounds_ = new pw::media::SoundLibrary(state, *script_);
     sounds_window_ = add_child(sounds_);
     connect(stage_, &pw::stage::StageWindow::sound_frame_caption, sounds_,
             [this](const QString& caption) { sounds_->sounds_frame->setTitle(caption); });
@@ -85,9 +85,9 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& mod, 
     new CursorRest(this);
 
     build_menu();
-    info_ = new info_bar(this);
+    info_ = new InfoBar(this);
     setStatusBar(info_);
-    connect(stage_, &pw::stage::StageWindow::character_position_text, info_, &info_bar::set_character_position);
+    connect(stage_, &pw::stage::StageWindow::character_position_text, info_, &InfoBar::set_character_position);
     area_->viewport()->setMouseTracking(true);
 
     current_timer = new QTimer(this);
@@ -102,9 +102,9 @@ Pellworks::Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& mod, 
 Pellworks::~Pellworks()
 {
     qApp->removeEventFilter(this);
-    if (mod_.hires_timer == hires_timer_.get()) {
-        mod_.hires_timer = nullptr;
-        mod_.hires_frequency = 0.0;
+    if (state_.hires_timer == hires_timer_.get()) {
+        state_.hires_timer = nullptr;
+        state_.hires_frequency = 0.0;
     }
     script_->set_child_windows(nullptr);
 }
@@ -152,14 +152,14 @@ void Pellworks::grow_children()
 void Pellworks::confirm_quit()
 {
     const bool take_waits = audio_ && audio_->has_unsaved_take();
-    pw::windows::confirm_quit(mod_, take_waits ? pw::engine::quit_unsaved_sound_question() : pw::engine::quit_question());
+    pw::windows::confirm_quit(state_, take_waits ? pw::engine::quit_unsaved_sound_question() : pw::engine::quit_question());
 }
 
 void Pellworks::current_timer_ticked()
 {
     // A Shift+click on a character asks; the question lasts until it has been said.
-    if (mod_.char_clicked) {
-        mod_.char_clicked = false;
+    if (state_.char_clicked) {
+        state_.char_clicked = false;
         confirm_quit();
     }
     info_->show_free_space();
@@ -193,7 +193,7 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == area_->viewport() && event->type() == QEvent::MouseMove) {
         const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
-        info_->MDIForm_MouseMove(p.x(), p.y());
+        info_->show_mouse_position(p.x(), p.y());
         return false;
     }
     const QEvent::Type type = event->type();
@@ -219,9 +219,9 @@ bool Pellworks::eventFilter(QObject* watched, QEvent* event)
     // Every other window of the program, the main frame and the characters' own
     // windows included, stops a run with Esc as well (in runout only the characters
     // are there to have the focus). Other programs keep their Esc: no key is grabbed.
-    const bool under_way = mod_.script_running || mod_.waiting || mod_.intro_playing;
+    const bool under_way = state_.script_running || state_.waiting || state_.intro_playing;
     if (!ours && !(vk == vk_escape && under_way)) return false;
-    pw::engine::window_key_up(mod_, *keys_, *script_, vk, pw::platform::shift_mask_from(key->modifiers()));
+    pw::engine::window_key_up(state_, *keys_, *script_, vk, pw::platform::shift_mask_from(key->modifiers()));
     return false;
 }
 

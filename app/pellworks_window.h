@@ -36,7 +36,7 @@ class RunState;
 }
 namespace pw::media {
 class MonotonicClock;
-class audio_form;
+class SoundWindow;
 class SoundLibrary;
 }
 namespace pw::stage {
@@ -45,8 +45,8 @@ class StageWindow;
 
 namespace pw::app {
 
-class info_bar;
-class help_window;
+class InfoBar;
+class HelpWindow;
 class LoadSaveWindow;
 class ScriptWindow;
 
@@ -62,7 +62,7 @@ struct ProcessStartUp {
 class Pellworks : public QMainWindow, public ChildWindows, public StartUpSteps {
     Q_OBJECT
 public:
-    Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& mod, QWidget* parent = nullptr);
+    Pellworks(pw::agent::AgentControl& agent, pw::engine::RunState& state, QWidget* parent = nullptr);
     ~Pellworks() override;
 
     QMdiArea* area() const { return area_; }
@@ -76,7 +76,7 @@ public:
     pw::media::SoundLibrary* sound_library() const { return sounds_; }
     QMdiSubWindow* sounds_window() const { return sounds_window_; }
     // The recorder, once "Record Audio" opened it; nullptr before.
-    pw::media::audio_form* recorder() const { return audio_; }
+    pw::media::SoundWindow* recorder() const { return audio_; }
     QMdiSubWindow* recorder_window() const { return audio_window_; }
 
     // Start-up, from the running event loop, in the order of run_start_up(): checks,
@@ -122,7 +122,7 @@ public:
     void show_forms() override;
     void show_clock() override;
     void unload_clock() override;
-    pw::media::clock_form* clock() const override;
+    pw::media::ClockWindow* clock() const override;
     void show_load_save() override;
 
     static QString missing_file_sentence() { return QStringLiteral("   Can't find that file."); }
@@ -157,13 +157,13 @@ public:
     void show_help_book();
     // About Pellworks, with "V." and the version and the free-program note.
     void about_clicked();
-    pw::media::AboutWindow* about_form() const { return about_; }
+    pw::media::AboutWindow* about_window() const { return about_; }
     // "Sys Info..." in About.
     void show_system_information();
     QWidget* system_information() const { return sysinfo_; }
 
     // ---- The status bar ----
-    info_bar* info() const { return info_; }
+    InfoBar* info() const { return info_; }
 
     // ---- The Window menu and the help book (pellworks_help.cpp) ----
     QMenu* window_menu = nullptr;  // "Window": brings back a closed child
@@ -175,7 +175,7 @@ public:
     QString help_folder;
     // Opens the page of the statement of a script line (F1 in the Script window).
     void show_help_for(const QString& line);
-    help_window* help_book() const { return help_; }
+    HelpWindow* help_book() const { return help_; }
     QMdiSubWindow* help_book_window() const { return help_window_; }
     // A "Try it" example goes to the end of the script, never over it.
     void try_example(const QString& script);
@@ -193,7 +193,7 @@ private:
     void build_window_menu();
     // Shows a child again (a closed one is only hidden) and brings it to the front.
     void bring_back(QMdiSubWindow* sub);
-    help_window* open_help_window();
+    HelpWindow* open_help_window();
     // Moves a child that opens to the nearest place from `wanted` (in the frame) where
     // no character stands over it, as message boxes are; it may get smaller, down to
     // `smallest`, to find one.
@@ -218,7 +218,7 @@ private:
     void go_on_after_first_paint();
     void load_characters_after_paint(int16_t mode);
 
-    pw::engine::RunState& mod_;
+    pw::engine::RunState& state_;
     // The key source outlives the hook that uses it.
     std::unique_ptr<pw::platform::KeySource> key_source_;
     std::unique_ptr<pw::engine::KeyboardHandler> keys_;
@@ -231,17 +231,17 @@ private:
     QMdiSubWindow* save_window_ = nullptr;
     pw::media::SoundLibrary* sounds_ = nullptr;
     QMdiSubWindow* sounds_window_ = nullptr;
-    pw::media::audio_form* audio_ = nullptr;
+    pw::media::SoundWindow* audio_ = nullptr;
     QMdiSubWindow* audio_window_ = nullptr;
     QPointer<QMdiSubWindow> clock_window_;
-    pw::media::clock_form* clock_ = nullptr;
+    pw::media::ClockWindow* clock_ = nullptr;
     std::unique_ptr<pw::media::MonotonicClock> hires_timer_;
     ProcessStartUp process_;
     QString start_folder_;  // where the program was started: relative paths mean there
     bool started_ = false;  // start-up is over
     std::optional<QStringList> handed_over_;  // waits for the end of start-up or of a run
     bool run_cancelled_ = false;              // for it
-    info_bar* info_ = nullptr;
+    InfoBar* info_ = nullptr;
     bool painted_ = false;
     // The rest of opening the windows, once the frame has painted (or had the time to).
     std::function<void()> after_first_paint_;
@@ -250,7 +250,7 @@ private:
     QMenuBar* menu_bar_ = nullptr;
     QPointer<pw::media::AboutWindow> about_;
     QPointer<QWidget> sysinfo_;
-    help_window* help_ = nullptr;
+    HelpWindow* help_ = nullptr;
     QMdiSubWindow* help_window_ = nullptr;
 };
 

@@ -6,14 +6,14 @@
 
 namespace pw::app {
 
-void end_process_now(pw::engine::RunState& mod, int code)
+void end_process_now(pw::engine::RunState& state, int code)
 {
     // Stopping a character ends its speech and sounds before the process goes.
-    const int n = qMin<int>(mod.char_count, mod.slot_count());
+    const int n = qMin<int>(state.char_count, state.slot_count());
     for (int i = 0; i < n; ++i) {
-        if (!mod.characters[i].loaded || !mod.characters[i].agent) continue;
+        if (!state.characters[i].loaded || !state.characters[i].agent) continue;
         try {
-            mod.characters[i].agent->stop();
+            state.characters[i].agent->stop();
         } catch (const std::exception&) {
         }
     }

@@ -6,6 +6,6 @@
 
 namespace pw::app {
 
-void end_process_now(pw::engine::RunState& mod, int code);
+void end_process_now(pw::engine::RunState& state, int code);
 
 }  // namespace pw::app

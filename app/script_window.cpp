@@ -8,7 +8,7 @@
 #include "engine/keyboard_handler.h"
 #include "engine/run_control.h"
 #include "engine/spoken_questions.h"
-#include "media/clock_form.h"
+#include "media/clock_window.h"
 #include "platform/core/trace.h"
 #include "agent/voice/wave_device.h"
 #include "windows/style.h"
@@ -42,18 +42,18 @@ constexpr int text_right_margin = 75;
 constexpr int text_bottom_gap = 45;
 }  // namespace
 
-ScriptWindow::ScriptWindow(pw::engine::RunState& mod, QWidget* parent)
-    : QWidget(parent), mod_(mod), report_timer_(mod)
+ScriptWindow::ScriptWindow(pw::engine::RunState& state, QWidget* parent)
+    : QWidget(parent), state_(state), report_timer_(state)
 {
     build_controls();
     autosave_ = new Autosave([this] { return editor_text(); }, this);
-    autosave_->set_folder(mod_.user_folder);
+    autosave_->set_folder(state_.user_folder);
     connect(script_text->document(), &QTextDocument::contentsChanged, autosave_, &Autosave::changed);
     connect(autosave_, &Autosave::not_kept, this, &ScriptWindow::keeping_failed);
     connect(autosave_, &Autosave::kept, not_kept_panel, &QWidget::hide);
     // The program ends by leaving the process at once: the last typing is kept first.
-    exit_before_ = mod_.exit_program;
-    mod_.exit_program = [this](int code) {
+    exit_before_ = state_.exit_program;
+    state_.exit_program = [this](int code) {
         autosave_->write_pending();
         if (exit_before_) exit_before_(code);
     };
@@ -64,7 +64,7 @@ ScriptWindow::~ScriptWindow()
     // Nobody is left to be told.
     disconnect(autosave_, nullptr, this, nullptr);
     autosave_->write_pending();
-    mod_.exit_program = exit_before_;
+    state_.exit_program = exit_before_;
 }
 
 void ScriptWindow::build_controls()
@@ -89,36 +89,36 @@ void ScriptWindow::build_controls()
     row->addStretch(1);
     button_row->adjustSize();
 
-    speed_row = new SpeedRow(mod_, this);
+    speed_row = new SpeedRow(state_, this);
     setMinimumWidth(std::max(button_row->sizeHint().width(), speed_row->sizeHint().width()));
 
     edit_ = new ScriptEdit(this);
-    edit_->set_words([this] { return vocabulary_of(mod_); });
+    edit_->set_words([this] { return vocabulary_of(state_); });
     script_text = edit_;
     script_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     // An empty script has nothing to play: the empty editor says what goes in it.
     script_text->setPlaceholderText(QStringLiteral("Write your script here, for example:\npellwick> speak Hello!"));
     script_text->setTabChangesFocus(false);
 
-    Status = new QStatusBar(this);
-    Status->setSizeGripEnabled(false);
-    status_panel1 = new QLabel(Status);
+    status_bar = new QStatusBar(this);
+    status_bar->setSizeGripEnabled(false);
+    status_panel1 = new QLabel(status_bar);
     status_panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     // A long file name gives way to the warning beside it.
     status_panel1->setMinimumWidth(1);
-    Status->addPermanentWidget(status_panel1, 1);
-    not_kept_panel = new QLabel(not_kept_text(), Status);
+    status_bar->addPermanentWidget(status_panel1, 1);
+    not_kept_panel = new QLabel(not_kept_text(), status_bar);
     not_kept_panel->setAccessibleName(not_kept_text());
     not_kept_panel->setProperty("role", "warning");
     not_kept_panel->hide();
-    Status->addPermanentWidget(not_kept_panel);
-    waiting_panel = new QLabel(Status);
+    status_bar->addPermanentWidget(not_kept_panel);
+    waiting_panel = new QLabel(status_bar);
     waiting_panel->setMinimumWidth(1);
     waiting_panel->hide();
-    Status->insertPermanentWidget(0, waiting_panel, 1);
+    status_bar->insertPermanentWidget(0, waiting_panel, 1);
 
     for (int i = 0; i < 2; ++i) {
-        // Empty until a position is written: a screen reader would say "Label1".
+        // Empty (and hidden) until a position is written.
         convert[i] = new QLabel(this);
         convert[i]->hide();
     }
@@ -159,8 +159,8 @@ void ScriptWindow::resizeEvent(QResizeEvent* event)
 
 void ScriptWindow::place_controls()
 {
-    const int status_height = Status->sizeHint().height();
-    Status->setGeometry(0, height() - status_height, width(), status_height);
+    const int status_height = status_bar->sizeHint().height();
+    status_bar->setGeometry(0, height() - status_height, width(), status_height);
     // A window made too small leaves the text box at zero size, never negative.
     button_row->setGeometry(0, 0, width(), button_row->sizeHint().height());
     speed_row->setGeometry(0, button_row->geometry().bottom() + 1, width(), speed_row->sizeHint().height());
@@ -180,7 +180,7 @@ void ScriptWindow::play_pellwick_clicked()
     script_text->setReadOnly(true);
     play_pellwick->setEnabled(false);
     // Returns at once; run_over() gives the button back.
-    pw::engine::start_run(mod_, *this, editor_text());
+    pw::engine::start_run(state_, *this, editor_text());
 }
 
 void ScriptWindow::run_started() { emit script_started(); }
@@ -194,7 +194,7 @@ void ScriptWindow::run_over()
 
 void ScriptWindow::step_clicked()
 {
-    if (mod_.run_under_way()) pw::engine::step_run(mod_);
+    if (state_.run_under_way()) pw::engine::step_run(state_);
     else play_pellwick_clicked();
 }
 
@@ -209,20 +209,20 @@ void ScriptWindow::show_waiting(const QString& sentence)
 
 void ScriptWindow::cancel_clicked()
 {
-    const int slot = mod_.char_index(mod_.current_char);
-    if (slot >= 0 && slot < mod_.slot_count() && mod_.characters[slot].agent) {
+    const int slot = state_.char_index(state_.current_char);
+    if (slot >= 0 && slot < state_.slot_count() && state_.characters[slot].agent) {
         try {
-            mod_.characters[slot].agent->listen(false);
+            state_.characters[slot].agent->listen(false);
         } catch (const std::exception&) {
         }
     }
-    mod_.listening = false;
+    state_.listening = false;
     cancel_it();
 }
 
 void ScriptWindow::cancel_it()
 {
-    pw::engine::cancel_it(mod_, *this);
+    pw::engine::cancel_it(state_, *this);
 }
 
 void ScriptWindow::clear_clicked()
@@ -232,7 +232,7 @@ void ScriptWindow::clear_clicked()
         return;
     }
     // Pellwick asks; a double click on a character while he asks says yes.
-    pw::windows::confirm_clear(mod_, this, [this](bool yes) {
+    pw::windows::confirm_clear(state_, this, [this](bool yes) {
         if (yes) clear_script();
     });
 }
@@ -262,12 +262,12 @@ QString ScriptWindow::clear_question()
 void ScriptWindow::clock_timer_ticked()
 {
     if (!windows_) return;
-    if (pw::media::clock_form* clock = windows_->clock()) clock->advance();
+    if (pw::media::ClockWindow* clock = windows_->clock()) clock->advance();
 }
 
 void ScriptWindow::wave_player_done()
 {
-    mod_.sound_ended();
+    state_.sound_ended();
 }
 
 void ScriptWindow::set_current_file(const QString& file_name)
@@ -311,7 +311,7 @@ void ScriptWindow::keeping_failed(const QString& reason)
     not_kept_panel->show();
     if (told_not_kept_) return;
     told_not_kept_ = true;
-    tell_child(mod_, not_kept_sentence());
+    tell_child(state_, not_kept_sentence());
 }
 
 }  // namespace pw::app

@@ -37,7 +37,7 @@ class SpeedRow;
 class ScriptWindow : public QWidget, public pw::engine::RunHost {
     Q_OBJECT
 public:
-    explicit ScriptWindow(pw::engine::RunState& mod, QWidget* parent = nullptr);
+    explicit ScriptWindow(pw::engine::RunState& state, QWidget* parent = nullptr);
     ~ScriptWindow() override;
 
     // ---- Controls ----
@@ -50,8 +50,8 @@ public:
     QWidget* button_row = nullptr;  // the buttons and the hide box, along the top
     SpeedRow* speed_row = nullptr;  // the run's speed, below them, and the Step button
     QTimer* clock_timer = nullptr;
-    QStatusBar* Status = nullptr;
-    QLabel* status_panel1 = nullptr;  // panel 1 of Status: the current file
+    QStatusBar* status_bar = nullptr;
+    QLabel* status_panel1 = nullptr;  // panel 1 of status_bar: the current file
     QLabel* not_kept_panel = nullptr;  // shown while the unsaved text cannot be kept
     QLabel* waiting_panel = nullptr;  // what the run waits for; the file panel gives way
     std::array<QLabel*, 2> convert{};  // the last random X and Y; never shown
@@ -153,7 +153,7 @@ private:
     void clear_script();
     void keeping_failed(const QString& reason);
 
-    pw::engine::RunState& mod_;
+    pw::engine::RunState& state_;
     ScriptEdit* edit_ = nullptr;
     Autosave* autosave_ = nullptr;
     bool clock_wanted_ = false;  // a run is on and its clock ticks

@@ -6,7 +6,7 @@
 #include "app/child_windows.h"
 #include "app/editor_positions.h"
 #include "engine/keyboard_handler.h"
-#include "media/clock_form.h"
+#include "media/clock_window.h"
 #include "platform/desktop/program_starter.h"
 #include "agent/voice/wave_device.h"
 #include "windows/message_box.h"
@@ -107,7 +107,7 @@ void ScriptWindow::clock_shown_or_hidden()
 {
     // A needle nobody can see (the main window hidden for runout, or minimised) stays
     // where it is instead of waking the program twenty times a second.
-    const pw::media::clock_form* clock = windows_ ? windows_->clock() : nullptr;
+    const pw::media::ClockWindow* clock = windows_ ? windows_->clock() : nullptr;
     if (clock_wanted_ && clock && clock->isVisible()) clock_timer->start();
     else clock_timer->stop();
 }

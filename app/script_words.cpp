@@ -15,17 +15,17 @@ const ScriptVocabulary::Character* ScriptVocabulary::find(const QString& id) con
     return nullptr;
 }
 
-ScriptVocabulary vocabulary_of(const pw::engine::RunState& mod)
+ScriptVocabulary vocabulary_of(const pw::engine::RunState& state)
 {
     ScriptVocabulary v;
-    const int n = qMin<int>(mod.char_count, mod.slot_count());
+    const int n = qMin<int>(state.char_count, state.slot_count());
     for (int slot = 0; slot < n; ++slot) {
-        if (mod.characters[slot].id.isEmpty()) continue;
+        if (state.characters[slot].id.isEmpty()) continue;
         ScriptVocabulary::Character c;
-        c.id = mod.characters[slot].id;
-        if (mod.characters[slot].loaded && mod.characters[slot].agent) {
+        c.id = state.characters[slot].id;
+        if (state.characters[slot].loaded && state.characters[slot].agent) {
             try {
-                for (const QString& name : mod.characters[slot].agent->animation_names()) c.animations << name.toLower();
+                for (const QString& name : state.characters[slot].agent->animation_names()) c.animations << name.toLower();
                 c.animations_known = true;
             } catch (const std::exception&) {
             }

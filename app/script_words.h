@@ -25,7 +25,7 @@ struct ScriptVocabulary {
 };
 
 // What the program has installed and loaded right now.
-ScriptVocabulary vocabulary_of(const pw::engine::RunState& mod);
+ScriptVocabulary vocabulary_of(const pw::engine::RunState& state);
 
 // The statement words in the order of the keyword table (no comment, no empty word).
 const QStringList& statement_words();

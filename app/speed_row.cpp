@@ -13,7 +13,7 @@ using pw::engine::RunSpeed;
 using pw::windows::twips_to_px_x;
 using pw::windows::twips_to_px_y;
 
-SpeedRow::SpeedRow(pw::engine::RunState& mod, QWidget* parent) : QWidget(parent), mod_(mod)
+SpeedRow::SpeedRow(pw::engine::RunState& state, QWidget* parent) : QWidget(parent), state_(state)
 {
     fast = new QPushButton(QStringLiteral("Fast"), this);
     slow = new QPushButton(QStringLiteral("Slow"), this);
@@ -35,7 +35,7 @@ SpeedRow::SpeedRow(pw::engine::RunState& mod, QWidget* parent) : QWidget(parent)
     row->setContentsMargins(twips_to_px_x(135, this), twips_to_px_y(60, this), twips_to_px_x(135, this), 0);
     for (QWidget* w : std::initializer_list<QWidget*>{fast, slow, step_by_step, step}) row->addWidget(w);
     row->addStretch(1);
-    set_speed(mod_.options.speed);
+    set_speed(state_.options.speed);
 
     connect(fast, &QPushButton::clicked, this, [this] { set_speed(RunSpeed::full); });
     connect(slow, &QPushButton::clicked, this, [this] { set_speed(RunSpeed::slow); });
@@ -46,12 +46,12 @@ SpeedRow::SpeedRow(pw::engine::RunState& mod, QWidget* parent) : QWidget(parent)
 void SpeedRow::set_speed(RunSpeed speed)
 {
     // A run under way takes it at its next line; one waiting for Step goes on.
-    mod_.options.speed = speed;
+    state_.options.speed = speed;
     fast->setChecked(speed == RunSpeed::full);
     slow->setChecked(speed == RunSpeed::slow);
     step_by_step->setChecked(speed == RunSpeed::step);
     step->setVisible(speed == RunSpeed::step);
-    mod_.wake_run();
+    state_.wake_run();
 }
 
 }  // namespace pw::app

@@ -14,7 +14,7 @@ namespace pw::app {
 class SpeedRow : public QWidget {
     Q_OBJECT
 public:
-    SpeedRow(pw::engine::RunState& mod, QWidget* parent);
+    SpeedRow(pw::engine::RunState& state, QWidget* parent);
 
     QPushButton* fast = nullptr;
     QPushButton* slow = nullptr;
@@ -27,7 +27,7 @@ signals:
     void step_clicked();
 
 private:
-    pw::engine::RunState& mod_;
+    pw::engine::RunState& state_;
 };
 
 }  // namespace pw::app

@@ -6,7 +6,7 @@
 
 namespace pw::app {
 
-status_panel::status_panel(QWidget* parent) : QWidget(parent)
+StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
 {
     // The texts never make the frame wider: a narrow frame cuts them short.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -16,7 +16,7 @@ status_panel::status_panel(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void status_panel::setText(const QString& text)
+void StatusPanel::setText(const QString& text)
 {
     if (text == text_)
         return;
@@ -26,17 +26,17 @@ void status_panel::setText(const QString& text)
     update();
 }
 
-QSize status_panel::sizeHint() const
+QSize StatusPanel::sizeHint() const
 {
     return {fontMetrics().horizontalAdvance(text_), fontMetrics().height() + 2};
 }
 
-QSize status_panel::minimumSizeHint() const
+QSize StatusPanel::minimumSizeHint() const
 {
     return {40, fontMetrics().height() + 2};
 }
 
-void status_panel::paintEvent(QPaintEvent*)
+void StatusPanel::paintEvent(QPaintEvent*)
 {
     // One plain line: no line layout, and no shaping of text that needs none (digits
     // and Latin letters), which would cost more than the rest of the repaint.
@@ -51,13 +51,13 @@ void status_panel::paintEvent(QPaintEvent*)
     p.drawText(QPoint(0, (height() - metrics.height()) / 2 + metrics.ascent()), text_);
 }
 
-void status_panel::mouseReleaseEvent(QMouseEvent* event)
+void StatusPanel::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }
 
-void status_panel::changeEvent(QEvent* event)
+void StatusPanel::changeEvent(QEvent* event)
 {
     // Only a new font changes the panel's height, and only then does the bar lay out again.
     if (event->type() == QEvent::FontChange)

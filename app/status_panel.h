@@ -7,10 +7,10 @@
 
 namespace pw::app {
 
-class status_panel : public QWidget {
+class StatusPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit status_panel(QWidget* parent = nullptr);
+    explicit StatusPanel(QWidget* parent = nullptr);
 
     QString text() const { return text_; }
     void setText(const QString& text);

@@ -68,7 +68,7 @@ QString system_information_text(const QString& program_folder, const QString& ve
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-system_information_form::system_information_form(const QString& program_folder, const QString& version_text,
+SystemInformationWindow::SystemInformationWindow(const QString& program_folder, const QString& version_text,
                                                  QWidget* parent)
     : QWidget(parent)
 {

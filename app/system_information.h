@@ -13,10 +13,10 @@ namespace pw::app {
 // The facts as plain text, one "Name: value" line each (lists indented below).
 QString system_information_text(const QString& program_folder, const QString& version_text);
 
-class system_information_form : public QWidget {
+class SystemInformationWindow : public QWidget {
     Q_OBJECT
 public:
-    system_information_form(const QString& program_folder, const QString& version_text, QWidget* parent = nullptr);
+    SystemInformationWindow(const QString& program_folder, const QString& version_text, QWidget* parent = nullptr);
 
     QPlainTextEdit* facts = nullptr;
     QPushButton* copy = nullptr;  // "Copy": the whole text to the clipboard

@@ -6,27 +6,27 @@
 
 namespace pw::app {
 
-int speaker_slot(pw::engine::RunState& mod)
+int speaker_slot(pw::engine::RunState& state)
 {
-    auto usable = [&mod](int slot) { return slot >= 0 && slot < mod.slot_count() && mod.characters[slot].agent; };
-    int slot = mod.char_index(mod.current_char);
+    auto usable = [&state](int slot) { return slot >= 0 && slot < state.slot_count() && state.characters[slot].agent; };
+    int slot = state.char_index(state.current_char);
     if (usable(slot)) return slot;
-    slot = mod.char_index(QStringLiteral("pellwick"));
+    slot = state.char_index(QStringLiteral("pellwick"));
     if (!usable(slot)) return -1;
-    mod.current_char = mod.characters[slot].id;
+    state.current_char = state.characters[slot].id;
     return slot;
 }
 
-void tell_child(pw::engine::RunState& mod, const QString& sentence, const QString& reason, QWidget* parent)
+void tell_child(pw::engine::RunState& state, const QString& sentence, const QString& reason, QWidget* parent)
 {
-    const int slot = speaker_slot(mod);
+    const int slot = speaker_slot(state);
     if (slot >= 0) {
         try {
-            if (!mod.characters[slot].agent->visible()) {
-                const pw::agent::Request shown = mod.characters[slot].agent->show();
-                mod.characters[slot].request = shown;
+            if (!state.characters[slot].agent->visible()) {
+                const pw::agent::Request shown = state.characters[slot].agent->show();
+                state.characters[slot].request = shown;
             }
-            mod.char_say(slot, sentence);
+            state.char_say(slot, sentence);
         } catch (const std::exception&) {
         }
     }

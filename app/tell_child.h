@@ -23,9 +23,9 @@ inline QString couldnt_read_sentence(const ScriptRead& read)
 
 // The slot of the character that speaks for the windows; -1 when there is nobody.
 // The current character becomes that one.
-int speaker_slot(pw::engine::RunState& mod);
+int speaker_slot(pw::engine::RunState& state);
 
-void tell_child(pw::engine::RunState& mod, const QString& sentence, const QString& reason = {},
+void tell_child(pw::engine::RunState& state, const QString& sentence, const QString& reason = {},
                 QWidget* parent = nullptr);
 
 }  // namespace pw::app

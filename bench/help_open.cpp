@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < 21; ++i) {
         QElapsedTimer t;
         t.start();
-        auto* help = new pw::app::help_window(folder);
+        auto* help = new pw::app::HelpWindow(folder);
         help->resize(900, 700);
         help->show_first_page();
         help->show();

@@ -124,24 +124,24 @@ int main(int argc, char** argv)
 
     // 2. XTEST to a waiting loop that sees key_pressed, through the keyboard hook.
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod(agent);
-    pw::engine::KeyboardHandler keys(mod, *source);
+    pw::engine::RunState state(agent);
+    pw::engine::KeyboardHandler keys(state, *source);
     QObject editor;
     keys.key_window = &editor;
     std::vector<double> to_wait;
     missed = 0;
     for (int i = 0; i < presses; ++i) {
-        mod.key_pressed = false;
-        mod.last_key = QStringLiteral("a");
+        state.key_pressed = false;
+        state.last_key = QStringLiteral("a");
         keys.install_key_hook();
         QElapsedTimer clock;
         clock.start();
         typist.key(true);
-        while (!mod.key_pressed && clock.elapsed() < give_up_ms) let_one_event_run();
+        while (!state.key_pressed && clock.elapsed() < give_up_ms) let_one_event_run();
         const double ms = double(clock.nsecsElapsed()) / 1e6;
         typist.key(false);
         keys.remove_key_hook();
-        if (mod.key_pressed) to_wait.push_back(ms); else ++missed;
+        if (state.key_pressed) to_wait.push_back(ms); else ++missed;
         let_events_run_for(gap_ms);
     }
     report("XTEST key-down -> key wait sees key_pressed", to_wait, missed);

@@ -7,7 +7,7 @@
 // Prints the median share of one core over five takes; the goal is at most 3 %.
 
 #include "agent/acs/wav_audio.h"
-#include "media/audio_form.h"
+#include "media/sound_window.h"
 #include "media/level_meter.h"
 #include "agent/voice/wave_recorder.h"
 #include "tests/fakes/fake_agent.h"
@@ -91,9 +91,9 @@ int main(int argc, char** argv)
     qputenv("PELLWORKS_MIC_FILE", mic.toLocal8Bit());
 
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod(agent);
-    mod.user_folder = home.path();
-    pw::media::audio_form recorder(mod);
+    pw::engine::RunState state(agent);
+    state.user_folder = home.path();
+    pw::media::SoundWindow recorder(state);
     recorder.show();
     share_over(1000);  // settle after showing
 

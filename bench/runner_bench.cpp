@@ -33,16 +33,16 @@ constexpr int lines = 200;
 // Pellwick and Tansy, both shown, no pause between lines.
 struct World {
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod{agent};
+    pw::engine::RunState state{agent};
 
     World()
     {
-        mod.set_start_defaults();
-        pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true);
-        pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), true);
-        mod.char_count = 2;
-        mod.options.interval_seconds = 0.0f;
-        mod.current_char = QStringLiteral("Pellwick");
+        state.set_start_defaults();
+        pw::fakes::load_into_slot(state, agent, 0, QStringLiteral("pellwick"), true);
+        pw::fakes::load_into_slot(state, agent, 1, QStringLiteral("tansy"), true);
+        state.char_count = 2;
+        state.options.interval_seconds = 0.0f;
+        state.current_char = QStringLiteral("Pellwick");
     }
 };
 
@@ -109,12 +109,12 @@ bool bench(const char* what, const QString& line_pattern)
     std::vector<double> ms;
     for (int r = 0; r < runs; ++r) {
         World w;
-        pw::fakes::RecordingRunHost host(w.mod);
+        pw::fakes::RecordingRunHost host(w.state);
         host.text = script;
 
         QElapsedTimer t;
         t.start();
-        pw::fakes::run_to_end(w.mod, host, script);
+        pw::fakes::run_to_end(w.state, host, script);
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         if (!host.messages.isEmpty() || host.highlights.size() != lines) {
             std::fprintf(stderr, "the %s script did not run as expected\n", what);
@@ -140,7 +140,7 @@ bool bench_tight_loop()
         QElapsedTimer t;
         const double cpu_before = cpu_ms();
         t.start();
-        pw::fakes::run_to_end(w.mod, host, script);
+        pw::fakes::run_to_end(w.state, host, script);
         wall.push_back(double(t.nsecsElapsed()) / 1e6);
         cpu.push_back(cpu_ms() - cpu_before);
         // The do line, then the loop line once per pass.

@@ -55,18 +55,18 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir home;
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod(agent);
-    mod.user_folder = home.path();
-    mod.set_start_defaults();
-    QDir().mkpath(pw::folders::scripts_folder(mod.user_folder));
-    pw::app::Pellworks window(agent, mod);
+    pw::engine::RunState state(agent);
+    state.user_folder = home.path();
+    state.set_start_defaults();
+    QDir().mkpath(pw::folders::scripts_folder(state.user_folder));
+    pw::app::Pellworks window(agent, state);
     window.show();
     window.show_load_save();
     pw::app::LoadSaveWindow& dialog = *window.save_dialog();
     pw::app::ScriptWindow& editor = *window.script();
 
     const QString text = two_hundred_lines();
-    const QString path = pw::folders::scripts_folder(mod.user_folder) + QStringLiteral("/bench.csp");
+    const QString path = pw::folders::scripts_folder(state.user_folder) + QStringLiteral("/bench.csp");
     constexpr int rounds = 31;
 
     // Save: a new script each time, so that no question is asked.

@@ -39,13 +39,13 @@ int main(int argc, char** argv)
     }
 
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod(agent);
-    mod.user_folder = home.path();
-    pw::fakes::RecordingRunHost editor(mod);
+    pw::engine::RunState state(agent);
+    state.user_folder = home.path();
+    pw::fakes::RecordingRunHost editor(state);
 
     std::vector<double> ms;
     for (int r = 0; r < runs; ++r) {
-        pw::media::SoundLibrary library(mod, editor);
+        pw::media::SoundLibrary library(state, editor);
         library.show();
         QElapsedTimer t;
         t.start();

@@ -43,9 +43,9 @@ int main(int argc, char** argv)
     std::vector<double> with, without;
     for (int run = 0; run < 3; ++run) {
         without.push_back(loop_cpu(seconds * 1000));
-        pw::app::info_bar bar;
+        pw::app::InfoBar bar;
         QTimer current_timer;  // the main window's one-second timer
-        QObject::connect(&current_timer, &QTimer::timeout, &bar, &pw::app::info_bar::show_free_space);
+        QObject::connect(&current_timer, &QTimer::timeout, &bar, &pw::app::InfoBar::show_free_space);
         current_timer.start(1000);
         bar.resize(1200, 30);
         bar.show();

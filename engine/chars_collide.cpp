@@ -6,13 +6,13 @@ namespace pw::engine {
 
 namespace {
 
-CharBox box_of(RunState& mod, const QString& id)
+CharBox box_of(RunState& state, const QString& id)
 {
-    const int slot = mod.char_index(id);
-    if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
+    const int slot = state.char_index(id);
+    if (slot < 0 || slot >= state.slot_count() || !state.characters[slot].agent)
         throw pw::agent::AgentError(pw::agent::error::character_invalid,
                                     QStringLiteral("No character \"%1\" is loaded.").arg(id));
-    const pw::agent::Character& c = *mod.characters[slot].agent;
+    const pw::agent::Character& c = *state.characters[slot].agent;
     return CharBox{double(c.left()), double(c.top()), double(c.width()), double(c.height())};
 }
 
@@ -28,10 +28,10 @@ bool boxes_collide(const CharBox& a, const CharBox& b)
            && ya - 0.9 * a.height < yb && yb < ya + 0.9 * a.height;
 }
 
-bool chars_collide(RunState& mod, const QString& a, const QString& b)
+bool chars_collide(RunState& state, const QString& a, const QString& b)
 {
-    const CharBox box_a = box_of(mod, a);
-    return boxes_collide(box_a, box_of(mod, b));
+    const CharBox box_a = box_of(state, a);
+    return boxes_collide(box_a, box_of(state, b));
 }
 
 }  // namespace pw::engine

@@ -18,6 +18,6 @@ bool boxes_collide(const CharBox& a, const CharBox& b);
 
 // a and b are character ids (or Names that char_index finds). A character that is not
 // loaded makes the platform call fail: AgentError.
-bool chars_collide(RunState& mod, const QString& a, const QString& b);
+bool chars_collide(RunState& state, const QString& a, const QString& b);
 
 }  // namespace pw::engine

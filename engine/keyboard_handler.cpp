@@ -11,8 +11,8 @@ constexpr int vk_left_control = 162;
 
 }  // namespace
 
-KeyboardHandler::KeyboardHandler(RunState& mod, pw::platform::KeySource& source)
-    : mod_(mod), source_(source)
+KeyboardHandler::KeyboardHandler(RunState& state, pw::platform::KeySource& source)
+    : state_(state), source_(source)
 {
 }
 
@@ -52,7 +52,7 @@ void KeyboardHandler::key_hook_proc(const pw::platform::KeyEvent& event)
         pw::trace::event(QStringLiteral("Key"),
                          {pw::trace::number(event.vk),
                           event.down ? QStringLiteral("down") : QStringLiteral("up")});
-    check_key(mod_.last_key, event.vk);
+    check_key(state_.last_key, event.vk);
 }
 
 void KeyboardHandler::check_key(QString& key_text, int vk)
@@ -62,16 +62,16 @@ void KeyboardHandler::check_key(QString& key_text, int vk)
     // "anykey" first: its own first letter would otherwise take A for the key "anykey".
     if (key_text.toLower() == QLatin1String("anykey")) {
         remove_key_hook();
-        mod_.key_pressed = true;
+        state_.key_pressed = true;
         key_text = character_of_key(vk).toLower();
-        mod_.wake_run();
+        state_.wake_run();
     } else if (!upper.isEmpty() && int(upper.at(0).unicode()) == vk) {
         remove_key_hook();
-        mod_.key_pressed = true;
-        mod_.wake_run();
+        state_.key_pressed = true;
+        state_.wake_run();
     } else if (previous_key == vk_q && vk == vk_left_control) {
         remove_key_hook();
-        mod_.quit_program();
+        state_.quit_program();
     } else {
         previous_key = int16_t(vk);
     }

@@ -30,7 +30,7 @@ struct KeyEventRecord {
 class KeyboardHandler {
 public:
     // Neither is owned; both must outlive the handler.
-    KeyboardHandler(RunState& mod, pw::platform::KeySource& source);
+    KeyboardHandler(RunState& state, pw::platform::KeySource& source);
     ~KeyboardHandler();
     KeyboardHandler(const KeyboardHandler&) = delete;
     KeyboardHandler& operator=(const KeyboardHandler&) = delete;
@@ -60,12 +60,9 @@ public:
     static QString character_of_key(int vk);
 
 private:
-    RunState& mod_;
+    RunState& state_;
     pw::platform::KeySource& source_;
     quint32 next_handle_ = 1;
 };
-
-// The hook's own class never had any behaviour: the hook lives in KeyboardHandler.
-class keyboardhook {};
 
 }  // namespace pw::engine

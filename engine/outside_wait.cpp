@@ -5,18 +5,18 @@
 
 namespace pw::engine {
 
-OutsideWait::OutsideWait(RunState& mod, std::unique_ptr<RunWait> wait, std::function<void()> then)
-    : QObject(&mod.steps_owner()), mod_(mod), then_(std::move(then))
+OutsideWait::OutsideWait(RunState& state, std::unique_ptr<RunWait> wait, std::function<void()> then)
+    : QObject(&state.steps_owner()), state_(state), then_(std::move(then))
 {
     waits_.push_back(std::move(wait));
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { look(); });
-    mod_.add_outside_wait(this);
+    state_.add_outside_wait(this);
     wake();
 }
 
-OutsideWait::~OutsideWait() { mod_.remove_outside_wait(this); }
+OutsideWait::~OutsideWait() { state_.remove_outside_wait(this); }
 
 void OutsideWait::wake()
 {
@@ -61,14 +61,14 @@ void OutsideWait::look()
 void OutsideWait::finish()
 {
     timer_.stop();
-    mod_.remove_outside_wait(this);
+    state_.remove_outside_wait(this);
     deleteLater();
     if (const auto then = std::exchange(then_, nullptr)) then();
 }
 
-void wait_outside_run(RunState& mod, std::unique_ptr<RunWait> wait, QObject* context, std::function<void()> then)
+void wait_outside_run(RunState& state, std::unique_ptr<RunWait> wait, QObject* context, std::function<void()> then)
 {
-    new OutsideWait(mod, std::move(wait), [guard = QPointer<QObject>(context), has_context = context != nullptr,
+    new OutsideWait(state, std::move(wait), [guard = QPointer<QObject>(context), has_context = context != nullptr,
                                            then = std::move(then)] {
         if (has_context && !guard) return;
         if (then) then();

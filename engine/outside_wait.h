@@ -21,7 +21,7 @@ class OutsideWait : public QObject {
 public:
     // Owned by the run state (it goes with it); the first look comes from the event
     // loop, so `then` never runs before this returns.
-    OutsideWait(RunState& mod, std::unique_ptr<RunWait> wait, std::function<void()> then);
+    OutsideWait(RunState& state, std::unique_ptr<RunWait> wait, std::function<void()> then);
     ~OutsideWait() override;
     OutsideWait(const OutsideWait&) = delete;
     OutsideWait& operator=(const OutsideWait&) = delete;
@@ -33,7 +33,7 @@ private:
     void look();
     void finish();
 
-    RunState& mod_;
+    RunState& state_;
     std::vector<std::unique_ptr<RunWait>> waits_;
     std::function<void()> then_;
     QTimer timer_;
@@ -41,6 +41,6 @@ private:
 };
 
 // `then` runs once the wait is over, unless `context` has gone by then.
-void wait_outside_run(RunState& mod, std::unique_ptr<RunWait> wait, QObject* context, std::function<void()> then);
+void wait_outside_run(RunState& state, std::unique_ptr<RunWait> wait, QObject* context, std::function<void()> then);
 
 }  // namespace pw::engine

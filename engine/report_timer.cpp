@@ -2,11 +2,11 @@
 
 namespace pw::engine {
 
-ReportTimer::ReportTimer(RunState& mod) : mod_(mod)
+ReportTimer::ReportTimer(RunState& state) : state_(state)
 {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
-        mod_.report_due = true;
-        mod_.wake_run();
+        state_.report_due = true;
+        state_.wake_run();
     });
 }
 

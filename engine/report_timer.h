@@ -10,7 +10,7 @@ namespace pw::engine {
 
 class ReportTimer {
 public:
-    explicit ReportTimer(RunState& mod);
+    explicit ReportTimer(RunState& state);
 
     // As RunHost::set_report_timer: the same interval keeps the rhythm, a new one or
     // switching on counts afresh; an interval of 0 or less never ticks.
@@ -21,7 +21,7 @@ public:
     bool ticking() const { return timer_.isActive(); }
 
 private:
-    RunState& mod_;
+    RunState& state_;
     QTimer timer_;
     bool enabled_ = false;
     int interval_ms_ = 0;

@@ -19,18 +19,18 @@ namespace pw::engine {
 // The text uses CR LF line breaks, like RunHost::editor_text(); the line highlight is
 // placed with positions in that text (a line break counts two characters). A failure
 // shows the spelling message through RunHost::message_box. In "runout" mode
-// (command_line_mode 1) the run ends the program through mod.end_program().
-bool start_run(RunState& mod, RunHost& host, const QString& text);
+// (command_line_mode 1) the run ends the program through state.end_program().
+bool start_run(RunState& state, RunHost& host, const QString& text);
 
 // Step is pressed: the marked line of a run waiting for Step may go. A press while
 // the run does something else counts for nothing.
-void step_run(RunState& mod);
+void step_run(RunState& state);
 
 // Cancels a run: every character stops listening; the visible ones, one after the
 // other, pause half a second, drop their queued actions and say "I'm cancelled". Then
 // sets cancel_requested (the run ends at its next line or wait), sets stop_sound and
 // stops the wave device. The run takes no step meanwhile. Safe to call with no run
 // under way; it never throws.
-void cancel_it(RunState& mod, RunHost& host);
+void cancel_it(RunState& state, RunHost& host);
 
 }  // namespace pw::engine

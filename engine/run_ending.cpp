@@ -15,15 +15,15 @@ void take_error_path(ScriptRun& run, const QString& reason, bool whole_script, s
                                                + where_it_went_wrong(run.fault_line, tell_reason ? reason : QString());
     pw::trace::run_error(message);
     RunHost& host = run.host;
-    RunState& mod = run.mod;
+    RunState& state = run.state;
     const bool key_hooked = run.last_condition_name == QLatin1String("key");
-    host.message_box(message, [&host, &mod, key_hooked, done = std::move(done)] {
+    host.message_box(message, [&host, &state, key_hooked, done = std::move(done)] {
         host.set_clock_ticking(false);
         host.unload_clock();
         host.show_forms();
         if (key_hooked) host.remove_key_hook();
         // A script that failed on the desktop ends the program with a status that says so.
-        if (mod.command_line_mode == 1) mod.end_program(1);
+        if (state.command_line_mode == 1) state.end_program(1);
         if (done) done();
     });
 }

@@ -10,45 +10,45 @@ namespace pw::engine {
 using pw::agent::AgentControl;
 using pw::agent::Request;
 
-RunEvents::RunEvents(AgentControl& agent, RunState& mod)
+RunEvents::RunEvents(AgentControl& agent, RunState& state)
 {
-    connect(&agent, &AgentControl::RequestStart, this, [&mod](const Request&) {
-        mod.request_busy = true;
+    connect(&agent, &AgentControl::RequestStart, this, [&state](const Request&) {
+        state.request_busy = true;
         // Outside sequential mode a line is done as soon as its action starts; nothing
         // else waits for a start.
-        if (mod.options.sequential) return;
-        mod.line_done = true;
-        mod.wake_run();
+        if (state.options.sequential) return;
+        state.line_done = true;
+        state.wake_run();
     });
-    connect(&agent, &AgentControl::RequestComplete, this, [&mod](const Request&) {
-        mod.request_busy = false;
-        mod.line_done = true;
-        mod.wake_run();
+    connect(&agent, &AgentControl::RequestComplete, this, [&state](const Request&) {
+        state.request_busy = false;
+        state.line_done = true;
+        state.wake_run();
     });
-    connect(&agent, &AgentControl::IdleStart, this, [&mod](const QString&) {
-        mod.agent_idle = true;
-        mod.wake_run();
+    connect(&agent, &AgentControl::IdleStart, this, [&state](const QString&) {
+        state.agent_idle = true;
+        state.wake_run();
     });
-    connect(&agent, &AgentControl::IdleComplete, this, [&mod](const QString&) { mod.agent_idle = false; });
-    connect(&agent, &AgentControl::BalloonHide, this, [&mod](const QString&) {
-        mod.agent_idle = true;
-        mod.wake_run();
+    connect(&agent, &AgentControl::IdleComplete, this, [&state](const QString&) { state.agent_idle = false; });
+    connect(&agent, &AgentControl::BalloonHide, this, [&state](const QString&) {
+        state.agent_idle = true;
+        state.wake_run();
     });
-    connect(&agent, &AgentControl::Command, this, [&agent, &mod](const pw::agent::UserInput& input) {
+    connect(&agent, &AgentControl::Command, this, [&agent, &state](const pw::agent::UserInput& input) {
         // "Quit" and "Cancel Script" are the stage's to handle; any other command a
         // listening wait hears is its word.
         const QString name = input.name.toLower();
-        if (mod.listening && name != QLatin1String("quit") && name != QLatin1String("cancel script")) {
+        if (state.listening && name != QLatin1String("quit") && name != QLatin1String("cancel script")) {
             try {
                 if (pw::agent::Character* c = agent.item(input.character_id)) c->listen(false);
             } catch (const std::exception&) {
             }
-            mod.listening = false;
-            mod.heard_word = input.name;
-            mod.word_heard = true;
+            state.listening = false;
+            state.heard_word = input.name;
+            state.word_heard = true;
         }
-        mod.agent_idle = true;
-        mod.wake_run();
+        state.agent_idle = true;
+        state.wake_run();
     });
 }
 

@@ -17,7 +17,7 @@ class RunState;
 
 class RunEvents : public QObject {
 public:
-    RunEvents(pw::agent::AgentControl& agent, RunState& mod);
+    RunEvents(pw::agent::AgentControl& agent, RunState& state);
 };
 
 }  // namespace pw::engine

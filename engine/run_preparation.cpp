@@ -42,10 +42,10 @@ void register_voice_word(ScriptRun& run, const QString& word)
 {
     if (word == QLatin1String("anyword") || word == QLatin1String("anywords")) return;
     run.voice_words += word + QStringLiteral(", or ");
-    const int n = qMin<int>(run.mod.char_count, run.mod.slot_count());
+    const int n = qMin<int>(run.state.char_count, run.state.slot_count());
     for (int slot = 0; slot < n; ++slot) {
-        if (!run.mod.characters[slot].agent) continue;
-        pw::agent::Commands& commands = run.mod.characters[slot].agent->commands();
+        if (!run.state.characters[slot].agent) continue;
+        pw::agent::Commands& commands = run.state.characters[slot].agent->commands();
         // Listening for the same word twice adds it twice: the second add is skipped.
         resumable([&] { commands.add(word, word, word, true, false); });
         commands.set_voice_caption(QStringLiteral("Pellworks"));
@@ -67,10 +67,10 @@ void select_fault(RunHost& host, const QList<script::ScriptLine>& lines, const s
 void reset_commands(ScriptRun& run)
 {
     // A slot whose character failed to load is left alone.
-    const int n = qMin<int>(run.mod.char_count, run.mod.slot_count());
+    const int n = qMin<int>(run.state.char_count, run.state.slot_count());
     for (int slot = 0; slot < n; ++slot) {
-        if (!run.mod.characters[slot].agent) continue;
-        pw::agent::Commands& commands = run.mod.characters[slot].agent->commands();
+        if (!run.state.characters[slot].agent) continue;
+        pw::agent::Commands& commands = run.state.characters[slot].agent->commands();
         commands.remove_all();
         add_standard_commands(commands);
     }
@@ -78,10 +78,10 @@ void reset_commands(ScriptRun& run)
 
 void prepare_run(ScriptRun& run, const QString& text)
 {
-    RunState& mod = run.mod;
+    RunState& state = run.state;
     RunHost& host = run.host;
-    mod.script_running = true;
-    mod.request_busy = true;
+    state.script_running = true;
+    state.request_busy = true;
     host.set_clock_ticking(true);
     host.show_clock();
 
@@ -91,8 +91,8 @@ void prepare_run(ScriptRun& run, const QString& text)
     if (host.hide_forms_checked()) host.hide_forms();
 
     QStringList text_lines = script::split_lines(text);
-    mod.agent_idle = false;
-    mod.cancel_requested = false;
+    state.agent_idle = false;
+    state.cancel_requested = false;
     // Trailing empty lines go first, so a full script that ends with a line break runs.
     script::drop_trailing_empty_lines(text_lines);
     const QList<script::ScriptLine> lines = script::read_lines(text_lines);
@@ -120,8 +120,8 @@ void prepare_run(ScriptRun& run, const QString& text)
     }
 
     run.voice_words += QStringLiteral("cancel script ");
-    mod.line_done = true;
-    mod.options.sequential = true;
+    state.line_done = true;
+    state.options.sequential = true;
     host.run_started();
 }
 

@@ -6,11 +6,11 @@
 
 namespace pw::engine {
 
-PauseWait::PauseWait(RunState& mod, int32_t ms, bool cancel_ends_it, Flow then)
-    : mod_(mod), cancel_ends_it_(cancel_ends_it), then_(then)
+PauseWait::PauseWait(RunState& state, int32_t ms, bool cancel_ends_it, Flow then)
+    : state_(state), cancel_ends_it_(cancel_ends_it), then_(then)
 {
-    if (mod.hires_frequency != 0.0 && mod.hires_timer) {
-        clock_ = mod.hires_timer;
+    if (state.hires_frequency != 0.0 && state.hires_timer) {
+        clock_ = state.hires_timer;
         speed_ = std::max(clock_->speed(), 1e-6);
         deadline_ = clock_->get_time() + ms;
     } else {
@@ -23,7 +23,7 @@ double PauseWait::now() const { return clock_ ? clock_->get_time() : double(tick
 
 WaitState PauseWait::look()
 {
-    if (now() >= deadline_ || (cancel_ends_it_ && mod_.cancel_requested)) return WaitState::done(then_);
+    if (now() >= deadline_ || (cancel_ends_it_ && state_.cancel_requested)) return WaitState::done(then_);
     return WaitState::waiting();
 }
 
@@ -40,17 +40,17 @@ WaitState TurnWait::look()
     return WaitState::waiting();
 }
 
-IdleWait::IdleWait(RunState& mod, Flow then) : mod_(mod), then_(then) { since_.start(); }
+IdleWait::IdleWait(RunState& state, Flow then) : state_(state), then_(then) { since_.start(); }
 
 WaitState IdleWait::look()
 {
-    if (mod_.agent_idle || since_.elapsed() > mod_.wait_idle_limit.count()) return WaitState::done(then_);
+    if (state_.agent_idle || since_.elapsed() > state_.wait_idle_limit.count()) return WaitState::done(then_);
     return WaitState::waiting();
 }
 
 int IdleWait::look_again_ms() const
 {
-    const qint64 left = qint64(mod_.wait_idle_limit.count()) - since_.elapsed() + 1;
+    const qint64 left = qint64(state_.wait_idle_limit.count()) - since_.elapsed() + 1;
     return int(std::clamp<qint64>(left, 0, std::numeric_limits<int>::max()));
 }
 

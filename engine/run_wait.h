@@ -57,14 +57,14 @@ public:
 // ends it early when cancel_ends_it.
 class PauseWait : public RunWait {
 public:
-    PauseWait(RunState& mod, int32_t ms, bool cancel_ends_it, Flow then = Flow::next_line);
+    PauseWait(RunState& state, int32_t ms, bool cancel_ends_it, Flow then = Flow::next_line);
     WaitState look() override;
     int look_again_ms() const override;
 
 private:
     double now() const;
 
-    RunState& mod_;
+    RunState& state_;
     bool cancel_ends_it_;
     Flow then_;
     HiresClock* clock_ = nullptr;
@@ -89,12 +89,12 @@ private:
 // Until the characters go idle, or at the latest after the run state's wait_idle_limit.
 class IdleWait : public RunWait {
 public:
-    explicit IdleWait(RunState& mod, Flow then = Flow::next_line);
+    explicit IdleWait(RunState& state, Flow then = Flow::next_line);
     WaitState look() override;
     int look_again_ms() const override;
 
 private:
-    RunState& mod_;
+    RunState& state_;
     Flow then_;
     QElapsedTimer since_;
 };

@@ -9,12 +9,12 @@
 
 namespace pw::engine {
 
-ScriptRun::ScriptRun(RunState& m, RunHost& h) : mod(m), host(h) {}
+ScriptRun::ScriptRun(RunState& m, RunHost& h) : state(m), host(h) {}
 ScriptRun::~ScriptRun() = default;
 
 int ScriptRun::line_slot() const
 {
-    const int slot = mod.char_index(line_character);
+    const int slot = state.char_index(line_character);
     if (slot < 0)
         throw ScriptError(QStringLiteral("No character \"%1\" for this line.").arg(line_character));
     return slot;
@@ -24,22 +24,22 @@ pw::agent::Character& ScriptRun::line_char() const { return slot_char(line_slot(
 
 pw::agent::Character& ScriptRun::slot_char(int slot) const
 {
-    if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
+    if (slot < 0 || slot >= state.slot_count() || !state.characters[slot].agent)
         throw pw::agent::AgentError(pw::agent::error::character_invalid,
                                     QStringLiteral("No character in slot %1.").arg(slot));
-    return *mod.characters[slot].agent;
+    return *state.characters[slot].agent;
 }
 
 int ScriptRun::slot_of(const QString& id) const
 {
-    const int slot = mod.char_index(id);
+    const int slot = state.char_index(id);
     if (slot < 0) throw ScriptError(QStringLiteral("No character \"%1\".").arg(id));
     return slot;
 }
 
 int32_t ScriptRun::interval_ms() const
 {
-    return checked_int32(round_half_even(double(mod.options.interval_seconds)) * 1000.0);
+    return checked_int32(round_half_even(double(state.options.interval_seconds)) * 1000.0);
 }
 
 int32_t checked_int32(double value)

@@ -34,7 +34,7 @@ struct ScriptRun {
     ScriptRun(const ScriptRun&) = delete;
     ScriptRun& operator=(const ScriptRun&) = delete;
 
-    RunState& mod;
+    RunState& state;
     RunHost& host;
 
     // ---- Tables made by the preparation ----

@@ -28,27 +28,27 @@ void highlight(ScriptRun& run, const script::ScriptLine& line)
 
 // ---- Starting a run, and Step ----
 
-bool start_run(RunState& mod, RunHost& host, const QString& text)
+bool start_run(RunState& state, RunHost& host, const QString& text)
 {
-    if (mod.run_under_way()) return false;
-    mod.set_runner(std::make_unique<ScriptRunner>(mod, host));
-    mod.runner()->start(text);
+    if (state.run_under_way()) return false;
+    state.set_runner(std::make_unique<ScriptRunner>(state, host));
+    state.runner()->start(text);
     return true;
 }
 
-void step_run(RunState& mod)
+void step_run(RunState& state)
 {
     // Only a run waiting for Step takes it: a double click runs one line, not two.
-    const ScriptRunner* runner = mod.runner();
+    const ScriptRunner* runner = state.runner();
     const RunWait* wait = runner ? runner->current_wait() : nullptr;
     if (!wait || wait->kind != WaitKind::step) return;
-    mod.step_pressed = true;
-    mod.wake_run();
+    state.step_pressed = true;
+    state.wake_run();
 }
 
 // ---- The runner ----
 
-ScriptRunner::ScriptRunner(RunState& mod, RunHost& host) : run_(mod, host)
+ScriptRunner::ScriptRunner(RunState& state, RunHost& host) : run_(state, host)
 {
     look_timer_.setSingleShot(true);
     look_timer_.setTimerType(Qt::PreciseTimer);
@@ -65,7 +65,7 @@ void ScriptRunner::start(const QString& text)
     // a question under way is over before the run begins.
     text_ = text;
     phase_ = Phase::preparing;
-    run_.mod.step_pressed = false;
+    run_.state.step_pressed = false;
     wake();
 }
 
@@ -102,7 +102,7 @@ void ScriptRunner::on_look()
 {
     // A cancel, the goodbyes or a question asked from a window hold the run; the last
     // of them to end wakes it.
-    if (phase_ == Phase::over || run_.mod.run_held()) return;
+    if (phase_ == Phase::over || run_.state.run_held()) return;
     guarded([this] { look(); });
     step();
 }
@@ -112,7 +112,7 @@ void ScriptRunner::step()
 {
     turn_.start();
     while (waits_.empty() && phase_ != Phase::over && phase_ != Phase::failed) {
-        if (run_.mod.run_held()) return;
+        if (run_.state.run_held()) return;
         // Even a loop at interval 0 gives the windows a turn now and then.
         if (phase_ == Phase::line_top && turn_.nsecsElapsed() >= turn_ns) {
             wake();
@@ -141,7 +141,7 @@ void ScriptRunner::step_phase()
     case Phase::farewell:
         pw::trace::run_end();
         finish();
-        run_.mod.end_program(0);
+        run_.state.end_program(0);
         break;
     case Phase::failed:
     case Phase::over: break;
@@ -212,18 +212,18 @@ QString ScriptRunner::waiting_one() const
 
 void ScriptRunner::step_line_top()
 {
-    RunState& mod = run_.mod;
+    RunState& state = run_.state;
     if (run_.i > run_.lines.size() - 1) {
         phase_ = Phase::ending;
         return;
     }
     run_.fault_line = run_.i;
-    if (is_blank_line(run_.lines[run_.i].text)) mod.line_done = true;
+    if (is_blank_line(run_.lines[run_.i].text)) state.line_done = true;
     phase_ = Phase::line_begin;
     // Sequential mode: the previous line's action has to finish first (or a cancel
     // ends the run).
-    if (mod.options.sequential && !mod.line_done && !mod.cancel_requested) {
-        auto wait = std::make_unique<ConditionWait>([&mod] { return mod.line_done || mod.cancel_requested; },
+    if (state.options.sequential && !state.line_done && !state.cancel_requested) {
+        auto wait = std::make_unique<ConditionWait>([&state] { return state.line_done || state.cancel_requested; },
                                                     Flow::next_line);
         wait->kind = WaitKind::action;
         wait_for(std::move(wait), [](Flow) {});
@@ -232,28 +232,28 @@ void ScriptRunner::step_line_top()
 
 void ScriptRunner::step_line_begin()
 {
-    RunState& mod = run_.mod;
+    RunState& state = run_.state;
     const script::ScriptLine& line = run_.lines[run_.i];
-    mod.line_done = false;
-    if (is_blank_line(line.text) || line.label_line) mod.line_done = true;
+    state.line_done = false;
+    if (is_blank_line(line.text) || line.label_line) state.line_done = true;
 
     run_.statement = line.written_statement;
     resumable([&] {
         if (!line.has_prefix) return;
         run_.line_character = line.prefix;
-        mod.current_char = line.prefix;
-        mod.ensure_loaded(line.prefix);
+        state.current_char = line.prefix;
+        state.ensure_loaded(line.prefix);
     });
     resumable([&] {
         // charpos places a character without showing it.
         if (run_.line_character.isEmpty() || line.keyword == script::Keyword::charpos) return;
         const int slot = run_.line_slot();
         pw::agent::Character& c = run_.slot_char(slot);
-        if (!c.visible()) mod.characters[slot].request = c.show();
+        if (!c.visible()) state.characters[slot].request = c.show();
     });
     resumable([&] { highlight(run_, line); });
-    if (mod.cancel_requested) {
-        mod.cancel_requested = false;
+    if (state.cancel_requested) {
+        state.cancel_requested = false;
         phase_ = Phase::ending;
         return;
     }
@@ -263,13 +263,13 @@ void ScriptRunner::step_line_begin()
     run_.arguments = line.arguments;
     run_.written_arguments = line.written_arguments;
     keyword_ = line.keyword;
-    if (keyword_ == script::Keyword::sound) mod.line_done = true;
+    if (keyword_ == script::Keyword::sound) state.line_done = true;
     phase_ = Phase::line_gate;
 }
 
 void ScriptRunner::step_line_gate()
 {
-    RunState& mod = run_.mod;
+    RunState& state = run_.state;
     phase_ = Phase::statement;
     const script::ScriptLine& line = run_.lines[run_.i];
     // A blank line or a label does nothing to see: no pause and no Step for it.
@@ -277,20 +277,20 @@ void ScriptRunner::step_line_gate()
     const bool first = !a_line_began_;
     a_line_began_ = true;
     // Play (or Step) started the run: the first line goes at once.
-    if (first || mod.options.speed == RunSpeed::full) return;
+    if (first || state.options.speed == RunSpeed::full) return;
     std::unique_ptr<RunWait> wait;
-    if (mod.options.speed == RunSpeed::slow) {
-        wait = std::make_unique<PauseWait>(mod, slow_pause_ms, true);
+    if (state.options.speed == RunSpeed::slow) {
+        wait = std::make_unique<PauseWait>(state, slow_pause_ms, true);
     } else {
         wait = std::make_unique<ConditionWait>(
-            [&mod] { return mod.step_pressed || mod.cancel_requested || mod.options.speed != RunSpeed::step; },
-            Flow::next_line, [&mod] { mod.step_pressed = false; });
+            [&state] { return state.step_pressed || state.cancel_requested || state.options.speed != RunSpeed::step; },
+            Flow::next_line, [&state] { state.step_pressed = false; });
         wait->kind = WaitKind::step;
     }
     // A cancel meanwhile ends the run before the marked line does anything.
     wait_for(std::move(wait), [this](Flow) {
-        if (!run_.mod.cancel_requested) return;
-        run_.mod.cancel_requested = false;
+        if (!run_.state.cancel_requested) return;
+        run_.state.cancel_requested = false;
         phase_ = Phase::ending;
     });
 }
@@ -310,7 +310,7 @@ void ScriptRunner::step_statement()
 void ScriptRunner::statement_done(Flow flow)
 {
     if ((flow == Flow::next_line || flow == Flow::next_line_at_once) && ends_its_own_line(keyword_))
-        run_.mod.line_done = true;
+        run_.state.line_done = true;
     switch (flow) {
     case Flow::again: phase_ = Phase::statement; return;
     case Flow::end_run: phase_ = Phase::ending; return;
@@ -319,7 +319,7 @@ void ScriptRunner::statement_done(Flow flow)
     }
     phase_ = Phase::line_end;
     if (const int32_t ms = run_.interval_ms(); ms > 0) {
-        auto wait = std::make_unique<PauseWait>(run_.mod, ms, true);
+        auto wait = std::make_unique<PauseWait>(run_.state, ms, true);
         wait->kind = WaitKind::pause;
         wait_for(std::move(wait), [](Flow) {});
     }
@@ -331,7 +331,7 @@ void ScriptRunner::step_line_end()
     if (run_.branch_taken && run_.i == run_.branch_end && !run_.branch_lines.isEmpty()) {
         run_.i = run_.branch_lines.last();
         run_.branch_taken = false;
-        run_.mod.line_done = true;
+        run_.state.line_done = true;
     }
     ++run_.i;
     phase_ = Phase::line_top;

@@ -23,7 +23,7 @@ namespace pw::engine {
 
 class ScriptRunner : public QObject {
 public:
-    ScriptRunner(RunState& mod, RunHost& host);
+    ScriptRunner(RunState& state, RunHost& host);
     ~ScriptRunner() override;
 
     // The run's first step (its preparation) comes from the event loop.

@@ -12,27 +12,27 @@ namespace pw::engine {
 
 void ScriptRunner::step_ending()
 {
-    RunState& mod = run_.mod;
+    RunState& state = run_.state;
     RunHost& host = run_.host;
     run_.fault_line = -1;
 
     resumable([&] {
         // current_char may hold a character's Name, which need not be its id: nothing
         // was listening under a name that no slot knows.
-        if (const int slot = mod.char_index(mod.current_char); slot >= 0) run_.slot_char(slot).listen(false);
+        if (const int slot = state.char_index(state.current_char); slot >= 0) run_.slot_char(slot).listen(false);
     });
     // The run's voice words go; "Quit" and "Cancel Script" stay.
     resumable([&] { reset_commands(run_); });
-    mod.waiting = false;
-    mod.script_running = false;
+    state.waiting = false;
+    state.script_running = false;
 
     host.set_editor_read_only(false);
     host.clear_line_mark();
     host.set_clock_ticking(false);
     host.unload_clock();
 
-    mod.options.sequential = true;
-    mod.request_busy = true;
+    state.options.sequential = true;
+    state.request_busy = true;
     phase_ = Phase::ending_shown;
     bool stepped = false;
     resumable([&] {
@@ -40,11 +40,11 @@ void ScriptRunner::step_ending()
         // (any RequestComplete clears request_busy), so the last action can finish.
         const int slot = run_.slot_of(QStringLiteral("pellwick"));
         pw::agent::Character& pellwick = run_.slot_char(slot);
-        mod.characters[slot].request = pellwick.move_to(pellwick.left(), pellwick.top());
+        state.characters[slot].request = pellwick.move_to(pellwick.left(), pellwick.top());
         stepped = true;
     });
     if (stepped) {
-        auto wait = std::make_unique<ConditionWait>([&mod] { return !mod.request_busy; }, Flow::next_line);
+        auto wait = std::make_unique<ConditionWait>([&state] { return !state.request_busy; }, Flow::next_line);
         wait->kind = WaitKind::action;
         wait_for(std::move(wait), [](Flow) {});
     }
@@ -52,7 +52,7 @@ void ScriptRunner::step_ending()
 
 void ScriptRunner::step_ending_shown()
 {
-    RunState& mod = run_.mod;
+    RunState& state = run_.state;
     if (!windows_back_) {
         windows_back_ = true;
         if (run_.host.hide_forms_checked()) run_.host.show_forms();
@@ -61,7 +61,7 @@ void ScriptRunner::step_ending_shown()
         wait_for(std::make_unique<TurnWait>(), [](Flow) {});
         return;
     }
-    if (mod.command_line_mode != 1) {
+    if (state.command_line_mode != 1) {
         pw::trace::run_end();
         finish();
         return;
@@ -72,11 +72,11 @@ void ScriptRunner::step_ending_shown()
         // A script without any prefix has Pellwick say it.
         const int slot =
             run_.line_character.isEmpty() ? run_.slot_of(QStringLiteral("pellwick")) : run_.line_slot();
-        mod.char_say(slot, QStringLiteral("Bye!"));
-        mod.agent_idle = false;
+        state.char_say(slot, QStringLiteral("Bye!"));
+        state.agent_idle = false;
         said = true;
     });
-    if (said) wait_for(std::make_unique<IdleWait>(mod), [](Flow) {});
+    if (said) wait_for(std::make_unique<IdleWait>(state), [](Flow) {});
 }
 
 void ScriptRunner::fail(const QString& reason, bool whole_script)

@@ -9,18 +9,18 @@ namespace pw::engine {
 
 using pw::agent::Request;
 
-void ask_question(RunState& mod, int slot, const QString& question)
+void ask_question(RunState& state, int slot, const QString& question)
 {
-    if (slot < 0 || slot >= mod.slot_count() || !mod.characters[slot].agent)
+    if (slot < 0 || slot >= state.slot_count() || !state.characters[slot].agent)
         throw pw::agent::AgentError(pw::agent::error::character_invalid, QStringLiteral("Nobody to ask."));
-    if (!mod.characters[slot].agent->visible()) mod.characters[slot].request = mod.characters[slot].agent->show();
-    mod.char_say(slot, question);
+    if (!state.characters[slot].agent->visible()) state.characters[slot].request = state.characters[slot].agent->show();
+    state.char_say(slot, question);
 }
 
-bool question_open(RunState& mod, int slot)
+bool question_open(RunState& state, int slot)
 {
-    if (slot < 0 || slot >= mod.slot_count()) return false;
-    const int status = mod.characters[slot].request.status();
+    if (slot < 0 || slot >= state.slot_count()) return false;
+    const int status = state.characters[slot].request.status();
     return status == Request::Pending || status == Request::InProgress;
 }
 
@@ -30,17 +30,17 @@ namespace {
 // answered, the answerer's), then the answer is told and the run state put back.
 class ProgramsQuestion : public RunWait {
 public:
-    ProgramsQuestion(RunState& mod, int slot, std::function<void(bool)> answer)
-        : mod_(mod), slot_(slot), aside_(mod), answer_(std::move(answer))
+    ProgramsQuestion(RunState& state, int slot, std::function<void(bool)> answer)
+        : state_(state), slot_(slot), aside_(state), answer_(std::move(answer))
     {
     }
 
     bool ask(const QStringList& command_lines)
     {
-        mod_.questions.programs = true;
-        mod_.questions.answered_yes = false;
+        state_.questions.programs = true;
+        state_.questions.answered_yes = false;
         try {
-            ask_question(mod_, slot_, programs_question(command_lines));
+            ask_question(state_, slot_, programs_question(command_lines));
             return true;
         } catch (const std::exception&) {
             // Nobody could ask: the answer is no.
@@ -53,11 +53,11 @@ public:
         try {
             // Once answered, the answer is what keeps the question open, and a long
             // list need not be read to its end.
-            const int slot = mod_.questions.answered_yes ? mod_.char_index(mod_.current_char) : slot_;
-            if (question_open(mod_, slot)) return WaitState::waiting();
-            if (slot >= 0 && slot < mod_.slot_count() && mod_.characters[slot].agent) mod_.characters[slot].agent->stop_all();
-            if (mod_.questions.answered_yes && mod_.char_index(mod_.current_char) != slot_ && mod_.characters[slot_].agent)
-                mod_.characters[slot_].agent->stop_all();
+            const int slot = state_.questions.answered_yes ? state_.char_index(state_.current_char) : slot_;
+            if (question_open(state_, slot)) return WaitState::waiting();
+            if (slot >= 0 && slot < state_.slot_count() && state_.characters[slot].agent) state_.characters[slot].agent->stop_all();
+            if (state_.questions.answered_yes && state_.char_index(state_.current_char) != slot_ && state_.characters[slot_].agent)
+                state_.characters[slot_].agent->stop_all();
         } catch (const std::exception&) {
         }
         return answered();
@@ -65,17 +65,17 @@ public:
 
     WaitState answered()
     {
-        const bool yes = mod_.questions.answered_yes;
-        mod_.questions.programs = false;
-        mod_.questions.answered_yes = false;
+        const bool yes = state_.questions.answered_yes;
+        state_.questions.programs = false;
+        state_.questions.answered_yes = false;
         // The run goes on with its own character, whoever answered.
-        aside_.put_back(mod_);
+        aside_.put_back(state_);
         answer_(yes);
         return WaitState::done(Flow::again);
     }
 
 private:
-    RunState& mod_;
+    RunState& state_;
     int slot_;
     RunStateAside aside_;
     std::function<void(bool)> answer_;
@@ -137,10 +137,10 @@ QString discard_sound_question()
         "within 3 seconds. 1 Mississippi, 2 Mississippi, 3 Mississippi! ");
 }
 
-std::unique_ptr<RunWait> programs_question_wait(RunState& mod, int slot, const QStringList& command_lines,
+std::unique_ptr<RunWait> programs_question_wait(RunState& state, int slot, const QStringList& command_lines,
                                                 std::function<void(bool)> answer)
 {
-    auto question = std::make_unique<ProgramsQuestion>(mod, slot, std::move(answer));
+    auto question = std::make_unique<ProgramsQuestion>(state, slot, std::move(answer));
     if (!question->ask(command_lines)) {
         question->answered();
         return std::make_unique<ConditionWait>([] { return true; }, Flow::again);

@@ -28,17 +28,17 @@ QString discard_sound_question();
 
 // Shows the character of the slot when hidden, then says the question; an AgentError
 // when the slot holds nobody.
-void ask_question(RunState& mod, int slot, const QString& question);
+void ask_question(RunState& state, int slot, const QString& question);
 // The last request of the slot is pending or under way.
-bool question_open(RunState& mod, int slot);
+bool question_open(RunState& state, int slot);
 
 // What a question changes of the run's state, put back unless the answer ends it all.
 struct RunStateAside {
-    explicit RunStateAside(const RunState& mod) : sequential(mod.options.sequential), current_char(mod.current_char) {}
-    void put_back(RunState& mod) const
+    explicit RunStateAside(const RunState& state) : sequential(state.options.sequential), current_char(state.current_char) {}
+    void put_back(RunState& state) const
     {
-        mod.options.sequential = sequential;
-        mod.current_char = current_char;
+        state.options.sequential = sequential;
+        state.current_char = current_char;
     }
 
     bool sequential;
@@ -50,7 +50,7 @@ struct RunStateAside {
 // double click meanwhile answers it and neither ends a wait nor cancels the run. The
 // run's mode and current_char are put back either way. The wait ends with
 // Flow::again: the statement that asked runs again with its answer.
-std::unique_ptr<RunWait> programs_question_wait(RunState& mod, int slot, const QStringList& command_lines,
+std::unique_ptr<RunWait> programs_question_wait(RunState& state, int slot, const QStringList& command_lines,
                                                 std::function<void(bool)> answer);
 
 }  // namespace pw::engine

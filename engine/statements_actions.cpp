@@ -9,15 +9,15 @@ namespace pw::engine::statements {
 
 Flow tickle(ScriptRun& run)
 {
-    tickle_char(run.mod, run.line_character, float(script::leading_number(run.arguments)));
-    run.mod.agent_idle = false;
+    tickle_char(run.state, run.line_character, float(script::leading_number(run.arguments)));
+    run.state.agent_idle = false;
     return Flow::next_line;
 }
 
 Flow pause(ScriptRun& run)
 {
-    RunState& mod = run.mod;
-    run.wait = std::make_unique<PauseWait>(mod, checked_int32(script::leading_number(run.arguments) * 1000.0),
+    RunState& state = run.state;
+    run.wait = std::make_unique<PauseWait>(state, checked_int32(script::leading_number(run.arguments) * 1000.0),
                                            true);
     run.wait->kind = WaitKind::pause;
     return Flow::next_line;
@@ -26,8 +26,8 @@ Flow pause(ScriptRun& run)
 Flow animation(ScriptRun& run)
 {
     // The statement as written (case kept) names the animation.
-    run.mod.char_play(run.line_slot(), script::right_trim_blanks(run.statement));
-    run.mod.request_busy = true;
+    run.state.char_play(run.line_slot(), script::right_trim_blanks(run.statement));
+    run.state.request_busy = true;
     return Flow::next_line;
 }
 

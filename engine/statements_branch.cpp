@@ -14,8 +14,8 @@ namespace {
 
 bool condition_holds(const ScriptRun& run, const QString& name, const QString& value)
 {
-    if (name == QLatin1String("key")) return run.mod.last_key.toLower() == value.toLower();
-    if (name == QLatin1String("listen")) return run.mod.heard_word.toLower() == value.toLower();
+    if (name == QLatin1String("key")) return run.state.last_key.toLower() == value.toLower();
+    if (name == QLatin1String("listen")) return run.state.heard_word.toLower() == value.toLower();
     // collision: the value names both characters of the last bump, in lower case.
     return value.contains(run.collision_a.toLower()) && value.contains(run.collision_b.toLower());
 }
@@ -48,7 +48,7 @@ public:
                 // Every branch line tested costs one interval.
                 paused_ = true;
                 if (const int32_t ms = run_.interval_ms(); ms > 0)
-                    return WaitState::after(std::make_unique<PauseWait>(run_.mod, ms, true));
+                    return WaitState::after(std::make_unique<PauseWait>(run_.state, ms, true));
             }
             paused_ = false;
             const QString line = script::remove_then(run_.lines.value(run_.branch_lines[j_]).text);

@@ -28,13 +28,13 @@ bool inside_a_do_block(const QList<script::ScriptLine>& lines, int k)
 
 Flow sequential(ScriptRun& run)
 {
-    run.mod.options.sequential = run.arguments == QLatin1String("t") || run.arguments == QLatin1String("true");
+    run.state.options.sequential = run.arguments == QLatin1String("t") || run.arguments == QLatin1String("true");
     return Flow::next_line;
 }
 
 Flow report(ScriptRun& run)
 {
-    run.mod.options.report_seconds = checked_int32(leading_number(run.arguments));
+    run.state.options.report_seconds = checked_int32(leading_number(run.arguments));
     return Flow::next_line;
 }
 
@@ -42,8 +42,8 @@ Flow interval(ScriptRun& run)
 {
     const float seconds = float(leading_number(run.arguments));
     if (!std::isfinite(seconds)) throw ScriptError(QStringLiteral("The interval is too large."));
-    run.mod.options.interval_seconds = seconds;
-    run.mod.agent_idle = false;
+    run.state.options.interval_seconds = seconds;
+    run.state.agent_idle = false;
     return Flow::next_line;
 }
 

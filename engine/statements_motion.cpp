@@ -66,28 +66,28 @@ void show_random_place(ScriptRun& run, int x, int y)
 
 Flow moveto(ScriptRun& run)
 {
-    RunState& mod = run.mod;
+    RunState& state = run.state;
     const int slot = run.line_slot();
     QString argument = run.arguments;
     const int32_t speed = take_speed_word(argument);
 
     if (argument == QLatin1String("random")) {
         Character& c = run.slot_char(slot);
-        const int x = mod.random_int(mod.screen_width_px - c.width());
-        const int y = mod.random_int(mod.screen_height_px - c.height());
-        mod.char_move_to(slot, checked_int16(x), checked_int16(y), speed);
+        const int x = state.random_int(state.screen_width_px - c.width());
+        const int y = state.random_int(state.screen_height_px - c.height());
+        state.char_move_to(slot, checked_int16(x), checked_int16(y), speed);
         show_random_place(run, x, y);
-        mod.agent_idle = false;
+        state.agent_idle = false;
     } else if (names_a_character(argument)) {
         // Onto the other character's top-left corner.
-        mod.char_move_to(slot, checked_int16(mod.char_left(argument)),
-                         checked_int16(mod.char_top(argument)), speed);
+        state.char_move_to(slot, checked_int16(state.char_left(argument)),
+                         checked_int16(state.char_top(argument)), speed);
     } else {
         // Lenient: a part without a leading number counts 0.
         const qsizetype comma = comma_of(argument);
         const int16_t x = checked_int16(leading_number(argument.left(comma)));
         const int16_t y = checked_int16(leading_number(argument.mid(comma + 1)));
-        mod.char_move_to(slot, x, y, speed);
+        state.char_move_to(slot, x, y, speed);
     }
     return Flow::next_line;
 }
@@ -100,7 +100,7 @@ Flow stopmoving(ScriptRun& run)
 
 Flow charpos(ScriptRun& run)
 {
-    RunState& mod = run.mod;
+    RunState& state = run.state;
     const int slot = run.line_slot();
     const QString& argument = run.arguments;
 
@@ -109,18 +109,18 @@ Flow charpos(ScriptRun& run)
         // The reference point, unrounded: a half pixel is told as .5.
         const double x = c.left() + c.width() / 2.0;
         const double y = c.top() + c.height() / 4.0;
-        mod.char_say(slot, QStringLiteral("I am at X:") + script::str_number(x)
+        state.char_say(slot, QStringLiteral("I am at X:") + script::str_number(x)
                                + QStringLiteral(" and Y: ") + script::str_number(y));
     } else if (argument == QLatin1String("random")) {
         Character& c = run.slot_char(slot);
-        const int x = mod.random_int(mod.screen_width_px - c.width());
-        const int y = mod.random_int(mod.screen_height_px - c.height());
+        const int x = state.random_int(state.screen_width_px - c.width());
+        const int y = state.random_int(state.screen_height_px - c.height());
         c.set_left(checked_int16(x));
         c.set_top(checked_int16(y));
         show_random_place(run, x, y);
     } else if (names_a_character(argument)) {
-        const int16_t x = checked_int16(mod.char_left(argument));
-        const int16_t y = checked_int16(mod.char_top(argument));
+        const int16_t x = checked_int16(state.char_left(argument));
+        const int16_t y = checked_int16(state.char_top(argument));
         Character& c = run.slot_char(slot);
         c.set_left(x);
         c.set_top(y);
@@ -133,13 +133,13 @@ Flow charpos(ScriptRun& run)
         c.set_left(x);
         c.set_top(y);
     }
-    mod.agent_idle = false;
+    state.agent_idle = false;
     return Flow::next_line;
 }
 
 Flow charsize(ScriptRun& run)
 {
-    RunState& mod = run.mod;
+    RunState& state = run.state;
     Character& c = run.line_char();
     const qsizetype comma = comma_of(run.arguments);
     const int16_t w = strict_part(run.arguments.left(comma));
@@ -147,10 +147,10 @@ Flow charsize(ScriptRun& run)
     c.set_width(w);
     c.set_height(h);
     // Recorded in slot 0 whoever changed size: the composer reads the size from there.
-    if (mod.slot_count() > 0) {
-        mod.characters[0].size = QSize(c.width(), c.height());
+    if (state.slot_count() > 0) {
+        state.characters[0].size = QSize(c.width(), c.height());
     }
-    mod.agent_idle = false;
+    state.agent_idle = false;
     return Flow::next_line;
 }
 

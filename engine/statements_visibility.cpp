@@ -11,13 +11,13 @@ void show_named(ScriptRun& run, bool activate)
 {
     const int slot = run.slot_of(run.arguments);
     pw::agent::Character& c = run.slot_char(slot);
-    run.mod.characters[slot].request = c.show();
+    run.state.characters[slot].request = c.show();
     if (activate) c.activate();
 }
 
 void hide_slot(ScriptRun& run, int slot)
 {
-    run.mod.characters[slot].request = run.slot_char(slot).hide();
+    run.state.characters[slot].request = run.slot_char(slot).hide();
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ Flow unload(ScriptRun& run)
 Flow hide(ScriptRun& run)
 {
     if (run.arguments == QLatin1String("all")) {
-        for (int slot = 0; slot < run.mod.char_count; ++slot) hide_slot(run, slot);
+        for (int slot = 0; slot < run.state.char_count; ++slot) hide_slot(run, slot);
     } else {
         hide_slot(run, run.slot_of(run.arguments));
     }

@@ -15,13 +15,13 @@
 namespace pw::engine {
 
 WaitLine::WaitLine(ScriptRun& r, QString k, QString v, bool q)
-    : run(r), mod(r.mod), host(r.host), kind(std::move(k)), value(std::move(v)), quiet(q)
+    : run(r), state(r.state), host(r.host), kind(std::move(k)), value(std::move(v)), quiet(q)
 {
 }
 
 int WaitLine::report_interval_ms() const
 {
-    const qint64 ms = qint64(mod.options.report_seconds) * 1000;
+    const qint64 ms = qint64(state.options.report_seconds) * 1000;
     // A negative period never ticks; a huge one is as good as never.
     return int(qBound(qint64(0), ms, qint64(std::numeric_limits<int>::max())));
 }
@@ -30,21 +30,21 @@ void WaitLine::restart_reminders() { host.set_report_timer(true, report_interval
 
 void WaitLine::remind(const QString& text)
 {
-    mod.report_due = false;
-    mod.char_say(slot, text);
+    state.report_due = false;
+    state.char_say(slot, text);
     restart_reminders();
 }
 
 bool WaitLine::cancel_seen()
 {
-    if (!mod.cancel_requested) return false;
-    mod.cancel_requested = false;
+    if (!state.cancel_requested) return false;
+    state.cancel_requested = false;
     return true;
 }
 
-double monotonic_seconds(RunState& mod)
+double monotonic_seconds(RunState& state)
 {
-    if (mod.hires_frequency != 0.0 && mod.hires_timer) return mod.hires_timer->get_time() / 1000.0;
+    if (state.hires_frequency != 0.0 && state.hires_timer) return state.hires_timer->get_time() / 1000.0;
     static QElapsedTimer since_start = [] {
         QElapsedTimer t;
         t.start();
@@ -102,9 +102,9 @@ public:
             // The pass that left a wait first goes on where it stopped.
             const Pass p = *pending_;
             pending_.reset();
-            if (p != Pass::go_on || !w_->mod.waiting) return ended(p);
+            if (p != Pass::go_on || !w_->state.waiting) return ended(p);
         }
-        if (!w_->mod.waiting) return finished();
+        if (!w_->state.waiting) return finished();
         const Pass p = pass_(*w_);
         if (w_->first) {
             pending_ = p;
@@ -118,16 +118,16 @@ private:
     WaitState ended(Pass p)
     {
         switch (p) {
-        case Pass::go_on: return w_->mod.waiting ? WaitState::waiting() : finished();
-        case Pass::done: w_->mod.waiting = false; return WaitState::done(Flow::next_line_at_once);
+        case Pass::go_on: return w_->state.waiting ? WaitState::waiting() : finished();
+        case Pass::done: w_->state.waiting = false; return WaitState::done(Flow::next_line_at_once);
         case Pass::cancelled: return WaitState::done(Flow::end_run);
         }
         return finished();
     }
     WaitState finished()
     {
-        w_->mod.line_done = true;
-        w_->mod.waiting = false;
+        w_->state.line_done = true;
+        w_->state.waiting = false;
         return WaitState::done(Flow::next_line);
     }
 
@@ -145,20 +145,20 @@ Flow waitfor(ScriptRun& run)
     const auto condition = script::wait_condition(run.arguments);
     if (!condition) throw ScriptError(QStringLiteral("The wait has no \"=\"."));
     run.last_condition_name = condition->name;
-    RunState& mod = run.mod;
+    RunState& state = run.state;
     auto w = std::make_unique<WaitLine>(run, condition->name, condition->value, condition->quiet);
     const PassFunction pass = pass_for(*w);
 
-    mod.waiting = true;
+    state.waiting = true;
     w->restart_reminders();
-    mod.report_due = true;  // the first reminder comes at once
-    mod.key_pressed = false;
+    state.report_due = true;  // the first reminder comes at once
+    state.key_pressed = false;
     if (w->kind == QLatin1String("key")) {
-        mod.last_key = w->value;
+        state.last_key = w->value;
         run.host.install_key_hook();
     }
-    mod.word_heard = false;
-    mod.heard_word.clear();
+    state.word_heard = false;
+    state.heard_word.clear();
     w->slot = run.line_slot();
     w->line_char().activate();
     run.wait = std::make_unique<WaitforWait>(std::move(w), pass);

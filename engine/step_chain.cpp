@@ -2,7 +2,7 @@
 
 namespace pw::engine {
 
-StepChain::StepChain(RunState& mod, QObject* owner) : QObject(owner), mod_(mod)
+StepChain::StepChain(RunState& state, QObject* owner) : QObject(owner), state_(state)
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -26,7 +26,7 @@ void StepChain::go_on()
         const auto step = std::move(steps_.front());
         steps_.pop_front();
         if (const int32_t ms = step(); ms > 0) {
-            pause_ = std::make_unique<PauseWait>(mod_, ms, false);
+            pause_ = std::make_unique<PauseWait>(state_, ms, false);
             timer_.start(pause_->look_again_ms());
             return;
         }

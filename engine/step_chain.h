@@ -16,7 +16,7 @@ namespace pw::engine {
 
 class StepChain : public QObject {
 public:
-    StepChain(RunState& mod, QObject* owner);
+    StepChain(RunState& state, QObject* owner);
 
     void then(std::function<int32_t()> step);
     // Takes the steps up to the first pause at once; the chain deletes itself after its
@@ -26,7 +26,7 @@ public:
 private:
     void go_on();
 
-    RunState& mod_;
+    RunState& state_;
     std::deque<std::function<int32_t()>> steps_;
     std::unique_ptr<PauseWait> pause_;
     QTimer timer_;

@@ -21,17 +21,17 @@ template <typename F> void step(F f)
 }
 }  // namespace
 
-void tickle_char(RunState& mod, const QString& name, float factor)
+void tickle_char(RunState& state, const QString& name, float factor)
 {
-    const int s = mod.char_index(name);
-    auto character = [&mod, s]() -> pw::agent::Character& {
-        if (s < 0 || s >= mod.slot_count() || !mod.characters[s].agent)
+    const int s = state.char_index(name);
+    auto character = [&state, s]() -> pw::agent::Character& {
+        if (s < 0 || s >= state.slot_count() || !state.characters[s].agent)
             throw std::runtime_error("no character to tickle");
-        return *mod.characters[s].agent;
+        return *state.characters[s].agent;
     };
 
     step([&] { character().stop(); });
-    step([&] { mod.char_play(s, QStringLiteral("alert")); });
+    step([&] { state.char_play(s, QStringLiteral("alert")); });
     double cx = 0.0;
     double cy = 0.0;
     step([&] {
@@ -43,18 +43,18 @@ void tickle_char(RunState& mod, const QString& name, float factor)
         step([&] {
             pw::agent::Character& c = character();
             const double w = c.width();
-            const int dx = mod.random_int(checked_int32(w / mod.tickle_step_x * factor));
+            const int dx = state.random_int(checked_int32(w / state.tickle_step_x * factor));
             c.set_left(checked_int16(cx + dx - w / 2.0));
         });
         step([&] {
             pw::agent::Character& c = character();
             const double h = c.height();
-            const int dy = mod.random_int(checked_int32(h / mod.tickle_step_y * factor));
+            const int dy = state.random_int(checked_int32(h / state.tickle_step_y * factor));
             c.set_top(checked_int16(cy + dy - h / 4.0));
         });
     }
-    step([&] { mod.char_say(s, QStringLiteral("Hey, that tickled!")); });
-    step([&] { mod.char_play(s, QStringLiteral("pleased")); });
+    step([&] { state.char_say(s, QStringLiteral("Hey, that tickled!")); });
+    step([&] { state.char_play(s, QStringLiteral("pleased")); });
 }
 
 }  // namespace pw::engine

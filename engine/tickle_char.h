@@ -11,6 +11,6 @@ namespace pw::engine {
 
 // name: a character id; factor scales the jiggle (1.0: up to a twentieth of the
 // character's size). A failing step is skipped and the next one runs: it never throws.
-void tickle_char(RunState& mod, const QString& name, float factor);
+void tickle_char(RunState& state, const QString& name, float factor);
 
 }  // namespace pw::engine

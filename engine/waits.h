@@ -23,7 +23,7 @@ struct WaitLine {
     WaitLine(ScriptRun& r, QString k, QString v, bool q);
 
     ScriptRun& run;
-    RunState& mod;
+    RunState& state;
     RunHost& host;
     QString kind;
     QString value;
@@ -47,7 +47,7 @@ struct WaitLine {
     pw::agent::Character& line_char() const { return run.slot_char(slot); }
     int report_interval_ms() const;
     // Not quiet, and the reminder timer has ticked.
-    bool due() const { return !quiet && mod.report_due; }
+    bool due() const { return !quiet && state.report_due; }
     // Says the text and times the next reminder report_seconds from now.
     void remind(const QString& text);
     void restart_reminders();
@@ -67,6 +67,6 @@ Pass minutes(WaitLine& w);
 }  // namespace waits
 
 // Seconds on a monotonic clock: the high-resolution one when the program has it.
-double monotonic_seconds(RunState& mod);
+double monotonic_seconds(RunState& state);
 
 }  // namespace pw::engine

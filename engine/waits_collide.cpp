@@ -12,7 +12,7 @@ namespace {
 // waiting for ever. The wait itself is the line's action, and it is over.
 Pass bumped_done(WaitLine& w)
 {
-    w.mod.line_done = true;
+    w.state.line_done = true;
     return Pass::done;
 }
 
@@ -20,7 +20,7 @@ Pass bumped_done(WaitLine& w)
 
 Pass collide_with_anybody(WaitLine& w)
 {
-    RunState& mod = w.mod;
+    RunState& state = w.state;
     if (w.due()) w.remind(wait_texts::bump_by_anybody());
 
     // One candidate per pass keeps a pass short however many characters there are.
@@ -30,11 +30,11 @@ Pass collide_with_anybody(WaitLine& w)
         pw::agent::Character& candidate = w.run.slot_char(w.next_candidate);
         if (candidate.visible()) {
             const QString name = candidate.name();
-            hit = chars_collide(mod, w.run.line_character, name);
+            hit = chars_collide(state, w.run.line_character, name);
             if (hit) bumper = name;
         }
     }
-    if (++w.next_candidate >= mod.char_count) w.next_candidate = 0;
+    if (++w.next_candidate >= state.char_count) w.next_candidate = 0;
 
     if (w.cancel_seen()) return Pass::cancelled;
     if (!hit) return Pass::go_on;
@@ -43,8 +43,8 @@ Pass collide_with_anybody(WaitLine& w)
     w.run.collision_a = w.run.line_character;
     w.run.collision_b = bumper;
     w.line_char().stop_all(QStringLiteral("speak"));
-    mod.agent().item(bumper)->stop_all(QStringLiteral("move"));
-    const int n = qMin<int>(mod.char_count, mod.slot_count());
+    state.agent().item(bumper)->stop_all(QStringLiteral("move"));
+    const int n = qMin<int>(state.char_count, state.slot_count());
     for (int i = 0; i < n; ++i) w.run.slot_char(i).stop_all(QStringLiteral("Move"));
     return bumped_done(w);
 }
@@ -52,7 +52,7 @@ Pass collide_with_anybody(WaitLine& w)
 Pass collide_with(WaitLine& w)
 {
     if (w.due()) w.remind(wait_texts::bump_by(w.value));
-    if (chars_collide(w.mod, w.run.line_character, w.value)) {
+    if (chars_collide(w.state, w.run.line_character, w.value)) {
         w.line_char().stop_all(QStringLiteral("speak"));
         return bumped_done(w);
     }
@@ -61,12 +61,12 @@ Pass collide_with(WaitLine& w)
 
 Pass get_off(WaitLine& w)
 {
-    RunState& mod = w.mod;
+    RunState& state = w.state;
     const int other = w.run.slot_of(w.value);
     pw::agent::Character& sitter = w.run.slot_char(other);
-    if (!sitter.visible()) mod.characters[other].request = sitter.show();
+    if (!sitter.visible()) state.characters[other].request = sitter.show();
     if (w.due()) w.remind(wait_texts::get_off(w.value));
-    if (!chars_collide(mod, w.run.line_character, w.value)) {
+    if (!chars_collide(state, w.run.line_character, w.value)) {
         w.line_char().stop_all(QStringLiteral("speak"));
         return bumped_done(w);
     }

@@ -14,9 +14,9 @@ namespace {
 
 constexpr int countdown_interval_ms = 900;
 
-QTime time_of_day(const RunState& mod)
+QTime time_of_day(const RunState& state)
 {
-    return mod.time_of_day ? mod.time_of_day() : QTime::currentTime();
+    return state.time_of_day ? state.time_of_day() : QTime::currentTime();
 }
 
 // The end of a minute pass: the countdown, the cancel test, the time left.
@@ -26,8 +26,8 @@ Pass minutes_tail(WaitLine& w)
     if (w.minutes_left < 10.0) w.host.set_report_timer(true, countdown_interval_ms);
     if (w.cancel_seen()) return Pass::cancelled;
     // The quiet wait ends about a second after the time is up.
-    if (w.minutes_left > -1.0) w.minutes_left = w.minutes_total - (monotonic_seconds(w.mod) - w.minutes_start);
-    if (w.minutes_left <= -1.0) w.mod.waiting = false;
+    if (w.minutes_left > -1.0) w.minutes_left = w.minutes_total - (monotonic_seconds(w.state) - w.minutes_start);
+    if (w.minutes_left <= -1.0) w.state.waiting = false;
     return Pass::go_on;
 }
 
@@ -35,12 +35,12 @@ Pass minutes_tail(WaitLine& w)
 
 Pass clock_time(WaitLine& w)
 {
-    RunState& mod = w.mod;
+    RunState& state = w.state;
     if (w.alerted) {
-        mod.waiting = false;
-        mod.char_say(w.slot, wait_texts::its_time());
-        mod.agent_idle = false;
-        w.first = std::make_unique<IdleWait>(mod);
+        state.waiting = false;
+        state.char_say(w.slot, wait_texts::its_time());
+        state.agent_idle = false;
+        w.first = std::make_unique<IdleWait>(state);
         return Pass::go_on;
     }
     if (w.due()) {
@@ -48,12 +48,12 @@ Pass clock_time(WaitLine& w)
         w.restart_reminders();
     }
     const DayHalves halves = day_halves();
-    const QString now_text = clock_text(time_of_day(mod), halves);
+    const QString now_text = clock_text(time_of_day(state), halves);
     const QString half = now_text.section(QLatin1Char(' '), -1).toLower();
     // A value without the designator of this half of the day never comes true.
     if (clock_hours(now_text) >= clock_hours(w.value) && w.value.toLower().contains(half)) {
         w.line_char().stop_all(QStringLiteral("speak"));
-        mod.char_play(w.slot, QStringLiteral("alert"));
+        state.char_play(w.slot, QStringLiteral("alert"));
         // The stopped reminder's balloon closes before "It's time" is waited for.
         w.alerted = true;
         w.first = std::make_unique<TurnWait>();
@@ -64,12 +64,12 @@ Pass clock_time(WaitLine& w)
 
 Pass minutes(WaitLine& w)
 {
-    RunState& mod = w.mod;
+    RunState& state = w.state;
     if (!w.minutes_started) {
         w.minutes_started = true;
         w.minutes_total = script::leading_number(w.value) * 60.0;
         if (!std::isfinite(w.minutes_total)) throw ScriptError(QStringLiteral("That is too long to wait."));
-        w.minutes_start = monotonic_seconds(mod);
+        w.minutes_start = monotonic_seconds(state);
         w.minutes_left = w.minutes_total;
     }
     if (w.minutes_tail_due) {
@@ -77,19 +77,19 @@ Pass minutes(WaitLine& w)
         return minutes_tail(w);
     }
     if (w.due()) {
-        mod.report_due = false;
+        state.report_due = false;
         const QString text = wait_texts::minutes_reminder(w.minutes_left);
         if (text.isEmpty()) {
             w.minutes_left = -1.0;
             w.line_char().stop_all(QStringLiteral("speak"));
-            mod.char_say(w.slot, wait_texts::times_up());
-            mod.agent_idle = false;
+            state.char_say(w.slot, wait_texts::times_up());
+            state.agent_idle = false;
             w.restart_reminders();
             w.minutes_tail_due = true;
-            w.first = std::make_unique<IdleWait>(mod);
+            w.first = std::make_unique<IdleWait>(state);
             return Pass::go_on;
         }
-        mod.char_say(w.slot, text);
+        state.char_say(w.slot, text);
         w.restart_reminders();
     }
     return minutes_tail(w);

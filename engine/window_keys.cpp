@@ -11,34 +11,34 @@ namespace {
 constexpr int vk_escape = 27;
 constexpr int vk_q = 81;
 
-void stop_introduction(RunState& mod)
+void stop_introduction(RunState& state)
 {
-    const int n = qMin<int>(mod.char_count, mod.slot_count());
+    const int n = qMin<int>(state.char_count, state.slot_count());
     for (int slot = 0; slot < n; ++slot) {
-        if (!mod.characters[slot].agent) continue;
+        if (!state.characters[slot].agent) continue;
         // Esc must still cancel the script when one character cannot be stopped.
         try {
-            mod.characters[slot].agent->stop_all();
-            mod.characters[slot].agent->hide();
+            state.characters[slot].agent->stop_all();
+            state.characters[slot].agent->hide();
         } catch (const std::exception&) {
         }
     }
-    mod.intro_playing = false;
+    state.intro_playing = false;
 }
 
 }  // namespace
 
-void window_key_up(RunState& mod, KeyboardHandler& keys, RunHost& host, int KeyCode, int Shift)
+void window_key_up(RunState& state, KeyboardHandler& keys, RunHost& host, int KeyCode, int Shift)
 {
     const bool ctrl_held = (Shift & shift_mask::ctrl) != 0;
-    if (KeyCode == vk_escape && mod.waiting) mod.waiting = false;
+    if (KeyCode == vk_escape && state.waiting) state.waiting = false;
     if (KeyCode == vk_q && ctrl_held) {
         keys.remove_key_hook();
-        mod.quit_program();
+        state.quit_program();
     }
     if (KeyCode == vk_escape) {
-        if (mod.intro_playing) stop_introduction(mod);
-        cancel_it(mod, host);
+        if (state.intro_playing) stop_introduction(state);
+        cancel_it(state, host);
     }
 }
 

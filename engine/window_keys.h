@@ -18,6 +18,6 @@ constexpr int alt = 4;
 
 // KeyCode is a virtual-key code (27 Esc, 81 Q); Shift holds the shift_mask bits that
 // were down. The cancel is cancel_it() of run_script.h.
-void window_key_up(RunState& mod, KeyboardHandler& keys, RunHost& host, int KeyCode, int Shift);
+void window_key_up(RunState& state, KeyboardHandler& keys, RunHost& host, int KeyCode, int Shift);
 
 }  // namespace pw::engine

@@ -77,43 +77,43 @@ const QString& program_folder()
 void run_against_fakes(const QString& text)
 {
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod(agent);
-    pw::fakes::RecordingRunHost host(mod);
+    pw::engine::RunState state(agent);
+    pw::fakes::RecordingRunHost host(state);
     LeapingClock clock;
 
-    mod.set_start_defaults();
+    state.set_start_defaults();
     pw::fakes::FakeTraits traits;
     traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased");
-    pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
-    pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
-    mod.char_count = 2;
-    mod.current_char = QStringLiteral("Pellwick");
-    mod.screen_width_px = 1024;
-    mod.screen_height_px = 768;
-    mod.options.interval_seconds = 0.0f;
-    mod.hires_timer = &clock;
-    mod.hires_frequency = 1.0;
-    mod.wait_idle_limit = std::chrono::milliseconds(1);
-    mod.program_folder = program_folder();
-    mod.user_folder = program_folder();
-    mod.exit_program = [](int) {};
+    pw::fakes::load_into_slot(state, agent, 0, QStringLiteral("pellwick"), true, traits);
+    pw::fakes::load_into_slot(state, agent, 1, QStringLiteral("tansy"), false, traits);
+    state.char_count = 2;
+    state.current_char = QStringLiteral("Pellwick");
+    state.screen_width_px = 1024;
+    state.screen_height_px = 768;
+    state.options.interval_seconds = 0.0f;
+    state.hires_timer = &clock;
+    state.hires_frequency = 1.0;
+    state.wait_idle_limit = std::chrono::milliseconds(1);
+    state.program_folder = program_folder();
+    state.user_folder = program_folder();
+    state.exit_program = [](int) {};
 
     int readings = 0;
     clock.on_reading = [&] {
         // The runner looks at a cancel at the start of every line.
-        if (++readings >= most_clock_readings) mod.cancel_requested = true;
+        if (++readings >= most_clock_readings) state.cancel_requested = true;
     };
     // Nobody presses keys or speaks here: every waitfor ends soon, as Esc ends it.
     QTimer esc;
-    QObject::connect(&esc, &QTimer::timeout, [&mod] {
-        if (!mod.waiting) return;
-        mod.waiting = false;
-        mod.cancel_requested = true;
-        mod.wake_run();
+    QObject::connect(&esc, &QTimer::timeout, [&state] {
+        if (!state.waiting) return;
+        state.waiting = false;
+        state.cancel_requested = true;
+        state.wake_run();
     });
     esc.start(2);
     host.text = text;
-    pw::fakes::run_to_end(mod, host, text);
+    pw::fakes::run_to_end(state, host, text);
 }
 
 }  // namespace

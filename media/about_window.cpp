@@ -20,27 +20,27 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent)
 {
     windows::style::dress(this);
     setStyleSheet(styleSheet() + QStringLiteral(
-        "QLabel#lblTitle { font-size: 22pt; font-weight: bold; }"
-        "QLabel#lblVersion { font-size: 12pt; }"
-        "QLabel#lblDescription { font-size: 12pt; font-weight: bold; color: #1f2545; }"
-        "QLabel#lblDisclaimer { font-size: 10pt; background: #fffbe6; border: 2px solid #8ad3ee;"
+        "QLabel#title_label { font-size: 22pt; font-weight: bold; }"
+        "QLabel#version_label { font-size: 12pt; }"
+        "QLabel#description_label { font-size: 12pt; font-weight: bold; color: #1f2545; }"
+        "QLabel#disclaimer_label { font-size: 10pt; background: #fffbe6; border: 2px solid #8ad3ee;"
         "  border-radius: 8px; padding: 6px; }"));
 
-    picIcon = new QLabel(this);
+    icon_label = new QLabel(this);
     // Pellwick alone, the first of the friends.
     const QPixmap friends = friends_picture();
-    picIcon->setPixmap(friends.copy(0, 0, friends.width() / 4, friends.height()).scaledToHeight(120, Qt::SmoothTransformation));
-    picIcon->setAccessibleName(QStringLiteral("Pellwick"));
-    lblTitle = new QLabel(this);
-    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    icon_label->setPixmap(friends.copy(0, 0, friends.width() / 4, friends.height()).scaledToHeight(120, Qt::SmoothTransformation));
+    icon_label->setAccessibleName(QStringLiteral("Pellwick"));
+    title_label = new QLabel(this);
+    title_label->setObjectName(QStringLiteral("title_label"));
     version_label = new QLabel(this);
-    version_label->setObjectName(QStringLiteral("lblVersion"));
-    lblDescription = new QLabel(QStringLiteral("Programming basics for Kids ages 5 and up."), this);
-    lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription->setWordWrap(true);
-    lblDisclaimer = new QLabel(QStringLiteral("Warning: ..."), this);
-    lblDisclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
-    lblDisclaimer->setWordWrap(true);
+    version_label->setObjectName(QStringLiteral("version_label"));
+    description_label = new QLabel(QStringLiteral("Programming basics for Kids ages 5 and up."), this);
+    description_label->setObjectName(QStringLiteral("description_label"));
+    description_label->setWordWrap(true);
+    disclaimer_label = new QLabel(QStringLiteral("Warning: ..."), this);
+    disclaimer_label->setObjectName(QStringLiteral("disclaimer_label"));
+    disclaimer_label->setWordWrap(true);
 
     ok_button = new QPushButton(QStringLiteral("Close"), this);
     windows::style::dress_button(ok_button, "main", QStringLiteral("tick"));
@@ -54,11 +54,11 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent)
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(14, 12, 14, 12);
     grid->setHorizontalSpacing(14);
-    grid->addWidget(picIcon, 0, 0, 3, 1, Qt::AlignTop);
-    grid->addWidget(lblTitle, 0, 1);
+    grid->addWidget(icon_label, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(title_label, 0, 1);
     grid->addWidget(version_label, 1, 1);
-    grid->addWidget(lblDescription, 2, 1);
-    grid->addWidget(lblDisclaimer, 3, 0, 1, 2);
+    grid->addWidget(description_label, 2, 1);
+    grid->addWidget(disclaimer_label, 3, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(system_info_button);
     buttons->addStretch();
@@ -71,7 +71,7 @@ void AboutWindow::prepare(const QString& program_title, const QString& version_t
 {
     setWindowTitle(QStringLiteral("About ") + program_title);
     version_label->setText(QStringLiteral("Version ") + version_text);
-    lblTitle->setText(program_title);
+    title_label->setText(program_title);
     ok_button->setFocus(Qt::OtherFocusReason);
 }
 

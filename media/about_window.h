@@ -17,11 +17,11 @@ public:
     // Caption "About <title>", the title and "Version 1.2.3".
     void prepare(const QString& program_title, const QString& version_text);
 
-    QLabel* picIcon = nullptr;
-    QLabel* lblTitle = nullptr;
+    QLabel* icon_label = nullptr;
+    QLabel* title_label = nullptr;
     QLabel* version_label = nullptr;
-    QLabel* lblDescription = nullptr;
-    QLabel* lblDisclaimer = nullptr;
+    QLabel* description_label = nullptr;
+    QLabel* disclaimer_label = nullptr;
     QPushButton* ok_button = nullptr;       // "Close": Enter and Esc too
     QPushButton* system_info_button = nullptr;  // "&Sys Info..."
 

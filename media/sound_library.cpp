@@ -19,8 +19,8 @@ namespace {
 constexpr int relist_delay_ms = 100;
 }  // namespace
 
-SoundLibrary::SoundLibrary(pw::engine::RunState& mod, pw::engine::RunHost& editor, QWidget* parent)
-    : QWidget(parent), mod_(mod), editor_(editor)
+SoundLibrary::SoundLibrary(pw::engine::RunState& state, pw::engine::RunHost& editor, QWidget* parent)
+    : QWidget(parent), state_(state), editor_(editor)
 {
     build_controls();
 }
@@ -81,7 +81,7 @@ QSize SoundLibrary::sizeHint() const
 
 QString SoundLibrary::folder() const
 {
-    return pw::folders::sounds_folder(mod_.user_folder);
+    return pw::folders::sounds_folder(state_.user_folder);
 }
 
 void SoundLibrary::prepare()
@@ -125,7 +125,7 @@ void SoundLibrary::hear(const QString& name)
 {
     // Returns at once. The end of playing or a sound that cannot be played sets
     // stop_sound; a cancel and Esc stop the device as well.
-    mod_.stop_sound = false;
+    state_.stop_sound = false;
     editor_.play_wave(sound_file_path(folder(), name));
 }
 

@@ -24,7 +24,7 @@ class SoundLibrary : public QWidget {
     Q_OBJECT
 public:
     // The script editor is where Program writes and whose wave device plays.
-    SoundLibrary(pw::engine::RunState& mod, pw::engine::RunHost& editor, QWidget* parent = nullptr);
+    SoundLibrary(pw::engine::RunState& state, pw::engine::RunHost& editor, QWidget* parent = nullptr);
     ~SoundLibrary() override;
 
     // ---- Controls ----
@@ -55,7 +55,7 @@ private:
     void watch_folder();
     void hear(const QString& name);
 
-    pw::engine::RunState& mod_;
+    pw::engine::RunState& state_;
     pw::engine::RunHost& editor_;
     QFileSystemWatcher* watcher_ = nullptr;
     // Changes come in bursts (a recording is written, then renamed): one listing each.

@@ -17,15 +17,15 @@ public:
     // The product name and "Version 1.2.3".
     void prepare(const QString& program_title, const QString& version_text);
 
-    QFrame* Frame1 = nullptr;
+    QFrame* frame = nullptr;
     QLabel* presents_label = nullptr;  // "presents"
-    QLabel* imgLogo = nullptr;
-    QLabel* lblProductName = nullptr;
+    QLabel* logo = nullptr;
+    QLabel* product_name_label = nullptr;
     QLabel* version_label = nullptr;
-    QLabel* lblLicenseTo = nullptr;  // "FREE   "
-    QLabel* lblCopyright = nullptr;
-    QLabel* lblAuthor = nullptr;
-    QLabel* lblCompany = nullptr;
+    QLabel* licence_label = nullptr;  // "FREE   "
+    QLabel* copyright_label = nullptr;
+    QLabel* author_label = nullptr;
+    QLabel* company_label = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -19,11 +19,11 @@ QString programmed_text(const QString& text, const QString& entry);
 // The character (an id, case ignored) demonstrates the command (an entry without its
 // prefix). It is shown first when hidden. Failing steps are skipped; it never throws.
 // The editor receives the random place of "MoveTo random" in its hidden labels.
-void observe(pw::engine::RunState& mod, pw::engine::RunHost& editor, const QString& character,
+void observe(pw::engine::RunState& state, pw::engine::RunHost& editor, const QString& character,
              const QString& command);
 
 // A double click on `entry`: demonstrated when show_me, otherwise added to the editor.
 // General commands (no ">") are shown by Pellwick.
-void compose(pw::engine::RunState& mod, pw::engine::RunHost& editor, bool show_me, const QString& entry);
+void compose(pw::engine::RunState& state, pw::engine::RunHost& editor, bool show_me, const QString& entry);
 
 }  // namespace pw::stage

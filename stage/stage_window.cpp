@@ -38,20 +38,20 @@ constexpr int char_offset_y_twips = 1200;
 constexpr int char_margin = 12;
 }  // namespace
 
-StageWindow::StageWindow(pw::agent::AgentControl& agent, pw::engine::RunState& mod,
+StageWindow::StageWindow(pw::agent::AgentControl& agent, pw::engine::RunState& state,
                              QWidget* parent)
-    : QWidget(parent), agent_(agent), char_folders(character_folders(mod.program_folder)), mod_(mod)
+    : QWidget(parent), agent_(agent), char_folders(character_folders(state.program_folder)), state_(state)
 {
     build_controls();
     connect_agent_events();
-    mod_.character_loader = [this](const QString& id) { get_char(id, true); };
+    state_.character_loader = [this](const QString& id) { get_char(id, true); };
     windows::set_message_box_keep_clear([this] { return character_rects(); });
 }
 
 StageWindow::~StageWindow()
 {
     windows::set_message_box_keep_clear(nullptr);
-    mod_.character_loader = nullptr;
+    state_.character_loader = nullptr;
 }
 
 void StageWindow::build_controls()
@@ -114,7 +114,7 @@ void StageWindow::animation_list_double_clicked()
     const QListWidgetItem* item = animation_list->currentItem();
     if (!item || !editor_) return;
     const bool show_me = mode_choice[0]->isChecked();
-    compose(mod_, *editor_, show_me, item->text());
+    compose(state_, *editor_, show_me, item->text());
     if (!show_me) Q_EMIT script_line_added();
 }
 
@@ -164,10 +164,10 @@ void StageWindow::prepare()
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen) {
         // Screen size in twips over twips per pixel comes back to whole pixels.
-        mod_.screen_width_px = screen->geometry().width();
-        mod_.screen_height_px = screen->geometry().height();
+        state_.screen_width_px = screen->geometry().width();
+        state_.screen_height_px = screen->geometry().height();
     }
-    mod_.size_slots(mod_.char_count);
+    state_.size_slots(state_.char_count);
 
     const QList<CharacterFile> files = find_character_files(char_folders);
     QStringList ids;
@@ -177,7 +177,7 @@ void StageWindow::prepare()
     fit_list_to_entries(ids);
     char_avail->clear();
     char_avail->addItem(QStringLiteral("All"));
-    mod_.char_count = int16_t(qMin<qsizetype>(files.size(), 32767));
+    state_.char_count = int16_t(qMin<qsizetype>(files.size(), 32767));
 
     for (const CharacterFile& file : files) {
         get_char(file.id);
@@ -195,51 +195,51 @@ void StageWindow::prepare()
 void StageWindow::greet_or_end()
 {
     try {
-        const int slot = mod_.char_index(QStringLiteral("pellwick"));
-        if (slot < 0 || !mod_.characters[slot].loaded || !mod_.characters[slot].agent)
+        const int slot = state_.char_index(QStringLiteral("pellwick"));
+        if (slot < 0 || !state_.characters[slot].loaded || !state_.characters[slot].agent)
             throw pw::agent::AgentError(pw::agent::error::character_invalid, QStringLiteral("no Pellwick"));
-        mod_.characters[slot].agent->show();
-        mod_.char_say(slot, greeting());
+        state_.characters[slot].agent->show();
+        state_.char_say(slot, greeting());
     } catch (const std::exception&) {
         windows::message_box(missing_pellwick_message(), this);
-        mod_.end_program(1);
+        state_.end_program(1);
     }
 }
 
 int StageWindow::free_slot()
 {
-    const int last = qMin<int>(mod_.char_count, mod_.slot_count() - 1);
+    const int last = qMin<int>(state_.char_count, state_.slot_count() - 1);
     for (int i = 0; i <= last; ++i)
-        if (!mod_.characters[i].loaded) return i;
+        if (!state_.characters[i].loaded) return i;
     // Every slot is taken (more characters than files were found at start-up): add
     // one rather than overwrite a loaded character, and let the loops see it.
-    const int slot = qMax<int>(mod_.slot_count(), mod_.char_count + 1);
-    mod_.size_slots(slot + 1);
-    mod_.char_count = int16_t(slot + 1);
+    const int slot = qMax<int>(state_.slot_count(), state_.char_count + 1);
+    state_.size_slots(slot + 1);
+    state_.char_count = int16_t(slot + 1);
     return slot;
 }
 
 void StageWindow::get_char(const QString& id, bool for_run)
 {
-    int slot = mod_.char_index(id);
+    int slot = state_.char_index(id);
     try {
         if (slot >= 0) {
-            if (mod_.characters[slot].loaded) {
-                mod_.characters[slot].agent = nullptr;
-                mod_.characters[slot].loaded = false;
-                agent_.unload(mod_.characters[slot].id);
+            if (state_.characters[slot].loaded) {
+                state_.characters[slot].agent = nullptr;
+                state_.characters[slot].loaded = false;
+                agent_.unload(state_.characters[slot].id);
             }
         } else {
             slot = free_slot();
         }
 
-        mod_.characters[slot].id = id;
-        mod_.current_char = id;
-        mod_.characters[slot].request = agent_.load(id, character_path(char_folders, id));
+        state_.characters[slot].id = id;
+        state_.current_char = id;
+        state_.characters[slot].request = agent_.load(id, character_path(char_folders, id));
 
         pw::agent::Character* c = agent_.item(id);
-        mod_.characters[slot].agent = c;
-        mod_.characters[slot].loaded = true;
+        state_.characters[slot].agent = c;
+        state_.characters[slot].loaded = true;
         c->set_language_id(us_english);
 
         Q_EMIT sound_frame_caption(QStringLiteral("&Sounds for All"));
@@ -262,15 +262,15 @@ void StageWindow::get_char(const QString& id, bool for_run)
 
         InitPopupMenuCmds();
 
-        mod_.characters[slot].size = mod_.characters[slot].default_size = QSize(c->width(), c->height());
-        mod_.current_char = id;
+        state_.characters[slot].size = state_.characters[slot].default_size = QSize(c->width(), c->height());
+        state_.current_char = id;
     } catch (const std::exception&) {
         if (for_run) windows::open_message_box(load_error_message(id), this, nullptr);
         else windows::message_box(load_error_message(id), this);
-        if (slot >= 0 && slot < mod_.slot_count()) {
-            mod_.characters[slot].agent = nullptr;
-            mod_.characters[slot].loaded = false;
-            mod_.characters[slot].id.clear();
+        if (slot >= 0 && slot < state_.slot_count()) {
+            state_.characters[slot].agent = nullptr;
+            state_.characters[slot].loaded = false;
+            state_.characters[slot].id.clear();
         }
         // A character that loaded but failed later would otherwise stay on the platform
         // with no slot, and every later load of it would fail as "already loaded".
@@ -300,8 +300,8 @@ QPoint StageWindow::place_clear_of_script(QPoint wanted, QSize size) const
 QList<QRect> StageWindow::character_rects() const
 {
     QList<QRect> rects;
-    for (int i = 0; i < mod_.slot_count(); ++i) {
-        pw::agent::Character* c = mod_.characters[i].loaded ? mod_.characters[i].agent : nullptr;
+    for (int i = 0; i < state_.slot_count(); ++i) {
+        pw::agent::Character* c = state_.characters[i].loaded ? state_.characters[i].agent : nullptr;
         try {
             if (c && c->visible()) rects.append(QRect(c->left(), c->top(), c->width(), c->height()));
         } catch (const std::exception&) {
@@ -319,8 +319,8 @@ QPoint StageWindow::window_position() const
 
 void StageWindow::InitPopupMenuCmds()
 {
-    if (mod_.slot_count() < 1 || !mod_.characters[0].agent) return;
-    pw::agent::Commands& commands = mod_.characters[0].agent->commands();
+    if (state_.slot_count() < 1 || !state_.characters[0].agent) return;
+    pw::agent::Commands& commands = state_.characters[0].agent->commands();
     commands.remove_all();
     commands.add(QStringLiteral("AdvCharOptions"), QStringLiteral("&Advanced Character Options"));
 }
@@ -341,16 +341,16 @@ void StageWindow::char_avail_clicked()
         return;
     }
     const QString id = char_avail->currentText();
-    mod_.current_char = id;
+    state_.current_char = id;
     AnimationFrame->setTitle(id + QStringLiteral(" Commands"));
     animation_list->addItems(character_command_lines(id));
 
     // The slot is looked up by id: a character whose load failed may have left its
     // slot to another one, whose animations must not be listed under this name.
-    const int slot = mod_.char_index(id);
-    if (slot < 0 || !mod_.characters[slot].loaded || !mod_.characters[slot].agent) return;
+    const int slot = state_.char_index(id);
+    if (slot < 0 || !state_.characters[slot].loaded || !state_.characters[slot].agent) return;
     try {
-        animation_list->addItems(character_animation_lines(id, mod_.characters[slot].agent->animation_names()));
+        animation_list->addItems(character_animation_lines(id, state_.characters[slot].agent->animation_names()));
     } catch (const std::exception&) {
     }
 }

@@ -26,7 +26,7 @@ namespace pw::stage {
 class StageWindow : public QWidget {
     Q_OBJECT
 public:
-    StageWindow(pw::agent::AgentControl& agent, pw::engine::RunState& mod,
+    StageWindow(pw::agent::AgentControl& agent, pw::engine::RunState& state,
                   QWidget* parent = nullptr);
     ~StageWindow() override;
 
@@ -113,7 +113,7 @@ private:
     void greet_or_end();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    pw::engine::RunState& mod_;
+    pw::engine::RunState& state_;
     pw::engine::RunHost* editor_ = nullptr;
 };
 

@@ -26,56 +26,56 @@ template <typename F> void step(F f)
 
 void StageWindow::agent_clicked(const QString& character_id, int, int shift, int, int)
 {
-    mod_.current_char = character_id;
+    state_.current_char = character_id;
     // Shift alone: the main window's timer asks whether to quit.
-    if (shift == 1) mod_.char_clicked = true;
+    if (shift == 1) state_.char_clicked = true;
 }
 
 void StageWindow::agent_double_clicked(const QString& character_id, int, int, int, int)
 {
-    mod_.current_char = character_id;
-    const int slot = mod_.char_index(character_id);
+    state_.current_char = character_id;
+    const int slot = state_.char_index(character_id);
     auto stop_listening = [&] {
         step([&] { agent_.item(character_id)->listen(false); });
-        mod_.listening = false;
+        state_.listening = false;
     };
 
-    step([&] { pw::engine::tickle_char(mod_, character_id, 1.0f); });
+    step([&] { pw::engine::tickle_char(state_, character_id, 1.0f); });
     // A run that asks whether it may start its programs gets its yes, and goes on.
     // Otherwise a first double click ends a wait and the script goes on; a second one
     // cancels.
-    if (mod_.questions.programs) {
-        step([&] { mod_.char_say(slot, QStringLiteral("OK, I trust this script!")); });
-        mod_.questions.answered_yes = true;
-        mod_.questions.programs = false;
-    } else if (mod_.waiting) {
-        step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll stop waiting now.")); });
-        mod_.waiting = false;
+    if (state_.questions.programs) {
+        step([&] { state_.char_say(slot, QStringLiteral("OK, I trust this script!")); });
+        state_.questions.answered_yes = true;
+        state_.questions.programs = false;
+    } else if (state_.waiting) {
+        step([&] { state_.char_say(slot, QStringLiteral("OK, I'll stop waiting now.")); });
+        state_.waiting = false;
         stop_listening();
-    } else if (mod_.script_running) {
+    } else if (state_.script_running) {
         // The same as the Cancel button: everybody stops at once, a sound too.
-        mod_.cancel_requested = true;
+        state_.cancel_requested = true;
         stop_listening();
         Q_EMIT cancel_script_wanted();
     }
     // The answers to the spoken questions.
-    if (mod_.questions.quit) mod_.quit_program();
-    if (mod_.questions.overwrite) {
-        step([&] { mod_.char_say(slot, QStringLiteral("OK, I saved it!")); });
-        mod_.questions.answered_yes = true;
-        mod_.questions.overwrite = false;
+    if (state_.questions.quit) state_.quit_program();
+    if (state_.questions.overwrite) {
+        step([&] { state_.char_say(slot, QStringLiteral("OK, I saved it!")); });
+        state_.questions.answered_yes = true;
+        state_.questions.overwrite = false;
     }
-    if (mod_.questions.discard_sound) {
-        step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll throw it away!")); });
-        mod_.questions.answered_yes = true;
-        mod_.questions.discard_sound = false;
+    if (state_.questions.discard_sound) {
+        step([&] { state_.char_say(slot, QStringLiteral("OK, I'll throw it away!")); });
+        state_.questions.answered_yes = true;
+        state_.questions.discard_sound = false;
     }
-    if (mod_.questions.clear) {
-        step([&] { mod_.char_say(slot, QStringLiteral("OK, I'll clear it!")); });
-        mod_.questions.answered_yes = true;
-        mod_.questions.clear = false;
+    if (state_.questions.clear) {
+        step([&] { state_.char_say(slot, QStringLiteral("OK, I'll clear it!")); });
+        state_.questions.answered_yes = true;
+        state_.questions.clear = false;
     }
-    mod_.wake_run();
+    state_.wake_run();
     Q_EMIT main_window_wanted();
 }
 
@@ -84,25 +84,25 @@ void StageWindow::agent_command_heard(const pw::agent::UserInput& input)
     const QString name = input.name.toLower();
     auto stop_listening = [&] {
         step([&] { agent_.item(input.character_id)->listen(false); });
-        mod_.listening = false;
+        state_.listening = false;
     };
 
     if (name == QLatin1String("quit")) {
-        mod_.quit_program();
+        state_.quit_program();
     } else if (name == QLatin1String("cancel script")) {
-        if (mod_.listening) stop_listening();
+        if (state_.listening) stop_listening();
         Q_EMIT cancel_script_wanted();
     }
 }
 
 void StageWindow::agent_request_complete(const pw::agent::Request& request)
 {
-    if (mod_.intro_playing && request == mod_.intro_request) mod_.intro_playing = false;
+    if (state_.intro_playing && request == state_.intro_request) state_.intro_playing = false;
 }
 
 void StageWindow::agent_moved(const QString& character_id, int, int, int)
 {
-    mod_.current_char = character_id;
+    state_.current_char = character_id;
     step([&] {
         const pw::agent::Character& c = *agent_.item(character_id);
         Q_EMIT character_position_text(position_text(c.left(), c.top(), c.width(), c.height()));

@@ -26,15 +26,15 @@ namespace {
 // kind is open at a time: a child of the run state's steps owner, named after its kind.
 class OpenQuestion : public QObject {
 public:
-    OpenQuestion(RunState& mod, const QString& kind) : QObject(&mod.steps_owner()), mod_(mod), aside_(mod)
+    OpenQuestion(RunState& state, const QString& kind) : QObject(&state.steps_owner()), state_(state), aside_(state)
     {
         setObjectName(kind);
-        mod_.hold_run();
+        state_.hold_run();
     }
 
-    static OpenQuestion* find(RunState& mod, const QString& kind)
+    static OpenQuestion* find(RunState& state, const QString& kind)
     {
-        return dynamic_cast<OpenQuestion*>(mod.steps_owner().findChild<QObject*>(kind, Qt::FindDirectChildrenOnly));
+        return dynamic_cast<OpenQuestion*>(state.steps_owner().findChild<QObject*>(kind, Qt::FindDirectChildrenOnly));
     }
 
     void join(QObject* context, Answer answer)
@@ -45,18 +45,18 @@ public:
     // Once the wait is over, `yes` tells the answer and the question ends.
     void until(std::unique_ptr<RunWait> wait, std::function<bool()> yes)
     {
-        new pw::engine::OutsideWait(mod_, std::move(wait), [self = QPointer<OpenQuestion>(this), yes = std::move(yes)] {
+        new pw::engine::OutsideWait(state_, std::move(wait), [self = QPointer<OpenQuestion>(this), yes = std::move(yes)] {
             if (self) self->end(yes());
         });
     }
 
     void end(bool yes)
     {
-        if (!yes) aside_.put_back(mod_);
+        if (!yes) aside_.put_back(state_);
         // Gone first, so that an answer may ask again.
         setObjectName(QString());
         deleteLater();
-        mod_.release_run();
+        state_.release_run();
         for (const Asker& a : std::exchange(answers_, {}))
             if (!a.had_context || a.context) a.answer(yes);
     }
@@ -68,7 +68,7 @@ private:
         Answer answer;
     };
 
-    RunState& mod_;
+    RunState& state_;
     RunStateAside aside_;
     std::vector<Asker> answers_;
 };
@@ -78,26 +78,26 @@ private:
 // (the slot is looked up at each look: a double click makes the clicked character
 // current, and its answer is then the request that keeps the question open); then
 // that character stops.
-void ask_and_wait(RunState& mod, const QString& kind, bool& flag, const std::function<int()>& asker,
+void ask_and_wait(RunState& state, const QString& kind, bool& flag, const std::function<int()>& asker,
                   const QString& question, QObject* context, Answer answer)
 {
-    if (OpenQuestion* open = OpenQuestion::find(mod, kind)) {
+    if (OpenQuestion* open = OpenQuestion::find(state, kind)) {
         open->join(context, std::move(answer));
         return;
     }
-    auto* asked = new OpenQuestion(mod, kind);
+    auto* asked = new OpenQuestion(state, kind);
     asked->join(context, std::move(answer));
     flag = true;
-    mod.questions.answered_yes = false;
+    state.questions.answered_yes = false;
     std::unique_ptr<RunWait> wait;
     try {
-        pw::engine::ask_question(mod, asker(), question);
+        pw::engine::ask_question(state, asker(), question);
         wait = std::make_unique<ConditionWait>(
-            [&mod, asker] {
+            [&state, asker] {
                 const int slot = asker();
-                if (slot < 0 || slot >= mod.slot_count()) return true;
-                if (pw::engine::question_open(mod, slot)) return false;
-                if (mod.characters[slot].agent) mod.characters[slot].agent->stop_all();
+                if (slot < 0 || slot >= state.slot_count()) return true;
+                if (pw::engine::question_open(state, slot)) return false;
+                if (state.characters[slot].agent) state.characters[slot].agent->stop_all();
                 return true;
             },
             Flow::next_line);
@@ -105,8 +105,8 @@ void ask_and_wait(RunState& mod, const QString& kind, bool& flag, const std::fun
         // Nobody could ask: the answer is no.
         wait = std::make_unique<ConditionWait>([] { return true; }, Flow::next_line);
     }
-    asked->until(std::move(wait), [&mod, &flag] {
-        if (mod.questions.answered_yes) return true;
+    asked->until(std::move(wait), [&state, &flag] {
+        if (state.questions.answered_yes) return true;
         flag = false;
         return false;
     });
@@ -114,62 +114,62 @@ void ask_and_wait(RunState& mod, const QString& kind, bool& flag, const std::fun
 
 }  // namespace
 
-void after_pause(RunState& mod, int32_t ms, QObject* context, std::function<void()> then)
+void after_pause(RunState& state, int32_t ms, QObject* context, std::function<void()> then)
 {
-    pw::engine::wait_outside_run(mod, std::make_unique<pw::engine::PauseWait>(mod, ms, false), context, std::move(then));
+    pw::engine::wait_outside_run(state, std::make_unique<pw::engine::PauseWait>(state, ms, false), context, std::move(then));
 }
 
-void when_idle(RunState& mod, QObject* context, std::function<void()> then)
+void when_idle(RunState& state, QObject* context, std::function<void()> then)
 {
-    pw::engine::wait_outside_run(mod, std::make_unique<pw::engine::IdleWait>(mod), context, std::move(then));
+    pw::engine::wait_outside_run(state, std::make_unique<pw::engine::IdleWait>(state), context, std::move(then));
 }
 
-void confirm_quit(RunState& mod) { confirm_quit(mod, pw::engine::quit_question()); }
+void confirm_quit(RunState& state) { confirm_quit(state, pw::engine::quit_question()); }
 
-void confirm_quit(RunState& mod, const QString& question)
+void confirm_quit(RunState& state, const QString& question)
 {
     const QString kind = QStringLiteral("quit question");
-    if (OpenQuestion::find(mod, kind)) return;
-    auto* asked = new OpenQuestion(mod, kind);
-    mod.questions.quit = true;
-    mod.current_char = QStringLiteral("pellwick");
-    mod.options.sequential = true;
+    if (OpenQuestion::find(state, kind)) return;
+    auto* asked = new OpenQuestion(state, kind);
+    state.questions.quit = true;
+    state.current_char = QStringLiteral("pellwick");
+    state.options.sequential = true;
     // A yes has started the goodbyes by the time it ends; the answer itself is no one's.
-    auto over = [&mod] {
-        mod.questions.quit = false;
+    auto over = [&state] {
+        state.questions.quit = false;
         return false;
     };
     try {
-        pw::engine::ask_question(mod, mod.char_index(QStringLiteral("pellwick")), question);
-        mod.agent_idle = false;
-        asked->until(std::make_unique<pw::engine::IdleWait>(mod), over);
+        pw::engine::ask_question(state, state.char_index(QStringLiteral("pellwick")), question);
+        state.agent_idle = false;
+        asked->until(std::make_unique<pw::engine::IdleWait>(state), over);
     } catch (const std::exception&) {
         // Without Pellwick nobody asks, and nothing quits.
         asked->end(over());
     }
 }
 
-void confirm_clear(RunState& mod, QObject* context, Answer answer)
+void confirm_clear(RunState& state, QObject* context, Answer answer)
 {
     ask_and_wait(
-        mod, QStringLiteral("clear question"), mod.questions.clear,
-        [&mod] { return mod.char_index(QStringLiteral("pellwick")); }, pw::engine::clear_question(), context,
+        state, QStringLiteral("clear question"), state.questions.clear,
+        [&state] { return state.char_index(QStringLiteral("pellwick")); }, pw::engine::clear_question(), context,
         std::move(answer));
 }
 
-void confirm_overwrite(RunState& mod, QObject* context, Answer answer)
+void confirm_overwrite(RunState& state, QObject* context, Answer answer)
 {
     ask_and_wait(
-        mod, QStringLiteral("overwrite question"), mod.questions.overwrite,
-        [&mod] { return mod.char_index(mod.current_char); }, pw::engine::overwrite_question(), context,
+        state, QStringLiteral("overwrite question"), state.questions.overwrite,
+        [&state] { return state.char_index(state.current_char); }, pw::engine::overwrite_question(), context,
         std::move(answer));
 }
 
-void confirm_discard_sound(RunState& mod, QObject* context, Answer answer)
+void confirm_discard_sound(RunState& state, QObject* context, Answer answer)
 {
     ask_and_wait(
-        mod, QStringLiteral("discard sound question"), mod.questions.discard_sound,
-        [&mod] { return mod.char_index(mod.current_char); }, pw::engine::discard_sound_question(), context,
+        state, QStringLiteral("discard sound question"), state.questions.discard_sound,
+        [&state] { return state.char_index(state.current_char); }, pw::engine::discard_sound_question(), context,
         std::move(answer));
 }
 

@@ -119,7 +119,7 @@ void TestHelpBook::f1_and_try_it_in_the_main_window()
     editor.setTextCursor(cursor);
     editor.setFocus();
     QTest::keyClick(&editor, Qt::Key_F1);
-    pw::app::help_window* help = f.window->help_book();
+    pw::app::HelpWindow* help = f.window->help_book();
     QVERIFY(help);
     QVERIFY(f.window->help_book_window()->isVisible());
     QCOMPARE(help->page().fileName(), QStringLiteral("moving.html"));

@@ -48,7 +48,7 @@ private slots:
     {
         QHash<QString, std::optional<double>> free{{"/", 12345.68 * 1024}, {"/media/kid/stick", 512.0}, {"/mnt/cd", {}}};
         QLocale::setDefault(QLocale::c());  // English names, AM and PM
-        pw::app::info_bar bar;
+        pw::app::InfoBar bar;
         QDateTime now(QDate(2026, 12, 5), QTime(15, 7, 42));
         bar.set_sources({[&now] { return now; },
                          [] { return QList<Volume>{{"/", "/:"}, {"/media/kid/stick", "STICK:"}, {"/mnt/cd", "CD:"}}; },
@@ -60,7 +60,7 @@ private slots:
         bar.minute_timer_ticked();
         QCOMPARE(bar.minute_timer->interval(), 4500 + 20);
         QCOMPARE(bar.panel_text(4), QStringLiteral("Free space on /:12,345.68 Mb  "));
-        bar.MDIForm_MouseMove(12, 0);
+        bar.show_mouse_position(12, 0);
         QCOMPARE(bar.panel_text(3), QStringLiteral(" Mouse X: 12, Y: 0   "));
 
         // Panels 1 to 3 do nothing when clicked; panel 4 steps on at the next tick.
@@ -87,10 +87,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&bar));
         QTest::qWait(100);
         PaintCount paints;
-        for (auto* panel : bar.findChildren<pw::app::status_panel*>()) panel->installEventFilter(&paints);
+        for (auto* panel : bar.findChildren<pw::app::StatusPanel*>()) panel->installEventFilter(&paints);
         free["/"] = 100.0 * 1024;
         bar.show_free_space();
-        bar.MDIForm_MouseMove(13, 0);
+        bar.show_mouse_position(13, 0);
         QTest::qWait(100);
         QCOMPARE(paints.count, 2);
     }

@@ -32,7 +32,7 @@ struct Dialog {
     Dialog()
     {
         f.pellwick();
-        folder = pw::folders::scripts_folder(f.mod.user_folder);
+        folder = pw::folders::scripts_folder(f.state.user_folder);
         QDir().mkpath(folder);
         open();
     }
@@ -183,7 +183,7 @@ private slots:
         QVERIFY(t.said_last(pw::engine::overwrite_question()));
         QCOMPARE(t.bytes(QStringLiteral("tea.csp")), QByteArray("old tea"));
         QVERIFY(t.shown() && t.d->isEnabled());
-        QVERIFY(!t.f.mod.questions.overwrite);
+        QVERIFY(!t.f.state.questions.overwrite);
 
         // A double click while the character asks: the answer, then the file.
         t.f.agent.post_dbl_click(QStringLiteral("Pellwick"));
@@ -248,7 +248,7 @@ private slots:
         }
 
         // Started with a file on the command line, a full path loads too.
-        t.f.mod.command_line_mode = 3;
+        t.f.state.command_line_mode = 3;
         QVERIFY(t.load(t.f.write_file(QStringLiteral("elsewhere.csp"), "from elsewhere")));
         QCOMPARE(t.editor(), QStringLiteral("from elsewhere"));
     }
@@ -271,7 +271,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, sentence);
         Dialog t;
-        const QString home = t.f.mod.user_folder;
+        const QString home = t.f.state.user_folder;
         const QStringList before = contents(home);
         t.set_editor(QStringLiteral("my script"));
 

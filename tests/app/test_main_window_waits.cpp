@@ -50,9 +50,9 @@ void start(WindowFixture& f)
     for (const char* id : {"Pellwick", "Tansy"}) f.agent.define_character(QLatin1String(id), traits);
     f.window->show();
     f.start_up();
-    f.mod.options.interval_seconds = 0.0f;
-    f.mod.wait_idle_limit = std::chrono::milliseconds(50);
-    f.mod.goodbye_pause_ms = 1;
+    f.state.options.interval_seconds = 0.0f;
+    f.state.wait_idle_limit = std::chrono::milliseconds(50);
+    f.state.goodbye_pause_ms = 1;
     QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
 }
 
@@ -121,7 +121,7 @@ void TestMainWindowWaits::escape_in_any_window_ends_the_wait_and_cancels()
     const QStringList s = said(f);
     QVERIFY(!s.contains(QStringLiteral("never")));
     QVERIFY2(s.contains(QStringLiteral("I'm cancelled")), qPrintable(s.join('|')));
-    QVERIFY(!f.mod.waiting && !f.mod.script_running);
+    QVERIFY(!f.state.waiting && !f.state.script_running);
 }
 
 void TestMainWindowWaits::ctrl_q_in_the_editor_quits()
@@ -139,11 +139,11 @@ void TestMainWindowWaits::quitting_asks_once_and_holds_a_run_until_answered()
 {
     WindowFixture f;
     start(f);
-    f.mod.wait_idle_limit = std::chrono::seconds(30);
+    f.state.wait_idle_limit = std::chrono::seconds(30);
     f.agent.character(QStringLiteral("Pellwick"))->set_shown(false);
     const int shown = f.agent.log().count(QStringLiteral("Show"));
-    f.mod.options.sequential = false;
-    f.mod.current_char = QStringLiteral("Tansy");
+    f.state.options.sequential = false;
+    f.state.current_char = QStringLiteral("Tansy");
     // The close box only asks (its event comes from the window system: spontaneous);
     // Exit while Pellwick asks asks nothing more. Unanswered, the question ends with
     // his balloon and leaves the mode and the current character as they were.
@@ -155,9 +155,9 @@ void TestMainWindowWaits::quitting_asks_once_and_holds_a_run_until_answered()
     QCOMPARE(said(f).count(pw::engine::quit_question()), 1);
     QCOMPARE(f.agent.log().count(QStringLiteral("Show")), shown + 1);
     f.agent.post_balloon_hide(QStringLiteral("Pellwick"));
-    QTRY_VERIFY(!f.mod.questions.quit);
-    QVERIFY(!f.mod.run_held() && !f.mod.options.sequential);
-    QCOMPARE(f.mod.current_char, QStringLiteral("Tansy"));
+    QTRY_VERIFY(!f.state.questions.quit);
+    QVERIFY(!f.state.run_held() && !f.state.options.sequential);
+    QCOMPARE(f.state.current_char, QStringLiteral("Tansy"));
     // ... and a later double click does not quit.
     f.agent.post_dbl_click(QStringLiteral("Tansy"));
 
@@ -193,33 +193,33 @@ void TestMainWindowWaits::spoken_questions_end_with_their_request()
     QCOMPARE(said(f).count(pw::engine::clear_question()), 1);
     f.agent.post_dbl_click(QStringLiteral("Tansy"));
     QTRY_VERIFY(said(f).contains(QStringLiteral("OK, I'll clear it!")));
-    f.agent.finish(f.mod.characters[f.mod.char_index(QStringLiteral("Pellwick"))].request);
+    f.agent.finish(f.state.characters[f.state.char_index(QStringLiteral("Pellwick"))].request);
     QTRY_VERIFY(s.script_text->toPlainText().isEmpty());
-    QVERIFY(!f.mod.questions.clear && !f.mod.run_held());
+    QVERIFY(!f.state.questions.clear && !f.state.run_held());
 
     // Overwrite, asked by the current character: Pellwick's double click makes him
     // current, and his answer then keeps the question open, whatever becomes of Tansy's.
     f.agent.finish_all();
-    f.mod.current_char = QStringLiteral("Tansy");
+    f.state.current_char = QStringLiteral("Tansy");
     std::optional<bool> yes;
-    pw::windows::confirm_overwrite(f.mod, nullptr, [&](bool y) { yes = y; });
+    pw::windows::confirm_overwrite(f.state, nullptr, [&](bool y) { yes = y; });
     QVERIFY(said(f).endsWith(pw::engine::overwrite_question()));
     f.agent.post_dbl_click(QStringLiteral("Pellwick"));
     QTRY_VERIFY(said(f).endsWith(QStringLiteral("OK, I saved it!")));
-    f.agent.finish(f.mod.characters[f.mod.char_index(QStringLiteral("Tansy"))].request, Request::Interrupted);
+    f.agent.finish(f.state.characters[f.state.char_index(QStringLiteral("Tansy"))].request, Request::Interrupted);
     QTest::qWait(50);
     QVERIFY(!yes);
     f.agent.finish_all();
     QTRY_VERIFY(yes.has_value());
-    QVERIFY(*yes && !f.mod.questions.overwrite);
+    QVERIFY(*yes && !f.state.questions.overwrite);
 
     // Whatever becomes of an unanswered question, the answer is no.
     for (const auto status : {Request::Complete, Request::Interrupted, Request::Failed}) {
         yes.reset();
-        pw::windows::confirm_overwrite(f.mod, nullptr, [&](bool y) { yes = y; });
-        f.agent.finish(f.mod.characters[f.mod.char_index(f.mod.current_char)].request, status);
+        pw::windows::confirm_overwrite(f.state, nullptr, [&](bool y) { yes = y; });
+        f.agent.finish(f.state.characters[f.state.char_index(f.state.current_char)].request, status);
         QTRY_VERIFY(yes.has_value());
-        QVERIFY(!*yes && !f.mod.questions.overwrite);
+        QVERIFY(!*yes && !f.state.questions.overwrite);
     }
 
     // The window that asked goes before the answer: nobody hears it.
@@ -229,7 +229,7 @@ void TestMainWindowWaits::spoken_questions_end_with_their_request()
     QTRY_COMPARE(said(f).count(QStringLiteral("OK, I'll clear it!")), 2);
     f.window.reset();
     f.agent.finish_all();
-    QTRY_VERIFY(!f.mod.run_held());
+    QTRY_VERIFY(!f.state.run_held());
 }
 
 PW_TEST_CLASS(TestMainWindowWaits);

@@ -161,8 +161,8 @@ private slots:
         pw::fakes::FakeTraits traits;
         for (const char* look : {"Down", "Left", "Right", "Up", "DownBlink", "UpBlink", "LeftBlink"})
             traits.animations << QStringLiteral("Look") + QLatin1String(look);
-        pw::fakes::load_into_slot(f.mod, f.agent, 0, QStringLiteral("Pellwick"), true, traits);
-        f.mod.char_count = 1;
+        pw::fakes::load_into_slot(f.state, f.agent, 0, QStringLiteral("Pellwick"), true, traits);
+        f.state.char_count = 1;
         f.window->show();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         ScriptEdit& edit = f.script().edit();
@@ -175,7 +175,7 @@ private slots:
         QTest::keyPress(edit.completer()->popup(), Qt::Key_Escape);
         QTest::keyRelease(&edit, Qt::Key_Escape);
         QVERIFY(!edit.completer()->popup()->isVisible());
-        QVERIFY(!f.mod.cancel_requested);
+        QVERIFY(!f.state.cancel_requested);
         QCOMPARE(edit.toPlainText(), QStringLiteral("pellwick> gr"));
 
         // Tab takes the word.

@@ -5,7 +5,7 @@
 
 #include "app/speed_row.h"
 #include "media/clock_dial.h"
-#include "media/clock_form.h"
+#include "media/clock_window.h"
 #include "stage/stage_window.h"
 #include "tests/test_classes.h"
 #include "windows/twips.h"
@@ -36,7 +36,7 @@ QList<Moment> play_and_watch(WindowFixture& f)
     auto& s = f.script();
     auto text = [](QString t) { return t.remove(QChar::ParagraphSeparator).trimmed(); };
     auto c = QObject::connect(&f.agent, &pw::agent::AgentControl::RequestStart, &s, [&] {
-        if (!f.mod.script_running) return;
+        if (!f.state.script_running) return;
         const auto marks = s.script_text->extraSelections();
         moments << Moment{marks.isEmpty() ? QString() : text(marks.first().cursor.selectedText()),
                           text(s.script_text->textCursor().selectedText()),
@@ -46,7 +46,7 @@ QList<Moment> play_and_watch(WindowFixture& f)
     });
     s.play_pellwick_clicked();
     // Play returns at once: the run goes on from the event loop.
-    if (!f.mod.run_under_way() || s.play_pellwick->isEnabled()) return {};
+    if (!f.state.run_under_way() || s.play_pellwick->isEnabled()) return {};
     f.wait_for_run_end();
     QObject::disconnect(c);
     return moments;
@@ -54,7 +54,7 @@ QList<Moment> play_and_watch(WindowFixture& f)
 
 }  // namespace
 
-class TestScriptForm : public QObject {
+class TestScriptWindow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -143,14 +143,14 @@ private slots:
                  QStringList{QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(question) + QStringLiteral(" \"\"")});
         QTRY_COMPARE(f.agent.log().count(QStringLiteral("StopAll")), 1);
         QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
-        QVERIFY(!f.mod.questions.clear);
+        QVERIFY(!f.state.questions.clear);
 
         // The question is interrupted or fails: the wait ends all the same.
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
         for (Request::Status ending : {Request::Interrupted, Request::Failed}) {
-            QTimer::singleShot(30, &s, [&] { f.agent.finish(f.mod.characters[0].request, ending); });
+            QTimer::singleShot(30, &s, [&] { f.agent.finish(f.state.characters[0].request, ending); });
             s.clear_clicked();
-            QTRY_VERIFY(!f.mod.questions.clear);
+            QTRY_VERIFY(!f.state.questions.clear);
             QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
         }
 
@@ -158,10 +158,10 @@ private slots:
         // and the text goes once that has been said.
         Request answer;
         QTimer::singleShot(30, &s, [&] {
-            f.mod.questions.answered_yes = true;
-            const Request asked = f.mod.characters[0].request;
-            f.mod.char_say(0, QStringLiteral("OK, I'll clear it!"));
-            answer = f.mod.characters[0].request;
+            f.state.questions.answered_yes = true;
+            const Request asked = f.state.characters[0].request;
+            f.state.char_say(0, QStringLiteral("OK, I'll clear it!"));
+            answer = f.state.characters[0].request;
             f.agent.finish(asked, Request::Interrupted);
             QTimer::singleShot(60, &s, [&] { f.agent.finish(answer); });
         });
@@ -175,7 +175,7 @@ private slots:
         WindowFixture f;
         f.pellwick(true);
         Q_EMIT f.window->stage()->cancel_script_wanted();
-        QTRY_VERIFY(f.mod.cancel_requested && f.mod.stop_sound);
+        QTRY_VERIFY(f.state.cancel_requested && f.state.stop_sound);
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
                  QStringList{QStringLiteral("Pellwick Speak \"I'm cancelled\" \"\"")});
     }
@@ -218,5 +218,5 @@ private slots:
     }
 };
 
-PW_TEST_CLASS(TestScriptForm);
+PW_TEST_CLASS(TestScriptWindow);
 #include "test_script_window.moc"

@@ -9,7 +9,7 @@
 #include "agent/acs/wav_audio.h"
 #include "agent/voice/mono_resampler.h"
 #include "agent/voice/recorded_microphone.h"
-#include "media/audio_form.h"
+#include "media/sound_window.h"
 #include "media/level_meter.h"
 #include "media/sound_library.h"
 #include "engine/spoken_questions.h"
@@ -29,7 +29,7 @@
 #include <chrono>
 #include <functional>
 
-using pw::media::audio_form;
+using pw::media::SoundWindow;
 
 namespace {
 
@@ -43,12 +43,12 @@ struct SoundsFixture : WindowFixture {
     {
         QDir().mkpath(folder);
         pellwick();
-        mod.current_char = QStringLiteral("Pellwick");
+        state.current_char = QStringLiteral("Pellwick");
     }
     ~SoundsFixture() { qunsetenv("PELLWORKS_MIC_FILE"); }
 
     pw::media::SoundLibrary& library() const { return *window->sound_library(); }
-    audio_form& recorder()
+    SoundWindow& recorder()
     {
         if (!window->recorder()) window->audio_clicked();
         return *window->recorder();
@@ -83,7 +83,7 @@ struct SoundsFixture : WindowFixture {
     // A question holds any run while it is open.
     void question_over()
     {
-        QTest::qWaitFor([this] { return !mod.run_held(); });
+        QTest::qWaitFor([this] { return !state.run_held(); });
     }
     // Does what asks a question, with a double click on Pellwick while it is asked;
     // the question ends once he has said `answer` again.
@@ -166,7 +166,7 @@ private slots:
             if (name == QStringLiteral("broken"))
                 QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot play the sound .*broken.wav")));
             f.activate(name);
-            QTRY_VERIFY_WITH_TIMEOUT(f.mod.stop_sound, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(f.state.stop_sound, 20000);
             QCOMPARE(QFileInfo(editor.wave_player->file_name()).fileName().toLower(), name + QStringLiteral(".wav"));
             QVERIFY(!editor.wave_player->is_playing());
             QCOMPARE(editor.editor_text(), QStringLiteral("wave"));
@@ -181,7 +181,7 @@ private slots:
         f.activate(QStringLiteral("long"));
         QVERIFY(editor.wave_player->is_playing());
         QTest::keyClick(f.library().sound_list, Qt::Key_Escape);
-        QTRY_VERIFY(f.mod.cancel_requested);
+        QTRY_VERIFY(f.state.cancel_requested);
         QTRY_VERIFY(!editor.wave_player->is_playing());
     }
 
@@ -191,7 +191,7 @@ private slots:
         const pw::acs::PcmAudio heard = tone(3000);
         f.library().prepare();
         f.record_from(f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(heard)), QStringLiteral(" My Voice "));
-        audio_form& r = f.recorder();
+        SoundWindow& r = f.recorder();
         QVERIFY(r.is_recording());
         QVERIFY(!r.action_buttons[0]->isEnabled() && r.action_buttons[1]->isEnabled() && r.action_buttons[2]->isEnabled());
         QTRY_VERIFY(r.sound_recorder->recorded_ms() >= 1200);
@@ -257,15 +257,15 @@ private slots:
     void a_take_that_could_not_be_saved_stays_until_it_is()
     {
         SoundsFixture f;
-        f.mod.wait_idle_limit = std::chrono::milliseconds(50);
+        f.state.wait_idle_limit = std::chrono::milliseconds(50);
         f.record_from(f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000))), QStringLiteral("blocked"));
-        audio_form& r = f.recorder();
+        SoundWindow& r = f.recorder();
         QTRY_VERIFY(r.sound_recorder->recorded_ms() > 200);
         // A folder in the sound's place: nothing can be written there, not even by root.
         QVERIFY(QDir(f.folder).mkdir(QStringLiteral("blocked.wav")));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not be written")));
         r.action_button_clicked(1);
-        QVERIFY(f.has_said(audio_form::not_saved_sentence()));
+        QVERIFY(f.has_said(SoundWindow::not_saved_sentence()));
         QVERIFY(!r.is_recording() && r.action_buttons[1]->isEnabled() && !r.name_box->isReadOnly());
 
         // Quit, the close box, Exit and the menu keep it while nobody double-clicks.
@@ -308,7 +308,7 @@ private slots:
         // No microphone: said, and nothing recorded.
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("nowhere.wav.*cannot be used")));
         f.record_from(f.program_dir.filePath(QStringLiteral("nowhere.wav")), QStringLiteral("voice"));
-        QTRY_VERIFY(f.has_said(audio_form::no_microphone_sentence()));
+        QTRY_VERIFY(f.has_said(SoundWindow::no_microphone_sentence()));
         QVERIFY(!f.recorder().is_recording());
         QVERIFY(f.recorder().action_buttons[0]->isEnabled() && !f.recorder().action_buttons[1]->isEnabled());
         QVERIFY(f.files().isEmpty());

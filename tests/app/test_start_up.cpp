@@ -35,7 +35,7 @@ private slots:
 
         QCOMPARE(f.script().editor_text(), text);
         QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: Zoë's \"tea party\".csp"));
-        QVERIFY(f.mod.hires_timer && f.mod.hires_frequency > 0 && f.window->isVisible());
+        QVERIFY(f.state.hires_timer && f.state.hires_frequency > 0 && f.window->isVisible());
         // The characters came first; loaded only, so the greeting is all that is said.
         QCOMPARE(f.agent.log().count(QStringLiteral("Load")), 2);
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
@@ -88,14 +88,14 @@ private slots:
         // With the script out of the way the middle of the screen it is.
         f.window->script_window()->hide();
         f.window->hide_all_but_pellwick_clicked();
-        QCOMPARE(rect_of("Pellwick").topLeft(), QPoint(f.mod.screen_width_px / 2, f.mod.screen_height_px / 2));
+        QCOMPARE(rect_of("Pellwick").topLeft(), QPoint(f.state.screen_width_px / 2, f.state.screen_height_px / 2));
 
         // Show All: each friend appears, says its name and goes; Pellwick ends it.
         f.window->show_all_clicked();
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Tansy")),
                  QStringList{QStringLiteral("Tansy Speak \"Hi! I'm Tansy.\" \"\"")});
         QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
-        QVERIFY(f.mod.intro_playing);
+        QVERIFY(f.state.intro_playing);
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Pellwick")).last(),
                  QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\""));
 
@@ -114,7 +114,7 @@ private slots:
         f.window->show_help_book();
         f.window->about_clicked();
         f.window->show_system_information();
-        for (QWidget* w : {static_cast<QWidget*>(f.window->help_book_window()), f.window->about_form()->parentWidget(),
+        for (QWidget* w : {static_cast<QWidget*>(f.window->help_book_window()), f.window->about_window()->parentWidget(),
                            f.window->system_information()->parentWidget()}) {
             const QRect opened(w->mapToGlobal(QPoint(0, 0)), w->size());
             for (const char* id : {"Pellwick", "Tansy"})
@@ -147,7 +147,7 @@ private slots:
     void runin_plays_the_file()
     {
         WindowFixture f;
-        f.mod.wait_idle_limit = std::chrono::milliseconds(100);
+        f.state.wait_idle_limit = std::chrono::milliseconds(100);
         f.start_up({f.write_file(QStringLiteral("hi.csp"), "interval 0\r\npellwick> speak from the file\r\n"),
                             QStringLiteral("runin")});
         QVERIFY(f.wait_for_run_end());
@@ -158,7 +158,7 @@ private slots:
     void a_missing_file_is_said_and_the_program_ends()
     {
         WindowFixture f;
-        f.mod.goodbye_pause_ms = 0;
+        f.state.goodbye_pause_ms = 0;
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
         // The sentence ends when the platform says so; the end must wait for it.
         pw::agent::Request sentence;
@@ -172,7 +172,7 @@ private slots:
         });
         finisher.start(0);
         bool said_before_the_end = false;
-        f.mod.exit_program = [&](int code) {
+        f.state.exit_program = [&](int code) {
             said_before_the_end = sentence.status() == pw::agent::Request::Complete;
             f.exits << code;
         };
@@ -190,7 +190,7 @@ private slots:
         WindowFixture g;
         g.write_file(QStringLiteral("chars/Nubbin.acs"), "ACS");
         g.agent.define_character(QStringLiteral("Nubbin"));
-        g.mod.goodbye_pause_ms = 0;
+        g.state.goodbye_pause_ms = 0;
         g.window->missing_file_limit = std::chrono::milliseconds(20);
         g.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
         g.start_up({QStringLiteral("load"), QStringLiteral("missing.csp")});
@@ -202,7 +202,7 @@ private slots:
     void a_second_start_hands_over_its_file()
     {
         WindowFixture f;
-        f.mod.wait_idle_limit = std::chrono::milliseconds(100);
+        f.state.wait_idle_limit = std::chrono::milliseconds(100);
         const QString path = f.write_file(QStringLiteral("second.csp"), "interval 0\r\npellwick> speak second\r\n");
         // One that comes during start-up waits for its end.
         f.window->take_command_line({QStringLiteral("load"), path});
@@ -302,20 +302,20 @@ private slots:
     {
         WindowFixture f;
         QTemporaryDir home;
-        f.mod.user_folder = home.filePath(QStringLiteral("deep/Pellworks"));
+        f.state.user_folder = home.filePath(QStringLiteral("deep/Pellworks"));
         QDir(f.program_dir.path()).mkpath(QStringLiteral("scripts"));
         QDir(f.program_dir.path()).mkpath(QStringLiteral("wav"));
         f.write_file(QStringLiteral("scripts/tea_party.csp"), "pellwick> speak tea\r\n");
         f.write_file(QStringLiteral("wav/chime.wav"), "RIFF");
         QFile::setPermissions(f.program_dir.filePath(QStringLiteral("wav/chime.wav")), QFileDevice::ReadOwner);
-        QDir().mkpath(f.mod.user_folder + QStringLiteral("/scripts"));
-        QFile own(f.mod.user_folder + QStringLiteral("/scripts/tea_party.csp"));
+        QDir().mkpath(f.state.user_folder + QStringLiteral("/scripts"));
+        QFile own(f.state.user_folder + QStringLiteral("/scripts/tea_party.csp"));
         QVERIFY(own.open(QIODevice::WriteOnly) && own.write("my own tea party") > 0);
         own.close();
 
         f.start_up();
         QCOMPARE(QFileInfo(own).size(), qint64(16));  // never replaced
-        QFile copied(f.mod.user_folder + QStringLiteral("/wav/chime.wav"));
+        QFile copied(f.state.user_folder + QStringLiteral("/wav/chime.wav"));
         QVERIFY(copied.permissions() & QFileDevice::WriteOwner);  // the child's to change
         QVERIFY(copied.open(QIODevice::ReadOnly));
         QCOMPARE(copied.readAll(), QByteArray("RIFF"));

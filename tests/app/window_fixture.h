@@ -24,7 +24,7 @@
 struct ProgramFixture {
     QTemporaryDir program_dir;
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod{agent};
+    pw::engine::RunState state{agent};
     QStringList messages;
     QList<int> exits;
 
@@ -33,9 +33,9 @@ struct ProgramFixture {
         qunsetenv("PELLWORKS_CHARS");
         QDir(program_dir.path()).mkdir(QStringLiteral("chars"));
         for (const QString& name : file_names) add_file(name);
-        mod.program_folder = program_dir.path();
-        mod.set_start_defaults();
-        mod.exit_program = [this](int code) { exits << code; };
+        state.program_folder = program_dir.path();
+        state.set_start_defaults();
+        state.exit_program = [this](int code) { exits << code; };
         pw::windows::set_message_box_hook([this](const QString& text) { messages << text; });
     }
     ~ProgramFixture() { pw::windows::set_message_box_hook(nullptr); }
@@ -66,8 +66,8 @@ struct WindowFixture : ProgramFixture {
     {
         agent.define_character(QStringLiteral("Pellwick"));
         agent.define_character(QStringLiteral("Tansy"));
-        mod.user_folder = program_dir.path();
-        window = std::make_unique<pw::app::Pellworks>(agent, mod);
+        state.user_folder = program_dir.path();
+        window = std::make_unique<pw::app::Pellworks>(agent, state);
     }
     ~WindowFixture() { window.reset(); }
 
@@ -89,22 +89,22 @@ struct WindowFixture : ProgramFixture {
     }
     bool wait_for_run_end()
     {
-        return QTest::qWaitFor([this] { return !mod.run_under_way(); }, 30000);
+        return QTest::qWaitFor([this] { return !state.run_under_way(); }, 30000);
     }
 
     // The window made anew for a child whose own folder is this one.
     void reopen_with_user_folder(const QString& folder)
     {
         window.reset();
-        mod.user_folder = folder;
-        window = std::make_unique<pw::app::Pellworks>(agent, mod);
+        state.user_folder = folder;
+        window = std::make_unique<pw::app::Pellworks>(agent, state);
     }
 
     // Pellwick in slot 0 without the stage's start-up.
     void pellwick(bool visible = true)
     {
-        pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), visible);
-        mod.char_count = 1;
+        pw::fakes::load_into_slot(state, agent, 0, QStringLiteral("Pellwick"), visible);
+        state.char_count = 1;
     }
 };
 
@@ -114,7 +114,7 @@ struct StageFixture : ProgramFixture {
 
     explicit StageFixture(const QStringList& file_names = {}) : ProgramFixture(file_names)
     {
-        form = std::make_unique<pw::stage::StageWindow>(agent, mod);
+        form = std::make_unique<pw::stage::StageWindow>(agent, state);
     }
     ~StageFixture() { form.reset(); }
 

@@ -55,7 +55,7 @@ private slots:
     void a_programmed_line_is_saved_cleared_and_loaded_back()
     {
         WindowFixture f;
-        f.mod.wait_idle_limit = std::chrono::milliseconds(50);
+        f.state.wait_idle_limit = std::chrono::milliseconds(50);
         f.window->show();
         f.start_up();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
@@ -76,7 +76,7 @@ private slots:
         type(f, "wave");
         click(f, dialog->save_button);
         QTRY_VERIFY(!f.window->save_window()->isVisible());
-        QFile saved(pw::folders::scripts_folder(f.mod.user_folder) + QStringLiteral("/wave.csp"));
+        QFile saved(pw::folders::scripts_folder(f.state.user_folder) + QStringLiteral("/wave.csp"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), QByteArray("Pellwick> Wave\r\n"));
 

@@ -27,34 +27,34 @@ private slots:
 void TestPellwickMod::char_index_ignores_case_and_stays_within_char_count()
 {
     FakeAgent agent;
-    RunState mod(agent);
-    load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"));
-    load_into_slot(mod, agent, 1, QStringLiteral("Tobble"));
+    RunState state(agent);
+    load_into_slot(state, agent, 0, QStringLiteral("Pellwick"));
+    load_into_slot(state, agent, 1, QStringLiteral("Tobble"));
 
-    QCOMPARE(mod.char_index(QStringLiteral("pellwick")), 0);
-    QCOMPARE(mod.char_index(QStringLiteral("PELLWICK")), 0);
-    QCOMPARE(mod.char_index(QStringLiteral("tOBBLE")), 1);
-    QCOMPARE(mod.char_index(QStringLiteral("Nobody")), -1);
-    QCOMPARE(mod.char_index(QString()), -1);  // empty ids of unused slots never match
+    QCOMPARE(state.char_index(QStringLiteral("pellwick")), 0);
+    QCOMPARE(state.char_index(QStringLiteral("PELLWICK")), 0);
+    QCOMPARE(state.char_index(QStringLiteral("tOBBLE")), 1);
+    QCOMPARE(state.char_index(QStringLiteral("Nobody")), -1);
+    QCOMPARE(state.char_index(QString()), -1);  // empty ids of unused slots never match
 
     // Slots at char_count and beyond are outside the searched table.
-    mod.char_count = 1;
-    QCOMPARE(mod.char_index(QStringLiteral("Tobble")), -1);
+    state.char_count = 1;
+    QCOMPARE(state.char_index(QStringLiteral("Tobble")), -1);
     // A char_count larger than the table does not read past it.
-    mod.char_count = 200;
-    QCOMPARE(mod.char_index(QStringLiteral("Nobody")), -1);
+    state.char_count = 200;
+    QCOMPARE(state.char_index(QStringLiteral("Nobody")), -1);
 }
 
 void TestPellwickMod::random_int_covers_zero_to_n_from_one_generator()
 {
     FakeAgent agent;
-    RunState mod(agent);
+    RunState state(agent);
 
-    for (int i = 0; i < 500; ++i) QCOMPARE(mod.random_int(0), 0);
+    for (int i = 0; i < 500; ++i) QCOMPARE(state.random_int(0), 0);
 
     QList<int> seen(6, 0);
     for (int i = 0; i < 3000; ++i) {
-        const int v = mod.random_int(5);
+        const int v = state.random_int(5);
         QVERIFY2(v >= 0 && v <= 5, qPrintable(QString::number(v)));
         ++seen[v];
     }
@@ -63,28 +63,28 @@ void TestPellwickMod::random_int_covers_zero_to_n_from_one_generator()
     // Calls in the same millisecond must not repeat (as a generator re-seeded from
     // the clock on every call would).
     QSet<int> distinct;
-    for (int i = 0; i < 200; ++i) distinct.insert(mod.random_int(1000000));
+    for (int i = 0; i < 200; ++i) distinct.insert(state.random_int(1000000));
     QVERIFY(distinct.size() > 190);
 }
 
 void TestPellwickMod::hold_others_spares_the_speaker_and_the_unloaded_and_goes_past_a_refusal()
 {
     FakeAgent agent;
-    RunState mod(agent);
-    load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), true);
-    load_into_slot(mod, agent, 1, QStringLiteral("Tobble"));  // hidden ones wait as well
-    load_into_slot(mod, agent, 2, QStringLiteral("Gone"), true);
-    mod.characters[2].loaded = false;
-    load_into_slot(mod, agent, 3, QStringLiteral("Mira"), true);
+    RunState state(agent);
+    load_into_slot(state, agent, 0, QStringLiteral("Pellwick"), true);
+    load_into_slot(state, agent, 1, QStringLiteral("Tobble"));  // hidden ones wait as well
+    load_into_slot(state, agent, 2, QStringLiteral("Gone"), true);
+    state.characters[2].loaded = false;
+    load_into_slot(state, agent, 3, QStringLiteral("Mira"), true);
 
-    mod.options.sequential = true;
-    mod.char_say(0, QStringLiteral("together"));
-    const QString id = QString::number(mod.characters[0].request.id());
+    state.options.sequential = true;
+    state.char_say(0, QStringLiteral("together"));
+    const QString id = QString::number(state.characters[0].request.id());
 
     // The speaker is found by current_char, case ignored.
     agent.log().clear();
-    mod.current_char = QStringLiteral("MIRA");
-    mod.hold_others(mod.characters[0].request);
+    state.current_char = QStringLiteral("MIRA");
+    state.hold_others(state.characters[0].request);
     QCOMPARE(agent.log().lines_of(QStringLiteral("Wait")),
              (QStringList{QStringLiteral("Pellwick Wait ") + id, QStringLiteral("Tobble Wait ") + id}));
 
@@ -92,12 +92,12 @@ void TestPellwickMod::hold_others_spares_the_speaker_and_the_unloaded_and_goes_p
     // not stop the others from waiting.
     agent.log().clear();
     agent.fail(QStringLiteral("Wait"), pw::agent::error::cant_wait_on_self, QStringLiteral("Pellwick"));
-    mod.current_char = QStringLiteral("Pelly");
-    mod.hold_others(mod.characters[0].request);
+    state.current_char = QStringLiteral("Pelly");
+    state.hold_others(state.characters[0].request);
     QCOMPARE(agent.log().count(QStringLiteral("Wait")), 3);
     // Any other error is the caller's to report.
     agent.fail(QStringLiteral("Wait"), 0x80004005, QStringLiteral("Mira"));
-    QVERIFY_THROWS_EXCEPTION(AgentError, mod.hold_others(mod.characters[0].request));
+    QVERIFY_THROWS_EXCEPTION(AgentError, state.hold_others(state.characters[0].request));
 }
 
 PW_TEST_CLASS(TestPellwickMod);

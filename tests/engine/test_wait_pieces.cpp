@@ -88,8 +88,8 @@ void TestWaitPieces::bumping_is_strict_and_one_sided()
 void TestWaitPieces::reminder_timer_keeps_its_rhythm()
 {
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod(agent);
-    pw::engine::ReportTimer timer(mod);
+    pw::engine::RunState state(agent);
+    pw::engine::ReportTimer timer(state);
 
     // Interval 0 and switched off never tick.
     timer.set(true, 0);
@@ -102,22 +102,22 @@ void TestWaitPieces::reminder_timer_keeps_its_rhythm()
     since.start();
     // The same setting again and again, as a wait does on every pass, does not hold
     // the tick back.
-    while (!mod.report_due && since.elapsed() < 1000) {
+    while (!state.report_due && since.elapsed() < 1000) {
         timer.set(true, 60);
         QTest::qWait(5);
     }
-    QVERIFY(mod.report_due);
+    QVERIFY(state.report_due);
 
     // A new interval counts afresh.
-    mod.report_due = false;
+    state.report_due = false;
     timer.set(true, 400);
     QTest::qWait(100);
     timer.set(true, 30);
-    QTRY_VERIFY_WITH_TIMEOUT(mod.report_due, 200);
+    QTRY_VERIFY_WITH_TIMEOUT(state.report_due, 200);
     timer.set(false, 30);
-    mod.report_due = false;
+    state.report_due = false;
     QTest::qWait(80);
-    QVERIFY(!mod.report_due);
+    QVERIFY(!state.report_due);
 }
 
 PW_TEST_CLASS(TestWaitPieces);

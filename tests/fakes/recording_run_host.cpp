@@ -18,8 +18,8 @@ void RecordingRunHost::mark_line(int line, int column, int length)
 void RecordingRunHost::play_wave(const QString&)
 {
     if (wave_ms < 0) return;
-    pw::engine::RunState* mod = &mod_;
-    QTimer::singleShot(wave_ms, &timers_, [mod] { mod->sound_ended(); });
+    pw::engine::RunState* state = &state_;
+    QTimer::singleShot(wave_ms, &timers_, [state] { state->sound_ended(); });
 }
 
 void RecordingRunHost::message_box(const QString& t, std::function<void()> closed)

@@ -18,7 +18,7 @@ namespace pw::fakes {
 
 class RecordingRunHost : public pw::engine::RunHost {
 public:
-    explicit RecordingRunHost(pw::engine::RunState& mod) : mod_(mod) {}
+    explicit RecordingRunHost(pw::engine::RunState& state) : state_(state) {}
 
     // ---- Set-up ----
     QString text;                  // the editor's text
@@ -69,7 +69,7 @@ public:
     void message_box(const QString& text, std::function<void()> closed) override;
 
 private:
-    pw::engine::RunState& mod_;
+    pw::engine::RunState& state_;
     QObject timers_;  // owns the pending end-of-playback timers
     QString split_text_;  // the text that text_lines_ was cut from
     QStringList text_lines_;
@@ -77,11 +77,11 @@ private:
 
 // Starts a run and lets events run until the host hears that it is over, as the
 // program's event loop would. The host has an on_run_over to set.
-template <typename Host> void run_to_end(pw::engine::RunState& mod, Host& host, const QString& text)
+template <typename Host> void run_to_end(pw::engine::RunState& state, Host& host, const QString& text)
 {
     QEventLoop loop;
     host.on_run_over = [&loop] { loop.quit(); };
-    if (pw::engine::start_run(mod, host, text) && mod.run_under_way()) loop.exec();
+    if (pw::engine::start_run(state, host, text) && state.run_under_way()) loop.exec();
     host.on_run_over = nullptr;
 }
 

@@ -7,18 +7,18 @@
 
 namespace pw::fakes {
 
-inline FakeCharacter* load_into_slot(pw::engine::RunState& mod, FakeAgent& agent, int slot,
+inline FakeCharacter* load_into_slot(pw::engine::RunState& state, FakeAgent& agent, int slot,
                                      const QString& id, bool visible = false,
                                      FakeTraits traits = {})
 {
-    if (mod.slot_count() <= slot) mod.size_slots(slot);
-    if (mod.char_count <= slot) mod.char_count = int16_t(slot + 1);
+    if (state.slot_count() <= slot) state.size_slots(slot);
+    if (state.char_count <= slot) state.char_count = int16_t(slot + 1);
     FakeCharacter* c = agent.add_loaded(id, std::move(traits));
     c->set_shown(visible);
-    mod.characters[slot].id = id;
-    mod.characters[slot].agent = c;
-    mod.characters[slot].loaded = true;
-    mod.characters[slot].size = mod.characters[slot].default_size = QSize(c->width(), c->height());
+    state.characters[slot].id = id;
+    state.characters[slot].agent = c;
+    state.characters[slot].loaded = true;
+    state.characters[slot].size = state.characters[slot].default_size = QSize(c->width(), c->height());
     return c;
 }
 

@@ -59,17 +59,17 @@ private slots:
     void pauses_are_timed_by_the_real_clock()
     {
         pw::fakes::FakeAgent agent;
-        pw::engine::RunState mod(agent);
-        MonotonicClock t(mod.hires_frequency);
-        mod.hires_timer = &t;
-        mod.hires_frequency = t.Initialise();
-        QCOMPARE(mod.hires_frequency, 1e9);  // nanoseconds
+        pw::engine::RunState state(agent);
+        MonotonicClock t(state.hires_frequency);
+        state.hires_timer = &t;
+        state.hires_frequency = t.Initialise();
+        QCOMPARE(state.hires_frequency, 1e9);  // nanoseconds
 
         QElapsedTimer wall;
         wall.start();
         const double before = t.GetTime();
         bool over = false;
-        pw::windows::after_pause(mod, 120, nullptr, [&] { over = true; });
+        pw::windows::after_pause(state, 120, nullptr, [&] { over = true; });
         QTRY_VERIFY(over);
         const double measured = t.GetTime() - before;
         QVERIFY2(measured >= 120.0 && measured <= wall.elapsed() + 1.0, qPrintable(QString::number(measured)));

@@ -79,7 +79,7 @@ void CaseKeys::send(int vk, bool down)
     h(e);
 }
 
-CaseHost::CaseHost(ScriptWorld& w) : RecordingRunHost(w.mod), w_(w) {}
+CaseHost::CaseHost(ScriptWorld& w) : RecordingRunHost(w.state), w_(w) {}
 
 void CaseHost::mark_line(int line, int column, int length)
 {
@@ -143,29 +143,29 @@ void CaseHost::show_forms() { w_.transcript.add(QStringLiteral("windows shown"))
 
 ScriptWorld::ScriptWorld(const QStringList& tricks)
 {
-    mod.set_start_defaults();
-    mod.program_folder = folder.path();
-    mod.user_folder = folder.path();
+    state.set_start_defaults();
+    state.program_folder = folder.path();
+    state.user_folder = folder.path();
     QDir(folder.path()).mkdir(QStringLiteral("wav"));
-    mod.exit_program = [this](int code) {
+    state.exit_program = [this](int code) {
         transcript.add(QStringLiteral("exit %1").arg(code));
         exited_ = true;
     };
-    mod.hires_timer = &clock;
-    mod.hires_frequency = 1.0;
-    mod.time_of_day = [this] { return clock_base_.addMSecs(qint64(clock.now)); };
+    state.hires_timer = &clock;
+    state.hires_frequency = 1.0;
+    state.time_of_day = [this] { return clock_base_.addMSecs(qint64(clock.now)); };
     clock_base_ = QTime(10, 0);
     // The fake's characters never idle by themselves: the run goes on after a look.
-    mod.wait_idle_limit = std::chrono::milliseconds(-1);
-    mod.goodbye_pause_ms = 500;
-    mod.screen_width_px = 1024;
-    mod.screen_height_px = 768;
-    mod.options.interval_seconds = 0.0f;
-    mod.seed_random(1);
+    state.wait_idle_limit = std::chrono::milliseconds(-1);
+    state.goodbye_pause_ms = 500;
+    state.screen_width_px = 1024;
+    state.screen_height_px = 768;
+    state.options.interval_seconds = 0.0f;
+    state.seed_random(1);
     pw::windows::set_message_box_hook([](const QString&) {});
-    stage = std::make_unique<pw::stage::StageWindow>(agent, mod);
+    stage = std::make_unique<pw::stage::StageWindow>(agent, state);
     QObject::connect(stage.get(), &pw::stage::StageWindow::cancel_script_wanted, &editor,
-                     [this] { pw::engine::cancel_it(mod, host); });
+                     [this] { pw::engine::cancel_it(state, host); });
     keys.key_window = &editor;
     agent.log().on_add = [this](const pw::fakes::CallRecord& r) {
         // A listening wait asks again on every pass; only a change is worth a line.
@@ -177,10 +177,10 @@ ScriptWorld::ScriptWorld(const QStringList& tricks)
     };
     pw::fakes::FakeTraits traits;
     traits.animations = tricks;
-    pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("pellwick"), true, traits);
-    pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("tansy"), false, traits);
-    mod.char_count = 2;
-    mod.current_char = QStringLiteral("pellwick");
+    pw::fakes::load_into_slot(state, agent, 0, QStringLiteral("pellwick"), true, traits);
+    pw::fakes::load_into_slot(state, agent, 1, QStringLiteral("tansy"), false, traits);
+    state.char_count = 2;
+    state.current_char = QStringLiteral("pellwick");
 }
 
 ScriptWorld::~ScriptWorld()
@@ -225,10 +225,10 @@ bool ScriptWorld::add_character(const QStringList& words)
         pw::fakes::FakeTraits traits;
         if (const qsizetype named = words.indexOf(QLatin1String("named")); named > 0) traits.name = words.value(named + 1);
         traits.animations << QStringLiteral("Alert") << QStringLiteral("Pleased");
-        c = pw::fakes::load_into_slot(mod, agent, mod.char_count, id, false, traits);
+        c = pw::fakes::load_into_slot(state, agent, state.char_count, id, false, traits);
     }
     c->set_shown(words.contains(QLatin1String("shown")));
-    if (words.contains(QLatin1String("gone"))) mod.characters[mod.char_index(id)].agent = nullptr;
+    if (words.contains(QLatin1String("gone"))) state.characters[state.char_index(id)].agent = nullptr;
     if (const qsizetype size = words.indexOf(QLatin1String("size")); size > 0) {
         const QStringList wh = words.value(size + 1).split(QLatin1Char(','));
         c->resize(wh.value(0).toInt(), wh.value(1).toInt());
@@ -252,17 +252,17 @@ bool ScriptWorld::set_up(const QString& line)
     if (first == QLatin1String("character")) return add_character(words);
     if (first == QLatin1String("slot") && words.value(2) == QLatin1String("empty")) {
         const int slot = words.value(1).toInt();
-        mod.size_slots(slot);
-        mod.char_count = int16_t(qMax<int>(mod.char_count, slot + 1));
+        state.size_slots(slot);
+        state.char_count = int16_t(qMax<int>(state.char_count, slot + 1));
         return true;
     }
-    if (first == QLatin1String("interval")) mod.options.interval_seconds = rest.toFloat();
-    else if (first == QLatin1String("report")) mod.options.report_seconds = rest.toInt();
-    else if (line.startsWith(QLatin1String("last key "))) mod.last_key = line.mid(9);
-    else if (line.startsWith(QLatin1String("heard word "))) mod.heard_word = line.mid(11);
-    else if (line == QLatin1String("runout")) mod.command_line_mode = 1;
-    else if (line == QLatin1String("speed step")) mod.options.speed = pw::engine::RunSpeed::step;
-    else if (line == QLatin1String("speed slow")) mod.options.speed = pw::engine::RunSpeed::slow;
+    if (first == QLatin1String("interval")) state.options.interval_seconds = rest.toFloat();
+    else if (first == QLatin1String("report")) state.options.report_seconds = rest.toInt();
+    else if (line.startsWith(QLatin1String("last key "))) state.last_key = line.mid(9);
+    else if (line.startsWith(QLatin1String("heard word "))) state.heard_word = line.mid(11);
+    else if (line == QLatin1String("runout")) state.command_line_mode = 1;
+    else if (line == QLatin1String("speed step")) state.options.speed = pw::engine::RunSpeed::step;
+    else if (line == QLatin1String("speed slow")) state.options.speed = pw::engine::RunSpeed::slow;
     else if (line == QLatin1String("sound never ends")) wave_ms = -1;
     else if (line.startsWith(QLatin1String("sound lasts "))) wave_ms = line.mid(12).toInt();
     else if (first == QLatin1String("wav")) return QFile(folder.filePath(QStringLiteral("wav/") + rest)).open(QIODevice::WriteOnly);
@@ -270,8 +270,8 @@ bool ScriptWorld::set_up(const QString& line)
     else if (line == QLatin1String("hide windows")) host.hide_box = true;
     else if (line == QLatin1String("no editor")) keys.key_window = nullptr;
     else if (line == QLatin1String("programs do not start")) host.programs_start = false;
-    else if (line == QLatin1String("cancel pending")) mod.cancel_requested = true;
-    else if (line == QLatin1String("introduction playing")) mod.intro_playing = true;
+    else if (line == QLatin1String("cancel pending")) state.cancel_requested = true;
+    else if (line == QLatin1String("introduction playing")) state.intro_playing = true;
     else if (line == QLatin1String("marks not shown")) host.show_marks = false;
     else if (first == QLatin1String("clock")) {
         clock_base_ = read_clock(rest);
@@ -297,7 +297,7 @@ void ScriptWorld::press(const QString& key, bool in_window)
     key_source.send(vk, true);
     key_source.send(vk, false);
     if (ctrl) key_source.send(162, false);
-    if (in_window) pw::engine::window_key_up(mod, keys, host, vk, ctrl ? pw::engine::shift_mask::ctrl : 0);
+    if (in_window) pw::engine::window_key_up(state, keys, host, vk, ctrl ? pw::engine::shift_mask::ctrl : 0);
 }
 
 void ScriptWorld::happen(const QString& what)
@@ -323,14 +323,14 @@ void ScriptWorld::happen(const QString& what)
         agent.post_click(rest, 1, 1);
     } else if (what == QLatin1String("end the wait")) {
         // Esc, only while a wait is under way.
-        if (mod.waiting) press(QStringLiteral("esc"), true);
+        if (state.waiting) press(QStringLiteral("esc"), true);
     } else if (what == QLatin1String("cancel")) {
-        pw::engine::cancel_it(mod, host);
+        pw::engine::cancel_it(state, host);
     } else if (what == QLatin1String("step")) {
-        pw::engine::step_run(mod);
+        pw::engine::step_run(state);
     } else if (what == QLatin1String("full speed")) {
-        mod.options.speed = pw::engine::RunSpeed::full;
-        mod.wake_run();
+        state.options.speed = pw::engine::RunSpeed::full;
+        state.wake_run();
     } else if (what == QLatin1String("requests end at once")) {
         requests_end_now_ = true;
     } else if (first == QLatin1String("finish")) {
@@ -367,7 +367,7 @@ bool ScriptWorld::settle()
 
 double ScriptWorld::run_looks_at() const
 {
-    const pw::engine::ScriptRunner* runner = mod.runner();
+    const pw::engine::ScriptRunner* runner = state.runner();
     const pw::engine::RunWait* wait = runner && !host.over ? runner->current_wait() : nullptr;
     // Waits that end on events only, or on real time the fake makes short, set no time.
     if (!wait || dynamic_cast<const pw::engine::ConditionWait*>(wait) || dynamic_cast<const pw::engine::IdleWait*>(wait)
@@ -394,7 +394,7 @@ bool ScriptWorld::play(const QString& script)
     // however long its steps take on this machine.
     const bool requests_end = !requests_wait_;
     agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-    bool ok = pw::engine::start_run(mod, host, script);
+    bool ok = pw::engine::start_run(state, host, script);
     if (!ok) transcript.add(QStringLiteral("!! the run did not start"));
     int busy = 0;
     for (int rounds = 0; ok && rounds < 200000; ++rounds) {
@@ -408,7 +408,7 @@ bool ScriptWorld::play(const QString& script)
             ok = false;
             break;
         }
-        if (mod.run_held()) {
+        if (state.run_held()) {
             // A cancel or the goodbyes pause on real timers: move the clock to the end
             // of the pause, then let them look.
             clock.now += 500;
@@ -430,15 +430,15 @@ bool ScriptWorld::play(const QString& script)
         clock.now = next;
         if (host.next_tick <= clock.now) {
             host.next_tick = clock.now + host.tick_ms();
-            mod.report_due = true;
-            mod.wake_run();
+            state.report_due = true;
+            state.wake_run();
         }
         if (host.wave_end <= clock.now) {
             host.wave_end = never;
-            mod.sound_ended();
+            state.sound_ended();
         }
         if (look) {
-            mod.wake_run();
+            state.wake_run();
             settle();
         }
         // After the run's own look: an event that comes at the same moment must wake it.

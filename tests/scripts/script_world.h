@@ -31,19 +31,19 @@ constexpr double never = std::numeric_limits<double>::infinity();
 // the clock claims to be fast, so that they look again at once.
 class DriverClock : public pw::engine::HiresClock {
 public:
-    explicit DriverClock(const pw::engine::RunState& mod) : mod_(mod) {}
+    explicit DriverClock(const pw::engine::RunState& state) : state_(state) {}
     double get_time() override
     {
         ++reads;
         return now;
     }
-    double speed() const override { return mod_.run_held() ? 1e6 : 1.0; }
+    double speed() const override { return state_.run_held() ? 1e6 : 1.0; }
 
     double now = 0.0;
     int reads = 0;
 
 private:
-    const pw::engine::RunState& mod_;
+    const pw::engine::RunState& state_;
 };
 
 class Transcript {
@@ -128,12 +128,12 @@ public:
     QString tidy(const QString& text) const;
 
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod{agent};
-    DriverClock clock{mod};
+    pw::engine::RunState state{agent};
+    DriverClock clock{state};
     Transcript transcript{clock};
     CaseHost host{*this};
     CaseKeys key_source;
-    pw::engine::KeyboardHandler keys{mod, key_source};
+    pw::engine::KeyboardHandler keys{state, key_source};
     QObject editor;
     QTemporaryDir folder;
     std::unique_ptr<pw::stage::StageWindow> stage;

@@ -59,11 +59,11 @@ QStringList shared_tricks()
 QStringList play_with_tricks(const QString& script, const QStringList& tricks, float interval = 0.0f)
 {
     ScriptWorld world(tricks);
-    world.mod.options.interval_seconds = interval;
+    world.state.options.interval_seconds = interval;
     world.wave_ms = 1;
     pw::fakes::FakeTraits traits;
     traits.animations = tricks;
-    pw::fakes::load_into_slot(world.mod, world.agent, 2, QStringLiteral("nubbin"), false, traits);
+    pw::fakes::load_into_slot(world.state, world.agent, 2, QStringLiteral("nubbin"), false, traits);
     if (!QFile(world.folder.filePath(QStringLiteral("wav/chime.wav"))).open(QIODevice::WriteOnly)) return {};
     for (int second = 1; second <= 600; ++second)
         world.events << pw::script_tests::CaseEvent{second * 1000.0, QStringLiteral("end the wait")};

@@ -15,23 +15,23 @@ namespace {
 
 struct Composer {
     pw::fakes::FakeAgent agent;
-    pw::engine::RunState mod{agent};
-    pw::fakes::RecordingRunHost editor{mod};
+    pw::engine::RunState state{agent};
+    pw::fakes::RecordingRunHost editor{state};
 
     Composer()
     {
-        mod.set_start_defaults();
-        mod.screen_width_px = 800;
-        mod.screen_height_px = 600;
-        mod.wait_idle_limit = std::chrono::milliseconds(20);
+        state.set_start_defaults();
+        state.screen_width_px = 800;
+        state.screen_height_px = 600;
+        state.wait_idle_limit = std::chrono::milliseconds(20);
         // Slot 0 is smaller than Tansy: the size demonstration uses slot 0's sizes.
         pw::fakes::FakeTraits small;
         small.width = 100;
         small.height = 90;
-        pw::fakes::load_into_slot(mod, agent, 0, QStringLiteral("Pellwick"), false, small);
-        pw::fakes::load_into_slot(mod, agent, 1, QStringLiteral("Tansy"), true)->place(100, 200);
-        mod.char_count = 2;
-        mod.characters[0].size = QSize(150, 140);  // Pellwick was made bigger since
+        pw::fakes::load_into_slot(state, agent, 0, QStringLiteral("Pellwick"), false, small);
+        pw::fakes::load_into_slot(state, agent, 1, QStringLiteral("Tansy"), true)->place(100, 200);
+        state.char_count = 2;
+        state.characters[0].size = QSize(150, 140);  // Pellwick was made bigger since
     }
 
     // What the characters were asked to do, property writes left out.
@@ -74,7 +74,7 @@ private slots:
         QFETCH(QString, expected);
         Composer c;
         c.editor.text = text;
-        pw::stage::compose(c.mod, c.editor, false, entry);
+        pw::stage::compose(c.state, c.editor, false, entry);
         QCOMPARE(c.editor.text, expected);
         QVERIFY(c.acts().isEmpty());
     }
@@ -109,7 +109,7 @@ private slots:
         QFETCH(QStringList, acts);
         Composer c;
         c.editor.text = QStringLiteral("Do");
-        pw::stage::compose(c.mod, c.editor, true, entry);
+        pw::stage::compose(c.state, c.editor, true, entry);
         QTRY_COMPARE(c.acts(), acts);
         QCOMPARE(c.editor.text, QStringLiteral("Do"));
     }
@@ -119,7 +119,7 @@ private slots:
         Composer c;
         for (int round = 0; round < 30; ++round) {
             c.agent.log().clear();
-            pw::stage::compose(c.mod, c.editor, true, QStringLiteral("Tansy> MoveTo random"));
+            pw::stage::compose(c.state, c.editor, true, QStringLiteral("Tansy> MoveTo random"));
             const int x = c.editor.convert_x.toInt();
             const int y = c.editor.convert_y.toInt();
             QVERIFY(x >= 0 && x <= 800 - 128 && y >= 0 && y <= 600 - 128);
@@ -133,7 +133,7 @@ private slots:
     void show_me_tickles()
     {
         Composer c;
-        pw::stage::compose(c.mod, c.editor, true, QStringLiteral("Tansy> Tickle (size)"));
+        pw::stage::compose(c.state, c.editor, true, QStringLiteral("Tansy> Tickle (size)"));
         QVERIFY(c.acts().contains(speak(QStringLiteral("Tansy"), QStringLiteral("Hey, that tickled!"))));
         QVERIFY(c.agent.log().count(QStringLiteral("set Left"), QStringLiteral("Tansy")) > 10);
     }

@@ -61,7 +61,7 @@ void TestStageLoading::empty_folder_ends_with_the_missing_pellwick_message()
 
     pw::trace::set_sink(nullptr);
     pw::trace::set_enabled_for_tests(false);
-    QCOMPARE(f.mod.char_count, int16_t(0));
+    QCOMPARE(f.state.char_count, int16_t(0));
     QCOMPARE(f.combo_items(), QStringList{QStringLiteral("All")});
     QCOMPARE(f.messages, QStringList{QStringLiteral("You must have at least Pellwick properly installed!")});
     QCOMPARE(f.exits.size(), 1);
@@ -84,14 +84,14 @@ void TestStageLoading::file_names_in_any_case_become_capitalised_ids()
     QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join(QLatin1Char('\n'))));
     QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Mira"),
                                            QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
-    QCOMPARE(f.mod.char_count, int16_t(3));
+    QCOMPARE(f.state.char_count, int16_t(3));
     QStringList ids;
-    for (int slot = 0; slot < 3; ++slot) ids << f.mod.characters[slot].id;
+    for (int slot = 0; slot < 3; ++slot) ids << f.state.characters[slot].id;
     QCOMPARE(ids, (QStringList{QStringLiteral("Mira"), QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
     // The fake only loads files that exist: the path keeps the file's own spelling.
     QCOMPARE(f.agent.log().lines_of(QStringLiteral("Load"))[1],
              QStringLiteral("* Load \"Pellwick\" \"%1/PELLWICK.ACS\"").arg(f.chars_dir()));
-    QCOMPARE(f.mod.char_index(QStringLiteral("pellwick")), 1);
+    QCOMPARE(f.state.char_index(QStringLiteral("pellwick")), 1);
     QVERIFY(f.exits.isEmpty());
 }
 
@@ -103,7 +103,7 @@ void TestStageLoading::extra_character_folder_adds_and_overrides()
     f.add_file(QStringLiteral("Zed.acs"), extra.path());
 
     qputenv("PELLWORKS_CHARS", extra.path().toUtf8());
-    const QStringList folders = pw::stage::character_folders(f.mod.program_folder);
+    const QStringList folders = pw::stage::character_folders(f.state.program_folder);
     qunsetenv("PELLWORKS_CHARS");
     QCOMPARE(folders, (QStringList{f.chars_dir(), extra.path()}));
 
@@ -126,7 +126,7 @@ void TestStageLoading::start_up_greets_and_sets_up_every_character()
 
     QVERIFY(f.messages.isEmpty());
     QVERIFY(f.exits.isEmpty());
-    QCOMPARE(f.mod.slot_count(), 201);  // sized from the 200 slots of start-up
+    QCOMPARE(f.state.slot_count(), 201);  // sized from the 200 slots of start-up
     const QStringList lines = f.agent.log().lines();
     QVERIFY(lines.contains(QStringLiteral("Pellwick Show False")));
     QCOMPARE(lines.last(), QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick.\" \"\""));
@@ -135,19 +135,19 @@ void TestStageLoading::start_up_greets_and_sets_up_every_character()
     QCOMPARE(sound_captions, QStringList(3, QStringLiteral("&Sounds for All")));
 
     // Slot 0 carries only the advanced options; every other character Quit and Cancel.
-    QCOMPARE(captions(f.mod.characters[0].agent->commands()),
+    QCOMPARE(captions(f.state.characters[0].agent->commands()),
              QStringList{QStringLiteral("AdvCharOptions|&Advanced Character Options|")});
     for (int slot : {1, 2}) {
-        QCOMPARE(captions(f.mod.characters[slot].agent->commands()),
+        QCOMPARE(captions(f.state.characters[slot].agent->commands()),
                  (QStringList{QStringLiteral("Quit|&Quit|"),
                               QStringLiteral("Cancel Script|&Cancel Script|Cancel [Script]")}));
-        QVERIFY(!f.mod.characters[slot].agent->commands().global_voice_commands_enabled());
+        QVERIFY(!f.state.characters[slot].agent->commands().global_voice_commands_enabled());
     }
 
-    QCOMPARE(f.mod.characters[0].default_size.height(), 170);
-    QCOMPARE(f.mod.current_char, QStringLiteral("Pellwick"));  // the greeting speaker
-    QCOMPARE(f.mod.characters[0].request, f.agent.last_request(QStringLiteral("Pellwick")));
-    QCOMPARE(f.mod.screen_width_px, QGuiApplication::primaryScreen()->geometry().width());
+    QCOMPARE(f.state.characters[0].default_size.height(), 170);
+    QCOMPARE(f.state.current_char, QStringLiteral("Pellwick"));  // the greeting speaker
+    QCOMPARE(f.state.characters[0].request, f.agent.last_request(QStringLiteral("Pellwick")));
+    QCOMPARE(f.state.screen_width_px, QGuiApplication::primaryScreen()->geometry().width());
 }
 
 void TestStageLoading::reloading_uses_the_same_slot()
@@ -155,23 +155,23 @@ void TestStageLoading::reloading_uses_the_same_slot()
     StageFixture f;
     f.install({"Pellwick", "Tobble"});
     f.form->prepare();
-    auto* before = f.mod.characters[1].agent;
+    auto* before = f.state.characters[1].agent;
     f.agent.log().clear();
 
     f.form->get_char(QStringLiteral("TOBBLE"));
 
     QVERIFY(f.messages.isEmpty());
-    QCOMPARE(f.mod.char_index(QStringLiteral("tobble")), 1);
-    QCOMPARE(f.mod.characters[1].id, QStringLiteral("TOBBLE"));
-    QVERIFY(f.mod.characters[1].loaded);
-    QVERIFY(f.mod.characters[1].agent != before);
+    QCOMPARE(f.state.char_index(QStringLiteral("tobble")), 1);
+    QCOMPARE(f.state.characters[1].id, QStringLiteral("TOBBLE"));
+    QVERIFY(f.state.characters[1].loaded);
+    QVERIFY(f.state.characters[1].agent != before);
     QCOMPARE(f.agent.log().lines().mid(0, 2),
              (QStringList{QStringLiteral("* Unload \"Tobble\""),
                           QStringLiteral("* Load \"TOBBLE\" \"%1/Tobble.acs\"").arg(f.chars_dir())}));
     QCOMPARE(f.agent.loaded_ids().size(), 2);
     QCOMPARE(f.agent.log().count(QStringLiteral("UsedAfterUnload")), 0);
     // Slot 0 keeps only its advanced options after another character reloads.
-    QCOMPARE(f.mod.characters[0].agent->commands().entries().size(), 1);
+    QCOMPARE(f.state.characters[0].agent->commands().entries().size(), 1);
 }
 
 void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
@@ -190,8 +190,8 @@ void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
     }));
     QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Pellwick"),
                                            QStringLiteral("Tobble"), QStringLiteral("Zed")}));
-    QCOMPARE(f.mod.char_index(QStringLiteral("Tobble")), -1);
-    QVERIFY(!f.mod.characters[1].loaded && f.mod.characters[1].agent == nullptr);
+    QCOMPARE(f.state.char_index(QStringLiteral("Tobble")), -1);
+    QVERIFY(!f.state.characters[1].loaded && f.state.characters[1].agent == nullptr);
     // Zed's half-done load is undone, so that loading it again can work.
     QVERIFY(!f.agent.is_loaded(QStringLiteral("Zed")));
     QVERIFY(f.exits.isEmpty());  // Pellwick is there: the program goes on
@@ -200,7 +200,7 @@ void TestStageLoading::a_failed_load_is_reported_and_empties_its_slot()
     f.messages.clear();
     f.form->get_char(QStringLiteral("Zed"));
     QVERIFY(f.messages.isEmpty());
-    QCOMPARE(f.mod.char_index(QStringLiteral("zed")), 1);  // the first free slot
+    QCOMPARE(f.state.char_index(QStringLiteral("zed")), 1);  // the first free slot
 
     // Choosing a character whose load failed lists its command lines and no animations.
     f.form->char_avail->setCurrentIndex(2);
@@ -211,18 +211,18 @@ void TestStageLoading::loads_beyond_the_table_never_overwrite_a_loaded_slot()
 {
     StageFixture f;
     f.install({"Pellwick", "Tobble", "Zed"});
-    f.mod.char_count = 0;  // a table of a single slot at start-up
+    f.state.char_count = 0;  // a table of a single slot at start-up
     f.form->prepare();
 
     QVERIFY(f.messages.isEmpty());
     for (const char* id : {"Pellwick", "Tobble", "Zed"}) {
-        const int slot = f.mod.char_index(QString::fromLatin1(id));
+        const int slot = f.state.char_index(QString::fromLatin1(id));
         QVERIFY2(slot >= 0, id);
-        QVERIFY(f.mod.characters[slot].loaded);
-        QCOMPARE(f.mod.characters[slot].agent, f.agent.item(QString::fromLatin1(id)));
+        QVERIFY(f.state.characters[slot].loaded);
+        QCOMPARE(f.state.characters[slot].agent, f.agent.item(QString::fromLatin1(id)));
     }
     QCOMPARE(f.agent.loaded_ids().size(), 3);
-    QVERIFY(f.mod.slot_count() > f.mod.char_count);
+    QVERIFY(f.state.slot_count() > f.state.char_count);
 }
 
 void TestStageLoading::action_lists_follow_the_chosen_entry()
@@ -240,7 +240,7 @@ void TestStageLoading::action_lists_follow_the_chosen_entry()
 
     f.form->char_avail->setCurrentIndex(1);
     QCOMPARE(f.form->AnimationFrame->title(), QStringLiteral("Pellwick Commands"));
-    QCOMPARE(f.mod.current_char, QStringLiteral("Pellwick"));
+    QCOMPARE(f.state.current_char, QStringLiteral("Pellwick"));
     const QStringList items = f.list_items();
     QCOMPARE(items.size(), 16 + 3);
     QCOMPARE(items[0], QStringLiteral("Pellwick> MoveTo (character)"));

@@ -23,15 +23,15 @@ private slots:
 void TestWindowWaits::a_wait_goes_on_when_woken_or_at_its_bound()
 {
     FakeAgent agent;
-    RunState mod(agent);
+    RunState state(agent);
     QStringList done;
     auto gone = std::make_unique<QObject>();
-    mod.agent_idle = false;
-    pw::windows::when_idle(mod, gone.get(), [&] { done << "gone"; });
-    pw::windows::when_idle(mod, nullptr, [&] { done << "idle"; });
+    state.agent_idle = false;
+    pw::windows::when_idle(state, gone.get(), [&] { done << "gone"; });
+    pw::windows::when_idle(state, nullptr, [&] { done << "idle"; });
     // A cancel does not end a pause of the windows.
-    mod.cancel_requested = true;
-    pw::windows::after_pause(mod, 1, nullptr, [&] { done << "paused"; });
+    state.cancel_requested = true;
+    pw::windows::after_pause(state, 1, nullptr, [&] { done << "paused"; });
     QVERIFY(done.isEmpty());  // never before the call returns
     gone.reset();
     QTRY_COMPARE(done, QStringList{"paused"});
@@ -41,9 +41,9 @@ void TestWindowWaits::a_wait_goes_on_when_woken_or_at_its_bound()
     QTRY_COMPARE(done, (QStringList{"paused", "idle"}));
 
     // Nobody goes idle: the bound ends it.
-    mod.agent_idle = false;
-    mod.wait_idle_limit = std::chrono::milliseconds(1);
-    pw::windows::when_idle(mod, nullptr, [&] { done << "bound"; });
+    state.agent_idle = false;
+    state.wait_idle_limit = std::chrono::milliseconds(1);
+    pw::windows::when_idle(state, nullptr, [&] { done << "bound"; });
     QTRY_COMPARE(done.last(), QStringLiteral("bound"));
 }
 

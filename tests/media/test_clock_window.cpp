@@ -2,7 +2,7 @@
 // draws the needle where the value says.
 
 #include "media/clock_dial.h"
-#include "media/clock_form.h"
+#include "media/clock_window.h"
 #include "tests/test_classes.h"
 
 #include <QImage>
@@ -10,13 +10,13 @@
 
 #include <cmath>
 
-class TestClockForm : public QObject {
+class TestClockWindow : public QObject {
     Q_OBJECT
 
 private slots:
     void the_needle_cycles_and_never_shows_59()
     {
-        pw::media::clock_form form;
+        pw::media::ClockWindow form;
         QList<int> seen;
         for (int i = 0; i < 200; ++i) {
             form.advance();
@@ -54,5 +54,5 @@ private slots:
     }
 };
 
-PW_TEST_CLASS(TestClockForm);
-#include "test_clock_form.moc"
+PW_TEST_CLASS(TestClockWindow);
+#include "test_clock_window.moc"

@@ -10,10 +10,10 @@ namespace pw::media {
 
 class ClockDial;
 
-class clock_form : public QWidget {
+class ClockWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit clock_form(QWidget* parent = nullptr);
+    explicit ClockWindow(QWidget* parent = nullptr);
 
     ClockDial* dial = nullptr;
 

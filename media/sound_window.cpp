@@ -1,4 +1,4 @@
-#include "media/audio_form.h"
+#include "media/sound_window.h"
 
 #include "agent/acs/wav_audio.h"
 #include "engine/spoken_questions.h"
@@ -52,15 +52,15 @@ QString length_text(qint64 ms)
 
 }  // namespace
 
-audio_form::audio_form(pw::engine::RunState& mod, QWidget* parent) : QWidget(parent), mod_(mod)
+SoundWindow::SoundWindow(pw::engine::RunState& state, QWidget* parent) : QWidget(parent), state_(state)
 {
     build_controls();
     prepare();
 }
 
-audio_form::~audio_form() = default;
+SoundWindow::~SoundWindow() = default;
 
-void audio_form::build_controls()
+void SoundWindow::build_controls()
 {
     setWindowTitle(QStringLiteral("Record Audio"));
     setWindowIcon(windows::style::icon(QStringLiteral("microphone")));
@@ -121,12 +121,12 @@ void audio_form::build_controls()
     });
 }
 
-QString audio_form::folder() const
+QString SoundWindow::folder() const
 {
-    return pw::folders::sounds_folder(mod_.user_folder);
+    return pw::folders::sounds_folder(state_.user_folder);
 }
 
-void audio_form::prepare()
+void SoundWindow::prepare()
 {
     // Opened again while a take waits: the child finds it as they left it.
     if (is_recording() || has_unsaved_take()) return;
@@ -139,17 +139,17 @@ void audio_form::prepare()
     name_box->setFocus(Qt::OtherFocusReason);
 }
 
-bool audio_form::is_recording() const
+bool SoundWindow::is_recording() const
 {
     return sound_recorder->is_recording();
 }
 
-bool audio_form::has_unsaved_take() const
+bool SoundWindow::has_unsaved_take() const
 {
     return sound_recorder->recorded_ms() > 0 || !take_.isEmpty();
 }
 
-void audio_form::action_button_clicked(int index)
+void SoundWindow::action_button_clicked(int index)
 {
     switch (index) {
     case 0: record(); break;
@@ -159,7 +159,7 @@ void audio_form::action_button_clicked(int index)
     }
 }
 
-void audio_form::record()
+void SoundWindow::record()
 {
     if (asking_ || sound_recorder->is_recording()) return;
     const QString refusal = sound_name_refusal(name_box->text());
@@ -178,7 +178,7 @@ void audio_form::record()
     });
 }
 
-void audio_form::start_recording(const QString& path)
+void SoundWindow::start_recording(const QString& path)
 {
     target_ = path;
     take_.clear();
@@ -187,21 +187,21 @@ void audio_form::start_recording(const QString& path)
     sound_recorder->start(longest_recording_ms);
 }
 
-void audio_form::ask(Question question, std::function<void()> on_yes)
+void SoundWindow::ask(Question question, std::function<void()> on_yes)
 {
     // Without a current character, Pellwick asks.
-    if (mod_.char_index(mod_.current_char) < 0) mod_.current_char = QStringLiteral("pellwick");
+    if (state_.char_index(state_.current_char) < 0) state_.current_char = QStringLiteral("pellwick");
     asking_ = true;
     action_buttons[0]->setEnabled(false);
     action_buttons[1]->setEnabled(false);
-    question(mod_, this, [this, on_yes = std::move(on_yes)](bool yes) {
+    question(state_, this, [this, on_yes = std::move(on_yes)](bool yes) {
         asking_ = false;
         show_idle();
         if (yes) on_yes();
     });
 }
 
-void audio_form::save()
+void SoundWindow::save()
 {
     if (asking_ || target_.isEmpty()) return;
     end_take();
@@ -220,7 +220,7 @@ void audio_form::save()
     keep_take(path);
 }
 
-void audio_form::keep_take(const QString& path)
+void SoundWindow::keep_take(const QString& path)
 {
     target_ = path;
     if (!write_sound(target_, take_)) {
@@ -234,7 +234,7 @@ void audio_form::keep_take(const QString& path)
     unload();
 }
 
-bool audio_form::quit()
+bool SoundWindow::quit()
 {
     end_take();
     show_idle();
@@ -252,7 +252,7 @@ bool audio_form::quit()
     return false;
 }
 
-void audio_form::end_take()
+void SoundWindow::end_take()
 {
     const bool recording = sound_recorder->is_recording();
     QByteArray heard = sound_recorder->stop();
@@ -260,30 +260,30 @@ void audio_form::end_take()
     if (recording || !heard.isEmpty()) take_ = std::move(heard);
 }
 
-void audio_form::show_idle()
+void SoundWindow::show_idle()
 {
     show_recording(false);
     action_buttons[1]->setEnabled(!asking_ && has_unsaved_take());
 }
 
-void audio_form::closeEvent(QCloseEvent* event)
+void SoundWindow::closeEvent(QCloseEvent* event)
 {
     if (quit()) QWidget::closeEvent(event);
     else event->ignore();
 }
 
-QWidget* audio_form::frame()
+QWidget* SoundWindow::frame()
 {
     QWidget* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
     return sub ? sub : this;
 }
 
-void audio_form::unload()
+void SoundWindow::unload()
 {
     frame()->hide();
 }
 
-void audio_form::show_recording(bool on)
+void SoundWindow::show_recording(bool on)
 {
     action_buttons[0]->setEnabled(!on);
     action_buttons[2]->setEnabled(true);
@@ -292,20 +292,20 @@ void audio_form::show_recording(bool on)
     windows::style::set_state(elapsed, "recording", on);
 }
 
-void audio_form::show_length(qint64 ms)
+void SoundWindow::show_length(qint64 ms)
 {
     const QString text = length_text(ms);
     if (elapsed->text() != text) elapsed->setText(text);
 }
 
-void audio_form::say(const QString& text)
+void SoundWindow::say(const QString& text)
 {
-    int slot = mod_.char_index(mod_.current_char);
-    if (slot < 0) slot = mod_.char_index(QStringLiteral("pellwick"));
-    if (slot < 0 || slot >= mod_.slot_count() || !mod_.characters[slot].agent) return;
+    int slot = state_.char_index(state_.current_char);
+    if (slot < 0) slot = state_.char_index(QStringLiteral("pellwick"));
+    if (slot < 0 || slot >= state_.slot_count() || !state_.characters[slot].agent) return;
     try {
-        if (!mod_.characters[slot].agent->visible()) mod_.characters[slot].request = mod_.characters[slot].agent->show();
-        mod_.char_say(slot, text);
+        if (!state_.characters[slot].agent->visible()) state_.characters[slot].request = state_.characters[slot].agent->show();
+        state_.char_say(slot, text);
     } catch (const std::exception&) {
         // A character that cannot speak leaves the window as it is.
     }

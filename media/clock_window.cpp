@@ -1,4 +1,4 @@
-#include "media/clock_form.h"
+#include "media/clock_window.h"
 
 #include "media/clock_dial.h"
 #include "windows/twips.h"
@@ -10,7 +10,7 @@ namespace pw::media {
 using pw::windows::twips_to_px_x;
 using pw::windows::twips_to_px_y;
 
-clock_form::clock_form(QWidget* parent) : QWidget(parent)
+ClockWindow::ClockWindow(QWidget* parent) : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Clock"));
     dial = new ClockDial(this);
@@ -25,25 +25,25 @@ clock_form::clock_form(QWidget* parent) : QWidget(parent)
     resize(QSize(twips_to_px_x(630, this), twips_to_px_y(615, this)).expandedTo(minimumSize()));
 }
 
-void clock_form::advance()
+void ClockWindow::advance()
 {
     const int next = dial->value() + 1;
     dial->setValue(next > last_value ? 0 : next);
 }
 
-void clock_form::showEvent(QShowEvent* event)
+void ClockWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     Q_EMIT shown_or_hidden();
 }
 
-void clock_form::hideEvent(QHideEvent* event)
+void ClockWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     Q_EMIT shown_or_hidden();
 }
 
-QPoint clock_form::top_right_position(int area_width, int window_width, const QWidget* for_dpi)
+QPoint ClockWindow::top_right_position(int area_width, int window_width, const QWidget* for_dpi)
 {
     int left = area_width - twips_to_px_x(850, for_dpi);
     left = qMin(left, area_width - window_width);

@@ -30,11 +30,11 @@ namespace pw::media {
 class LevelMeter;
 class SoundLibrary;
 
-class audio_form : public QWidget {
+class SoundWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit audio_form(pw::engine::RunState& mod, QWidget* parent = nullptr);
-    ~audio_form() override;
+    explicit SoundWindow(pw::engine::RunState& state, QWidget* parent = nullptr);
+    ~SoundWindow() override;
 
     // ---- Controls ----
     std::array<QPushButton*, 3> action_buttons{};  // 0 "Record", 1 "Save", 2 "Quit"
@@ -103,7 +103,7 @@ private:
     using Question = void (*)(pw::engine::RunState&, QObject*, std::function<void(bool)>);
     void ask(Question question, std::function<void()> on_yes);
 
-    pw::engine::RunState& mod_;
+    pw::engine::RunState& state_;
     SoundLibrary* library_ = nullptr;
     QString target_;
     QByteArray take_;  // the stopped take until it is saved or thrown away
