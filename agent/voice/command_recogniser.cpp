@@ -89,7 +89,9 @@ struct CommandRecogniser::Pass {
     ps_decoder_t* decoder = nullptr;
     cmd_ln_t* config = nullptr;
     std::unique_ptr<UtteranceFrontEnd> front;
-    int upsampled_rate = 0;  // the rate the audio is brought to first, 0 for none
+    // Brings the audio to a higher rate first, when the warp needs one; its filter is
+    // worked out once, and each utterance starts from a copy.
+    std::optional<MonoResampler> upsampler;
 
     Pass() = default;
     Pass(const Pass&) = delete;
@@ -156,7 +158,7 @@ std::unique_ptr<CommandRecogniser> CommandRecogniser::create(const RecogniserSet
             if (told < 2 * upper + 100) {
                 // The model's top filters would lie beyond the band: resample up first.
                 told = int(std::ceil(2 * upper + 100));
-                pass->upsampled_rate = int(std::lround(told * warp));
+                pass->upsampler.emplace(sample_rate, int(std::lround(told * warp)));
             }
             set(pass_options, "-samprate", QByteArray::number(told));
             set(pass_options, "-frate", QByteArray::number(std::lround(100 / warp)));
@@ -193,8 +195,10 @@ bool CommandRecogniser::Pass::hear(const std::vector<qint16>& utterance)
     const qint16* samples = utterance.data();
     qsizetype count = qsizetype(utterance.size());
     QByteArray upsampled;
-    if (upsampled_rate) {
-        MonoResampler(sample_rate, upsampled_rate).push(std::vector<float>(utterance.begin(), utterance.end()), upsampled);
+    if (upsampler) {
+        MonoResampler fresh = *upsampler;
+        fresh.push(std::vector<float>(utterance.begin(), utterance.end()), upsampled);
+        fresh.finish(upsampled);
         samples = reinterpret_cast<const qint16*>(upsampled.constData());
         count = upsampled.size() / 2;
     }
