@@ -89,9 +89,7 @@ struct CommandRecogniser::Pass {
     ps_decoder_t* decoder = nullptr;
     cmd_ln_t* config = nullptr;
     std::unique_ptr<UtteranceFrontEnd> front;
-    // Brings the audio to a higher rate first, when the warp needs one; its filter is
-    // worked out once, and each utterance starts from a copy.
-    std::optional<MonoResampler> upsampler;
+    int upsampled_rate = 0;  // the rate the audio is brought to first, 0 for none
 
     Pass() = default;
     Pass(const Pass&) = delete;
@@ -158,7 +156,7 @@ std::unique_ptr<CommandRecogniser> CommandRecogniser::create(const RecogniserSet
             if (told < 2 * upper + 100) {
                 // The model's top filters would lie beyond the band: resample up first.
                 told = int(std::ceil(2 * upper + 100));
-                pass->upsampler.emplace(sample_rate, int(std::lround(told * warp)));
+                pass->upsampled_rate = int(std::lround(told * warp));
             }
             set(pass_options, "-samprate", QByteArray::number(told));
             set(pass_options, "-frate", QByteArray::number(std::lround(100 / warp)));
@@ -195,10 +193,8 @@ bool CommandRecogniser::Pass::hear(const std::vector<qint16>& utterance)
     const qint16* samples = utterance.data();
     qsizetype count = qsizetype(utterance.size());
     QByteArray upsampled;
-    if (upsampler) {
-        MonoResampler fresh = *upsampler;
-        fresh.push(std::vector<float>(utterance.begin(), utterance.end()), upsampled);
-        fresh.finish(upsampled);
+    if (upsampled_rate) {
+        MonoResampler(sample_rate, upsampled_rate).push(std::vector<float>(utterance.begin(), utterance.end()), upsampled);
         samples = reinterpret_cast<const qint16*>(upsampled.constData());
         count = upsampled.size() / 2;
     }
