@@ -14,7 +14,8 @@ trial says a word the script does not listen for (wrong when any command is hear
 Number words are listened for as digits (`listen=70`, said "seventy").
 
 Clips are made outside the program, as a microphone would bring them: espeak-ng and
-flite (commands), resampled to 16 kHz mono by sox, made child-like with sox as the
+flite (commands), resampled to 16 kHz mono by sox (with --native kept at the voice's
+own rate, for the program to convert), made child-like with sox as the
 recognition bench does, with LEAD s of silence before the word and 0.5 s after. They
 are kept in a cache folder. Words come from recognition_words.txt (held-out by default:
 no setting was tuned on them); which words are drawn depends only on --seed.
@@ -29,7 +30,7 @@ seconds; --jobs runs several side by side.
 
 Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices held-out|tuning|all|V1,V2,...]
           [--perturb clean,higher,...] [--words N] [--others N] [--sizes 1,4] [--runs 2]
-          [--lead 0.3] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
+          [--lead 0.3] [--native] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
           [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [-v]
 Needs: a built ./build/bin/pellworks and bench_recognition_clips, espeak-ng, sox; flite
 for the flite voices (bench only).
@@ -84,8 +85,8 @@ def family(voice):
     return "flite" if voice in FLITE else "espeak"
 
 
-def make_clip(cache, voice, perturb, word, lead):
-    key = hashlib.sha1(f"{voice}|{perturb}|{word}|{lead}".encode()).hexdigest()[:16]
+def make_clip(cache, voice, perturb, word, lead, native=False):
+    key = hashlib.sha1(f"{voice}|{perturb}|{word}|{lead}{'|native' if native else ''}".encode()).hexdigest()[:16]
     path = os.path.join(cache, key + ".wav")
     if os.path.exists(path):
         return path
@@ -97,13 +98,14 @@ def make_clip(cache, voice, perturb, word, lead):
             subprocess.check_call(["espeak-ng", "-v", voice, "-w", said, word])
         effects, noise = PERTURB[perturb]
         voiced = os.path.join(tmp, "voiced.wav")
-        subprocess.check_call(["sox", said, "-r", "16000", "-c", "1", "-b", "16", voiced] + effects +
+        rate = subprocess.check_output(["soxi", "-r", said], text=True).strip() if native else "16000"
+        subprocess.check_call(["sox", said, "-r", rate, "-c", "1", "-b", "16", voiced] + effects +
                               ["pad", str(lead), "0.5"])
         done = voiced
         if noise:
             length = subprocess.check_output(["soxi", "-D", voiced], text=True).strip()
             room = os.path.join(tmp, "room.wav")
-            subprocess.check_call(["sox", "-n", "-r", "16000", "-c", "1", "-b", "16", room, "synth", length,
+            subprocess.check_call(["sox", "-n", "-r", rate, "-c", "1", "-b", "16", room, "synth", length,
                                    "pinknoise", "vol", str(noise)])
             done = os.path.join(tmp, "noisy.wav")
             subprocess.check_call(["sox", "-m", voiced, room, done])
@@ -218,6 +220,8 @@ def main():
     ap.add_argument("--sizes", default="1,4")
     ap.add_argument("--runs", type=int, default=2)
     ap.add_argument("--lead", type=float, default=0.3)
+    ap.add_argument("--native", action="store_true",
+                    help="clips at the voice's own rate (espeak-ng 22050 Hz, flite kal 8000 Hz): the program converts")
     ap.add_argument("--jobs", type=int, default=4)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--seconds", type=float, default=40)
@@ -250,13 +254,19 @@ def main():
                     listened += [written(f[0]) for f in fill[3 * (i % a.words):][:size - 1]]
                     trials.append(dict(voice=voice, family=family(voice), perturb=perturb, size=size, word=w,
                                        category=cat, command=command, listened=listened,
-                                       clip=make_clip(a.cache, voice, perturb, w, a.lead)))
+                                       clip=make_clip(a.cache, voice, perturb, w, a.lead, a.native)))
     print(f"{a.set} words; voices {', '.join(voices)}; {a.perturb}; lead-in {a.lead} s; "
+          f"{'at the voices own rates; ' if a.native else ''}"
           f"{len(trials)} clips ({sum(t['command'] for t in trials)} commands), {a.runs} runs", flush=True)
 
     columns = []
     for fresh in [w == "fresh" for w in a.alone.split(",") if w in ("fresh", "shared")]:
         alone = run_alone(trials, fresh)
+        if a.v:
+            for t, r in zip(trials, alone):
+                if not right(t, r):
+                    print(f"  recogniser{' (fresh)' if fresh else ''} {t['voice']}/{t['perturb']} {t['word']} "
+                          f"[{'|'.join(t['listened'])}] -> {r}")
         columns.append((f"recogniser{' (fresh)' if fresh else ''}", [{id(t): h for t, h in zip(trials, alone)}]))
     if not a.no_program:
         runs = []
