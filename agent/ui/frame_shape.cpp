@@ -53,7 +53,7 @@ QImage harden_alpha(const QImage& image)
     return out;
 }
 
-QRegion alpha_region(const QImage& image)
+QRegion alpha_region(const QImage& image, bool* partial_alpha)
 {
     if (image.isNull())
         return {};
@@ -71,15 +71,18 @@ QRegion alpha_region(const QImage& image)
         for (const auto& [x0, x1] : band)
             rects.append(QRect(x0, band_top, x1 - x0, bottom - band_top));
     };
+    // Alpha is the top byte: below half is a pixel under 0x80000000. Any bit left in a
+    // see-through pixel, or missing from the alpha of a solid one, means partial alpha.
+    QRgb clear_bits = 0, solid_bits = 0xffffffffu;
     for (int y = 0; y < h; ++y) {
         row.clear();
         const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
         for (int x = 0; x < w;) {
-            while (x < w && qAlpha(line[x]) < 128)
-                ++x;
+            while (x < w && line[x] < 0x80000000u)
+                clear_bits |= line[x++];
             const int x0 = x;
-            while (x < w && qAlpha(line[x]) >= 128)
-                ++x;
+            while (x < w && line[x] >= 0x80000000u)
+                solid_bits &= line[x++];
             if (x > x0)
                 row.append({x0, x});
         }
@@ -90,6 +93,8 @@ QRegion alpha_region(const QImage& image)
         }
     }
     close_band(h);
+    if (partial_alpha)
+        *partial_alpha = clear_bits != 0 || qAlpha(solid_bits) != 255;
     QRegion region;
     region.setRects(rects.constData(), int(rects.size()));
     return region;
@@ -141,14 +146,19 @@ FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge, QRe
         return {};
     FrameShape shape;
     if (frame.size() == size) {
-        shape.image = soft_edge ? frame.convertToFormat(QImage::Format_ARGB32_Premultiplied) : harden_alpha(frame);
+        shape.image = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         if (part.size() != size)
             shape.image = shape.image.copy(part);
-    } else {
-        const OutlineField field = outline_field(frame);
-        shape.image = with_coverage(scaled_part(field.colours, size, part),
-                                    outline_coverage(field, size, soft_edge, part));
+        // Hardening keeps the cut-out as it is, so one pass finds both; rendered frames
+        // are hard already and keep their own pixels.
+        bool partial = false;
+        shape.region = alpha_region(shape.image, soft_edge ? nullptr : &partial);
+        if (partial)
+            shape.image = harden_alpha(shape.image);
+        return shape;
     }
+    const OutlineField field = outline_field(frame);
+    shape.image = with_coverage(scaled_part(field.colours, size, part), outline_coverage(field, size, soft_edge, part));
     shape.region = alpha_region(shape.image);
     return shape;
 }

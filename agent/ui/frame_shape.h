@@ -22,8 +22,10 @@ struct FrameShape {
 // rest transparent. Works on a copy.
 QImage harden_alpha(const QImage& image);
 
-// The region of the pixels with alpha >= 128.
-QRegion alpha_region(const QImage& image);
+// The region of the pixels with alpha >= 128; `partial_alpha`, when given, tells whether
+// some pixel is neither transparent nor opaque (or, not premultiplied, is transparent
+// with a colour: harden_alpha checks again).
+QRegion alpha_region(const QImage& image, bool* partial_alpha = nullptr);
 
 // Scales the colours smoothly and the outline through its distance field, so that the
 // edge follows the figure's outline at the new size rather than enlarged source
