@@ -20,8 +20,6 @@
 
 #include <unistd.h>
 
-using pw::fakes::CallLog;
-
 namespace {
 
 struct Dialog {
@@ -56,18 +54,6 @@ struct Dialog {
     {
         QFile file(path(name));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
-
-    QStringList said() const
-    {
-        QStringList out;
-        for (const auto& r : const_cast<WindowFixture&>(f).agent.log().records())
-            if (r.operation == QLatin1String("Speak")) out << r.args.value(0);
-        return out;
-    }
-    bool said_last(const QString& sentence) const
-    {
-        return !said().isEmpty() && said().last() == CallLog::text(sentence);
     }
 
     void save_as(const QString& name)
@@ -180,7 +166,7 @@ private slots:
 
         // Nobody answers: asked, nothing written, the dialog stays.
         t.save_as(QStringLiteral("tea"));
-        QVERIFY(t.said_last(pw::engine::overwrite_question()));
+        QVERIFY(t.f.said().endsWith(pw::engine::overwrite_question()));
         QCOMPARE(t.bytes(QStringLiteral("tea.csp")), QByteArray("old tea"));
         QVERIFY(t.shown() && t.d->isEnabled());
         QVERIFY(!t.f.state.questions.overwrite);
@@ -188,7 +174,7 @@ private slots:
         // A double click while the character asks: the answer, then the file.
         t.f.agent.post_dbl_click(QStringLiteral("Pellwick"));
         t.save();
-        QVERIFY(t.said().contains(CallLog::text(QStringLiteral("OK, I saved it!"))));
+        QVERIFY(t.f.said().contains(QStringLiteral("OK, I saved it!")));
         QCOMPARE(t.bytes(QStringLiteral("tea.csp")), QByteArray("new tea\r\n"));
         QVERIFY(!t.shown());
     }
@@ -203,7 +189,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("not a folder") > 0);
         blocker.close();
         t.save_as(QStringLiteral("tea"));
-        QVERIFY(t.said_last(pw::app::couldnt_save_sentence()));
+        QVERIFY(t.f.said().endsWith(pw::app::couldnt_save_sentence()));
         QCOMPARE(t.f.messages.size(), 1);
         QVERIFY(t.f.messages[0].startsWith(pw::app::couldnt_save_sentence() + QStringLiteral("\n\n")));
         QVERIFY(t.f.messages[0].contains(QStringLiteral("tea.csp")));
@@ -222,7 +208,7 @@ private slots:
         t.f.agent.post_dbl_click(QStringLiteral("Pellwick"));
         t.save_as(QStringLiteral("kept.csp"));
         QCOMPARE(t.bytes(QStringLiteral("kept.csp")), QByteArray("kept\r\n"));
-        QVERIFY(t.said_last(pw::app::couldnt_save_sentence()));
+        QVERIFY(t.f.said().endsWith(pw::app::couldnt_save_sentence()));
         QCOMPARE(t.f.messages.size(), 2);
         QVERIFY(t.shown());
     }
@@ -240,7 +226,7 @@ private slots:
         for (const auto& [name, sentence] : cases) {
             t.f.messages.clear();
             QVERIFY(!t.load(name));
-            QVERIFY2(t.said_last(sentence), qPrintable(name));
+            QVERIFY2(t.f.said().endsWith(sentence), qPrintable(name));
             QCOMPARE(t.f.messages.size(), 1);
             QCOMPARE(t.editor(), QStringLiteral("my script"));
             QCOMPARE(t.f.script().current_file_text(), QStringLiteral("Current file: mine.csp"));
@@ -276,14 +262,14 @@ private slots:
         t.set_editor(QStringLiteral("my script"));
 
         t.save_as(name);
-        QVERIFY2(t.said_last(sentence), qPrintable(t.said().join(QLatin1Char('|'))));
+        QVERIFY2(t.f.said().endsWith(sentence), qPrintable(t.f.said().join(QLatin1Char('|'))));
         QVERIFY(t.shown());
         QCOMPARE(contents(home), before);
 
         // Load looks only in the scripts folder as well.
         t.f.write_file(QStringLiteral("escape"), "secret");
         QVERIFY(!t.load(name));
-        QVERIFY(t.said_last(sentence));
+        QVERIFY(t.f.said().endsWith(sentence));
         QCOMPARE(t.editor(), QStringLiteral("my script"));
         QVERIFY(t.f.messages.isEmpty());
     }

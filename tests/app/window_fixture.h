@@ -48,6 +48,23 @@ struct ProgramFixture {
         if (f.open(QIODevice::WriteOnly)) f.write("ACS");
     }
 
+    // Every sentence spoken so far, by any character, as the script wrote it.
+    QStringList said()
+    {
+        QStringList out;
+        for (const auto& r : agent.log().records()) {
+            if (r.operation != QLatin1String("Speak")) continue;
+            const QString quoted = r.args.value(0);
+            QString text;
+            for (qsizetype i = 1; i + 1 < quoted.size(); ++i) {
+                if (quoted[i] == QLatin1Char('\\') && i + 2 < quoted.size()) ++i;
+                text += quoted[i];
+            }
+            out << text;
+        }
+        return out;
+    }
+
     QString write_file(const QString& name, const QByteArray& bytes) const
     {
         const QString path = program_dir.filePath(name);

@@ -65,32 +65,24 @@ struct PaintedArea : QObject {
 };
 
 // Opaque pixels, 4-connected, counted as separate pieces.
-int pieces(const QImage& img)
+int pieces(QImage img)
 {
-    const int w = img.width(), h = img.height();
-    QList<bool> seen(w * h, false);
     int count = 0;
-    for (int start = 0; start < w * h; ++start) {
-        if (seen[start] || qAlpha(img.pixel(start % w, start / w)) < 128)
-            continue;
-        ++count;
-        QList<int> todo{start};
-        seen[start] = true;
-        while (!todo.isEmpty()) {
-            const int i = todo.takeLast();
-            const int x = i % w, y = i / w;
-            const int next[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
-            for (const auto& n : next) {
-                if (n[0] < 0 || n[1] < 0 || n[0] >= w || n[1] >= h)
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            if (qAlpha(img.pixel(x, y)) < 128)
+                continue;
+            ++count;
+            // Each piece is wiped out as it is counted.
+            QList<QPoint> todo{QPoint(x, y)};
+            while (!todo.isEmpty()) {
+                const QPoint p = todo.takeLast();
+                if (!img.rect().contains(p) || qAlpha(img.pixel(p)) < 128)
                     continue;
-                const int j = n[1] * w + n[0];
-                if (!seen[j] && qAlpha(img.pixel(n[0], n[1])) >= 128) {
-                    seen[j] = true;
-                    todo.append(j);
-                }
+                img.setPixel(p, 0);
+                todo << p + QPoint(1, 0) << p - QPoint(1, 0) << p + QPoint(0, 1) << p - QPoint(0, 1);
             }
         }
-    }
     return count;
 }
 
@@ -101,15 +93,6 @@ void show_square(DesktopCharacterView& view, const QRect& at)
     view.set_frame(frame);
     view.set_geometry(at);
     view.set_visible(true);
-}
-
-bool same_pixels(const QImage& a, const QImage& b, const QRect& r)
-{
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y))
-                return false;
-    return true;
 }
 
 }  // namespace
@@ -195,11 +178,11 @@ private slots:
         const QRect line1_rest(cut_x + 2, origin.y(), origin.x() + b.text.size().width() - cut_x - 2, lh);
         const QRect line2(origin.x() - 2, origin.y() + lh, b.text.size().width() + 4, lh);
 
-        QVERIFY(!same_pixels(part, nothing, line1_out));  // the words are drawn
-        QVERIFY(same_pixels(part, full, line1_out));      // exactly where they end up
-        QVERIFY(same_pixels(part, nothing, line1_rest));  // nothing ahead of the voice
-        QVERIFY(same_pixels(part, nothing, line2));
-        QVERIFY(!same_pixels(full, nothing, line2));
+        QVERIFY(part.copy(line1_out) != nothing.copy(line1_out));  // the words are drawn
+        QCOMPARE(part.copy(line1_out), full.copy(line1_out));        // exactly where they end up
+        QCOMPARE(part.copy(line1_rest), nothing.copy(line1_rest));  // nothing ahead of the voice
+        QCOMPARE(part.copy(line2), nothing.copy(line2));
+        QVERIFY(full.copy(line2) != nothing.copy(line2));
         // The balloon keeps its size while the words come.
         QCOMPARE(part.size(), full.size());
 
@@ -209,7 +192,8 @@ private slots:
         const QPoint o = balloon_text_origin(l.look, l.text, l.placement);
         const QImage two_lines = l.picture(l.text.line_start(1)), three = l.picture(l.text.line_start(2) + 1);
         QCOMPARE(two_lines.size(), three.size());
-        QVERIFY(!same_pixels(two_lines, three, QRect(o, QSize(l.text.size().width(), l.text.line_height()))));
+        const QRect top_row(o, QSize(l.text.size().width(), l.text.line_height()));
+        QVERIFY(two_lines.copy(top_row) != three.copy(top_row));
     }
 
     void placement_prefers_above_then_below_then_beside()
