@@ -20,10 +20,26 @@ void StatusPanel::setText(const QString& text)
 {
     if (text == text_)
         return;
+    // Most new texts change at their end only (the last digits of the free space, the
+    // mouse position): the letters before the first change are not painted again.
+    qsizetype same = 0;
+    const qsizetype common = qMin(text.size(), text_.size());
+    while (same < common && text[same] == text_[same])
+        ++same;
+    const int kept = same ? QFontMetrics(text_font()).horizontalAdvance(text.left(same)) - overhang_px : 0;
     text_ = text;
     // A screen reader reads the text itself as the panel's name.
     setAccessibleName(text);
-    update();
+    update(QRect(qMax(0, kept), 0, width(), height()));
+}
+
+QFont StatusPanel::text_font() const
+{
+    // No shaping of text that needs none (digits and Latin letters), which would cost
+    // more than the rest of the repaint.
+    QFont f = font();
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    return f;
 }
 
 QSize StatusPanel::sizeHint() const
@@ -38,13 +54,11 @@ QSize StatusPanel::minimumSizeHint() const
 
 void StatusPanel::paintEvent(QPaintEvent*)
 {
-    // One plain line: no line layout, and no shaping of text that needs none (digits
-    // and Latin letters), which would cost more than the rest of the repaint.
+    // One plain line, without a line layout.
     QPainter p(this);
     const QWidget* bar = parentWidget();
     p.fillRect(rect(), (bar ? bar : this)->palette().window());
-    QFont f = font();
-    f.setStyleStrategy(QFont::PreferNoShaping);
+    const QFont f = text_font();
     p.setFont(f);
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
     const QFontMetrics metrics(f);

@@ -1,6 +1,6 @@
 #pragma once
 // One panel of the status bar: a line of text that repaints itself alone when it
-// changes. A label would ask the whole bar to lay itself out again for every new
+// changes, from its first changed letter on. A label would ask the whole bar to lay itself out again for every new
 // text, and the free-space figure changes every second.
 
 #include <QWidget>
@@ -27,6 +27,11 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // A letter may reach a little left of where it starts.
+    static constexpr int overhang_px = 3;
+
+    QFont text_font() const;
+
     QString text_;
 };
 

@@ -14,9 +14,13 @@ namespace {
 
 struct PaintCount : QObject {
     int count = 0;
+    int leftmost = INT_MAX;
     bool eventFilter(QObject*, QEvent* e) override
     {
-        count += e->type() == QEvent::Paint;
+        if (e->type() == QEvent::Paint) {
+            ++count;
+            leftmost = qMin(leftmost, static_cast<QPaintEvent*>(e)->rect().left());
+        }
         return false;
     }
 };
@@ -80,7 +84,7 @@ private slots:
         QCOMPARE(pw::app::next_drive_index(2, 1, 3), 1);
         QCOMPARE(pw::platform::drive_name("/media/kid/stick/"), QStringLiteral("STICK:"));
 
-        // A new text paints its own panel alone.
+        // A new text paints its own panel alone, from the first changed letter on.
         bar.show_free_space();
         bar.resize(800, 30);
         bar.show();
@@ -93,6 +97,7 @@ private slots:
         bar.show_mouse_position(13, 0);
         QTest::qWait(100);
         QCOMPARE(paints.count, 2);
+        QVERIFY(paints.leftmost > 0);
     }
 
     void real_volumes_hold_the_home_folder_first()
