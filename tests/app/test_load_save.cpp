@@ -65,7 +65,7 @@ struct Dialog {
     void save() const
     {
         d->save_clicked();
-        QTest::qWaitFor([this] { return d->isEnabled(); });
+        QVERIFY(QTest::qWaitFor([this] { return d->isEnabled(); }));
     }
     bool load(const QString& name)
     {

@@ -82,7 +82,7 @@ struct SoundsFixture : WindowFixture {
     // A question holds any run while it is open.
     void question_over()
     {
-        QTest::qWaitFor([this] { return !state.run_held(); });
+        QVERIFY(QTest::qWaitFor([this] { return !state.run_held(); }));
     }
     // Does what asks a question, with a double click on Pellwick while it is asked;
     // the question ends once he has said `answer` again.
