@@ -7,6 +7,7 @@
 #include "agent/runtime/character_agent.h"
 #include "platform/core/trace.h"
 #include "runtime_test_support.h"
+#include "tests/thrown_error.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,18 +17,14 @@ using namespace pw;
 using namespace pw::agent;
 using pw::test::RecordingView;
 using pw::test::RuntimeFixture;
+using pw::test::completes;
 using pw::test::wait_until;
 
 namespace {
 
 uint32_t load_error(AgentPlatform& p, const QString& id, const QString& path)
 {
-    try {
-        p.load(id, path);
-    } catch (const AgentError& e) {
-        return e.number();
-    }
-    return 0;
+    return pw::test::thrown_error([&] { p.load(id, path); }).number();
 }
 
 }  // namespace
@@ -74,7 +71,7 @@ void AgentPlatformTest::a_character_file_loads_hidden_and_its_request_ends_from_
     QCOMPARE(c->name(), QStringLiteral("Sketchy"));
     QCOMPARE(c->animation_names().size(), pw::test::standard_character().data.animations.size());
     const Request show = c->show();
-    QVERIFY(wait_until([&] { return show.status() == Request::Complete; }));
+    QVERIFY(completes(show));
     QCOMPARE(fx.view()->tags.mid(0, 2), (QList<int>{10, 11}));  // the file's frames, drawn
 }
 
@@ -87,12 +84,7 @@ void AgentPlatformTest::ids_are_unique_and_found_without_regard_to_case()
     QVERIFY(p.is_loaded(QStringLiteral("KIT")));
     QCOMPARE(p.item(QStringLiteral("kIT")), p.item(QStringLiteral("Kit")));
     QCOMPARE(load_error(p, QStringLiteral("kit"), path), error::character_already_loaded);
-    try {
-        p.item(QStringLiteral("Nobody"));
-        QFAIL("no error");
-    } catch (const AgentError& e) {
-        QCOMPARE(e.number(), error::character_invalid);
-    }
+    QCOMPARE(pw::test::thrown_error([&] { p.item(QStringLiteral("Nobody")); }).number(), error::character_invalid);
     // The same file under another id: a second character sharing one description.
     p.load(QStringLiteral("Twin"), path);
     QVERIFY(p.item(QStringLiteral("Twin")) != p.item(QStringLiteral("Kit")));
@@ -149,8 +141,7 @@ void AgentPlatformTest::unloading_ends_requests_and_closes_windows()
 
     // The id is free again.
     Character* again = fx.load(QStringLiteral("Kit"));
-    const Request blink = again->play(QStringLiteral("Blink"));
-    QVERIFY(wait_until([&] { return blink.status() == Request::Complete; }));
+    QVERIFY(completes(again->play(QStringLiteral("Blink"))));
 
     // Unloaded while it speaks (through the real audio output) and with the start of its
     // next request posted: nothing reaches the half-gone character, even when events
@@ -165,8 +156,7 @@ void AgentPlatformTest::unloading_ends_requests_and_closes_windows()
     p.unload(QStringLiteral("Tal"));
     QCOMPARE(speech.status(), int(Request::Interrupted));
     QCOMPARE(next.status(), int(Request::Interrupted));
-    const Request still_there = again->play(QStringLiteral("Wave"));
-    QVERIFY(wait_until([&] { return still_there.status() == Request::Complete; }));
+    QVERIFY(completes(again->play(QStringLiteral("Wave"))));
 }
 
 PW_TEST_CLASS(AgentPlatformTest);
