@@ -6,7 +6,6 @@
 #include "agent/acs/acs_writer.h"
 #include "agent/acs/frame_renderer.h"
 #include "agent/acs/wav_audio.h"
-#include "agent/api/agent_error.h"
 #include "tiny_source.h"
 #include "tools/charbuild/character_builder.h"
 #include "tools/charbuild/palette_builder.h"

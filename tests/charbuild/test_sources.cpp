@@ -2,7 +2,6 @@
 // into frames, branches and exits; and the messages bad sources get, from mistakes in
 // the files to motion and drawings the builder refuses.
 
-#include "agent/api/agent_error.h"
 #include "tiny_source.h"
 #include "tools/charbuild/character_builder.h"
 #include "tools/charbuild/character_source.h"

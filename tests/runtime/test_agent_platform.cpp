@@ -3,7 +3,6 @@
 
 #include "tests/test_classes.h"
 #include "agent/acs/acs_writer.h"
-#include "agent/api/agent_error.h"
 #include "agent/runtime/character_agent.h"
 #include "platform/core/trace.h"
 #include "runtime_test_support.h"
@@ -44,6 +43,11 @@ private:
         const QString path = dir_->filePath(name);
         acs::write_acs_file(pw::test::standard_character().data, path);
         return path;
+    }
+    QString write_file(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir_->filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
     }
     std::unique_ptr<QTemporaryDir> dir_;
 };
@@ -98,21 +102,11 @@ void AgentPlatformTest::files_that_are_not_characters_are_refused()
     AgentPlatform& p = fx.platform();
     QCOMPARE(load_error(p, QStringLiteral("A"), dir_->filePath(QStringLiteral("missing.acs"))), error::file_not_found);
 
-    QFile text(dir_->filePath(QStringLiteral("notes.acs")));
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.write("Dear diary, today I was a character file.");
-    text.close();
-    QCOMPARE(load_error(p, QStringLiteral("B"), text.fileName()), error::not_a_character);
-
-    QFile whole(write_sketch(QStringLiteral("whole.acs")));
-    QVERIFY(whole.open(QIODevice::ReadOnly));
-    const QByteArray bytes = whole.readAll();
-    whole.close();
-    QFile cut(dir_->filePath(QStringLiteral("cut.acs")));
-    QVERIFY(cut.open(QIODevice::WriteOnly));
-    cut.write(bytes.left(bytes.size() / 2));
-    cut.close();
-    QVERIFY(load_error(p, QStringLiteral("C"), cut.fileName()) != 0);
+    const QString notes = write_file(QStringLiteral("notes.acs"), "Dear diary, today I was a character file.");
+    QCOMPARE(load_error(p, QStringLiteral("B"), notes), error::not_a_character);
+    const QByteArray whole = acs::write_acs(pw::test::standard_character().data);
+    const QString cut = write_file(QStringLiteral("cut.acs"), whole.left(whole.size() / 2));
+    QVERIFY(!cut.isEmpty() && load_error(p, QStringLiteral("C"), cut) != 0);
 
     QVERIFY(!p.is_loaded(QStringLiteral("A")) && !p.is_loaded(QStringLiteral("B")) &&
             !p.is_loaded(QStringLiteral("C")));

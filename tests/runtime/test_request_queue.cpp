@@ -2,7 +2,6 @@
 // and Wait across characters, errors that come at once, and the trace.
 
 #include "tests/test_classes.h"
-#include "agent/api/agent_error.h"
 #include "runtime_test_support.h"
 #include "tests/thrown_error.h"
 
