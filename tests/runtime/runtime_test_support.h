@@ -76,7 +76,6 @@ public:
     void activate() override { ++activations; }
     void bring_forward() override { ++forwards; }
 
-    int tag() const { return tags.isEmpty() ? -1 : tags.last(); }
     // Tags shown since the last call.
     QList<int> take_tags();
 
