@@ -3,7 +3,7 @@
 // the errors they give.
 
 #include "agent/acs/character_data.h"
-#include "agent/api/agent_error.h"
+#include "tests/thrown_error.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -31,12 +31,7 @@ inline void set_le32(QByteArray& b, qsizetype at, uint32_t v) { qToLittleEndian(
 template <typename F>
 uint32_t error_of(F&& f)
 {
-    try {
-        f();
-        return 0;
-    } catch (const agent::AgentError& e) {
-        return e.number();
-    }
+    return test::thrown_error(f).number();
 }
 
 // The start and end of every block the header and directories point to, sorted.

@@ -203,11 +203,7 @@ private slots:
         QCOMPARE(read_error(web), error::not_a_character);
         QByteArray old = QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(504, '\0');
         QCOMPARE(read_error(old), error::character_version);
-        try {
-            read_acs(old);
-        } catch (const pw::agent::AgentError& e) {
-            QVERIFY(e.text().contains(QStringLiteral("1.5")));
-        }
+        QVERIFY(pw::test::thrown_error([&] { read_acs(old); }).text().contains(QStringLiteral("1.5")));
 
         // Version fields sit at the start of the character information.
         QByteArray version = fixture_;

@@ -2,12 +2,12 @@
 // into frames, branches and exits; and the messages bad sources get, from mistakes in
 // the files to motion and drawings the builder refuses.
 
-#include "agent/api/agent_error.h"
 #include "tiny_source.h"
 #include "tools/charbuild/character_builder.h"
 #include "tools/charbuild/character_source.h"
 #include "tools/charbuild/pose_library.h"
 #include "tests/test_classes.h"
+#include "tests/thrown_error.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -207,32 +207,20 @@ private slots:
         QFETCH(QStringList, expected);
         TinySource tiny;
         tiny.write(file, text);
-        try {
-            build_character(tiny.path());
-            QFAIL("no error");
-        } catch (const agent::AgentError& e) {
-            for (const QString& part : expected)
-                QVERIFY2(e.text().contains(part), qPrintable(e.text() + "  (wanted: " + part + ")"));
-        }
+        const QString message = pw::test::thrown_error([&] { build_character(tiny.path()); }).text();
+        for (const QString& part : expected)
+            QVERIFY2(message.contains(part), qPrintable(message + "  (wanted: " + part + ")"));
     }
 
     void missing_folder_or_file_is_not_found()
     {
-        try {
-            load_character_source(QStringLiteral("/nonexistent/folder"));
-            QFAIL("no error");
-        } catch (const agent::AgentError& e) {
-            QCOMPARE(e.number(), agent::error::file_not_found);
-        }
+        const auto folder = pw::test::thrown_error([] { load_character_source(QStringLiteral("/nonexistent/folder")); });
+        QCOMPARE(folder.number(), agent::error::file_not_found);
         TinySource tiny;
         QFile::remove(tiny.file(QStringLiteral("character.json")));
-        try {
-            load_character_source(tiny.path());
-            QFAIL("no error");
-        } catch (const agent::AgentError& e) {
-            QCOMPARE(e.number(), agent::error::file_not_found);
-            QVERIFY(e.text().contains(QStringLiteral("character.json")));
-        }
+        const auto file = pw::test::thrown_error([&] { load_character_source(tiny.path()); });
+        QCOMPARE(file.number(), agent::error::file_not_found);
+        QVERIFY(file.text().contains(QStringLiteral("character.json")));
     }
 };
 

@@ -250,6 +250,8 @@ QStringList RuntimeFixture::events_named(const QString& name)
 }
 
 bool wait_until(const std::function<bool()>& condition, int ms) { return QTest::qWaitFor(condition, ms); }
+bool ends(const agent::Request& r, int ms) { return wait_until([&] { return r.is_finished(); }, ms); }
+bool completes(const agent::Request& r, int ms) { return ends(r, ms) && r.status() == agent::Request::Complete; }
 void spin(int ms) { QTest::qWait(ms); }
 
 }  // namespace pw::test

@@ -76,7 +76,6 @@ public:
     void activate() override { ++activations; }
     void bring_forward() override { ++forwards; }
 
-    int tag() const { return tags.isEmpty() ? -1 : tags.last(); }
     // Tags shown since the last call.
     QList<int> take_tags();
 
@@ -123,6 +122,9 @@ struct RuntimeFixture {
 
 // Waits with the event loop running until `condition` holds or `ms` pass.
 bool wait_until(const std::function<bool()>& condition, int ms = 3000);
+// Waits until the request has ended (any way), or has ended complete.
+bool ends(const agent::Request& r, int ms = 3000);
+bool completes(const agent::Request& r, int ms = 3000);
 // Runs the event loop for `ms`.
 void spin(int ms);
 

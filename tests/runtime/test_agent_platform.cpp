@@ -3,10 +3,10 @@
 
 #include "tests/test_classes.h"
 #include "agent/acs/acs_writer.h"
-#include "agent/api/agent_error.h"
 #include "agent/runtime/character_agent.h"
 #include "platform/core/trace.h"
 #include "runtime_test_support.h"
+#include "tests/thrown_error.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,18 +16,14 @@ using namespace pw;
 using namespace pw::agent;
 using pw::test::RecordingView;
 using pw::test::RuntimeFixture;
+using pw::test::completes;
 using pw::test::wait_until;
 
 namespace {
 
 uint32_t load_error(AgentPlatform& p, const QString& id, const QString& path)
 {
-    try {
-        p.load(id, path);
-    } catch (const AgentError& e) {
-        return e.number();
-    }
-    return 0;
+    return pw::test::thrown_error([&] { p.load(id, path); }).number();
 }
 
 }  // namespace
@@ -47,6 +43,11 @@ private:
         const QString path = dir_->filePath(name);
         acs::write_acs_file(pw::test::standard_character().data, path);
         return path;
+    }
+    QString write_file(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir_->filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? f.fileName() : QString();
     }
     std::unique_ptr<QTemporaryDir> dir_;
 };
@@ -74,7 +75,7 @@ void AgentPlatformTest::a_character_file_loads_hidden_and_its_request_ends_from_
     QCOMPARE(c->name(), QStringLiteral("Sketchy"));
     QCOMPARE(c->animation_names().size(), pw::test::standard_character().data.animations.size());
     const Request show = c->show();
-    QVERIFY(wait_until([&] { return show.status() == Request::Complete; }));
+    QVERIFY(completes(show));
     QCOMPARE(fx.view()->tags.mid(0, 2), (QList<int>{10, 11}));  // the file's frames, drawn
 }
 
@@ -87,12 +88,7 @@ void AgentPlatformTest::ids_are_unique_and_found_without_regard_to_case()
     QVERIFY(p.is_loaded(QStringLiteral("KIT")));
     QCOMPARE(p.item(QStringLiteral("kIT")), p.item(QStringLiteral("Kit")));
     QCOMPARE(load_error(p, QStringLiteral("kit"), path), error::character_already_loaded);
-    try {
-        p.item(QStringLiteral("Nobody"));
-        QFAIL("no error");
-    } catch (const AgentError& e) {
-        QCOMPARE(e.number(), error::character_invalid);
-    }
+    QCOMPARE(pw::test::thrown_error([&] { p.item(QStringLiteral("Nobody")); }).number(), error::character_invalid);
     // The same file under another id: a second character sharing one description.
     p.load(QStringLiteral("Twin"), path);
     QVERIFY(p.item(QStringLiteral("Twin")) != p.item(QStringLiteral("Kit")));
@@ -106,21 +102,11 @@ void AgentPlatformTest::files_that_are_not_characters_are_refused()
     AgentPlatform& p = fx.platform();
     QCOMPARE(load_error(p, QStringLiteral("A"), dir_->filePath(QStringLiteral("missing.acs"))), error::file_not_found);
 
-    QFile text(dir_->filePath(QStringLiteral("notes.acs")));
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.write("Dear diary, today I was a character file.");
-    text.close();
-    QCOMPARE(load_error(p, QStringLiteral("B"), text.fileName()), error::not_a_character);
-
-    QFile whole(write_sketch(QStringLiteral("whole.acs")));
-    QVERIFY(whole.open(QIODevice::ReadOnly));
-    const QByteArray bytes = whole.readAll();
-    whole.close();
-    QFile cut(dir_->filePath(QStringLiteral("cut.acs")));
-    QVERIFY(cut.open(QIODevice::WriteOnly));
-    cut.write(bytes.left(bytes.size() / 2));
-    cut.close();
-    QVERIFY(load_error(p, QStringLiteral("C"), cut.fileName()) != 0);
+    const QString notes = write_file(QStringLiteral("notes.acs"), "Dear diary, today I was a character file.");
+    QCOMPARE(load_error(p, QStringLiteral("B"), notes), error::not_a_character);
+    const QByteArray whole = acs::write_acs(pw::test::standard_character().data);
+    const QString cut = write_file(QStringLiteral("cut.acs"), whole.left(whole.size() / 2));
+    QVERIFY(!cut.isEmpty() && load_error(p, QStringLiteral("C"), cut) != 0);
 
     QVERIFY(!p.is_loaded(QStringLiteral("A")) && !p.is_loaded(QStringLiteral("B")) &&
             !p.is_loaded(QStringLiteral("C")));
@@ -149,8 +135,7 @@ void AgentPlatformTest::unloading_ends_requests_and_closes_windows()
 
     // The id is free again.
     Character* again = fx.load(QStringLiteral("Kit"));
-    const Request blink = again->play(QStringLiteral("Blink"));
-    QVERIFY(wait_until([&] { return blink.status() == Request::Complete; }));
+    QVERIFY(completes(again->play(QStringLiteral("Blink"))));
 
     // Unloaded while it speaks (through the real audio output) and with the start of its
     // next request posted: nothing reaches the half-gone character, even when events
@@ -165,8 +150,7 @@ void AgentPlatformTest::unloading_ends_requests_and_closes_windows()
     p.unload(QStringLiteral("Tal"));
     QCOMPARE(speech.status(), int(Request::Interrupted));
     QCOMPARE(next.status(), int(Request::Interrupted));
-    const Request still_there = again->play(QStringLiteral("Wave"));
-    QVERIFY(wait_until([&] { return still_there.status() == Request::Complete; }));
+    QVERIFY(completes(again->play(QStringLiteral("Wave"))));
 }
 
 PW_TEST_CLASS(AgentPlatformTest);

@@ -18,11 +18,11 @@ using namespace pw;
 using namespace pw::agent;
 using pw::test::RecordingView;
 using pw::test::RuntimeFixture;
+using pw::test::completes;
+using pw::test::ends;
 using pw::test::wait_until;
 
 namespace {
-
-bool finished(const Request& r) { return r.is_finished(); }
 
 class FakeVoiceInput : public voice::VoiceInput {
 public:
@@ -69,29 +69,24 @@ void CharacterStatesTest::show_and_hide_play_their_state_animations()
     QVERIFY(!c->visible() && !v->visible);
 
     const Request show = c->show();
-    QVERIFY(wait_until([&] { return finished(show); }));
+    QVERIFY(ends(show));
     QVERIFY(c->visible() && v->visible);
     QCOMPARE(v->take_tags(), (QList<int>{10, 11}));
     QCOMPARE(v->frames_when_shown, 1);  // the first frame was there before the window
 
-    const Request again = c->show();  // already visible: nothing to play
-    QVERIFY(wait_until([&] { return finished(again); }));
+    QVERIFY(ends(c->show()));  // already visible: nothing to play
     QVERIFY(v->take_tags().isEmpty());
 
     const Request hide = c->hide();
-    QVERIFY(wait_until([&] { return finished(hide); }));
+    QVERIFY(ends(hide));
     QCOMPARE(v->take_tags(), (QList<int>{20, 21}));
     QVERIFY(!c->visible() && !v->visible);
-    const Request hide_again = c->hide();
-    QVERIFY(wait_until([&] { return finished(hide_again); }));
-    QCOMPARE(hide_again.status(), int(Request::Complete));
+    QVERIFY(completes(c->hide()));
 
-    const Request fast_show = c->show(true);
-    QVERIFY(wait_until([&] { return finished(fast_show); }));
+    QVERIFY(ends(c->show(true)));
     QVERIFY(v->visible);
     QVERIFY(!v->tags.isEmpty());
-    const Request fast_hide = c->hide(true);
-    QVERIFY(wait_until([&] { return finished(fast_hide); }));
+    QVERIFY(ends(c->hide(true)));
     QVERIFY(!v->visible);
     for (int t : v->take_tags()) QVERIFY(t != 10 && t != 20);
 
@@ -100,7 +95,7 @@ void CharacterStatesTest::show_and_hide_play_their_state_animations()
     const Request going = c->hide();
     QVERIFY(wait_until([&] { return going.status() == Request::InProgress; }));
     c->stop();
-    QVERIFY(finished(shown));
+    QVERIFY(shown.is_finished());
     QVERIFY(!c->visible() && !v->visible);
 }
 
@@ -110,13 +105,13 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
     Character* c = fx.load(QStringLiteral("Kit"));
     RecordingView* v = fx.view();
     const Request show = c->show(true);
-    QVERIFY(wait_until([&] { return finished(show); }));
+    QVERIFY(ends(show));
     v->take_tags();
     v->geometries.clear();
     RuntimeFixture::clear_lines();
 
     const Request left = c->move_to(-120, 10, 300);  // towards the screen's left edge
-    QVERIFY(wait_until([&] { return finished(left); }));
+    QVERIFY(ends(left));
     QCOMPARE(QPoint(c->left(), c->top()), QPoint(-120, 10));
     const QList<int> tags = v->take_tags();
     QCOMPARE(tags.first(), 80);
@@ -133,8 +128,7 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
             index_of_event(QStringLiteral("RequestComplete %1 ").arg(left.id())));
 
     // Larger vertical distance: the Down animation; speed 0 jumps with one Move event.
-    const Request down = c->move_to(-100, 200, 60);
-    QVERIFY(wait_until([&] { return finished(down); }));
+    QVERIFY(ends(c->move_to(-100, 200, 60)));
     QCOMPARE(v->take_tags().first(), 89);
     RuntimeFixture::clear_lines();
     v->geometries.clear();
@@ -148,7 +142,7 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
     c->hide(true);
     v->geometries.clear();
     const Request hidden = c->move_to(5, 6, 2000);
-    QVERIFY(wait_until([&] { return finished(hidden); }));
+    QVERIFY(ends(hidden));
     QCOMPARE(v->geometries, (QList<QRect>{QRect(5, 6, 8, 8)}));
 
     // Without travel animations the end of the glide is reported from the event loop.
@@ -157,8 +151,7 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
     pw::test::CharacterSketch plain = pw::test::standard_character();
     plain.data.states.removeIf([](const acs::State& s) { return s.name.startsWith(QLatin1String("MOVING")); });
     Character* p = fx.load(QStringLiteral("Nim"), plain);
-    const Request shown = p->show(true);
-    QVERIFY(wait_until([&] { return finished(shown); }));
+    QVERIFY(ends(p->show(true)));
     Request glide;
     bool stopped_on_arrival = false;
     connect(&fx.platform(), &AgentControl::Move, this, [&](const QString& id, int x, int, int) {
@@ -169,12 +162,10 @@ void CharacterStatesTest::move_to_glides_in_the_travel_pose_and_reports_moves()
     });
     RuntimeFixture::clear_lines();
     glide = p->move_to(600, 0, 100);
-    QVERIFY(wait_until([&] { return finished(glide); }));
+    QVERIFY(ends(glide));
     QVERIFY(stopped_on_arrival);
     QCOMPARE(glide.status(), int(Request::Interrupted));
-    const Request after = p->play(QStringLiteral("Blink"));
-    QVERIFY(wait_until([&] { return finished(after); }));
-    QCOMPARE(after.status(), int(Request::Complete));
+    QVERIFY(completes(p->play(QStringLiteral("Blink"))));
     QCOMPARE(RuntimeFixture::events_named(QStringLiteral("RequestComplete"))
                  .filter(QRegularExpression(QStringLiteral("^RequestComplete %1 ").arg(glide.id())))
                  .size(),
@@ -192,7 +183,7 @@ void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth_and_think_show
     QVERIFY(wait_until([&] { return v->balloon.has_value(); }, 5000));
     QCOMPARE(v->balloon->kind, BalloonKind::Speech);
     QCOMPARE(v->balloon->text, text);
-    QVERIFY(wait_until([&] { return finished(speak); }, 15000));
+    QVERIFY(ends(speak, 15000));
     QCOMPARE(speak.status(), int(Request::Complete));
 
     // Words appeared over time, never going back, and all were shown at the end.
@@ -220,8 +211,7 @@ void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth_and_think_show
 
     // Empty text: done at once, no balloon.
     v->balloon_log.clear();
-    const Request nothing = c->speak(QString());
-    QVERIFY(wait_until([&] { return finished(nothing); }));
+    QVERIFY(ends(c->speak(QString())));
     QVERIFY(v->balloon_log.isEmpty());
 
     // A thought is there all at once, and goes the same way.
@@ -230,7 +220,7 @@ void CharacterStatesTest::speak_reveals_words_and_moves_the_mouth_and_think_show
     QVERIFY(wait_until([&] { return v->balloon.has_value(); }));
     QCOMPARE(v->balloon->kind, BalloonKind::Thought);
     QCOMPARE(v->reveals.last(), 6);
-    QVERIFY(wait_until([&] { return finished(think) && index_of_event(QStringLiteral("BalloonHide Kit")) >= 0; }, 5000));
+    QVERIFY(wait_until([&] { return think.is_finished() && index_of_event(QStringLiteral("BalloonHide Kit")) >= 0; }, 5000));
     QVERIFY(!v->balloon.has_value());
 }
 
@@ -240,17 +230,15 @@ void CharacterStatesTest::speak_keeps_a_gesture_pose_that_has_mouths()
     Character* c = fx.load(QStringLiteral("Kit"));
     RecordingView* v = fx.view();
     c->show(true);
-    const Request gesture = c->play(QStringLiteral("Gesture"));
-    QVERIFY(wait_until([&] { return finished(gesture); }));
+    QVERIFY(ends(c->play(QStringLiteral("Gesture"))));
     v->take_tags();
     const Request speak = c->speak(QStringLiteral("Look over there."));
-    QVERIFY(wait_until([&] { return finished(speak); }, 15000));
+    QVERIFY(ends(speak, 15000));
     const QList<int> during = v->take_tags();
     QVERIFY(!during.isEmpty());
     for (int t : during) QCOMPARE(t, 41);
     // The next animation first leaves the pose.
-    const Request wave = c->play(QStringLiteral("Wave"));
-    QVERIFY(wait_until([&] { return finished(wave); }));
+    QVERIFY(ends(c->play(QStringLiteral("Wave"))));
     QCOMPARE(v->take_tags(), (QList<int>{42, 30, 31, 32}));
 }
 
@@ -268,9 +256,7 @@ void CharacterStatesTest::speak_with_a_wave_file_or_a_missing_one()
     Character* c = fx.load(QStringLiteral("Kit"));
     RecordingView* v = fx.view();
     c->show(true);
-    const Request wave = c->speak(QStringLiteral("Beep beep"), QStringLiteral("tone.wav"));
-    QVERIFY(wait_until([&] { return finished(wave); }));
-    QCOMPARE(wave.status(), int(Request::Complete));
+    QVERIFY(completes(c->speak(QStringLiteral("Beep beep"), QStringLiteral("tone.wav"))));
     QVERIFY(v->mouths.contains(0) || v->mouths.contains(-1));
     bool opened = false;
     for (int m : v->mouths) opened = opened || m > 0;
@@ -279,13 +265,11 @@ void CharacterStatesTest::speak_with_a_wave_file_or_a_missing_one()
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("missing\\.wav.*cannot be played")));
     const Request missing = c->speak(QStringLiteral("x"), QStringLiteral("missing.wav"));
-    QVERIFY(wait_until([&] { return finished(missing); }));
+    QVERIFY(ends(missing));
     QCOMPARE(missing.status(), int(Request::Failed));
     QCOMPARE(missing.error_number(), error::file_not_found);
     // The queue goes on after a failure.
-    const Request next = c->play(QStringLiteral("Blink"));
-    QVERIFY(wait_until([&] { return finished(next); }));
-    QCOMPARE(next.status(), int(Request::Complete));
+    QVERIFY(completes(c->play(QStringLiteral("Blink"))));
 }
 
 void CharacterStatesTest::idling_climbs_levels_and_a_request_wakes_the_character()
@@ -317,7 +301,7 @@ void CharacterStatesTest::idling_climbs_levels_and_a_request_wakes_the_character
 
     RuntimeFixture::clear_lines();
     const Request wave = c->play(QStringLiteral("Wave"));
-    QVERIFY(wait_until([&] { return finished(wave); }));
+    QVERIFY(ends(wave));
     QCOMPARE(v->forwards, 2);
     tags = v->take_tags();
     QCOMPARE(tags.mid(tags.indexOf(94)), (QList<int>{94, 30, 31, 32}));  // wakes up first
@@ -348,7 +332,7 @@ void CharacterStatesTest::size_place_and_name_properties()
     c->set_left(70000);  // positions are 16-bit
     QCOMPARE(c->left(), 32767);
     const Request show = c->show(true);
-    QVERIFY(wait_until([&] { return finished(show); }));
+    QVERIFY(ends(show));
     QCOMPARE(v->frame_sizes.last(), QSize(8, 8));  // the view scales; frames stay native
     // Events come in order: a Move of the writes above would have come before this.
     QVERIFY(wait_until([&] { return index_of_event(QStringLiteral("RequestComplete %1 ").arg(show.id())) >= 0; }));

@@ -2,8 +2,8 @@
 // and Wait across characters, errors that come at once, and the trace.
 
 #include "tests/test_classes.h"
-#include "agent/api/agent_error.h"
 #include "runtime_test_support.h"
+#include "tests/thrown_error.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -11,6 +11,7 @@
 using namespace pw;
 using namespace pw::agent;
 using pw::test::RuntimeFixture;
+using pw::test::completes;
 using pw::test::wait_until;
 
 namespace {
@@ -44,7 +45,7 @@ void RequestQueueTest::requests_run_in_order_and_their_events_come_from_the_even
     RuntimeFixture fx;
     Character* c = fx.load(QStringLiteral("Kit"));
     RuntimeFixture::clear_lines();
-    QSignalSpy completes(&fx.platform(), &AgentControl::RequestComplete);
+    QSignalSpy completed(&fx.platform(), &AgentControl::RequestComplete);
 
     const Request show = c->show();
     const Request wave = c->play(QStringLiteral("wave"));  // names are not case-sensitive
@@ -54,8 +55,8 @@ void RequestQueueTest::requests_run_in_order_and_their_events_come_from_the_even
     QVERIFY(RuntimeFixture::events().isEmpty());  // nothing inside the calls
     QVERIFY(show != wave && show.id() > 0);
 
-    QVERIFY(wait_until([&] { return blink.status() == Request::Complete; }));
-    QVERIFY(wait_until([&] { return completes.size() == 3; }));
+    QVERIFY(completes(blink));
+    QVERIFY(wait_until([&] { return completed.size() == 3; }));
     QCOMPARE(RuntimeFixture::events_named(QStringLiteral("RequestStart")) +
                  RuntimeFixture::events_named(QStringLiteral("RequestComplete")),
              (QStringList{start_line(show, "Kit", "Show"), start_line(wave, "Kit", "Play"),
@@ -66,7 +67,7 @@ void RequestQueueTest::requests_run_in_order_and_their_events_come_from_the_even
     QVERIFY(ev.indexOf(complete_line(show, "Kit", "Show")) < ev.indexOf(start_line(wave, "Kit", "Play")));
     QVERIFY(ev.indexOf(complete_line(wave, "Kit", "Play")) < ev.indexOf(start_line(blink, "Kit", "Play")));
     // The signal hands out the same request the call returned.
-    QCOMPARE(completes[1][0].value<Request>(), wave);
+    QCOMPARE(completed[1][0].value<Request>(), wave);
     QCOMPARE(fx.view()->tags.mid(fx.view()->tags.indexOf(10)), (QList<int>{10, 11, 30, 31, 32, 90, 98}));
 }
 
@@ -75,13 +76,9 @@ void RequestQueueTest::unknown_animations_fail_at_once_and_queue_nothing()
     RuntimeFixture fx;
     Character* c = fx.load(QStringLiteral("Kit"));
     RuntimeFixture::clear_lines();
-    try {
-        c->play(QStringLiteral("Moonwalk"));
-        QFAIL("no error");
-    } catch (const AgentError& e) {
-        QCOMPARE(e.number(), error::animation_not_found);
-        QVERIFY(e.text().contains(QLatin1String("Moonwalk")));
-    }
+    const AgentError moonwalk = pw::test::thrown_error([&] { c->play(QStringLiteral("Moonwalk")); });
+    QCOMPARE(moonwalk.number(), error::animation_not_found);
+    QVERIFY(moonwalk.text().contains(QLatin1String("Moonwalk")));
     // The next request's events are the first to come, its frames the first shown.
     const Request blink = c->play(QStringLiteral("Blink"));
     QVERIFY(wait_until([&] { return RuntimeFixture::events().size() == 2; }));
@@ -110,8 +107,7 @@ void RequestQueueTest::stop_interrupts_the_current_request_and_empties_the_queue
                           complete_line(blink, "Kit", "Play", 3)}));
 
     // The character is free again: the next request runs normally.
-    const Request after = c->play(QStringLiteral("Blink"));
-    QVERIFY(wait_until([&] { return after.status() == Request::Complete; }));
+    QVERIFY(completes(c->play(QStringLiteral("Blink"))));
     QVERIFY(RuntimeFixture::events_named(QStringLiteral("RequestStart")).size() == 1);
 }
 
@@ -120,7 +116,7 @@ void RequestQueueTest::stop_of_one_request_and_stop_all_of_some_kinds()
     RuntimeFixture fx;
     Character* c = fx.load(QStringLiteral("Kit"));
     const Request show = c->show();
-    QVERIFY(wait_until([&] { return show.status() == Request::Complete; }));
+    QVERIFY(completes(show));
     pw::test::spin(20);
     RuntimeFixture::clear_lines();
 
@@ -170,7 +166,7 @@ void RequestQueueTest::wait_holds_a_queue_until_another_characters_request_ends(
 
     // Any end counts, also an interruption.
     b->stop();
-    QVERIFY(wait_until([&] { return wave.status() == Request::Complete; }));
+    QVERIFY(completes(wave));
     QCOMPARE(wait.status(), int(Request::Complete));
     const QStringList ev = RuntimeFixture::events();
     QVERIFY(ev.indexOf(complete_line(loop, "Bob", "Play", 3)) < ev.indexOf(complete_line(wait, "Ann", "Wait")));
@@ -178,17 +174,12 @@ void RequestQueueTest::wait_holds_a_queue_until_another_characters_request_ends(
     // Waiting on something finished, or on nothing, passes straight through.
     const Request done = a->wait(loop);
     const Request nothing = a->wait(Request());
-    QVERIFY(wait_until([&] { return nothing.status() == Request::Complete; }));
+    QVERIFY(completes(nothing));
     QCOMPARE(done.status(), int(Request::Complete));
 
     // One's own request cannot be waited for.
     const Request own = a->play(QStringLiteral("Loop"));
-    try {
-        a->wait(own);
-        QFAIL("no error");
-    } catch (const AgentError& e) {
-        QCOMPARE(e.number(), error::cant_wait_on_self);
-    }
+    QCOMPARE(pw::test::thrown_error([&] { a->wait(own); }).number(), error::cant_wait_on_self);
     // A waiting character that is unloaded ends its wait as interrupted.
     const Request held = b->wait(own);
     QVERIFY(wait_until([&] { return held.status() == Request::InProgress; }));
@@ -205,8 +196,7 @@ void RequestQueueTest::a_looping_animation_ends_when_the_next_request_arrives()
     QVERIFY(wait_until([&] { return fx.view()->tags.count(50) >= 3; }));
     QCOMPARE(loop.status(), int(Request::InProgress));
     fx.view()->take_tags();
-    const Request blink = c->play(QStringLiteral("Blink"));
-    QVERIFY(wait_until([&] { return blink.status() == Request::Complete; }));
+    QVERIFY(completes(c->play(QStringLiteral("Blink"))));
     QCOMPARE(loop.status(), int(Request::Complete));
     const QList<int> tags = fx.view()->take_tags();
     QCOMPARE(tags.mid(tags.size() - 3), (QList<int>{52, 90, 98}));
