@@ -183,14 +183,23 @@ def sync_copy():
     that ninja rebuilds just what changed (an interrupted run's mutant included)."""
     def ignore(folder, names):
         return [n for n in names if n in (".git", "__pycache__") or (Path(folder) == ROOT and n.startswith("build"))]
+    kept = set()
     for folder, dirs, files in os.walk(ROOT):
         dirs[:] = [d for d in dirs if d not in ignore(folder, dirs)]
         for name in files:
             src = Path(folder) / name
             dst = SRC / src.relative_to(ROOT)
+            kept.add(dst)
             if not dst.exists() or dst.read_bytes() != src.read_bytes():
                 dst.parent.mkdir(parents=True, exist_ok=True)
                 shutil.copy(src, dst)
+    # A file renamed or deleted in the worktree goes from the copy too: the build globs
+    # its folders and would still compile it.
+    for folder, dirs, files in os.walk(SRC):
+        dirs[:] = [d for d in dirs if not (Path(folder) == SRC and d == "build")]
+        for name in files:
+            if Path(folder) / name not in kept:
+                (Path(folder) / name).unlink()
 
 
 def build(targets, log):
