@@ -8,7 +8,7 @@ namespace pw::engine {
 OutsideWait::OutsideWait(RunState& state, std::unique_ptr<RunWait> wait, std::function<void()> then)
     : QObject(&state.steps_owner()), state_(state), then_(std::move(then))
 {
-    waits_.push_back(std::move(wait));
+    waits_.push(std::move(wait));
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { look(); });
@@ -34,25 +34,19 @@ void OutsideWait::wake()
 
 void OutsideWait::look()
 {
+    bool over = false;
     try {
-        while (!waits_.empty()) {
-            WaitState state = waits_.back()->look();
-            if (state.first) {
-                waits_.push_back(std::move(state.first));
-                continue;
-            }
-            if (!state.over) break;
-            waits_.pop_back();
-        }
+        over = waits_.look().has_value();
     } catch (const std::exception&) {
         // A character that fails while it is waited for ends the wait.
         waits_.clear();
+        over = true;
     }
-    if (waits_.empty()) {
+    if (over) {
         finish();
         return;
     }
-    const int ms = waits_.back()->look_again_ms();
+    const int ms = waits_.innermost()->look_again_ms();
     if (ms == 0) wake();
     else if (ms > 0) timer_.start(ms);
     else timer_.stop();

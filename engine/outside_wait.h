@@ -13,7 +13,6 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 namespace pw::engine {
 
@@ -34,7 +33,7 @@ private:
     void finish();
 
     RunState& state_;
-    std::vector<std::unique_ptr<RunWait>> waits_;
+    WaitStack waits_;
     std::function<void()> then_;
     QTimer timer_;
     bool look_posted_ = false;

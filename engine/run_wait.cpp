@@ -6,6 +6,21 @@
 
 namespace pw::engine {
 
+std::optional<Flow> WaitStack::look()
+{
+    while (!waits_.empty()) {
+        WaitState state = waits_.back()->look();
+        if (state.first) {
+            waits_.push_back(std::move(state.first));
+            continue;
+        }
+        if (!state.over) return std::nullopt;
+        waits_.pop_back();
+        if (waits_.empty()) return state.flow;
+    }
+    return std::nullopt;
+}
+
 PauseWait::PauseWait(RunState& state, int32_t ms, bool cancel_ends_it, Flow then)
     : state_(state), cancel_ends_it_(cancel_ends_it), then_(then)
 {

@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace pw::engine {
 
@@ -51,6 +53,23 @@ public:
 
     // What the run is waiting for, as the Script window's status line tells it.
     WaitKind kind = WaitKind::none;
+};
+
+// The waits a run (or a window) is in: a wait may start another to get through first
+// (a character's wait inside a question), which is looked at before it, and the outer
+// one looks again as soon as the inner one is over.
+class WaitStack {
+public:
+    void push(std::unique_ptr<RunWait> wait) { waits_.push_back(std::move(wait)); }
+    void clear() { waits_.clear(); }
+    bool empty() const { return waits_.empty(); }
+    const RunWait* innermost() const { return waits_.empty() ? nullptr : waits_.back().get(); }
+    const RunWait* outermost() const { return waits_.empty() ? nullptr : waits_.front().get(); }
+    // Looks until a wait goes on (nullopt) or the outermost is over: then its flow.
+    std::optional<Flow> look();
+
+private:
+    std::vector<std::unique_ptr<RunWait>> waits_;
 };
 
 // A pause on the program's clock (the high-resolution one when there is one); a cancel

@@ -150,32 +150,24 @@ void ScriptRunner::step_phase()
 
 void ScriptRunner::look()
 {
-    while (!waits_.empty()) {
-        WaitState state;
-        try {
-            state = waits_.back()->look();
-        } catch (const pw::agent::AgentError& e) {
-            // As for a statement: a command that exists already is skipped.
-            if (e.number() != pw::agent::error::command_already_in_use) throw;
-            state = WaitState::done(Flow::next_line);
-            waits_.resize(1);
-        }
-        if (state.first) {
-            waits_.push_back(std::move(state.first));
-            continue;
-        }
-        if (!state.over) return;
-        waits_.pop_back();
-        if (!waits_.empty()) continue;  // the outer wait looks again at once
-        const auto then = std::move(after_wait_);
-        after_wait_ = nullptr;
-        if (then) then(state.flow);
+    std::optional<Flow> flow;
+    try {
+        flow = waits_.look();
+    } catch (const pw::agent::AgentError& e) {
+        // As for a statement: a command that exists already is skipped.
+        if (e.number() != pw::agent::error::command_already_in_use) throw;
+        waits_.clear();
+        flow = Flow::next_line;
     }
+    if (!flow) return;
+    const auto then = std::move(after_wait_);
+    after_wait_ = nullptr;
+    if (then) then(*flow);
 }
 
 void ScriptRunner::wait_for(std::unique_ptr<RunWait> wait, std::function<void(Flow)> then)
 {
-    waits_.push_back(std::move(wait));
+    waits_.push(std::move(wait));
     after_wait_ = std::move(then);
     look();
 }
@@ -183,7 +175,7 @@ void ScriptRunner::wait_for(std::unique_ptr<RunWait> wait, std::function<void(Fl
 void ScriptRunner::time_next_look()
 {
     if (waits_.empty() || phase_ == Phase::over) return;
-    const int ms = waits_.back()->look_again_ms();
+    const int ms = waits_.innermost()->look_again_ms();
     if (ms == 0) wake();
     else if (ms > 0) look_timer_.start(ms);
     else look_timer_.stop();
@@ -191,7 +183,7 @@ void ScriptRunner::time_next_look()
 
 void ScriptRunner::tell_waiting()
 {
-    const WaitKind kind = waits_.empty() || phase_ == Phase::over ? WaitKind::none : waits_.front()->kind;
+    const WaitKind kind = waits_.empty() || phase_ == Phase::over ? WaitKind::none : waits_.outermost()->kind;
     const QString sentence = kind == WaitKind::none ? QString() : waiting_sentence(kind, waiting_one());
     if (sentence == told_) return;
     told_ = sentence;

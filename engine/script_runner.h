@@ -33,7 +33,7 @@ public:
     void wake();
     bool over() const { return phase_ == Phase::over; }
     // The wait the run is held by, the innermost first; empty while it steps.
-    const RunWait* current_wait() const { return waits_.empty() ? nullptr : waits_.back().get(); }
+    const RunWait* current_wait() const { return waits_.innermost(); }
     const ScriptRun& run() const { return run_; }
 
     // How long a run may step without handing control back.
@@ -88,7 +88,7 @@ private:
     Phase phase_ = Phase::preparing;
     script::Keyword keyword_ = script::Keyword::empty;
     QString text_;
-    std::vector<std::unique_ptr<RunWait>> waits_;
+    WaitStack waits_;
     std::function<void(Flow)> after_wait_;
     QTimer look_timer_;  // the wait's own clock
     bool look_posted_ = false;
