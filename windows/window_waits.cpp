@@ -74,10 +74,10 @@ private:
 };
 
 // A question answered by a double click (which sets answered_yes and clears `flag`),
-// asked by the character whose slot `asker` names. It lasts while that character's last request is under way
-// (the slot is looked up at each look: a double click makes the clicked character
-// current, and its answer is then the request that keeps the question open); then
-// that character stops.
+// asked by the character whose slot `asker` names. It lasts while that character's
+// last request is under way (the slot is looked up at each look: a double click makes
+// the clicked character current, and its answer is then the request that keeps the
+// question open); then that character stops.
 void ask_and_wait(RunState& state, const QString& kind, bool& flag, const std::function<int()>& asker,
                   const QString& question, QObject* context, Answer answer)
 {
