@@ -4,6 +4,7 @@
     tools/mutants.py                    # 60 mutants from seed 1: build, test, print the figure
     tools/mutants.py --list             # only print the chosen mutants
     tools/mutants.py --count 20 --seed 7
+    tools/mutants.py --scope agent/runtime,stage   # other folders
 
 Each mutant changes one place in the engine, the waits or the character file reader:
 a comparison swapped, && and || swapped, a condition negated, a number changed, or a
@@ -23,7 +24,7 @@ SRC = WORK / "src"
 # The build folder sits in the copy as build/ sits in the worktree, so that the shared
 # ccache (base_dir) finds the worktree's compiles.
 BUILD = SRC / "build"
-SCOPE = ["engine", "agent/acs"]
+SCOPE = ["engine", "agent/acs"]  # the default; --scope names others
 
 # The tests that can see a change in each folder; those that need an X server are left
 # out. Names are ctest names; a test whose program is named differently (the fuzz
@@ -37,6 +38,13 @@ TESTS = {
                   "charbuild_sources_test", "charbuild_builder_test", "charbuild_characters_test",
                   "charbuild_acstool_test", "test_runtime_player", "test_runtime_requests",
                   "test_runtime_states", "test_runtime_platform", "fuzz_acs_corpus"],
+    "agent/runtime": ["test_runtime_player", "test_runtime_requests", "test_runtime_states",
+                      "test_runtime_platform", "ui_character_window_test", "ui_character_mouse_test",
+                      "ui_balloon_test", "test_stage_loading", "test_scripts"],
+    "app": ["test_desktop_services", "test_script_window", "test_start_up", "test_load_save",
+            "test_sound_windows", "test_info_bar", "test_script_editor", "test_help_book",
+            "test_main_window_waits"],
+    "stage": ["test_stage_loading", "test_stage_events", "test_composer", "test_window_waits"],
 }
 PROGRAM = {"fuzz_script_corpus": "fuzz_script_replay", "fuzz_acs_corpus": "fuzz_acs_replay",
            **{t: "acs_tests" for t in ["acs_codec", "acs_reader", "acs_writer", "acs_frame_renderer",
@@ -45,7 +53,11 @@ PROGRAM = {"fuzz_script_corpus": "fuzz_script_replay", "fuzz_acs_corpus": "fuzz_
                                             "charbuild_characters_test", "charbuild_acstool_test"]},
            **{t: "stage_tests" for t in ["test_composer", "test_window_waits", "test_stage_events",
                                         "test_stage_loading"]},
-           **{t: "app_tests" for t in ["test_script_editor", "test_script_window"]},
+           **{t: "app_tests" for t in ["test_script_editor", "test_script_window", "test_desktop_services",
+                                      "test_start_up", "test_load_save", "test_sound_windows",
+                                      "test_info_bar", "test_help_book"]},
+           **{t: "ui_tests" for t in ["ui_character_window_test", "ui_character_mouse_test",
+                                     "ui_balloon_test"]},
            **{t: "engine_tests" for t in ["test_script_text", "test_wait_pieces", "test_run_state"]},
            **{t: "runtime_tests" for t in ["test_runtime_player", "test_runtime_requests",
                                           "test_runtime_states", "test_runtime_platform"]},
@@ -258,7 +270,13 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--count", type=int, default=60)
     ap.add_argument("--list", action="store_true", help="print the chosen mutants without running them")
+    ap.add_argument("--scope", help="comma-separated folders to plant faults in, of: " + ", ".join(TESTS))
     args = ap.parse_args()
+    if args.scope:
+        SCOPE[:] = args.scope.split(",")
+        unknown = [f for f in SCOPE if f not in TESTS]
+        if unknown:
+            sys.exit(f"no tests are known for {', '.join(unknown)}")
     pool = candidates(args.seed)
     if args.list:
         for k, site in enumerate(pool[:args.count], 1):
@@ -266,7 +284,8 @@ def main():
         print(f"({len(pool)} candidates; one that does not compile is replaced by the next)")
         return
     (WORK / "logs").mkdir(parents=True, exist_ok=True)
-    report = WORK / f"mutants-seed{args.seed}.txt"
+    where = "-" + "+".join(f.replace("/", "_") for f in SCOPE) if args.scope else ""
+    report = WORK / f"mutants-seed{args.seed}{where}.txt"
     started = time.monotonic()
     times = baseline(WORK / "logs" / "baseline.log")
     print(f"baseline passes ({sum(times.values()):.0f} s of tests)", flush=True)
