@@ -15,6 +15,42 @@
 
 namespace pw::voice {
 
+// The last few sentences spoken, kept on the worker thread: a wait's reminder repeats
+// one sentence every few seconds, and synthesizing it again was most of a waiting
+// run's CPU. The audio is shared with the clips handed out, so keeping it is cheap.
+class RecentClips {
+public:
+    std::optional<SpeechClip> find(const QString& text, const VoiceSettings& voice) const
+    {
+        for (const Entry& e : entries_)
+            if (e.clip.text == text && same_voice(e.voice, voice)) return e.clip;
+        return std::nullopt;
+    }
+
+    void keep(const VoiceSettings& voice, const SpeechClip& clip)
+    {
+        if (clip.audio.samples.size() > kMaxBytes / kEntries) return;  // a long story is rarely repeated
+        if (entries_.size() == kEntries) entries_.pop_front();
+        entries_.push_back(Entry{voice, clip});
+    }
+
+private:
+    static constexpr int kEntries = 4;
+    static constexpr qsizetype kMaxBytes = 2 * 1024 * 1024;
+
+    struct Entry {
+        VoiceSettings voice;
+        SpeechClip clip;
+    };
+
+    static bool same_voice(const VoiceSettings& a, const VoiceSettings& b)
+    {
+        return a.voice == b.voice && a.rate == b.rate && a.pitch == b.pitch;
+    }
+
+    std::deque<Entry> entries_;
+};
+
 // The thread that talks to espeak-ng, and the bookkeeping of tickets. Jobs run in the
 // order they were queued, whichever thread queued them.
 class SynthesisWorker {
@@ -104,7 +140,11 @@ private:
                 running_is_async_ = !job.reply;
                 abort_running_ = false;
             }
-            std::optional<SpeechClip> clip = espeak::synthesize(job.text, job.voice, &abort_running_);
+            std::optional<SpeechClip> clip = recent_.find(job.text, job.voice);
+            if (!clip) {
+                clip = espeak::synthesize(job.text, job.voice, &abort_running_);
+                if (clip) recent_.keep(job.voice, *clip);
+            }
             bool aborted = false;
             {
                 std::lock_guard guard(lock_);
@@ -122,6 +162,7 @@ private:
     }
 
     Deliver deliver_;
+    RecentClips recent_;  // only the worker thread touches it
     std::promise<bool> initialised_;
     std::shared_future<bool> available_;
     std::mutex lock_;
