@@ -37,10 +37,13 @@ QPoint balloon_text_origin(const BalloonLook& look, const BalloonTextLayout& tex
 QImage draw_balloon(const BalloonLook& look, const BalloonTextLayout& text,
                     const BalloonPlacement& placement, int revealed, bool hard_edges)
 {
-    return draw_balloon_text(draw_balloon_body(look, placement), look, text, placement, revealed, hard_edges);
+    const QImage body = draw_balloon_body(look, placement, hard_edges);
+    QImage picture = body;
+    draw_balloon_text(picture, body, look, text, placement, revealed, body.rect(), hard_edges);
+    return picture;
 }
 
-QImage draw_balloon_body(const BalloonLook& look, const BalloonPlacement& placement)
+QImage draw_balloon_body(const BalloonLook& look, const BalloonPlacement& placement, bool hard_edges)
 {
     const QRect window = placement.window();
     QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
@@ -58,21 +61,37 @@ QImage draw_balloon_body(const BalloonLook& look, const BalloonPlacement& placem
     p.setPen(pen);
     p.setBrush(look.fill);
     p.drawPath(outline);
-    return image;
+    p.end();
+    return hard_edges ? harden_alpha(image) : image;
 }
 
-QImage draw_balloon_text(const QImage& body, const BalloonLook& look, const BalloonTextLayout& text,
-                         const BalloonPlacement& placement, int revealed, bool hard_edges)
+void draw_balloon_text(QImage& picture, const QImage& body, const BalloonLook& look, const BalloonTextLayout& text,
+                       const BalloonPlacement& placement, int revealed, const QRect& area, bool hard_edges)
 {
-    QImage image = body.copy();
-    QPainter p(&image);
+    const QRect part = area & picture.rect();
+    if (part.isEmpty())
+        return;
+    QPainter p(&picture);
+    p.setClipRect(part);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(part.topLeft(), body, part);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setPen(look.text);
     text.draw(p, QPointF(balloon_text_origin(look, text, placement)), revealed);
     p.end();
-
-    return hard_edges ? harden_alpha(image) : image;
+    // The text lies on the opaque fill, so the edges stay hard; a glyph that strays
+    // past the fill is hardened like them.
+    if (hard_edges) {
+        const QImage drawn = picture.copy(part);
+        const QImage hard = harden_alpha(drawn);
+        if (hard.constBits() != drawn.constBits()) {
+            QPainter back(&picture);
+            back.setCompositionMode(QPainter::CompositionMode_Source);
+            back.drawImage(part.topLeft(), hard);
+        }
+    }
 }
 
 }  // namespace pw::agent::ui

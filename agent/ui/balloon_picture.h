@@ -24,11 +24,12 @@ BalloonLook balloon_look(BalloonKind kind, const acs::BalloonInfo& style, const 
 // mask; otherwise the outline is antialiased against transparency (for a compositor).
 QImage draw_balloon(const BalloonLook& look, const BalloonTextLayout& text,
                     const BalloonPlacement& placement, int revealed, bool hard_edges);
-// The same in two steps: the outline and fill, then the text over a copy of them.
-// While a speech reveals word after word only the second step runs again.
-QImage draw_balloon_body(const BalloonLook& look, const BalloonPlacement& placement);
-QImage draw_balloon_text(const QImage& body, const BalloonLook& look, const BalloonTextLayout& text,
-                         const BalloonPlacement& placement, int revealed, bool hard_edges);
+// The same in two steps: the outline and fill, then the text. While a speech reveals
+// word after word only the second step runs again, and only over `area` of `picture`
+// (window pixels), which it first sets back to the body.
+QImage draw_balloon_body(const BalloonLook& look, const BalloonPlacement& placement, bool hard_edges);
+void draw_balloon_text(QImage& picture, const QImage& body, const BalloonLook& look, const BalloonTextLayout& text,
+                       const BalloonPlacement& placement, int revealed, const QRect& area, bool hard_edges);
 
 // Where the text area's top-left corner lies in the balloon's window.
 QPoint balloon_text_origin(const BalloonLook& look, const BalloonTextLayout& text,

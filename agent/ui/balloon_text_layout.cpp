@@ -93,6 +93,25 @@ QRectF BalloonTextLayout::char_rect(int index) const
     return QRectF(std::min(x0, x1), line.y(), std::abs(x1 - x0), line_height_);
 }
 
+QRect BalloonTextLayout::changed_area(int from, int to) const
+{
+    const QRect all(QPoint(0, 0), size_);
+    to = std::clamp(to, 0, int(text_.size()));
+    if (from < 0 || to <= from || first_visible_line(from) != first_visible_line(to))
+        return all;
+    const int first = line_of(from), last = line_of(to - 1);
+    const int scroll = lines_[first_visible_line(to)].y;
+    const int room = line_height_ / 2;
+    QRect area(0, lines_[first].y - scroll - room, size_.width(), lines_[last].y - lines_[first].y + line_height_ + 2 * room);
+    if (first == last) {
+        const QTextLine line = layout_->lineAt(first);
+        const int x0 = int(std::floor(line.cursorToX(from))) - room;
+        area.setLeft(x0);
+        area.setRight(int(std::ceil(line.cursorToX(to))) + room);
+    }
+    return area & all;
+}
+
 void BalloonTextLayout::draw(QPainter& painter, QPointF origin, int revealed) const
 {
     revealed = std::clamp(revealed, 0, int(text_.size()));

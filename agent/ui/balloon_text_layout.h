@@ -43,6 +43,11 @@ public:
     // Where character `index` stands in the full (unscrolled) layout.
     QRectF char_rect(int index) const;
 
+    // The part of the text area (its own pixels) that changes when the reveal goes from
+    // `from` characters to `to`: where the new words are written, with room for glyphs
+    // that reach past their place; the whole area when the text scrolls or goes back.
+    QRect changed_area(int from, int to) const;
+
     // Draws the first `revealed` characters with the text area's top-left at origin.
     void draw(QPainter& painter, QPointF origin, int revealed) const;
 

@@ -6,6 +6,7 @@
 #include "agent/ui/x11_desktop.h"
 
 #include <QApplication>
+#include <QDataStream>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -20,6 +21,20 @@ namespace {
 // A thought shows its whole text at once, so it may grow beyond the speech lines,
 // but not without end.
 constexpr int thought_max_lines = 10;
+
+// What the balloon's outline and fill depend on. A wait's reminder comes back every few
+// seconds in the same balloon at the same place: its outline is drawn once.
+QByteArray outline_key(const BalloonLook& look, const BalloonPlacement& placement, bool hard_edges)
+{
+    const QRect window = placement.window();
+    const BalloonMetrics& m = look.metrics;
+    QByteArray key;
+    QDataStream out(&key, QIODevice::WriteOnly);
+    out << int(m.kind) << m.border << m.radius << m.scallop << look.fill << look.border << window.size()
+        << placement.body.translated(-window.topLeft()) << placement.tip - window.topLeft() << int(placement.side)
+        << hard_edges;
+    return key;
+}
 
 }  // namespace
 
@@ -57,7 +72,6 @@ void BalloonWindow::set_content(BalloonKind kind, const QString& text, const acs
     look_ = std::make_unique<BalloonLook>(balloon_look(kind, style, font));
     revealed_ = kind == BalloonKind::Speech ? 0 : int(text.size());
     placement_ = {};
-    body_ = {};
     picture_ = {};
     if (!character_.isNull())
         follow(character_, screen_);
@@ -68,7 +82,6 @@ void BalloonWindow::clear_content()
 {
     text_.reset();
     look_.reset();
-    body_ = {};
     picture_ = {};
     region_ = {};
     update_shown();
@@ -142,17 +155,27 @@ void BalloonWindow::redraw(bool shape_changed)
 {
     if (!text_ || placement_.body.isNull())
         return;
-    if (shape_changed || body_.size() != placement_.window().size())
-        body_ = draw_balloon_body(*look_, placement_);
-    const QImage before = picture_;
-    picture_ = draw_balloon_text(body_, *look_, *text_, placement_, revealed_, !compositing_);
-    if (shape_changed) {
-        region_ = alpha_region(picture_);
+    QRect changed;
+    if (shape_changed || picture_.size() != placement_.window().size()) {
+        const QByteArray key = outline_key(*look_, placement_, !compositing_);
+        if (key != body_drawn_for_) {
+            body_ = draw_balloon_body(*look_, placement_, !compositing_);
+            body_drawn_for_ = key;
+            body_region_ = alpha_region(body_);  // the text lies inside: it does not change the shape
+        }
+        region_ = body_region_;
         if (!compositing_ && !region_.isEmpty())
             setMask(region_);
+        picture_ = body_;
+        changed = rect();
+    } else {
+        // A word more changes only where it is written.
+        changed = text_->changed_area(drawn_revealed_, revealed_)
+                      .translated(balloon_text_origin(*look_, *text_, placement_));
     }
-    // A word more changes only where it is written.
-    update(shape_changed ? rect() : changed_rect(before, picture_));
+    draw_balloon_text(picture_, body_, *look_, *text_, placement_, revealed_, changed, !compositing_);
+    drawn_revealed_ = revealed_;
+    update(changed);
 }
 
 void BalloonWindow::update_shown()

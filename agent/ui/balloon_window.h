@@ -57,7 +57,10 @@ private:
     QRect screen_;
     BalloonPlacement placement_;
     QImage body_;  // the picture without its text, kept while only the text changes
+    QByteArray body_drawn_for_;  // what body_ shows (outline_key)
+    QRegion body_region_;
     QImage picture_;
+    int drawn_revealed_ = 0;  // the characters picture_ shows
     QRegion region_;
     bool compositing_ = false;
     bool wanted_visible_ = false;

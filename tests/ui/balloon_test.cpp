@@ -322,6 +322,16 @@ private slots:
         QCOMPARE(balloon.revealed(), int(short_text.size()));
         QCOMPARE(balloon.geometry(), before);
 
+        // Word by word, over line ends and scrolling, the balloon shows what it would
+        // show drawn whole; here it stops in the middle of a line.
+        view.show_balloon(BalloonKind::Speech, long_text, balloon_style());
+        for (int at = 0; at >= 0 && at < long_text.size() - 20; at = long_text.indexOf(QLatin1Char(' '), at + 1))
+            view.reveal_balloon_text(at + 1);
+        const QImage word_by_word = balloon.picture();
+        balloon.set_compositing(true);
+        balloon.set_compositing(false);
+        QCOMPARE(balloon.picture(), word_by_word);
+
         view.hide_balloon();
         QVERIFY(!balloon.isVisible());
         view.reveal_balloon_text(3);  // a late reveal after hiding does nothing harmful
