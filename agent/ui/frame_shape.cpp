@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace pw::agent::ui {
 
 namespace {
@@ -74,24 +78,81 @@ QRegion alpha_region(const QImage& image, bool* partial_alpha)
     // Alpha is the top byte: below half is a pixel under 0x80000000. Any bit left in a
     // see-through pixel, or missing from the alpha of a solid one, means partial alpha.
     QRgb clear_bits = 0, solid_bits = 0xffffffffu;
+#ifdef __SSE2__
+    // Four pixels at a time while all four stay on the side of half alpha where the
+    // run is: alpha's top bit is the sign bit of each pixel.
+    __m128i clear_four = _mm_setzero_si128(), solid_four = _mm_set1_epi32(-1);
+#endif
     for (int y = 0; y < h; ++y) {
         row.clear();
         const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        int run_start = -1;  // the solid run under way, if any
         for (int x = 0; x < w;) {
-            while (x < w && line[x] < 0x80000000u)
-                clear_bits |= line[x++];
-            const int x0 = x;
-            while (x < w && line[x] >= 0x80000000u)
-                solid_bits &= line[x++];
-            if (x > x0)
-                row.append({x0, x});
+#ifdef __SSE2__
+            // Sixteen at a time across the wide margins and bodies, then four.
+            while (x + 16 <= w) {
+                const auto* at = reinterpret_cast<const __m128i*>(line + x);
+                const __m128i a = _mm_loadu_si128(at), b = _mm_loadu_si128(at + 1);
+                const __m128i c = _mm_loadu_si128(at + 2), d = _mm_loadu_si128(at + 3);
+                if (run_start < 0) {
+                    const __m128i any = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d));
+                    if (_mm_movemask_ps(_mm_castsi128_ps(any)) != 0)
+                        break;
+                    clear_four = _mm_or_si128(clear_four, any);
+                } else {
+                    const __m128i all = _mm_and_si128(_mm_and_si128(a, b), _mm_and_si128(c, d));
+                    if (_mm_movemask_ps(_mm_castsi128_ps(all)) != 0xf)
+                        break;
+                    solid_four = _mm_and_si128(solid_four, all);
+                }
+                x += 16;
+            }
+            if (x == w)
+                break;
+            if (x + 4 <= w) {
+                const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x));
+                const int solid = _mm_movemask_ps(_mm_castsi128_ps(four));
+                if (solid == 0 && run_start < 0) {
+                    clear_four = _mm_or_si128(clear_four, four);
+                    x += 4;
+                    continue;
+                }
+                if (solid == 0xf && run_start >= 0) {
+                    solid_four = _mm_and_si128(solid_four, four);
+                    x += 4;
+                    continue;
+                }
+            }
+#endif
+            if (line[x] >= 0x80000000u) {
+                if (run_start < 0)
+                    run_start = x;
+                solid_bits &= line[x];
+            } else {
+                if (run_start >= 0)
+                    row.append({run_start, x});
+                run_start = -1;
+                clear_bits |= line[x];
+            }
+            ++x;
         }
+        if (run_start >= 0)
+            row.append({run_start, w});
         if (row != band) {
             close_band(y);
             band.swap(row);
             band_top = y;
         }
     }
+#ifdef __SSE2__
+    alignas(16) QRgb lanes[2][4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), clear_four);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), solid_four);
+    for (int i = 0; i < 4; ++i) {
+        clear_bits |= lanes[0][i];
+        solid_bits &= lanes[1][i];
+    }
+#endif
     close_band(h);
     if (partial_alpha)
         *partial_alpha = clear_bits != 0 || qAlpha(solid_bits) != 255;
@@ -180,11 +241,12 @@ QRect changed_rect(const QImage& before, const QImage& after)
         if (top < 0)
             top = y;
         bottom = y;
+        // Only what could widen the rectangle found so far is read.
         int x0 = 0;
-        while (a[x0] == b[x0])
+        while (x0 < left && a[x0] == b[x0])
             ++x0;
         int x1 = w - 1;
-        while (a[x1] == b[x1])
+        while (x1 > right && a[x1] == b[x1])
             --x1;
         left = std::min(left, x0);
         right = std::max(right, x1);

@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -106,6 +107,30 @@ private slots:
             QVERIFY(big.region.contains(in));
         for (const QPoint out : {QPoint(2, 2), QPoint(77, 77), QPoint(7, 7)})  // radius 47 > 40
             QVERIFY(!big.region.contains(out));
+
+        // Runs of every length at every place in a row, read several pixels at a time,
+        // and a partial alpha found wherever it is.
+        QImage runs(37, 9, QImage::Format_ARGB32_Premultiplied);
+        QRegion expected;
+        QRandomGenerator rng(7);
+        for (int y = 0; y < runs.height(); ++y)
+            for (int x = 0, left = 0; x < runs.width(); ++x, --left) {
+                if (left == 0)
+                    left = 1 + int(rng.bounded(9));
+                const bool solid = (y + x - left) % 2;  // flips from run to run
+                runs.setPixel(x, y, solid ? 0xff204080u : 0u);
+                if (solid)
+                    expected += QRect(x, y, 1, 1);
+            }
+        bool partial = true;
+        QCOMPARE(alpha_region(runs, &partial), expected);
+        QVERIFY(!partial);
+        for (int x = 0; x < runs.width(); ++x) {
+            QImage one = runs;
+            one.setPixel(x, 4, qAlpha(one.pixel(x, 4)) ? 0xc0102040u : 0x01000000u);
+            alpha_region(one, &partial);
+            QVERIFY(partial);
+        }
     }
 
     void enlarged_edges_are_smooth_and_shrunk_outlines_closed()
