@@ -15,9 +15,10 @@
 
 namespace pw::voice {
 
-// The last few sentences spoken, kept on the worker thread: a wait's reminder repeats
+// The last two sentences spoken, kept on the worker thread: a wait's reminder repeats
 // one sentence every few seconds, and synthesizing it again was most of a waiting
-// run's CPU. The audio is shared with the clips handed out, so keeping it is cheap.
+// run's CPU. The audio is shared with the clips handed out; a clip over half a
+// megabyte (half a minute of speech) is not kept.
 class RecentClips {
 public:
     std::optional<SpeechClip> find(const QString& text, const VoiceSettings& voice) const
@@ -29,14 +30,14 @@ public:
 
     void keep(const VoiceSettings& voice, const SpeechClip& clip)
     {
-        if (clip.audio.samples.size() > kMaxBytes / kEntries) return;  // a long story is rarely repeated
-        if (entries_.size() == kEntries) entries_.pop_front();
+        if (clip.audio.samples.size() > kept_bytes / kept_sentences) return;
+        if (entries_.size() == size_t(kept_sentences)) entries_.pop_front();
         entries_.push_back(Entry{voice, clip});
     }
 
 private:
-    static constexpr int kEntries = 4;
-    static constexpr qsizetype kMaxBytes = 2 * 1024 * 1024;
+    static constexpr int kept_sentences = 2;
+    static constexpr qsizetype kept_bytes = 1024 * 1024;
 
     struct Entry {
         VoiceSettings voice;

@@ -110,7 +110,7 @@ private Q_SLOTS:
         voice.pitch = 70;
         const QString text = QStringLiteral("Hello there, Alice!");
         const SpeechClip first = synth.synthesize(text, voice);
-        for (const char* other : {"One.", "Two, three.", "Something else between.", "Four!"}) {
+        for (const char* other : {"One.", "Something else between.", "Two!"}) {
             QVERIFY(timeline_difference(synth.synthesize(text, voice), first).isEmpty());
             synth.synthesize(QString::fromLatin1(other), VoiceSettings{});
         }
