@@ -18,7 +18,7 @@ namespace pw::voice {
 // The last two sentences spoken, kept on the worker thread: a wait's reminder repeats
 // one sentence every few seconds, and synthesizing it again was most of a waiting
 // run's CPU. The audio is shared with the clips handed out; a clip over half a
-// megabyte (half a minute of speech) is not kept.
+// megabyte (twelve seconds of speech) is not kept.
 class RecentClips {
 public:
     std::optional<SpeechClip> find(const QString& text, const VoiceSettings& voice) const
