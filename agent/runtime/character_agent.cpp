@@ -1,8 +1,8 @@
 #include "agent/runtime/character_agent.h"
 
 #include "agent/api/agent_error.h"
+#include "agent/runtime/animation_player.h"
 #include "agent/runtime/move_job.h"
-#include "agent/runtime/play_job.h"
 #include "agent/runtime/request_tracker.h"
 #include "agent/runtime/show_hide_jobs.h"
 #include "agent/runtime/wait_job.h"
@@ -194,7 +194,7 @@ Request CharacterAgent::play(const QString& animation)
     if (a->frames.isEmpty())
         throw AgentError(error::invalid_animation,
                          QStringLiteral("The animation \"%1\" has no frames.").arg(animation));
-    return enqueue(std::make_unique<PlayJob>(*body_, *a));
+    return enqueue(std::make_unique<PlayJob>(body_->runner(), *a));
 }
 
 Request CharacterAgent::speak(const QString& text, const QString& url)
