@@ -4,7 +4,7 @@
 #include "engine/run_steps.h"
 #include "engine/script_error.h"
 #include "engine/script_text.h"
-#include "engine/statement_table.h"
+#include "engine/statement_handlers.h"
 #include "platform/core/trace.h"
 
 namespace pw::engine {

@@ -38,7 +38,7 @@ public:
     bool ask(const QStringList& command_lines)
     {
         state_.questions.programs = true;
-        state_.questions.answered_yes = false;
+        state_.questions.yes.programs = false;
         try {
             ask_question(state_, slot_, programs_question(command_lines));
             return true;
@@ -53,10 +53,10 @@ public:
         try {
             // Once answered, the answer is what keeps the question open, and a long
             // list need not be read to its end.
-            const int slot = state_.questions.answered_yes ? state_.char_index(state_.current_char) : slot_;
+            const int slot = state_.questions.yes.programs ? state_.char_index(state_.current_char) : slot_;
             if (question_open(state_, slot)) return WaitState::waiting();
             if (slot >= 0 && slot < state_.slot_count() && state_.characters[slot].agent) state_.characters[slot].agent->stop_all();
-            if (state_.questions.answered_yes && state_.char_index(state_.current_char) != slot_ && state_.characters[slot_].agent)
+            if (state_.questions.yes.programs && state_.char_index(state_.current_char) != slot_ && state_.characters[slot_].agent)
                 state_.characters[slot_].agent->stop_all();
         } catch (const std::exception&) {
         }
@@ -65,9 +65,9 @@ public:
 
     WaitState answered()
     {
-        const bool yes = state_.questions.answered_yes;
+        const bool yes = state_.questions.yes.programs;
         state_.questions.programs = false;
-        state_.questions.answered_yes = false;
+        state_.questions.yes.programs = false;
         // The run goes on with its own character, whoever answered.
         aside_.put_back(state_);
         answer_(yes);

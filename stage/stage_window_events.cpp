@@ -46,7 +46,7 @@ void StageWindow::agent_double_clicked(const QString& character_id, int, int, in
     // cancels.
     if (state_.questions.programs) {
         step([&] { state_.char_say(slot, QStringLiteral("OK, I trust this script!")); });
-        state_.questions.answered_yes = true;
+        state_.questions.yes.programs = true;
         state_.questions.programs = false;
     } else if (state_.waiting) {
         step([&] { state_.char_say(slot, QStringLiteral("OK, I'll stop waiting now.")); });
@@ -62,17 +62,17 @@ void StageWindow::agent_double_clicked(const QString& character_id, int, int, in
     if (state_.questions.quit) state_.quit_program();
     if (state_.questions.overwrite) {
         step([&] { state_.char_say(slot, QStringLiteral("OK, I saved it!")); });
-        state_.questions.answered_yes = true;
+        state_.questions.yes.overwrite = true;
         state_.questions.overwrite = false;
     }
     if (state_.questions.discard_sound) {
         step([&] { state_.char_say(slot, QStringLiteral("OK, I'll throw it away!")); });
-        state_.questions.answered_yes = true;
+        state_.questions.yes.discard_sound = true;
         state_.questions.discard_sound = false;
     }
     if (state_.questions.clear) {
         step([&] { state_.char_say(slot, QStringLiteral("OK, I'll clear it!")); });
-        state_.questions.answered_yes = true;
+        state_.questions.yes.clear = true;
         state_.questions.clear = false;
     }
     state_.wake_run();

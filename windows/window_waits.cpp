@@ -73,12 +73,12 @@ private:
     std::vector<Asker> answers_;
 };
 
-// A question answered by a double click (which sets answered_yes and clears `flag`),
+// A question answered by a double click (which sets `yes` and clears `flag`),
 // asked by the character whose slot `asker` names. It lasts while that character's
 // last request is under way (the slot is looked up at each look: a double click makes
 // the clicked character current, and its answer is then the request that keeps the
 // question open); then that character stops.
-void ask_and_wait(RunState& state, const QString& kind, bool& flag, const std::function<int()>& asker,
+void ask_and_wait(RunState& state, const QString& kind, bool& flag, bool& yes, const std::function<int()>& asker,
                   const QString& question, QObject* context, Answer answer)
 {
     if (OpenQuestion* open = OpenQuestion::find(state, kind)) {
@@ -88,7 +88,7 @@ void ask_and_wait(RunState& state, const QString& kind, bool& flag, const std::f
     auto* asked = new OpenQuestion(state, kind);
     asked->join(context, std::move(answer));
     flag = true;
-    state.questions.answered_yes = false;
+    yes = false;
     std::unique_ptr<RunWait> wait;
     try {
         pw::engine::ask_question(state, asker(), question);
@@ -105,8 +105,8 @@ void ask_and_wait(RunState& state, const QString& kind, bool& flag, const std::f
         // Nobody could ask: the answer is no.
         wait = std::make_unique<ConditionWait>([] { return true; }, Flow::next_line);
     }
-    asked->until(std::move(wait), [&state, &flag] {
-        if (state.questions.answered_yes) return true;
+    asked->until(std::move(wait), [&flag, &yes] {
+        if (std::exchange(yes, false)) return true;
         flag = false;
         return false;
     });
@@ -152,7 +152,7 @@ void confirm_quit(RunState& state, const QString& question)
 void confirm_clear(RunState& state, QObject* context, Answer answer)
 {
     ask_and_wait(
-        state, QStringLiteral("clear question"), state.questions.clear,
+        state, QStringLiteral("clear question"), state.questions.clear, state.questions.yes.clear,
         [&state] { return state.char_index(QStringLiteral("pellwick")); }, pw::engine::clear_question(), context,
         std::move(answer));
 }
@@ -160,7 +160,7 @@ void confirm_clear(RunState& state, QObject* context, Answer answer)
 void confirm_overwrite(RunState& state, QObject* context, Answer answer)
 {
     ask_and_wait(
-        state, QStringLiteral("overwrite question"), state.questions.overwrite,
+        state, QStringLiteral("overwrite question"), state.questions.overwrite, state.questions.yes.overwrite,
         [&state] { return state.char_index(state.current_char); }, pw::engine::overwrite_question(), context,
         std::move(answer));
 }
@@ -169,6 +169,7 @@ void confirm_discard_sound(RunState& state, QObject* context, Answer answer)
 {
     ask_and_wait(
         state, QStringLiteral("discard sound question"), state.questions.discard_sound,
+        state.questions.yes.discard_sound,
         [&state] { return state.char_index(state.current_char); }, pw::engine::discard_sound_question(), context,
         std::move(answer));
 }

@@ -1,8 +1,8 @@
 #include "agent/runtime/character_agent.h"
 
 #include "agent/api/agent_error.h"
+#include "agent/runtime/animation_player.h"
 #include "agent/runtime/move_job.h"
-#include "agent/runtime/play_job.h"
 #include "agent/runtime/request_tracker.h"
 #include "agent/runtime/show_hide_jobs.h"
 #include "agent/runtime/wait_job.h"
@@ -35,6 +35,7 @@ CharacterAgent::CharacterAgent(const QString& id, std::shared_ptr<const acs::Cha
               [this] { return !queue_.empty(); },
               [this] { idle_.quiet(); },
           })),
+      mouse_(*body_, commands_, [this] { idle_.quiet(); }),
       idle_(env_.options.timings,
             IdleBehaviour::Hooks{
                 [this] { return can_idle(); },
@@ -77,7 +78,7 @@ CharacterAgent::CharacterAgent(const QString& id, std::shared_ptr<const acs::Cha
     speech_.program_dir = env_.options.program_dir;
     commands_.set_trace_id(id_);
     commands_.set_on_change([this] { listen_.phrases_changed(); });
-    body_->view().set_listener(this);
+    body_->view().set_listener(&mouse_);
     if (const acs::LocalizedInfo* info = data_->info()) language_id_ = info->language_id;
 }
 
@@ -194,7 +195,7 @@ Request CharacterAgent::play(const QString& animation)
     if (a->frames.isEmpty())
         throw AgentError(error::invalid_animation,
                          QStringLiteral("The animation \"%1\" has no frames.").arg(animation));
-    return enqueue(std::make_unique<PlayJob>(*body_, *a));
+    return enqueue(std::make_unique<PlayJob>(body_->runner(), *a));
 }
 
 Request CharacterAgent::speak(const QString& text, const QString& url)
@@ -369,7 +370,7 @@ void CharacterAgent::end_removed(const Request& request, const QString& operatio
 
 bool CharacterAgent::can_idle() const
 {
-    return body_->visible() && !current_ && queue_.empty() && !body_->runner().busy() && !dragging_;
+    return body_->visible() && !current_ && queue_.empty() && !body_->runner().busy() && !mouse_.dragging();
 }
 
 bool CharacterAgent::play_idle(int level, std::function<void()> done)
@@ -393,52 +394,6 @@ void CharacterAgent::animate_listening(const QString& state)
     idle_.disturb();
     listen_animating_ = true;
     body_->runner().run(*a, AnimationRunner::Owner{[this] { listen_animating_ = false; }, {}, false});
-}
-
-// ---- the user's mouse -------------------------------------------------------------
-
-void CharacterAgent::view_clicked(int button, int shift, QPoint pos)
-{
-    const QPoint at = body_->geometry().topLeft() + pos;
-    body_->post(AgentEvent::mouse(AgentEvent::Click, id_, button, shift, at.x(), at.y()));
-}
-
-void CharacterAgent::view_double_clicked(int button, int shift, QPoint pos)
-{
-    const QPoint at = body_->geometry().topLeft() + pos;
-    body_->post(AgentEvent::mouse(AgentEvent::DblClick, id_, button, shift, at.x(), at.y()));
-}
-
-void CharacterAgent::view_dragged(QPoint top_left)
-{
-    const bool first = !std::exchange(dragging_, true);
-    body_->move_to(top_left);
-    if (first || drag_events_.elapsed() >= body_->timings().move_event_interval_ms) {
-        drag_events_.start();
-        body_->post_move(MovedByUser);
-    }
-}
-
-void CharacterAgent::view_drag_finished(int button, int shift, QPoint pos)
-{
-    dragging_ = false;
-    body_->post_move(MovedByUser);
-    const QPoint at = body_->geometry().topLeft() + pos;
-    body_->post(AgentEvent::mouse(AgentEvent::DragComplete, id_, button, shift, at.x(), at.y()));
-    idle_.quiet();
-}
-
-void CharacterAgent::view_command_chosen(const QString& name)
-{
-    UserInput input;
-    input.name = name;
-    input.character_id = id_;
-    body_->post(AgentEvent::command(input));
-}
-
-void CharacterAgent::view_menu_requested(QPoint global_pos)
-{
-    body_->view().show_menu(commands_.menu_entries(), global_pos);
 }
 
 }  // namespace pw::agent

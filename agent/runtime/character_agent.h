@@ -1,8 +1,8 @@
 #pragma once
 // One loaded character as programs see it: a FIFO queue of requests worked through
 // while the event loop runs, idling when nothing is asked, listening for commands,
-// and the user's mouse on its window. Events go to the platform, which delivers them
-// later from the event loop.
+// and the user's mouse on its window (user_mouse.h). Events go to the platform, which
+// delivers them later from the event loop.
 //
 // Choices worth knowing:
 // - Requests start from the event loop, never inside the call that queued them.
@@ -23,8 +23,8 @@
 #include "agent/runtime/request_job.h"
 #include "agent/runtime/runtime_options.h"
 #include "agent/runtime/speech_jobs.h"
+#include "agent/runtime/user_mouse.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <deque>
 #include <memory>
@@ -39,7 +39,7 @@ namespace pw::agent {
 
 class RequestTracker;
 
-class CharacterAgent : public QObject, public Character, private CharacterViewListener {
+class CharacterAgent : public QObject, public Character {
     Q_OBJECT
 public:
     struct Environment {
@@ -109,29 +109,20 @@ private:
     void trace_set(const QString& property, int value) const;
     void set_rect(const QRect& rect);
 
-    // CharacterViewListener
-    void view_clicked(int button, int shift, QPoint pos) override;
-    void view_double_clicked(int button, int shift, QPoint pos) override;
-    void view_dragged(QPoint top_left) override;
-    void view_drag_finished(int button, int shift, QPoint pos) override;
-    void view_command_chosen(const QString& name) override;
-    void view_menu_requested(QPoint global_pos) override;
-
     QString id_;
     std::shared_ptr<const acs::CharacterData> data_;
     Environment env_;
     std::unique_ptr<CharacterBody> body_;  // the last to go: everything else uses it
     SpeechServices speech_;
     Commands commands_;
+    UserMouse mouse_;
     IdleBehaviour idle_;
     ListenSession listen_;
     std::deque<Entry> queue_;
     std::optional<Entry> current_;
     std::vector<std::unique_ptr<RequestJob>> finished_jobs_;  // freed from the event loop
-    QElapsedTimer drag_events_;
     int language_id_ = 0x0409;
     bool advance_posted_ = false;
-    bool dragging_ = false;
     bool listen_animating_ = false;
     bool closing_ = false;
     // Declared last, so the first to go: requests and jobs that use it are gone before.

@@ -6,7 +6,7 @@
 #include "agent/acs/character_data.h"
 #include "agent/acs/wav_audio.h"
 #include "agent/runtime/agent_event.h"
-#include "agent/runtime/animation_runner.h"
+#include "agent/runtime/animation_player.h"
 #include "agent/runtime/balloon_keeper.h"
 #include "agent/runtime/character_view.h"
 #include "agent/runtime/frame_presenter.h"

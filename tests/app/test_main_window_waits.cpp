@@ -196,6 +196,20 @@ private slots:
             QVERIFY(!*yes && !f.state.questions.overwrite);
         }
 
+        // A question asked while a yes to another is still being said neither takes that
+        // yes nor wipes it.
+        yes.reset();
+        pw::windows::confirm_overwrite(f.state, nullptr, [&](bool y) { yes = y; });
+        f.agent.post_dbl_click(QStringLiteral("Pellwick"));
+        QTRY_VERIFY(f.said().endsWith(QStringLiteral("OK, I saved it!")));
+        s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
+        s.clear_clicked();
+        QVERIFY(f.said().endsWith(pw::engine::clear_question()));
+        f.agent.finish_all();
+        QTRY_VERIFY(yes.has_value() && !f.state.questions.clear);
+        QVERIFY(*yes);
+        QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
+
         // The window that asked goes before the answer: nobody hears it.
         s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
         s.clear_clicked();

@@ -158,7 +158,7 @@ private slots:
         // and the text goes once that has been said.
         Request answer;
         QTimer::singleShot(30, &s, [&] {
-            f.state.questions.answered_yes = true;
+            f.state.questions.yes.clear = true;
             const Request asked = f.state.characters[0].request;
             f.state.char_say(0, QStringLiteral("OK, I'll clear it!"));
             answer = f.state.characters[0].request;

@@ -3,7 +3,6 @@
 
 #include "tests/test_classes.h"
 #include "agent/runtime/animation_player.h"
-#include "agent/runtime/animation_runner.h"
 #include "agent/runtime/frame_presenter.h"
 #include "agent/runtime/frame_steps.h"
 #include "runtime_test_support.h"

@@ -1,6 +1,10 @@
-#include "engine/statement_table.h"
+// The keyword table (which function runs a statement, and who ends its line) and the
+// plain actions: tickling, pausing, and playing an animation by name.
 
+#include "engine/run_wait.h"
+#include "engine/script_text.h"
 #include "engine/statement_handlers.h"
+#include "engine/tickle_char.h"
 
 namespace pw::engine {
 
@@ -59,5 +63,39 @@ bool ends_its_own_line(script::Keyword keyword)
     default: return true;
     }
 }
+
+namespace statements {
+
+Flow tickle(ScriptRun& run)
+{
+    tickle_char(run.state, run.line_character, float(script::leading_number(run.arguments)));
+    run.state.agent_idle = false;
+    return Flow::next_line;
+}
+
+Flow pause(ScriptRun& run)
+{
+    RunState& state = run.state;
+    run.wait = std::make_unique<PauseWait>(state, checked_int32(script::leading_number(run.arguments) * 1000.0),
+                                           true);
+    run.wait->kind = WaitKind::pause;
+    return Flow::next_line;
+}
+
+Flow animation(ScriptRun& run)
+{
+    RunState& state = run.state;
+    const int slot = run.line_slot();
+    // The line's character is asked directly, as show and hide ask; the statement as
+    // written (case kept) names the animation. In sequential mode the others wait for it.
+    pw::agent::Character& c = run.slot_char(slot);
+    state.current_char = c.name();
+    state.characters[slot].request = c.play(script::right_trim_blanks(run.statement));
+    state.hold_others(state.characters[slot].request);
+    state.request_busy = true;
+    return Flow::next_line;
+}
+
+}  // namespace statements
 
 }  // namespace pw::engine
