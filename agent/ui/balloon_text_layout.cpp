@@ -99,14 +99,14 @@ QRect BalloonTextLayout::changed_area(int from, int to) const
     to = std::clamp(to, 0, int(text_.size()));
     if (from < 0 || to <= from || first_visible_line(from) != first_visible_line(to))
         return all;
-    const int first = line_of(from), last = line_of(to - 1);
+    const int top_line = line_of(from), bottom_line = line_of(to - 1);
     const int scroll = lines_[first_visible_line(to)].y;
     const int room = line_height_ / 2;
-    QRect area(0, lines_[first].y - scroll - room, size_.width(), lines_[last].y - lines_[first].y + line_height_ + 2 * room);
-    if (first == last) {
-        const QTextLine line = layout_->lineAt(first);
-        const int x0 = int(std::floor(line.cursorToX(from))) - room;
-        area.setLeft(x0);
+    QRect area(0, lines_[top_line].y - scroll - room, size_.width(),
+               lines_[bottom_line].y - lines_[top_line].y + line_height_ + 2 * room);
+    if (top_line == bottom_line) {
+        const QTextLine line = layout_->lineAt(top_line);
+        area.setLeft(int(std::floor(line.cursorToX(from))) - room);
         area.setRight(int(std::ceil(line.cursorToX(to))) + room);
     }
     return area & all;
