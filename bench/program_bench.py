@@ -27,7 +27,7 @@ Needs: a built ./build/bin/pellworks, Xvfb, openbox (optional), xdotool (key), s
 import argparse, os, shutil, statistics, subprocess, sys, tempfile, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from x11_program import (DEFAULT_BIN, cpu_seconds, free_display, launch, program_env, start_x, stop, stop_x,  # noqa: E402
+from x11_program import (DEFAULT_BIN, free_display, launch, program_env, start_x, stop, stop_x,  # noqa: E402
                          task_cpu_seconds, watch_trace)
 
 GREETED = r"event BalloonHide Pellwick"
@@ -95,19 +95,21 @@ def wait_cpu(binary, display, name, seconds, folder):
             sys.exit(f"{name}: the program did not get there ({began!r} missing from its trace)")
         # The greeting, a first reminder or the first walk play out first.
         time.sleep(60 if name == "rest" else 4)
-        tasks0, c0, w0 = task_cpu_seconds(prog.p.pid), cpu_seconds(prog.p.pid), time.monotonic()
-        time.sleep(seconds)
-        tasks1, c1, w1 = task_cpu_seconds(prog.p.pid), cpu_seconds(prog.p.pid), time.monotonic()
+        # Threads are read every half second, so that one ending on the way (Qt's pooled
+        # threads leave after 30 s of nothing to do) still counts up to its last reading.
+        tasks0, w0 = task_cpu_seconds(prog.p.pid), time.monotonic()
+        last = dict(tasks0)
+        while time.monotonic() - w0 < seconds:
+            time.sleep(min(0.5, max(0.0, seconds - (time.monotonic() - w0))))
+            last.update(task_cpu_seconds(prog.p.pid))
+        wall = time.monotonic() - w0
         if name == "key":
             subprocess.call(["xdotool", "key", "a"], env=program_env(display))
-        wall = w1 - w0
         by_thread = {}
-        for tid, (thread, seconds1) in tasks1.items():
+        for tid, (thread, seconds1) in last.items():
             used = seconds1 - tasks0.get(tid, (thread, 0.0))[1]
             by_thread[thread] = by_thread.get(thread, 0.0) + 100.0 * used / wall
-        # The threads' nanoseconds are the whole process unless a thread ended on the
-        # way; then only the process's ticks count it.
-        whole = sum(by_thread.values()) if set(tasks0) <= set(tasks1) else 100.0 * (c1 - c0) / wall
+        whole = sum(by_thread.values())
         return whole, by_thread
 
 
