@@ -15,7 +15,7 @@ using pw::fakes::FakeTraits;
 using pw::fakes::FakeAgent;
 using pw::fakes::load_into_slot;
 
-class TestPellwickMod : public QObject {
+class TestRunState : public QObject {
     Q_OBJECT
 
 private slots:
@@ -24,7 +24,7 @@ private slots:
     void hold_others_spares_the_speaker_and_the_unloaded_and_goes_past_a_refusal();
 };
 
-void TestPellwickMod::char_index_ignores_case_and_stays_within_char_count()
+void TestRunState::char_index_ignores_case_and_stays_within_char_count()
 {
     FakeAgent agent;
     RunState state(agent);
@@ -45,7 +45,7 @@ void TestPellwickMod::char_index_ignores_case_and_stays_within_char_count()
     QCOMPARE(state.char_index(QStringLiteral("Nobody")), -1);
 }
 
-void TestPellwickMod::random_int_covers_zero_to_n_from_one_generator()
+void TestRunState::random_int_covers_zero_to_n_from_one_generator()
 {
     FakeAgent agent;
     RunState state(agent);
@@ -67,7 +67,7 @@ void TestPellwickMod::random_int_covers_zero_to_n_from_one_generator()
     QVERIFY(distinct.size() > 190);
 }
 
-void TestPellwickMod::hold_others_spares_the_speaker_and_the_unloaded_and_goes_past_a_refusal()
+void TestRunState::hold_others_spares_the_speaker_and_the_unloaded_and_goes_past_a_refusal()
 {
     FakeAgent agent;
     RunState state(agent);
@@ -100,5 +100,5 @@ void TestPellwickMod::hold_others_spares_the_speaker_and_the_unloaded_and_goes_p
     QVERIFY_THROWS_EXCEPTION(AgentError, state.hold_others(state.characters[0].request));
 }
 
-PW_TEST_CLASS(TestPellwickMod);
+PW_TEST_CLASS(TestRunState);
 #include "test_run_state.moc"
