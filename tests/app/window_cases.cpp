@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -99,7 +100,7 @@ QMap<QString, QString> WindowCase::looks() const
     while (it.hasNext()) {
         const QString path = it.next();
         const QString name = QDir(home).relativeFilePath(path);
-        if (name.startsWith(QLatin1String("chars")) || name.startsWith(QLatin1String("unsaved script"))) continue;
+        if (name.startsWith(QLatin1String("chars"))) continue;
         QFile file(path);
         QString& seen_file = now[QStringLiteral("file ") + name];
         if (it.fileInfo().isDir()) seen_file = QStringLiteral("(folder)");
@@ -170,6 +171,18 @@ bool WindowCase::step(const QString& line)
     }
     else if (verb == QLatin1String("show all")) f.window->show_all_clicked();
     else if (verb == QLatin1String("editor")) f.script().set_editor_text(first);
+    else if (verb == QLatin1String("type")) f.script().script_text->setPlainText(first);
+    else if (verb == QLatin1String("type more")) f.script().script_text->appendPlainText(first);
+    else if (verb == QLatin1String("keep now")) f.script().autosave().write_pending();
+    else if (verb == QLatin1String("pause")) {
+        // Long enough for the script to be kept.
+        f.script().autosave().set_delay_ms(10);
+        QTest::qWait(300);
+        f.script().autosave().set_delay_ms(1 << 30);
+    } else if (verb == QLatin1String("start again")) {
+        f.reopen_with_user_folder(home);
+        f.script().autosave().set_delay_ms(1 << 30);
+    }
     else if (verb == QLatin1String("current file")) f.script().set_current_file(first);
     else if (verb == QLatin1String("started with a file")) f.state.command_line_mode = 3;
     else if (verb == QLatin1String("open")) f.window->show_load_save();
