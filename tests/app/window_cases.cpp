@@ -164,12 +164,10 @@ bool WindowCase::step(const QString& line)
     if (verb.startsWith(QLatin1String("pellwick is there"))) f.pellwick(!verb.endsWith(QLatin1String("hidden")));
     else if (verb == QLatin1String("start up")) f.start_up(args);
     else if (verb == QLatin1String("hand over")) f.window->take_command_line(args);
-    else if (verb == QLatin1String("play")) f.script().play_pellwick_clicked();
     else if (verb == QLatin1String("play, handing over")) {
         f.script().play_pellwick_clicked();
         f.window->take_command_line(args);
-    }
-    else if (verb == QLatin1String("show all")) f.window->show_all_clicked();
+    } else if (verb == QLatin1String("show all")) f.window->show_all_clicked();
     else if (verb == QLatin1String("editor")) f.script().set_editor_text(first);
     else if (verb == QLatin1String("type")) f.script().script_text->setPlainText(first);
     else if (verb == QLatin1String("type more")) f.script().script_text->appendPlainText(first);
@@ -182,8 +180,7 @@ bool WindowCase::step(const QString& line)
     } else if (verb == QLatin1String("start again")) {
         f.reopen_with_user_folder(home);
         f.script().autosave().set_delay_ms(1 << 30);
-    }
-    else if (verb == QLatin1String("current file")) f.script().set_current_file(first);
+    } else if (verb == QLatin1String("current file")) f.script().set_current_file(first);
     else if (verb == QLatin1String("started with a file")) f.state.command_line_mode = 3;
     else if (verb == QLatin1String("open")) f.window->show_load_save();
     else if (!d) return false;
