@@ -1,7 +1,8 @@
 // "Load/Save Script": what is saved loads back the same, in any language and from old
 // files; a failed save or load loses nothing and says so; writing over a script needs
 // a yes; names are plain file names in the scripts folder; the list follows the folder.
-// Each is a case in tests/app/load_save (see its README); the dialog's place is here.
+// Each is a case in tests/app/load_save (see tests/app/README.md); the dialog's place
+// on the screen is checked here.
 
 #include "window_cases.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// The main window as a child uses it, one case a file (see tests/app/load_save/README.md):
+// The main window as a child uses it, one case a file (see tests/app/README.md):
 // each line does one thing, and after it everything a person could notice that changed
 // goes into the case's transcript: what the characters were asked to do, message boxes,
 // the program's end, the editor's text and file name, the Load/Save dialog with its
