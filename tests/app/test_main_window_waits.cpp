@@ -44,41 +44,30 @@ class TestMainWindowWaits : public QObject {
     Q_OBJECT
 
 private slots:
-    void a_key_wait_hears_a_key_typed_in_the_editor()
-    {
-        WindowFixture f;
-        start(f);
-        f.script().script_text->setPlainText(QStringLiteral("pellwick> waitfor key=a\npellwick> speak after"));
-        QTimer::singleShot(300, f.script().script_text, [&f] {
-            f.script().script_text->setFocus();
-            QTest::keyClick(f.window->windowHandle(), Qt::Key_A);
-        });
-        f.play();
-        const QStringList s = f.said();
-        QVERIFY2(s.contains(QStringLiteral("I am waiting for the \"a\" key to be pressed.")), qPrintable(s.join('|')));
-        QVERIFY(s.contains(QStringLiteral("Hurray! The \"a\" key was pressed.")));
-        QCOMPARE(s.last(), QStringLiteral("after"));
-        QVERIFY(!f.window->keys().hook_handle);
-    }
-
-    void escape_in_any_window_ends_the_wait_and_cancels_data()
+    void keys_typed_in_the_windows_reach_a_wait_data()
     {
         QTest::addColumn<QString>("where");
-        QTest::newRow("the stage") << "stage";
-        QTest::newRow("the main window, the Script window closed") << "frame";
-        QTest::newRow("a window of the program's own, such as a character's") << "other";
+        QTest::addColumn<int>("key");
+        QTest::newRow("the key, in the editor") << "editor" << int(Qt::Key_A);
+        QTest::newRow("Esc on the stage") << "stage" << int(Qt::Key_Escape);
+        QTest::newRow("Esc in the main window, the Script window closed") << "frame" << int(Qt::Key_Escape);
+        QTest::newRow("Esc in a window of the program's own, such as a character's") << "other" << int(Qt::Key_Escape);
     }
 
-    void escape_in_any_window_ends_the_wait_and_cancels()
+    // The key waited for ends the wait, Esc in any window cancels the run.
+    void keys_typed_in_the_windows_reach_a_wait()
     {
         QFETCH(QString, where);
+        QFETCH(int, key);
         WindowFixture f;
         start(f);
         QWidget other(nullptr, Qt::Tool | Qt::FramelessWindowHint);
-        f.script().script_text->setPlainText(QStringLiteral("pellwick> waitfor key=z\npellwick> speak never"));
+        f.script().script_text->setPlainText(QStringLiteral("pellwick> waitfor key=a\npellwick> speak after"));
         QTimer::singleShot(200, f.window->stage(), [&] {
             QWindow* at = f.window->windowHandle();
-            if (where == QLatin1String("stage")) {
+            if (where == QLatin1String("editor")) {
+                f.script().script_text->setFocus();
+            } else if (where == QLatin1String("stage")) {
                 f.window->stage()->char_avail->setFocus();
             } else if (where == QLatin1String("frame")) {
                 f.window->script_window()->close();
@@ -89,12 +78,18 @@ private slots:
                 QVERIFY(QTest::qWaitForWindowActive(&other));
                 at = other.windowHandle();
             }
-            QTest::keyClick(at, Qt::Key_Escape);
+            QTest::keyClick(at, Qt::Key(key));
         });
         f.play();
         const QStringList s = f.said();
-        QVERIFY(!s.contains(QStringLiteral("never")));
-        QVERIFY2(s.contains(QStringLiteral("I'm cancelled")), qPrintable(s.join('|')));
+        QVERIFY2(s.contains(QStringLiteral("I am waiting for the \"a\" key to be pressed.")), qPrintable(s.join('|')));
+        if (key == Qt::Key_A) {
+            QVERIFY(s.contains(QStringLiteral("Hurray! The \"a\" key was pressed.")));
+            QCOMPARE(s.last(), QStringLiteral("after"));
+            QVERIFY(!f.window->keys().hook_handle);
+        } else {
+            QVERIFY2(s.contains(QStringLiteral("I'm cancelled")) && !s.contains(QStringLiteral("after")), qPrintable(s.join('|')));
+        }
         QVERIFY(!f.state.waiting && !f.state.script_running);
     }
 
@@ -159,6 +154,11 @@ private slots:
         start(f);
         f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
         auto& s = f.script();
+        // An empty script is cleared at once, its file name too, without a question.
+        const qsizetype greeted = f.said().size();
+        s.set_current_file(QStringLiteral("tea.csp"));
+        s.clear_clicked();
+        QVERIFY(s.current_file_text().isEmpty() && f.said().size() == greeted);
         s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
         // Clear pressed twice asks once; Tansy's yes is said by her, and Pellwick's
         // question, which then ends, is stopped.

@@ -1,7 +1,7 @@
 // The Script window as an editor: what the colours and hints make of lines, the
 // completion list, Esc on that list, and the script kept when it was not saved.
 
-#include "window_fixture.h"
+#include "window_cases.h"
 
 #include "app/autosave.h"
 #include "app/cursor_rest.h"
@@ -193,62 +193,9 @@ private slots:
         QVERIFY(popup->viewport()->width() >= popup->sizeHintForColumn(0));
     }
 
-    void the_kept_script_outlives_the_window_and_a_start_with_a_file()
-    {
-        QTemporaryDir home;
-        const QString kept = home.filePath(QStringLiteral("unsaved script.csp"));
-        {
-            WindowFixture f;
-            f.reopen_with_user_folder(home.path());
-            f.script().autosave().set_delay_ms(10);
-            f.script().script_text->setPlainText(QStringLiteral("pellwick> speak hi"));
-            QTRY_VERIFY(QFile::exists(kept));
-            f.script().script_text->appendPlainText(QStringLiteral("pellwick> wave"));
-        }  // the window closes with the last change not yet written
-        const QString both = QStringLiteral("pellwick> speak hi\r\npellwick> wave");
-        {
-            // Started with a file: the file is shown, the kept script stays; typing
-            // then moves the kept script aside into the scripts folder.
-            WindowFixture f;
-            f.reopen_with_user_folder(home.path());
-            f.script().autosave().set_delay_ms(10);
-            const QString file = f.write_file(QStringLiteral("mine.csp"), "pellwick> greet\r\n");
-            f.start_up({QStringLiteral("load"), file});
-            QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: mine.csp"));
-            f.script().autosave().write_pending();
-            QCOMPARE(read_script_file(kept).text, both);
-            f.script().script_text->appendPlainText(QStringLiteral("pellwick> wave"));
-            QTRY_COMPARE(read_script_file(kept).text, QStringLiteral("pellwick> greet\r\n\r\npellwick> wave"));
-            QCOMPARE(read_script_file(home.filePath(QStringLiteral("scripts/unsaved script.csp"))).text, both);
-        }
-    }
-
-    void the_kept_script_is_never_behind_nor_empty()
-    {
-        QTemporaryDir home;
-        const QString kept = home.filePath(QStringLiteral("unsaved script.csp"));
-        WindowFixture f;
-        f.reopen_with_user_folder(home.path());
-        f.script().autosave().set_delay_ms(60000);
-        // A load right after typing: what was typed is kept first.
-        f.script().script_text->setPlainText(QStringLiteral("just typed"));
-        QDir().mkpath(home.filePath(QStringLiteral("scripts")));
-        QFile file(home.filePath(QStringLiteral("scripts/tea.csp")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("pellwick> greet\r\n") > 0);
-        file.close();
-        f.window->show_load_save();
-        f.window->save_dialog()->file_name_box->setText(QStringLiteral("tea.csp"));
-        QVERIFY(f.window->save_dialog()->load_clicked());
-        QCOMPARE(read_script_file(kept).text, QStringLiteral("just typed"));
-        // An emptied script is not kept, nor moved aside.
-        f.script().script_text->setPlainText(QStringLiteral("pellwick> wave"));
-        f.script().autosave().write_pending();
-        f.script().script_text->setPlainText(QStringLiteral(" \n"));
-        f.script().autosave().write_pending();
-        QVERIFY(!QFile::exists(kept));
-        QCOMPARE(QDir(home.filePath(QStringLiteral("scripts"))).entryList(QDir::Files),
-                 (QStringList{"tea.csp", "unsaved script.csp"}));
-    }
+    // The script kept when it was not saved: the cases in tests/app/kept_script.
+    void the_kept_script_data() { pw::window_cases::add_rows(QStringLiteral(PW_SOURCE_DIR "/tests/app/kept_script")); }
+    void the_kept_script() { pw::window_cases::check_row(QStringLiteral(PW_SOURCE_DIR "/tests/app/kept_script")); }
 
     void a_script_that_cannot_be_kept_is_told_once()
     {

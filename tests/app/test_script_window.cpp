@@ -1,5 +1,5 @@
 // The script editor during a run (running line marked, text locked, clock ticking,
-// windows hidden), its clear question, its cancel, and the main window around it.
+// windows hidden), its cancel, and the main window around it.
 
 #include "window_fixture.h"
 
@@ -14,10 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTimer>
 #include <QTest>
-
-using pw::agent::Request;
 
 namespace {
 
@@ -119,55 +116,6 @@ private slots:
         QVERIFY(f.wait_for_run_end());
         QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")).size(), 3);
         QVERIFY(!s.waiting_panel->isVisibleTo(&s) && s.status_panel1->isVisibleTo(&s));
-    }
-
-    void clear_asks_and_only_a_yes_clears()
-    {
-        WindowFixture f;
-        f.pellwick(false);
-        auto& s = f.script();
-        const QString question = pw::app::ScriptWindow::clear_question();
-
-        // Empty: cleared at once, no question, and the file name goes.
-        s.set_current_file(QStringLiteral("tea.csp"));
-        s.clear_clicked();
-        QCOMPARE(s.current_file_text(), QString());
-        QCOMPARE(f.agent.log().count(QStringLiteral("Speak")), 0);
-
-        // Nobody answers: Pellwick shows up, asks, stops; the text stays and the
-        // question is no longer pending.
-        s.script_text->setPlainText(QStringLiteral("pellwick> wave"));
-        s.clear_clicked();
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Show")).size(), 1);
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
-                 QStringList{QStringLiteral("Pellwick Speak ") + pw::fakes::CallLog::text(question) + QStringLiteral(" \"\"")});
-        QTRY_COMPARE(f.agent.log().count(QStringLiteral("StopAll")), 1);
-        QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
-        QVERIFY(!f.state.questions.clear);
-
-        // The question is interrupted or fails: the wait ends all the same.
-        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-        for (Request::Status ending : {Request::Interrupted, Request::Failed}) {
-            QTimer::singleShot(30, &s, [&] { f.agent.finish(f.state.characters[0].request, ending); });
-            s.clear_clicked();
-            QTRY_VERIFY(!f.state.questions.clear);
-            QCOMPARE(s.script_text->toPlainText(), QStringLiteral("pellwick> wave"));
-        }
-
-        // A yes while the question lasts: the answer becomes Pellwick's last request,
-        // and the text goes once that has been said.
-        Request answer;
-        QTimer::singleShot(30, &s, [&] {
-            f.state.questions.yes.clear = true;
-            const Request asked = f.state.characters[0].request;
-            f.state.char_say(0, QStringLiteral("OK, I'll clear it!"));
-            answer = f.state.characters[0].request;
-            f.agent.finish(asked, Request::Interrupted);
-            QTimer::singleShot(60, &s, [&] { f.agent.finish(answer); });
-        });
-        s.clear_clicked();
-        QTRY_COMPARE(s.script_text->toPlainText(), QString());
-        QCOMPARE(answer.status(), int(Request::Complete));
     }
 
     void cancel_script_from_the_stage_cancels_the_run()

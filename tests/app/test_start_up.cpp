@@ -1,9 +1,10 @@
-// The command line's keyword and path, and start-up with a file on it: loaded as UTF-8
-// (or as an older file), named in the status bar, run for runout and runin, and a
-// missing file said out loud before the end; a file handed over by a second start. The windows that open later
-// stand clear of the characters, and a screen reader hears what every window shows.
+// The command line's keyword and path, and start-up with a file on it (the cases in
+// tests/app/start_up: loaded as UTF-8, named in the status bar, handed over by a second
+// start), run for runin, and a missing file said out loud before the end. The windows
+// that open later stand clear of the characters, and a screen reader hears what every
+// window shows.
 
-#include "window_fixture.h"
+#include "window_cases.h"
 
 #include "app/command_line.h"
 #include "app/components.h"
@@ -20,6 +21,10 @@
 #include <QTest>
 
 #include <sys/file.h>
+
+namespace {
+const QString cases = QStringLiteral(PW_SOURCE_DIR "/tests/app/start_up");
+}  // namespace
 
 class TestStartUp : public QObject {
     Q_OBJECT
@@ -65,42 +70,26 @@ private slots:
         QCOMPARE(pw::app::file_name_part("/home/kid/tea.csp"), QStringLiteral("tea.csp"));
         QCOMPARE(pw::app::file_name_part("tea.csp"), QStringLiteral("tea.csp"));
     }
-    void a_file_is_loaded_unchanged_after_the_characters()
+    void each_case_reads_as_its_transcript_data() { pw::window_cases::add_rows(cases); }
+    void each_case_reads_as_its_transcript() { pw::window_cases::check_row(cases); }
+
+    void a_relative_path_is_the_start_folders()
     {
+        // A relative path means the folder the program was started in, not its own;
+        // runin plays the file (runout is the end-to-end test's).
         WindowFixture f;
-        // UTF-8 text arrives as it was written.
-        const QString text = QStringLiteral("interval 0\r\n; Héllo “zoë” 🐢\r\npellwick> speak hi\r\n\r\n");
-        // The name arrives as one argument, blanks and quotes and all.
-        const QString path = f.write_file(QStringLiteral("Zoë's \"tea party\".csp"), text.toUtf8());
-        f.start_up({QStringLiteral("load"), path});
-
-        QCOMPARE(f.script().editor_text(), text);
-        QCOMPARE(f.script().current_file_text(), QStringLiteral("Current file: Zoë's \"tea party\".csp"));
-        QVERIFY(f.state.hires_timer && f.state.hires_frequency > 0 && f.window->isVisible());
-        // The characters came first; loaded only, so the greeting is all that is said.
-        QCOMPARE(f.agent.log().count(QStringLiteral("Load")), 2);
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
-                 QStringList{QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick.\" \"\"")});
-
-        QVERIFY(f.messages.isEmpty());
-
-        // One that cannot be read (far too big for a script) is said; the editor keeps
-        // its text and start-up goes on.
-        QVERIFY(f.window->load_script_file(f.write_file(QStringLiteral("huge.csp"), QByteArray(2 << 20, 'x'))));
-        QCOMPARE(f.script().editor_text(), text);
-        QCOMPARE(f.messages.size(), 1);
-        QVERIFY(f.messages[0].startsWith(QStringLiteral("I couldn't open that file.")));
-
-        // A relative path means the folder the program was started in, not its own.
-        WindowFixture g;
         const QString here = QDir::currentPath();
         QTemporaryDir elsewhere;
-        g.write_file(QStringLiteral("rel.csp"), "; relative\r\n");
-        QDir::setCurrent(g.program_dir.path());
-        g.window->set_process_start_up({[&] { QDir::setCurrent(elsewhere.path()); }, {}, {}});
-        g.start_up({QStringLiteral("load"), QStringLiteral("rel.csp")});
+        f.state.wait_idle_limit = std::chrono::milliseconds(100);
+        f.write_file(QStringLiteral("rel.csp"), "interval 0\r\npellwick> speak from the file\r\n");
+        QDir::setCurrent(f.program_dir.path());
+        f.window->set_process_start_up({[&] { QDir::setCurrent(elsewhere.path()); }, {}, {}});
+        f.start_up({QStringLiteral("rel.csp"), QStringLiteral("runin")});
         QDir::setCurrent(here);
-        QCOMPARE(g.script().editor_text(), QStringLiteral("; relative\r\n"));
+        QVERIFY(f.wait_for_run_end());
+        QVERIFY(f.said().contains(QStringLiteral("from the file")));
+        QVERIFY(f.script().play_pellwick->isEnabled() && f.window->isVisible() && f.exits.isEmpty());
+        QVERIFY(f.state.hires_timer && f.state.hires_frequency > 0);
     }
 
     void characters_stand_clear_of_the_script()
@@ -184,37 +173,16 @@ private slots:
         QVERIFY(!f.window->info()->panel(1)->text().isEmpty());
     }
 
-    // runout is the end-to-end test's.
-    void runin_plays_the_file()
-    {
-        WindowFixture f;
-        f.state.wait_idle_limit = std::chrono::milliseconds(100);
-        f.start_up({f.write_file(QStringLiteral("hi.csp"), "interval 0\r\npellwick> speak from the file\r\n"),
-                            QStringLiteral("runin")});
-        QVERIFY(f.wait_for_run_end());
-        QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"from the file\" \"\"")));
-        QVERIFY(f.script().play_pellwick->isEnabled() && f.window->isVisible() && f.exits.isEmpty());
-    }
-
     void a_missing_file_is_said_and_the_program_ends()
     {
         WindowFixture f;
         f.state.goodbye_pause_ms = 0;
-        f.agent.set_completion(pw::fakes::FakeAgent::Completion::Manual);
-        // The sentence ends when the platform says so; the end must wait for it.
-        pw::agent::Request sentence;
-        QTimer finisher;
-        connect(&finisher, &QTimer::timeout, [&] {
-            const bool said = f.agent.log().lines_of(QStringLiteral("Speak")).join(QString()).contains(QLatin1String("find that file"));
-            if (sentence.is_null() && said)
-                for (const auto& i : f.agent.issued())
-                    if (i.operation == QLatin1String("Speak")) sentence = i.request;
-            if (!sentence.is_null() && !sentence.is_finished()) f.agent.finish(sentence);
-        });
-        finisher.start(0);
+        // The sentence ends from the event loop; the end must wait for it.
         bool said_before_the_end = false;
         f.state.exit_program = [&](int code) {
-            said_before_the_end = sentence.status() == pw::agent::Request::Complete;
+            said_before_the_end = true;
+            for (const auto& i : f.agent.issued())
+                if (i.operation == QLatin1String("Speak")) said_before_the_end &= i.request.status() == pw::agent::Request::Complete;
             f.exits << code;
         };
         f.start_up({QStringLiteral("runin"), QStringLiteral("/no/such/folder/x.csp")});
@@ -227,7 +195,6 @@ private slots:
 
         // A sentence that never ends holds the end up only so long. Pellwick says it
         // also when another character comes first in the slots.
-        finisher.stop();
         WindowFixture g;
         g.write_file(QStringLiteral("chars/Nubbin.acs"), "ACS");
         g.agent.define_character(QStringLiteral("Nubbin"));
@@ -238,40 +205,6 @@ private slots:
         QTRY_COMPARE(g.exits, QList<int>{1});
         QVERIFY(g.agent.log().lines_of(QStringLiteral("Speak")).contains(
             QStringLiteral("pellwick Speak \"   Can't find that file.\" \"\""), Qt::CaseInsensitive));
-    }
-
-    void a_second_start_hands_over_its_file()
-    {
-        WindowFixture f;
-        f.state.wait_idle_limit = std::chrono::milliseconds(100);
-        const QString path = f.write_file(QStringLiteral("second.csp"), "interval 0\r\npellwick> speak second\r\n");
-        // One that comes during start-up waits for its end.
-        f.window->take_command_line({QStringLiteral("load"), path});
-        QCOMPARE(f.script().editor_text(), QString());
-        f.start_up();
-        QCOMPARE(f.script().editor_text(), QStringLiteral("interval 0\r\npellwick> speak second\r\n"));
-
-        // runin plays the file.
-        f.script().set_editor_text(QString());
-        f.window->take_command_line({QStringLiteral("runin"), path});
-        QCOMPARE(f.script().editor_text(), QStringLiteral("interval 0\r\npellwick> speak second\r\n"));
-        QVERIFY(f.wait_for_run_end());
-        QVERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"second\" \"\"")));
-
-        // A run under way is cancelled; the file is played once the run is over.
-        const QString other = f.write_file(QStringLiteral("other.csp"), "interval 0\r\npellwick> speak other\r\n");
-        f.script().set_editor_text(QStringLiteral("interval 1\r\npellwick> speak long\r\npellwick> speak longer\r\n"));
-        QTimer::singleShot(0, f.window.get(), [&] { f.window->take_command_line({QStringLiteral("runin"), other}); });
-        f.script().play_pellwick_clicked();
-        QTRY_VERIFY(f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"other\" \"\"")));
-        QVERIFY(!f.agent.log().lines_of(QStringLiteral("Speak")).contains(QStringLiteral("Pellwick Speak \"longer\" \"\"")));
-
-        // A missing file is said (once the run is over), and the program goes on.
-        QVERIFY(f.wait_for_run_end());
-        f.window->take_command_line({QStringLiteral("load"), f.program_dir.filePath(QStringLiteral("gone.csp"))});
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")).last().toLower(),
-                 QStringLiteral("pellwick speak \"   can't find that file.\" \"\""));
-        QVERIFY(f.exits.isEmpty());
     }
 
     void start_up_runs_in_order_and_stops_where_a_check_fails()
@@ -323,20 +256,6 @@ private slots:
         f.start_up();
         QCOMPARE(f.exits, QList<int>{0});
         QVERIFY(!f.window->isVisible() && f.window->windowTitle().isEmpty());
-    }
-
-    void show_all_with_pellwick_alone()
-    {
-        WindowFixture f;
-        f.pellwick(false);
-        f.window->show_all_clicked();
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Play")),
-                 QStringList(2, QStringLiteral("Pellwick Play \"pleased\"")));
-        QCOMPARE(f.agent.log().count(QStringLiteral("Think"), QStringLiteral("Pellwick")), 1);
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak")),
-                 (QStringList{QStringLiteral("Pellwick Speak \"Hi, I'm Pellwick. Here are my friends!\" \"\""),
-                              QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\"")}));
-        QCOMPARE(f.agent.loaded_ids(), QStringList{QStringLiteral("Pellwick")});
     }
 
     void the_childs_folder_gets_the_missing_starters_and_keeps_its_own_files()

@@ -5,6 +5,7 @@
 #include "engine/script_runner.h"
 #include "engine/window_keys.h"
 #include "platform/core/trace.h"
+#include "stage/composer.h"
 #include "stage/stage_window.h"
 #include "tests/fakes/slot_setup.h"
 #include "windows/message_box.h"
@@ -136,6 +137,12 @@ bool CaseHost::start_program(const QString& command_line)
 void CaseHost::show_waiting(const QString& sentence)
 {
     w_.transcript.add(QStringLiteral("status ") + pw::trace::quote(sentence));
+}
+
+void CaseHost::set_convert_labels(const QString& x, const QString& y)
+{
+    RecordingRunHost::set_convert_labels(x, y);
+    w_.transcript.add(QStringLiteral("labels %1,%2").arg(x, y));
 }
 
 void CaseHost::hide_forms() { w_.transcript.add(QStringLiteral("windows hidden")); }
@@ -324,6 +331,8 @@ void ScriptWorld::happen(const QString& what)
     } else if (what == QLatin1String("end the wait")) {
         // Esc, only while a wait is under way.
         if (state.waiting) press(QStringLiteral("esc"), true);
+    } else if (what.startsWith(QLatin1String("show me "))) {
+        pw::stage::compose(state, host, true, what.mid(8));
     } else if (what == QLatin1String("cancel")) {
         pw::engine::cancel_it(state, host);
     } else if (what == QLatin1String("step")) {

@@ -86,6 +86,7 @@ public:
     void set_report_timer(bool enabled, int interval_ms) override;
     bool start_program(const QString& command_line) override;
     void show_waiting(const QString& sentence) override;
+    void set_convert_labels(const QString& x, const QString& y) override;
     void hide_forms() override;
     void show_forms() override;
     void run_over() override { over = true; }

@@ -1,0 +1,243 @@
+#include "window_cases.h"
+
+#include "app/autosave.h"
+#include "app/load_save_window.h"
+#include "platform/core/trace.h"
+#include "platform/core/user_folders.h"
+
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace pw::window_cases {
+
+namespace {
+
+QString read(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// The quoted arguments of a line, as bytes, with \r, \n, \t, \", \\ and \xNN.
+QList<QByteArray> arguments(const QString& line)
+{
+    const QByteArray in = line.toUtf8();
+    QList<QByteArray> out;
+    for (qsizetype i = in.indexOf('"'); i >= 0 && i < in.size(); i = in.indexOf('"', i + 1)) {
+        QByteArray arg;
+        for (++i; i < in.size() && in[i] != '"'; ++i) {
+            if (in[i] != '\\' || i + 1 >= in.size()) {
+                arg += in[i];
+            } else if (in[++i] == 'x') {
+                arg += char(in.mid(i + 1, 2).toInt(nullptr, 16));
+                i += 2;
+            } else {
+                arg += in[i] == 'r' ? '\r' : in[i] == 'n' ? '\n' : in[i] == 't' ? '\t' : in[i];
+            }
+        }
+        out << arg;
+    }
+    return out;
+}
+
+// Bytes as a quoted line: printable ASCII as it is, the rest escaped.
+QString quoted_bytes(const QByteArray& bytes)
+{
+    QString out = QStringLiteral("\"");
+    for (const char c : bytes) {
+        const auto u = uchar(c);
+        if (c == '"' || c == '\\') out += QStringLiteral("\\") + QLatin1Char(c);
+        else if (c == '\r') out += QStringLiteral("\\r");
+        else if (c == '\n') out += QStringLiteral("\\n");
+        else if (u >= 0x20 && u < 0x7f) out += QLatin1Char(c);
+        else out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+    }
+    return out + QLatin1Char('"');
+}
+
+}  // namespace
+
+WindowCase::WindowCase() : home(f.state.user_folder), folder(pw::folders::scripts_folder(home))
+{
+    QDir().mkpath(folder);
+    f.script().autosave().set_delay_ms(1 << 30);
+    f.state.wait_idle_limit = std::chrono::milliseconds(100);
+}
+
+QString WindowCase::tidy(QString text) const { return text.replace(home, QStringLiteral("~")); }
+
+QString WindowCase::numbered(const QString& line) const
+{
+    // A request named by another is the n-th of the case.
+    static const QRegularExpression request(QStringLiteral("^(\\S+ (?:Wait|Stop) )(\\d+)$"));
+    const QRegularExpressionMatch m = request.match(line);
+    for (qsizetype k = 0; m.hasMatch() && k < f.agent.issued().size(); ++k)
+        if (quint64(f.agent.issued()[k].request.id()) == m.captured(2).toULongLong()) return m.captured(1) + QStringLiteral("#%1").arg(k + 1);
+    return line;
+}
+
+QMap<QString, QString> WindowCase::looks() const
+{
+    QMap<QString, QString> now;
+    now[QStringLiteral("editor")] = pw::trace::quote(f.script().editor_text());
+    now[QStringLiteral("status")] = pw::trace::quote(f.script().current_file_text());
+    if (const pw::app::LoadSaveWindow* d = f.window->save_dialog()) {
+        now[QStringLiteral("dialog")] = !d->is_open() || f.window->save_window()->isHidden() ? "hidden"
+                                        : d->isEnabled()                                     ? "shown"
+                                                                                             : "shown, taking no presses";
+        now[QStringLiteral("list")] = d->listed_names().join(QStringLiteral(", "));
+        now[QStringLiteral("name")] = pw::trace::quote(d->file_name_box->text());
+        now[QStringLiteral("buttons")] = QStringLiteral("load %1, save %2")
+                                             .arg(d->load->isEnabled() ? "on" : "off", d->save_button->isEnabled() ? "on" : "off");
+    }
+    QDirIterator it(home, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = QDir(home).relativeFilePath(path);
+        if (name.startsWith(QLatin1String("chars"))) continue;
+        QFile file(path);
+        QString& seen_file = now[QStringLiteral("file ") + name];
+        if (it.fileInfo().isDir()) seen_file = QStringLiteral("(folder)");
+        else if (it.fileInfo().size() > 1000) seen_file = QStringLiteral("(%1 bytes)").arg(it.fileInfo().size());
+        else seen_file = file.open(QIODevice::ReadOnly) ? quoted_bytes(file.readAll()) : QStringLiteral("(unreadable)");
+    }
+    for (QString& value : now) value = tidy(value);
+    return now;
+}
+
+void WindowCase::settle()
+{
+    // Questions and runs are over; a file handed over meanwhile starts its run from the
+    // event loop once the last is over.
+    const pw::app::LoadSaveWindow* d = f.window->save_dialog();
+    for (int k = 0; k < 3; ++k) {
+        QTest::qWaitFor([&] {
+            return !f.state.run_held() && (!d || d->isEnabled()) && !f.state.run_under_way()
+                   && f.script().play_pellwick->isEnabled();
+        }, 30000);
+        QCoreApplication::processEvents();
+    }
+    // What the characters were asked, their moves and sizes left out.
+    const QList<pw::fakes::CallRecord>& asked = f.agent.log().records();
+    for (; requests < asked.size(); ++requests)
+        if (!asked[requests].operation.startsWith(QLatin1String("set "))) transcript << tidy(numbered(asked[requests].line()));
+    for (; messages < f.messages.size(); ++messages) transcript << QStringLiteral("message ") + pw::trace::quote(tidy(f.messages[messages]));
+    for (; exits < f.exits.size(); ++exits) transcript << QStringLiteral("exit %1").arg(f.exits[exits]);
+    const QMap<QString, QString> now = looks();
+    for (auto it = now.begin(); it != now.end(); ++it)
+        if (seen.value(it.key()) != it.value()) transcript << it.key() + QLatin1Char(' ') + it.value();
+    for (auto it = seen.begin(); it != seen.end(); ++it)
+        if (!now.contains(it.key())) transcript << it.key() + QStringLiteral(" (gone)");
+    seen = now;
+}
+
+bool WindowCase::step(const QString& line)
+{
+    const QString verb = line.section(QLatin1Char('"'), 0, 0).trimmed();
+    QStringList args;
+    for (const QByteArray& a : arguments(line)) args << QString::fromUtf8(a).replace(QLatin1Char('~'), home);
+    const QString first = args.value(0);
+    const QString path = folder + QLatin1Char('/') + first;
+    pw::app::LoadSaveWindow* d = f.window->save_dialog();
+    if (verb == QLatin1String("write") || verb == QLatin1String("write at home")) {
+        QFile file(verb == QLatin1String("write") ? path : home + QLatin1Char('/') + first);
+        if (!file.open(QIODevice::WriteOnly) || file.write(arguments(line).value(1)) < 0) return false;
+        // An open dialog sees it come.
+        if (d && d->is_open() && verb == QLatin1String("write")) QTest::qWaitFor([&] { return d->listed_names().contains(first); });
+        return true;
+    }
+    if (verb == QLatin1String("grow")) {
+        QFile file(first);
+        return file.open(QIODevice::Append) && file.write(QByteArray(2 << 20, 'x')) > 0;
+    }
+    if (verb == QLatin1String("folder")) return QDir().mkpath(path);
+    if (verb == QLatin1String("scripts folder becomes a file")) {
+        QFile blocker(folder);
+        return QDir(folder).removeRecursively() && blocker.open(QIODevice::WriteOnly) && blocker.write("not a folder") > 0;
+    }
+    if (verb.startsWith(QLatin1String("pellwick is there"))) f.pellwick(!verb.endsWith(QLatin1String("hidden")));
+    else if (verb == QLatin1String("start up")) f.start_up(args);
+    else if (verb == QLatin1String("hand over")) f.window->take_command_line(args);
+    else if (verb == QLatin1String("play, handing over")) {
+        f.script().play_pellwick_clicked();
+        f.window->take_command_line(args);
+    } else if (verb == QLatin1String("show all")) f.window->show_all_clicked();
+    else if (verb == QLatin1String("editor")) f.script().set_editor_text(first);
+    else if (verb == QLatin1String("type")) f.script().script_text->setPlainText(first);
+    else if (verb == QLatin1String("type more")) f.script().script_text->appendPlainText(first);
+    else if (verb == QLatin1String("keep now")) f.script().autosave().write_pending();
+    else if (verb == QLatin1String("pause")) {
+        // Long enough for the script to be kept.
+        f.script().autosave().set_delay_ms(10);
+        QTest::qWait(300);
+        f.script().autosave().set_delay_ms(1 << 30);
+    } else if (verb == QLatin1String("start again")) {
+        f.reopen_with_user_folder(home);
+        f.script().autosave().set_delay_ms(1 << 30);
+    } else if (verb == QLatin1String("current file")) f.script().set_current_file(first);
+    else if (verb == QLatin1String("started with a file")) f.state.command_line_mode = 3;
+    else if (verb == QLatin1String("open")) f.window->show_load_save();
+    else if (!d) return false;
+    else if (verb == QLatin1String("name")) d->file_name_box->setText(first);
+    else if (verb == QLatin1String("save")) d->save_clicked();
+    else if (verb == QLatin1String("save with a yes")) {
+        // Pellwick is double-clicked while he asks.
+        f.agent.post_dbl_click(QStringLiteral("Pellwick"));
+        d->save_clicked();
+    } else if (verb == QLatin1String("load")) transcript << (d->load_clicked() ? "loaded" : "not loaded");
+    else if (verb == QLatin1String("cancel")) d->cancel_clicked();
+    else if (verb == QLatin1String("choose")) d->file_list->setCurrentRow(first.toInt());
+    else if (verb == QLatin1String("double-click the list")) d->file_list_double_clicked();
+    else return false;
+    return true;
+}
+
+QStringList WindowCase::play(const QString& case_text)
+{
+    settle();
+    transcript.clear();  // what there is at first
+    for (const QString& line : case_text.split(QLatin1Char('\n'))) {
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        transcript << QStringLiteral("> ") + line;
+        if (!step(line)) return {QStringLiteral("!") + line};
+        settle();
+    }
+    return transcript;
+}
+
+void add_rows(const QString& folder)
+{
+    QTest::addColumn<QString>("name");
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.case")}, QDir::Files, QDir::Name);
+    QVERIFY(!names.isEmpty());
+    for (const QString& name : names) QTest::newRow(qPrintable(name.chopped(5))) << name.chopped(5);
+}
+
+void check_row(const QString& folder)
+{
+    QFETCH(QString, name);
+    const QString base = folder + QLatin1Char('/') + name;
+    WindowCase c;
+    const QStringList actual = c.play(read(base + QStringLiteral(".case")));
+    QVERIFY2(!actual.value(0).startsWith(QLatin1Char('!')), qPrintable(name + QStringLiteral(".case: not understood: ") + actual.value(0)));
+    if (qEnvironmentVariableIntValue("PW_UPDATE_TRANSCRIPTS")) {
+        QFile f(base + QStringLiteral(".transcript"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write((actual.join('\n') + '\n').toUtf8());
+        return;
+    }
+    QStringList expected = read(base + QStringLiteral(".transcript")).split('\n');
+    if (!expected.isEmpty() && expected.last().isEmpty()) expected.removeLast();
+    for (qsizetype k = 0; k < qMax(expected.size(), actual.size()); ++k)
+        QVERIFY2(expected.value(k) == actual.value(k), qPrintable(QStringLiteral("%1.transcript, line %2:\n  - %3\n  + %4")
+                                                                      .arg(name).arg(k + 1)
+                                                                      .arg(expected.value(k, "(end)"), actual.value(k, "(end)"))));
+}
+
+}  // namespace pw::window_cases
