@@ -165,6 +165,9 @@ void RunState::hold_others(const Request& request)
 
 void RunState::quit_program(int code)
 {
+    if (quitting_)
+        return;
+    quitting_ = true;
     hold_run();
     auto* goodbyes = new StepChain(*this, &steps_owner_);
     const int n = qMin<int>(char_count, slot_count());

@@ -143,7 +143,9 @@ public:
     // ---- Ending the program ----
     // Visible characters say goodbye one after the other and are unloaded, then the
     // process ends with `code` (not 0 when it ends because something failed). Returns at
-    // once; the goodbyes go on from the event loop and hold any run meanwhile.
+    // once; the goodbyes go on from the event loop and hold any run meanwhile. Asked
+    // again while they go on (Ctrl+Q seen by the key hook and by a window), it does
+    // nothing more.
     void quit_program(int code = 0);
     void end_program(int code = 0);
 
@@ -156,6 +158,7 @@ private:
     std::vector<OutsideWait*> outside_waits_;
     QObject steps_owner_;
     int run_holds_ = 0;
+    bool quitting_ = false;
     std::unique_ptr<RunEvents> events_;
     std::unique_ptr<ScriptRunner> runner_;
 };

@@ -28,15 +28,15 @@ void stop_introduction(RunState& state)
 
 }  // namespace
 
-void window_key_up(RunState& state, KeyboardHandler& keys, RunHost& host, int KeyCode, int Shift)
+void window_key_up(RunState& state, KeyboardHandler& keys, RunHost& host, int key_code, int shift)
 {
-    const bool ctrl_held = (Shift & shift_mask::ctrl) != 0;
-    if (KeyCode == vk_escape && state.waiting) state.waiting = false;
-    if (KeyCode == vk_q && ctrl_held) {
+    const bool ctrl_held = (shift & shift_mask::ctrl) != 0;
+    if (key_code == vk_escape && state.waiting) state.waiting = false;
+    if (key_code == vk_q && ctrl_held) {
         keys.remove_key_hook();
         state.quit_program();
     }
-    if (KeyCode == vk_escape) {
+    if (key_code == vk_escape) {
         if (state.intro_playing) stop_introduction(state);
         cancel_it(state, host);
     }

@@ -9,15 +9,15 @@
 
 namespace pw::engine {
 
-// Bits of the Shift argument.
+// Bits of the shift argument.
 namespace shift_mask {
 constexpr int shift = 1;
 constexpr int ctrl = 2;
 constexpr int alt = 4;
 }  // namespace shift_mask
 
-// KeyCode is a virtual-key code (27 Esc, 81 Q); Shift holds the shift_mask bits that
+// key_code is a virtual-key code (27 Esc, 81 Q); shift holds the shift_mask bits that
 // were down. The cancel is cancel_it() of run_script.h.
-void window_key_up(RunState& state, KeyboardHandler& keys, RunHost& host, int KeyCode, int Shift);
+void window_key_up(RunState& state, KeyboardHandler& keys, RunHost& host, int key_code, int shift);
 
 }  // namespace pw::engine
