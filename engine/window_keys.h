@@ -17,7 +17,7 @@ constexpr int alt = 4;
 }  // namespace shift_mask
 
 // key_code is a virtual-key code (27 Esc, 81 Q); shift holds the shift_mask bits that
-// were down. The cancel is cancel_it() of run_script.h.
+// were down. The cancel is cancel_it() of run_control.h.
 void window_key_up(RunState& state, KeyboardHandler& keys, RunHost& host, int key_code, int shift);
 
 }  // namespace pw::engine
