@@ -1,0 +1,103 @@
+// What the cases cannot reach: the branch rolls of normal play, and an owner of the
+// animation runner that gives up while the character settles.
+
+#include "agent/runtime/animation_runner.h"
+#include "agent/runtime/character_view.h"
+#include "agent/runtime/frame_presenter.h"
+#include "agent/runtime/frame_steps.h"
+#include "case_sketch.h"
+
+#include <QTest>
+
+using namespace pw::agent;
+using pw::runtime_cases::CaseSketch;
+
+namespace {
+
+// Rolls the given numbers in turn (then 1 for ever).
+Dice scripted(QList<int> rolls)
+{
+    auto left = std::make_shared<QList<int>>(rolls);
+    return [left](int, int) { return left->isEmpty() ? 1 : left->takeFirst(); };
+}
+
+CaseSketch sketch(const QStringList& lines)
+{
+    CaseSketch s;
+    QString error;
+    for (const QString& line : lines) s.read(line, error);
+    return s;
+}
+
+class NoView : public CharacterView {
+    void set_listener(CharacterViewListener*) override {}
+    void set_frame(const QImage&) override {}
+    void set_geometry(const QRect&) override {}
+    void set_visible(bool) override {}
+    void show_balloon(BalloonKind, const QString&, const pw::acs::BalloonInfo&) override {}
+    void reveal_balloon_text(int) override {}
+    void hide_balloon() override {}
+    void show_menu(const QList<CommandEntry>&, QPoint) override {}
+    void bring_forward() override {}
+    void activate() override {}
+};
+
+}  // namespace
+
+class FrameStepsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void normal_steps_follow_rolled_branches_and_exits_their_exit_frames();
+    void an_owner_that_gives_up_while_settling_is_not_called_back();
+};
+
+void FrameStepsTest::normal_steps_follow_rolled_branches_and_exits_their_exit_frames()
+{
+    const CaseSketch s = sketch({QStringLiteral("animation A: 1/1>2:30>3:50 2/1 3/1 4/1 5/1>9:100"),
+                                 QStringLiteral("animation B: 1/1^3 2/1^stop 3/1>0:100 4/1>5:100 5/1>0:50 6/1^17")});
+    const pw::acs::Animation& a = s.data.animations[0];
+    QCOMPARE(next_frame(a, 0, scripted({30})), 2);   // 30 - 30 reaches zero: first branch
+    QCOMPARE(next_frame(a, 0, scripted({31})), 3);   // 31 - 30 - 50 < 0: second branch
+    QCOMPARE(next_frame(a, 0, scripted({81})), 1);   // the rest of 100: the next frame
+    QCOMPARE(next_frame(a, 3, scripted({50})), 4);   // no branches
+    QCOMPARE(next_frame(a, 4, scripted({1})), animation_end);  // branch into nowhere, last frame
+    QCOMPARE(next_frame(a, 7, scripted({1})), animation_end);
+
+    const pw::acs::Animation& b = s.data.animations[1];
+    QCOMPARE(next_exit_frame(b, 0), 3);
+    QCOMPARE(next_exit_frame(b, 1), animation_end);
+    QCOMPARE(next_exit_frame(b, 2), 3);   // backwards 100 % branch: not followed
+    QCOMPARE(next_exit_frame(b, 3), 5);   // forwards 100 % branch: followed
+    QCOMPARE(next_exit_frame(b, 4), 5);   // a random branch: ignored
+    QCOMPARE(next_exit_frame(b, 5), animation_end);  // exit frame outside the animation
+    QVERIFY(is_loop_branch(b, 2, 0));
+    QVERIFY(!is_loop_branch(b, 3, 5));
+    QVERIFY(!is_loop_branch(b, 4, 0));
+}
+
+// The report promised to an owner that settles and then gives up (or a halt) never
+// comes: the owner may be gone by then.
+void FrameStepsTest::an_owner_that_gives_up_while_settling_is_not_called_back()
+{
+    const CaseSketch s =
+        sketch({QStringLiteral("animation Loop: 50/2 51/2>0:100 52/2"), QStringLiteral("animation Blink: 90/2 98/1")});
+    const pw::acs::Animation& loop = s.data.animations[0];
+    const pw::acs::Animation& blink = s.data.animations[1];
+    NoView view;
+    FramePresenter presenter(s.data, view);
+    AnimationRunner runner(s.data, presenter, AnimationRunner::Hooks{}, scripted({}));
+    int ended = 0;
+    runner.run(loop, AnimationRunner::Owner{[] {}, {}, false});
+    QVERIFY(QTest::qWaitFor([&] { return runner.has_looped(); }));
+    for (const bool halt : {false, true}) {
+        int settled = 0;
+        runner.settle([&] { ++settled; });
+        halt ? runner.halt() : runner.interrupt();
+        runner.run(blink, AnimationRunner::Owner{[&] { ++ended; }, {}, false});
+        QVERIFY(QTest::qWaitFor([&] { return ended == (halt ? 2 : 1); }));
+        QCOMPARE(settled, 0);
+    }
+}
+
+QTEST_MAIN(FrameStepsTest)
+#include "test_frame_steps.moc"
