@@ -6,8 +6,6 @@
 // names what it waits for, so a transcript does not hang on how fast the machine is.
 
 #include "agent/runtime/agent_platform.h"
-#include "agent/runtime/character_view.h"
-#include "agent/voice/voice_input.h"
 #include "case_sketch.h"
 
 #include <QHash>
@@ -18,45 +16,8 @@
 
 namespace pw::runtime_cases {
 
-class CaseWorld;
-
-class CaseView : public agent::CharacterView {
-public:
-    CaseView(CaseWorld& world, const QString& id);
-    ~CaseView() override;
-
-    void set_listener(agent::CharacterViewListener* l) override { listener = l; }
-    void set_frame(const QImage& frame) override;
-    void set_geometry(const QRect& r) override;
-    void set_visible(bool on) override;
-    void show_balloon(agent::BalloonKind kind, const QString& text, const acs::BalloonInfo&) override;
-    void reveal_balloon_text(int chars) override;
-    void hide_balloon() override;
-    void show_menu(const QList<agent::CommandEntry>& entries, QPoint) override;
-    void activate() override;
-    void bring_forward() override;
-
-    agent::CharacterViewListener* listener = nullptr;
-    // Some windows let events run while they close.
-    bool busy_close = false;
-
-private:
-    CaseWorld& world_;
-    QString id_;
-    bool visible_ = false;
-};
-
-// Voice input the case speaks into.
-class CaseEars : public voice::VoiceInput {
-public:
-    explicit CaseEars(CaseWorld& world) : world_(world) {}
-    void start(const QStringList& phrases) override;
-    void stop() override;
-
-private:
-    CaseWorld& world_;
-    bool listening_ = false;
-};
+struct CaseView;
+struct CaseEars;
 
 class CaseWorld {
 public:
@@ -66,29 +27,20 @@ public:
     // Plays the sketch lines of `standard` and then the case; returns the transcript.
     QStringList play(const QString& standard, const QString& case_text);
 
-    // What the windows report.
+    // What the windows and the trace report.
     void add(const QString& line);
-    void frame_shown(const QString& id, int tag, int mouth, QSize size);
-    void placed(const QString& id, const QRect& r);
-    void balloon(const QString& id, const QString& head, int text_length);
-    void revealed(const QString& id, int chars);
     void traced(const QString& line);
+    // A line that grows while it stays open: an animation's frames ("frames"), a
+    // window's places in one step ("places"), a balloon's words ("words").
+    void grow(const QString& id, const QString& kind, const QString& item, bool new_line = false);
     // "~" for the case's folder.
     QString tidy(const QString& text) const;
+    QList<QPair<QString, int>> shown;  // every frame: id in lower case, tag
 
 private:
-    struct Shown {
-        int tag;
-        int mouth;
-        QSize size;
-    };
-    struct Run {
+    struct Open {
         int line = -1;
-        QList<Shown> frames;
-        QList<QRect> places;
-        QString head;
-        QList<int> reveals;
-        int text_length = 0;
+        QStringList items;
     };
 
     bool step(const QString& line);
@@ -96,11 +48,8 @@ private:
     bool until(const QStringList& w);
     bool run_until(const std::function<bool()>& done);
     void load(const QString& id, const QString& path);
-    void new_animation(const QString& id);
-    void keep(const agent::Request& r);
-    QString label(int request_id) const;
-    QString look(const QString& id);
-    void render_frames(const Run& run, const QString& id);
+    QString render(const QString& kind, const QStringList& items) const;
+    agent::Request request(const QString& label) const;
 
     CaseSketch sketch_;
     QTemporaryDir folder_;
@@ -111,10 +60,9 @@ private:
     QList<agent::Request> requests_;
     QStringList lines_;
     bool recording_ = false;
-    QHash<QString, Run> frames_, places_, balloons_;
-    QList<QPair<QString, int>> shown_;  // every frame: id, tag
-    QHash<QString, int> played_;        // frames the animations played, by id
-    QList<QPair<QString, QString>> reactions_;  // on a traced line with this text: this step
+    QHash<QString, Open> open_;   // by id and kind
+    QHash<QString, int> played_;  // frames the animations played, by id
+    QList<QPair<QString, QString>> reactions_;  // on a traced line with this text: these steps
 };
 
 }  // namespace pw::runtime_cases
