@@ -101,6 +101,9 @@ struct CaseView : agent::CharacterView {
         if (f.size() != QSize(frame_side, frame_side)) item += QStringLiteral("@%1x%2").arg(f.width()).arg(f.height());
         if (!f.isNull() && qRed(f.pixel(0, 0)) > mouth_base) item += QLatin1Char('~');
         world_.shown.append({id_.toLower(), tag});
+        // A new picture, not just the mouth moving on it.
+        changed = changed || QString(item).remove(QLatin1Char('~')) != last_picture;
+        last_picture = QString(item).remove(QLatin1Char('~'));
         world_.grow(id_, QStringLiteral("frames"), item);
     }
     void set_geometry(const QRect& r) override
@@ -134,6 +137,8 @@ struct CaseView : agent::CharacterView {
     bool visible_ = false;
     agent::CharacterViewListener* listener = nullptr;
     bool busy_close = false;  // some windows let events run while they close
+    QString last_picture;
+    bool changed = false;     // since the last frame the animation played
 };
 
 // Voice input the case speaks into.
@@ -286,12 +291,14 @@ void CaseWorld::load(const QString& id, const QString& path)
     requests_.append(path.isEmpty() ? platform_->load_data(id, std::make_shared<const acs::CharacterData>(sketch_.data))
                                     : platform_->load(id, folder_.filePath(path)));
     if (agent::CharacterAgent* a = platform_->agent(id)) {
-        // The first frame of an animation starts a line of its own.
-        a->set_frame_observer([this, id](qint64 planned, qint64) {
+        // The first frame of an animation starts a line of its own; a frame that looks
+        // like the one already up is not drawn again, but it is played.
+        a->set_frame_observer([this, id, view = views_.value(id.toLower())](qint64 planned, qint64) {
             ++played_[id.toLower()];
             Open& open = open_[id.toLower() + QStringLiteral("/frames")];
-            if (planned != 0 || open.items.size() < 2) return;
-            const QString first = open.items.takeLast();
+            const bool drawn = std::exchange(view->changed, false);
+            if (planned != 0 || (drawn && open.items.size() < 2)) return;
+            const QString first = drawn ? open.items.takeLast() : view->last_picture;
             lines_[open.line] = id + QStringLiteral(" frames ") + frames_of(open.items);
             grow(id, QStringLiteral("frames"), first, true);
         });

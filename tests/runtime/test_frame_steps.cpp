@@ -1,6 +1,8 @@
-// What the cases cannot reach: the branch rolls of normal play, and an owner of the
-// animation runner that gives up while the character settles.
+// What the cases cannot reach: the branch rolls of normal play, the frame sounds and
+// the looping report of the player, and an owner of the animation runner that gives up
+// while the character settles.
 
+#include "agent/runtime/animation_player.h"
 #include "agent/runtime/animation_runner.h"
 #include "agent/runtime/character_view.h"
 #include "agent/runtime/frame_presenter.h"
@@ -48,6 +50,7 @@ class FrameStepsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void normal_steps_follow_rolled_branches_and_exits_their_exit_frames();
+    void frames_with_a_sound_play_it_and_a_loop_is_reported_once();
     void an_owner_that_gives_up_while_settling_is_not_called_back();
 };
 
@@ -73,6 +76,24 @@ void FrameStepsTest::normal_steps_follow_rolled_branches_and_exits_their_exit_fr
     QVERIFY(is_loop_branch(b, 2, 0));
     QVERIFY(!is_loop_branch(b, 3, 5));
     QVERIFY(!is_loop_branch(b, 4, 0));
+}
+
+void FrameStepsTest::frames_with_a_sound_play_it_and_a_loop_is_reported_once()
+{
+    CaseSketch s = sketch({QStringLiteral("animation Loop: 50/1 51/1>0:100 52/1")});
+    s.data.animations[0].frames[1].sound = 0;
+    QList<int> sounds;
+    int shown = 0, loops = 0;
+    AnimationPlayer* playing = nullptr;
+    AnimationPlayer player(AnimationPlayer::Hooks{[&](const pw::acs::Frame&) { if (++shown == 6) playing->stop(); },
+                                                  [&](int sound) { sounds.append(sound); }, {}, [] { return false; },
+                                                  [&] { ++loops; }, {}},
+                           scripted({}));
+    playing = &player;
+    player.play(s.data.animations[0]);
+    QVERIFY(QTest::qWaitFor([&] { return !player.running(); }));
+    QCOMPARE(sounds, (QList<int>{0, 0, 0}));
+    QCOMPARE(loops, 1);  // when the loop is first taken
 }
 
 // The report promised to an owner that settles and then gives up (or a halt) never
