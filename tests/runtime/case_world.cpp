@@ -4,8 +4,7 @@
 #include "agent/acs/wav_audio.h"
 #include "agent/api/agent_error.h"
 #include "agent/runtime/character_agent.h"
-#include "agent/runtime/character_view.h"
-#include "agent/voice/voice_input.h"
+#include "case_view.h"
 #include "platform/core/trace.h"
 #include "tests/recognition/speech_fixtures.h"
 
@@ -14,6 +13,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 namespace pw::runtime_cases {
 namespace {
@@ -26,8 +27,9 @@ void collect(const QString& line) { if (current) current->traced(line); }
 // The runtime's own warnings; those of the machine's sound system vary from machine to machine.
 void warned(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    static const QRegularExpression own(QStringLiteral("^(Animation|Speak:|Sound) "));
-    if (current && type == QtWarningMsg && own.match(text).hasMatch()) current->add(QStringLiteral("warning ") + current->tidy(text));
+    static const QRegularExpression own(u"^(Animation|Speak:|Sound) "_s);
+    if (current && type == QtWarningMsg && own.match(text).hasMatch())
+        current->add(u"warning "_s + current->tidy(text));
     else if (earlier_handler) earlier_handler(type, context, text);
 }
 
@@ -36,11 +38,11 @@ QPoint point(const QString& xy) { return QPoint(xy.section(',', 0, 0).toInt(), x
 // Words, with "quoted text" as one word (\" inside it).
 QStringList words_of(const QString& line)
 {
-    static const QRegularExpression word(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"));
+    static const QRegularExpression word(u"\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"_s);
     QStringList out;
     for (auto it = word.globalMatch(line); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        out.append(m.hasCaptured(1) ? m.captured(1).replace(QStringLiteral("\\\""), QStringLiteral("\"")) : m.captured(2));
+        out.append(m.hasCaptured(1) ? m.captured(1).replace(u"\\\""_s, u"\""_s) : m.captured(2));
     }
     return out;
 }
@@ -51,10 +53,10 @@ QString frames_of(const QStringList& frames)
 {
     QStringList tokens;
     for (qsizetype i = 0, j = 0; i < frames.size(); i = j) {
-        const QString tag = QString(frames[i]).remove(QLatin1Char('~'));
+        const QString tag = QString(frames[i]).remove(u'~');
         bool open = false;
-        for (; j < frames.size() && QString(frames[j]).remove(QLatin1Char('~')) == tag; ++j) open = open || frames[j].endsWith('~');
-        tokens.append(tag + (open ? QStringLiteral("~") : QString()) + (frames[j - 1].endsWith('~') ? QStringLiteral("!") : QString()));
+        for (; j < frames.size() && QString(frames[j]).remove(u'~') == tag; ++j) open = open || frames[j].endsWith('~');
+        tokens.append(tag + (open ? u"~"_s : QString()) + (frames[j - 1].endsWith('~') ? u"!"_s : QString()));
     }
     QStringList out;
     for (qsizetype i = 0; i < tokens.size();) {
@@ -64,10 +66,10 @@ QString frames_of(const QStringList& frames)
             out.append(tokens[i++]);
             continue;
         }
-        out.append(QStringLiteral("(%1)+").arg(tokens.mid(i, n).join(QLatin1Char(' '))));
+        out.append(u"(%1)+"_s.arg(tokens.mid(i, n).join(u' ')));
         for (i += n; i + n <= tokens.size() && tokens.mid(i, n) == tokens.mid(i - n, n);) i += n;
     }
-    return out.join(QLatin1Char(' '));
+    return out.join(u' ');
 }
 
 // How far the words are up at a moment depends on the machine; that they never go
@@ -77,85 +79,14 @@ QString words_of_balloon(const QStringList& items)
     QList<int> shown;
     for (const QString& n : items.mid(2)) shown.append(n.toInt());
     const bool rising = std::is_sorted(shown.begin(), shown.end());
-    const QString head = QStringLiteral("balloon %1 \"%2\"").arg(items[0], items[1]);
+    const QString head = u"balloon %1 \"%2\""_s.arg(items[0], items[1]);
     if (shown.isEmpty() || (rising && shown.last() != items[1].size())) return head;
-    if (!rising) return head + QStringLiteral(" shows ") + items.mid(2).join(QLatin1Char(','));
-    if (shown.size() == 1) return head + QStringLiteral(" shows all at once");
-    return head + QStringLiteral(" shows %1 %2 all").arg(shown[0]).arg(shown.size() >= 3 ? QStringLiteral("…") : QStringLiteral("then"));
+    if (!rising) return head + u" shows "_s + items.mid(2).join(u',');
+    if (shown.size() == 1) return head + u" shows all at once"_s;
+    return head + u" shows %1 %2 all"_s.arg(shown[0]).arg(shown.size() >= 3 ? u"…"_s : u"then"_s);
 }
 
 }  // namespace
-
-struct CaseView : agent::CharacterView {
-    CaseView(CaseWorld& world, const QString& id) : world_(world), id_(id) { say(QStringLiteral("window made")); }
-    ~CaseView() override
-    {
-        if (busy_close) QCoreApplication::processEvents();
-        say(QStringLiteral("window closed"));
-    }
-    void set_listener(agent::CharacterViewListener* l) override { listener = l; }
-    void set_frame(const QImage& f) override
-    {
-        const int tag = f.isNull() ? 0 : qRed(f.pixel(f.width() - 1, f.height() - 1));
-        QString item = QString::number(tag);
-        if (f.size() != QSize(frame_side, frame_side)) item += QStringLiteral("@%1x%2").arg(f.width()).arg(f.height());
-        if (!f.isNull() && qRed(f.pixel(0, 0)) > mouth_base) item += QLatin1Char('~');
-        world_.shown.append({id_.toLower(), tag});
-        // A new picture, not just the mouth moving on it.
-        changed = changed || QString(item).remove(QLatin1Char('~')) != last_picture;
-        last_picture = QString(item).remove(QLatin1Char('~'));
-        world_.grow(id_, QStringLiteral("frames"), item);
-    }
-    void set_geometry(const QRect& r) override
-    {
-        world_.grow(id_, QStringLiteral("places"), QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
-    }
-    void set_visible(bool on) override
-    {
-        if (on != visible_) say(on ? QStringLiteral("window shown") : QStringLiteral("window hidden"));
-        visible_ = on;
-    }
-    void show_balloon(agent::BalloonKind kind, const QString& text, const acs::BalloonInfo&) override
-    {
-        world_.grow(id_, QStringLiteral("words"), kind == agent::BalloonKind::Speech ? QStringLiteral("Speech") : QStringLiteral("Thought"), true);
-        world_.grow(id_, QStringLiteral("words"), text);
-    }
-    void reveal_balloon_text(int chars) override { world_.grow(id_, QStringLiteral("words"), QString::number(chars)); }
-    void hide_balloon() override { say(QStringLiteral("balloon hidden")); }
-    void show_menu(const QList<agent::CommandEntry>& entries, QPoint) override
-    {
-        QStringList items;
-        for (const agent::CommandEntry& e : entries) items.append(QLatin1Char('"') + e.caption + QLatin1Char('"') + (e.enabled ? "" : " (off)"));
-        say(QStringLiteral("menu ") + items.join(QStringLiteral(", ")));
-    }
-    void activate() override { say(QStringLiteral("activated")); }
-    void bring_forward() override { say(QStringLiteral("comes forward")); }
-    void say(const QString& what) { world_.add(id_ + QLatin1Char(' ') + what); }
-
-    CaseWorld& world_;
-    QString id_;
-    bool visible_ = false;
-    agent::CharacterViewListener* listener = nullptr;
-    bool busy_close = false;  // some windows let events run while they close
-    QString last_picture;
-    bool changed = false;     // since the last frame the animation played
-};
-
-// Voice input the case speaks into.
-struct CaseEars : voice::VoiceInput {
-    explicit CaseEars(CaseWorld& world) : world_(world) {}
-    void start(const QStringList& phrases) override
-    {
-        world_.add(QStringLiteral("ears listen for \"%1\"").arg(phrases.join(QStringLiteral("\", \""))));
-        listening_ = true;
-    }
-    void stop() override
-    {
-        if (std::exchange(listening_, false)) world_.add(QStringLiteral("ears stop"));
-    }
-    CaseWorld& world_;
-    bool listening_ = false;
-};
 
 CaseWorld::CaseWorld()
 {
@@ -187,16 +118,16 @@ QStringList CaseWorld::play(const QString& standard, const QString& case_text)
     o.random_seed = 7;
     o.program_dir = folder_.path();
     recording_ = true;
-    for (const QString& raw : standard.split(QLatin1Char('\n')) + case_text.split(QLatin1Char('\n'))) {
+    for (const QString& raw : standard.split(u'\n') + case_text.split(u'\n')) {
         const QString line = raw.trimmed();
         QString error;
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
         if (sketch_.read(line, error)) {
-            if (!error.isEmpty()) return lines_ << QStringLiteral("!! ") + error;
-        } else if (line.startsWith(QLatin1String("timing "))) {  // timing idle_first 150
-            const QStringList w = line.split(QLatin1Char(' '));
-            (w[1] == QLatin1String("idle_first") ? o.timings.idle_first_ms : o.timings.listen_timeout_ms) = w.value(2).toInt();
-        } else if (line == QLatin1String("ears")) {
+            if (!error.isEmpty()) return lines_ << u"!! "_s + error;
+        } else if (line.startsWith("timing "_L1)) {  // timing idle_first 150
+            const QStringList w = line.split(u' ');
+            (w[1] == "idle_first"_L1 ? o.timings.idle_first_ms : o.timings.listen_timeout_ms) = w.value(2).toInt();
+        } else if (line == "ears"_L1) {
             ears_ = std::make_unique<CaseEars>(*this);
             o.voice_input = ears_.get();
         } else {
@@ -210,9 +141,9 @@ QStringList CaseWorld::play(const QString& standard, const QString& case_text)
                     o);
             }
             try {
-                if (!step(line)) return lines_ << QStringLiteral("!! not understood or never came: ") + line;
+                if (!step(line)) return lines_ << u"!! not understood or never came: "_s + line;
             } catch (const agent::AgentError& e) {
-                add(QStringLiteral("error %1 \"%2\"").arg(e.number_text(), tidy(e.text())));
+                add(u"error %1 \"%2\""_s.arg(e.number_text(), tidy(e.text())));
             }
         }
     }
@@ -227,50 +158,51 @@ void CaseWorld::add(const QString& line)
 
 void CaseWorld::grow(const QString& id, const QString& kind, const QString& item, bool new_line)
 {
-    Open& open = open_[id.toLower() + QLatin1Char('/') + kind];
+    Open& open = open_[id.toLower() + u'/' + kind];
     if (!recording_) return;
     if (new_line || open.line < 0) {
         open = Open{int(lines_.size()), {}};
         lines_.append(QString());
     }
     open.items.append(item);
-    lines_[open.line] = id + QLatin1Char(' ') + render(kind, open.items);
+    lines_[open.line] = id + u' ' + render(kind, open.items);
 }
 
 QString CaseWorld::render(const QString& kind, const QStringList& items) const
 {
-    if (kind == QLatin1String("frames")) return QStringLiteral("frames ") + frames_of(items);
-    if (kind == QLatin1String("words")) return items.size() < 2 ? QString() : words_of_balloon(items);
-    return items.size() >= 4 ? QStringLiteral("window glides to ") + items.last() : QStringLiteral("window at ") + items.join(QStringLiteral(", "));
+    if (kind == "frames"_L1) return u"frames "_s + frames_of(items);
+    if (kind == "words"_L1) return items.size() < 2 ? QString() : words_of_balloon(items);
+    return items.size() >= 4 ? u"window glides to "_s + items.last() : u"window at "_s + items.join(u", "_s);
 }
 
 void CaseWorld::traced(const QString& raw)
 {
-    static const QRegularExpression prefix(QStringLiteral("^pw \\d+ "));
-    QStringList w = tidy(QString(raw).remove(prefix)).split(QLatin1Char(' '));
-    if (w[0] != QLatin1String("event") && w[0] != QLatin1String("request")) return;
+    static const QRegularExpression prefix(u"^pw \\d+ "_s);
+    QStringList w = tidy(QString(raw).remove(prefix)).split(u' ');
+    if (w[0] != "event"_L1 && w[0] != "request"_L1) return;
     // Request numbers as the case counts them.
-    const int at = w[1].startsWith(QLatin1String("Request")) ? 2 : w.size() == 4 && (w[2] == QLatin1String("Stop") || w[2] == QLatin1String("Wait")) ? 3 : 0;
+    const bool names_one = w.size() == 4 && (w[2] == "Stop"_L1 || w[2] == "Wait"_L1);
+    const int at = w[1].startsWith("Request"_L1) ? 2 : names_one ? 3 : 0;
     for (qsizetype i = 0; at && i < requests_.size(); ++i)
-        if (requests_[i].id() == w[at].toInt()) w[at] = QStringLiteral("#%1").arg(i + 1);
-    QString line = w.join(QLatin1Char(' '));
+        if (requests_[i].id() == w[at].toInt()) w[at] = u"#%1"_s.arg(i + 1);
+    QString line = w.join(u' ');
     // A glide reports where it is on the way; how often depends on the machine.
-    static const QRegularExpression glide(QStringLiteral("^event Move (\\S+) \\S+ \\S+ 2"));
+    static const QRegularExpression glide(u"^event Move (\\S+) \\S+ \\S+ 2"_s);
     const QRegularExpressionMatch now = glide.match(line), before = glide.match(lines_.value(lines_.size() - 1));
     if (recording_ && now.hasMatch() && before.hasMatch() && before.captured(1) == now.captured(1)) {
         lines_.removeLast();
-        line += QStringLiteral(", after moves on the way");
+        line += u", after moves on the way"_s;
     }
     add(line);
     // A reaction runs inside the event's delivery, as a program's handler does, and
     // then lets the event loop run, as a waiting script does.
     for (qsizetype i = 0; i < reactions_.size(); ++i) {
         if (!line.contains(reactions_[i].first)) continue;
-        for (const QString& reaction : reactions_.takeAt(i).second.split(QStringLiteral(" ; "))) {
+        for (const QString& reaction : reactions_.takeAt(i).second.split(u" ; "_s)) {
             try {
-                if (!step(reaction)) add(QStringLiteral("!! not understood: ") + reaction);
+                if (!step(reaction)) add(u"!! not understood: "_s + reaction);
             } catch (const agent::AgentError& e) {
-                add(QStringLiteral("error %1 \"%2\"").arg(e.number_text(), tidy(e.text())));
+                add(u"error %1 \"%2\""_s.arg(e.number_text(), tidy(e.text())));
             }
         }
         QCoreApplication::processEvents();
@@ -278,11 +210,11 @@ void CaseWorld::traced(const QString& raw)
     }
 }
 
-QString CaseWorld::tidy(const QString& text) const { return QString(text).replace(folder_.path(), QStringLiteral("~")); }
+QString CaseWorld::tidy(const QString& text) const { return QString(text).replace(folder_.path(), u"~"_s); }
 
 agent::Request CaseWorld::request(const QString& label) const
 {
-    return label.startsWith(QLatin1Char('#')) ? requests_.value(label.mid(1).toInt() - 1) : agent::Request();
+    return label.startsWith(u'#') ? requests_.value(label.mid(1).toInt() - 1) : agent::Request();
 }
 
 void CaseWorld::load(const QString& id, const QString& path)
@@ -295,12 +227,12 @@ void CaseWorld::load(const QString& id, const QString& path)
         // like the one already up is not drawn again, but it is played.
         a->set_frame_observer([this, id, view = views_.value(id.toLower())](qint64 planned, qint64) {
             ++played_[id.toLower()];
-            Open& open = open_[id.toLower() + QStringLiteral("/frames")];
+            Open& open = open_[id.toLower() + u"/frames"_s];
             const bool drawn = std::exchange(view->changed, false);
             if (planned != 0 || (drawn && open.items.size() < 2)) return;
             const QString first = drawn ? open.items.takeLast() : view->last_picture;
-            lines_[open.line] = id + QStringLiteral(" frames ") + frames_of(open.items);
-            grow(id, QStringLiteral("frames"), first, true);
+            lines_[open.line] = id + u" frames "_s + frames_of(open.items);
+            grow(id, u"frames"_s, first, true);
         });
     }
     const agent::Request r = requests_.last();
@@ -323,20 +255,20 @@ bool CaseWorld::until(const QStringList& w)
 {
     const qsizetype from = lines_.size(), shown_from = shown.size();
     const agent::Request r = request(w.value(0));
-    if (w.value(1) == QLatin1String("starts")) return run_until([&] { return r.status() != agent::Request::Pending; });
+    if (w.value(1) == "starts"_L1) return run_until([&] { return r.status() != agent::Request::Pending; });
     // Ended: its event has come.
-    const QString end = QStringLiteral("event RequestComplete %1 ").arg(w.value(0));
-    if (w.value(1) == QLatin1String("ends")) return run_until([&] { return !lines_.filter(end).isEmpty(); });
+    const QString end = u"event RequestComplete %1 "_s.arg(w.value(0));
+    if (w.value(1) == "ends"_L1) return run_until([&] { return !lines_.filter(end).isEmpty(); });
     const QString id = w.value(0).toLower();
-    if (w.value(1) == QLatin1String("plays")) {  // until Kit plays 10 frames
+    if (w.value(1) == "plays"_L1) {  // until Kit plays 10 frames
         const int enough = played_.value(id) + w.value(2).toInt();
         return run_until([&] { return played_.value(id) >= enough; });
     }
-    if (w.value(1) == QLatin1String("shows")) {  // until Kit shows 50 [3 times]
+    if (w.value(1) == "shows"_L1) {  // until Kit shows 50 [3 times]
         const QPair<QString, int> frame{id, w.value(2).toInt()};
         return run_until([&] { return shown.mid(shown_from).count(frame) >= qMax(1, w.value(3).toInt()); });
     }
-    const QString text = w.join(QLatin1Char(' '));
+    const QString text = w.join(u' ');
     return run_until([&] { return !lines_.mid(from).filter(text).isEmpty(); });
 }
 
@@ -345,16 +277,16 @@ bool CaseWorld::step(const QString& line)
     const QStringList w = words_of(line);
     // Windows that glide or are dragged in this step get a new line.
     for (auto it = open_.begin(); it != open_.end(); ++it)
-        if (it.key().endsWith(QLatin1String("/places"))) it.value() = Open{};
+        if (it.key().endsWith("/places"_L1)) it.value() = Open{};
     const auto is = [&](const char* what) { return w.value(0) == QLatin1String(what); };
     if (is("until")) return until(w.mid(1));
-    if (is("on")) reactions_.append({line.section(QLatin1Char(':'), 0, 0).mid(3), line.section(QLatin1Char(':'), 1).trimmed()});
+    if (is("on")) reactions_.append({line.section(u':', 0, 0).mid(3), line.section(u':', 1).trimmed()});
     else if (is("load")) load(w.value(1), w.value(3));
     else if (is("unload")) platform_->unload(w.value(1));
     else if (is("look")) {
         agent::Character* c = platform_->item(w.value(1));
-        add(QStringLiteral("%1: %2 at %3,%4 %5x%6, \"%7\", language %8, %9 animations")
-                .arg(c->id(), c->visible() ? QStringLiteral("shown") : QStringLiteral("hidden"))
+        add(u"%1: %2 at %3,%4 %5x%6, \"%7\", language %8, %9 animations"_s
+                .arg(c->id(), c->visible() ? u"shown"_s : u"hidden"_s)
                 .arg(c->left()).arg(c->top()).arg(c->width()).arg(c->height())
                 .arg(c->name()).arg(c->language_id()).arg(c->animation_names().size()));
     } else if (is("status")) {
@@ -362,21 +294,21 @@ bool CaseWorld::step(const QString& line)
         QStringList out;
         for (const QString& label : w.mid(1)) {
             const agent::Request r = request(label);
-            out.append(label + QLatin1Char(' ') + names[r.status()] +
-                       (r.error_number() ? QStringLiteral(" 0x%1").arg(r.error_number(), 8, 16, QLatin1Char('0')) : QString()));
+            out.append(label + u' ' + names[r.status()] +
+                       (r.error_number() ? u" 0x%1"_s.arg(r.error_number(), 8, 16, QChar(u'0')) : QString()));
         }
-        add(QStringLiteral("status ") + out.join(QStringLiteral(", ")));
+        add(u"status "_s + out.join(u", "_s));
     } else if (is("file")) {
         QByteArray bytes = w.value(2).toUtf8();
-        if (w.value(2) == QLatin1String("character") || w.value(2) == QLatin1String("half")) bytes = acs::write_acs(sketch_.data);
-        if (w.value(2) == QLatin1String("half")) bytes.truncate(bytes.size() / 2);
-        if (w.value(2) == QLatin1String("tone")) bytes = acs::encode_wav(pw::test::tone(8000, 1, 440, 300));
+        if (w.value(2) == "character"_L1 || w.value(2) == "half"_L1) bytes = acs::write_acs(sketch_.data);
+        if (w.value(2) == "half"_L1) bytes.truncate(bytes.size() / 2);
+        if (w.value(2) == "tone"_L1) bytes = acs::encode_wav(pw::test::tone(8000, 1, 440, 300));
         QFile f(folder_.filePath(w.value(1)));
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
     } else if (is("ears") && ears_) {
-        add(QStringLiteral("> ") + line);
-        if (w.value(1) == QLatin1String("speech")) Q_EMIT ears_->speech_started();
-        else Q_EMIT ears_->heard(w.value(2) == QLatin1String("nothing") ? QString() : w.value(2));
+        add(u"> "_s + line);
+        if (w.value(1) == "speech"_L1) Q_EMIT ears_->speech_started();
+        else Q_EMIT ears_->heard(w.value(2) == "nothing"_L1 ? QString() : w.value(2));
     } else {
         return w.size() >= 2 && act(w[0], w.mid(1));
     }
@@ -389,8 +321,9 @@ bool CaseWorld::act(const QString& id, const QStringList& w)
     const auto is = [&](const char* verb) { return w[0] == QLatin1String(verb); };
     const auto number = [&](int i) { return w.value(i).toInt(); };
     CaseView* view = views_.value(id.toLower());
-    if (view && view->listener && (is("click") || is("dblclick") || is("drag") || is("drop") || is("menu") || is("choose"))) {
-        add(QStringLiteral("> ") + id + QLatin1Char(' ') + w.join(QLatin1Char(' ')));
+    static const QStringList user{u"click"_s, u"dblclick"_s, u"drag"_s, u"drop"_s, u"menu"_s, u"choose"_s};
+    if (view && view->listener && user.contains(w[0])) {
+        add(u"> "_s + id + u' ' + w.join(u' '));
         agent::CharacterViewListener* l = view->listener;
         if (is("click")) l->view_clicked(number(1), number(2), point(w.value(3)));
         else if (is("dblclick")) l->view_double_clicked(number(1), number(2), point(w.value(3)));
@@ -402,7 +335,7 @@ bool CaseWorld::act(const QString& id, const QStringList& w)
     }
     if (view && is("closes")) return view->busy_close = true;
     agent::Character* c = platform_->item(id);
-    const bool fast = w.value(1) == QLatin1String("fast");
+    const bool fast = w.value(1) == "fast"_L1;
     const qsizetype before = requests_.size();
     if (is("show")) requests_.append(c->show(fast));
     else if (is("hide")) requests_.append(c->hide(fast));
@@ -414,7 +347,7 @@ bool CaseWorld::act(const QString& id, const QStringList& w)
     else if (is("stop")) c->stop(request(w.value(1)));
     else if (is("stopall")) c->stop_all(w.value(1));
     else if (is("activate")) c->activate(w.size() > 1 ? number(1) : 1);
-    else if (is("listen")) add(QStringLiteral("listen: ") + (c->listen(w.value(1) == QLatin1String("on")) ? "yes" : "no"));
+    else if (is("listen")) add(u"listen: "_s + (c->listen(w.value(1) == "on"_L1) ? "yes" : "no"));
     else if (is("language")) c->set_language_id(number(1));
     else if (is("left")) c->set_left(number(1));
     else if (is("top")) c->set_top(number(1));
@@ -422,14 +355,14 @@ bool CaseWorld::act(const QString& id, const QStringList& w)
     else if (is("height")) c->set_height(number(1));
     else if (is("commands")) c->commands().remove_all();
     else if (is("command"))  // name caption voice on|off shown|unlisted
-        c->commands().add(w.value(1), w.value(2), w.value(3), w.value(4) == QLatin1String("on"), w.value(5) == QLatin1String("shown"));
+        c->commands().add(w.value(1), w.value(2), w.value(3), w.value(4) == "on"_L1, w.value(5) == "shown"_L1);
     else if (is("voicecaption")) c->commands().set_voice_caption(w.value(1));
-    else if (is("globalvoice")) c->commands().set_global_voice_commands_enabled(w.value(1) == QLatin1String("on"));
+    else if (is("globalvoice")) c->commands().set_global_voice_commands_enabled(w.value(1) == "on"_L1);
     else return false;
     // The request line of the call says which request it made.
     for (qsizetype i = lines_.size() - 1; requests_.size() > before && i >= 0; --i) {
-        if (!lines_[i].startsWith(QLatin1String("request "))) continue;
-        lines_[i] += QStringLiteral(" = #%1").arg(requests_.size());
+        if (!lines_[i].startsWith("request "_L1)) continue;
+        lines_[i] += u" = #%1"_s.arg(requests_.size());
         break;
     }
     return true;

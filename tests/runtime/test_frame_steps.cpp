@@ -4,12 +4,13 @@
 
 #include "agent/runtime/animation_player.h"
 #include "agent/runtime/animation_runner.h"
-#include "agent/runtime/character_view.h"
 #include "agent/runtime/frame_presenter.h"
 #include "agent/runtime/frame_steps.h"
-#include "case_sketch.h"
+#include "case_view.h"
 
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 using namespace pw::agent;
 using pw::runtime_cases::CaseSketch;
@@ -31,19 +32,6 @@ CaseSketch sketch(const QStringList& lines)
     return s;
 }
 
-class NoView : public CharacterView {
-    void set_listener(CharacterViewListener*) override {}
-    void set_frame(const QImage&) override {}
-    void set_geometry(const QRect&) override {}
-    void set_visible(bool) override {}
-    void show_balloon(BalloonKind, const QString&, const pw::acs::BalloonInfo&) override {}
-    void reveal_balloon_text(int) override {}
-    void hide_balloon() override {}
-    void show_menu(const QList<CommandEntry>&, QPoint) override {}
-    void bring_forward() override {}
-    void activate() override {}
-};
-
 }  // namespace
 
 class FrameStepsTest : public QObject {
@@ -56,8 +44,8 @@ private Q_SLOTS:
 
 void FrameStepsTest::normal_steps_follow_rolled_branches_and_exits_their_exit_frames()
 {
-    const CaseSketch s = sketch({QStringLiteral("animation A: 1/1>2:30>3:50 2/1 3/1 4/1 5/1>9:100"),
-                                 QStringLiteral("animation B: 1/1^3 2/1^stop 3/1>0:100 4/1>5:100 5/1>0:50 6/1^17")});
+    const CaseSketch s = sketch({u"animation A: 1/1>2:30>3:50 2/1 3/1 4/1 5/1>9:100"_s,
+                                 u"animation B: 1/1^3 2/1^stop 3/1>0:100 4/1>5:100 5/1>0:50 6/1^17"_s});
     const pw::acs::Animation& a = s.data.animations[0];
     QCOMPARE(next_frame(a, 0, scripted({30})), 2);   // 30 - 30 reaches zero: first branch
     QCOMPARE(next_frame(a, 0, scripted({31})), 3);   // 31 - 30 - 50 < 0: second branch
@@ -80,7 +68,7 @@ void FrameStepsTest::normal_steps_follow_rolled_branches_and_exits_their_exit_fr
 
 void FrameStepsTest::frames_with_a_sound_play_it_and_a_loop_is_reported_once()
 {
-    CaseSketch s = sketch({QStringLiteral("animation Loop: 50/1 51/1>0:100 52/1")});
+    CaseSketch s = sketch({u"animation Loop: 50/1 51/1>0:100 52/1"_s});
     s.data.animations[0].frames[1].sound = 0;
     QList<int> sounds;
     int shown = 0, loops = 0;
@@ -101,10 +89,11 @@ void FrameStepsTest::frames_with_a_sound_play_it_and_a_loop_is_reported_once()
 void FrameStepsTest::an_owner_that_gives_up_while_settling_is_not_called_back()
 {
     const CaseSketch s =
-        sketch({QStringLiteral("animation Loop: 50/2 51/2>0:100 52/2"), QStringLiteral("animation Blink: 90/2 98/1")});
+        sketch({u"animation Loop: 50/2 51/2>0:100 52/2"_s, u"animation Blink: 90/2 98/1"_s});
     const pw::acs::Animation& loop = s.data.animations[0];
     const pw::acs::Animation& blink = s.data.animations[1];
-    NoView view;
+    pw::runtime_cases::CaseWorld world;
+    pw::runtime_cases::CaseView view(world, u"Kit"_s);
     FramePresenter presenter(s.data, view);
     AnimationRunner runner(s.data, presenter, AnimationRunner::Hooks{}, scripted({}));
     int ended = 0;
@@ -122,3 +111,4 @@ void FrameStepsTest::an_owner_that_gives_up_while_settling_is_not_called_back()
 
 QTEST_MAIN(FrameStepsTest)
 #include "test_frame_steps.moc"
+

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString cases = QStringLiteral(PW_SOURCE_DIR "/tests/runtime/cases");
@@ -22,10 +24,10 @@ QString difference(const QStringList& expected, const QStringList& actual)
 {
     qsizetype k = 0;
     while (k < expected.size() && k < actual.size() && expected[k] == actual[k]) ++k;
-    QString out = QStringLiteral("the transcripts part at line %1:\n").arg(k + 1);
-    for (qsizetype j = qMax<qsizetype>(0, k - 3); j < k; ++j) out += QStringLiteral("    ") + expected[j] + '\n';
-    out += QStringLiteral("  - ") + expected.value(k, QStringLiteral("(end)")) + '\n';
-    for (qsizetype j = k; j < qMin(actual.size(), k + 4); ++j) out += QStringLiteral("  + ") + actual[j] + '\n';
+    QString out = u"the transcripts part at line %1:\n"_s.arg(k + 1);
+    for (qsizetype j = qMax<qsizetype>(0, k - 3); j < k; ++j) out += u"    "_s + expected[j] + '\n';
+    out += u"  - "_s + expected.value(k, u"(end)"_s) + '\n';
+    for (qsizetype j = k; j < qMin(actual.size(), k + 4); ++j) out += u"  + "_s + actual[j] + '\n';
     return out;
 }
 
@@ -41,7 +43,7 @@ private Q_SLOTS:
 void RuntimeCases::each_case_runs_as_its_transcript_says_data()
 {
     QTest::addColumn<QString>("name");
-    const QStringList names = QDir(cases).entryList({QStringLiteral("*.case")}, QDir::Files, QDir::Name);
+    const QStringList names = QDir(cases).entryList({u"*.case"_s}, QDir::Files, QDir::Name);
     QVERIFY(!names.isEmpty());
     for (const QString& name : names) QTest::newRow(qPrintable(name)) << name.chopped(5);
 }
@@ -50,8 +52,8 @@ void RuntimeCases::each_case_runs_as_its_transcript_says()
 {
     QFETCH(QString, name);
     const QStringList actual = pw::runtime_cases::CaseWorld().play(
-        read(cases + QStringLiteral("/standard.sketch")), read(cases + '/' + name + QStringLiteral(".case")));
-    const QString path = cases + '/' + name + QStringLiteral(".transcript");
+        read(cases + u"/standard.sketch"_s), read(cases + '/' + name + u".case"_s));
+    const QString path = cases + '/' + name + u".transcript"_s;
     if (qEnvironmentVariableIntValue("PW_UPDATE_TRANSCRIPTS")) {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -60,8 +62,9 @@ void RuntimeCases::each_case_runs_as_its_transcript_says()
     }
     QStringList expected = read(path).split('\n');
     if (!expected.isEmpty() && expected.last().isEmpty()) expected.removeLast();
-    QVERIFY2(actual == expected, qPrintable(name + QStringLiteral(".case: ") + difference(expected, actual)));
+    QVERIFY2(actual == expected, qPrintable(name + u".case: "_s + difference(expected, actual)));
 }
 
 QTEST_MAIN(RuntimeCases)
 #include "test_runtime_cases.moc"
+
