@@ -255,7 +255,8 @@ bool CaseWorld::until(const QStringList& w)
 {
     const qsizetype from = lines_.size(), shown_from = shown.size();
     const agent::Request r = request(w.value(0));
-    if (w.value(0).startsWith(u'#') && r.is_null()) return false;  // the call that makes it failed
+    // The call that makes it failed (unless a reaction is still to make it).
+    if (w.value(0).startsWith(u'#') && r.is_null() && reactions_.isEmpty()) return false;
     if (w.value(1) == "starts"_L1) return run_until([&] { return r.status() != agent::Request::Pending; });
     // Ended: its event has come.
     const QString end = u"event RequestComplete %1 "_s.arg(w.value(0));
