@@ -1,13 +1,18 @@
 // What the cases cannot reach: the branch rolls of normal play, the frame sounds and
-// the looping report of the player, and an owner of the animation runner that gives up
-// while the character settles.
+// the looping report of the player, an owner of the animation runner that gives up
+// while the character settles, and what the platform hands out beside the trace.
 
 #include "agent/runtime/animation_player.h"
+#include "agent/acs/acs_writer.h"
+#include "agent/runtime/agent_platform.h"
 #include "agent/runtime/animation_runner.h"
+#include "agent/runtime/character_agent.h"
 #include "agent/runtime/frame_presenter.h"
 #include "agent/runtime/frame_steps.h"
 #include "case_view.h"
 
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -40,6 +45,7 @@ private Q_SLOTS:
     void normal_steps_follow_rolled_branches_and_exits_their_exit_frames();
     void frames_with_a_sound_play_it_and_a_loop_is_reported_once();
     void an_owner_that_gives_up_while_settling_is_not_called_back();
+    void one_file_loaded_twice_is_read_once_and_a_request_end_hands_out_that_request();
 };
 
 void FrameStepsTest::normal_steps_follow_rolled_branches_and_exits_their_exit_frames()
@@ -107,6 +113,20 @@ void FrameStepsTest::an_owner_that_gives_up_while_settling_is_not_called_back()
         QVERIFY(QTest::qWaitFor([&] { return ended == (halt ? 2 : 1); }));
         QCOMPARE(settled, 0);
     }
+}
+
+void FrameStepsTest::one_file_loaded_twice_is_read_once_and_a_request_end_hands_out_that_request()
+{
+    QTemporaryDir dir;
+    pw::acs::write_acs_file(sketch({u"animation Blink: 90/2 98/1"_s}).data, dir.filePath(u"Kit.acs"_s));
+    pw::runtime_cases::CaseWorld world;
+    AgentPlatform platform([&] { return std::make_unique<pw::runtime_cases::CaseView>(world, u"Kit"_s); });
+    QSignalSpy ended(&platform, &AgentControl::RequestComplete);
+    platform.load(u"Kit"_s, dir.filePath(u"Kit.acs"_s));
+    const Request twin = platform.load(u"Twin"_s, dir.filePath(u"Kit.acs"_s));
+    QCOMPARE(&platform.agent(u"Twin"_s)->data(), &platform.agent(u"Kit"_s)->data());
+    QVERIFY(ended.wait() && (ended.size() == 2 || ended.wait()));
+    QCOMPARE(ended[1][0].value<Request>(), twin);
 }
 
 QTEST_MAIN(FrameStepsTest)
