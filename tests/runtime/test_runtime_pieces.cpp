@@ -39,7 +39,7 @@ CaseSketch sketch(const QStringList& lines)
 
 }  // namespace
 
-class FrameStepsTest : public QObject {
+class RuntimePiecesTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void normal_steps_follow_rolled_branches_and_exits_their_exit_frames();
@@ -48,7 +48,7 @@ private Q_SLOTS:
     void one_file_loaded_twice_is_read_once_and_a_request_end_hands_out_that_request();
 };
 
-void FrameStepsTest::normal_steps_follow_rolled_branches_and_exits_their_exit_frames()
+void RuntimePiecesTest::normal_steps_follow_rolled_branches_and_exits_their_exit_frames()
 {
     const CaseSketch s = sketch({u"animation A: 1/1>2:30>3:50 2/1 3/1 4/1 5/1>9:100"_s,
                                  u"animation B: 1/1^3 2/1^stop 3/1>0:100 4/1>5:100 5/1>0:50 6/1^17"_s});
@@ -72,7 +72,7 @@ void FrameStepsTest::normal_steps_follow_rolled_branches_and_exits_their_exit_fr
     QVERIFY(!is_loop_branch(b, 4, 0));
 }
 
-void FrameStepsTest::frames_with_a_sound_play_it_and_a_loop_is_reported_once()
+void RuntimePiecesTest::frames_with_a_sound_play_it_and_a_loop_is_reported_once()
 {
     CaseSketch s = sketch({u"animation Loop: 50/1 51/1>0:100 52/1"_s});
     s.data.animations[0].frames[1].sound = 0;
@@ -92,7 +92,7 @@ void FrameStepsTest::frames_with_a_sound_play_it_and_a_loop_is_reported_once()
 
 // The report promised to an owner that settles and then gives up (or a halt) never
 // comes: the owner may be gone by then.
-void FrameStepsTest::an_owner_that_gives_up_while_settling_is_not_called_back()
+void RuntimePiecesTest::an_owner_that_gives_up_while_settling_is_not_called_back()
 {
     const CaseSketch s =
         sketch({u"animation Loop: 50/2 51/2>0:100 52/2"_s, u"animation Blink: 90/2 98/1"_s});
@@ -115,7 +115,7 @@ void FrameStepsTest::an_owner_that_gives_up_while_settling_is_not_called_back()
     }
 }
 
-void FrameStepsTest::one_file_loaded_twice_is_read_once_and_a_request_end_hands_out_that_request()
+void RuntimePiecesTest::one_file_loaded_twice_is_read_once_and_a_request_end_hands_out_that_request()
 {
     QTemporaryDir dir;
     pw::acs::write_acs_file(sketch({u"animation Blink: 90/2 98/1"_s}).data, dir.filePath(u"Kit.acs"_s));
@@ -129,6 +129,6 @@ void FrameStepsTest::one_file_loaded_twice_is_read_once_and_a_request_end_hands_
     QCOMPARE(ended[1][0].value<Request>(), twin);
 }
 
-QTEST_MAIN(FrameStepsTest)
-#include "test_frame_steps.moc"
+QTEST_MAIN(RuntimePiecesTest)
+#include "test_runtime_pieces.moc"
 
