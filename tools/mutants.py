@@ -36,11 +36,9 @@ TESTS = {
                "test_script_window", "fuzz_script_corpus"],
     "agent/acs": ["acs_codec", "acs_reader", "acs_writer", "acs_frame_renderer", "acs_wav_audio",
                   "charbuild_sources_test", "charbuild_builder_test", "charbuild_characters_test",
-                  "charbuild_acstool_test", "test_runtime_player", "test_runtime_requests",
-                  "test_runtime_states", "test_runtime_platform", "fuzz_acs_corpus"],
-    "agent/runtime": ["test_runtime_player", "test_runtime_requests", "test_runtime_states",
-                      "test_runtime_platform", "ui_character_window_test", "ui_character_mouse_test",
-                      "ui_balloon_test", "test_stage_loading", "test_scripts"],
+                  "charbuild_acstool_test", "test_runtime_pieces", "test_runtime_cases", "fuzz_acs_corpus"],
+    "agent/runtime": ["test_runtime_pieces", "test_runtime_cases", "ui_character_window_test",
+                      "ui_character_mouse_test", "ui_balloon_test", "test_stage_loading", "test_scripts"],
     "app": ["test_desktop_services", "test_script_window", "test_start_up", "test_load_save",
             "test_sound_windows", "test_info_bar", "test_script_editor", "test_help_book",
             "test_main_window_waits"],
@@ -59,8 +57,6 @@ PROGRAM = {"fuzz_script_corpus": "fuzz_script_replay", "fuzz_acs_corpus": "fuzz_
            **{t: "ui_tests" for t in ["ui_character_window_test", "ui_character_mouse_test",
                                      "ui_balloon_test"]},
            **{t: "engine_tests" for t in ["test_script_text", "test_wait_pieces", "test_run_state"]},
-           **{t: "runtime_tests" for t in ["test_runtime_player", "test_runtime_requests",
-                                          "test_runtime_states", "test_runtime_platform"]},
            "test_main_window_waits": "app_tests", "test_monotonic_clock": "media_tests"}
 
 COMPARE = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "=="}
