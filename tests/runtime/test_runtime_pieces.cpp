@@ -5,7 +5,6 @@
 #include "agent/runtime/animation_player.h"
 #include "agent/acs/acs_writer.h"
 #include "agent/runtime/agent_platform.h"
-#include "agent/runtime/animation_runner.h"
 #include "agent/runtime/character_agent.h"
 #include "agent/runtime/frame_presenter.h"
 #include "agent/runtime/frame_steps.h"
