@@ -22,7 +22,7 @@ struct RuntimeTimings {
     int balloon_linger_ms = 0;
     int listen_timeout_ms = 10000;  // a listening period without speech ends after this
     int move_event_interval_ms = 200;  // Move events while gliding or being dragged
-    int speech_tick_ms = 25;        // balloon and mouth updates while speaking (40 Hz)
+    int speech_tick_ms = 10;        // at least this between balloon and mouth updates while speaking
     int glide_tick_ms = 16;         // window steps while gliding (about 60 Hz)
 };
 

@@ -33,7 +33,7 @@ SpeakJob::SpeakJob(CharacterBody& body, const SpeechServices& services, const QS
                    const QString& url)
     : body_(body), services_(services), text_(text), url_(url)
 {
-    tick_.setInterval(body_.timings().speech_tick_ms);
+    tick_.setSingleShot(true);
     QObject::connect(&tick_, &QTimer::timeout, &tick_, [this] { update(); });
 }
 
@@ -139,7 +139,6 @@ void SpeakJob::begin()
     finished_connection_ = QObject::connect(services_.output, &voice::AudioOutput::finished,
                                             services_.output, [this] { done(); });
     services_.output->start(clip_.audio, clip_.duration_ms);
-    tick_.start();
     update();
 }
 
@@ -148,6 +147,10 @@ void SpeakJob::update()
     const int t = services_.output ? int(services_.output->position_ms()) : clip_.duration_ms;
     body_.balloon().reveal(clip_.revealed_chars(t));
     body_.presenter().set_mouth(clip_.mouth_at(t));
+    // Woken again only when a word or the mouth is due, not at a fixed rate: the audio's
+    // clock is read each time, so an early wake just waits the rest.
+    const int next = clip_.next_change_ms(t);
+    if (next >= 0) tick_.start(std::max(next - t, body_.timings().speech_tick_ms));
 }
 
 void SpeakJob::done()

@@ -23,6 +23,23 @@ acs::Mouth SpeechClip::mouth_at(int t_ms) const
     return t_ms >= duration_ms ? acs::Mouth::Closed : shape;
 }
 
+int SpeechClip::next_change_ms(int t_ms) const
+{
+    if (t_ms >= duration_ms) return -1;
+    int next = duration_ms;
+    for (const WordCue& w : words)
+        if (w.start_ms > t_ms) {
+            next = std::min(next, w.start_ms);
+            break;
+        }
+    for (const MouthCue& m : mouth)
+        if (m.start_ms > t_ms) {
+            next = std::min(next, m.start_ms);
+            break;
+        }
+    return next;
+}
+
 VoiceSettings VoiceSettings::from_character(const acs::CharacterData& data)
 {
     VoiceSettings v;

@@ -31,6 +31,8 @@ struct SpeechClip {
     // Characters of `text` to show at time t (every word that has started, whole).
     int revealed_chars(int t_ms) const;
     acs::Mouth mouth_at(int t_ms) const;
+    // The first moment after t_ms at which either of them may change; -1 after the end.
+    int next_change_ms(int t_ms) const;
 };
 
 // espeak-ng settings for one character.

@@ -102,6 +102,10 @@ private Q_SLOTS:
         QCOMPARE(clip.mouth_at(150), Mouth::WideOpen2);
         QCOMPARE(clip.mouth_at(500), Mouth::Medium);
         QCOMPARE(clip.mouth_at(900), Mouth::Closed);
+        // The next moment either changes: a word, a mouth, the end; nothing after it.
+        const QList<int> next = {clip.next_change_ms(0), clip.next_change_ms(100), clip.next_change_ms(350),
+                                 clip.next_change_ms(600), clip.next_change_ms(850), clip.next_change_ms(900)};
+        QCOMPARE(next, (QList<int>{100, 300, 400, 850, 900, -1}));
         // Trailing punctuation that no word event covers shows once speech is over.
         clip.text += QStringLiteral(" !!");
         QCOMPARE(clip.revealed_chars(899), 13);
