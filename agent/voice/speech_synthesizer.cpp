@@ -15,7 +15,7 @@
 
 namespace pw::voice {
 
-// The last two sentences spoken, kept on the worker thread: a wait's reminder repeats
+// The last sentence spoken, kept on the worker thread: a wait's reminder repeats
 // one sentence every few seconds, and synthesizing it again was most of a waiting
 // run's CPU. The audio is shared with the clips handed out; a clip over half a
 // megabyte (twelve seconds of speech) is not kept.
@@ -30,14 +30,14 @@ public:
 
     void keep(const VoiceSettings& voice, const SpeechClip& clip)
     {
-        if (clip.audio.samples.size() > kept_bytes / kept_sentences) return;
+        if (clip.audio.samples.size() > kept_bytes) return;
         if (entries_.size() == size_t(kept_sentences)) entries_.pop_front();
         entries_.push_back(Entry{voice, clip});
     }
 
 private:
-    static constexpr int kept_sentences = 2;
-    static constexpr qsizetype kept_bytes = 1024 * 1024;
+    static constexpr int kept_sentences = 1;
+    static constexpr qsizetype kept_bytes = 512 * 1024;
 
     struct Entry {
         VoiceSettings voice;
