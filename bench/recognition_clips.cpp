@@ -58,14 +58,14 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     QString list_path;
     bool fresh = false;
-    bool why = false;
+    bool show_words = false;
     QString decoys_path;
     int block_ms = pw::voice::microphone_block_ms;
     QByteArray tuning;
     QStringList decoder_options;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--fresh")) fresh = true;
-        else if (args[i] == QLatin1String("--why")) why = true;
+        else if (args[i] == QLatin1String("--why")) show_words = true;
         else if (args[i] == QLatin1String("--decoys") && i + 1 < args.size()) decoys_path = args[++i];
         else if (args[i] == QLatin1String("--tune") && i + 2 < args.size()) {
             tuning += '\n' + (args[i + 1] + QLatin1Char(' ') + args[i + 2]).toUtf8();
@@ -133,7 +133,7 @@ int main(int argc, char** argv)
         r.listen_for(phrases);
         QString words;
         out << heard(r, clip, block, &words) << Qt::endl;
-        if (why) std::fprintf(stderr, "%s\t%s\n", fields[0].constData(), qPrintable(words));
+        if (show_words) std::fprintf(stderr, "%s\t%s\n", fields[0].constData(), qPrintable(words));
     }
     return 0;
 }
