@@ -31,7 +31,7 @@ seconds; --jobs runs several side by side.
 Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices held-out|tuning|all|V1,V2,...]
           [--perturb clean,higher,...] [--words N] [--others N] [--sizes 1,4] [--runs 2]
           [--lead 0.3] [--native] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
-          [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [-v]
+          [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [--decoys FILE] [-v]
 Needs: a built ./build/bin/pellworks and bench_recognition_clips, espeak-ng, sox; flite
 for the flite voices (bench only).
 """
@@ -151,6 +151,9 @@ def run_program(clip, listened, seconds):
 TUNE = []  # --tune NAME VALUE pairs for the recogniser alone
 
 
+WHY = {}  # clip: what the decoder made of it, for -v
+
+
 def run_alone(trials, fresh):
     """The recogniser alone on each trial's clip: the phrase, "" or None."""
     with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
@@ -158,8 +161,10 @@ def run_alone(trials, fresh):
             f.write(f"{t['clip']}\t{'|'.join(t['listened'])}\n")
         name = f.name
     try:
-        out = subprocess.run([os.path.join(BIN_DIR[0], "bench_recognition_clips"), name] + (["--fresh"] if fresh else []) + TUNE,
-                             capture_output=True, text=True, check=True).stdout.split("\n")
+        done = subprocess.run([os.path.join(BIN_DIR[0], "bench_recognition_clips"), name, "--why"] +
+                              (["--fresh"] if fresh else []) + TUNE, capture_output=True, text=True, check=True)
+        out = done.stdout.split("\n")
+        WHY.update(l.split("\t", 1) for l in done.stderr.split("\n") if "\t" in l)
     finally:
         os.unlink(name)
     return [None if o == "-" else o.strip('"') for o in out[:len(trials)]]
@@ -232,11 +237,14 @@ def main():
                     help="a listening setting for the recogniser alone (the program keeps its own)")
     ap.add_argument("--decoder", nargs=2, action="append", default=[], metavar=("NAME", "VALUE"),
                     help="a decoder option for the recogniser alone, without its dash (beam 1e-60)")
+    ap.add_argument("--decoys", help="a decoy list for the recogniser alone (the words drawn stay the same)")
     ap.add_argument("-v", action="store_true")
     a = ap.parse_args()
     BIN_DIR[0] = a.bin
     TUNE.extend(x for pair in a.tune for x in ["--tune"] + pair)
     TUNE.extend(x for name, value in a.decoder for x in ["--decoder", "-" + name, value])
+    if a.decoys:
+        TUNE.extend(["--decoys", os.path.abspath(a.decoys)])
     os.makedirs(a.cache, exist_ok=True)
     words = read_words(os.path.join(ROOT, "bench", "recognition_words.txt"), a.set != "tuning", read_decoys())
     named = {"tuning": TUNING_VOICES, "held-out": HELD_OUT_VOICES, "all": TUNING_VOICES + HELD_OUT_VOICES}
@@ -266,7 +274,7 @@ def main():
             for t, r in zip(trials, alone):
                 if not right(t, r):
                     print(f"  recogniser{' (fresh)' if fresh else ''} {t['voice']}/{t['perturb']} {t['word']} "
-                          f"[{'|'.join(t['listened'])}] -> {r}")
+                          f"[{'|'.join(t['listened'])}] -> {r} ({WHY.get(t['clip'], '')})")
         columns.append((f"recogniser{' (fresh)' if fresh else ''}", [{id(t): h for t, h in zip(trials, alone)}]))
     if not a.no_program:
         runs = []

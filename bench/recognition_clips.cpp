@@ -9,10 +9,15 @@
 // as bench_recognition does; one recogniser hears every clip, or with --fresh, a new
 // one each clip (as the first clip of a program run is heard).
 //
+// --decoys FILE listens with that decoy list instead of the built-in one; --why writes
+// each clip's path and what the decoder made of it to stderr.
+//
 //   bench_recognition_clips LIST [--fresh] [--block-ms N] [--tune NAME VALUE]... [--decoder -NAME VALUE]...
+//                           [--decoys FILE] [--why]
 
 #include "agent/acs/wav_audio.h"
 #include "agent/voice/command_recogniser.h"
+#include "agent/voice/decoy_words.h"
 #include "agent/voice/microphone.h"
 #include "agent/voice/mono_resampler.h"
 
@@ -25,7 +30,7 @@ using pw::voice::CommandRecogniser;
 
 namespace {
 
-QString heard(CommandRecogniser& r, const QByteArray& clip, qsizetype block)
+QString heard(CommandRecogniser& r, const QByteArray& clip, qsizetype block, QString* words)
 {
     r.restart();
     const auto* s = reinterpret_cast<const qint16*>(clip.constData());
@@ -35,7 +40,10 @@ QString heard(CommandRecogniser& r, const QByteArray& clip, qsizetype block)
     for (qsizetype at = 0; at < total + r.sample_rate * 12; at += block) {
         const auto events = at < total ? r.feed(s + at, std::min(block, total - at)) : r.feed(quiet.data(), block);
         for (const auto& e : events) {
-            if (e.kind == CommandRecogniser::Event::Heard) return QLatin1Char('"') + e.phrase + QLatin1Char('"');
+            if (e.kind == CommandRecogniser::Event::Heard) {
+                *words = e.words;
+                return QLatin1Char('"') + e.phrase + QLatin1Char('"');
+            }
             if (e.kind == CommandRecogniser::Event::NothingHeard) return QStringLiteral("-");
         }
     }
@@ -50,11 +58,15 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     QString list_path;
     bool fresh = false;
+    bool show_words = false;
+    QString decoys_path;
     int block_ms = pw::voice::microphone_block_ms;
     QByteArray tuning;
     QStringList decoder_options;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--fresh")) fresh = true;
+        else if (args[i] == QLatin1String("--why")) show_words = true;
+        else if (args[i] == QLatin1String("--decoys") && i + 1 < args.size()) decoys_path = args[++i];
         else if (args[i] == QLatin1String("--tune") && i + 2 < args.size()) {
             tuning += '\n' + (args[i + 1] + QLatin1Char(' ') + args[i + 2]).toUtf8();
             i += 2;
@@ -70,13 +82,21 @@ int main(int argc, char** argv)
     QFile list(list_path);
     if (list_path.isEmpty() || !list.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "usage: bench_recognition_clips LIST [--fresh] [--block-ms N] [--tune NAME VALUE]... "
-                             "[--decoder -NAME VALUE]...\n");
+                             "[--decoder -NAME VALUE]... [--decoys FILE] [--why]\n");
         return 2;
     }
     QTextStream out(stdout);
     const qsizetype block = qsizetype(CommandRecogniser::sample_rate) * block_ms / 1000;
     pw::voice::RecogniserSettings settings = pw::voice::RecogniserSettings::defaults();
     settings.decoder_options = decoder_options;
+    if (!decoys_path.isEmpty()) {
+        QFile decoys(decoys_path);
+        if (!decoys.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(decoys_path));
+            return 2;
+        }
+        settings.decoys = pw::voice::parse_decoy_list(decoys.readAll());
+    }
     if (!tuning.isEmpty()) {
         QFile built_in(QStringLiteral(":/speech/listening.txt"));
         QString problems;
@@ -111,7 +131,9 @@ int main(int argc, char** argv)
         QStringList phrases{QStringLiteral("Cancel [Script]")};
         for (const QByteArray& w : fields[1].split('|')) phrases << QString::fromUtf8(w);
         r.listen_for(phrases);
-        out << heard(r, clip, block) << Qt::endl;
+        QString words;
+        out << heard(r, clip, block, &words) << Qt::endl;
+        if (show_words) std::fprintf(stderr, "%s\t%s\n", fields[0].constData(), qPrintable(words));
     }
     return 0;
 }

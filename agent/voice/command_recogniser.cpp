@@ -110,7 +110,8 @@ RecogniserSettings RecogniserSettings::defaults()
     // The stage and the runner give every character this command.
     s.careful_phrases = {QStringLiteral("Cancel [Script]")};
     s.tuning = default_listening_tuning();
-    s.pronounce = pronounce_with_espeak;
+    s.pronounce = [](const QString& word) { return pronounce_with_espeak(word); };
+    s.pronounce_british = [](const QString& word) { return pronounce_with_espeak(word, Accent::British); };
     return s;
 }
 
@@ -454,10 +455,13 @@ void CommandRecogniser::apply_phrases()
     lexicon.usable = [this](const QString& w) { return ensure_word(w); };
     lexicon.pronunciations = [this](const QString& w) { return pronunciations(w); };
     const ListeningTuning& tuning = settings_.tuning;
-    if (tuning.synthesizer_pronunciations)
+    if (tuning.synthesizer_pronunciations || tuning.british_pronunciations)
         for (const QString& phrase : std::as_const(wanted_phrases_))
             for (const QString& way : ways_to_say(phrase))
-                for (const QString& w : way.split(QLatin1Char(' '))) add_synthesizer_pronunciation(w);
+                for (const QString& w : way.split(QLatin1Char(' '))) {
+                    if (tuning.synthesizer_pronunciations) add_variant(w, settings_.pronounce, QStringLiteral("synthesizer"));
+                    if (tuning.british_pronunciations) add_variant(w, settings_.pronounce_british, QStringLiteral("british"));
+                }
     const QStringList no_garbage;
     CommandGrammar next = CommandGrammar::build(
         wanted_phrases_, settings_.decoys, lexicon, tuning.garbage > 0 ? garbage_sounds() : no_garbage,
@@ -514,14 +518,16 @@ bool CommandRecogniser::ensure_word(const QString& word)
     return usable;
 }
 
-void CommandRecogniser::add_synthesizer_pronunciation(const QString& word)
+void CommandRecogniser::add_variant(const QString& word, const RecogniserSettings::Pronouncer& pronounce,
+                                    const QString& kind)
 {
-    // Words the dictionary lacks already have the synthesizer's pronunciation.
-    if (synthesizer_checked_.contains(word) || !settings_.pronounce) return;
-    synthesizer_checked_.insert(word);
+    // Words the dictionary lacks have the synthesizer's pronunciation only.
+    const QString key = kind + QLatin1Char(' ') + word;
+    if (variants_checked_.contains(key) || !pronounce) return;
+    variants_checked_.insert(key);
     const QStringList known = pronunciations(word);
     if (known.isEmpty()) return;
-    const std::optional<QString> phones = settings_.pronounce(word);
+    const std::optional<QString> phones = pronounce(word);
     if (!phones || known.contains(*phones)) return;
     const QByteArray entry = QStringLiteral("%1(%2)").arg(word).arg(known.size() + 1).toUtf8();
     add_to_every_pass(entry, phones->toLatin1());

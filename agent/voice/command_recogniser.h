@@ -46,8 +46,11 @@ struct RecogniserSettings {
     ListeningTuning tuning;
     // Further decoder options as name, value, name, value... ("-beam", "1e-60").
     QStringList decoder_options;
-    // Pronunciation in ARPAbet for a word the dictionary lacks.
-    std::function<std::optional<QString>(const QString& word)> pronounce;
+    // Pronunciation in ARPAbet for a word the dictionary lacks; and a word's British
+    // one, for the tuning's british_pronunciations.
+    using Pronouncer = std::function<std::optional<QString>(const QString& word)>;
+    Pronouncer pronounce;
+    Pronouncer pronounce_british;
 
     // The installed model, the built-in decoys and tuning, espeak-ng for missing words.
     static RecogniserSettings defaults();
@@ -109,7 +112,9 @@ private:
     static bool said_in_full(const QString& phrase, const QString& words);
     bool ensure_word(const QString& word);
     bool add_to_every_pass(const QByteArray& word, const QByteArray& phones);
-    void add_synthesizer_pronunciation(const QString& word);
+    // Adds `pronounce`'s pronunciation of a dictionary word as a further entry, once
+    // for each word and kind of variant.
+    void add_variant(const QString& word, const RecogniserSettings::Pronouncer& pronounce, const QString& kind);
     const QStringList& garbage_sounds();
     QStringList pronunciations(const QString& word) const;
     qint64 ms_since(qint64 sample) const { return (samples_ - sample) * 1000 / sample_rate; }
@@ -132,7 +137,7 @@ private:
     QStringList wanted_phrases_;  // the phrases last asked for
     bool phrases_pending_ = true;
     QHash<QString, bool> word_usable_;
-    QSet<QString> synthesizer_checked_;
+    QSet<QString> variants_checked_;  // "kind word"
     std::optional<QStringList> garbage_sounds_;  // made on first use
     bool utterance_open_ = false;
     bool in_speech_ = false;

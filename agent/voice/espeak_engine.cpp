@@ -161,11 +161,11 @@ std::optional<SpeechClip> synthesize(const QString& text, const VoiceSettings& v
     return clip;
 }
 
-std::optional<QByteArray> phonemes_of(const QString& text)
+std::optional<QByteArray> phonemes_of(const QString& text, const QString& voice)
 {
     Engine& e = engine();
     std::lock_guard guard(e.lock);
-    if (!initialise_locked(e) || !select_voice(e, QStringLiteral("en-us"))) return std::nullopt;
+    if (!initialise_locked(e) || !select_voice(e, voice)) return std::nullopt;
     QString plain = text;
     plain.replace(QChar(0), QLatin1Char(' '));
     const QByteArray utf8 = plain.toUtf8();

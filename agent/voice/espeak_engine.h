@@ -22,10 +22,10 @@ bool initialise();
 std::optional<SpeechClip> synthesize(const QString& text, const VoiceSettings& voice,
                                      const std::atomic<bool>* abort = nullptr);
 
-// How the en-us voice pronounces `text`: espeak-ng's phoneme names with '_' between
-// phonemes and a space between words, stress marks included. nullopt when espeak-ng
-// is unavailable. Used for words the recogniser's dictionary lacks.
-std::optional<QByteArray> phonemes_of(const QString& text);
+// How `voice` pronounces `text`: espeak-ng's phoneme names with '_' between phonemes
+// and a space between words, stress marks included. nullopt when espeak-ng or the
+// voice is unavailable. Used for words the recogniser's dictionary lacks.
+std::optional<QByteArray> phonemes_of(const QString& text, const QString& voice = QStringLiteral("en-us"));
 
 // For the system information: espeak-ng's version and the names of its voices; both
 // empty when espeak-ng is unavailable.

@@ -29,6 +29,7 @@ ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems
         else if (name == QLatin1String("garbage")) t.garbage = value;
         else if (name == QLatin1String("garbage_sound")) t.garbage_sound = value;
         else if (name == QLatin1String("synthesizer_pronunciations")) t.synthesizer_pronunciations = value != 0;
+        else if (name == QLatin1String("british_pronunciations")) t.british_pronunciations = value != 0;
         else if (name == QLatin1String("warp_cost")) t.warp_cost = value;
         else if (name == QLatin1String("quiet_kept")) t.quiet_kept_ms = value;
         else if (name == QLatin1String("noise_floor")) t.noise_floor_db = value;

@@ -22,6 +22,9 @@ struct ListeningTuning {
     // Besides the dictionary's pronunciation of each command word, listen for the
     // one the speech synthesizer would use.
     bool synthesizer_pronunciations = false;
+    // Also listen for each command word as British speakers say it, without the r
+    // after its vowels.
+    bool british_pronunciations = false;
     // Each utterance is heard once for each warp, with every frequency divided by it
     // (children's voices sit higher than adults'); the best fit wins. A detector on the
     // audio as it came decides where utterances begin and end.

@@ -40,18 +40,31 @@ const QHash<QByteArray, QByteArray>& phone_table()
     return table;
 }
 
+// The vowels that carry an r in American speech, as British speakers say them. An r
+// that starts the next syllable is a phoneme of its own and stays.
+const QHash<QByteArray, QByteArray>& british_vowels()
+{
+    static const QHash<QByteArray, QByteArray> table = {
+        {"3", "AH"}, {"A@", "AA"}, {"O@", "AO"}, {"o@", "AO"}, {"e@", "EH"}, {"i@", "IH AH"},
+        {"U@", "UH AH"}, {"aI@", "AY AH"}, {"aI3", "AY AH"}, {"aU@", "AW AH"},
+    };
+    return table;
+}
+
 // Marks that only colour the phoneme next to them.
 bool is_mark(char c)
 {
     return c == '\'' || c == ',' || c == '%' || c == '=' || c == ';';
 }
 
-std::optional<QByteArray> phones_for(QByteArray name)
+std::optional<QByteArray> phones_for(QByteArray name, Accent accent)
 {
     const QHash<QByteArray, QByteArray>& table = phone_table();
     // Variants we have not listed ("t#", "I2" style) usually differ from a listed
     // name only by a trailing marker.
     while (!name.isEmpty()) {
+        if (accent == Accent::British)
+            if (const auto it = british_vowels().constFind(name); it != british_vowels().constEnd()) return *it;
         const auto it = table.constFind(name);
         if (it != table.constEnd()) return *it;
         const char last = name.back();
@@ -63,7 +76,7 @@ std::optional<QByteArray> phones_for(QByteArray name)
 
 }  // namespace
 
-std::optional<QString> arpabet_from_espeak(const QByteArray& phonemes)
+std::optional<QString> arpabet_from_espeak(const QByteArray& phonemes, Accent accent)
 {
     QList<QByteArray> phones;
     QByteArray normalised = phonemes;
@@ -74,7 +87,7 @@ std::optional<QString> arpabet_from_espeak(const QByteArray& phonemes)
             if (!is_mark(c)) name += c;
         // Pauses ("_:", "_!") lose their underscore to the split; "|" is a word boundary.
         if (name.isEmpty() || name == ":" || name == "!" || name.startsWith('|')) continue;
-        const std::optional<QByteArray> mapped = phones_for(name);
+        const std::optional<QByteArray> mapped = phones_for(name, accent);
         if (!mapped) return std::nullopt;
         phones.append(*mapped);
     }
@@ -82,11 +95,12 @@ std::optional<QString> arpabet_from_espeak(const QByteArray& phonemes)
     return QString::fromLatin1(phones.join(' '));
 }
 
-std::optional<QString> pronounce_with_espeak(const QString& word)
+std::optional<QString> pronounce_with_espeak(const QString& word, Accent accent)
 {
-    const std::optional<QByteArray> phonemes = espeak::phonemes_of(word);
+    const std::optional<QByteArray> phonemes =
+        espeak::phonemes_of(word, accent == Accent::British ? QStringLiteral("en") : QStringLiteral("en-us"));
     if (!phonemes) return std::nullopt;
-    return arpabet_from_espeak(*phonemes);
+    return arpabet_from_espeak(*phonemes, accent);
 }
 
 }  // namespace pw::voice

@@ -22,6 +22,9 @@ private Q_SLOTS:
         QCOMPARE(arpabet_from_espeak("b_'0_t#_@L"), QStringLiteral("B AA T AH L"));
         // A variant we never listed falls back on its base name.
         QCOMPARE(arpabet_from_espeak("s_'E2_t3"), QStringLiteral("S EH T"));
+        // British speakers drop the r after a vowel, not one that starts a syllable.
+        QCOMPARE(arpabet_from_espeak("z_'o@_b_l_a_k_s p_'eI_p_3 z_'A@_r_@", Accent::British),
+                 QStringLiteral("Z AO B L AE K S P EY P AH Z AA R AH"));
     }
 
     void names_without_a_phone_give_no_pronunciation()
