@@ -224,7 +224,7 @@ CommandRecogniser::CommandRecogniser(const RecogniserSettings& settings, std::ve
                                      std::unique_ptr<SpeechDetector> detector)
     : settings_(settings), passes_(std::move(passes)), detector_(std::move(detector))
 {
-    restart_noise();
+    noise_.restart(sample_rate);
 }
 
 CommandRecogniser::~CommandRecogniser()
@@ -257,45 +257,7 @@ void CommandRecogniser::restart()
     samples_ = 0;
     quiet_since_ = 0;
     speech_since_ = 0;
-    restart_noise();
-}
-
-double CommandRecogniser::next_noise()
-{
-    // Pink noise, as rooms and microphones make: white noise (near Gaussian, the sum of
-    // four uniform draws) through Paul Kellet's three-pole filter, scaled to unit spread.
-    double sum = 0;
-    for (int k = 0; k < 4; ++k) {
-        noise_state_ ^= noise_state_ << 13;  // xorshift32
-        noise_state_ ^= noise_state_ >> 17;
-        noise_state_ ^= noise_state_ << 5;
-        sum += double(qint32(noise_state_));
-    }
-    const double white = sum * (std::sqrt(3.0) / 2.0 / double(1u << 31));
-    pink_[0] = 0.99765 * pink_[0] + white * 0.0990460;
-    pink_[1] = 0.96300 * pink_[1] + white * 0.2965164;
-    pink_[2] = 0.57000 * pink_[2] + white * 1.0526913;
-    return (pink_[0] + pink_[1] + pink_[2] + white * 0.1848) / 2.96;
-}
-
-void CommandRecogniser::restart_noise()
-{
-    // The same audio is heard the same way in every period. The filter starts settled:
-    // noise swelling from nothing would look like the start of speech to the detector.
-    noise_state_ = 1;
-    pink_ = {};
-    for (int i = 0; i < sample_rate / 2; ++i) next_noise();
-}
-
-const qint16* CommandRecogniser::with_noise_floor(const qint16* samples, qsizetype count)
-{
-    const double db = settings_.tuning.noise_floor_db;
-    if (db <= 0) return samples;
-    const double spread = 32768.0 * std::pow(10.0, -db / 20.0);
-    floored_.resize(size_t(count));
-    for (qsizetype i = 0; i < count; ++i)
-        floored_[size_t(i)] = qint16(std::clamp(std::lround(samples[i] + next_noise() * spread), -32768L, 32767L));
-    return floored_.data();
+    noise_.restart(sample_rate);
 }
 
 QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, qsizetype count)
@@ -307,7 +269,7 @@ QList<CommandRecogniser::Event> CommandRecogniser::feed(const qint16* samples, q
         const qsizetype n = std::min(piece_samples - samples_ % piece_samples, count - done);
         // Opening may settle the detector on noise of its own: before the piece is made.
         if (!utterance_open_) open_utterance();
-        const qint16* piece = with_noise_floor(samples + done, n);
+        const qint16* piece = noise_.add(samples + done, n, settings_.tuning.noise_floor_db);
         if (utterance_open_) {
             detector_->hear(piece, n);
             if (in_speech_) heard_.insert(heard_.end(), piece, piece + n);
@@ -380,7 +342,7 @@ void CommandRecogniser::settle_detector()
     if (settings_.tuning.noise_floor_db > 0) {
         const std::vector<qint16> quiet(piece_samples, 0);
         for (int i = 0; i < sample_rate / piece_samples; ++i)
-            detector_->hear(with_noise_floor(quiet.data(), piece_samples), piece_samples);
+            detector_->hear(noise_.add(quiet.data(), piece_samples, settings_.tuning.noise_floor_db), piece_samples);
     }
     settled_at_ = samples_ + sample_rate * 3 / 20;
 }

@@ -8,6 +8,7 @@
 
 #include "agent/voice/command_grammar.h"
 #include "agent/voice/listening_tuning.h"
+#include "agent/voice/noise_floor.h"
 
 #include <QHash>
 #include <QList>
@@ -98,9 +99,6 @@ private:
 
     void open_utterance();
     void drop_utterance();
-    const qint16* with_noise_floor(const qint16* samples, qsizetype count);
-    double next_noise();
-    void restart_noise();
     void settle_detector();
     void keep_lead_in(const qint16* samples, qsizetype count);
     std::optional<Event> close_utterance(bool ended_in_quiet);  // what was heard, if anything
@@ -126,9 +124,7 @@ private:
     std::unique_ptr<SpeechDetector> detector_;  // cuts the audio into utterances
     std::vector<qint16> lead_in_;  // the latest audio, for the start of what is heard
     std::vector<qint16> heard_;    // the utterance, from a little before its start
-    std::vector<qint16> floored_;  // the piece being heard, with the noise floor added
-    quint32 noise_state_ = 1;
-    std::array<double, 3> pink_{};  // the noise filter's state
+    NoiseFloor noise_;
     bool detector_settled_ = false;
     qint64 settled_at_ = -1;  // sample until which the new detector learns the background
     CommandGrammar grammar_;
