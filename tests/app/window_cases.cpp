@@ -4,6 +4,7 @@
 #include "app/load_save_window.h"
 #include "platform/core/trace.h"
 #include "platform/core/user_folders.h"
+#include "tests/transcript_file.h"
 
 #include <QDirIterator>
 #include <QLineEdit>
@@ -17,12 +18,6 @@
 namespace pw::window_cases {
 
 namespace {
-
-QString read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 // The quoted arguments of a line, as bytes, with \r, \n, \t, \", \\ and \xNN.
 QList<QByteArray> arguments(const QString& line)
@@ -117,7 +112,7 @@ void WindowCase::settle()
     // event loop once the last is over.
     const pw::app::LoadSaveWindow* d = f.window->save_dialog();
     for (int k = 0; k < 3; ++k) {
-        QTest::qWaitFor([&] {
+        (void)QTest::qWaitFor([&] {  // a wait that runs out shows in the transcript
             return !f.state.run_held() && (!d || d->isEnabled()) && !f.state.run_under_way()
                    && f.script().play_pellwick->isEnabled();
         }, 30000);
@@ -149,7 +144,7 @@ bool WindowCase::step(const QString& line)
         QFile file(verb == QLatin1String("write") ? path : home + QLatin1Char('/') + first);
         if (!file.open(QIODevice::WriteOnly) || file.write(arguments(line).value(1)) < 0) return false;
         // An open dialog sees it come.
-        if (d && d->is_open() && verb == QLatin1String("write")) QTest::qWaitFor([&] { return d->listed_names().contains(first); });
+        if (d && d->is_open() && verb == QLatin1String("write")) (void)QTest::qWaitFor([&] { return d->listed_names().contains(first); });
         return true;
     }
     if (verb == QLatin1String("grow")) {
@@ -224,20 +219,10 @@ void check_row(const QString& folder)
     QFETCH(QString, name);
     const QString base = folder + QLatin1Char('/') + name;
     WindowCase c;
-    const QStringList actual = c.play(read(base + QStringLiteral(".case")));
+    const QStringList actual = c.play(pw::test::read_text(base + QStringLiteral(".case")));
     QVERIFY2(!actual.value(0).startsWith(QLatin1Char('!')), qPrintable(name + QStringLiteral(".case: not understood: ") + actual.value(0)));
-    if (qEnvironmentVariableIntValue("PW_UPDATE_TRANSCRIPTS")) {
-        QFile f(base + QStringLiteral(".transcript"));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write((actual.join('\n') + '\n').toUtf8());
-        return;
-    }
-    QStringList expected = read(base + QStringLiteral(".transcript")).split('\n');
-    if (!expected.isEmpty() && expected.last().isEmpty()) expected.removeLast();
-    for (qsizetype k = 0; k < qMax(expected.size(), actual.size()); ++k)
-        QVERIFY2(expected.value(k) == actual.value(k), qPrintable(QStringLiteral("%1.transcript, line %2:\n  - %3\n  + %4")
-                                                                      .arg(name).arg(k + 1)
-                                                                      .arg(expected.value(k, "(end)"), actual.value(k, "(end)"))));
+    const QString mismatch = pw::test::transcript_mismatch(base + QStringLiteral(".transcript"), actual);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(name + QStringLiteral(".transcript: ") + mismatch));
 }
 
 }  // namespace pw::window_cases

@@ -3,6 +3,7 @@
 // transcripts are written instead, for a person to read before they are committed.
 
 #include "case_world.h"
+#include "tests/transcript_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,23 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString cases = QStringLiteral(PW_SOURCE_DIR "/tests/runtime/cases");
-
-QString read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-QString difference(const QStringList& expected, const QStringList& actual)
-{
-    qsizetype k = 0;
-    while (k < expected.size() && k < actual.size() && expected[k] == actual[k]) ++k;
-    QString out = u"the transcripts part at line %1:\n"_s.arg(k + 1);
-    for (qsizetype j = qMax<qsizetype>(0, k - 3); j < k; ++j) out += u"    "_s + expected[j] + '\n';
-    out += u"  - "_s + expected.value(k, u"(end)"_s) + '\n';
-    for (qsizetype j = k; j < qMin(actual.size(), k + 4); ++j) out += u"  + "_s + actual[j] + '\n';
-    return out;
-}
 
 }  // namespace
 
@@ -52,17 +36,9 @@ void RuntimeCases::each_case_runs_as_its_transcript_says()
 {
     QFETCH(QString, name);
     const QStringList actual = pw::runtime_cases::CaseWorld().play(
-        read(cases + u"/standard.sketch"_s), read(cases + '/' + name + u".case"_s));
-    const QString path = cases + '/' + name + u".transcript"_s;
-    if (qEnvironmentVariableIntValue("PW_UPDATE_TRANSCRIPTS")) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write((actual.join('\n') + '\n').toUtf8());
-        return;
-    }
-    QStringList expected = read(path).split('\n');
-    if (!expected.isEmpty() && expected.last().isEmpty()) expected.removeLast();
-    QVERIFY2(actual == expected, qPrintable(name + u".case: "_s + difference(expected, actual)));
+        pw::test::read_text(cases + u"/standard.sketch"_s), pw::test::read_text(cases + '/' + name + u".case"_s));
+    const QString mismatch = pw::test::transcript_mismatch(cases + '/' + name + u".transcript"_s, actual);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(name + u".case: "_s + mismatch));
 }
 
 QTEST_MAIN(RuntimeCases)

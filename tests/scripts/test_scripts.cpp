@@ -6,6 +6,7 @@
 #include "app/help_book.h"
 #include "tests/fakes/slot_setup.h"
 #include "tests/scripts/script_world.h"
+#include "tests/transcript_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,24 +22,6 @@ using pw::script_tests::ScriptWorld;
 namespace {
 
 const QString cases = QStringLiteral(PW_SOURCE_DIR "/tests/scripts");
-
-QString read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-// Where two transcripts part, with a few lines before it.
-QString difference(const QStringList& expected, const QStringList& actual)
-{
-    qsizetype k = 0;
-    while (k < expected.size() && k < actual.size() && expected[k] == actual[k]) ++k;
-    QString out = QStringLiteral("the transcripts part at line %1:\n").arg(k + 1);
-    for (qsizetype j = qMax<qsizetype>(0, k - 3); j < k; ++j) out += QStringLiteral("    ") + expected[j] + '\n';
-    out += QStringLiteral("  - ") + expected.value(k, QStringLiteral("(end)")) + '\n';
-    for (qsizetype j = k; j < qMin(actual.size(), k + 4); ++j) out += QStringLiteral("  + ") + actual[j] + '\n';
-    return out;
-}
 
 // The animation names of characters/common, which every character is built with.
 QStringList shared_tricks()
@@ -94,21 +77,13 @@ void TestScripts::each_case_runs_as_its_transcript_says()
 {
     QFETCH(QString, name);
     ScriptWorld world;
-    const QString script = world.read_case(read(cases + '/' + name + QStringLiteral(".csp")));
+    const QString script = world.read_case(pw::test::read_text(cases + '/' + name + QStringLiteral(".csp")));
     QVERIFY2(!script.startsWith(QLatin1Char('!')), qPrintable(name + QStringLiteral(".csp: not understood: ") + script.mid(1)));
     world.play(script);
     const QStringList actual = world.transcript.lines;
 
-    const QString path = cases + '/' + name + QStringLiteral(".transcript");
-    if (qEnvironmentVariableIntValue("PW_UPDATE_TRANSCRIPTS")) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write((actual.join('\n') + '\n').toUtf8());
-        return;
-    }
-    QStringList expected = read(path).split('\n');
-    if (!expected.isEmpty() && expected.last().isEmpty()) expected.removeLast();
-    QVERIFY2(actual == expected, qPrintable(name + QStringLiteral(".csp: ") + difference(expected, actual)));
+    const QString mismatch = pw::test::transcript_mismatch(cases + '/' + name + QStringLiteral(".transcript"), actual);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(name + QStringLiteral(".csp: ") + mismatch));
 }
 
 void TestScripts::help_examples_and_starter_scripts_run_without_a_spelling_message()
@@ -142,7 +117,7 @@ void TestScripts::help_examples_and_starter_scripts_run_without_a_spelling_messa
     const QDir starters(QStringLiteral(PW_SOURCE_DIR "/data/scripts"));
     for (const QString& name : starters.entryList({QStringLiteral("*.csp")})) {
         const QStringList transcript =
-            play_with_tricks(read(starters.filePath(name)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), tricks, 5.0f);
+            play_with_tricks(pw::test::read_text(starters.filePath(name)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), tricks, 5.0f);
         QVERIFY2(fault(transcript).isEmpty(), qPrintable(name + ": " + fault(transcript)));
         const qsizetype first_act = transcript.indexOf(QRegularExpression(QStringLiteral("\\w+ [A-Z].*")));
         const qsizetype first_pause = transcript.indexOf(QRegularExpression(QStringLiteral("@ .*")));
