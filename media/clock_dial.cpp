@@ -17,7 +17,9 @@ void ClockDial::setValue(int value)
     value = qBound(minimum, value, maximum);
     if (value == value_) return;
     value_ = value;
-    update();
+    // Painted at once: the gauge steps twenty times a second, and a posted update would
+    // wake the event loop a second time for each step.
+    repaint();
 }
 
 namespace {
