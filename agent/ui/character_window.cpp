@@ -68,8 +68,15 @@ void CharacterWindow::fit_to_screen(bool new_picture)
     const QRect whole(placed_pos_, target_size());
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect shown = screen ? whole.intersected(screen->virtualGeometry()) : whole;
-    if (!shown.isEmpty() && shown != geometry())
-        setGeometry(shown);
+    if (!shown.isEmpty()) {
+        // A walk moves a shown window straight on the server; anything else, or a
+        // window Qt places differently, goes through Qt.
+        if (shown != window_rect_ && shown.size() == window_rect_.size() && puts_directly())
+            move_window(winId(), shown.topLeft());
+        else if (shown != geometry())
+            setGeometry(shown);
+        window_rect_ = shown;
+    }
     const QRect part = shown.translated(-placed_pos_);
     if (new_picture || part != shown_part_) {
         shown_part_ = part;

@@ -83,6 +83,7 @@ private:
     // manager maps a window that was placed while hidden, so we keep our own.
     QPoint placed_pos_;
     QSize placed_size_;
+    QRect window_rect_;  // where the window was last put (Qt hears of a move later)
     // The part of the character on the screen, in the character's own pixels.
     QRect shown_part_;
     FrameShapeCache cache_;

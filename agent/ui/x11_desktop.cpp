@@ -124,6 +124,15 @@ void clear_bounding_shape(WId window)
     clear_shape(window, XCB_SHAPE_SK_BOUNDING);
 }
 
+void move_window(WId window, QPoint top_left)
+{
+    xcb_connection_t* c = xcb();
+    if (!c || !window)
+        return;
+    const quint32 place[2] = {quint32(qint32(top_left.x())), quint32(qint32(top_left.y()))};
+    xcb_configure_window(c, xcb_window_t(window), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+}
+
 void flush_x11()
 {
     if (xcb_connection_t* c = xcb())

@@ -33,6 +33,11 @@ void clear_input_shape(WId window);
 // The new shape goes to the server with the next flush (a put flushes).
 void set_bounding_shape(WId window, const QRegion& region);
 void clear_bounding_shape(WId window);
+// Moves a shown window without telling the window manager its size hints again, as
+// Qt's setGeometry does on every call: each such telling makes the window manager
+// rewrite the window's properties, which comes back as events, at every step of a walk.
+// Qt learns the new place from the configure event that follows.
+void move_window(WId window, QPoint top_left);
 // Sends what waits on the connection.
 void flush_x11();
 

@@ -155,9 +155,10 @@ private slots:
         }
         QTRY_VERIFY(close_to(screen_pixel(place_.center()), QColor(Qt::darkBlue).rgb() & 0xffffff));
 
-        // Moved by the program: exact again.
+        // Moved by the program: exact again, and Qt hears where it went.
         view.set_geometry(place_.translated(200, 50));
         QTRY_COMPARE(root_position(win), place_.topLeft() + QPoint(200, 50));
+        QTRY_COMPARE(w.geometry(), place_.translated(200, 50));
     }
 
     void balloon_is_seen_but_not_clicked()
