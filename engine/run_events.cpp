@@ -29,6 +29,10 @@ RunEvents::RunEvents(AgentControl& agent, RunState& state)
         state.agent_idle = true;
         state.wake_run();
     });
+    // A listening period ends by itself after a while; the listening wait asks again.
+    connect(&agent, &AgentControl::ListenComplete, this, [&state](const QString&, int) {
+        if (state.listening) state.wake_run();
+    });
     connect(&agent, &AgentControl::IdleComplete, this, [&state](const QString&) { state.agent_idle = false; });
     connect(&agent, &AgentControl::BalloonHide, this, [&state](const QString&) {
         state.agent_idle = true;

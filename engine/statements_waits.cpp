@@ -85,8 +85,9 @@ WaitKind kind_of(PassFunction pass)
     return WaitKind::pause;  // some minutes
 }
 
-// The waitfor line's wait: a pass of its kind at every look, and at least every
-// keep_alive_ms, since a clock or a bump changes without telling the run.
+// The waitfor line's wait: a pass of its kind at every look. A key, a heard word, a
+// reminder, a listening period's end and a cancel each wake the run; a clock or a bump
+// changes without telling it, so those waits look again every keep_alive_ms too.
 class WaitforWait : public RunWait {
 public:
     WaitforWait(std::unique_ptr<WaitLine> line, PassFunction pass) : w_(std::move(line)), pass_(pass)
@@ -112,7 +113,10 @@ public:
         }
         return ended(p);
     }
-    int look_again_ms() const override { return keep_alive_ms; }
+    int look_again_ms() const override
+    {
+        return kind == WaitKind::key || kind == WaitKind::word ? -1 : keep_alive_ms;
+    }
 
 private:
     WaitState ended(Pass p)

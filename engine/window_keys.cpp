@@ -31,7 +31,10 @@ void stop_introduction(RunState& state)
 void window_key_up(RunState& state, KeyboardHandler& keys, RunHost& host, int key_code, int shift)
 {
     const bool ctrl_held = (shift & shift_mask::ctrl) != 0;
-    if (key_code == vk_escape && state.waiting) state.waiting = false;
+    if (key_code == vk_escape && state.waiting) {
+        state.waiting = false;
+        state.wake_run();
+    }
     if (key_code == vk_q && ctrl_held) {
         keys.remove_key_hook();
         state.quit_program();

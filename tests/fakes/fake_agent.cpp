@@ -158,6 +158,11 @@ void FakeAgent::post_command(const QString& name, const QString& id, const QStri
 void FakeAgent::post_idle_start(const QString& id) { post([=, this] { Q_EMIT IdleStart(id); }); }
 void FakeAgent::post_idle_complete(const QString& id) { post([=, this] { Q_EMIT IdleComplete(id); }); }
 void FakeAgent::post_balloon_hide(const QString& id) { post([=, this] { Q_EMIT BalloonHide(id); }); }
+void FakeAgent::post_listen_timeout(const QString& id)
+{
+    character(id)->end_listening();
+    post([=, this] { Q_EMIT ListenComplete(id, pw::agent::ListenTimeout); });
+}
 void FakeAgent::post_move(const QString& id, int x, int y, int cause)
 {
     post([=, this] { Q_EMIT Move(id, x, y, cause); });

@@ -75,6 +75,8 @@ public:
     void post_idle_start(const QString& id);
     void post_idle_complete(const QString& id);
     void post_balloon_hide(const QString& id);
+    // The character's listening period ends by itself (a time-out).
+    void post_listen_timeout(const QString& id);
     void post_move(const QString& id, int x, int y, int cause = pw::agent::MovedByProgram);
 
     // ---- AgentControl ----

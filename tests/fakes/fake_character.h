@@ -60,6 +60,7 @@ public:
     void resize(int w, int h) { width_ = w; height_ = h; }
     void set_shown(bool on) { visible_ = on; }
     bool is_listening() const { return listening_; }
+    void end_listening() { listening_ = false; }
     void mark_unloaded() { unloaded_ = true; }
 
 private:

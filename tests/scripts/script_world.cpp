@@ -324,6 +324,8 @@ void ScriptWorld::happen(const QString& what)
         press(words.value(1), what.endsWith(QLatin1String(" in a window")));
     } else if (first == QLatin1String("heard")) {
         agent.post_command(rest == QLatin1String("nothing") ? QString() : rest, listener(), rest);
+    } else if (what == QLatin1String("listening times out")) {
+        agent.post_listen_timeout(listener());
     } else if (first == QLatin1String("dblclick")) {
         agent.post_dbl_click(rest);
     } else if (first == QLatin1String("shift-click")) {
