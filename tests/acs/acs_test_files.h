@@ -34,9 +34,6 @@ uint32_t error_of(F&& f)
     return test::thrown_error(f).number();
 }
 
-// The start and end of every block the header and directories point to, sorted.
-QList<qsizetype> block_boundaries(const QByteArray& file);
-
 // `file` with its sound, picture and animation directories replaced by ones that
 // repeat an entry `copies` times. The sound entries point into a block of
 // `block_size` bytes added to the file, each `shift` bytes further than the one

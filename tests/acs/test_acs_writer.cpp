@@ -58,12 +58,6 @@ private slots:
         QVERIFY(f.mid(first_image + 10, n).endsWith(QByteArray(6, char(0xFF))));
     }
 
-    void foreign_file_round_trips()
-    {
-        const CharacterData d = read_acs_file(test_character_file(QStringLiteral("Character2.acs")));
-        QVERIFY(read_acs(write_acs(d)) == d);
-    }
-
     void refuses_what_the_format_cannot_hold()
     {
         CharacterData d = synthetic_character();

@@ -1,6 +1,5 @@
 // Reading a character's source: poses, the rig, and how animation descriptions turn
-// into frames, branches and exits; and the messages bad sources get, from mistakes in
-// the files to motion and drawings the builder refuses.
+// into frames, branches and exits. What bad sources are told is in the cases.
 
 #include "tiny_source.h"
 #include "tools/charbuild/character_builder.h"
@@ -142,74 +141,6 @@ private slots:
         Pose gone;
         gone.parts.insert(QStringLiteral("body"), PartPose{0, 0, 0, 1, 1, {}, false});
         for (const QString& f : rig.drawings(gone)) QVERIFY(f.isEmpty());
-    }
-
-    void bad_sources_are_reported_with_file_and_reason_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QStringList>("expected");
-        const auto anim = [](const QByteArray& members) { return "{" + members + "}"; };
-        QTest::newRow("json syntax") << "poses.json" << QByteArray("{ \"a\": {\n \"b\": 1,\n }") << QStringList{"poses.json", "line 3"};
-        QTest::newRow("unknown pose") << "animations/extra.json" << anim(R"("X": { "frames": [ { "pose": "flying" } ] })")
-                                      << QStringList{"extra.json", "animation X, frame entry 1", "unknown pose \"flying\""};
-        QTest::newRow("loop without exit") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "hop", "label": "a" }, { "pose": "hatted", "loop": "a" } ] })")
-            << QStringList{"animation X", "loops back"};
-        QTest::newRow("unknown label") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "hop", "exit": "nowhere" } ] })") << QStringList{"unknown label \"nowhere\""};
-        QTest::newRow("too much chance") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "hop", "label": "a", "exit": "stop", "branch": [["a", 60], ["a", 50]] } ] })")
-            << QStringList{"more than 100"};
-        QTest::newRow("tween first") << "animations/extra.json" << anim(R"("X": { "frames": [ { "pose": "hop", "tween": 2 } ] })")
-                                     << QStringList{"needs a frame before it"};
-        QTest::newRow("exit transition") << "animations/extra.json"
-            << anim(R"("X": { "transition": "exit", "frames": [ { "pose": "hop" } ] })") << QStringList{"needs an exit on the last frame"};
-        QTest::newRow("missing drawing") << "rig.json" << QByteArray(R"({ "parts": [ { "name": "body", "art": "parts/nope.svg" } ] })")
-                                         << QStringList{"rig.json", "part body", "nope.svg"};
-        QTest::newRow("unknown part") << "poses.json" << QByteArray(R"({ "wing": { "tail": { "rot": 3 } } })")
-                                      << QStringList{"poses.json", "pose wing", "unknown part tail"};
-        QTest::newRow("circular base") << "poses.json" << QByteArray(R"({ "a": { "base": "b" }, "b": { "base": "a" },
-                                          "hop": {}, "hatted": {} })") << QStringList{"circular"};
-        QTest::newRow("state names unknown animation") << "animations/main.json"
-            << anim(R"("RestPose": { "frames": [ { "pose": "rest", "mouth": true } ] }, "Show": { "frames": [ { "pose": "rest" } ] })")
-            << QStringList{"character.json", "Hiding", "unknown animation hide"};
-        // How it moves.
-        QTest::newRow("ends away from rest") << "animations/extra.json" << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": "hop" } ] })")
-            << QStringList{"extra.json", "animation X, frame entry 2: played through, the animation ends here, away from the rest pose"};
-        QTest::newRow("stopped away from rest") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": "hop", "exit": "stop" }, { "pose": "rest" } ] })")
-            << QStringList{"animation X, frame entry 2: interrupted here, it stops at frame entry 2"};
-        QTest::newRow("walk loop stutters") << "animations/extra.json"
-            << anim(R"("Walk": { "transition": "exit", "frames": [ { "pose": "rest" }, { "pose": "step_a", "label": "s" },
-                       { "pose": "step_b" }, { "pose": "step_a", "loop": "s" } ], "return": [ { "pose": "rest" } ] })")
-            << QStringList{"animation Walk, frame entry 4", "last frame looks like its first, frame entry 2"};
-        QTest::newRow("walk loop jumps") << "animations/extra.json"
-            << anim(R"("Walk": { "transition": "exit", "frames": [ { "pose": "rest" }, { "pose": "rest", "label": "s" },
-                       { "pose": { "body": { "dy": -1 } } }, { "pose": { "body": { "dy": -2 } } },
-                       { "pose": { "body": { "dy": -3 } }, "loop": "s" } ], "return": [ { "pose": "rest" } ] })")
-            << QStringList{"animation Walk, frame entry 5", "jumps 3.0 px from its last frame back to its first, frame entry 2",
-                           "at most 1.0 px"};
-        // How it looks.
-        QTest::newRow("cut off by the frame") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": { "body": { "dy": -14 } } }, { "pose": "rest" } ] })")
-            << QStringList{"animation X, frame entry 2", "part body is cut off at the frame's top edge"};
-        QTest::newRow("limb pulled off") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": { "arm": { "dy": -12 } } }, { "pose": "rest" } ] })")
-            << QStringList{"animation X, frame entry 2", "arm comes away from body", "gap"};
-        QTest::newRow("square shoulder") << "parts/arm.svg" << TinySource::arm("square")
-            << QStringList{"arm shows a corner at its joint with body", "drawn over it", "round the end"};
-    }
-    void bad_sources_are_reported_with_file_and_reason()
-    {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, text);
-        QFETCH(QStringList, expected);
-        TinySource tiny;
-        tiny.write(file, text);
-        const QString message = pw::test::thrown_error([&] { build_character(tiny.path()); }).text();
-        for (const QString& part : expected)
-            QVERIFY2(message.contains(part), qPrintable(message + "  (wanted: " + part + ")"));
     }
 
     void missing_folder_or_file_is_not_found()
