@@ -1,6 +1,27 @@
 #include "acs_test_files.h"
 
+#include <QRandomGenerator>
+
 namespace pw::acs::testing {
+
+Image blob_image(int width, int height, uint8_t color, uint8_t transparent, quint32 seed)
+{
+    QRandomGenerator rng(seed);
+    Image img;
+    img.width = width;
+    img.height = height;
+    img.pixels = QByteArray(img.stride() * height, char(transparent));
+    const double cx = (width - 1) / 2.0, cy = (height - 1) / 2.0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double dx = (x - cx) / (width / 2.0), dy = (y - cy) / (height / 2.0);
+            if (dx * dx + dy * dy > 1.0) continue;
+            const uint8_t c = rng.bounded(8) == 0 ? uint8_t(color + 1) : color;
+            img.pixels[(height - 1 - y) * img.stride() + x] = char(c);
+        }
+    }
+    return img;
+}
 
 QByteArray with_repeated_entries(const QByteArray& file, int copies, qsizetype block_size, int shift)
 {

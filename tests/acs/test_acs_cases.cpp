@@ -1,10 +1,9 @@
-// Every case of tests/acs/cases: a few lines that make bytes (a fixture, a built wave
-// file, hex, the synthetic character) or a tiny character, change them, and say what the
-// codec, the reader, the wave decoder or the frame renderer make of them. The run's
+// Every case of tests/acs/cases: a few lines that make bytes (a fixture, a wave file
+// built from chunks, hex) or a tiny character, change them, and say what the codec, the
+// reader, the writer, the wave decoder or the frame renderer make of them. The run's
 // transcript must read as <name>.transcript does; PW_UPDATE_TRANSCRIPTS=1 writes it.
 
 #include "acs_test_files.h"
-#include "synthetic_character.h"
 
 #include "agent/acs/acs_codec.h"
 #include "agent/acs/acs_reader.h"
@@ -205,9 +204,6 @@ QStringList play(const QString& text)
                 bytes = base = file_bytes(QStringLiteral(ACS_TEST_FIXTURES "/") + rest);
                 if (bytes.isEmpty()) bytes = base = file_bytes(test_character_file(rest));
                 said << u"%1 bytes"_s.arg(bytes.size());
-            } else if (cmd == u"synthetic"_s) {
-                bytes = base = write_acs(synthetic_character(rest.toUInt()));
-                said << u"%1 bytes %2"_s.arg(bytes.size()).arg(digest(bytes));
             } else if (cmd == u"reset"_s) bytes = base;
             else if (cmd.startsWith(u"set"_s)) {
                 const qsizetype at = place(bytes, w[1]), width = cmd.mid(3).toInt() / 8;

@@ -1,8 +1,8 @@
-// Writing character files: what is written reads back equal, in the block order other
-// tools expect, and data the format cannot hold is refused with a clear error.
+// Writing character files: the block order other tools expect, style bits that follow
+// what is stored, data the format cannot hold refused with a clear error, and files
+// replaced whole. That what is written reads back equal is in the cases.
 
 #include "acs_test_files.h"
-#include "synthetic_character.h"
 
 #include "agent/acs/acs_reader.h"
 #include "agent/acs/acs_writer.h"
@@ -26,16 +26,6 @@ uint32_t write_error(const CharacterData& d) { return error_of([&] { write_acs(d
 class WriterTest : public QObject {
     Q_OBJECT
 private slots:
-    void round_trip_keeps_everything()
-    {
-        const CharacterData d = synthetic_character();
-        const QByteArray bytes = write_acs(d);
-        const CharacterData back = read_acs(bytes);
-        QVERIFY(back == d);
-        // Writing what was read gives the same bytes.
-        QCOMPARE(write_acs(back), bytes);
-    }
-
     // Header, animation records from 0x24, pictures, sounds, the directories and last
     // the character information ending with the localized table.
     void block_order_is_the_usual_one()
@@ -65,6 +55,7 @@ private slots:
         QCOMPARE(write_error(d), error::invalid_animation);
 
         d = synthetic_character();
+        d.images[0] = blob_image(d.images[0].width, d.images[0].height, 1, 2, 3);
         d.images[0].pixels.chop(1);
         QCOMPARE(write_error(d), error::file_corrupt);
 
