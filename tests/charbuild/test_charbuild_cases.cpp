@@ -1,11 +1,12 @@
 // Every case of tests/charbuild/cases, played over a fresh small source folder: lines
 // "== FILE" and the text after them write FILE over the folder's own, "build" builds
-// the folder (and starts a fresh one), "acstool ARGS" runs acstool and "files DIR" lists
-// the pictures there. The transcript must read as <name>.transcript does;
+// the folder (and starts a fresh one), "sources" shows what the folder describes,
+// "acstool ARGS" runs acstool and "files DIR" lists the pictures there. The transcript must read as <name>.transcript does;
 // PW_UPDATE_TRANSCRIPTS=1 writes it.
 
 #include "tiny_source.h"
 #include "tools/charbuild/character_builder.h"
+#include "tools/charbuild/character_source.h"
 #include "tests/test_classes.h"
 #include "tests/thrown_error.h"
 #include "tests/transcript_file.h"
@@ -22,6 +23,26 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString cases = QStringLiteral(PW_CHARBUILD_CASES);
+
+// The states and every animation's frames as the source describes them.
+QStringList sources(const pw::charbuild::CharacterSource& src)
+{
+    QStringList out;
+    for (const pw::acs::State& s : src.states) out << u"  state %1: %2"_s.arg(s.name, s.animations.join(' '));
+    for (const pw::charbuild::AnimationSource& a : src.animations) {
+        out << u"  %1, transition %2 %3"_s.arg(a.name).arg(int(a.transition)).arg(a.return_animation).trimmed().prepend(u"  "_s);
+        for (qsizetype i = 0; i < a.frames.size(); ++i) {
+            const pw::charbuild::FrameSource& f = a.frames[i];
+            QStringList t = {u"%1: %2"_s.arg(i).arg(f.duration), f.empty ? u"empty"_s : u"pose {%1}"_s.arg(f.pose.key())};
+            if (f.exit_frame != pw::acs::exit_none) t << u"exit %1"_s.arg(f.exit_frame);
+            for (const pw::acs::Branch& b : f.branches) t << u"to %1 at %2%"_s.arg(b.frame).arg(b.probability);
+            if (f.mouth) t << u"speaks"_s;
+            if (!f.sound.isEmpty()) t << u"sound "_s + f.sound;
+            out << u"    "_s + t.join(u", "_s);
+        }
+    }
+    return out;
+}
 
 QStringList play(const QString& text)
 {
@@ -40,7 +61,8 @@ QStringList play(const QString& text)
     QStringList said;
     for (const QString& line : text.split('\n')) {
         said << line;
-        if (!file.isEmpty() && !line.startsWith(u"=="_s) && line != u"build"_s && !line.startsWith(u"acstool"_s)) {
+        static const QRegularExpression command(u"^(==|#|build$|sources$|acstool|files )"_s);
+        if (!file.isEmpty() && !command.match(line).hasMatch()) {
             body += line + '\n';
             continue;
         }
@@ -55,6 +77,9 @@ QStringList play(const QString& text)
             const QString e = pw::test::thrown_error([&] { pw::charbuild::build_character(tiny->path()); }).text();
             said << u"  "_s + (e.isEmpty() ? u"builds"_s : shorten(e));
             tiny = std::make_unique<TinySource>();
+        } else if (line == u"sources"_s) {
+            const auto e = pw::test::thrown_error([&] { said << sources(pw::charbuild::load_character_source(tiny->path())); });
+            if (e.number()) said << u"  "_s + shorten(e.text());
         } else if (line.startsWith(u"acstool"_s)) {
             QProcess p;
             p.start(PW_ACSTOOL, expand(line).split(' ', Qt::SkipEmptyParts).mid(1));

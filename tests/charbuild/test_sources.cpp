@@ -1,5 +1,5 @@
-// Reading a character's source: poses, the rig, and how animation descriptions turn
-// into frames, branches and exits. What bad sources are told is in the cases.
+// Reading a character's source: poses and the rig. How animation descriptions turn into
+// frames, branches and exits, and what bad sources are told, is in the cases.
 
 #include "tiny_source.h"
 #include "tools/charbuild/character_builder.h"
@@ -15,92 +15,10 @@
 using namespace pw;
 using namespace pw::charbuild;
 
-namespace {
-
-const AnimationSource& find(const CharacterSource& src, const QString& name)
-{
-    for (const AnimationSource& a : src.animations)
-        if (a.name == name) return a;
-    qFatal("no animation %s", qPrintable(name));
-}
-
-}  // namespace
-
 class SourcesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void return_frames_are_skipped_in_play_and_chained_for_exits()
-    {
-        TinySource tiny;
-        tiny.add_animations(R"("Loop": {
-            "frames": [ { "pose": "rest", "d": 5 }, { "pose": "hop", "d": 6, "label": "a" },
-                        { "pose": "hatted", "d": 7, "loop": "a" } ],
-            "return": [ { "pose": "hop", "d": 4 }, { "pose": "rest", "d": 3 } ] })");
-        const CharacterSource src = load_character_source(tiny.path());
-        const AnimationSource& a = find(src, QStringLiteral("Loop"));
-        QCOMPARE(a.frames.size(), 6);
-        // 0: the skip frame jumps straight to the first real frame.
-        QVERIFY(a.frames[0].empty);
-        QCOMPARE(a.frames[0].duration, 0);
-        QCOMPARE(a.frames[0].branches, (QList<acs::Branch>{{3, 100}}));
-        // 1, 2: the way back to rest, each leading to the next, the last one ending it.
-        QCOMPARE(a.frames[1].exit_frame, 2);
-        QCOMPARE(a.frames[2].exit_frame, acs::exit_stop);
-        // 3: already at rest, so an interruption just stops.
-        QCOMPARE(a.frames[3].exit_frame, acs::exit_stop);
-        // 4, 5: the loop; both leave through the return frames.
-        QCOMPARE(a.frames[4].exit_frame, 1);
-        QCOMPARE(a.frames[5].exit_frame, 1);
-        QCOMPARE(a.frames[5].branches, (QList<acs::Branch>{{4, 100}}));
-        QCOMPARE(a.frames[5].duration, 7);
-    }
-
-    void tweens_blend_between_keys_and_defaults_apply()
-    {
-        TinySource tiny;
-        tiny.add_animations(R"("Tw": { "frames": [ { "pose": "rest", "d": 5 },
-            { "pose": "hop", "tween": 3, "tween_d": 4, "ease": "linear", "d": 9 },
-            { "pose": "rest", "d": 5 }, { "pose": "rest", "d": 5, "exit": "prev" } ] },
-            "Copy": { "copy": "Tw" },
-            "Use": { "frames": [ { "use": "Tw" }, { "pose": "hatted", "d": 2, "exit": "next" }, { "pose": "rest" } ] })");
-        const CharacterSource src = load_character_source(tiny.path());
-        const AnimationSource& tw = find(src, QStringLiteral("Tw"));
-        QCOMPARE(tw.frames.size(), 7);
-        const QList<double> dy = {0, -0.75, -1.5, -2.25, -3, 0, 0};
-        for (int i = 0; i < 7; ++i) QCOMPARE(tw.frames[i].pose.part(QStringLiteral("body")).dy, dy[i]);
-        QCOMPARE(tw.frames[2].duration, 4);
-        QCOMPARE(tw.frames[4].duration, 9);
-        // Without return frames a moving frame plays on when interrupted, a rest frame stops.
-        QCOMPARE(tw.frames[2].exit_frame, acs::exit_none);
-        QCOMPARE(tw.frames[0].exit_frame, acs::exit_stop);
-        QCOMPARE(tw.frames[6].exit_frame, 5);
-
-        const AnimationSource& copy = find(src, QStringLiteral("Copy"));
-        QCOMPARE(copy.frames.size(), tw.frames.size());
-        QCOMPARE(copy.frames[3].pose, tw.frames[3].pose);
-
-        // Spliced frames keep poses and timing but drop their own exits.
-        const AnimationSource& use = find(src, QStringLiteral("Use"));
-        QCOMPARE(use.frames.size(), 9);
-        QCOMPARE(use.frames[6].exit_frame, acs::exit_stop);
-        QCOMPARE(use.frames[7].exit_frame, 8);
-        QCOMPARE(use.frames[8].duration, 10);
-    }
-
-    void animations_are_sorted_and_names_keep_their_case()
-    {
-        TinySource tiny;
-        tiny.add_animations(R"("zebra": { "frames": [ { "pose": "rest" } ] }, "Apple": { "frames": [ { "pose": "rest" } ] })");
-        const CharacterSource src = load_character_source(tiny.path());
-        QStringList names;
-        for (const AnimationSource& a : src.animations) names << a.name;
-        QCOMPARE(names, (QStringList{"Apple", "Hide", "RestPose", "Show", "Walk", "zebra"}));
-        // State lists are stored in capitals, as other character files do.
-        QCOMPARE(src.states.size(), 4);
-        for (const acs::State& s : src.states) QCOMPARE(s.name, s.name.toUpper());
-    }
-
     void poses_build_on_each_other_and_compare_by_look()
     {
         TinySource tiny;
