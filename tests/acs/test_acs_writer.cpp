@@ -60,6 +60,10 @@ private slots:
         QCOMPARE(write_error(d), error::file_corrupt);
 
         d = synthetic_character();
+        d.animations[0].frames = QList<Frame>(0x10000);
+        QCOMPARE(write_error(d), error::file_corrupt);
+
+        d = synthetic_character();
         d.animations[0].frames[0].branches = QList<Branch>(256);
         QCOMPARE(write_error(d), error::file_corrupt);
 
