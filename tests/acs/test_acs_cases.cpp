@@ -271,6 +271,7 @@ QStringList play(const QString& text)
             } else if (cmd == u"render"_s) {
                 const QImage img = render_frame(chr, frame, w.size() > 1 ? std::optional(Mouth(mouths.indexOf(w[1]))) : std::nullopt);
                 if (img.isNull()) said << u"nothing"_s;
+                else if (img.format() != QImage::Format_ARGB32_Premultiplied) said << u"not premultiplied ARGB"_s;
                 for (int y = 0; y < img.height(); ++y) {
                     QString row;
                     for (int x = 0; x < img.width(); ++x)
