@@ -1,48 +1,26 @@
 #include "acs_test_files.h"
 
-#include "agent/acs/acs_reader.h"
-#include "agent/acs/frame_renderer.h"
-#include "agent/acs/wav_audio.h"
-#include "agent/api/agent_error.h"
-
-#include <algorithm>
+#include <QRandomGenerator>
 
 namespace pw::acs::testing {
 
-QList<qsizetype> block_boundaries(const QByteArray& file)
+Image blob_image(int width, int height, uint8_t color, uint8_t transparent, quint32 seed)
 {
-    QList<qsizetype> at = {0, 36, file.size()};
-    auto add = [&](qsizetype offset, qsizetype size) {
-        if (offset + size > file.size()) return;
-        at << offset << offset + size;
-    };
-    for (int i = 0; i < 4; ++i) add(le32_at(file, 4 + 8 * i), le32_at(file, 8 + 8 * i));
-    // The animation directory: count, then (name, locator) entries.
-    {
-        qsizetype p = le32_at(file, 12);
-        const uint32_t n = le32_at(file, p);
-        p += 4;
-        for (uint32_t i = 0; i < n && p + 4 <= file.size(); ++i) {
-            const uint32_t chars = le32_at(file, p);
-            p += 4 + (chars ? 2 * qsizetype(chars) + 2 : 0);
-            if (p + 8 > file.size()) break;
-            add(le32_at(file, p), le32_at(file, p + 4));
-            p += 8;
+    QRandomGenerator rng(seed);
+    Image img;
+    img.width = width;
+    img.height = height;
+    img.pixels = QByteArray(img.stride() * height, char(transparent));
+    const double cx = (width - 1) / 2.0, cy = (height - 1) / 2.0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double dx = (x - cx) / (width / 2.0), dy = (y - cy) / (height / 2.0);
+            if (dx * dx + dy * dy > 1.0) continue;
+            const uint8_t c = rng.bounded(8) == 0 ? uint8_t(color + 1) : color;
+            img.pixels[(height - 1 - y) * img.stride() + x] = char(c);
         }
     }
-    // Directories of images and sounds: count, then (locator, checksum) entries.
-    for (int dir = 2; dir < 4; ++dir) {
-        const qsizetype d = le32_at(file, 4 + 8 * dir);
-        const uint32_t n = le32_at(file, d);
-        for (uint32_t i = 0; i < n && d + 16 + 12 * i <= file.size(); ++i)
-            add(le32_at(file, d + 4 + 12 * i), le32_at(file, d + 8 + 12 * i));
-    }
-    // The localized table, through the locator inside the character information.
-    const qsizetype info = le32_at(file, 4);
-    add(le32_at(file, info + 4), le32_at(file, info + 8));
-    std::sort(at.begin(), at.end());
-    at.erase(std::unique(at.begin(), at.end()), at.end());
-    return at;
+    return img;
 }
 
 QByteArray with_repeated_entries(const QByteArray& file, int copies, qsizetype block_size, int shift)

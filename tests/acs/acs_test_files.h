@@ -1,7 +1,8 @@
 #pragma once
-// Where the test character files are, and small helpers for damaging them and for
-// the errors they give.
+// Where the test character files are, a character that uses every feature of the
+// format, and small helpers for damaging files and for the errors they give.
 
+#include "agent/acs/acs_reader.h"
 #include "agent/acs/character_data.h"
 #include "tests/thrown_error.h"
 
@@ -27,15 +28,25 @@ inline QByteArray file_bytes(const QString& path)
 inline uint32_t le32_at(const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); }
 inline void set_le32(QByteArray& b, qsizetype at, uint32_t v) { qToLittleEndian(v, b.data() + at); }
 
+// A small character with every feature of the file format: a placeholder picture, a
+// width that is no multiple of four, every mouth, branches, exits, sounds, a tray icon,
+// voice and balloon, three languages. Made in memory once and kept as a file; the case
+// synthetic.case shows all it holds.
+inline CharacterData synthetic_character()
+{
+    return read_acs(file_bytes(QStringLiteral(ACS_TEST_FIXTURES "/synthetic.acs")));
+}
+
+// A picture of the given size: a filled ellipse of `color` on the transparent index,
+// with a little noise so that it does not compress to nothing.
+Image blob_image(int width, int height, uint8_t color, uint8_t transparent, quint32 seed);
+
 // The number of the AgentError that `f` throws, or 0 when it throws none.
 template <typename F>
 uint32_t error_of(F&& f)
 {
     return test::thrown_error(f).number();
 }
-
-// The start and end of every block the header and directories point to, sorted.
-QList<qsizetype> block_boundaries(const QByteArray& file);
 
 // `file` with its sound, picture and animation directories replaced by ones that
 // repeat an entry `copies` times. The sound entries point into a block of

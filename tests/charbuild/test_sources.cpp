@@ -1,6 +1,5 @@
-// Reading a character's source: poses, the rig, and how animation descriptions turn
-// into frames, branches and exits; and the messages bad sources get, from mistakes in
-// the files to motion and drawings the builder refuses.
+// Reading a character's source: poses and the rig. How animation descriptions turn into
+// frames, branches and exits, and what bad sources are told, is in the cases.
 
 #include "tiny_source.h"
 #include "tools/charbuild/character_builder.h"
@@ -16,92 +15,10 @@
 using namespace pw;
 using namespace pw::charbuild;
 
-namespace {
-
-const AnimationSource& find(const CharacterSource& src, const QString& name)
-{
-    for (const AnimationSource& a : src.animations)
-        if (a.name == name) return a;
-    qFatal("no animation %s", qPrintable(name));
-}
-
-}  // namespace
-
 class SourcesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void return_frames_are_skipped_in_play_and_chained_for_exits()
-    {
-        TinySource tiny;
-        tiny.add_animations(R"("Loop": {
-            "frames": [ { "pose": "rest", "d": 5 }, { "pose": "hop", "d": 6, "label": "a" },
-                        { "pose": "hatted", "d": 7, "loop": "a" } ],
-            "return": [ { "pose": "hop", "d": 4 }, { "pose": "rest", "d": 3 } ] })");
-        const CharacterSource src = load_character_source(tiny.path());
-        const AnimationSource& a = find(src, QStringLiteral("Loop"));
-        QCOMPARE(a.frames.size(), 6);
-        // 0: the skip frame jumps straight to the first real frame.
-        QVERIFY(a.frames[0].empty);
-        QCOMPARE(a.frames[0].duration, 0);
-        QCOMPARE(a.frames[0].branches, (QList<acs::Branch>{{3, 100}}));
-        // 1, 2: the way back to rest, each leading to the next, the last one ending it.
-        QCOMPARE(a.frames[1].exit_frame, 2);
-        QCOMPARE(a.frames[2].exit_frame, acs::exit_stop);
-        // 3: already at rest, so an interruption just stops.
-        QCOMPARE(a.frames[3].exit_frame, acs::exit_stop);
-        // 4, 5: the loop; both leave through the return frames.
-        QCOMPARE(a.frames[4].exit_frame, 1);
-        QCOMPARE(a.frames[5].exit_frame, 1);
-        QCOMPARE(a.frames[5].branches, (QList<acs::Branch>{{4, 100}}));
-        QCOMPARE(a.frames[5].duration, 7);
-    }
-
-    void tweens_blend_between_keys_and_defaults_apply()
-    {
-        TinySource tiny;
-        tiny.add_animations(R"("Tw": { "frames": [ { "pose": "rest", "d": 5 },
-            { "pose": "hop", "tween": 3, "tween_d": 4, "ease": "linear", "d": 9 },
-            { "pose": "rest", "d": 5 }, { "pose": "rest", "d": 5, "exit": "prev" } ] },
-            "Copy": { "copy": "Tw" },
-            "Use": { "frames": [ { "use": "Tw" }, { "pose": "hatted", "d": 2, "exit": "next" }, { "pose": "rest" } ] })");
-        const CharacterSource src = load_character_source(tiny.path());
-        const AnimationSource& tw = find(src, QStringLiteral("Tw"));
-        QCOMPARE(tw.frames.size(), 7);
-        const QList<double> dy = {0, -0.75, -1.5, -2.25, -3, 0, 0};
-        for (int i = 0; i < 7; ++i) QCOMPARE(tw.frames[i].pose.part(QStringLiteral("body")).dy, dy[i]);
-        QCOMPARE(tw.frames[2].duration, 4);
-        QCOMPARE(tw.frames[4].duration, 9);
-        // Without return frames a moving frame plays on when interrupted, a rest frame stops.
-        QCOMPARE(tw.frames[2].exit_frame, acs::exit_none);
-        QCOMPARE(tw.frames[0].exit_frame, acs::exit_stop);
-        QCOMPARE(tw.frames[6].exit_frame, 5);
-
-        const AnimationSource& copy = find(src, QStringLiteral("Copy"));
-        QCOMPARE(copy.frames.size(), tw.frames.size());
-        QCOMPARE(copy.frames[3].pose, tw.frames[3].pose);
-
-        // Spliced frames keep poses and timing but drop their own exits.
-        const AnimationSource& use = find(src, QStringLiteral("Use"));
-        QCOMPARE(use.frames.size(), 9);
-        QCOMPARE(use.frames[6].exit_frame, acs::exit_stop);
-        QCOMPARE(use.frames[7].exit_frame, 8);
-        QCOMPARE(use.frames[8].duration, 10);
-    }
-
-    void animations_are_sorted_and_names_keep_their_case()
-    {
-        TinySource tiny;
-        tiny.add_animations(R"("zebra": { "frames": [ { "pose": "rest" } ] }, "Apple": { "frames": [ { "pose": "rest" } ] })");
-        const CharacterSource src = load_character_source(tiny.path());
-        QStringList names;
-        for (const AnimationSource& a : src.animations) names << a.name;
-        QCOMPARE(names, (QStringList{"Apple", "Hide", "RestPose", "Show", "Walk", "zebra"}));
-        // State lists are stored in capitals, as other character files do.
-        QCOMPARE(src.states.size(), 4);
-        for (const acs::State& s : src.states) QCOMPARE(s.name, s.name.toUpper());
-    }
-
     void poses_build_on_each_other_and_compare_by_look()
     {
         TinySource tiny;
@@ -142,74 +59,6 @@ private slots:
         Pose gone;
         gone.parts.insert(QStringLiteral("body"), PartPose{0, 0, 0, 1, 1, {}, false});
         for (const QString& f : rig.drawings(gone)) QVERIFY(f.isEmpty());
-    }
-
-    void bad_sources_are_reported_with_file_and_reason_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QStringList>("expected");
-        const auto anim = [](const QByteArray& members) { return "{" + members + "}"; };
-        QTest::newRow("json syntax") << "poses.json" << QByteArray("{ \"a\": {\n \"b\": 1,\n }") << QStringList{"poses.json", "line 3"};
-        QTest::newRow("unknown pose") << "animations/extra.json" << anim(R"("X": { "frames": [ { "pose": "flying" } ] })")
-                                      << QStringList{"extra.json", "animation X, frame entry 1", "unknown pose \"flying\""};
-        QTest::newRow("loop without exit") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "hop", "label": "a" }, { "pose": "hatted", "loop": "a" } ] })")
-            << QStringList{"animation X", "loops back"};
-        QTest::newRow("unknown label") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "hop", "exit": "nowhere" } ] })") << QStringList{"unknown label \"nowhere\""};
-        QTest::newRow("too much chance") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "hop", "label": "a", "exit": "stop", "branch": [["a", 60], ["a", 50]] } ] })")
-            << QStringList{"more than 100"};
-        QTest::newRow("tween first") << "animations/extra.json" << anim(R"("X": { "frames": [ { "pose": "hop", "tween": 2 } ] })")
-                                     << QStringList{"needs a frame before it"};
-        QTest::newRow("exit transition") << "animations/extra.json"
-            << anim(R"("X": { "transition": "exit", "frames": [ { "pose": "hop" } ] })") << QStringList{"needs an exit on the last frame"};
-        QTest::newRow("missing drawing") << "rig.json" << QByteArray(R"({ "parts": [ { "name": "body", "art": "parts/nope.svg" } ] })")
-                                         << QStringList{"rig.json", "part body", "nope.svg"};
-        QTest::newRow("unknown part") << "poses.json" << QByteArray(R"({ "wing": { "tail": { "rot": 3 } } })")
-                                      << QStringList{"poses.json", "pose wing", "unknown part tail"};
-        QTest::newRow("circular base") << "poses.json" << QByteArray(R"({ "a": { "base": "b" }, "b": { "base": "a" },
-                                          "hop": {}, "hatted": {} })") << QStringList{"circular"};
-        QTest::newRow("state names unknown animation") << "animations/main.json"
-            << anim(R"("RestPose": { "frames": [ { "pose": "rest", "mouth": true } ] }, "Show": { "frames": [ { "pose": "rest" } ] })")
-            << QStringList{"character.json", "Hiding", "unknown animation hide"};
-        // How it moves.
-        QTest::newRow("ends away from rest") << "animations/extra.json" << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": "hop" } ] })")
-            << QStringList{"extra.json", "animation X, frame entry 2: played through, the animation ends here, away from the rest pose"};
-        QTest::newRow("stopped away from rest") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": "hop", "exit": "stop" }, { "pose": "rest" } ] })")
-            << QStringList{"animation X, frame entry 2: interrupted here, it stops at frame entry 2"};
-        QTest::newRow("walk loop stutters") << "animations/extra.json"
-            << anim(R"("Walk": { "transition": "exit", "frames": [ { "pose": "rest" }, { "pose": "step_a", "label": "s" },
-                       { "pose": "step_b" }, { "pose": "step_a", "loop": "s" } ], "return": [ { "pose": "rest" } ] })")
-            << QStringList{"animation Walk, frame entry 4", "last frame looks like its first, frame entry 2"};
-        QTest::newRow("walk loop jumps") << "animations/extra.json"
-            << anim(R"("Walk": { "transition": "exit", "frames": [ { "pose": "rest" }, { "pose": "rest", "label": "s" },
-                       { "pose": { "body": { "dy": -1 } } }, { "pose": { "body": { "dy": -2 } } },
-                       { "pose": { "body": { "dy": -3 } }, "loop": "s" } ], "return": [ { "pose": "rest" } ] })")
-            << QStringList{"animation Walk, frame entry 5", "jumps 3.0 px from its last frame back to its first, frame entry 2",
-                           "at most 1.0 px"};
-        // How it looks.
-        QTest::newRow("cut off by the frame") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": { "body": { "dy": -14 } } }, { "pose": "rest" } ] })")
-            << QStringList{"animation X, frame entry 2", "part body is cut off at the frame's top edge"};
-        QTest::newRow("limb pulled off") << "animations/extra.json"
-            << anim(R"("X": { "frames": [ { "pose": "rest" }, { "pose": { "arm": { "dy": -12 } } }, { "pose": "rest" } ] })")
-            << QStringList{"animation X, frame entry 2", "arm comes away from body", "gap"};
-        QTest::newRow("square shoulder") << "parts/arm.svg" << TinySource::arm("square")
-            << QStringList{"arm shows a corner at its joint with body", "drawn over it", "round the end"};
-    }
-    void bad_sources_are_reported_with_file_and_reason()
-    {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, text);
-        QFETCH(QStringList, expected);
-        TinySource tiny;
-        tiny.write(file, text);
-        const QString message = pw::test::thrown_error([&] { build_character(tiny.path()); }).text();
-        for (const QString& part : expected)
-            QVERIFY2(message.contains(part), qPrintable(message + "  (wanted: " + part + ")"));
     }
 
     void missing_folder_or_file_is_not_found()

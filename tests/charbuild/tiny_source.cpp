@@ -13,15 +13,6 @@ QByteArray svg(const QByteArray& body)
 
 }  // namespace
 
-QByteArray TinySource::arm(const char* end)
-{
-    // An outlined stroke from the shoulder at the pivot down to the hand.
-    const QByteArray cap(end);
-    return svg("<line x1=\"26\" y1=\"22\" x2=\"30\" y2=\"29\" stroke=\"#111111\" stroke-width=\"10\" stroke-linecap=\"" +
-               cap + "\"/><line x1=\"26\" y1=\"22\" x2=\"30\" y2=\"29\" stroke=\"#3366aa\" stroke-width=\"7\" "
-               "stroke-linecap=\"" + cap + "\"/>");
-}
-
 TinySource::TinySource()
 {
     QDir(path()).mkpath(QStringLiteral("parts"));
@@ -29,7 +20,10 @@ TinySource::TinySource()
     write("parts/body.svg", svg("<rect x=\"10\" y=\"12\" width=\"20\" height=\"24\" fill=\"#3366aa\" "
                                 "stroke=\"#111111\" stroke-width=\"2\"/>"));
     write("parts/hat.svg", svg("<rect x=\"14\" y=\"4\" width=\"12\" height=\"8\" fill=\"#ffcc00\"/>"));
-    write("parts/arm.svg", arm("round"));
+    // An outlined stroke from the shoulder at the pivot down to the hand.
+    write("parts/arm.svg", svg("<line x1=\"26\" y1=\"22\" x2=\"30\" y2=\"29\" stroke=\"#111111\" stroke-width=\"10\" "
+                               "stroke-linecap=\"round\"/><line x1=\"26\" y1=\"22\" x2=\"30\" y2=\"29\" stroke=\"#3366aa\" "
+                               "stroke-width=\"7\" stroke-linecap=\"round\"/>"));
     for (int i = 0; i < 7; ++i)
         write(QStringLiteral("parts/mouth%1.svg").arg(i).toUtf8(),
               svg(QStringLiteral("<rect x=\"%1\" y=\"27\" width=\"%2\" height=\"%3\" fill=\"#aa2222\"/>")

@@ -15,8 +15,6 @@ public:
     void write(const QString& name, const QByteArray& text) const;
     // Adds animations (a JSON object's members) as animations/extra.json.
     void add_animations(const QByteArray& members) const;
-    // The arm's drawing with its ends "round" (as built) or "square".
-    static QByteArray arm(const char* end);
 
     static constexpr unsigned outline = 0xFF111111;  // key colours
     static constexpr unsigned skin = 0xFF3366AA;
