@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
+#include <QTransform>
 #include <QtMath>
 
 namespace pw::media {
@@ -16,10 +18,11 @@ void ClockDial::setValue(int value)
 {
     value = qBound(minimum, value, maximum);
     if (value == value_) return;
+    const QRect before = needle_area(value_);
     value_ = value;
     // Painted at once: the gauge steps twenty times a second, and a posted update would
     // wake the event loop a second time for each step.
-    repaint();
+    repaint(before | needle_area(value_));
 }
 
 namespace {
@@ -31,6 +34,18 @@ void to_face_coordinates(QPainter& p, const QSizeF& size)
     p.scale(side / 100.0, side / 100.0);
 }
 }  // namespace
+
+QRect ClockDial::needle_area(int value) const
+{
+    const qreal side = qMin(width(), height());
+    QTransform t;
+    t.translate(width() / 2.0, height() / 2.0);
+    t.scale(side / 100.0, side / 100.0);
+    const QRectF hub = t.mapRect(QRectF(-6, -6, 12, 12));
+    t.rotate(value * 6.0);
+    const QRectF needle = t.map(QPolygonF({QPointF(0, -36), QPointF(5, 4), QPointF(-5, 4)})).boundingRect();
+    return (needle | hub).toAlignedRect().adjusted(-2, -2, 2, 2);
+}
 
 void ClockDial::draw_face(QPainter& p) const
 {

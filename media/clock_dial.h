@@ -26,6 +26,9 @@ protected:
 private:
     void draw_face(QPainter& p) const;
     void draw_needle(QPainter& p) const;
+    // Where the needle at `value` is drawn, with its soft edge: a tick repaints only the
+    // old needle and the new one.
+    QRect needle_area(int value) const;
     // The dial ticks twenty times a second while a script runs, through the same 59
     // pictures: each is drawn once per size, and a tick only copies one.
     const QPixmap& picture();
