@@ -48,10 +48,6 @@ Pass listen(WaitLine& w)
         w.first = std::make_unique<PauseWait>(state, 3000, true);
         return Pass::go_on;
     }
-    // Asked on every pass: a listening period ends by itself after a while.
-    w.line_char().listen(true);
-    state.listening = true;
-
     if (state.word_heard) {
         pw::agent::Character& c = w.line_char();
         c.listen(false);
@@ -69,6 +65,10 @@ Pass listen(WaitLine& w)
         state.listening = false;
         return Pass::cancelled;
     }
+    // Asked on every pass: a listening period ends by itself after a while. Not once
+    // the word is heard, which would open the microphone again for a moment.
+    w.line_char().listen(true);
+    state.listening = true;
     return Pass::go_on;
 }
 
