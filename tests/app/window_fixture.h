@@ -7,6 +7,7 @@
 #include "app/script_window.h"
 #include "engine/run_state.h"
 #include "stage/stage_window.h"
+#include "tests/answer_table.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/slot_setup.h"
 #include "windows/message_box.h"
@@ -52,16 +53,8 @@ struct ProgramFixture {
     QStringList said()
     {
         QStringList out;
-        for (const auto& r : agent.log().records()) {
-            if (r.operation != QLatin1String("Speak")) continue;
-            const QString quoted = r.args.value(0);
-            QString text;
-            for (qsizetype i = 1; i + 1 < quoted.size(); ++i) {
-                if (quoted[i] == QLatin1Char('\\') && i + 2 < quoted.size()) ++i;
-                text += quoted[i];
-            }
-            out << text;
-        }
+        for (const auto& r : agent.log().records())
+            if (r.operation == QLatin1String("Speak")) out << QString::fromUtf8(pw::test::quoted_arguments(r.args.value(0)).value(0));
         return out;
     }
 
