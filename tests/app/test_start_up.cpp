@@ -235,29 +235,6 @@ private slots:
         QCOMPARE(f.exits, QList<int>{0});
         QVERIFY(!f.window->isVisible() && f.window->windowTitle().isEmpty());
     }
-
-    void the_childs_folder_gets_the_missing_starters_and_keeps_its_own_files()
-    {
-        WindowFixture f;
-        QTemporaryDir home;
-        f.state.user_folder = home.filePath(QStringLiteral("deep/Pellworks"));
-        QDir(f.program_dir.path()).mkpath(QStringLiteral("scripts"));
-        QDir(f.program_dir.path()).mkpath(QStringLiteral("wav"));
-        f.write_file(QStringLiteral("scripts/tea_party.csp"), "pellwick> speak tea\r\n");
-        f.write_file(QStringLiteral("wav/chime.wav"), "RIFF");
-        QFile::setPermissions(f.program_dir.filePath(QStringLiteral("wav/chime.wav")), QFileDevice::ReadOwner);
-        QDir().mkpath(f.state.user_folder + QStringLiteral("/scripts"));
-        QFile own(f.state.user_folder + QStringLiteral("/scripts/tea_party.csp"));
-        QVERIFY(own.open(QIODevice::WriteOnly) && own.write("my own tea party") > 0);
-        own.close();
-
-        f.start_up();
-        QCOMPARE(QFileInfo(own).size(), qint64(16));  // never replaced
-        QFile copied(f.state.user_folder + QStringLiteral("/wav/chime.wav"));
-        QVERIFY(copied.permissions() & QFileDevice::WriteOwner);  // the child's to change
-        QVERIFY(copied.open(QIODevice::ReadOnly));
-        QCOMPARE(copied.readAll(), QByteArray("RIFF"));
-    }
 };
 
 PW_TEST_CLASS(TestStartUp);

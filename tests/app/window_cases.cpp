@@ -78,6 +78,7 @@ QMap<QString, QString> WindowCase::looks() const
         if (it.fileInfo().isDir()) seen_file = QStringLiteral("(folder)");
         else if (it.fileInfo().size() > 1000) seen_file = QStringLiteral("(%1 bytes)").arg(it.fileInfo().size());
         else seen_file = file.open(QIODevice::ReadOnly) ? quoted_bytes(file.readAll()) : QStringLiteral("(unreadable)");
+        if (!(it.fileInfo().permissions() & QFileDevice::WriteOwner)) seen_file += QStringLiteral(" (read-only)");
     }
     for (QString& value : now) value = tidy(value);
     return now;
@@ -119,11 +120,13 @@ bool WindowCase::step(const QString& line)
     pw::app::LoadSaveWindow* d = f.window->save_dialog();
     if (verb == QLatin1String("write") || verb == QLatin1String("write at home")) {
         QFile file(verb == QLatin1String("write") ? path : home + QLatin1Char('/') + first);
+        QDir().mkpath(QFileInfo(file).path());
         if (!file.open(QIODevice::WriteOnly) || file.write(quoted_arguments(line).value(1)) < 0) return false;
         // An open dialog sees it come.
         if (d && d->is_open() && verb == QLatin1String("write")) (void)QTest::qWaitFor([&] { return d->listed_names().contains(first); });
         return true;
     }
+    if (verb == QLatin1String("read-only")) return QFile::setPermissions(first, QFileDevice::ReadOwner);
     if (verb == QLatin1String("grow")) {
         QFile file(first);
         return file.open(QIODevice::Append) && file.write(QByteArray(2 << 20, 'x')) > 0;
@@ -167,6 +170,8 @@ bool WindowCase::step(const QString& line)
         f.script().autosave().set_delay_ms(1 << 30);
     } else if (verb == QLatin1String("start again in a file")) {
         f.reopen_with_user_folder(f.write_file(first, "x"));
+    } else if (verb == QLatin1String("start again in")) {
+        f.reopen_with_user_folder(first);
     } else if (verb == QLatin1String("start again")) {
         f.reopen_with_user_folder(home);
         f.script().autosave().set_delay_ms(1 << 30);

@@ -137,13 +137,6 @@ struct StageFixture : ProgramFixture {
         }
     }
 
-    QStringList combo_items() const
-    {
-        QStringList out;
-        for (int i = 0; i < form->char_avail->count(); ++i) out << form->char_avail->itemText(i);
-        return out;
-    }
-
     QStringList list_items() const
     {
         QStringList out;
