@@ -2,6 +2,7 @@
 
 #include "app/autosave.h"
 #include "app/load_save_window.h"
+#include "media/sound_library.h"
 #include "platform/core/trace.h"
 #include "platform/core/user_folders.h"
 #include "tests/answer_table.h"
@@ -26,6 +27,12 @@ WindowCase::WindowCase() : home(f.state.user_folder), folder(pw::folders::script
     QDir().mkpath(folder);
     f.script().autosave().set_delay_ms(1 << 30);
     f.state.wait_idle_limit = std::chrono::milliseconds(100);
+}
+
+bool WindowCase::sound_listed(const QString& file) const
+{
+    const QString name = QFileInfo(file).completeBaseName().toLower();
+    return !f.window->sound_library()->sound_list->findItems(name, Qt::MatchExactly).isEmpty();
 }
 
 QString WindowCase::tidy(QString text) const { return text.replace(home, QStringLiteral("~")); }
@@ -68,6 +75,11 @@ QMap<QString, QString> WindowCase::looks() const
         now[QStringLiteral("slots")] = slot_ids.join(QStringLiteral(", "));
         now[QStringLiteral("actions")] = stage->AnimationFrame->title() + QStringLiteral(": ") + actions.join(QStringLiteral(", "));
     }
+    // The sound library's list, once it lists sounds, and the chosen one.
+    const QListWidget* sounds = f.window->sound_library()->sound_list;
+    QStringList listed;
+    for (int i = 0; i < sounds->count(); ++i) listed << sounds->item(i)->text();
+    if (!listed.isEmpty()) now[QStringLiteral("sounds")] = listed.join(QStringLiteral(", ")) + QStringLiteral(" (chosen: %1)").arg(sounds->currentItem() ? sounds->currentItem()->text() : QString());
     QDirIterator it(home, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
@@ -124,7 +136,15 @@ bool WindowCase::step(const QString& line)
         if (!file.open(QIODevice::WriteOnly) || file.write(quoted_arguments(line).value(1)) < 0) return false;
         // An open dialog sees it come.
         if (d && d->is_open() && verb == QLatin1String("write")) (void)QTest::qWaitFor([&] { return d->listed_names().contains(first); });
+        // ... and so does the sound library, once it lists sounds.
+        if (first.startsWith(QLatin1String("wav/")) && f.window->sound_library()->sound_list->count() > 0)
+            (void)QTest::qWaitFor([&] { return sound_listed(first); });
         return true;
+    }
+    if (verb == QLatin1String("remove")) {
+        const bool removed = QFile::remove(first);
+        (void)QTest::qWaitFor([&] { return !sound_listed(first); });
+        return removed;
     }
     if (verb == QLatin1String("read-only")) return QFile::setPermissions(first, QFileDevice::ReadOwner);
     if (verb == QLatin1String("grow")) {
@@ -154,6 +174,14 @@ bool WindowCase::step(const QString& line)
         f.script().play_pellwick_clicked();
         f.window->take_command_line(args);
     } else if (verb == QLatin1String("show all")) f.window->show_all_clicked();
+    else if (verb == QLatin1String("open the sounds")) f.window->sound_library()->prepare();
+    else if (verb == QLatin1String("choose sound")) f.window->sound_library()->sound_list->setCurrentRow(first.toInt());
+    else if (verb == QLatin1String("activate sound")) {
+        // As Enter on the list does (a double click does the same).
+        QListWidget* list = f.window->sound_library()->sound_list;
+        list->setCurrentItem(list->findItems(first, Qt::MatchExactly).value(0));
+        QTest::keyClick(list, Qt::Key_Return);
+    }
     else if (verb == QLatin1String("fail")) f.agent.fail(first, args.size() > 2 ? args[2].toUInt(nullptr, 16) : 0x80004005, args.value(1));
     else if (verb == QLatin1String("failures over")) f.agent.clear_failures();
     else if (verb == QLatin1String("one slot at start-up")) f.state.char_count = 0;
