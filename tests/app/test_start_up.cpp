@@ -98,15 +98,6 @@ private slots:
         f.window->hide_all_but_pellwick_clicked();
         QCOMPARE(rect_of("Pellwick").topLeft(), QPoint(f.state.screen_width_px / 2, f.state.screen_height_px / 2));
 
-        // Show All: each friend appears, says its name and goes; Pellwick ends it.
-        f.window->show_all_clicked();
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Tansy")),
-                 QStringList{QStringLiteral("Tansy Speak \"Hi! I'm Tansy.\" \"\"")});
-        QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
-        QVERIFY(f.state.intro_playing);
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Pellwick")).last(),
-                 QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\""));
-
         // Help, About and System information open beside the characters, who stand
         // where those windows would first go: in the upper middle and right of the frame.
         f.window->showNormal();

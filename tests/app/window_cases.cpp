@@ -154,12 +154,14 @@ bool WindowCase::step(const QString& line)
     if (verb == QLatin1String("folder")) return QDir().mkpath(first.startsWith(QLatin1Char('/')) ? first : path);
     if (verb == QLatin1String("no characters")) return QDir(f.chars_dir()).removeRecursively() && QDir().mkpath(f.chars_dir());
     if (verb == QLatin1String("in chars")) {
-        // A file among the characters; one ending in .acs is the character it names,
-        // knowing the tricks that follow (or the fake's own).
-        f.add_file(first);
+        // A file among the characters (or in another folder); one ending in .acs is the
+        // character it names, knowing the tricks that follow (or the fake's own).
+        const QFileInfo file(QDir(f.chars_dir()), first);
+        QDir().mkpath(file.path());
+        f.add_file(file.fileName(), file.path());
         pw::fakes::FakeTraits traits;
         if (args.size() > 1) traits.animations = args.mid(1);
-        const QString id = first.section(QLatin1Char('.'), 0, 0).toLower();
+        const QString id = file.fileName().section(QLatin1Char('.'), 0, 0).toLower();
         if (first.endsWith(QLatin1String(".acs"), Qt::CaseInsensitive)) f.agent.define_character(id.left(1).toUpper() + id.mid(1), traits);
         return true;
     }
@@ -184,6 +186,11 @@ bool WindowCase::step(const QString& line)
     }
     else if (verb == QLatin1String("fail")) f.agent.fail(first, args.size() > 2 ? args[2].toUInt(nullptr, 16) : 0x80004005, args.value(1));
     else if (verb == QLatin1String("failures over")) f.agent.clear_failures();
+    else if (verb == QLatin1String("more characters in")) {
+        // The stage reads it when it is made.
+        qputenv("PELLWORKS_CHARS", first.toLocal8Bit());
+        f.reopen_with_user_folder(home);
+    }
     else if (verb == QLatin1String("one slot at start-up")) f.state.char_count = 0;
     else if (verb == QLatin1String("get")) f.window->stage()->get_char(first);
     else if (verb == QLatin1String("choose character")) f.window->stage()->char_avail->setCurrentIndex(first.toInt());
@@ -231,6 +238,7 @@ QStringList WindowCase::play(const QString& case_text)
         if (!step(line)) return {QStringLiteral("!") + line};
         settle();
     }
+    qunsetenv("PELLWORKS_CHARS");
     return transcript;
 }
 

@@ -1,9 +1,8 @@
-// Start-up of the stage on the fake platform: the extra character folder, the greeting,
-// set-up and pop-up commands of every character, reloading, and the action list whole
-// in its frame (which files become which characters in which slots, load failures and
-// what the list holds are the start-up cases', tests/app/start_up).
+// Start-up of the stage on the fake platform: the greeting, set-up and pop-up commands
+// of every character, reloading, and the action list whole in its frame (which files
+// become which characters in which slots, the extra character folder, load failures
+// and what the list holds are the start-up cases', tests/app/start_up).
 
-#include "stage/character_folders.h"
 #include "tests/app/window_fixture.h"
 #include "windows/style.h"
 
@@ -35,26 +34,6 @@ class TestStageLoading : public QObject {
     Q_OBJECT
 
 private slots:
-    void extra_character_folder_adds_and_overrides()
-    {
-        QTemporaryDir extra;
-        StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs")});
-        f.add_file(QStringLiteral("pellwick.ACS"), extra.path());
-        f.add_file(QStringLiteral("Zed.acs"), extra.path());
-
-        qputenv("PELLWORKS_CHARS", extra.path().toUtf8());
-        const QStringList folders = pw::stage::character_folders(f.state.program_folder);
-        qunsetenv("PELLWORKS_CHARS");
-        QCOMPARE(folders, (QStringList{f.chars_dir(), extra.path()}));
-
-        const auto files = pw::stage::find_character_files(folders);
-        QCOMPARE(files.size(), 3);
-        QCOMPARE(files[0].path, extra.path() + QStringLiteral("/pellwick.ACS"));
-        QCOMPARE(pw::stage::character_path(folders, QStringLiteral("PELLWICK")), files[0].path);
-        QCOMPARE(pw::stage::character_path(folders, QStringLiteral("TOBBLE")),
-                 f.chars_dir() + QStringLiteral("/Tobble.acs"));
-    }
-
     void start_up_greets_and_sets_up_every_character()
     {
         StageFixture f;
