@@ -5,19 +5,14 @@
 
 #include "tests/answer_table.h"
 
-#include "app/autosave.h"
 #include "app/cursor_rest.h"
-#include "app/load_save_window.h"
 #include "app/script_check.h"
 #include "app/script_edit.h"
-#include "app/script_file.h"
 #include "app/script_highlighter.h"
 #include "tests/test_classes.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
-#include <QLabel>
-#include <QLineEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>

@@ -198,6 +198,7 @@ bool WindowCase::step(const QString& line)
     else if (verb == QLatin1String("type")) f.script().script_text->setPlainText(first);
     else if (verb == QLatin1String("type more")) f.script().script_text->appendPlainText(first);
     else if (verb == QLatin1String("keep now")) f.script().autosave().write_pending();
+    else if (verb == QLatin1String("clear")) f.script().clear_clicked();
     else if (verb == QLatin1String("pause")) {
         // Long enough for the script to be kept.
         f.script().autosave().set_delay_ms(10);
