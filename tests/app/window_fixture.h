@@ -128,15 +128,6 @@ struct StageFixture : ProgramFixture {
     }
     ~StageFixture() { form.reset(); }
 
-    // Installs each character as <id>.acs.
-    void install(std::initializer_list<const char*> ids)
-    {
-        for (const char* id : ids) {
-            add_file(QLatin1String(id) + QStringLiteral(".acs"));
-            agent.define_character(QLatin1String(id));
-        }
-    }
-
     QStringList list_items() const
     {
         QStringList out;

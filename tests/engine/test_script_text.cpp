@@ -79,7 +79,7 @@ private slots:
     void the_branch_one_too_many_is_marked_also_in_a_later_block()
     {
         QStringList crowded{"if key=a", "endif", "if key=b"};
-        for (int k = 0; k < 50; ++k) crowded << "else";
+        for (int k = 0; k < 50; ++k) crowded << (k % 2 ? "else" : "elseif key=c");  // both kinds count
         const QList<ScriptFault> faults = script_fault_lines(crowded << "endif");
         QCOMPARE(faults.size(), 1);
         QCOMPARE(faults.value(0).line, 52);

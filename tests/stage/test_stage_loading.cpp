@@ -36,8 +36,8 @@ class TestStageLoading : public QObject {
 private slots:
     void start_up_greets_and_sets_up_every_character()
     {
-        StageFixture f;
-        f.install({"Pellwick", "Tobble", "Zed"});
+        StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
+        for (const char* id : {"Pellwick", "Tobble", "Zed"}) f.agent.define_character(QLatin1String(id));
         f.agent.define_character(QStringLiteral("Pellwick"), FakeTraits{{}, {QStringLiteral("Wave")}, 140, 170});
         QStringList sound_captions;
         QObject::connect(f.form.get(), &StageWindow::sound_frame_caption, [&](const QString& c) { sound_captions << c; });
