@@ -176,27 +176,6 @@ private slots:
         QCOMPARE(recorder.stop().size(), 300 * 16 * 2);
     }
 
-    void quit_and_closing_throw_a_take_away_after_a_double_click()
-    {
-        SoundsFixture f;
-        const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
-        for (const bool by_close_box : {false, true}) {
-            f.record_from(mic, QStringLiteral("gone"));
-            QTRY_VERIFY(f.recorder().sound_recorder->recorded_ms() > 200);
-            // A double click comes while the question is asked.
-            f.agent.post_dbl_click(QStringLiteral("Pellwick"));
-            if (by_close_box) f.window->recorder_window()->close();
-            else f.recorder().action_button_clicked(2);
-            f.question_over();
-            QVERIFY(f.has_said(QStringLiteral("OK, I'll throw it away!")));
-            QVERIFY(f.has_said(pw::engine::discard_sound_question()));
-            QVERIFY(!f.recorder().is_recording() && !f.recorder().has_unsaved_take());
-            QVERIFY(f.window->recorder_window()->isHidden());
-            QVERIFY(f.files().isEmpty());
-            f.window->audio_clicked();
-        }
-    }
-
     void a_take_that_could_not_be_saved_stays_until_it_is()
     {
         SoundsFixture f;
@@ -257,7 +236,7 @@ private slots:
         QVERIFY(f.files().isEmpty());
     }
 
-    void recording_over_a_sound_needs_a_double_click()
+    void recording_over_a_sound_or_throwing_a_take_away_needs_a_double_click()
     {
         SoundsFixture f;
         const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
@@ -284,6 +263,24 @@ private slots:
         f.recorder().action_button_clicked(1);
         QCOMPARE(f.files(), QStringList{QStringLiteral("Drum.wav")});
         QVERIFY(pw::acs::decode_wav_file(f.folder + QStringLiteral("/Drum.wav")).duration_ms() > 200);
+
+        // Quit and the close box throw a take away after a double click.
+        f.window->audio_clicked();
+        for (const bool by_close_box : {false, true}) {
+            f.record_from(mic, QStringLiteral("gone"));
+            QTRY_VERIFY(f.recorder().sound_recorder->recorded_ms() > 200);
+            // A double click comes while the question is asked.
+            f.agent.post_dbl_click(QStringLiteral("Pellwick"));
+            if (by_close_box) f.window->recorder_window()->close();
+            else f.recorder().action_button_clicked(2);
+            f.question_over();
+            QVERIFY(f.has_said(QStringLiteral("OK, I'll throw it away!")));
+            QVERIFY(f.has_said(pw::engine::discard_sound_question()));
+            QVERIFY(!f.recorder().is_recording() && !f.recorder().has_unsaved_take());
+            QVERIFY(f.window->recorder_window()->isHidden());
+            QCOMPARE(f.files(), QStringList{QStringLiteral("Drum.wav")});
+            f.window->audio_clicked();
+        }
     }
 };
 
