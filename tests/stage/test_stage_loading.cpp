@@ -81,6 +81,7 @@ private slots:
         StageFixture f({QStringLiteral("Pellwick.acs")});
         f.form->prepare();
         f.form->char_avail->setCurrentIndex(1);
+        QCOMPARE(f.state.current_char, QStringLiteral("Pellwick"));  // the chosen one is current
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         const QListWidget* list = f.form->animation_list;
