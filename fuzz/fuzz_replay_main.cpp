@@ -11,37 +11,27 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace {
-
-bool replay(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
-        return false;
-    }
-    const QByteArray bytes = f.readAll();
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-    return true;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     int files = 0;
     bool ok = true;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
+        QStringList paths{arg};
         if (QFileInfo(arg).isDir()) {
-            const QDir dir(arg);
-            for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-                ok = replay(dir.filePath(name)) && ok;
-                ++files;
-            }
-        } else {
-            ok = replay(arg) && ok;
+            paths.clear();
+            for (const QString& name : QDir(arg).entryList(QDir::Files, QDir::Name)) paths << QDir(arg).filePath(name);
+        }
+        for (const QString& path : paths) {
+            QFile f(path);
             ++files;
+            if (!f.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
+                ok = false;
+                continue;
+            }
+            const QByteArray bytes = f.readAll();
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
         }
     }
     std::printf("replayed %d inputs\n", files);

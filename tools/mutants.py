@@ -42,7 +42,8 @@ TESTS = {
     "app": ["test_desktop_services", "test_script_window", "test_start_up", "test_load_save",
             "test_sound_windows", "test_info_bar", "test_script_editor", "test_help_book",
             "test_main_window_waits"],
-    "stage": ["test_stage_loading", "test_stage_events", "test_composer", "test_window_waits", "test_scripts"],
+    "stage": ["test_stage_loading", "test_stage_events", "test_composer", "test_window_waits", "test_scripts",
+              "test_start_up"],
 }
 PROGRAM = {"fuzz_script_corpus": "fuzz_script_replay", "fuzz_acs_corpus": "fuzz_acs_replay",
            **{t: "acs_tests" for t in ["acs_cases", "acs_codec", "acs_reader", "acs_writer"]},

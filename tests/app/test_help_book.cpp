@@ -5,6 +5,7 @@
 #include "app/help_book.h"
 #include "app/help_window.h"
 #include "engine/script_text.h"
+#include "tests/answer_table.h"
 #include "tests/app/window_fixture.h"
 #include "tests/test_classes.h"
 
@@ -79,25 +80,13 @@ private slots:
             const QUrl url = book.statement_url(line);
             QVERIFY2(url.hasFragment() || word.isEmpty(), qPrintable(word));
         }
-        const struct {
-            const char* line;
-            const char* page;
-        } cases[] = {
-            {"tansy>   MoveTo 10,10 fast", "moving.html#moveto"},  // any case, blanks before
-            {"pellwick> wave", "showing.html#animations"},  // no keyword: a trick
-            {"pellwick>speak hi", "showing.html#animations"},  // "peak" is a trick's name
-            {"; my notes", "settings.html#comments"},
-            {"pellwick> ; a note", "settings.html#comments"},
-            {"pellwick>", "first-script.html#prefix"},
-            {"", "index.html"},
-            {"goto label 2", "choosing.html#goto"},
+        const auto answer = [&book](const QString&, const QStringList& args) {
+            const QUrl url = book.statement_url(args.value(0));
+            const QString page = QFileInfo(url.toLocalFile()).fileName();
+            return url.hasFragment() ? page + QLatin1Char('#') + url.fragment() : page;
         };
-        for (const auto& c : cases) {
-            const QUrl url = book.statement_url(QString::fromLatin1(c.line));
-            QString got = QFileInfo(url.toLocalFile()).fileName();
-            if (url.hasFragment()) got += QLatin1Char('#') + url.fragment();
-            QCOMPARE(got, QString::fromLatin1(c.page));
-        }
+        const QString mismatch = pw::test::table_mismatch(QStringLiteral(PW_SOURCE_DIR "/tests/app/help_places.table"), answer);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
 
     void f1_and_try_it_in_the_main_window()

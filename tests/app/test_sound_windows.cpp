@@ -1,9 +1,10 @@
-// The sound library (its list follows the folder, Program's text, Hear me) and the
-// audio recorder (a take from PELLWORKS_MIC_FILE kept whole and played by a script,
-// thrown away only after a yes, kept through a save that failed, refused names,
-// overwriting only after a yes, no microphone), inside the main window.
+// The sound library (its list follows the folder and Program's text, the cases in
+// tests/app/sounds; Hear me) and the audio recorder (a take from PELLWORKS_MIC_FILE kept
+// whole and played by a script, thrown away only after a yes, kept through a save that
+// failed, refused names, overwriting only after a yes, no microphone), inside the main
+// window.
 
-#include "window_fixture.h"
+#include "window_cases.h"
 #include "../recognition/speech_fixtures.h"
 
 #include "agent/acs/wav_audio.h"
@@ -86,53 +87,17 @@ class TestSoundWindows : public QObject {
     Q_OBJECT
 
 private slots:
-    void the_list_follows_the_folder_sorted_in_lower_case()
-    {
-        SoundsFixture f;
-        for (const char* name : {"Zebra.WAV", "b.wav", "apple.Wav", "notes.txt", ".hidden.wav"})
-            f.put(QLatin1String(name), "x");
-        f.library().prepare();
-        auto items = [&f] {
-            QStringList names;
-            for (int i = 0; i < f.library().sound_list->count(); ++i) names << f.library().sound_list->item(i)->text();
-            return names;
-        };
-        QCOMPARE(items(), (QStringList{QStringLiteral("apple"), QStringLiteral("b"), QStringLiteral("zebra")}));
-        QVERIFY(f.library().mode_choice[1]->isChecked());
+    // The list following the folder, and Program: the cases in tests/app/sounds.
+    void each_case_reads_as_its_transcript_data() { pw::window_cases::add_rows(QStringLiteral(PW_SOURCE_DIR "/tests/app/sounds")); }
+    void each_case_reads_as_its_transcript() { pw::window_cases::check_row(QStringLiteral(PW_SOURCE_DIR "/tests/app/sounds")); }
 
-        // A file that appears or goes is seen without opening the window again, and
-        // the selected sound stays selected.
-        f.library().sound_list->setCurrentRow(2);
-        f.put(QStringLiteral("Drum.wav"), "x");
-        QTRY_COMPARE(items(), (QStringList{QStringLiteral("apple"), QStringLiteral("b"), QStringLiteral("drum"),
-                                           QStringLiteral("zebra")}));
-        QCOMPARE(f.library().sound_list->currentItem()->text(), QStringLiteral("zebra"));
-        QFile::remove(f.folder + QStringLiteral("/b.wav"));
-        QTRY_COMPARE(items().size(), 3);
-    }
-
-    void program_adds_the_line_as_written_and_hear_me_ends_on_a_broken_file()
+    void hear_me_ends_on_a_broken_file_and_esc_stops_it()
     {
         SoundsFixture f;
         f.put(QStringLiteral("Chime.wav"), pw::acs::encode_wav(tone(150)));
         f.put(QStringLiteral("broken.wav"), "RIFF\x10\0\0\0WAVEjunk");
         f.library().prepare();
         auto& editor = f.script();
-
-        // Leading blanks of the script go, trailing ones stay; the line always goes on
-        // a new last line.
-        const struct {
-            QString before, after;
-        } cases[] = {
-            {QString(), QStringLiteral("\r\nsound chime")},
-            {QStringLiteral("  pellwick> wave  "), QStringLiteral("pellwick> wave  \r\nsound chime")},
-            {QStringLiteral("wave\r\n"), QStringLiteral("wave\r\n\r\nsound chime")},
-        };
-        for (const auto& c : cases) {
-            editor.set_editor_text(c.before);
-            f.activate(QStringLiteral("chime"));
-            QCOMPARE(editor.editor_text(), c.after);
-        }
 
         // Hear me plays the file without holding the windows up; its end, or a file
         // that cannot be played, sets stop_sound.
@@ -211,27 +176,6 @@ private slots:
         QCOMPARE(recorder.stop().size(), 300 * 16 * 2);
     }
 
-    void quit_and_closing_throw_a_take_away_after_a_double_click()
-    {
-        SoundsFixture f;
-        const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
-        for (const bool by_close_box : {false, true}) {
-            f.record_from(mic, QStringLiteral("gone"));
-            QTRY_VERIFY(f.recorder().sound_recorder->recorded_ms() > 200);
-            // A double click comes while the question is asked.
-            f.agent.post_dbl_click(QStringLiteral("Pellwick"));
-            if (by_close_box) f.window->recorder_window()->close();
-            else f.recorder().action_button_clicked(2);
-            f.question_over();
-            QVERIFY(f.has_said(QStringLiteral("OK, I'll throw it away!")));
-            QVERIFY(f.has_said(pw::engine::discard_sound_question()));
-            QVERIFY(!f.recorder().is_recording() && !f.recorder().has_unsaved_take());
-            QVERIFY(f.window->recorder_window()->isHidden());
-            QVERIFY(f.files().isEmpty());
-            f.window->audio_clicked();
-        }
-    }
-
     void a_take_that_could_not_be_saved_stays_until_it_is()
     {
         SoundsFixture f;
@@ -292,7 +236,7 @@ private slots:
         QVERIFY(f.files().isEmpty());
     }
 
-    void recording_over_a_sound_needs_a_double_click()
+    void recording_over_a_sound_or_throwing_a_take_away_needs_a_double_click()
     {
         SoundsFixture f;
         const QString mic = f.write_file(QStringLiteral("mic.wav"), pw::acs::encode_wav(tone(2000)));
@@ -319,6 +263,24 @@ private slots:
         f.recorder().action_button_clicked(1);
         QCOMPARE(f.files(), QStringList{QStringLiteral("Drum.wav")});
         QVERIFY(pw::acs::decode_wav_file(f.folder + QStringLiteral("/Drum.wav")).duration_ms() > 200);
+
+        // Quit and the close box throw a take away after a double click.
+        f.window->audio_clicked();
+        for (const bool by_close_box : {false, true}) {
+            f.record_from(mic, QStringLiteral("gone"));
+            QTRY_VERIFY(f.recorder().sound_recorder->recorded_ms() > 200);
+            // A double click comes while the question is asked.
+            f.agent.post_dbl_click(QStringLiteral("Pellwick"));
+            if (by_close_box) f.window->recorder_window()->close();
+            else f.recorder().action_button_clicked(2);
+            f.question_over();
+            QVERIFY(f.has_said(QStringLiteral("OK, I'll throw it away!")));
+            QVERIFY(f.has_said(pw::engine::discard_sound_question()));
+            QVERIFY(!f.recorder().is_recording() && !f.recorder().has_unsaved_take());
+            QVERIFY(f.window->recorder_window()->isHidden());
+            QCOMPARE(f.files(), QStringList{QStringLiteral("Drum.wav")});
+            f.window->audio_clicked();
+        }
     }
 };
 

@@ -6,6 +6,8 @@
 
 #include "window_cases.h"
 
+#include "tests/answer_table.h"
+
 #include "app/command_line.h"
 #include "app/components.h"
 #include "app/info_bar.h"
@@ -30,45 +32,21 @@ class TestStartUp : public QObject {
     Q_OBJECT
 
 private slots:
-    void keyword_and_path_data()
+    void command_lines_answer_as_on_file()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("bare file") << QStringList{"/home/kid/a.csp"} << 0 << "/home/kid/a.csp";
-        QTest::newRow("runin after the path") << QStringList{"/s/a.csp", "runin"} << 2 << "/s/a.csp";
-        QTest::newRow("runout") << QStringList{"runout", "x.csp"} << 1 << "x.csp";
-        // A keyword counts only as a whole argument, never as letters inside the path.
-        QTest::newRow("inside a folder name") << QStringList{"/home/kid/Downloads/a.csp"} << 0 << "/home/kid/Downloads/a.csp";
-        QTest::newRow("folder unload") << QStringList{"load", "/s/unload/runout.csp"} << 3 << "/s/unload/runout.csp";
-        // A file name arrives whole, with its blanks and quotes.
-        QTest::newRow("blanks and quotes") << QStringList{"load", "/my scripts/Zoë's \"big\" one.csp"} << 3
-                                           << "/my scripts/Zoë's \"big\" one.csp";
-        QTest::newRow("typed without quotes") << QStringList{"runin", "my", "tea.csp"} << 2 << "my tea.csp";
-        // The desktop's menu runs "load %f" without a file: a plain start.
-        QTest::newRow("keyword alone") << QStringList{"load"} << 0 << "";
-        QTest::newRow("nothing") << QStringList{} << 0 << "";
-    }
-
-    void keyword_and_path()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, mode);
-        QFETCH(QString, path);
-        const pw::app::CommandLine c = pw::app::parse_command_line(arguments);
-        QCOMPARE(int(c.mode), mode);
-        QCOMPARE(c.path, path);
-    }
-
-    void handed_over_paths_and_file_names()
-    {
-        // Another process gets the path made absolute against the start folder.
-        QCOMPARE(pw::app::with_absolute_path({"my", "tea.csp", "runin"}, "/home/kid"),
-                 (QStringList{"runin", "/home/kid/my tea.csp"}));
-        QCOMPARE(pw::app::with_absolute_path({"load", "/s/a.csp"}, "/home/kid"), (QStringList{"load", "/s/a.csp"}));
-        QCOMPARE(pw::app::with_absolute_path({"load"}, "/home/kid"), QStringList{"load"});
-        QCOMPARE(pw::app::file_name_part("/home/kid/tea.csp"), QStringLiteral("tea.csp"));
-        QCOMPARE(pw::app::file_name_part("tea.csp"), QStringLiteral("tea.csp"));
+        const auto answer = [](const QString& verb, const QStringList& args) {
+            using pw::test::quoted;
+            if (verb == QLatin1String("command line")) {
+                const pw::app::CommandLine c = pw::app::parse_command_line(args);
+                return QStringLiteral("mode %1, ").arg(c.mode) + quoted(c.path);
+            }
+            // What a second start hands over, from the folder it was started in.
+            if (verb == QLatin1String("handed over from")) return quoted(pw::app::with_absolute_path(args.mid(1), args.value(0)));
+            if (verb == QLatin1String("file name")) return quoted(pw::app::file_name_part(args.value(0)));
+            return QStringLiteral("(not a question)");
+        };
+        const QString mismatch = pw::test::table_mismatch(cases + QStringLiteral("/../command_line.table"), answer);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
     void each_case_reads_as_its_transcript_data() { pw::window_cases::add_rows(cases); }
     void each_case_reads_as_its_transcript() { pw::window_cases::check_row(cases); }
@@ -119,15 +97,6 @@ private slots:
         f.window->script_window()->hide();
         f.window->hide_all_but_pellwick_clicked();
         QCOMPARE(rect_of("Pellwick").topLeft(), QPoint(f.state.screen_width_px / 2, f.state.screen_height_px / 2));
-
-        // Show All: each friend appears, says its name and goes; Pellwick ends it.
-        f.window->show_all_clicked();
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Tansy")),
-                 QStringList{QStringLiteral("Tansy Speak \"Hi! I'm Tansy.\" \"\"")});
-        QVERIFY(!f.agent.item(QStringLiteral("Tansy"))->visible());
-        QVERIFY(f.state.intro_playing);
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Speak"), QStringLiteral("Pellwick")).last(),
-                 QStringLiteral("Pellwick Speak \"Hope you like them. I do!\" \"\""));
 
         // Help, About and System information open beside the characters, who stand
         // where those windows would first go: in the upper middle and right of the frame.
@@ -256,29 +225,6 @@ private slots:
         f.start_up();
         QCOMPARE(f.exits, QList<int>{0});
         QVERIFY(!f.window->isVisible() && f.window->windowTitle().isEmpty());
-    }
-
-    void the_childs_folder_gets_the_missing_starters_and_keeps_its_own_files()
-    {
-        WindowFixture f;
-        QTemporaryDir home;
-        f.state.user_folder = home.filePath(QStringLiteral("deep/Pellworks"));
-        QDir(f.program_dir.path()).mkpath(QStringLiteral("scripts"));
-        QDir(f.program_dir.path()).mkpath(QStringLiteral("wav"));
-        f.write_file(QStringLiteral("scripts/tea_party.csp"), "pellwick> speak tea\r\n");
-        f.write_file(QStringLiteral("wav/chime.wav"), "RIFF");
-        QFile::setPermissions(f.program_dir.filePath(QStringLiteral("wav/chime.wav")), QFileDevice::ReadOwner);
-        QDir().mkpath(f.state.user_folder + QStringLiteral("/scripts"));
-        QFile own(f.state.user_folder + QStringLiteral("/scripts/tea_party.csp"));
-        QVERIFY(own.open(QIODevice::WriteOnly) && own.write("my own tea party") > 0);
-        own.close();
-
-        f.start_up();
-        QCOMPARE(QFileInfo(own).size(), qint64(16));  // never replaced
-        QFile copied(f.state.user_folder + QStringLiteral("/wav/chime.wav"));
-        QVERIFY(copied.permissions() & QFileDevice::WriteOwner);  // the child's to change
-        QVERIFY(copied.open(QIODevice::ReadOnly));
-        QCOMPARE(copied.readAll(), QByteArray("RIFF"));
     }
 };
 

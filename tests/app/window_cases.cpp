@@ -2,11 +2,13 @@
 
 #include "app/autosave.h"
 #include "app/load_save_window.h"
+#include "media/sound_library.h"
 #include "platform/core/trace.h"
 #include "platform/core/user_folders.h"
-#include "tests/transcript_file.h"
+#include "tests/answer_table.h"
 
 #include <QDirIterator>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -17,52 +19,20 @@
 
 namespace pw::window_cases {
 
-namespace {
-
-// The quoted arguments of a line, as bytes, with \r, \n, \t, \", \\ and \xNN.
-QList<QByteArray> arguments(const QString& line)
-{
-    const QByteArray in = line.toUtf8();
-    QList<QByteArray> out;
-    for (qsizetype i = in.indexOf('"'); i >= 0 && i < in.size(); i = in.indexOf('"', i + 1)) {
-        QByteArray arg;
-        for (++i; i < in.size() && in[i] != '"'; ++i) {
-            if (in[i] != '\\' || i + 1 >= in.size()) {
-                arg += in[i];
-            } else if (in[++i] == 'x') {
-                arg += char(in.mid(i + 1, 2).toInt(nullptr, 16));
-                i += 2;
-            } else {
-                arg += in[i] == 'r' ? '\r' : in[i] == 'n' ? '\n' : in[i] == 't' ? '\t' : in[i];
-            }
-        }
-        out << arg;
-    }
-    return out;
-}
-
-// Bytes as a quoted line: printable ASCII as it is, the rest escaped.
-QString quoted_bytes(const QByteArray& bytes)
-{
-    QString out = QStringLiteral("\"");
-    for (const char c : bytes) {
-        const auto u = uchar(c);
-        if (c == '"' || c == '\\') out += QStringLiteral("\\") + QLatin1Char(c);
-        else if (c == '\r') out += QStringLiteral("\\r");
-        else if (c == '\n') out += QStringLiteral("\\n");
-        else if (u >= 0x20 && u < 0x7f) out += QLatin1Char(c);
-        else out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
-    }
-    return out + QLatin1Char('"');
-}
-
-}  // namespace
+using pw::test::quoted_arguments;
+using pw::test::quoted_bytes;
 
 WindowCase::WindowCase() : home(f.state.user_folder), folder(pw::folders::scripts_folder(home))
 {
     QDir().mkpath(folder);
     f.script().autosave().set_delay_ms(1 << 30);
     f.state.wait_idle_limit = std::chrono::milliseconds(100);
+}
+
+bool WindowCase::sound_listed(const QString& file) const
+{
+    const QString name = QFileInfo(file).completeBaseName().toLower();
+    return !f.window->sound_library()->sound_list->findItems(name, Qt::MatchExactly).isEmpty();
 }
 
 QString WindowCase::tidy(QString text) const { return text.replace(home, QStringLiteral("~")); }
@@ -82,6 +52,7 @@ QMap<QString, QString> WindowCase::looks() const
     QMap<QString, QString> now;
     now[QStringLiteral("editor")] = pw::trace::quote(f.script().editor_text());
     now[QStringLiteral("status")] = pw::trace::quote(f.script().current_file_text());
+    if (!f.script().not_kept_panel->isHidden()) now[QStringLiteral("not kept")] = QStringLiteral("(told)");
     if (const pw::app::LoadSaveWindow* d = f.window->save_dialog()) {
         now[QStringLiteral("dialog")] = !d->is_open() || f.window->save_window()->isHidden() ? "hidden"
                                         : d->isEnabled()                                     ? "shown"
@@ -91,6 +62,24 @@ QMap<QString, QString> WindowCase::looks() const
         now[QStringLiteral("buttons")] = QStringLiteral("load %1, save %2")
                                              .arg(d->load->isEnabled() ? "on" : "off", d->save_button->isEnabled() ? "on" : "off");
     }
+    // The stage, once it lists characters: them, the slots they went into, and the
+    // chosen entry's list.
+    const pw::stage::StageWindow* stage = f.window->stage();
+    QStringList names, slot_ids, actions;
+    for (int i = 0; i < stage->char_avail->count(); ++i) names << stage->char_avail->itemText(i);
+    for (int i = 0; i < f.state.char_count && i < f.state.slot_count(); ++i)
+        slot_ids << (f.state.characters[i].loaded ? f.state.characters[i].id : QStringLiteral("-"));
+    for (int i = 0; i < stage->animation_list->count(); ++i) actions << stage->animation_list->item(i)->text();
+    if (names.size() > 1) {
+        now[QStringLiteral("characters")] = names.join(QStringLiteral(", "));
+        now[QStringLiteral("slots")] = slot_ids.join(QStringLiteral(", "));
+        now[QStringLiteral("actions")] = stage->AnimationFrame->title() + QStringLiteral(": ") + actions.join(QStringLiteral(", "));
+    }
+    // The sound library's list, once it lists sounds, and the chosen one.
+    const QListWidget* sounds = f.window->sound_library()->sound_list;
+    QStringList listed;
+    for (int i = 0; i < sounds->count(); ++i) listed << sounds->item(i)->text();
+    if (!listed.isEmpty()) now[QStringLiteral("sounds")] = listed.join(QStringLiteral(", ")) + QStringLiteral(" (chosen: %1)").arg(sounds->currentItem() ? sounds->currentItem()->text() : QString());
     QDirIterator it(home, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
@@ -101,6 +90,7 @@ QMap<QString, QString> WindowCase::looks() const
         if (it.fileInfo().isDir()) seen_file = QStringLiteral("(folder)");
         else if (it.fileInfo().size() > 1000) seen_file = QStringLiteral("(%1 bytes)").arg(it.fileInfo().size());
         else seen_file = file.open(QIODevice::ReadOnly) ? quoted_bytes(file.readAll()) : QStringLiteral("(unreadable)");
+        if (!(it.fileInfo().permissions() & QFileDevice::WriteOwner)) seen_file += QStringLiteral(" (read-only)");
     }
     for (QString& value : now) value = tidy(value);
     return now;
@@ -136,22 +126,45 @@ bool WindowCase::step(const QString& line)
 {
     const QString verb = line.section(QLatin1Char('"'), 0, 0).trimmed();
     QStringList args;
-    for (const QByteArray& a : arguments(line)) args << QString::fromUtf8(a).replace(QLatin1Char('~'), home);
+    for (const QByteArray& a : quoted_arguments(line)) args << QString::fromUtf8(a).replace(QLatin1Char('~'), home);
     const QString first = args.value(0);
     const QString path = folder + QLatin1Char('/') + first;
     pw::app::LoadSaveWindow* d = f.window->save_dialog();
     if (verb == QLatin1String("write") || verb == QLatin1String("write at home")) {
         QFile file(verb == QLatin1String("write") ? path : home + QLatin1Char('/') + first);
-        if (!file.open(QIODevice::WriteOnly) || file.write(arguments(line).value(1)) < 0) return false;
+        QDir().mkpath(QFileInfo(file).path());
+        if (!file.open(QIODevice::WriteOnly) || file.write(quoted_arguments(line).value(1)) < 0) return false;
         // An open dialog sees it come.
         if (d && d->is_open() && verb == QLatin1String("write")) (void)QTest::qWaitFor([&] { return d->listed_names().contains(first); });
+        // ... and so does the sound library, once it lists sounds.
+        if (first.startsWith(QLatin1String("wav/")) && f.window->sound_library()->sound_list->count() > 0)
+            (void)QTest::qWaitFor([&] { return sound_listed(first); });
         return true;
     }
+    if (verb == QLatin1String("remove")) {
+        const bool removed = QFile::remove(first);
+        (void)QTest::qWaitFor([&] { return !sound_listed(first); });
+        return removed;
+    }
+    if (verb == QLatin1String("read-only")) return QFile::setPermissions(first, QFileDevice::ReadOwner);
     if (verb == QLatin1String("grow")) {
         QFile file(first);
         return file.open(QIODevice::Append) && file.write(QByteArray(2 << 20, 'x')) > 0;
     }
-    if (verb == QLatin1String("folder")) return QDir().mkpath(path);
+    if (verb == QLatin1String("folder")) return QDir().mkpath(first.startsWith(QLatin1Char('/')) ? first : path);
+    if (verb == QLatin1String("no characters")) return QDir(f.chars_dir()).removeRecursively() && QDir().mkpath(f.chars_dir());
+    if (verb == QLatin1String("in chars")) {
+        // A file among the characters (or in another folder); one ending in .acs is the
+        // character it names, knowing the tricks that follow (or the fake's own).
+        const QFileInfo file(QDir(f.chars_dir()), first);
+        QDir().mkpath(file.path());
+        f.add_file(file.fileName(), file.path());
+        pw::fakes::FakeTraits traits;
+        if (args.size() > 1) traits.animations = args.mid(1);
+        const QString id = file.fileName().section(QLatin1Char('.'), 0, 0).toLower();
+        if (first.endsWith(QLatin1String(".acs"), Qt::CaseInsensitive)) f.agent.define_character(id.left(1).toUpper() + id.mid(1), traits);
+        return true;
+    }
     if (verb == QLatin1String("scripts folder becomes a file")) {
         QFile blocker(folder);
         return QDir(folder).removeRecursively() && blocker.open(QIODevice::WriteOnly) && blocker.write("not a folder") > 0;
@@ -163,15 +176,38 @@ bool WindowCase::step(const QString& line)
         f.script().play_pellwick_clicked();
         f.window->take_command_line(args);
     } else if (verb == QLatin1String("show all")) f.window->show_all_clicked();
+    else if (verb == QLatin1String("open the sounds")) f.window->sound_library()->prepare();
+    else if (verb == QLatin1String("choose sound")) f.window->sound_library()->sound_list->setCurrentRow(first.toInt());
+    else if (verb == QLatin1String("activate sound")) {
+        // As Enter on the list does (a double click does the same).
+        QListWidget* list = f.window->sound_library()->sound_list;
+        list->setCurrentItem(list->findItems(first, Qt::MatchExactly).value(0));
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    else if (verb == QLatin1String("fail")) f.agent.fail(first, args.size() > 2 ? args[2].toUInt(nullptr, 16) : 0x80004005, args.value(1));
+    else if (verb == QLatin1String("failures over")) f.agent.clear_failures();
+    else if (verb == QLatin1String("more characters in")) {
+        // The stage reads it when it is made.
+        qputenv("PELLWORKS_CHARS", first.toLocal8Bit());
+        f.reopen_with_user_folder(home);
+    }
+    else if (verb == QLatin1String("one slot at start-up")) f.state.char_count = 0;
+    else if (verb == QLatin1String("get")) f.window->stage()->get_char(first);
+    else if (verb == QLatin1String("choose character")) f.window->stage()->char_avail->setCurrentIndex(first.toInt());
     else if (verb == QLatin1String("editor")) f.script().set_editor_text(first);
     else if (verb == QLatin1String("type")) f.script().script_text->setPlainText(first);
     else if (verb == QLatin1String("type more")) f.script().script_text->appendPlainText(first);
     else if (verb == QLatin1String("keep now")) f.script().autosave().write_pending();
+    else if (verb == QLatin1String("clear")) f.script().clear_clicked();
     else if (verb == QLatin1String("pause")) {
         // Long enough for the script to be kept.
         f.script().autosave().set_delay_ms(10);
         QTest::qWait(300);
         f.script().autosave().set_delay_ms(1 << 30);
+    } else if (verb == QLatin1String("start again in a file")) {
+        f.reopen_with_user_folder(f.write_file(first, "x"));
+    } else if (verb == QLatin1String("start again in")) {
+        f.reopen_with_user_folder(first);
     } else if (verb == QLatin1String("start again")) {
         f.reopen_with_user_folder(home);
         f.script().autosave().set_delay_ms(1 << 30);
@@ -203,6 +239,7 @@ QStringList WindowCase::play(const QString& case_text)
         if (!step(line)) return {QStringLiteral("!") + line};
         settle();
     }
+    qunsetenv("PELLWORKS_CHARS");
     return transcript;
 }
 

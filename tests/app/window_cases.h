@@ -25,6 +25,7 @@ private:
     void settle();
     QMap<QString, QString> looks() const;
     QString tidy(QString text) const;
+    bool sound_listed(const QString& file) const;
     QString numbered(const QString& line) const;
 
     QString home;

@@ -7,6 +7,7 @@
 #include "app/script_window.h"
 #include "engine/run_state.h"
 #include "stage/stage_window.h"
+#include "tests/answer_table.h"
 #include "tests/fakes/fake_agent.h"
 #include "tests/fakes/slot_setup.h"
 #include "windows/message_box.h"
@@ -52,16 +53,8 @@ struct ProgramFixture {
     QStringList said()
     {
         QStringList out;
-        for (const auto& r : agent.log().records()) {
-            if (r.operation != QLatin1String("Speak")) continue;
-            const QString quoted = r.args.value(0);
-            QString text;
-            for (qsizetype i = 1; i + 1 < quoted.size(); ++i) {
-                if (quoted[i] == QLatin1Char('\\') && i + 2 < quoted.size()) ++i;
-                text += quoted[i];
-            }
-            out << text;
-        }
+        for (const auto& r : agent.log().records())
+            if (r.operation == QLatin1String("Speak")) out << QString::fromUtf8(pw::test::quoted_arguments(r.args.value(0)).value(0));
         return out;
     }
 
@@ -134,22 +127,6 @@ struct StageFixture : ProgramFixture {
         form = std::make_unique<pw::stage::StageWindow>(agent, state);
     }
     ~StageFixture() { form.reset(); }
-
-    // Installs each character as <id>.acs.
-    void install(std::initializer_list<const char*> ids)
-    {
-        for (const char* id : ids) {
-            add_file(QLatin1String(id) + QStringLiteral(".acs"));
-            agent.define_character(QLatin1String(id));
-        }
-    }
-
-    QStringList combo_items() const
-    {
-        QStringList out;
-        for (int i = 0; i < form->char_avail->count(); ++i) out << form->char_avail->itemText(i);
-        return out;
-    }
 
     QStringList list_items() const
     {

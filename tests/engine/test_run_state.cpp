@@ -1,6 +1,7 @@
 // The run state's lookups, random numbers and holding the others while one acts,
 // against the recording fake platform.
 
+#include "tests/answer_table.h"
 #include "tests/test_classes.h"
 #include "engine/run_state.h"
 #include "tests/fakes/fake_agent.h"
@@ -26,23 +27,17 @@ private slots:
 
 void TestRunState::char_index_ignores_case_and_stays_within_char_count()
 {
-    FakeAgent agent;
-    RunState state(agent);
-    load_into_slot(state, agent, 0, QStringLiteral("Pellwick"));
-    load_into_slot(state, agent, 1, QStringLiteral("Tobble"));
-
-    QCOMPARE(state.char_index(QStringLiteral("pellwick")), 0);
-    QCOMPARE(state.char_index(QStringLiteral("PELLWICK")), 0);
-    QCOMPARE(state.char_index(QStringLiteral("tOBBLE")), 1);
-    QCOMPARE(state.char_index(QStringLiteral("Nobody")), -1);
-    QCOMPARE(state.char_index(QString()), -1);  // empty ids of unused slots never match
-
-    // Slots at char_count and beyond are outside the searched table.
-    state.char_count = 1;
-    QCOMPARE(state.char_index(QStringLiteral("Tobble")), -1);
-    // A char_count larger than the table does not read past it.
-    state.char_count = 200;
-    QCOMPARE(state.char_index(QStringLiteral("Nobody")), -1);
+    // Pellwick in slot 0, Tobble in slot 1, and the char_count the question gives.
+    const auto answer = [](const QString&, const QStringList& args) {
+        FakeAgent agent;
+        RunState state(agent);
+        load_into_slot(state, agent, 0, QStringLiteral("Pellwick"));
+        load_into_slot(state, agent, 1, QStringLiteral("Tobble"));
+        state.char_count = int16_t(args.value(1).toInt());
+        return QString::number(state.char_index(args.value(0)));
+    };
+    const QString mismatch = pw::test::table_mismatch(QStringLiteral(PW_SOURCE_DIR "/tests/engine/run_state.table"), answer);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
 void TestRunState::random_int_covers_zero_to_n_from_one_generator()

@@ -1,13 +1,11 @@
-// Start-up of the stage on the fake platform: which files become which characters in
-// which slots, the greeting or the missing-Pellwick end, reloading, load failures,
-// pop-up commands, placement and the action lists.
+// Start-up of the stage on the fake platform: the greeting, set-up and pop-up commands
+// of every character, reloading, and the action list whole in its frame (which files
+// become which characters in which slots, the extra character folder, load failures
+// and what the list holds are the start-up cases', tests/app/start_up).
 
-#include "stage/action_lists.h"
-#include "stage/character_folders.h"
 #include "tests/app/window_fixture.h"
 #include "windows/style.h"
 
-#include "platform/core/trace.h"
 #include "tests/test_classes.h"
 
 #include <QApplication>
@@ -23,9 +21,6 @@ using pw::stage::StageWindow;
 
 namespace {
 
-QStringList trace_lines;
-void capture_trace(const QString& line) { trace_lines << line; }
-
 QStringList captions(const pw::agent::Commands& commands)
 {
     QStringList out;
@@ -39,75 +34,10 @@ class TestStageLoading : public QObject {
     Q_OBJECT
 
 private slots:
-    void empty_folder_ends_with_the_missing_pellwick_message()
-    {
-        StageFixture f;
-        pw::trace::set_enabled_for_tests(true);
-        pw::trace::set_sink(capture_trace);
-        trace_lines.clear();
-
-        f.form->prepare();
-
-        pw::trace::set_sink(nullptr);
-        pw::trace::set_enabled_for_tests(false);
-        QCOMPARE(f.state.char_count, int16_t(0));
-        QCOMPARE(f.combo_items(), QStringList{QStringLiteral("All")});
-        QCOMPARE(f.messages, QStringList{QStringLiteral("You must have at least Pellwick properly installed!")});
-        QCOMPARE(f.exits.size(), 1);
-        QVERIFY(f.exits.first() != 0);
-        QCOMPARE(f.agent.log().count(QStringLiteral("Load")), 0);
-        QCOMPARE(trace_lines.size(), 1);
-        QVERIFY(trace_lines.first().endsWith(
-            QStringLiteral("message \"You must have at least Pellwick properly installed!\"")));
-    }
-
-    void file_names_in_any_case_become_capitalised_ids()
-    {
-        StageFixture f({QStringLiteral("PELLWICK.ACS"), QStringLiteral("tobble.acs"), QStringLiteral("Mira.Acs"),
-                        QStringLiteral("notes.txt"), QStringLiteral("old.acs.bak")});
-        QDir(f.chars_dir()).mkdir(QStringLiteral("folder.acs"));  // not a file
-        for (const char* id : {"Pellwick", "Tobble", "Mira"}) f.agent.define_character(QString::fromLatin1(id));
-
-        f.form->prepare();
-
-        QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join(QLatin1Char('\n'))));
-        QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Mira"),
-                                               QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
-        QCOMPARE(f.state.char_count, int16_t(3));
-        QStringList ids;
-        for (int slot = 0; slot < 3; ++slot) ids << f.state.characters[slot].id;
-        QCOMPARE(ids, (QStringList{QStringLiteral("Mira"), QStringLiteral("Pellwick"), QStringLiteral("Tobble")}));
-        // The fake only loads files that exist: the path keeps the file's own spelling.
-        QCOMPARE(f.agent.log().lines_of(QStringLiteral("Load"))[1],
-                 QStringLiteral("* Load \"Pellwick\" \"%1/PELLWICK.ACS\"").arg(f.chars_dir()));
-        QCOMPARE(f.state.char_index(QStringLiteral("pellwick")), 1);
-        QVERIFY(f.exits.isEmpty());
-    }
-
-    void extra_character_folder_adds_and_overrides()
-    {
-        QTemporaryDir extra;
-        StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs")});
-        f.add_file(QStringLiteral("pellwick.ACS"), extra.path());
-        f.add_file(QStringLiteral("Zed.acs"), extra.path());
-
-        qputenv("PELLWORKS_CHARS", extra.path().toUtf8());
-        const QStringList folders = pw::stage::character_folders(f.state.program_folder);
-        qunsetenv("PELLWORKS_CHARS");
-        QCOMPARE(folders, (QStringList{f.chars_dir(), extra.path()}));
-
-        const auto files = pw::stage::find_character_files(folders);
-        QCOMPARE(files.size(), 3);
-        QCOMPARE(files[0].path, extra.path() + QStringLiteral("/pellwick.ACS"));
-        QCOMPARE(pw::stage::character_path(folders, QStringLiteral("PELLWICK")), files[0].path);
-        QCOMPARE(pw::stage::character_path(folders, QStringLiteral("TOBBLE")),
-                 f.chars_dir() + QStringLiteral("/Tobble.acs"));
-    }
-
     void start_up_greets_and_sets_up_every_character()
     {
-        StageFixture f;
-        f.install({"Pellwick", "Tobble", "Zed"});
+        StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs"), QStringLiteral("Zed.acs")});
+        for (const char* id : {"Pellwick", "Tobble", "Zed"}) f.agent.define_character(QLatin1String(id));
         f.agent.define_character(QStringLiteral("Pellwick"), FakeTraits{{}, {QStringLiteral("Wave")}, 140, 170});
         QStringList sound_captions;
         QObject::connect(f.form.get(), &StageWindow::sound_frame_caption, [&](const QString& c) { sound_captions << c; });
@@ -139,103 +69,19 @@ private slots:
         QCOMPARE(f.state.characters[0].request, f.agent.last_request(QStringLiteral("Pellwick")));
         QCOMPARE(f.state.screen_width_px, QGuiApplication::primaryScreen()->geometry().width());
 
-        // Loaded again, a character keeps its slot.
-        auto* before = f.state.characters[1].agent;
-        f.agent.log().clear();
-
+        // Loaded again, a character keeps its slot (the start-up cases'), and slot 0
+        // keeps only its advanced options.
         f.form->get_char(QStringLiteral("TOBBLE"));
-
-        QVERIFY(f.messages.isEmpty());
-        QCOMPARE(f.state.char_index(QStringLiteral("tobble")), 1);
-        QCOMPARE(f.state.characters[1].id, QStringLiteral("TOBBLE"));
-        QVERIFY(f.state.characters[1].loaded);
-        QVERIFY(f.state.characters[1].agent != before);
-        QCOMPARE(f.agent.log().lines().mid(0, 2),
-                 (QStringList{QStringLiteral("* Unload \"Tobble\""),
-                              QStringLiteral("* Load \"TOBBLE\" \"%1/Tobble.acs\"").arg(f.chars_dir())}));
-        QCOMPARE(f.agent.loaded_ids().size(), 3);
-        QCOMPARE(f.agent.log().count(QStringLiteral("UsedAfterUnload")), 0);
-        // Slot 0 keeps only its advanced options after another character reloads.
         QCOMPARE(f.state.characters[0].agent->commands().entries().size(), 1);
     }
 
-    void a_failed_load_is_reported_and_empties_its_slot()
+    void every_entry_of_a_characters_list_shows_whole()
     {
-        StageFixture f;
-        f.install({"Pellwick", "Tobble", "Zed"});
-        f.agent.fail(QStringLiteral("Load"), pw::agent::error::not_a_character, QStringLiteral("Tobble"));
-        // Zed loads, then fails later in the set-up.
-        f.agent.fail(QStringLiteral("set LanguageID"), 0x80004005, QStringLiteral("Zed"));
-
+        // What each entry lists is the start-up cases' (tests/app/start_up).
+        StageFixture f({QStringLiteral("Pellwick.acs")});
         f.form->prepare();
-
-        QCOMPARE(f.messages, (QStringList{
-            QStringLiteral("There was an error getting Tobble. Make sure you have the character properly installed! Perhaps the file is corrupt."),
-            QStringLiteral("There was an error getting Zed. Make sure you have the character properly installed! Perhaps the file is corrupt."),
-        }));
-        QCOMPARE(f.combo_items(), (QStringList{QStringLiteral("All"), QStringLiteral("Pellwick"),
-                                               QStringLiteral("Tobble"), QStringLiteral("Zed")}));
-        QCOMPARE(f.state.char_index(QStringLiteral("Tobble")), -1);
-        QVERIFY(!f.state.characters[1].loaded && f.state.characters[1].agent == nullptr);
-        // Zed's half-done load is undone, so that loading it again can work.
-        QVERIFY(!f.agent.is_loaded(QStringLiteral("Zed")));
-        QVERIFY(f.exits.isEmpty());  // Pellwick is there: the program goes on
-
-        f.agent.clear_failures();
-        f.messages.clear();
-        f.form->get_char(QStringLiteral("Zed"));
-        QVERIFY(f.messages.isEmpty());
-        QCOMPARE(f.state.char_index(QStringLiteral("zed")), 1);  // the first free slot
-
-        // Choosing a character whose load failed lists its command lines and no animations.
-        f.form->char_avail->setCurrentIndex(2);
-        QCOMPARE(f.list_items(), pw::stage::character_command_lines(QStringLiteral("Tobble")));
-    }
-
-    void loads_beyond_the_table_never_overwrite_a_loaded_slot()
-    {
-        StageFixture f;
-        f.install({"Pellwick", "Tobble", "Zed"});
-        f.state.char_count = 0;  // a table of a single slot at start-up
-        f.form->prepare();
-
-        QVERIFY(f.messages.isEmpty());
-        for (const char* id : {"Pellwick", "Tobble", "Zed"}) {
-            const int slot = f.state.char_index(QString::fromLatin1(id));
-            QVERIFY2(slot >= 0, id);
-            QVERIFY(f.state.characters[slot].loaded);
-            QCOMPARE(f.state.characters[slot].agent, f.agent.item(QString::fromLatin1(id)));
-        }
-        QCOMPARE(f.agent.loaded_ids().size(), 3);
-        QVERIFY(f.state.slot_count() > f.state.char_count);
-    }
-
-    void action_lists_follow_the_chosen_entry()
-    {
-        StageFixture f({QStringLiteral("Pellwick.acs"), QStringLiteral("Tobble.acs")});
-        f.agent.define_character(QStringLiteral("Pellwick"),
-                                 FakeTraits{{}, {QStringLiteral("Show"), QStringLiteral("Wave"), QStringLiteral("MOVE"),
-                                                    QStringLiteral("hide"), QStringLiteral("Greet"),
-                                                    QStringLiteral("MoveLeft")}});
-        f.agent.define_character(QStringLiteral("Tobble"), FakeTraits{{}, {QStringLiteral("Bounce")}});
-        f.form->prepare();
-
-        const QStringList general = f.list_items();
-        QCOMPARE(general.size(), 12);
-        QCOMPARE(general.first(), QStringLiteral("Sequential (True/False)"));
-
         f.form->char_avail->setCurrentIndex(1);
-        QCOMPARE(f.form->AnimationFrame->title(), QStringLiteral("Pellwick Commands"));
-        QCOMPARE(f.state.current_char, QStringLiteral("Pellwick"));
-        const QStringList items = f.list_items();
-        QCOMPARE(items.size(), 16 + 3);
-        QCOMPARE(items[0], QStringLiteral("Pellwick> MoveTo (character)"));
-        QCOMPARE(items[1], QStringLiteral("Pellwick> MoveTo X,Y"));
-        QCOMPARE(items[15], QStringLiteral("Pellwick> StopMoving"));
-        QCOMPARE(items.mid(16), (QStringList{QStringLiteral("Pellwick> Wave"), QStringLiteral("Pellwick> Greet"),
-                                             QStringLiteral("Pellwick> MoveLeft")}));
-
-        // Every entry shows whole, also the longest command line of a character.
+        QCOMPARE(f.state.current_char, QStringLiteral("Pellwick"));  // the chosen one is current
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         const QListWidget* list = f.form->animation_list;
@@ -243,16 +89,8 @@ private slots:
         const int bar =
             list->verticalScrollBar()->isVisible() ? 0 : list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         const int room = list->viewport()->width() - bar;
-        for (const QString& item : items)
+        for (const QString& item : f.list_items())
             QVERIFY2(QFontMetrics(list->font()).horizontalAdvance(item) + 4 < room, qPrintable(item));
-
-        f.form->char_avail->setCurrentIndex(2);
-        QCOMPARE(f.list_items().last(), QStringLiteral("Tobble> Bounce"));
-        QCOMPARE(f.list_items().size(), 17);
-
-        f.form->char_avail->setCurrentIndex(0);
-        QCOMPARE(f.list_items(), general);
-        QCOMPARE(f.form->AnimationFrame->title(), QStringLiteral("General Commands"));
     }
 
     void the_list_lies_whole_in_its_frame_in_the_programs_look()

@@ -6,6 +6,7 @@
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
 #include "agent/ui/x11_desktop.h"
+#include "platform/core/trace.h"
 #include "tests/test_classes.h"
 #include "windows/message_box.h"
 
@@ -34,6 +35,9 @@ void show_figure(DesktopCharacterView& view, const QRect& at)
 }
 
 Window window_of(QWidget& w) { return Window(w.winId()); }
+
+QStringList traced;
+void keep_trace(const QString& line) { traced << line; }
 
 }  // namespace
 
@@ -89,8 +93,13 @@ private slots:
                   QStringLiteral("a character came over the box"));
             box->button(QMessageBox::Ok)->click();
         });
+        pw::trace::set_enabled_for_tests(true);
+        pw::trace::set_sink(keep_trace);
         pw::windows::message_box(QStringLiteral("I don't know how to spell that."), editor);
+        pw::trace::set_sink(nullptr);
+        pw::trace::set_enabled_for_tests(false);
         pw::windows::set_message_box_keep_clear(nullptr);
+        QCOMPARE(traced.filter(QStringLiteral(" message \"I don't know how to spell that.\"")).size(), 1);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
     }
 };
