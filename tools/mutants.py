@@ -39,6 +39,7 @@ TESTS = {
                   "charbuild_acstool_test", "test_runtime_pieces", "test_runtime_cases", "fuzz_acs_corpus"],
     "agent/runtime": ["test_runtime_pieces", "test_runtime_cases", "ui_character_window_test",
                       "ui_character_mouse_test", "ui_balloon_test", "test_stage_loading", "test_scripts"],
+    "agent/ui": ["ui_character_window_test", "ui_character_mouse_test", "ui_balloon_test"],
     "app": ["test_desktop_services", "test_script_window", "test_start_up", "test_load_save",
             "test_sound_windows", "test_info_bar", "test_script_editor", "test_help_book",
             "test_main_window_waits"],
