@@ -1,6 +1,6 @@
-// Balloons: font and layout from the character's settings, words that appear without
+// Balloons: layout from the character's settings, words that appear without
 // moving, scrolling of long texts, and placement on the screen wherever the character
-// and the other balloons are. The balloon window with its character: cases/balloon_*.case.
+// is. The balloon window with its character: cases/balloon_*.case.
 
 #include "agent/ui/balloon_font.h"
 #include "agent/ui/balloon_picture.h"
@@ -8,9 +8,6 @@
 #include "agent/ui/balloon_text_layout.h"
 #include "tests/test_classes.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QFontMetricsF>
 #include <QTest>
 
 using namespace pw::agent;
@@ -52,38 +49,6 @@ struct Balloon {
 class BalloonTest : public QObject {
     Q_OBJECT
 private slots:
-    void font_follows_the_character_settings()
-    {
-        acs::BalloonInfo s = balloon_style();
-        s.font_name = QStringLiteral("No Such Face At All");
-        s.font_height = -20;
-        s.font_weight = 700;
-        s.italic = true;
-        QFont f = balloon_font(s);
-        QCOMPARE(f.pixelSize(), 20);
-        QCOMPARE(f.weight(), QFont::Bold);
-        QVERIFY(f.italic());
-        QVERIFY(QFontDatabase::families().contains(QFontInfo(f).family()));
-        QVERIFY(QFontInfo(f).family() != s.font_name);
-
-        // A positive height is the cell height: the line is that high, the letters less.
-        s.font_height = 24;
-        f = balloon_font(s);
-        QVERIFY(f.pixelSize() < 24);
-        QVERIFY(qAbs(QFontMetricsF(f).height() - 24) <= 2);
-
-        // Nonsense from a damaged file still gives a readable font.
-        s.font_height = std::numeric_limits<int32_t>::min();
-        QVERIFY(balloon_font(s).pixelSize() <= 72);
-        s.font_height = 1;
-        QVERIFY(balloon_font(s).pixelSize() >= 9);
-
-        if (!QFontDatabase::families().contains(QStringLiteral("DejaVu Serif")))
-            QSKIP("DejaVu Serif not installed");
-        s.font_name = QStringLiteral("DejaVu Serif");
-        QCOMPARE(QFontInfo(balloon_font(s)).family(), QStringLiteral("DejaVu Serif"));
-    }
-
     void text_wraps_at_the_line_width_and_scrolls_to_the_newest_line()
     {
         const QFont font = balloon_font(balloon_style());
@@ -146,24 +111,6 @@ private slots:
         QCOMPARE(two_lines.size(), three.size());
         const QRect top_row(o, QSize(l.text.size().width(), l.text.line_height()));
         QVERIFY(two_lines.copy(top_row) != three.copy(top_row));
-    }
-
-    void a_balloon_moves_aside_for_another_one()
-    {
-        const QRect screen(0, 0, 800, 600);
-        const QSize body(200, 60);
-        const QRect character(350, 300, 100, 100);
-        const BalloonPlacement alone = place_balloon(body, 16, character, screen);
-        // The other balloon is not in the way: nothing changes.
-        QCOMPARE(place_balloon(body, 16, character, screen, {QRect(0, 0, 100, 50)}).body, alone.body);
-        // Over the place above, slightly to the left, or reaching down beside the
-        // character: the balloon keeps clear, on its side, and points at the character.
-        for (const QRect other : {alone.body, alone.body.translated(-60, 10), QRect(150, 150, 260, 200)}) {
-            const BalloonPlacement p = place_balloon(body, 16, character, screen, {other});
-            QVERIFY2(!p.body.intersects(other), qPrintable(QStringLiteral("%1,%2").arg(other.x()).arg(other.y())));
-            QVERIFY(!p.body.intersects(character) && screen.contains(p.window()));
-            QVERIFY(character.adjusted(0, 0, 1, 1).contains(p.tip));
-        }
     }
 
     void balloon_window_stays_on_screen_wherever_the_character_is()

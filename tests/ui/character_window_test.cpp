@@ -26,15 +26,6 @@ QImage disc(int size, QColor colour = Qt::red)
     return img;
 }
 
-// Left half opaque blue, right half transparent.
-QImage half(int w, int h)
-{
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    QPainter(&img).fillRect(0, 0, w / 2, h, Qt::blue);
-    return img;
-}
-
 // The lower left triangle of a square, x <= y: a 45 degree edge of one-pixel steps.
 QImage triangle(int size)
 {
@@ -92,16 +83,6 @@ private slots:
         QCOMPARE(cut.region, QRegion(1, 0, 1, 1));
         QCOMPARE(qRed(cut.image.pixel(1, 0)), 255);
         QVERIFY(only_hard_alpha(cut.image));
-
-        // 10x10, left half opaque; scaled 4x wide and 2x high the edge lands at x = 20.
-        QCOMPARE(make_frame_shape(half(10, 10), QSize(40, 20)).region, QRegion(0, 0, 20, 20));
-        // A disc keeps its round outline when enlarged: corners out, centre and the
-        // middle of each edge in, diagonal points inside and outside the circle.
-        const FrameShape big = make_frame_shape(disc(20), QSize(80, 80));
-        for (const QPoint in : {QPoint(40, 40), QPoint(40, 6), QPoint(6, 40), QPoint(16, 16)})  // radius 34 < 40
-            QVERIFY(big.region.contains(in));
-        for (const QPoint out : {QPoint(2, 2), QPoint(77, 77), QPoint(7, 7)})  // radius 47 > 40
-            QVERIFY(!big.region.contains(out));
 
         // Runs of every length at every place in a row, read several pixels at a time,
         // and a partial alpha found wherever it is.

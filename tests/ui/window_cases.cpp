@@ -4,16 +4,21 @@
 // to it (frames, places, balloons, mouse, menu, keys typed into its window), asks it to
 // "look", or asks for a key code (cases/README.md).
 
+#include "agent/ui/balloon_font.h"
 #include "agent/ui/balloon_text_layout.h"
 #include "agent/ui/balloon_window.h"
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
+#include "agent/ui/frame_shape.h"
 #include "platform/desktop/global_key_source.h"
 #include "platform/desktop/key_codes.h"
 #include "tests/test_classes.h"
 #include "tests/transcript_file.h"
+#include "tests/ui/x11_other_client.h"
 
 #include <QDir>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QMetaEnum>
 #include <QPainter>
@@ -30,8 +35,6 @@ namespace acs = pw::acs;
 using pw::test::words_of;
 
 namespace {
-
-const QString cases = QStringLiteral(PW_SOURCE_DIR "/tests/ui/cases");
 
 QPoint point(const QString& xy) { return {xy.section(',', 0, 0).toInt(), xy.section(',', 1).toInt()}; }
 QString text_of(QPoint p) { return u"%1,%2"_s.arg(p.x()).arg(p.y()); }
@@ -70,14 +73,6 @@ QImage frame(const QStringList& w)
     return img;
 }
 
-bool soft(const QImage& img)
-{
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (qAlpha(img.pixel(x, y)) % 255) return true;
-    return false;
-}
-
 // Opaque pixels, 4-connected, counted as separate pieces.
 int pieces(QImage img)
 {
@@ -94,6 +89,19 @@ int pieces(QImage img)
             }
         }
     return count;
+}
+
+// font "face" height n [weight n] [italic]: the balloon font a character's settings give.
+QString font_of(const QStringList& w)
+{
+    acs::BalloonInfo s;
+    s.font_name = w.value(1);
+    s.font_height = w.value(3).toInt();
+    s.font_weight = w.value(4) == "weight"_L1 ? w.value(5).toInt() : s.font_weight;
+    s.italic = w.last() == "italic"_L1;
+    const QFont f = ui::balloon_font(s);
+    return u"%1 px, weight %2%3, lines %4 px, face \"%5\""_s.arg(f.pixelSize()).arg(f.weight())
+        .arg(f.italic() ? ", italic" : "").arg(qRound(QFontMetricsF(f).height())).arg(QFontInfo(f).family());
 }
 
 Qt::MouseButton button(const QString& name)
@@ -117,29 +125,60 @@ Qt::Key key(const QString& name)
     return Qt::Key(QMetaEnum::fromType<Qt::Key>().keyToValue(qPrintable(u"Key_"_s + name)));
 }
 
-class Play;
-Play* playing = nullptr;
+// keysym Q, position 16, shiftmask Shift+Ctrl, keyevent Less Shift [scan n] [keysym name]
+int key_code(const QStringList& w)
+{
+    if (w[0] == "keysym"_L1) return pw::platform::vk_from_keysym(XStringToKeysym(qPrintable(w.value(1))));
+    if (w[0] == "position"_L1) return pw::platform::vk_from_key_position(w.value(1).toInt());
+    if (w[0] == "shiftmask"_L1) return pw::platform::shift_mask_from(modifiers(w.value(1)));
+    const QKeyEvent e(QEvent::KeyPress, key(w.value(1)), modifiers(w.value(2)), quint32(w.value(4).toInt()),
+                      quint32(w.size() > 6 ? XStringToKeysym(qPrintable(w[6])) : 0), 0);
+    return pw::platform::vk_from_key_event(e);
+}
+
+QStringList* transcript = nullptr;  // of the case playing
 QtMessageHandler earlier_handler = nullptr;
-void keep_info(QtMsgType type, const QMessageLogContext& context, const QString& text);
+
+void keep_info(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtInfoMsg && transcript) transcript->append(u"info "_s + text);
+    else if (earlier_handler) earlier_handler(type, context, text);
+}
 
 // One character: its view, the listener of its mouse, and what its windows were asked to paint.
 struct Character : CharacterViewListener, QObject {
-    Character(Play& play, const QString& id);
+    Character(QStringList& out, const QString& name) : lines(out), id(name)
+    {
+        view.set_listener(this);
+        view.balloon_window().installEventFilter(this);
+        view.character_window().installEventFilter(this);
+        style.text_color = qRgb(0, 0, 200);
+    }
     void view_clicked(int b, int s, QPoint p) override { say(u"clicked %1 %2 "_s.arg(b).arg(s) + text_of(p)); }
     void view_double_clicked(int b, int s, QPoint p) override
     {
         say(u"double-clicked %1 %2 "_s.arg(b).arg(s) + text_of(p));
     }
-    void view_dragged(QPoint to) override;
+    void view_dragged(QPoint to) override
+    {
+        if (lines.value(lines.size() - 1).startsWith(id + u" dragged"_s)) lines.removeLast();
+        say(u"dragged to "_s + text_of(to));
+    }
     void view_drag_finished(int b, int s, QPoint) override { say(u"drag ended %1 %2"_s.arg(b).arg(s)); }
     void view_command_chosen(const QString& name) override { say(u"command "_s + name); }
     void view_menu_requested(QPoint p) override { say(u"menu asked at "_s + text_of(p)); }
-    bool eventFilter(QObject* o, QEvent* e) override;
-    void say(const QString& what);
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint && o == &view.balloon_window()) painted += static_cast<QPaintEvent*>(e)->region();
+        keys += e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
+        return false;
+    }
+    void say(const QString& what) { lines.append(id + u' ' + what); }
 
-    Play& play;
+    QStringList& lines;
     QString id;
     ui::DesktopCharacterView view;
+    acs::BalloonInfo style;
     QRegion painted;  // of the balloon, since the last look
     int keys = 0;     // key events its window got
     QRect balloon_seen;
@@ -148,97 +187,70 @@ struct Character : CharacterViewListener, QObject {
 class Play {
 public:
     QStringList run(const QString& text);
-    void add(const QString& line) { lines.append(line); }
-    QStringList lines;
-    std::map<QString, std::unique_ptr<Character>> characters;
 
 private:
     bool step(const QStringList& w);
     bool act(Character& c, const QStringList& w);
     void look(Character& c);
-    int key_code(const QStringList& w) const;
+    void add(const QString& line) { lines_.append(line); }
 
-    acs::BalloonInfo style_;
+    QStringList lines_;
+    std::map<QString, std::unique_ptr<Character>> characters_;
     std::unique_ptr<pw::platform::KeySource> keys_;
     int heard_ = -1;  // the line of the keys heard
+    int heard_count_ = 0;
+    std::unique_ptr<pw::test::x11::OtherClient> other_;
 };
-
-Character::Character(Play& p, const QString& name) : play(p), id(name)
-{
-    view.set_listener(this);
-    view.balloon_window().installEventFilter(this);
-    view.character_window().installEventFilter(this);
-}
-
-void Character::say(const QString& what) { play.add(id + u' ' + what); }
-
-void Character::view_dragged(QPoint to)
-{
-    if (play.lines.value(play.lines.size() - 1).startsWith(id + u" dragged"_s)) play.lines.removeLast();
-    say(u"dragged to "_s + text_of(to));
-}
-
-bool Character::eventFilter(QObject* o, QEvent* e)
-{
-    if (e->type() == QEvent::Paint && o == &view.balloon_window()) painted += static_cast<QPaintEvent*>(e)->region();
-    keys += e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease;
-    return false;
-}
-
-void keep_info(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (type == QtInfoMsg && playing) playing->add(u"info "_s + text);
-    else if (earlier_handler) earlier_handler(type, context, text);
-}
 
 QStringList Play::run(const QString& text)
 {
-    playing = this;
+    transcript = &lines_;
     earlier_handler = qInstallMessageHandler(&keep_info);
-    const auto done = qScopeGuard([] { qInstallMessageHandler(earlier_handler), playing = nullptr; });
-    style_.lines = 2;
-    style_.chars_per_line = 28;
-    style_.text_color = qRgb(0, 0, 200);
+    const auto done = qScopeGuard([] { qInstallMessageHandler(earlier_handler), transcript = nullptr; });
     for (const QString& raw : text.split(u'\n')) {
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(u'#')) continue;
-        if (!step(words_of(line))) return lines << u"!! not understood or never came: "_s + line;
+        if (!step(words_of(line))) return lines_ << u"!! not understood or never came: "_s + line;
         QCoreApplication::processEvents();
     }
-    return lines;
-}
-
-int Play::key_code(const QStringList& w) const
-{
-    if (w[0] == "keysym"_L1) return pw::platform::vk_from_keysym(XStringToKeysym(qPrintable(w.value(1))));
-    if (w[0] == "position"_L1) return pw::platform::vk_from_key_position(w.value(1).toInt());
-    if (w[0] == "shiftmask"_L1) return pw::platform::shift_mask_from(modifiers(w.value(1)));
-    // keyevent Less Shift [scan n] [keysym name]
-    const QKeyEvent e(QEvent::KeyPress, key(w.value(1)), modifiers(w.value(2)), quint32(w.value(4).toInt()),
-                      quint32(w.size() > 6 ? XStringToKeysym(qPrintable(w[6])) : 0), 0);
-    return pw::platform::vk_from_key_event(e);
+    return lines_;
 }
 
 bool Play::step(const QStringList& w)
 {
     static const QStringList codes{u"keysym"_s, u"position"_s, u"keyevent"_s, u"shiftmask"_s};
-    if (codes.contains(w[0])) {
+    if (w[0] == "font"_L1) {
+        add(w.join(u' ') + u" = "_s + font_of(w));
+    } else if (codes.contains(w[0])) {
         add(w.join(u' ') + u" = "_s + QString::number(key_code(w)));
-    } else if (w[0] == "keys"_L1 && w.value(1) == "listen"_L1) {  // keys listen [once]
+    } else if (w[0] == "keys"_L1 && w.value(1) == "make"_L1) {
         keys_ = pw::platform::make_global_key_source();
+    } else if (w[0] == "keys"_L1 && w.value(1) == "listen"_L1 && keys_) {  // keys listen [once]
         heard_ = -1;
+        heard_count_ = 0;
         const bool once = w.value(2) == "once"_L1;
         keys_->install([this, once](const pw::platform::KeyEvent& e) {
-            if (heard_ < 0) heard_ = int(lines.size()), add(u"keys heard"_s);
-            lines[heard_] += u" %1%2"_s.arg(e.vk).arg(e.down ? 'v' : '^');
+            if (heard_ < 0) heard_ = int(lines_.size()), add(u"keys heard"_s);
+            lines_[heard_] += u" %1%2%3"_s.arg(e.vk).arg(e.down ? 'v' : '^').arg(e.extended ? "+" : "") +
+                              (e.scan ? u"/%1"_s.arg(e.scan) : QString());
+            ++heard_count_;
             if (once) keys_->remove();
         });
+    } else if (w[0] == "xtype"_L1) {  // xtype +Shift_L +1 -1 -Shift_L: into another program's window
+        if (!other_) other_ = std::make_unique<pw::test::x11::OtherClient>();
+        if (!other_->focus()) return false;
+        other_->type(w.mid(1));
+    } else if (w[0] == "until"_L1) {  // until heard 4, until other 10 (key presses it got)
+        const int n = w.value(2).toInt();
+        if (w.value(1) == "heard"_L1) return QTest::qWaitFor([&] { return heard_count_ >= n; }, 5000);
+        if (!other_ || !QTest::qWaitFor([&] { return other_->key_presses() >= n; }, 2000)) return false;
+        add(u"another program's window got %1 key presses"_s.arg(other_->key_presses()));
     } else if (w[0] == "keys"_L1 && keys_) {  // keys [stop]
         if (w.value(1) == "stop"_L1) keys_->remove();
         else add(u"keys listening: "_s + (keys_->installed() ? "yes" : "no"));
     } else {
-        std::unique_ptr<Character>& c = characters[w[0]];
-        if (!c) c = std::make_unique<Character>(*this, w[0]);
+        std::unique_ptr<Character>& c = characters_[w[0]];
+        if (!c) c = std::make_unique<Character>(lines_, w[0]);
         return w.size() >= 2 && act(*c, w.mid(1));
     }
     return true;
@@ -255,7 +267,6 @@ bool Play::act(Character& c, const QStringList& w)
     if (is("frame")) c.view.set_frame(frame(w));
     else if (is("place")) c.view.set_geometry(rect(w.value(1), w.value(2)));
     else if (is("show") || is("hide")) c.view.set_visible(is("show"));
-    else if (is("forward")) c.view.bring_forward();
     else if (is("compositing")) {
         c.view.character_window().set_compositing(w.value(1) == "on"_L1);
         balloon.set_compositing(w.value(1) == "on"_L1);
@@ -273,15 +284,15 @@ bool Play::act(Character& c, const QStringList& w)
         QKeyEvent repeat(QEvent::KeyPress, key(w[1]), Qt::NoModifier, w[1].toLower(), true);
         QCoreApplication::sendEvent(window, &repeat);
     } else if (is("style")) {  // style lines n chars n height n
-        style_.lines = uint8_t(w.value(2).toInt());
-        style_.chars_per_line = uint8_t(w.value(4).toInt());
-        style_.font_height = w.value(6).toInt();
+        c.style.lines = uint8_t(w.value(2).toInt());
+        c.style.chars_per_line = uint8_t(w.value(4).toInt());
+        c.style.font_height = w.value(6).toInt();
     } else if (is("say") || is("think")) {
         QString text = w.value(1);
         const int many = text.startsWith("words "_L1) ? text.mid(6).toInt() : 0;  // "words 20000"
         if (many) text.clear();
         for (int i = 0; i < many; ++i) text += u"word%1 "_s.arg(i);
-        c.view.show_balloon(is("say") ? BalloonKind::Speech : BalloonKind::Thought, text, style_);
+        c.view.show_balloon(is("say") ? BalloonKind::Speech : BalloonKind::Thought, text, c.style);
     } else if (is("reveal")) c.view.reveal_balloon_text(w.value(1) == "all"_L1 ? 1 << 30 : w.value(1).toInt());
     else if (is("reveal-words")) {  // word by word, up to a letter
         const QString text = balloon.text_layout()->text();
@@ -312,8 +323,10 @@ void Play::look(Character& c)
 {
     QCoreApplication::sendPostedEvents();
     const ui::CharacterWindow& cw = c.view.character_window();
+    bool soft = false;
+    ui::alpha_region(cw.shown_image(), &soft);
     c.say(u"window at "_s + text_of(cw.geometry()) + (cw.isVisible() ? u" shown"_s : u" hidden"_s) +
-          u", mask "_s + size_and_area(cw.mask()) + (soft(cw.shown_image()) ? u", soft edges"_s : QString()) +
+          u", mask "_s + size_and_area(cw.mask()) + (soft ? u", soft edges"_s : QString()) +
           (c.keys ? u", got %1 keys"_s.arg(c.keys) : QString()));
     const ui::BalloonWindow& b = c.view.balloon_window();
     if (!c.balloon_seen.isValid() && !b.isVisible()) return;
@@ -330,7 +343,7 @@ void Play::look(Character& c)
              .arg(t.first_visible_line(b.revealed()) + t.visible_line_count()).arg(t.line_count()).arg(pieces(b.picture()));
     if (!QGuiApplication::primaryScreen()->availableGeometry().contains(b.geometry())) s += u", OFF THE SCREEN"_s;
     // Clear of every character and of the other balloons.
-    for (const auto& [id, other] : characters) {
+    for (const auto& [id, other] : characters_) {
         const ui::CharacterWindow& theirs = other->view.character_window();
         if (theirs.isVisible() && theirs.shape_region().translated(theirs.pos()).intersects(p.body))
             s += u", covers "_s + id;
@@ -349,18 +362,24 @@ void Play::look(Character& c)
 
 class WindowCases : public QObject {
     Q_OBJECT
+    // On an X server (under with-xvfb) the cases of cases/x11.
+    static QString folder()
+    {
+        return QStringLiteral(PW_SOURCE_DIR "/tests/ui/cases/") + (QGuiApplication::platformName() == "xcb"_L1 ? "x11/" : "");
+    }
+
 private slots:
     void each_case_runs_as_its_transcript_says_data()
     {
         QTest::addColumn<QString>("name");
-        for (const QString& name : QDir(cases).entryList({u"*.case"_s}, QDir::Files, QDir::Name))
+        for (const QString& name : QDir(folder()).entryList({u"*.case"_s}, QDir::Files, QDir::Name))
             QTest::newRow(qPrintable(name)) << name.chopped(5);
     }
     void each_case_runs_as_its_transcript_says()
     {
         QFETCH(QString, name);
-        const QStringList actual = Play().run(pw::test::read_text(cases + u'/' + name + u".case"_s));
-        const QString mismatch = pw::test::transcript_mismatch(cases + u'/' + name + u".transcript"_s, actual);
+        const QStringList actual = Play().run(pw::test::read_text(folder() + name + u".case"_s));
+        const QString mismatch = pw::test::transcript_mismatch(folder() + name + u".transcript"_s, actual);
         QVERIFY2(mismatch.isEmpty(), qPrintable(name + u".case: "_s + mismatch));
     }
 };
