@@ -1,7 +1,6 @@
 // The character window's cut-out: it follows the frame's alpha at 50 %, follows the
 // outline smoothly when scaled (soft-edged for a compositor), and is cached per distinct
-// frame. The window itself: cases/window_*.case; on the X server:
-// x11_character_window_test.
+// frame. The window itself: cases/window_*.case, and cases/x11 on an X server.
 
 #include "agent/ui/frame_shape.h"
 #include "tests/test_classes.h"

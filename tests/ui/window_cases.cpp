@@ -1,140 +1,36 @@
-// Every case of tests/ui/cases: characters' real windows (offscreen) play its lines, and
-// what they show and report goes into a transcript that must read as <name>.transcript
-// does (PW_UPDATE_TRANSCRIPTS=1 writes it). A line names a character and what happens
-// to it (frames, places, balloons, mouse, menu, keys typed into its window), asks it to
-// "look", or asks for a key code (cases/README.md).
+// Every case of tests/ui/cases (offscreen) or tests/ui/cases/x11 (on an X server):
+// characters' real windows play its lines, and what they show and report goes into a
+// transcript that must read as <name>.transcript does (PW_UPDATE_TRANSCRIPTS=1 writes it).
+// A line names a character and what happens to it (frames, places, balloons, mouse,
+// menu, keys typed into its window), asks it to "look", waits until the X server shows
+// something, or asks for a key code (cases/README.md).
 
-#include "agent/ui/balloon_font.h"
 #include "agent/ui/balloon_text_layout.h"
 #include "agent/ui/balloon_window.h"
 #include "agent/ui/character_window.h"
 #include "agent/ui/desktop_character_view.h"
 #include "agent/ui/frame_shape.h"
+#include "agent/ui/x11_desktop.h"
 #include "platform/desktop/global_key_source.h"
-#include "platform/desktop/key_codes.h"
 #include "tests/test_classes.h"
 #include "tests/transcript_file.h"
-#include "tests/ui/x11_other_client.h"
+#include "tests/ui/window_case_words.h"
+#include "tests/ui/x11_probe.h"
 
 #include <QDir>
-#include <QFontInfo>
-#include <QFontMetricsF>
 #include <QMenu>
-#include <QMetaEnum>
-#include <QPainter>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 
-// Xlib's; its header's macros clash with Qt names.
-extern "C" unsigned long XStringToKeysym(const char* name);
-
 using namespace Qt::StringLiterals;
 using namespace pw::agent;
+using namespace pw::test::window_cases;
 namespace acs = pw::acs;
 using pw::test::words_of;
 
 namespace {
-
-QPoint point(const QString& xy) { return {xy.section(',', 0, 0).toInt(), xy.section(',', 1).toInt()}; }
-QString text_of(QPoint p) { return u"%1,%2"_s.arg(p.x()).arg(p.y()); }
-QString text_of(const QRect& r) { return text_of(r.topLeft()) + u" %1x%2"_s.arg(r.width()).arg(r.height()); }
-
-QRect rect(const QString& xy, const QString& wh)
-{
-    return {point(xy), QSize(wh.section('x', 0, 0).toInt(), wh.section('x', 1).toInt())};
-}
-
-QString size_and_area(const QRegion& r)
-{
-    if (r.isEmpty()) return u"none"_s;
-    int area = 0;
-    for (const QRect& part : r) area += part.width() * part.height();
-    return text_of(r.boundingRect()) + u" (%1 px)"_s.arg(area);
-}
-
-// "frame 50x50 disc|half|clear", "frame 100x100 [at x,y wxh]", "frame none"; drawn
-// without antialiasing, like a palette frame.
-QImage frame(const QStringList& w)
-{
-    if (w.value(1) == "none"_L1) return {};
-    QImage img(rect(u"0,0"_s, w.value(1)).size(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(w.size() == 2 ? QColor(Qt::darkGreen) : QColor(Qt::transparent));
-    QPainter p(&img);
-    if (w.value(2) == "disc"_L1) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::red);
-        p.drawEllipse(img.rect());
-    } else if (w.value(2) == "half"_L1) {
-        p.fillRect(0, 0, img.width() / 2, img.height(), Qt::blue);
-    } else if (w.value(2) == "at"_L1) {
-        p.fillRect(rect(w.value(3), w.value(4)), Qt::darkGreen);
-    }
-    return img;
-}
-
-// Opaque pixels, 4-connected, counted as separate pieces.
-int pieces(QImage img)
-{
-    int count = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            if (qAlpha(img.pixel(x, y)) < 128) continue;
-            ++count;
-            for (QList<QPoint> todo{QPoint(x, y)}; !todo.isEmpty();) {  // wiped out as it is counted
-                const QPoint q = todo.takeLast();
-                if (!img.rect().contains(q) || qAlpha(img.pixel(q)) < 128) continue;
-                img.setPixel(q, 0);
-                todo << q + QPoint(1, 0) << q - QPoint(1, 0) << q + QPoint(0, 1) << q - QPoint(0, 1);
-            }
-        }
-    return count;
-}
-
-// font "face" height n [weight n] [italic]: the balloon font a character's settings give.
-QString font_of(const QStringList& w)
-{
-    acs::BalloonInfo s;
-    s.font_name = w.value(1);
-    s.font_height = w.value(3).toInt();
-    s.font_weight = w.value(4) == "weight"_L1 ? w.value(5).toInt() : s.font_weight;
-    s.italic = w.last() == "italic"_L1;
-    const QFont f = ui::balloon_font(s);
-    return u"%1 px, weight %2%3, lines %4 px, face \"%5\""_s.arg(f.pixelSize()).arg(f.weight())
-        .arg(f.italic() ? ", italic" : "").arg(qRound(QFontMetricsF(f).height())).arg(QFontInfo(f).family());
-}
-
-Qt::MouseButton button(const QString& name)
-{
-    return name == "right"_L1 ? Qt::RightButton : name == "middle"_L1 ? Qt::MiddleButton : Qt::LeftButton;
-}
-
-// "Shift+Ctrl", "Keypad", "-" for none.
-Qt::KeyboardModifiers modifiers(const QString& names)
-{
-    Qt::KeyboardModifiers out;
-    for (const QString& n : names.split(u'+'))
-        out |= n == "Shift"_L1 ? Qt::ShiftModifier : n == "Ctrl"_L1 ? Qt::ControlModifier
-               : n == "Alt"_L1 ? Qt::AltModifier : n == "Keypad"_L1 ? Qt::KeypadModifier : Qt::NoModifier;
-    return out;
-}
-
-// A key by its name in Qt::Key: "A", "Exclam", "Control".
-Qt::Key key(const QString& name)
-{
-    return Qt::Key(QMetaEnum::fromType<Qt::Key>().keyToValue(qPrintable(u"Key_"_s + name)));
-}
-
-// keysym Q, position 16, shiftmask Shift+Ctrl, keyevent Less Shift [scan n] [keysym name]
-int key_code(const QStringList& w)
-{
-    if (w[0] == "keysym"_L1) return pw::platform::vk_from_keysym(XStringToKeysym(qPrintable(w.value(1))));
-    if (w[0] == "position"_L1) return pw::platform::vk_from_key_position(w.value(1).toInt());
-    if (w[0] == "shiftmask"_L1) return pw::platform::shift_mask_from(modifiers(w.value(1)));
-    const QKeyEvent e(QEvent::KeyPress, key(w.value(1)), modifiers(w.value(2)), quint32(w.value(4).toInt()),
-                      quint32(w.size() > 6 ? XStringToKeysym(qPrintable(w[6])) : 0), 0);
-    return pw::platform::vk_from_key_event(e);
-}
 
 QStringList* transcript = nullptr;  // of the case playing
 QtMessageHandler earlier_handler = nullptr;
@@ -190,6 +86,9 @@ public:
 
 private:
     bool step(const QStringList& w);
+    bool until(const QStringList& w);
+    QWidget* window(const QString& name) const;
+    QPoint place(const QString& name) const;
     bool act(Character& c, const QStringList& w);
     void look(Character& c);
     void add(const QString& line) { lines_.append(line); }
@@ -200,6 +99,8 @@ private:
     int heard_ = -1;  // the line of the keys heard
     int heard_count_ = 0;
     std::unique_ptr<pw::test::x11::OtherClient> other_;
+    QProcess compositor_;
+    std::unique_ptr<QWidget> cover_;
 };
 
 QStringList Play::run(const QString& text)
@@ -240,11 +141,22 @@ bool Play::step(const QStringList& w)
         if (!other_) other_ = std::make_unique<pw::test::x11::OtherClient>();
         if (!other_->focus()) return false;
         other_->type(w.mid(1));
-    } else if (w[0] == "until"_L1) {  // until heard 4, until other 10 (key presses it got)
-        const int n = w.value(2).toInt();
-        if (w.value(1) == "heard"_L1) return QTest::qWaitFor([&] { return heard_count_ >= n; }, 5000);
-        if (!other_ || !QTest::qWaitFor([&] { return other_->key_presses() >= n; }, 2000)) return false;
-        add(u"another program's window got %1 key presses"_s.arg(other_->key_presses()));
+    } else if (w[0] == "until"_L1) {
+        return until(w.mid(1));
+    } else if (w[0] == "desktop"_L1) {
+        pw::test::x11::set_desktop_colour(QColor(w.value(1)).rgb());
+    } else if (w[0] == "compositor"_L1) {  // compositor on|off
+        const bool on = w.value(1) == "on"_L1;
+        if (on) compositor_.start(u"xcompmgr"_s, {});
+        else compositor_.terminate();
+        return QTest::qWaitFor([&] { return ui::compositor_running() == on; }, 5000);
+    } else if (w[0] == "cover"_L1) {  // cover x,y wxh: another window over it; uncover
+        cover_ = std::make_unique<QWidget>(nullptr, Qt::X11BypassWindowManagerHint);
+        cover_->setStyleSheet(u"background: yellow"_s);
+        cover_->setGeometry(rect(w.value(1), w.value(2)));
+        cover_->show();
+    } else if (w[0] == "uncover"_L1) {
+        cover_.reset();
     } else if (w[0] == "keys"_L1 && keys_) {  // keys [stop]
         if (w.value(1) == "stop"_L1) keys_->remove();
         else add(u"keys listening: "_s + (keys_->installed() ? "yes" : "no"));
@@ -254,6 +166,69 @@ bool Play::step(const QStringList& w)
         return w.size() >= 2 && act(*c, w.mid(1));
     }
     return true;
+}
+
+// "Kit" (its window) or "Kit.balloon".
+QWidget* Play::window(const QString& name) const
+{
+    const auto it = characters_.find(name.section(u'.', 0, 0));
+    if (it == characters_.end()) return nullptr;
+    ui::DesktopCharacterView& v = it->second->view;
+    return name.endsWith(".balloon"_L1) ? static_cast<QWidget*>(&v.balloon_window()) : &v.character_window();
+}
+
+// "x,y", "Kit.middle", "Kit.corner" (3,3 inside its window), "Kit.balloon" (inside the body).
+QPoint Play::place(const QString& name) const
+{
+    if (name.contains(u',') || !window(name)) return point(name);
+    if (name.endsWith(".balloon"_L1)) {
+        const QRect body = static_cast<ui::BalloonWindow*>(window(name))->placement().body;
+        return {body.left() + 6, body.center().y()};
+    }
+    const QRect g = window(name)->geometry();
+    return name.endsWith(".corner"_L1) ? g.topLeft() + QPoint(3, 3) : g.center();
+}
+
+bool Play::until(const QStringList& w)
+{
+    namespace x11 = pw::test::x11;
+    const int n = w.value(1).toInt();
+    std::function<bool()> done;
+    if (w[0] == "heard"_L1) {  // until heard 4 (key events)
+        done = [&] { return heard_count_ >= n; };
+    } else if (w[0] == "other"_L1) {  // until other 10 (key presses another program's window got)
+        if (!other_ || !QTest::qWaitFor([&] { return other_->key_presses() >= n; }, 2000)) return false;
+        add(u"another program's window got %1 key presses"_s.arg(other_->key_presses()));
+        return true;
+    } else if (w[0] == "screen"_L1) {  // until screen Kit.middle shows #e68c28|desktop
+        const auto pixel = [](QPoint p) {
+            return QGuiApplication::primaryScreen()->grabWindow(0, p.x(), p.y(), 1, 1).toImage().pixel(0, 0);
+        };
+        const auto near = [](QRgb a, QRgb b) {
+            return qAbs(qRed(a) - qRed(b)) <= 8 && qAbs(qGreen(a) - qGreen(b)) <= 8 && qAbs(qBlue(a) - qBlue(b)) <= 8;
+        };
+        // The desktop as it shows far away: a compositor paints its own, but never a black box.
+        const QPoint at = place(w.value(1)), far_away(1270, 1010);
+        const bool desktop = w.value(3) == "desktop"_L1;
+        done = [=] {
+            const QRgb want = desktop ? pixel(far_away) : QColor(w.value(3)).rgb();
+            return !(desktop && near(want, qRgb(0, 0, 0))) && near(pixel(at), want);
+        };
+    } else if (w[0] == "click"_L1 && window(w.value(3))) {  // until click Kit.corner reaches|misses Kit
+        const QPoint at = place(w.value(1));
+        const WId target = window(w[3])->winId();
+        done = [=] { return x11::click_reaches(at, target) == (w[2] == "reaches"_L1); };
+    } else if (w.value(1) == "stands"_L1 && window(w[0])) {  // until Kit stands at x,y|its place
+        const QWidget* win = window(w[0]);
+        const QPoint at = w.value(3) == "its"_L1 ? static_cast<const ui::BalloonWindow*>(win)->placement().window().topLeft()
+                                                 : point(w.value(3));
+        done = [=] { return x11::stands_at(win->winId()) == at; };
+    } else if (w.value(1) == "in"_L1 && window(w[0]) && window(w.value(4))) {  // until Kit in front of Ann
+        done = [&] { return x11::in_front(window(w[0])->winId(), window(w[4])->winId()); };
+    } else {
+        return false;
+    }
+    return QTest::qWaitFor(done, 5000);
 }
 
 bool Play::act(Character& c, const QStringList& w)
@@ -271,6 +246,16 @@ bool Play::act(Character& c, const QStringList& w)
         c.view.character_window().set_compositing(w.value(1) == "on"_L1);
         balloon.set_compositing(w.value(1) == "on"_L1);
     } else if (is("look")) look(c);
+    else if (is("forward")) c.view.bring_forward();
+    else if (is("recheck")) c.view.check_compositor();
+    else if (is("shape")) {  // shape bounding|input: on X, once that shape cuts off its corner
+        const WId id = c.view.character_window().winId();
+        const auto shape = w.value(1) == "input"_L1 ? &pw::test::x11::input_shape : &pw::test::x11::bounding_shape;
+        if (!QTest::qWaitFor([&] { return !shape(id).isEmpty() && !shape(id).contains(QPoint(3, 3)); }, 5000))
+            return false;
+        c.say(u"shape: bounding "_s + size_and_area(pw::test::x11::bounding_shape(id)) + u", input "_s +
+              size_and_area(pw::test::x11::input_shape(id)));
+    }
     else if (is("click")) QTest::mouseClick(window, button(w[1]), mods, at);
     else if (is("dblclick")) QTest::mouseDClick(window, button(w[1]), mods, at);
     else if (is("press")) QTest::mousePress(window, button(w[1]), mods, at);
@@ -283,10 +268,11 @@ bool Play::act(Character& c, const QStringList& w)
     else if (is("keyrepeat")) {
         QKeyEvent repeat(QEvent::KeyPress, key(w[1]), Qt::NoModifier, w[1].toLower(), true);
         QCoreApplication::sendEvent(window, &repeat);
-    } else if (is("style")) {  // style lines n chars n height n
+    } else if (is("style")) {  // style lines n chars n height n [paper #rrggbb]
         c.style.lines = uint8_t(w.value(2).toInt());
         c.style.chars_per_line = uint8_t(w.value(4).toInt());
         c.style.font_height = w.value(6).toInt();
+        if (w.size() > 8) c.style.background_color = QColor(w[8]).rgb();
     } else if (is("say") || is("think")) {
         QString text = w.value(1);
         const int many = text.startsWith("words "_L1) ? text.mid(6).toInt() : 0;  // "words 20000"
@@ -362,7 +348,7 @@ void Play::look(Character& c)
 
 class WindowCases : public QObject {
     Q_OBJECT
-    // On an X server (under with-xvfb) the cases of cases/x11.
+    // On an X server (under with-xvfb), the cases of cases/x11.
     static QString folder()
     {
         return QStringLiteral(PW_SOURCE_DIR "/tests/ui/cases/") + (QGuiApplication::platformName() == "xcb"_L1 ? "x11/" : "");

@@ -1,12 +1,57 @@
-#include "tests/ui/x11_other_client.h"
+#include "tests/ui/x11_probe.h"
 
 #include <QTest>
 
 // After the Qt headers: Xlib's macros would clash with them.
-#include <X11/Xlib.h>
+#include "tests/ui/x11_window_tree.h"
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
 
 namespace pw::test::x11 {
+
+void set_desktop_colour(QRgb colour)
+{
+    XSetWindowBackground(display(), root(), colour & 0xffffff);
+    XClearWindow(display(), root());
+    XSync(display(), False);
+}
+
+QPoint stands_at(WId w) { return root_position(top_level_of(Window(w))); }
+
+bool click_reaches(QPoint p, WId w)
+{
+    XWarpPointer(display(), 0, root(), 0, 0, 0, 0, p.x(), p.y());
+    XSync(display(), False);
+    Window root_ret = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display(), root(), &root_ret, &child, &rx, &ry, &wx, &wy, &mask);
+    return child == top_level_of(Window(w));
+}
+
+bool in_front(WId a, WId b) { return stacking_index(Window(a)) > stacking_index(Window(b)); }
+
+static QRegion shape_of(WId w, int kind)
+{
+    int count = 0, ordering = 0;
+    XRectangle* rects = XShapeGetRectangles(display(), Window(w), kind, &count, &ordering);
+    QRegion r;
+    for (int i = 0; i < count; ++i) r += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+    if (rects) XFree(rects);
+    return r;
+}
+
+QRegion bounding_shape(WId w)
+{
+    int bounding = 0, clip = 0, xb = 0, yb = 0, xc = 0, yc = 0;
+    unsigned int wb = 0, hb = 0, wc = 0, hc = 0;
+    XShapeQueryExtents(display(), Window(w), &bounding, &xb, &yb, &wb, &hb, &clip, &xc, &yc, &wc, &hc);
+    return bounding ? shape_of(w, ShapeBounding) : QRegion();
+}
+
+QRegion input_shape(WId w) { return shape_of(w, ShapeInput); }
+
+unsigned long keysym(const QString& name) { return XStringToKeysym(qPrintable(name)); }
 
 struct OtherClient::Connection {
     Display* display = XOpenDisplay(nullptr);
