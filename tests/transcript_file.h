@@ -1,9 +1,10 @@
 #pragma once
-// What the case drivers share: a case file's text, and a run's transcript checked against
-// the one on file or, with PW_UPDATE_TRANSCRIPTS=1, written over it for a person to read
-// before it is committed.
+// What the case drivers share: a case file's text and the words of its lines, and a run's
+// transcript checked against the one on file or, with PW_UPDATE_TRANSCRIPTS=1, written
+// over it for a person to read before it is committed.
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,18 @@ inline QString read_text(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// The words of a case's line, with "quoted text" as one word (\" inside it).
+inline QStringList words_of(const QString& line)
+{
+    static const QRegularExpression word(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"));
+    QStringList out;
+    for (auto it = word.globalMatch(line); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out.append(m.hasCaptured(1) ? m.captured(1).replace(QStringLiteral("\\\""), QStringLiteral("\"")) : m.captured(2));
+    }
+    return out;
 }
 
 // Empty when `actual` reads as the file at `path` does (or was written there); otherwise

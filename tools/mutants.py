@@ -38,7 +38,8 @@ TESTS = {
                   "charbuild_sources_test", "charbuild_builder_test", "charbuild_characters_test",
                   "charbuild_cases", "test_runtime_pieces", "test_runtime_cases", "fuzz_acs_corpus"],
     "agent/runtime": ["test_runtime_pieces", "test_runtime_cases", "ui_character_window_test",
-                      "ui_character_mouse_test", "ui_balloon_test", "test_stage_loading", "test_scripts"],
+                      "ui_window_cases", "ui_balloon_test", "test_stage_loading", "test_scripts"],
+    "agent/ui": ["ui_window_cases", "ui_character_window_test", "ui_balloon_test"],
     "app": ["test_desktop_services", "test_script_window", "test_start_up", "test_load_save",
             "test_sound_windows", "test_info_bar", "test_script_editor", "test_help_book",
             "test_main_window_waits"],
@@ -54,7 +55,7 @@ PROGRAM = {"fuzz_script_corpus": "fuzz_script_replay", "fuzz_acs_corpus": "fuzz_
            **{t: "app_tests" for t in ["test_script_editor", "test_script_window", "test_desktop_services",
                                       "test_start_up", "test_load_save", "test_sound_windows",
                                       "test_info_bar", "test_help_book"]},
-           **{t: "ui_tests" for t in ["ui_character_window_test", "ui_character_mouse_test",
+           **{t: "ui_tests" for t in ["ui_character_window_test", "ui_window_cases",
                                      "ui_balloon_test"]},
            **{t: "engine_tests" for t in ["test_script_text", "test_wait_pieces", "test_run_state"]},
            "test_main_window_waits": "app_tests", "test_monotonic_clock": "media_tests"}

@@ -7,6 +7,7 @@
 #include "case_view.h"
 #include "platform/core/trace.h"
 #include "tests/recognition/speech_fixtures.h"
+#include "tests/transcript_file.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+using pw::test::words_of;
 
 namespace pw::runtime_cases {
 namespace {
@@ -34,18 +36,6 @@ void warned(QtMsgType type, const QMessageLogContext& context, const QString& te
 }
 
 QPoint point(const QString& xy) { return QPoint(xy.section(',', 0, 0).toInt(), xy.section(',', 1).toInt()); }
-
-// Words, with "quoted text" as one word (\" inside it).
-QStringList words_of(const QString& line)
-{
-    static const QRegularExpression word(u"\"((?:[^\"\\\\]|\\\\.)*)\"|(\\S+)"_s);
-    QStringList out;
-    for (auto it = word.globalMatch(line); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        out.append(m.hasCaptured(1) ? m.captured(1).replace(u"\\\""_s, u"\""_s) : m.captured(2));
-    }
-    return out;
-}
 
 // Runs of the same frame are one token ("1~" when the mouth opened in it, "!" when it
 // is still open at its end); a block of tokens that repeats is written once: "(50 51)+".

@@ -1,18 +1,12 @@
 // The character window's cut-out: it follows the frame's alpha at 50 %, follows the
-// outline smoothly when scaled (soft-edged for a compositor), is cached per distinct
-// frame, is the widget's mask off X11, and covers only what the screen shows. On the X
-// server: x11_character_window_test.
+// outline smoothly when scaled (soft-edged for a compositor), and is cached per distinct
+// frame. The window itself: cases/window_*.case, and cases/x11 on an X server.
 
-#include "agent/ui/character_window.h"
-#include "agent/ui/desktop_character_view.h"
 #include "agent/ui/frame_shape.h"
 #include "tests/test_classes.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QScreen>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace pw::agent::ui;
@@ -28,15 +22,6 @@ QImage disc(int size, QColor colour = Qt::red)
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
     p.drawEllipse(QRect(0, 0, size, size));
-    return img;
-}
-
-// Left half opaque blue, right half transparent.
-QImage half(int w, int h)
-{
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    QPainter(&img).fillRect(0, 0, w / 2, h, Qt::blue);
     return img;
 }
 
@@ -97,16 +82,6 @@ private slots:
         QCOMPARE(cut.region, QRegion(1, 0, 1, 1));
         QCOMPARE(qRed(cut.image.pixel(1, 0)), 255);
         QVERIFY(only_hard_alpha(cut.image));
-
-        // 10x10, left half opaque; scaled 4x wide and 2x high the edge lands at x = 20.
-        QCOMPARE(make_frame_shape(half(10, 10), QSize(40, 20)).region, QRegion(0, 0, 20, 20));
-        // A disc keeps its round outline when enlarged: corners out, centre and the
-        // middle of each edge in, diagonal points inside and outside the circle.
-        const FrameShape big = make_frame_shape(disc(20), QSize(80, 80));
-        for (const QPoint in : {QPoint(40, 40), QPoint(40, 6), QPoint(6, 40), QPoint(16, 16)})  // radius 34 < 40
-            QVERIFY(big.region.contains(in));
-        for (const QPoint out : {QPoint(2, 2), QPoint(77, 77), QPoint(7, 7)})  // radius 47 > 40
-            QVERIFY(!big.region.contains(out));
 
         // Runs of every length at every place in a row, read several pixels at a time,
         // and a partial alpha found wherever it is.
@@ -227,75 +202,6 @@ private slots:
         QCOMPARE(changed_rect(disc(30), blink), QRect(QPoint(10, 12), QPoint(20, 14)));
         QCOMPARE(changed_rect(disc(30), disc(30)), QRect());
         QCOMPARE(changed_rect(disc(30), disc(40)), QRect(0, 0, 40, 40));
-    }
-
-    // Off X11 the cut-out is the widget's mask (with a compositor, none).
-    void the_mask_follows_frame_size_and_compositor()
-    {
-        CharacterWindow w;
-        w.set_frame(disc(50));
-        w.place(QRect(100, 120, 100, 100));  // twice the frame's size
-        w.set_wanted_visible(true);
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.mask(), make_frame_shape(disc(50), QSize(100, 100)).region);
-        w.set_frame(half(50, 50));
-        QCOMPARE(w.mask(), QRegion(0, 0, 50, 100));
-        QImage painted = w.grab().toImage();
-        QVERIFY(qAlpha(painted.pixel(10, 50)) == 255 && qAlpha(painted.pixel(80, 50)) == 0);
-        w.set_compositing(true);
-        QVERIFY(!only_hard_alpha(w.shown_image()));
-        w.set_frame(disc(50));
-        QVERIFY(w.mask().isEmpty());
-        w.set_compositing(false);
-        QCOMPARE(w.mask(), make_frame_shape(disc(50), QSize(100, 100)).region);
-        QVERIFY(only_hard_alpha(w.shown_image()));
-    }
-
-    void empty_frames_hide_the_window_instead_of_showing_a_box()
-    {
-        CharacterWindow w;
-        w.place(QRect(10, 10, 40, 40));
-        w.set_frame(disc(40));
-        w.set_wanted_visible(true);
-        QVERIFY(w.isVisible());
-        QImage clear(40, 40, QImage::Format_ARGB32_Premultiplied);
-        clear.fill(Qt::transparent);
-        w.set_frame(clear);
-        QVERIFY(!w.isVisible());
-        w.set_frame(QImage());
-        QVERIFY(!w.isVisible());
-        w.set_frame(disc(40));
-        QVERIFY(w.isVisible());
-        w.set_wanted_visible(false);
-        QVERIFY(!w.isVisible());
-    }
-
-    void only_what_the_screen_shows_is_drawn()
-    {
-        const QRect screen = QGuiApplication::primaryScreen()->virtualGeometry();
-        CharacterWindow w;
-        w.set_frame(disc(40));
-        w.set_wanted_visible(true);
-        w.place(QRect(0, 0, 1000000, 30));
-        QCOMPARE(w.geometry(), QRect(0, 0, screen.width(), 30));
-        QCOMPARE(w.shown_image().size(), QSize(screen.width(), 30));
-        // Half off the left edge: the right part of the whole cut-out, and clicks
-        // report where they are on the whole character.
-        w.place(QRect(-40, 10, 100, 100));
-        QCOMPARE(w.geometry(), QRect(0, 10, 60, 100));
-        QCOMPARE(w.shape_region(), make_frame_shape(disc(40), QSize(100, 100)).region.translated(-40, 0)
-                                       & QRegion(0, 0, 60, 100));
-        QSignalSpy double_clicks(&w, &CharacterWindow::double_clicked);
-        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(10, 50));
-        QCOMPARE(double_clicks.value(0).value(2).toPoint(), QPoint(50, 50));
-        // The largest size a script can ask for costs a screen, not 32767 squared.
-        w.place(QRect(-16000, -16000, 32767, 32767));
-        QCOMPARE(w.geometry(), screen);
-        QVERIFY(w.isVisible());
-        w.place(QRect(screen.right() + 1, 0, 50, 50));  // off the screen: nothing shown
-        QVERIFY(!w.isVisible());
-        w.place(QRect(5, 5, 0, -3));  // no size: the frame's own
-        QCOMPARE(w.size(), QSize(40, 40));
     }
 };
 
