@@ -320,6 +320,8 @@ void CharacterAgent::advance()
     if (current_) return;
     if (queue_.empty()) {
         idle_.quiet();
+        // Listening that began while it was busy: now it shows that it listens.
+        if (listen_.active() && !listen_animating_) animate_listening(QStringLiteral("LISTENING"));
         return;
     }
     current_ = std::move(queue_.front());
