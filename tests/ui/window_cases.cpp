@@ -224,7 +224,9 @@ bool Play::until(const QStringList& w)
                                                  : point(w.value(3));
         done = [=] { return x11::stands_at(win->winId()) == at; };
     } else if (w.value(1) == "known"_L1 && window(w[0])) {  // until Kit known at x,y (Qt's own idea)
-        done = [=] { return window(w[0])->geometry().topLeft() == point(w.value(3)); };
+        const QWidget* win = window(w[0]);
+        const QPoint at = point(w.value(3));
+        done = [=] { return win->geometry().topLeft() == at; };
     } else if (w.value(1) == "in"_L1 && window(w[0]) && window(w.value(4))) {  // until Kit in front of Ann
         done = [&] { return x11::in_front(window(w[0])->winId(), window(w[4])->winId()); };
     } else {
