@@ -9,8 +9,9 @@
 // as bench_recognition does; one recogniser hears every clip, or with --fresh, a new
 // one each clip (as the first clip of a program run is heard).
 //
-// --decoys FILE listens with that decoy list instead of the built-in one; --why writes
-// each clip's path and what the decoder made of it to stderr.
+// --tune warp V (one or more) replaces the built-in warps. --decoys FILE listens with
+// that decoy list instead of the built-in one; --why writes each clip's path and what
+// the decoder made of it to stderr.
 //
 //   bench_recognition_clips LIST [--fresh] [--block-ms N] [--tune NAME VALUE]... [--decoder -NAME VALUE]...
 //                           [--decoys FILE] [--why]
@@ -99,9 +100,16 @@ int main(int argc, char** argv)
     }
     if (!tuning.isEmpty()) {
         QFile built_in(QStringLiteral(":/speech/listening.txt"));
+        QByteArray text = built_in.open(QIODevice::ReadOnly) ? built_in.readAll() : QByteArray();
+        // Warps given here replace the built-in ones instead of adding passes to them.
+        if (tuning.contains("\nwarp ")) {
+            QList<QByteArray> kept;
+            for (const QByteArray& line : text.split('\n'))
+                if (!line.startsWith("warp ")) kept << line;
+            text = kept.join('\n');
+        }
         QString problems;
-        settings.tuning = pw::voice::parse_listening_tuning(
-            (built_in.open(QIODevice::ReadOnly) ? built_in.readAll() : QByteArray()) + tuning, &problems);
+        settings.tuning = pw::voice::parse_listening_tuning(text + tuning, &problems);
         if (!problems.isEmpty()) {
             std::fprintf(stderr, "listening settings: %s\n", qPrintable(problems));
             return 2;
