@@ -11,6 +11,7 @@
 #include "agent/acs/frame_renderer.h"
 #include "agent/acs/wav_audio.h"
 #include "tests/test_classes.h"
+#include "tests/case_rows.h"
 #include "tests/transcript_file.h"
 
 #include <QCryptographicHash>
@@ -296,10 +297,7 @@ class AcsCases : public QObject {
 private slots:
     void each_case_reads_as_its_transcript_says_data()
     {
-        QTest::addColumn<QString>("name");
-        const QStringList names = QDir(cases).entryList({u"*.case"_s}, QDir::Files, QDir::Name);
-        QVERIFY(!names.isEmpty());
-        for (const QString& name : names) QTest::newRow(qPrintable(name)) << name.chopped(5);
+        QVERIFY(pw::test::add_case_rows(cases, u".case"_s) > 0);
     }
     void each_case_reads_as_its_transcript_says()
     {

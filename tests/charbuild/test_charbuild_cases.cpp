@@ -9,6 +9,7 @@
 #include "tools/charbuild/character_source.h"
 #include "tests/test_classes.h"
 #include "tests/thrown_error.h"
+#include "tests/case_rows.h"
 #include "tests/transcript_file.h"
 
 #include <QDir>
@@ -105,10 +106,7 @@ class CharbuildCases : public QObject {
 private slots:
     void each_case_runs_as_its_transcript_says_data()
     {
-        QTest::addColumn<QString>("name");
-        const QStringList names = QDir(cases).entryList({u"*.case"_s}, QDir::Files, QDir::Name);
-        QVERIFY(!names.isEmpty());
-        for (const QString& name : names) QTest::newRow(qPrintable(name)) << name.chopped(5);
+        QVERIFY(pw::test::add_case_rows(cases, u".case"_s) > 0);
     }
     void each_case_runs_as_its_transcript_says()
     {

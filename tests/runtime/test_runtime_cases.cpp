@@ -3,6 +3,7 @@
 // transcripts are written instead, for a person to read before they are committed.
 
 #include "case_world.h"
+#include "tests/case_rows.h"
 #include "tests/transcript_file.h"
 
 #include <QDir>
@@ -26,10 +27,7 @@ private Q_SLOTS:
 
 void RuntimeCases::each_case_runs_as_its_transcript_says_data()
 {
-    QTest::addColumn<QString>("name");
-    const QStringList names = QDir(cases).entryList({u"*.case"_s}, QDir::Files, QDir::Name);
-    QVERIFY(!names.isEmpty());
-    for (const QString& name : names) QTest::newRow(qPrintable(name)) << name.chopped(5);
+    QVERIFY(pw::test::add_case_rows(cases, u".case"_s) > 0);
 }
 
 void RuntimeCases::each_case_runs_as_its_transcript_says()

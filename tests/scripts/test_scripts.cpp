@@ -6,6 +6,7 @@
 #include "app/help_book.h"
 #include "tests/fakes/slot_setup.h"
 #include "tests/scripts/script_world.h"
+#include "tests/case_rows.h"
 #include "tests/transcript_file.h"
 
 #include <QDir>
@@ -67,10 +68,7 @@ private slots:
 
 void TestScripts::each_case_runs_as_its_transcript_says_data()
 {
-    QTest::addColumn<QString>("name");
-    const QStringList names = QDir(cases).entryList({QStringLiteral("*.csp")}, QDir::Files, QDir::Name);
-    QVERIFY(!names.isEmpty());
-    for (const QString& name : names) QTest::newRow(qPrintable(name)) << name.chopped(4);
+    QVERIFY(pw::test::add_case_rows(cases, QStringLiteral(".csp")) > 0);
 }
 
 void TestScripts::each_case_runs_as_its_transcript_says()

@@ -13,6 +13,7 @@
 #include "agent/ui/x11_desktop.h"
 #include "platform/desktop/global_key_source.h"
 #include "tests/test_classes.h"
+#include "tests/case_rows.h"
 #include "tests/transcript_file.h"
 #include "tests/ui/window_case_words.h"
 #include "tests/ui/x11_probe.h"
@@ -361,9 +362,7 @@ class WindowCases : public QObject {
 private slots:
     void each_case_runs_as_its_transcript_says_data()
     {
-        QTest::addColumn<QString>("name");
-        for (const QString& name : QDir(folder()).entryList({u"*.case"_s}, QDir::Files, QDir::Name))
-            QTest::newRow(qPrintable(name)) << name.chopped(5);
+        pw::test::add_case_rows(folder(), u".case"_s);
     }
     void each_case_runs_as_its_transcript_says()
     {
