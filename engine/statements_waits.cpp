@@ -86,8 +86,9 @@ WaitKind kind_of(PassFunction pass)
 }
 
 // The waitfor line's wait: a pass of its kind at every look. A key, a heard word, a
-// reminder, a listening period's end and a cancel each wake the run; a clock or a bump
-// changes without telling it, so those waits look again every keep_alive_ms too.
+// reminder, a listening period's end and a cancel each wake the run; a clock time or a
+// count of minutes looks again when it can next have changed, a bump every
+// keep_alive_ms.
 class WaitforWait : public RunWait {
 public:
     WaitforWait(std::unique_ptr<WaitLine> line, PassFunction pass) : w_(std::move(line)), pass_(pass)
@@ -115,7 +116,13 @@ public:
     }
     int look_again_ms() const override
     {
-        return kind == WaitKind::key || kind == WaitKind::word ? -1 : keep_alive_ms;
+        switch (kind) {
+        case WaitKind::key:
+        case WaitKind::word: return -1;
+        case WaitKind::clock: return waits::clock_time_next_look_ms(*w_);
+        case WaitKind::pause: return waits::minutes_next_look_ms(*w_);
+        default: return keep_alive_ms;
+        }
     }
 
 private:

@@ -64,6 +64,10 @@ Pass listen(WaitLine& w);
 Pass clock_time(WaitLine& w);
 // Counts the minutes down pass by pass; ends with `waiting` False.
 Pass minutes(WaitLine& w);
+// How long until the clock's minute changes, or until the minutes' countdown or end is
+// due: a clock or a count changes without waking the run, so it looks again then.
+int clock_time_next_look_ms(const WaitLine& w);
+int minutes_next_look_ms(const WaitLine& w);
 }  // namespace waits
 
 // Seconds on a monotonic clock: the high-resolution one when the program has it.

@@ -6,6 +6,7 @@
 #include "engine/wait_texts.h"
 #include "engine/waits.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace pw::engine::waits {
@@ -19,6 +20,12 @@ QTime time_of_day(const RunState& state)
     return state.time_of_day ? state.time_of_day() : QTime::currentTime();
 }
 
+// The time left, as of now; -1 once "Time's up" has been said.
+void count_minutes(WaitLine& w)
+{
+    if (w.minutes_left > -1.0) w.minutes_left = w.minutes_total - (monotonic_seconds(w.state) - w.minutes_start);
+}
+
 // The end of a minute pass: the countdown, the cancel test, the time left.
 Pass minutes_tail(WaitLine& w)
 {
@@ -26,10 +33,12 @@ Pass minutes_tail(WaitLine& w)
     if (w.minutes_left < 10.0) w.host.set_report_timer(true, countdown_interval_ms);
     if (w.cancel_seen()) return Pass::cancelled;
     // The quiet wait ends about a second after the time is up.
-    if (w.minutes_left > -1.0) w.minutes_left = w.minutes_total - (monotonic_seconds(w.state) - w.minutes_start);
+    count_minutes(w);
     if (w.minutes_left <= -1.0) w.state.waiting = false;
     return Pass::go_on;
 }
+
+constexpr int look_soon_ms = 40;
 
 }  // namespace
 
@@ -76,6 +85,9 @@ Pass minutes(WaitLine& w)
         w.minutes_tail_due = false;
         return minutes_tail(w);
     }
+    // Passes come when something wakes the run, not at a steady beat: a reminder says
+    // the time left now.
+    count_minutes(w);
     if (w.due()) {
         state.report_due = false;
         const QString text = wait_texts::minutes_reminder(w.minutes_left);
@@ -93,6 +105,23 @@ Pass minutes(WaitLine& w)
         w.restart_reminders();
     }
     return minutes_tail(w);
+}
+
+int clock_time_next_look_ms(const WaitLine& w)
+{
+    // Each second, or at the next minute if sooner: the clock may also be set while
+    // the wait goes on.
+    const QTime now = time_of_day(w.state);
+    return std::min(1000, 60000 - (now.second() * 1000 + now.msec()));
+}
+
+int minutes_next_look_ms(const WaitLine& w)
+{
+    if (w.minutes_left <= -1.0) return look_soon_ms;
+    // Just inside the last ten seconds (the countdown), then a second after the end.
+    const double left = w.minutes_total - (monotonic_seconds(w.state) - w.minutes_start);
+    const double ms = left >= 10.0 ? (left - 10.0) * 1000.0 + 1.0 : (left + 1.0) * 1000.0;
+    return int(std::clamp(std::ceil(ms), 1.0, 24.0 * 3600 * 1000));
 }
 
 }  // namespace pw::engine::waits
