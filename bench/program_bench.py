@@ -78,7 +78,8 @@ def write_script(folder, lines):
 
 
 def wait_cpu(binary, display, name, seconds, folder):
-    """% of a core over `seconds` of the scenario, and the same by thread name."""
+    """% of a core over `seconds` of the scenario, the same by thread name, and each
+    thread's wake-ups a second."""
     mode, lines, began, _ = WAITS[name]
     args, env = [], {}
     if lines:
@@ -105,12 +106,13 @@ def wait_cpu(binary, display, name, seconds, folder):
         wall = time.monotonic() - w0
         if name == "key":
             subprocess.call(["xdotool", "key", "a"], env=program_env(display))
-        by_thread = {}
-        for tid, (thread, seconds1) in last.items():
-            used = seconds1 - tasks0.get(tid, (thread, 0.0))[1]
-            by_thread[thread] = by_thread.get(thread, 0.0) + 100.0 * used / wall
+        by_thread, wakes = {}, {}
+        for tid, (thread, seconds1, runs1) in last.items():
+            _, seconds0, runs0 = tasks0.get(tid, (thread, 0.0, 0))
+            by_thread[thread] = by_thread.get(thread, 0.0) + 100.0 * (seconds1 - seconds0) / wall
+            wakes[thread] = wakes.get(thread, 0.0) + (runs1 - runs0) / wall
         whole = sum(by_thread.values())
-        return whole, by_thread
+        return whole, by_thread, wakes
 
 
 def bench_waits(builds, display, names, runs, seconds):
@@ -119,17 +121,20 @@ def bench_waits(builds, display, names, runs, seconds):
         for name in names:
             results = {label: [] for label, _ in builds}
             threads = {label: {} for label, _ in builds}
+            woken = {label: {} for label, _ in builds}
             loads = []
             for _ in range(runs):
                 for label, binary in builds:
-                    share, by_thread = wait_cpu(binary, display, name, seconds, folder)
+                    share, by_thread, wakes = wait_cpu(binary, display, name, seconds, folder)
                     results[label].append(share)
                     for t, v in by_thread.items():
                         threads[label].setdefault(t, []).append(v)
+                        woken[label].setdefault(t, []).append(wakes[t])
                     loads.append(os.getloadavg()[0])
             for label, _ in builds:
                 busiest = sorted(threads[label].items(), key=lambda tv: -statistics.median(tv[1]))[:3]
-                per_thread = ", ".join(f"{t} {statistics.median(v):.2f}" for t, v in busiest)
+                per_thread = ", ".join(f"{t} {statistics.median(v):.2f} ({statistics.median(woken[label][t]):.1f} wake-ups/s)"
+                                       for t, v in busiest)
                 print(f"{name} ({label}): CPU over {seconds} s {summary(results[label], ' %')} of a core, "
                       f"goal {WAITS[name][3]}; by thread: {per_thread}; "
                       f"load {statistics.median(loads):.2f}")

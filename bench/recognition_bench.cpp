@@ -14,7 +14,10 @@
 //                     [--perturb clean,higher,...] [--sizes 1,4] [--others K]
 //                     [--targets N] [--jobs N] [--cache DIR] [--words FILE]
 //                     [--decoys FILE] [--listening FILE] [--tune NAME VALUE]...
-//                     [--option NAME VALUE]... [-v]
+//                     [--option NAME VALUE]... [--block-ms MS] [-v]
+//
+// --block-ms feeds the audio in blocks of that many ms instead of the microphone's own,
+// to see what another block size would do to the delay after speech.
 
 #include "recognition_corpus.h"
 
@@ -61,6 +64,7 @@ struct Options {
     int others = 4;
     int targets = 0;
     int jobs = 1;
+    int block_ms = pw::voice::microphone_block_ms;
     bool verbose = false;
     QString cache = QDir::temp().filePath(QStringLiteral("pellworks-recognition-clips"));
     QString words = QStringLiteral(PW_BENCH_WORDS);
@@ -101,14 +105,14 @@ double thread_cpu_ms()
 }
 
 // Feeds a clip as a microphone would and stops at the first result.
-Outcome run_clip(CommandRecogniser& r, const QByteArray& clip, int post_ms, Tally& t)
+Outcome run_clip(CommandRecogniser& r, const QByteArray& clip, int post_ms, int block_ms, Tally& t)
 {
     r.restart();
     Outcome o;
     const qint64 end_ms = pw::test::speech_end_ms(clip);
     const qsizetype total = clip.size() / 2;
     const auto* s = reinterpret_cast<const qint16*>(clip.constData());
-    constexpr qsizetype block = CommandRecogniser::sample_rate * pw::voice::microphone_block_ms / 1000;
+    const qsizetype block = qsizetype(CommandRecogniser::sample_rate) * block_ms / 1000;
     for (qsizetype at = 0; at < total && !o.heard; at += block) {
         const double before = thread_cpu_ms();
         const auto events = r.feed(s + at, std::min(block, total - at));
@@ -209,7 +213,7 @@ public:
                 const QStringList words = targets.mid(g, size);
                 r->listen_for(QStringList{cancel_phrase} + words);
                 for (const QString& w : words) {
-                    const Outcome o = run_clip(*r, clips.value(w), post_ms, t);
+                    const Outcome o = run_clip(*r, clips.value(w), post_ms, options_.block_ms, t);
                     ++t.commands;
                     if (o.heard && o.phrase == w) ++t.commands_right;
                     else notes << QStringLiteral("%1 missed %2 -> %3").arg(label, w, shown(o));
@@ -218,7 +222,7 @@ public:
                 if (g % (size * 8) == 0) {
                     for (const QString& said : {QStringLiteral("cancel script")}) {
                         if (!clips.contains(said)) continue;
-                        const Outcome o = run_clip(*r, clips.value(said), post_ms, t);
+                        const Outcome o = run_clip(*r, clips.value(said), post_ms, options_.block_ms, t);
                         ++t.cancels;
                         if (o.phrase == cancel_phrase) ++t.cancels_right;
                         else notes << QStringLiteral("%1 missed %2 -> %3").arg(label, said, shown(o));
@@ -228,7 +232,7 @@ public:
                     const auto& [name, clip] = pool[qsizetype(random() % uint32_t(pool.size()))];
                     if (words.contains(name) || clip.isEmpty()) continue;
                     ++k;
-                    const Outcome o = run_clip(*r, clip, post_ms, t);
+                    const Outcome o = run_clip(*r, clip, post_ms, options_.block_ms, t);
                     ++t.others;
                     if (o.heard && !o.phrase.isEmpty()) {
                         ++t.others_taken;
@@ -317,7 +321,7 @@ int usage()
                  "usage: bench_recognition [--set held-out|tuning] [--voices all|espeak|flite] "
                  "[--perturb clean,higher,faster,slower,room,child] [--sizes 1,4] [--others K] [--targets N] "
                  "[--jobs N] [--cache DIR] [--words FILE] [--decoys FILE] [--listening FILE] "
-                 "[--tune NAME VALUE]... [--option NAME VALUE]... [-v]\n");
+                 "[--tune NAME VALUE]... [--option NAME VALUE]... [--block-ms MS] [-v]\n");
     return 2;
 }
 
@@ -368,6 +372,8 @@ int main(int argc, char** argv)
             options.targets = args[++i].toInt();
         } else if (a == QLatin1String("--jobs") && has_value) {
             options.jobs = std::max(1, args[++i].toInt());
+        } else if (a == QLatin1String("--block-ms") && has_value) {
+            options.block_ms = std::max(10, args[++i].toInt());
         } else if (a == QLatin1String("--cache") && has_value) {
             options.cache = args[++i];
         } else if (a == QLatin1String("--words") && has_value) {
