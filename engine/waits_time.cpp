@@ -80,14 +80,15 @@ Pass minutes(WaitLine& w)
         if (!std::isfinite(w.minutes_total)) throw ScriptError(QStringLiteral("That is too long to wait."));
         w.minutes_start = monotonic_seconds(state);
         w.minutes_left = w.minutes_total;
+    } else {
+        // Passes come when something wakes the run, not at a steady beat: a reminder
+        // says the time left now (the first one, the whole time).
+        count_minutes(w);
     }
     if (w.minutes_tail_due) {
         w.minutes_tail_due = false;
         return minutes_tail(w);
     }
-    // Passes come when something wakes the run, not at a steady beat: a reminder says
-    // the time left now.
-    count_minutes(w);
     if (w.due()) {
         state.report_due = false;
         const QString text = wait_texts::minutes_reminder(w.minutes_left);
