@@ -425,9 +425,13 @@ void CommandRecogniser::apply_phrases()
                     if (tuning.british_pronunciations) add_variant(w, settings_.pronounce_british, QStringLiteral("british"));
                 }
     const QStringList no_garbage;
+    const auto listened = std::count_if(wanted_phrases_.begin(), wanted_phrases_.end(), [this](const QString& p) {
+        return !settings_.careful_phrases.contains(p, Qt::CaseInsensitive);
+    });
+    const double command = listened == 1 && tuning.command_one >= 0 ? tuning.command_one : tuning.command;
     CommandGrammar next = CommandGrammar::build(
         wanted_phrases_, settings_.decoys, lexicon, tuning.garbage > 0 ? garbage_sounds() : no_garbage,
-        GrammarWeights{tuning.command, tuning.decoy, tuning.garbage, tuning.garbage_sound});
+        GrammarWeights{command, tuning.decoy, tuning.garbage, tuning.garbage_sound});
     if (next.ways().isEmpty()) {
         qWarning() << "Nothing to listen for: no command or decoy word can be recognised.";
         return;

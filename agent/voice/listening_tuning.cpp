@@ -25,6 +25,7 @@ ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems
             continue;
         }
         if (name == QLatin1String("command")) t.command = value;
+        else if (name == QLatin1String("command_one")) t.command_one = value;
         else if (name == QLatin1String("decoy")) t.decoy = value;
         else if (name == QLatin1String("garbage")) t.garbage = value;
         else if (name == QLatin1String("garbage_sound")) t.garbage_sound = value;

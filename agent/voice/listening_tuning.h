@@ -15,6 +15,10 @@ struct ListeningTuning {
     // contests. 1 is neutral.
     double command = 1.0;
     double decoy = 1.0;
+    // The command weight while a single phrase is listened for (besides those that
+    // stop a script), as `waitfor listen=WORD` does; below 0 it is `command`. With one
+    // command, other speech has one way to be taken for it, so the weight can be higher.
+    double command_one = -1;
     // The garbage loop: 0 leaves it out. `garbage_sound` is paid once for each sound
     // the loop takes, so longer stretches of other speech pay more.
     double garbage = 0.0;

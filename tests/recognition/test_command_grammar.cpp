@@ -113,11 +113,12 @@ private Q_SLOTS:
         const ListeningTuning t = parse_listening_tuning("# weights\ndecoy 0.5 # weak\ngarbage_sound 1e-9\n"
                                                          "command -2\nloudness 3\ngarbage\nwarp 1\nwarp 1.2\n"
                                                          "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\nnoise_floor 60\n"
-                                                         "quiet_kept 120\nbritish_pronunciations 1\n",
+                                                         "quiet_kept 120\nbritish_pronunciations 1\ncommand_one 300\n",
                                                          &problems);
         QCOMPARE(t.decoy, 0.5);
         QCOMPARE(t.garbage_sound, 1e-9);
         QCOMPARE(t.command, 1.0);  // a bad value keeps the default
+        QCOMPARE(t.command_one, 300.0);
         QCOMPARE(t.warps, (QList<double>{1.0, 1.2}));  // warps add up; a wild one is left out
         QCOMPARE(t.warp_cost, 4.0);
         QCOMPARE(t.agree, 2);

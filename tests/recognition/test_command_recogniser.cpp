@@ -161,6 +161,19 @@ private Q_SLOTS:
         QCOMPARE(heard_phrases(feed(*r, spoken(voice, QStringLiteral("yes")))), QStringList{QStringLiteral("yes")});
     }
 
+    // One word listened for (the stopping command aside) weighs as `command_one` says;
+    // several weigh as `command`.
+    void a_single_command_has_its_own_weight()
+    {
+        RecogniserSettings settings = RecogniserSettings::defaults();
+        settings.tuning.command = 0.1;
+        settings.tuning.command_one = 300;
+        auto r = fresh_recogniser({QStringLiteral("Cancel [Script]"), QStringLiteral("apple")}, settings);
+        QVERIFY(r->grammar().jsgf(QStringLiteral("g")).contains(QStringLiteral("/300/ apple")));
+        r->listen_for({QStringLiteral("Cancel [Script]"), QStringLiteral("apple"), QStringLiteral("yes")});
+        QVERIFY(r->grammar().jsgf(QStringLiteral("g")).contains(QStringLiteral("/0.1/ apple")));
+    }
+
     // Every change of commands builds a new grammar; the old one must go with all that
     // was parsed for it, or a long session of scripts slowly eats the memory.
     void changing_commands_keeps_no_old_grammar()
