@@ -17,8 +17,9 @@ namespace pw::voice {
 // in 100 should come within 300 ms of it. On held-out words (clean, faster and
 // child-like, 8,820 clips, bench_recognition --block-ms) results came 78 ms (median)
 // and 211 ms (99th percentile) after the detector with 30 ms blocks, 85 and 226 ms
-// with 50 ms, with the same words heard; a recording as the microphone cost the
-// listening thread 0.41 % of a core with 30 ms blocks and 0.23 % with 50 ms.
+// with 50 ms, with the same words heard; with a recording as the microphone, the
+// listening thread woke 33 times a second with 30 ms blocks and used 0.51 % of a core,
+// and 20 times and 0.29 % with 50 ms (bench/program_bench.py listen, a quiet machine).
 constexpr int microphone_block_ms = 50;
 
 class Microphone : public QObject {
