@@ -20,10 +20,12 @@ QTime time_of_day(const RunState& state)
     return state.time_of_day ? state.time_of_day() : QTime::currentTime();
 }
 
+double seconds_left(const WaitLine& w) { return w.minutes_total - (monotonic_seconds(w.state) - w.minutes_start); }
+
 // The time left, as of now; -1 once "Time's up" has been said.
 void count_minutes(WaitLine& w)
 {
-    if (w.minutes_left > -1.0) w.minutes_left = w.minutes_total - (monotonic_seconds(w.state) - w.minutes_start);
+    if (w.minutes_left > -1.0) w.minutes_left = seconds_left(w);
 }
 
 // The end of a minute pass: the countdown, the cancel test, the time left.
@@ -120,7 +122,7 @@ int minutes_next_look_ms(const WaitLine& w)
 {
     if (w.minutes_left <= -1.0) return look_soon_ms;
     // Just inside the last ten seconds (the countdown), then a second after the end.
-    const double left = w.minutes_total - (monotonic_seconds(w.state) - w.minutes_start);
+    const double left = seconds_left(w);
     const double ms = left >= 10.0 ? (left - 10.0) * 1000.0 + 1.0 : (left + 1.0) * 1000.0;
     return int(std::clamp(std::ceil(ms), 1.0, 24.0 * 3600 * 1000));
 }
