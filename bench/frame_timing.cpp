@@ -192,7 +192,7 @@ int measure_frame_scaling(const QString& file)
     QList<QImage> frames;
     for (const acs::Animation& a : data.animations)
         for (const acs::Frame& f : a.frames)
-            if (!f.images.isEmpty() && frames.size() < 200) frames.append(acs::render_frame(data, f));
+            if (!f.images.isEmpty() && frames.size() < 200) frames.append(acs::compose_frame(data, f));
     if (frames.isEmpty()) {
         std::fprintf(stderr, "bench_frame_timing: no frames\n");
         return 1;

@@ -1,8 +1,8 @@
 #include "agent/acs/frame_renderer.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
+#include <cstring>
 
 namespace pw::acs {
 
@@ -28,19 +28,18 @@ int openness(Mouth m)
 // 4096 x 4096, and above that drawing would only exhaust memory.
 constexpr int max_frame_pixels = 4096 * 4096;
 
-using ColorTable = std::array<QRgb, 256>;
-
-// Indices beyond the palette are black; the transparent index is never drawn.
-ColorTable color_table(const CharacterData& data)
+// Indices beyond the palette are black; the transparent index is see-through.
+QList<QRgb> color_table(const CharacterData& data)
 {
-    ColorTable t;
-    for (int i = 0; i < 256; ++i) t[size_t(i)] = i < data.palette.size() ? (data.palette[i] | 0xFF000000u) : 0xFF000000u;
+    QList<QRgb> t(256);
+    for (int i = 0; i < 256; ++i) t[i] = i < data.palette.size() ? (data.palette[i] | 0xFF000000u) : 0xFF000000u;
+    t[data.transparent_index] = 0;
     return t;
 }
 
 // Copies the non-transparent pixels of `img`, placed at (x, y) from the frame's top
 // left, into `out`, clipped to the frame.
-void draw(QImage& out, const Image& img, int x, int y, uint8_t transparent, const ColorTable& colors)
+void draw(QImage& out, const Image& img, int x, int y, uint8_t transparent)
 {
     if (!img.present || img.width <= 0 || img.height <= 0) return;
     const int x0 = std::max(0, x);
@@ -55,9 +54,9 @@ void draw(QImage& out, const Image& img, int x, int y, uint8_t transparent, cons
     for (int fy = y0; fy < y1; ++fy) {
         // Rows are stored bottom-up.
         const uchar* src = pixels + qsizetype(img.height - 1 - (fy - y)) * img.stride() + (x0 - x);
-        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(fy)) + x0;
+        uchar* dst = out.scanLine(fy) + x0;
         for (int fx = x0; fx < x1; ++fx, ++src, ++dst)
-            if (*src != transparent) *dst = colors[*src];
+            if (*src != transparent) *dst = *src;
     }
 }
 
@@ -84,13 +83,14 @@ const MouthOverlay* pick_overlay(const Frame& frame, Mouth wanted)
     return best;
 }
 
-QImage render_frame(const CharacterData& data, const Frame& frame, std::optional<Mouth> mouth)
+QImage compose_frame(const CharacterData& data, const Frame& frame, std::optional<Mouth> mouth)
 {
     if (qint64(data.width) * data.height > max_frame_pixels) return {};
-    QImage out(data.width, data.height, QImage::Format_ARGB32_Premultiplied);
+    QImage out(data.width, data.height, QImage::Format_Indexed8);
     if (out.isNull()) return out;
-    out.fill(Qt::transparent);
-    const ColorTable colors = color_table(data);
+    out.setColorTable(color_table(data));
+    // The rows' padding too, so that pictures that look alike hash alike.
+    std::memset(out.bits(), data.transparent_index, size_t(out.sizeInBytes()));
     const MouthOverlay* overlay = mouth ? pick_overlay(frame, *mouth) : nullptr;
     const qsizetype skipped = overlay && overlay->replace_top_image ? 0 : -1;
 
@@ -98,12 +98,17 @@ QImage render_frame(const CharacterData& data, const Frame& frame, std::optional
     for (qsizetype i = frame.images.size() - 1; i >= 0; --i) {
         if (i == skipped) continue;
         const FrameImage& fi = frame.images[i];
-        if (const Image* img = image_at(data, fi.image)) draw(out, *img, fi.x, fi.y, data.transparent_index, colors);
+        if (const Image* img = image_at(data, fi.image)) draw(out, *img, fi.x, fi.y, data.transparent_index);
     }
     if (overlay)
         if (const Image* img = image_at(data, overlay->image))
-            draw(out, *img, overlay->x, overlay->y, data.transparent_index, colors);
+            draw(out, *img, overlay->x, overlay->y, data.transparent_index);
     return out;
+}
+
+QImage render_frame(const CharacterData& data, const Frame& frame, std::optional<Mouth> mouth)
+{
+    return compose_frame(data, frame, mouth).convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 }  // namespace pw::acs

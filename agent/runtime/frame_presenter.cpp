@@ -66,7 +66,7 @@ QImage FramePresenter::picture_of(const acs::Frame& frame, const acs::MouthOverl
     const QByteArray composition = composition_of(frame, overlay);
     if (const auto known = by_composition_.constFind(composition); known != by_composition_.cend())
         return known.value();
-    QImage image = overlay ? acs::render_frame(data_, frame, overlay->shape) : acs::render_frame(data_, frame);
+    QImage image = overlay ? acs::compose_frame(data_, frame, overlay->shape) : acs::compose_frame(data_, frame);
     // Animations repeat poses (most begin and end in the rest pose), not always with the
     // same pictures: one that looks like a kept one is kept once, and the window knows
     // it by sight.

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -29,6 +30,87 @@ bool has_partial_alpha(const QImage& image)
         }
     }
     return false;
+}
+
+// Rows of runs [x0, x1) gathered into bands of rows with the same runs, the banded
+// form QRegion keeps: built directly, this costs a fraction of going through a bitmap.
+class RegionBands {
+public:
+    using Runs = QList<QPair<int, int>>;
+
+    // `row` is the runs of row y; it is left in an unspecified state.
+    void add_row(int y, Runs& row)
+    {
+        if (row == band_)
+            return;
+        close_band(y);
+        band_.swap(row);
+        band_top_ = y;
+    }
+
+    QRegion finish(int height)
+    {
+        close_band(height);
+        QRegion region;
+        region.setRects(rects_.constData(), int(rects_.size()));
+        return region;
+    }
+
+private:
+    void close_band(int bottom)
+    {
+        for (const auto& [x0, x1] : band_)
+            rects_.append(QRect(x0, band_top_, x1 - x0, bottom - band_top_));
+    }
+
+    QList<QRect> rects_;
+    Runs band_;
+    int band_top_ = 0;
+};
+
+// alpha_region of a palette picture: the runs of pixels whose colour is solid.
+QRegion indexed_alpha_region(const QImage& image, bool* partial_alpha)
+{
+    const QList<QRgb> table = image.colorTable();
+    std::array<bool, 256> solid{}, used{};  // indices beyond the table draw nothing
+    for (qsizetype i = 0; i < qMin<qsizetype>(table.size(), 256); ++i)
+        solid[size_t(i)] = qAlpha(table[i]) >= 128;
+    const int w = image.width(), h = image.height();
+    RegionBands bands;
+    RegionBands::Runs row;
+    for (int y = 0; y < h; ++y) {
+        row.clear();
+        const uchar* line = image.constScanLine(y);
+        int run_start = -1;
+        for (int x = 0; x < w; ++x) {
+            used[line[x]] = true;
+            if (solid[line[x]]) {
+                if (run_start < 0)
+                    run_start = x;
+            } else if (run_start >= 0) {
+                row.append({run_start, x});
+                run_start = -1;
+            }
+        }
+        if (run_start >= 0)
+            row.append({run_start, w});
+        bands.add_row(y, row);
+    }
+    if (partial_alpha) {
+        *partial_alpha = false;
+        for (qsizetype i = 0; i < qMin<qsizetype>(table.size(), 256); ++i) {
+            const int a = qAlpha(table[i]);
+            *partial_alpha = *partial_alpha || (used[size_t(i)] && a != 0 && a != 255);
+        }
+    }
+    return bands.finish(h);
+}
+
+// Whether a palette picture's colours are each fully opaque or fully transparent.
+bool hard_palette(const QImage& image)
+{
+    const QList<QRgb> table = image.colorTable();
+    return std::all_of(table.cbegin(), table.cend(), [](QRgb c) { return qAlpha(c) == 0 || qAlpha(c) == 255; });
 }
 
 }  // namespace
@@ -61,20 +143,15 @@ QRegion alpha_region(const QImage& image, bool* partial_alpha)
 {
     if (image.isNull())
         return {};
-    // Runs of pixels with alpha >= 128, row by row; rows with the same runs make one
-    // band, which is the banded form QRegion keeps (built directly, this costs a
-    // fraction of going through a bitmap).
+    if (image.format() == QImage::Format_Indexed8)
+        return indexed_alpha_region(image, partial_alpha);
+    // Runs of pixels with alpha >= 128, row by row.
     const QImage argb = image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_ARGB32_Premultiplied
                             ? image
                             : image.convertToFormat(QImage::Format_ARGB32);
     const int w = argb.width(), h = argb.height();
-    QList<QRect> rects;
-    QList<QPair<int, int>> band, row;  // runs [x0, x1) of the band and of this row
-    int band_top = 0;
-    const auto close_band = [&](int bottom) {
-        for (const auto& [x0, x1] : band)
-            rects.append(QRect(x0, band_top, x1 - x0, bottom - band_top));
-    };
+    RegionBands bands;
+    RegionBands::Runs row;
     // Alpha is the top byte: below half is a pixel under 0x80000000. Any bit left in a
     // see-through pixel, or missing from the alpha of a solid one, means partial alpha.
     QRgb clear_bits = 0, solid_bits = 0xffffffffu;
@@ -138,11 +215,7 @@ QRegion alpha_region(const QImage& image, bool* partial_alpha)
         }
         if (run_start >= 0)
             row.append({run_start, w});
-        if (row != band) {
-            close_band(y);
-            band.swap(row);
-            band_top = y;
-        }
+        bands.add_row(y, row);
     }
 #ifdef __SSE2__
     alignas(16) QRgb lanes[2][4];
@@ -153,12 +226,9 @@ QRegion alpha_region(const QImage& image, bool* partial_alpha)
         solid_bits &= lanes[1][i];
     }
 #endif
-    close_band(h);
     if (partial_alpha)
         *partial_alpha = clear_bits != 0 || qAlpha(solid_bits) != 255;
-    QRegion region;
-    region.setRects(rects.constData(), int(rects.size()));
-    return region;
+    return bands.finish(h);
 }
 
 namespace {
@@ -207,7 +277,10 @@ FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge, QRe
         return {};
     FrameShape shape;
     if (frame.size() == size) {
-        shape.image = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        // A character's own frames are palette pictures and stay so: the window puts
+        // them on the screen through their colour table.
+        const bool palette = frame.format() == QImage::Format_Indexed8 && hard_palette(frame);
+        shape.image = palette ? frame : frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         if (part.size() != size)
             shape.image = shape.image.copy(part);
         // Hardening keeps the cut-out as it is, so one pass finds both; rendered frames
@@ -224,18 +297,17 @@ FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge, QRe
     return shape;
 }
 
-QRect changed_rect(const QImage& before, const QImage& after)
+namespace {
+
+template <typename Pixel>
+QRect changed_pixels(const QImage& before, const QImage& after)
 {
-    if (before.size() != after.size() || before.format() != after.format() || before.depth() != 32)
-        return after.rect();
-    if (before.cacheKey() == after.cacheKey())
-        return {};
     const int w = after.width();
-    const size_t row_bytes = size_t(w) * 4;
+    const size_t row_bytes = size_t(w) * sizeof(Pixel);
     int left = w, right = -1, top = -1, bottom = -1;
     for (int y = 0; y < after.height(); ++y) {
-        const auto* a = reinterpret_cast<const quint32*>(before.constScanLine(y));
-        const auto* b = reinterpret_cast<const quint32*>(after.constScanLine(y));
+        const auto* a = reinterpret_cast<const Pixel*>(before.constScanLine(y));
+        const auto* b = reinterpret_cast<const Pixel*>(after.constScanLine(y));
         if (std::memcmp(a, b, row_bytes) == 0)
             continue;
         if (top < 0)
@@ -252,6 +324,21 @@ QRect changed_rect(const QImage& before, const QImage& after)
         right = std::max(right, x1);
     }
     return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+}  // namespace
+
+QRect changed_rect(const QImage& before, const QImage& after)
+{
+    if (before.size() != after.size() || before.format() != after.format())
+        return after.rect();
+    if (before.cacheKey() == after.cacheKey())
+        return {};
+    if (after.depth() == 32)
+        return changed_pixels<quint32>(before, after);
+    if (after.format() == QImage::Format_Indexed8 && before.colorTable() == after.colorTable())
+        return changed_pixels<quint8>(before, after);
+    return after.rect();
 }
 
 const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft_edge, QRect part)

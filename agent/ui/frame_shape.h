@@ -14,7 +14,9 @@
 namespace pw::agent::ui {
 
 struct FrameShape {
-    QImage image;    // ARGB32_Premultiplied; alpha 0 or 255 only unless the edge is soft
+    // ARGB32_Premultiplied, alpha 0 or 255 only unless the edge is soft; at the frame's
+    // own size a palette frame whose colours are all opaque or see-through stays Indexed8.
+    QImage image;
     QRegion region;  // the opaque pixels
 };
 
@@ -37,7 +39,7 @@ QRegion alpha_region(const QImage& image, bool* partial_alpha = nullptr);
 FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
 // The smallest rectangle holding every pixel in which `after` differs from `before`;
-// all of `after` when their sizes or formats differ. A new frame often changes only a
+// all of `after` when their sizes, formats or colour tables differ. A new frame often changes only a
 // blink or a hand, and only that needs painting again.
 QRect changed_rect(const QImage& before, const QImage& after);
 

@@ -13,6 +13,7 @@
 // Xlib's macros (None, Bool, Status...) clash with Qt names, so it comes last.
 #include <X11/Xlib.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -190,9 +191,20 @@ bool X11WindowPainter::already_put(const QRect& rect, quint32 sequence) const
 
 quint32 X11WindowPainter::put_pieces(const QImage& picture, const QRegion& region)
 {
+    // A narrow or palette piece's rows, gathered: one buffer for all windows, which put
+    // their pieces one at a time on the GUI thread, kept to spare an allocation a frame.
+    static QByteArray rows;
     xcb_connection_t* c = xcb();
-    if (!c || !gc_ || picture.depth() != 32 || (depth_ != 24 && depth_ != 32))
+    const bool indexed = picture.format() == QImage::Format_Indexed8;
+    if (!c || !gc_ || (picture.depth() != 32 && !indexed) || (depth_ != 24 && depth_ != 32))
         return 0;
+    // A palette picture's pixels become 32-bit ones as its rows are gathered.
+    std::array<QRgb, 256> colours{};  // indices beyond the table are see-through
+    if (indexed) {
+        const QList<QRgb> table = picture.colorTable();
+        for (qsizetype i = 0; i < qMin<qsizetype>(table.size(), 256); ++i)
+            colours[size_t(i)] = qPremultiply(table[i]);
+    }
     quint32 first = 0;
     constexpr qsizetype header_bytes = 24;
     for (const QRect& rect : region & picture.rect()) {
@@ -200,16 +212,24 @@ quint32 X11WindowPainter::put_pieces(const QImage& picture, const QRegion& regio
         // Requests have a size limit: tall pictures go in strips.
         const int strip = int(qMax<qsizetype>(1, (max_request_bytes_ - header_bytes) / row_bytes));
         // Whole rows are sent from the picture itself; a narrower piece is gathered first.
-        const bool whole_rows = rect.width() == picture.width() && picture.bytesPerLine() == row_bytes;
+        const bool whole_rows = !indexed && rect.width() == picture.width() && picture.bytesPerLine() == row_bytes;
         for (int top = rect.top(); top <= rect.bottom(); top += strip) {
             const int height = qMin(strip, rect.bottom() + 1 - top);
             const uchar* data = picture.constScanLine(top);
             if (!whole_rows) {
-                rows_.resize(row_bytes * height);
-                for (int y = 0; y < height; ++y)
-                    memcpy(rows_.data() + y * row_bytes, picture.constScanLine(top + y) + rect.left() * 4,
-                           size_t(row_bytes));
-                data = reinterpret_cast<const uchar*>(rows_.constData());
+                rows.resize(row_bytes * height);
+                for (int y = 0; y < height; ++y) {
+                    char* to = rows.data() + y * row_bytes;
+                    if (!indexed) {
+                        memcpy(to, picture.constScanLine(top + y) + rect.left() * 4, size_t(row_bytes));
+                        continue;
+                    }
+                    const uchar* from = picture.constScanLine(top + y) + rect.left();
+                    auto* pixels = reinterpret_cast<QRgb*>(to);
+                    for (int x = 0; x < rect.width(); ++x)
+                        pixels[x] = colours[from[x]];
+                }
+                data = reinterpret_cast<const uchar*>(rows.constData());
             }
             const xcb_void_cookie_t sent =
                 xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, xcb_window_t(window_), gc_, quint16(rect.width()),

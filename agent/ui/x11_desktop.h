@@ -57,7 +57,8 @@ public:
     X11WindowPainter& operator=(const X11WindowPainter&) = delete;
 
     WId window() const { return window_; }
-    // The pixels of `picture` (32 bits a pixel) inside `region`, to the same place in the window.
+    // The pixels of `picture` (32 bits a pixel premultiplied, or Indexed8) inside `region`, to
+    // the same place in the window.
     void put(const QImage& picture, const QRegion& region);
     // The same for a new frame, remembered so that the exposes its shape causes need no
     // second put (see already_put).
@@ -76,7 +77,6 @@ private:
     quint32 gc_ = 0;
     quint8 depth_ = 0;
     qsizetype max_request_bytes_ = 0;
-    QByteArray rows_;  // a narrow piece's rows, gathered (kept to spare an allocation a frame)
 };
 
 // Watches the X server's events for `widget`'s window.

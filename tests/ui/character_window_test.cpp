@@ -202,6 +202,19 @@ private slots:
         QCOMPARE(changed_rect(disc(30), blink), QRect(QPoint(10, 12), QPoint(20, 14)));
         QCOMPARE(changed_rect(disc(30), disc(30)), QRect());
         QCOMPARE(changed_rect(disc(30), disc(40)), QRect(0, 0, 40, 40));
+
+        // A character's palette frames stay palette pictures at their own size, cut out
+        // as their colours say, and are compared index by index while the colours agree.
+        const auto palette = [](const QImage& i) {
+            return i.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+        };
+        const FrameShape shape = make_frame_shape(palette(disc(30)), QSize(30, 30));
+        QCOMPARE(shape.image.format(), QImage::Format_Indexed8);
+        QCOMPARE(shape.region, make_frame_shape(disc(30), QSize(30, 30)).region);
+        QCOMPARE(changed_rect(palette(disc(30)), palette(blink)), QRect(QPoint(10, 12), QPoint(20, 14)));
+        QImage recoloured = palette(blink);
+        recoloured.setColor(0, qRgb(1, 2, 3));
+        QCOMPARE(changed_rect(palette(blink), recoloured), QRect(0, 0, 30, 30));
     }
 };
 

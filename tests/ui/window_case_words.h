@@ -36,7 +36,8 @@ inline QString size_and_area(const QRegion& r)
 }
 
 // "frame 50x50 disc|half|clear|oval #rrggbb [inset]", "frame 100x100 [at x,y wxh]",
-// "frame none"; drawn without antialiasing, like a palette frame.
+// "frame none"; drawn without antialiasing into a palette picture, as a character's
+// frames are.
 inline QImage frame(const QStringList& w)
 {
     if (w.value(1) == "none"_L1) return {};
@@ -57,7 +58,18 @@ inline QImage frame(const QStringList& w)
         p.setBrush(QColor(w.value(3)));
         p.drawEllipse(QRect(QPoint(inset, 2), img.size() - QSize(2 * inset, 4)));
     }
-    return img;
+    p.end();
+    // Qt's own conversion would round the colours to its web palette.
+    QImage palette(img.size(), QImage::Format_Indexed8);
+    QList<QRgb> colours;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb c = qAlpha(img.pixel(x, y)) < 128 ? 0 : img.pixel(x, y);
+            if (!colours.contains(c)) colours.append(c);
+            palette.scanLine(y)[x] = uchar(colours.indexOf(c));
+        }
+    palette.setColorTable(colours);
+    return palette;
 }
 
 // Opaque pixels, 4-connected, counted as separate pieces.
