@@ -99,7 +99,7 @@ void write_image(ByteSink& out, const Image& img, qsizetype index)
     check_fits(img.width, 0xFFFF, QStringLiteral("the width of %1").arg(where));
     check_fits(img.height, 0xFFFF, QStringLiteral("the height of %1").arg(where));
     const qsizetype raster = qsizetype(img.stride()) * img.height;
-    const QByteArray& pixels = img.decoded_pixels();
+    const QByteArray pixels = img.decoded_pixels();
     if (pixels.size() != raster)
         refuse(error::file_corrupt, QStringLiteral("%1 is %2x%3 and needs %4 bytes of pixels, but has %5")
                                         .arg(where).arg(img.width).arg(img.height).arg(raster).arg(pixels.size()));

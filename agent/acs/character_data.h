@@ -19,7 +19,7 @@ namespace pw::acs {
 
 // An 8-bit palette picture. Rows are stored bottom-up, each padded to a multiple of
 // four bytes, exactly as in the file. A picture made in memory holds its pixels; one
-// read from a file holds its compressed stream and decodes it when first drawn.
+// read from a file holds its compressed stream and decodes it whenever it is drawn.
 struct Image {
     bool present = true;  // false: an empty one-byte placeholder record
     int width = 0;
@@ -29,13 +29,8 @@ struct Image {
 
     int stride() const { return (width + 3) & ~3; }
     // The palette indices, bottom-up, whichever way the picture is held; empty when a
-    // compressed stream turns out to be damaged.
-    const QByteArray& decoded_pixels() const { return packed ? packed->pixels() : pixels; }
-    // Palette index of the pixel at (x, y), y counted from the top.
-    uint8_t at(int x, int y) const
-    {
-        return uint8_t(decoded_pixels()[(height - 1 - y) * stride() + x]);
-    }
+    // compressed stream turns out to be damaged. Decodes a compressed one each time.
+    QByteArray decoded_pixels() const { return packed ? packed->pixels() : pixels; }
 
     // Equal pictures show the same, however they are held.
     bool operator==(const Image& o) const

@@ -47,8 +47,8 @@ void draw(QImage& out, const Image& img, int x, int y, uint8_t transparent)
     const int x1 = std::min(out.width(), x + img.width);
     const int y1 = std::min(out.height(), y + img.height);
     if (x0 >= x1 || y0 >= y1) return;
-    // Short pixels: hand-made data, or a compressed picture found damaged when first drawn.
-    const QByteArray& indices = img.decoded_pixels();
+    // Short pixels: hand-made data, or a compressed picture found damaged.
+    const QByteArray indices = img.decoded_pixels();
     if (indices.size() < qsizetype(img.stride()) * img.height) return;
     const auto* pixels = reinterpret_cast<const uchar*>(indices.constData());
     for (int fy = y0; fy < y1; ++fy) {

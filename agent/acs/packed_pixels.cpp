@@ -17,22 +17,20 @@ PackedPixels::PackedPixels(std::shared_ptr<const OpenCharacterFile> file, qsizet
 {
 }
 
-const QByteArray& PackedPixels::pixels() const
+QByteArray PackedPixels::pixels() const
 {
-    std::call_once(decoded_, [this] {
-        std::optional<QByteArray> out;
-        if (open_file_) {
-            if (const std::optional<QByteArray> stream = open_file_->read(offset_, size_, checksum_))
-                out = codec::decode(*stream, decoded_size_);
-        } else {
-            out = codec::decode(QByteArrayView(file_).sliced(offset_, size_), decoded_size_);
-        }
-        if (out) pixels_ = std::move(*out);
+    std::call_once(read_, [this] {
+        if (open_file_)
+            stream_ = open_file_->read(offset_, size_, checksum_);
+        else
+            stream_ = QByteArrayView(file_).sliced(offset_, size_).toByteArray();
         // This picture no longer holds the file.
         file_ = QByteArray();
         open_file_.reset();
     });
-    return pixels_;
+    if (!stream_) return {};
+    std::optional<QByteArray> out = codec::decode(*stream_, decoded_size_);
+    return out ? std::move(*out) : QByteArray();
 }
 
 }  // namespace pw::acs

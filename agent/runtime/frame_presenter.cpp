@@ -57,36 +57,40 @@ void FramePresenter::present()
     shown_ = key;
 
     auto it = cache_.constFind(key);
-    if (it == cache_.constEnd()) it = cache_.insert(key, picture_of(*frame_, overlay));
-    view_.set_frame(it.value());
+    if (it == cache_.constEnd()) it = cache_.insert(key, look_of(*frame_, overlay));
+    view_.set_frame(looks_[it.value()].unpack());
 }
 
-QImage FramePresenter::picture_of(const acs::Frame& frame, const acs::MouthOverlay* overlay)
+qsizetype FramePresenter::look_of(const acs::Frame& frame, const acs::MouthOverlay* overlay)
 {
     const QByteArray composition = composition_of(frame, overlay);
     if (const auto known = by_composition_.constFind(composition); known != by_composition_.cend())
         return known.value();
-    QImage image = overlay ? acs::compose_frame(data_, frame, overlay->shape) : acs::compose_frame(data_, frame);
+    const QImage image = overlay ? acs::compose_frame(data_, frame, overlay->shape) : acs::compose_frame(data_, frame);
+    PackedFrame packed(image);
     // Animations repeat poses (most begin and end in the rest pose), not always with the
-    // same pictures: one that looks like a kept one is kept once, and the window knows
-    // it by sight.
+    // same pictures: one that looks like a kept one is kept once.
     const size_t hash = acs::picture_hash(image);
     auto same = by_look_.constFind(hash);
-    while (same != by_look_.cend() && same.key() == hash && same.value() != image) ++same;
+    while (same != by_look_.cend() && same.key() == hash && !(looks_[same.value()] == packed)) ++same;
+    qsizetype look;
     if (same != by_look_.cend() && same.key() == hash) {
-        image = same.value();
+        look = same.value();
     } else {
-        if (cache_bytes_ + image.sizeInBytes() > cache_budget_bytes) {
+        if (cache_bytes_ + packed.size_in_bytes() > cache_budget_bytes) {
             cache_.clear();
             by_composition_.clear();
             by_look_.clear();
+            looks_.clear();
             cache_bytes_ = 0;
         }
-        cache_bytes_ += image.sizeInBytes();
-        by_look_.insert(hash, image);
+        cache_bytes_ += packed.size_in_bytes();
+        look = looks_.size();
+        looks_.append(std::move(packed));
+        by_look_.insert(hash, look);
     }
-    by_composition_.insert(composition, image);
-    return image;
+    by_composition_.insert(composition, look);
+    return look;
 }
 
 }  // namespace pw::agent

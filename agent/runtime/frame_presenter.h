@@ -1,13 +1,15 @@
 #pragma once
 // Puts frames on the character's view: composes each frame (with the mouth shape
-// being spoken, when the frame has mouth overlays) and keeps the composed pictures
-// so that loops and speech do not compose the same picture again; frames that draw
-// the same, or look alike, share one picture.
+// being spoken, when the frame has mouth overlays) and keeps the composed pictures,
+// packed, so that loops and speech do not compose the same picture again; frames that
+// draw the same, or look alike, share one picture.
 
 #include "agent/acs/character_data.h"
+#include "agent/runtime/packed_frame.h"
 
 #include <QHash>
 #include <QImage>
+#include <QList>
 #include <QPair>
 #include <optional>
 
@@ -27,16 +29,18 @@ public:
 
 private:
     void present();
-    QImage picture_of(const acs::Frame& frame, const acs::MouthOverlay* overlay);
+    // The index in looks_ of the frame's picture, composed if need be.
+    qsizetype look_of(const acs::Frame& frame, const acs::MouthOverlay* overlay);
 
     const acs::CharacterData& data_;
     CharacterView& view_;
     const acs::Frame* frame_ = nullptr;
     std::optional<acs::Mouth> mouth_;
     QPair<const void*, const void*> shown_{nullptr, nullptr};
-    QHash<QPair<const void*, const void*>, QImage> cache_;
-    QHash<QByteArray, QImage> by_composition_;  // by what is drawn where
-    QMultiHash<size_t, QImage> by_look_;        // the same pictures by their pixels' hash, each once
+    QList<PackedFrame> looks_;  // every picture composed, each once
+    QHash<QPair<const void*, const void*>, qsizetype> cache_;
+    QHash<QByteArray, qsizetype> by_composition_;  // by what is drawn where
+    QMultiHash<size_t, qsizetype> by_look_;        // by their pixels' hash
     qint64 cache_bytes_ = 0;
 };
 

@@ -341,29 +341,35 @@ QRect changed_rect(const QImage& before, const QImage& after)
     return after.rect();
 }
 
-const FrameShape& FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft_edge, QRect part)
+FrameShape FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft_edge, QRect part)
 {
-    const auto same_use = [&](const Entry& e) { return e.size == size && e.part == part && e.soft_edge == soft_edge; };
-    // Frames come back as the very same image most of the time (the presenter keeps
-    // them), which is found without reading its pixels.
+    const auto same_use = [&](const Entry& e) {
+        return e.size == size && e.part == part && e.soft_edge == soft_edge && e.source_size == frame.size();
+    };
+    // The very same image comes back while a frame stays (a blink's neighbours, a
+    // grown character's frames), found without reading its pixels.
     for (qsizetype i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].source.cacheKey() == frame.cacheKey() && same_use(entries_[i]))
-            return take(i);
+        if (entries_[i].source_key == frame.cacheKey() && same_use(entries_[i]))
+            return take(i, frame);
     }
-    const size_t hash = pw::acs::picture_hash(frame, size_t(frame.format()));
+    const QList<QRgb> colours = frame.colorTable();
+    const size_t hash = pw::acs::picture_hash(
+        frame, qHashBits(colours.constData(), size_t(colours.size()) * sizeof(QRgb), size_t(frame.format())));
     for (qsizetype i = 0; i < entries_.size(); ++i) {
-        const Entry& e = entries_[i];
-        if (e.hash == hash && same_use(e) && e.source == frame)
-            return take(i);
+        if (entries_[i].hash == hash && same_use(entries_[i]))
+            return take(i, frame);
     }
     ++built_;
-    entries_.prepend(Entry{hash, frame, size, part, soft_edge, make_frame_shape(frame, size, soft_edge, part)});
-    bytes_ += bytes_of(entries_.front());
+    FrameShape shape = make_frame_shape(frame, size, soft_edge, part);
+    const bool shows_source = !frame.isNull() && shape.image.cacheKey() == frame.cacheKey();
+    entries_.prepend(Entry{frame.cacheKey(), hash, frame.size(), size, part, soft_edge, shows_source,
+                           shows_source ? FrameShape{QImage(), shape.region} : shape});
+    bytes_ += entries_.front().shape.image.sizeInBytes();
     while (entries_.size() > 1 && (entries_.size() > capacity_ || bytes_ > byte_budget_)) {
-        bytes_ -= bytes_of(entries_.back());
+        bytes_ -= entries_.back().shape.image.sizeInBytes();
         entries_.removeLast();
     }
-    return entries_.front().shape;
+    return shape;
 }
 
 QRect FrameShapeCache::changed_between(const QImage& before, const QImage& after)
@@ -377,18 +383,16 @@ QRect FrameShapeCache::changed_between(const QImage& before, const QImage& after
     return changes_[key] = changed_rect(before, after);
 }
 
-const FrameShape& FrameShapeCache::take(qsizetype i)
+FrameShape FrameShapeCache::take(qsizetype i, const QImage& frame)
 {
     if (i != 0)
         entries_.move(i, 0);
-    return entries_.front().shape;
-}
-
-qsizetype FrameShapeCache::bytes_of(const Entry& e)
-{
-    // A hard frame at its own size is shown as it is: its pixels count once.
-    const bool shared = e.shape.image.cacheKey() == e.source.cacheKey();
-    return e.source.sizeInBytes() + (shared ? 0 : e.shape.image.sizeInBytes());
+    Entry& e = entries_.front();
+    e.source_key = frame.cacheKey();
+    FrameShape shape = e.shape;
+    if (e.shows_source)
+        shape.image = frame;
+    return shape;
 }
 
 }  // namespace pw::agent::ui

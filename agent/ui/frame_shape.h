@@ -45,7 +45,9 @@ QRect changed_rect(const QImage& before, const QImage& after);
 
 // Frames repeat all the time (idle loops, mouth shapes); building a shape costs a
 // scale plus a region, so recent ones are kept. Entries are found by content, because
-// the same frame is often rendered again into a new image.
+// the same frame is often made again into a new image (characters keep their frames
+// packed and unpack them to show them). A shape at the frame's own size is the frame
+// itself: only its region is kept, and the frame asked for is shown.
 class FrameShapeCache {
 public:
     // Keeps at most `capacity` shapes and, beyond the newest one, at most `byte_budget`
@@ -57,7 +59,7 @@ public:
     {
     }
 
-    const FrameShape& shape_for(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
+    FrameShape shape_for(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
     // changed_rect(before, after), remembered: idle animations go through the same
     // changes again and again, and comparing two pictures reads both whole.
@@ -68,17 +70,18 @@ public:
 
 private:
     struct Entry {
-        size_t hash = 0;
-        QImage source;
+        qint64 source_key = 0;  // the frame's QImage::cacheKey()
+        size_t hash = 0;        // of the frame's pixels, format and colours
+        QSize source_size;
         QSize size;
         QRect part;
         bool soft_edge = false;
+        bool shows_source = false;  // the shape's picture is the frame itself (not kept)
         FrameShape shape;
     };
 
-    // Entry i becomes the most recently used; returns its shape.
-    const FrameShape& take(qsizetype i);
-    static qsizetype bytes_of(const Entry& e);
+    // Entry i becomes the most recently used; returns its shape, showing `frame`.
+    FrameShape take(qsizetype i, const QImage& frame);
 
     QList<Entry> entries_;  // most recently used first
     QHash<QPair<qint64, qint64>, QRect> changes_;  // by the pictures' cache keys

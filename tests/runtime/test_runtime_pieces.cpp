@@ -8,6 +8,7 @@
 #include "agent/runtime/character_agent.h"
 #include "agent/runtime/frame_presenter.h"
 #include "agent/runtime/frame_steps.h"
+#include "agent/runtime/packed_frame.h"
 #include "case_view.h"
 
 #include <QSignalSpy>
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void frames_with_a_sound_play_it_and_a_loop_is_reported_once();
     void an_owner_that_gives_up_while_settling_is_not_called_back();
     void one_file_loaded_twice_is_read_once_and_a_request_end_hands_out_that_request();
+    void packed_frames_unpack_as_they_were();
 };
 
 void RuntimePiecesTest::normal_steps_follow_rolled_branches_and_exits_their_exit_frames()
@@ -126,6 +128,26 @@ void RuntimePiecesTest::one_file_loaded_twice_is_read_once_and_a_request_end_han
     QCOMPARE(&platform.agent(u"Twin"_s)->data(), &platform.agent(u"Kit"_s)->data());
     QVERIFY(ended.wait() && (ended.size() == 2 || ended.wait()));
     QCOMPARE(ended[1][0].value<Request>(), twin);
+}
+
+void RuntimePiecesTest::packed_frames_unpack_as_they_were()
+{
+    // Runs longer than a count holds and runs across rows, in a width with padded rows;
+    // a picture that is no palette picture, and none at all, come back as they went in.
+    QImage frame(301, 7, QImage::Format_Indexed8);
+    frame.setColorTable({0, qRgb(200, 30, 30), qRgb(20, 20, 90)});
+    frame.fill(0);
+    for (int y = 2; y < 5; ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            frame.setPixel(x, y, x % 97 < 3 ? 2 : 1);
+    frame.setPixel(300, 6, 2);
+    const QImage unpacked = PackedFrame(frame).unpack();
+    QCOMPARE(unpacked, frame);
+    QCOMPARE(unpacked.colorTable(), frame.colorTable());
+    QVERIFY(PackedFrame(frame).size_in_bytes() < frame.sizeInBytes() / 10);
+    const QImage argb = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QCOMPARE(PackedFrame(argb).unpack().cacheKey(), argb.cacheKey());
+    QVERIFY(PackedFrame(QImage()).unpack().isNull());
 }
 
 QTEST_MAIN(RuntimePiecesTest)
