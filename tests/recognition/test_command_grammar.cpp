@@ -54,6 +54,9 @@ private Q_SLOTS:
         QCOMPARE(ways_to_say(QStringLiteral("go [to [the]] shop")),
                  (QStringList{"go to the shop", "go to shop", "go shop"}));
         QCOMPARE(ways_to_say(QStringLiteral("Level 2")), (QStringList{"level two"}));
+        QCOMPARE(ways_to_say(QStringLiteral("100 [more]")),
+                 (QStringList{"one hundred more", "one hundred", "a hundred more", "a hundred", "hundred more", "hundred"}));
+        QCOMPARE(ways_to_say(QStringLiteral("21000")), (QStringList{"twenty one thousand"}));
         // Nothing sayable, or only optional words: no way at all rather than an empty one.
         QVERIFY(ways_to_say(QStringLiteral("[ ]")).isEmpty());
         QCOMPARE(ways_to_say(QStringLiteral("[maybe]")), QStringList{"maybe"});
