@@ -31,7 +31,7 @@ seconds; --jobs runs several side by side.
 Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices held-out|tuning|all|V1,V2,...]
           [--perturb clean,higher,...] [--words N] [--others N] [--sizes 1,4] [--runs 2]
           [--lead 0.3] [--native] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
-          [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [--decoys FILE] [-v]
+          [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [--decoys FILE] [--dump FILE] [-v]
 Needs: a built ./build/bin/pellworks and bench_recognition_clips, espeak-ng, sox; flite
 for the flite voices (bench only).
 """
@@ -151,6 +151,7 @@ def run_program(clip, listened, seconds):
 TUNE = []  # --tune NAME VALUE pairs for the recogniser alone
 
 
+ORDER = []  # what the decoder made of each clip, in the order heard, for --dump
 WHY = {}  # clip: what the decoder made of it, for -v
 
 
@@ -165,6 +166,7 @@ def run_alone(trials, fresh):
                               (["--fresh"] if fresh else []) + TUNE, capture_output=True, text=True, check=True)
         out = done.stdout.split("\n")
         WHY.update(l.split("\t", 1) for l in done.stderr.split("\n") if "\t" in l)
+        ORDER[:] = [l.split("\t", 1)[1] for l in done.stderr.split("\n") if "\t" in l]
     finally:
         os.unlink(name)
     return [None if o == "-" else o.strip('"') for o in out[:len(trials)]]
@@ -238,6 +240,8 @@ def main():
     ap.add_argument("--decoder", nargs=2, action="append", default=[], metavar=("NAME", "VALUE"),
                     help="a decoder option for the recogniser alone, without its dash (beam 1e-60)")
     ap.add_argument("--decoys", help="a decoy list for the recogniser alone (the words drawn stay the same)")
+    ap.add_argument("--dump", help="write one line per clip heard by the recogniser alone (the last of --alone) to this file (tab-separated: "
+                    "voice, perturbation, size, command or not, word, words listened for, phrase heard, decoder's words)")
     ap.add_argument("-v", action="store_true")
     a = ap.parse_args()
     BIN_DIR[0] = a.bin
@@ -276,6 +280,10 @@ def main():
                     print(f"  recogniser{' (fresh)' if fresh else ''} {t['voice']}/{t['perturb']} {t['word']} "
                           f"[{'|'.join(t['listened'])}] -> {r} ({WHY.get(t['clip'], '')})")
         columns.append((f"recogniser{' (fresh)' if fresh else ''}", [{id(t): h for t, h in zip(trials, alone)}]))
+        if a.dump:
+            with open(a.dump, "w") as d:
+                for t, r, w in zip(trials, alone, ORDER):
+                    d.write(f"{t['voice']}\t{t['perturb']}\t{t['size']}\t{int(t['command'])}\t{t['word']}\t{'|'.join(t['listened'])}\t{r}\t{w}\n")
     if not a.no_program:
         runs = []
         for n in range(a.runs):

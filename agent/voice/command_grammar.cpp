@@ -66,11 +66,30 @@ private:
             } else {
                 const qsizetype start = pos_;
                 while (!at_end() && !is_syntax(peek())) ++pos_;
-                const QStringList words = spoken_words(text_.mid(start, pos_ - start));
-                for (QStringList& way : current) way += words;
+                current = product(current, number_sayings(spoken_words(text_.mid(start, pos_ - start))));
             }
         }
         return current;
+    }
+
+    // "100" is written out "one hundred", but children say "a hundred" or "hundred"
+    // as often: a number that starts with one of a scale may be said all three ways.
+    // Not after a tens word ("twenty one thousand" keeps its "one").
+    Ways number_sayings(const QStringList& words) const
+    {
+        static const QSet<QString> scales = {QStringLiteral("hundred"), QStringLiteral("thousand"),
+                                             QStringLiteral("million"), QStringLiteral("billion")};
+        Ways out{QStringList{}};
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const bool leading_one = words[i] == QLatin1String("one") && i + 1 < words.size() &&
+                                     scales.contains(words[i + 1]) && (i == 0 || !words[i - 1].endsWith(QLatin1Char('y')));
+            if (!leading_one) {
+                for (QStringList& way : out) way.append(words[i]);
+                continue;
+            }
+            out = product(out, Ways{{words[i]}, {QStringLiteral("a")}, {}});
+        }
+        return out;
     }
 
     Ways product(const Ways& heads, const Ways& tails) const

@@ -142,6 +142,7 @@ std::unique_ptr<CommandRecogniser> CommandRecogniser::create(const RecogniserSet
         if (same != list.end()) same->second = value;
         else list.append({name, value});
     };
+    if (settings.tuning.gaussians > 0) set(options, "-topn", QByteArray::number(settings.tuning.gaussians));
     for (qsizetype i = 0; i + 1 < settings.decoder_options.size(); i += 2)
         set(options, settings.decoder_options[i].toUtf8(), settings.decoder_options[i + 1].toUtf8());
     const double upper = model_upper_frequency(hmm);

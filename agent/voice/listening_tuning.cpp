@@ -36,6 +36,9 @@ ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems
         else if (name == QLatin1String("noise_floor")) t.noise_floor_db = value;
         else if (name == QLatin1String("agree") && value >= 1 && value == std::floor(value)) t.agree = int(value);
         else if (name == QLatin1String("agree")) trouble << QStringLiteral("\"agree\" needs a whole number from 1");
+        else if (name == QLatin1String("gaussians") && value >= 1 && value <= 64 && value == std::floor(value))
+            t.gaussians = int(value);
+        else if (name == QLatin1String("gaussians")) trouble << QStringLiteral("\"gaussians\" needs a whole number from 1 to 64");
         else if (name == QLatin1String("warp") && value >= 0.5 && value <= 2.0) warps.append(value);
         else if (name == QLatin1String("warp")) trouble << QStringLiteral("a warp goes from 0.5 to 2, not %1").arg(parts[1]);
         else trouble << QStringLiteral("unknown setting \"%1\"").arg(name);

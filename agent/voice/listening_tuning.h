@@ -46,6 +46,9 @@ struct ListeningTuning {
     // How many passes must hear a command for it to count; otherwise the utterance
     // is speech outside the commands.
     int agree = 1;
+    // Gaussians the decoder scores per codebook and frame (0: the decoder's own number).
+    // More fit the sounds more exactly and cost more work per utterance.
+    int gaussians = 0;
 };
 
 // "name value" lines; "#" starts a comment. Unknown names and bad values are reported

@@ -54,6 +54,9 @@ private Q_SLOTS:
         QCOMPARE(ways_to_say(QStringLiteral("go [to [the]] shop")),
                  (QStringList{"go to the shop", "go to shop", "go shop"}));
         QCOMPARE(ways_to_say(QStringLiteral("Level 2")), (QStringList{"level two"}));
+        QCOMPARE(ways_to_say(QStringLiteral("100 [more]")),
+                 (QStringList{"one hundred more", "one hundred", "a hundred more", "a hundred", "hundred more", "hundred"}));
+        QCOMPARE(ways_to_say(QStringLiteral("21000")), (QStringList{"twenty one thousand"}));
         // Nothing sayable, or only optional words: no way at all rather than an empty one.
         QVERIFY(ways_to_say(QStringLiteral("[ ]")).isEmpty());
         QCOMPARE(ways_to_say(QStringLiteral("[maybe]")), QStringList{"maybe"});
@@ -113,7 +116,8 @@ private Q_SLOTS:
         const ListeningTuning t = parse_listening_tuning("# weights\ndecoy 0.5 # weak\ngarbage_sound 1e-9\n"
                                                          "command -2\nloudness 3\ngarbage\nwarp 1\nwarp 1.2\n"
                                                          "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\nnoise_floor 60\n"
-                                                         "quiet_kept 120\nbritish_pronunciations 1\ncommand_one 300\n",
+                                                         "quiet_kept 120\nbritish_pronunciations 1\ncommand_one 300\n"
+                                                         "gaussians 6\ngaussians 2.5\n",
                                                          &problems);
         QCOMPARE(t.decoy, 0.5);
         QCOMPARE(t.garbage_sound, 1e-9);
@@ -125,7 +129,8 @@ private Q_SLOTS:
         QCOMPARE(t.noise_floor_db, 60.0);
         QCOMPARE(t.quiet_kept_ms, 120.0);
         QVERIFY(t.british_pronunciations);
-        QCOMPARE(problems.count(QLatin1Char(';')), 4);
+        QCOMPARE(t.gaussians, 6);
+        QCOMPARE(problems.count(QLatin1Char(';')), 5);
         QVERIFY(problems.contains(QStringLiteral("loudness")));
         // The built-in settings read without a complaint.
         QFile built_in(QStringLiteral(":/speech/listening.txt"));
