@@ -74,15 +74,25 @@ private:
 
     // "100" is written out "one hundred", but children say "a hundred" or "hundred"
     // as often: a number that starts with one of a scale may be said all three ways.
-    // Not after a tens word ("twenty one thousand" keeps its "one").
+    // Only at a number's start: "twenty one thousand" keeps its "one", and "two hundred
+    // one thousand" without it would be another number.
     Ways number_sayings(const QStringList& words) const
     {
         static const QSet<QString> scales = {QStringLiteral("hundred"), QStringLiteral("thousand"),
                                              QStringLiteral("million"), QStringLiteral("billion")};
+        static const QSet<QString> number_words = [] {
+            QSet<QString> words = scales;
+            for (const char* w : {"zero", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "ten",
+                                  "eleven", "twelve", "thirteen", "fourteen", "fifteen", "sixteen", "seventeen",
+                                  "eighteen", "nineteen", "twenty", "thirty", "forty", "fifty", "sixty", "seventy",
+                                  "eighty", "ninety", "and"})
+                words.insert(QString::fromLatin1(w));
+            return words;
+        }();
         Ways out{QStringList{}};
         for (qsizetype i = 0; i < words.size(); ++i) {
             const bool leading_one = words[i] == QLatin1String("one") && i + 1 < words.size() &&
-                                     scales.contains(words[i + 1]) && (i == 0 || !words[i - 1].endsWith(QLatin1Char('y')));
+                                     scales.contains(words[i + 1]) && (i == 0 || !number_words.contains(words[i - 1]));
             if (!leading_one) {
                 for (QStringList& way : out) way.append(words[i]);
                 continue;

@@ -57,6 +57,9 @@ private Q_SLOTS:
         QCOMPARE(ways_to_say(QStringLiteral("100 [more]")),
                  (QStringList{"one hundred more", "one hundred", "a hundred more", "a hundred", "hundred more", "hundred"}));
         QCOMPARE(ways_to_say(QStringLiteral("21000")), (QStringList{"twenty one thousand"}));
+        QCOMPARE(ways_to_say(QStringLiteral("201000 for 1000")),
+                 (QStringList{"two hundred one thousand for one thousand", "two hundred one thousand for a thousand",
+                              "two hundred one thousand for thousand"}));
         // Nothing sayable, or only optional words: no way at all rather than an empty one.
         QVERIFY(ways_to_say(QStringLiteral("[ ]")).isEmpty());
         QCOMPARE(ways_to_say(QStringLiteral("[maybe]")), QStringList{"maybe"});
