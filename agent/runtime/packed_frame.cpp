@@ -42,8 +42,10 @@ QImage PackedFrame::unpack() const
     if (out.isNull())
         return out;
     out.setColorTable(colours_);
-    // Padding included, so that equal pictures hash alike.
-    std::memset(out.bits(), 0, size_t(out.sizeInBytes()));
+    // The runs cover every pixel; the rows' padding is cleared so that equal pictures
+    // hash alike.
+    if (const int padding = int(out.bytesPerLine()) - width_; padding > 0)
+        for (int row = 0; row < height_; ++row) std::memset(out.scanLine(row) + width_, 0, size_t(padding));
     int y = 0, x = 0;
     uchar* line = out.scanLine(0);
     for (qsizetype i = 0; i + 1 < runs_.size() && y < height_; i += 2) {

@@ -39,8 +39,8 @@ QRegion alpha_region(const QImage& image, bool* partial_alpha = nullptr);
 FrameShape make_frame_shape(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
 // The smallest rectangle holding every pixel in which `after` differs from `before`;
-// all of `after` when their sizes, formats or colour tables differ. A new frame often changes only a
-// blink or a hand, and only that needs painting again.
+// all of `after` when their sizes, formats or colour tables differ. A new frame often
+// changes only a blink or a hand, and only that needs painting again.
 QRect changed_rect(const QImage& before, const QImage& after);
 
 // Frames repeat all the time (idle loops, mouth shapes); building a shape costs a
