@@ -91,6 +91,7 @@ private:
     QRegion applied_;  // what the mask or input shape was last set to
     X11WindowWatch window_watch_;
     std::unique_ptr<X11WindowPainter> painter_;  // while the window puts its own frames
+    WId exposes_heard_by_ = 0;  // the window that last heard an expose
     bool compositing_ = false;
     bool wanted_visible_ = false;
 

@@ -150,6 +150,26 @@ void keep_covered_pixels(WId window)
     xcb_flush(c);
 }
 
+void stop_exposes_where_kept(WId window)
+{
+    xcb_connection_t* c = xcb();
+    if (!c || !window)
+        return;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (!screen || screen->backing_stores == XCB_BACKING_STORE_NOT_USEFUL)
+        return;
+    // Once per window: the events Qt chose, less the exposes.
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, xcb_window_t(window)), nullptr);
+    if (!attributes)
+        return;
+    const bool kept = attributes->backing_store != XCB_BACKING_STORE_NOT_USEFUL;
+    const quint32 events = attributes->your_event_mask & ~quint32(XCB_EVENT_MASK_EXPOSURE);
+    free(attributes);
+    if (kept)
+        xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_EVENT_MASK, &events);
+}
+
 X11WindowPainter::X11WindowPainter(WId window) : window_(window)
 {
     xcb_connection_t* c = xcb();

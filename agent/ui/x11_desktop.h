@@ -45,6 +45,10 @@ void flush_x11();
 // server offers it), so that a character changing its shape over the window uncovers
 // them without an expose and a repaint.
 void keep_covered_pixels(WId window);
+// Takes the window off the server's exposes when the server keeps its covered pixels
+// (see keep_covered_pixels): call it once the window has been exposed for the first
+// time. Qt hears of a map and an unmap without them.
+void stop_exposes_where_kept(WId window);
 
 // Puts pictures straight into a window on the X server, past Qt's backing store: a
 // shaped character window that shows a new frame then costs one request instead of a
