@@ -6,7 +6,7 @@ set -euo pipefail
 build_pkgs=(
   cmake ninja-build ccache g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
-  libgl-dev libx11-dev libxi-dev libxtst-dev libxext-dev libxcb-shape0-dev
+  libgl-dev libx11-dev libxi-dev libxtst-dev libxext-dev libxcb-shape0-dev libxcb-xfixes0-dev
   libespeak-ng-dev espeak-ng espeak-ng-data
   libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

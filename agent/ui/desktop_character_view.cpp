@@ -23,7 +23,7 @@ namespace ui {
 
 namespace {
 
-// Compositors come and go rarely; a cheap look now and then is enough.
+// Compositors come and go rarely; where the server cannot tell, a look now and then.
 constexpr int compositor_check_ms = 3000;
 
 QRect screen_of(const QRect& character)
@@ -67,6 +67,7 @@ DesktopCharacterView::DesktopCharacterView()
             listener_->view_command_chosen(action->data().toString());
     });
 
+    connect(&compositor_watch_, &CompositorWatch::changed, this, &DesktopCharacterView::set_compositing);
     compositor_timer_.setInterval(compositor_check_ms);
     connect(&compositor_timer_, &QTimer::timeout, this, &DesktopCharacterView::check_compositor);
     check_compositor();
@@ -108,7 +109,7 @@ void DesktopCharacterView::set_visible(bool on)
     balloon_->set_wanted_visible(on && balloon_wanted_);
     if (appears)
         bring_forward();
-    if (on && x11_available()) {
+    if (on && x11_available() && !compositor_watch_.hears_changes()) {
         check_compositor();
         compositor_timer_.start();
     } else {
@@ -172,7 +173,11 @@ void DesktopCharacterView::bring_forward()
 
 void DesktopCharacterView::check_compositor()
 {
-    const bool on = compositor_running();
+    set_compositing(compositor_running());
+}
+
+void DesktopCharacterView::set_compositing(bool on)
+{
     window_->set_compositing(on);
     balloon_->set_compositing(on);
 }

@@ -3,6 +3,7 @@
 // follows it, and a pop-up menu.
 
 #include "agent/runtime/character_view.h"
+#include "agent/ui/x11_desktop.h"
 
 #include <QObject>
 #include <QTimer>
@@ -37,7 +38,8 @@ public:
     void bring_forward() override;
 
     // Asks the X server whether a compositor runs now and adapts both windows; runs
-    // at start and every few seconds while the character is shown.
+    // at start, and every few seconds while the character is shown where the server
+    // cannot tell when a compositor comes or goes.
     void check_compositor();
 
     CharacterWindow& character_window() { return *window_; }
@@ -45,12 +47,14 @@ public:
     QMenu& menu() { return *menu_; }
 
 private:
+    void set_compositing(bool on);
     void balloon_follow();
     void take_balloon_anchor();
 
     std::unique_ptr<CharacterWindow> window_;
     std::unique_ptr<BalloonWindow> balloon_;
     std::unique_ptr<QMenu> menu_;
+    CompositorWatch compositor_watch_;
     QTimer compositor_timer_;
     CharacterViewListener* listener_ = nullptr;
     bool balloon_wanted_ = false;

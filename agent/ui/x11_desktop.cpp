@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <xcb/shape.h>
+#include <xcb/xfixes.h>
 #include <xcb/xcb.h>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -94,14 +95,60 @@ bool x11_available()
     return x11_display() != nullptr;
 }
 
+QByteArray compositor_selection_name(Display* dpy)
+{
+    return "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
+}
+
 bool compositor_running()
 {
     Display* dpy = x11_display();
     if (!dpy)
         return false;
-    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
-    const Atom selection = XInternAtom(dpy, name.constData(), False);
+    const Atom selection = XInternAtom(dpy, compositor_selection_name(dpy).constData(), False);
     return XGetSelectionOwner(dpy, selection) != 0;
+}
+
+CompositorWatch::CompositorWatch(QObject* parent) : QObject(parent)
+{
+    xcb_connection_t* c = xcb();
+    Display* dpy = x11_display();
+    if (!c || !dpy)
+        return;
+    // Qt has set up XFixes on this connection already.
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (!xfixes || !xfixes->present)
+        return;
+    selection_ = quint32(XInternAtom(dpy, compositor_selection_name(dpy).constData(), False));
+    const quint32 events = XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                           | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                           | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE;
+    xcb_xfixes_select_selection_input(c, xcb_window_t(XRootWindow(dpy, DefaultScreen(dpy))), selection_, events);
+    xcb_flush(c);
+    notify_event_ = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+CompositorWatch::~CompositorWatch()
+{
+    if (hears_changes() && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+bool CompositorWatch::nativeEventFilter(const QByteArray& type, void* message, qintptr*)
+{
+    if (type != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != notify_event_)
+        return false;
+    const auto* notify = static_cast<const xcb_xfixes_selection_notify_event_t*>(message);
+    if (notify->selection == selection_) {
+        // Not from inside Qt's event dispatch: the windows' answers talk to the server.
+        const bool running = notify->owner != XCB_NONE;
+        QMetaObject::invokeMethod(this, [this, running] { emit changed(running); }, Qt::QueuedConnection);
+    }
+    return false;
 }
 
 void set_input_shape(WId window, const QRegion& region)

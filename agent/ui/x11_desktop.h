@@ -6,6 +6,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QImage>
+#include <QObject>
 #include <QRegion>
 #include <QtGui/qwindowdefs.h>
 #include <functional>
@@ -20,6 +21,29 @@ bool x11_available();
 // True when a compositing manager owns the _NET_WM_CM_S<screen> selection, so
 // windows with an alpha channel are blended with what lies below them.
 bool compositor_running();
+
+// Hears from the X server when a compositing manager comes or goes, so that nobody
+// needs to ask it now and then. Where the server cannot tell (no XFixes extension),
+// hears_changes() is false and compositor_running() has to be asked.
+class CompositorWatch : public QObject, public QAbstractNativeEventFilter {
+    Q_OBJECT
+public:
+    explicit CompositorWatch(QObject* parent = nullptr);
+    ~CompositorWatch() override;
+    CompositorWatch(const CompositorWatch&) = delete;
+    CompositorWatch& operator=(const CompositorWatch&) = delete;
+
+    bool hears_changes() const { return notify_event_ >= 0; }
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
+
+signals:
+    // From the event loop, after the compositor came (true) or went (false).
+    void changed(bool running);
+
+private:
+    quint32 selection_ = 0;
+    int notify_event_ = -1;
+};
 
 // Clicks land only where `region` is (window pixels); an empty region lets every
 // click pass through to the windows below. Call after the window is shown: a window

@@ -252,7 +252,6 @@ bool Play::act(Character& c, const QStringList& w)
         balloon.set_compositing(w.value(1) == "on"_L1);
     } else if (is("look")) look(c);
     else if (is("forward")) c.view.bring_forward();
-    else if (is("recheck")) c.view.check_compositor();
     else if (is("shape")) {  // shape bounding|input: on X, once that shape cuts off its corner
         const WId id = c.view.character_window().winId();
         const auto shape = w.value(1) == "input"_L1 ? &pw::test::x11::input_shape : &pw::test::x11::bounding_shape;
