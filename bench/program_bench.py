@@ -10,6 +10,8 @@
            place every 5 s                                                 goal <= 0.6 %
   pause    CPU of `runin` waiting in `pause`                               goal <= 1 %
   key      CPU of `runin` waiting in `waitfor key=a` (reminders spoken)    goal <= 1 %
+  bump     CPU of `runin` waiting in `waitfor collide=anybody quiet`, with
+           nobody moving                                                   goal <= 1 %
   listen   CPU of `runin` waiting in `waitfor listen=giraffe quiet`, a
            quiet room's noise heard instead of the microphone (needs sox)  goal <= 1 %
   memory   peak resident memory (VmHWM) with the three characters shown, read
@@ -43,6 +45,7 @@ WAITS = {
                         "pellwick> moveto random", "pellwick> pause 5", "loop 1000"], r" run start$", "<= 0.6 %"),
     "pause": ("runin", ["interval 0", "pellwick> pause 600"], r" run start$", "<= 1 %"),
     "key": ("runin", ["interval 0", "pellwick> waitfor key=a"], r"KeyHook install", "<= 1 %"),
+    "bump": ("runin", ["interval 0", "pellwick> waitfor collide=anybody quiet"], r" run start$", "<= 1 %"),
     "listen": ("runin", ["interval 0", "pellwick> waitfor listen=giraffe quiet"],
                r"is heard instead of a microphone", "<= 1 %"),
 }
@@ -207,7 +210,7 @@ def main():
     ap.add_argument("--baseline")
     ap.add_argument("--memory-idle", type=int, default=90)
     args = ap.parse_args()
-    everything = ["window", "startup", "memory", "idle", "rest", "walk", "pause", "key", "listen"]
+    everything = ["window", "startup", "memory", "idle", "rest", "walk", "pause", "key", "bump", "listen"]
     names = everything if "all" in args.scenarios else args.scenarios
     unknown = set(names) - set(everything)
     if unknown:

@@ -33,6 +33,10 @@ RunEvents::RunEvents(AgentControl& agent, RunState& state)
     connect(&agent, &AgentControl::ListenComplete, this, [&state](const QString&, int) {
         if (state.listening) state.wake_run();
     });
+    // A character dragged, or gliding: a bump wait looks.
+    connect(&agent, &AgentControl::Move, this, [&state](const QString&, int, int, int) {
+        if (state.watching_moves) state.wake_run();
+    });
     connect(&agent, &AgentControl::IdleComplete, this, [&state](const QString&) { state.agent_idle = false; });
     connect(&agent, &AgentControl::BalloonHide, this, [&state](const QString&) {
         state.agent_idle = true;

@@ -66,6 +66,7 @@ bool RunState::run_under_way() const { return runner_ && !runner_->over(); }
 
 void RunState::wake_run()
 {
+    ++wakes;
     if (runner_) runner_->wake();
     // A wake only posts a look, so the list cannot change under the loop.
     for (OutsideWait* wait : outside_waits_) wait->wake();

@@ -53,6 +53,11 @@ public:
     bool key_pressed = false;
     QString last_key;
     bool listening = false;
+    // A bump wait is under way: a character moving wakes the run.
+    bool watching_moves = false;
+    // How often the run was woken: a wait that looks on its own as well can tell
+    // whether anything happened since its last look.
+    quint64 wakes = 0;
     bool word_heard = false;
     QString heard_word;
     bool stop_sound = false;

@@ -87,16 +87,26 @@ WaitKind kind_of(PassFunction pass)
 
 // The waitfor line's wait: a pass of its kind at every look. A key, a heard word, a
 // reminder, a listening period's end and a cancel each wake the run; a clock time or a
-// count of minutes looks again when it can next have changed, a bump every
-// keep_alive_ms.
+// count of minutes looks again when it can next have changed. A bump or a getting off
+// looks every keep_alive_ms while characters may be moving: while a request runs, for
+// settle_s after the run was last woken (a character that glides or is dragged wakes it
+// five times a second), and until each character has been a candidate since then.
 class WaitforWait : public RunWait {
 public:
     WaitforWait(std::unique_ptr<WaitLine> line, PassFunction pass) : w_(std::move(line)), pass_(pass)
     {
         kind = kind_of(pass);
+        watches_moves_ = kind == WaitKind::bump || kind == WaitKind::get_off;
+        w_->state.watching_moves = watches_moves_;
+        wakes_seen_ = w_->state.wakes - 1;
+    }
+    ~WaitforWait() override
+    {
+        if (watches_moves_) w_->state.watching_moves = false;
     }
 
     static constexpr int keep_alive_ms = 40;
+    static constexpr double settle_s = 0.25;
 
     WaitState look() override
     {
@@ -108,6 +118,7 @@ public:
         }
         if (!w_->state.waiting) return finished();
         const Pass p = pass_(*w_);
+        if (watches_moves_) note_changes();
         if (w_->first) {
             pending_ = p;
             return WaitState::after(std::move(w_->first));
@@ -121,11 +132,25 @@ public:
         case WaitKind::word: return -1;
         case WaitKind::clock: return waits::clock_time_next_look_ms(*w_);
         case WaitKind::pause: return waits::minutes_next_look_ms(*w_);
-        default: return keep_alive_ms;
+        default: return moves_possible_ ? keep_alive_ms : -1;
         }
     }
 
 private:
+    void note_changes()
+    {
+        RunState& state = w_->state;
+        const double now = monotonic_seconds(state);
+        if (state.wakes != wakes_seen_) {
+            wakes_seen_ = state.wakes;
+            woken_at_ = now;
+            quiet_passes_ = 0;
+        } else {
+            ++quiet_passes_;
+        }
+        moves_possible_ = state.request_busy || now - woken_at_ < settle_s || quiet_passes_ < state.char_count;
+    }
+
     WaitState ended(Pass p)
     {
         switch (p) {
@@ -145,6 +170,11 @@ private:
     std::unique_ptr<WaitLine> w_;
     PassFunction pass_;
     std::optional<Pass> pending_;
+    bool watches_moves_ = false;
+    bool moves_possible_ = true;
+    quint64 wakes_seen_ = 0;
+    double woken_at_ = 0.0;
+    int quiet_passes_ = 0;
 };
 
 }  // namespace

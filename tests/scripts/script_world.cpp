@@ -348,7 +348,9 @@ void ScriptWorld::happen(const QString& what)
         agent.finish_all(words.contains(QLatin1String("interrupted")) ? Request::Interrupted : Request::Complete);
     } else if (first == QLatin1String("move") && words.size() == 4) {
         const QStringList xy = words[3].split(QLatin1Char(','));
+        // As a person drags it: the platform tells where it went.
         agent.character(words[1])->place(xy.value(0).toInt(), xy.value(1).toInt());
+        agent.post_move(words[1], xy.value(0).toInt(), xy.value(1).toInt(), pw::agent::MovedByUser);
     } else if (first == QLatin1String("show") || first == QLatin1String("hide")) {
         agent.character(rest)->set_shown(first == QLatin1String("show"));
     } else if (first == QLatin1String("clock")) {
