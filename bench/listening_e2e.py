@@ -30,7 +30,7 @@ seconds; --jobs runs several side by side.
 
 Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices held-out|tuning|all|V1,V2,...]
           [--perturb clean,higher,...] [--words N] [--others N] [--sizes 1,4] [--runs 2]
-          [--lead 0.3] [--native] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
+          [--lead 0.3] [--native] [--narrowband] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
           [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [--decoys FILE] [--dump FILE] [-v]
 Needs: a built ./build/bin/pellworks and bench_recognition_clips, espeak-ng, sox; flite
 for the flite voices (bench only).
@@ -85,8 +85,9 @@ def family(voice):
     return "flite" if voice in FLITE else "espeak"
 
 
-def make_clip(cache, voice, perturb, word, lead, native=False):
-    key = hashlib.sha1(f"{voice}|{perturb}|{word}|{lead}{'|native' if native else ''}".encode()).hexdigest()[:16]
+def make_clip(cache, voice, perturb, word, lead, native=False, narrowband=False):
+    key = hashlib.sha1(f"{voice}|{perturb}|{word}|{lead}{'|native' if native else ''}"
+                       f"{'|narrowband' if narrowband else ''}".encode()).hexdigest()[:16]
     path = os.path.join(cache, key + ".wav")
     if os.path.exists(path):
         return path
@@ -99,7 +100,9 @@ def make_clip(cache, voice, perturb, word, lead, native=False):
         effects, noise = PERTURB[perturb]
         voiced = os.path.join(tmp, "voiced.wav")
         rate = subprocess.check_output(["soxi", "-r", said], text=True).strip() if native else "16000"
-        subprocess.check_call(["sox", said, "-r", rate, "-c", "1", "-b", "16", voiced] + effects +
+        # A headset's narrowband microphone: nothing above 4 kHz, whatever the voice had.
+        band = ["rate", "8000"] if narrowband else []
+        subprocess.check_call(["sox", said, "-r", rate, "-c", "1", "-b", "16", voiced] + band + effects +
                               ["pad", str(lead), "0.5"])
         done = voiced
         if noise:
@@ -229,6 +232,8 @@ def main():
     ap.add_argument("--lead", type=float, default=0.3)
     ap.add_argument("--native", action="store_true",
                     help="clips at the voice's own rate (espeak-ng 22050 Hz, flite kal 8000 Hz): the program converts")
+    ap.add_argument("--narrowband", action="store_true",
+                    help="every clip through an 8 kHz channel first, as a headset's microphone hears")
     ap.add_argument("--jobs", type=int, default=4)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--seconds", type=float, default=40)
@@ -266,9 +271,9 @@ def main():
                     listened += [written(f[0]) for f in fill[3 * (i % a.words):][:size - 1]]
                     trials.append(dict(voice=voice, family=family(voice), perturb=perturb, size=size, word=w,
                                        category=cat, command=command, listened=listened,
-                                       clip=make_clip(a.cache, voice, perturb, w, a.lead, a.native)))
+                                       clip=make_clip(a.cache, voice, perturb, w, a.lead, a.native, a.narrowband)))
     print(f"{a.set} words; voices {', '.join(voices)}; {a.perturb}; lead-in {a.lead} s; "
-          f"{'at the voices own rates; ' if a.native else ''}"
+          f"{'at the voices own rates; ' if a.native else ''}{'narrowband; ' if a.narrowband else ''}"
           f"{len(trials)} clips ({sum(t['command'] for t in trials)} commands), {a.runs} runs", flush=True)
 
     columns = []

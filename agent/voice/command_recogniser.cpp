@@ -418,12 +418,13 @@ void CommandRecogniser::apply_phrases()
     lexicon.usable = [this](const QString& w) { return ensure_word(w); };
     lexicon.pronunciations = [this](const QString& w) { return pronunciations(w); };
     const ListeningTuning& tuning = settings_.tuning;
-    if (tuning.synthesizer_pronunciations || tuning.british_pronunciations)
+    if (tuning.synthesizer_pronunciations || tuning.british_pronunciations || !tuning.accent_rules.isEmpty())
         for (const QString& phrase : std::as_const(wanted_phrases_))
             for (const QString& way : ways_to_say(phrase))
                 for (const QString& w : way.split(QLatin1Char(' '))) {
                     if (tuning.synthesizer_pronunciations) add_variant(w, settings_.pronounce, QStringLiteral("synthesizer"));
                     if (tuning.british_pronunciations) add_variant(w, settings_.pronounce_british, QStringLiteral("british"));
+                    add_accent_variants(w);
                 }
     const QStringList no_garbage;
     const auto listened = std::count_if(wanted_phrases_.begin(), wanted_phrases_.end(), [this](const QString& p) {
@@ -498,6 +499,24 @@ void CommandRecogniser::add_variant(const QString& word, const RecogniserSetting
     if (!phones || known.contains(*phones)) return;
     const QByteArray entry = QStringLiteral("%1(%2)").arg(word).arg(known.size() + 1).toUtf8();
     add_to_every_pass(entry, phones->toLatin1());
+}
+
+void CommandRecogniser::add_accent_variants(const QString& word)
+{
+    const QList<AccentRule>& rules = settings_.tuning.accent_rules;
+    if (rules.isEmpty() || variants_checked_.contains(QStringLiteral("accent ") + word)) return;
+    variants_checked_.insert(QStringLiteral("accent ") + word);
+    // From the ways of saying it known so far: the dictionary's and the British one.
+    const QStringList known = pronunciations(word);
+    qsizetype entries = known.size();
+    for (const QString& phones : known)
+        for (const QString& variant : accent_variants(phones, rules)) {
+            // The dictionary numbers alternatives up to 9.
+            if (entries >= 9) return;
+            if (pronunciations(word).contains(variant)) continue;
+            const QByteArray entry = QStringLiteral("%1(%2)").arg(word).arg(++entries).toUtf8();
+            add_to_every_pass(entry, variant.toLatin1());
+        }
 }
 
 const QStringList& CommandRecogniser::garbage_sounds()

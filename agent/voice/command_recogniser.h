@@ -113,6 +113,8 @@ private:
     // Adds `pronounce`'s pronunciation of a dictionary word as a further entry, once
     // for each word and kind of variant.
     void add_variant(const QString& word, const RecogniserSettings::Pronouncer& pronounce, const QString& kind);
+    // The accent rules' ways of saying a command word, besides those it has.
+    void add_accent_variants(const QString& word);
     const QStringList& garbage_sounds();
     QStringList pronunciations(const QString& word) const;
     qint64 ms_since(qint64 sample) const { return (samples_ - sample) * 1000 / sample_rate; }

@@ -17,6 +17,11 @@ ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems
         const QStringList parts = QString::fromUtf8(hash >= 0 ? raw.left(hash) : raw).simplified().split(QLatin1Char(' '));
         if (parts.size() == 1 && parts[0].isEmpty()) continue;
         const QString name = parts[0];
+        if (name == QLatin1String("accent") && parts.size() == 2) {
+            if (const std::optional<AccentRule> rule = accent_rule_named(parts[1])) t.accent_rules.append(*rule);
+            else trouble << QStringLiteral("unknown accent rule \"%1\"").arg(parts[1]);
+            continue;
+        }
         bool ok = parts.size() == 2;
         const double value = ok ? parts[1].toDouble(&ok) : 0.0;
         ok = ok && std::isfinite(value) && value >= 0;

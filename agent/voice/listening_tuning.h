@@ -4,6 +4,8 @@
 // in its grammar. The numbers live in data/speech/listening.txt, built into the
 // program, so that they can be retuned on recordings without touching code.
 
+#include "agent/voice/accent_variants.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -29,6 +31,8 @@ struct ListeningTuning {
     // Also listen for each command word as British speakers say it, without the r
     // after its vowels.
     bool british_pronunciations = false;
+    // Also listen for each command word as these accent rules would have it said.
+    QList<AccentRule> accent_rules;
     // Each utterance is heard once for each warp, with every frequency divided by it
     // (children's voices sit higher than adults'); the best fit wins. A detector on the
     // audio as it came decides where utterances begin and end.

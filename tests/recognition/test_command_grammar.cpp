@@ -120,7 +120,7 @@ private Q_SLOTS:
                                                          "command -2\nloudness 3\ngarbage\nwarp 1\nwarp 1.2\n"
                                                          "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\nnoise_floor 60\n"
                                                          "quiet_kept 120\nbritish_pronunciations 1\ncommand_one 300\n"
-                                                         "gaussians 6\ngaussians 2.5\n",
+                                                         "gaussians 6\ngaussians 2.5\naccent th-stopping\naccent drawl\n",
                                                          &problems);
         QCOMPARE(t.decoy, 0.5);
         QCOMPARE(t.garbage_sound, 1e-9);
@@ -133,13 +133,43 @@ private Q_SLOTS:
         QCOMPARE(t.quiet_kept_ms, 120.0);
         QVERIFY(t.british_pronunciations);
         QCOMPARE(t.gaussians, 6);
-        QCOMPARE(problems.count(QLatin1Char(';')), 5);
+        QCOMPARE(t.accent_rules, QList<AccentRule>{AccentRule::ThStopping});
+        QCOMPARE(problems.count(QLatin1Char(';')), 6);
         QVERIFY(problems.contains(QStringLiteral("loudness")));
         // The built-in settings read without a complaint.
         QFile built_in(QStringLiteral(":/speech/listening.txt"));
         QVERIFY(built_in.open(QIODevice::ReadOnly));
         parse_listening_tuning(built_in.readAll(), &problems);
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    }
+
+    void accent_rules_make_the_ways_their_accents_have()
+    {
+        const QList<AccentRule> all = {AccentRule::ThStopping, AccentRule::GDropping, AccentRule::Monophthongs,
+                                       AccentRule::CotCaught, AccentRule::FinalClusters};
+        struct Case {
+            const char* phones;
+            QList<AccentRule> rules;
+            QStringList variants;
+        };
+        const Case cases[] = {
+            {"TH R IY", all, {"T R IY"}},                                   // three
+            {"DH AE T", all, {"D AE T"}},                                   // that: no cluster at the end
+            {"S IH NG IH NG", all, {"S IH NG IH N"}},                       // singing: the last -ing only
+            {"G OW T", all, {"G AO T", "G AA T"}},                          // goat: all rules together too
+            {"K AA T", all, {"K AO T"}},                                    // cot
+            {"HH AE N D", all, {"HH AE N"}},                                // hand
+            {"B EH L T", all, {}},                                          // belt: t after a voiced l stays
+            {"K AA R D", all, {"K AO R D"}},                                // card: the d after r stays
+            {"N EH S T", all, {"N EH S"}},                                  // nest
+            {"S T", all, {}},                                               // no vowel to keep: nothing
+            {"F EY TH", {AccentRule::Monophthongs}, {"F EH TH"}},           // only the rules asked for
+            {"F EY TH", {AccentRule::Monophthongs, AccentRule::ThStopping}, {"F EH TH", "F EY T", "F EH T"}},
+        };
+        for (const Case& c : cases)
+            QCOMPARE(accent_variants(QString::fromLatin1(c.phones), c.rules), c.variants);
+        QCOMPARE(accent_rule_named(QStringLiteral("cot-caught")), AccentRule::CotCaught);
+        QCOMPARE(accent_rule_named(QStringLiteral("drawl")), std::nullopt);
     }
 
     void words_that_cannot_be_said_drop_their_ways_only()
