@@ -116,7 +116,7 @@ void CharacterWindow::update_shape()
     // Off the screen there is nothing to show (and the window hides).
     const FrameShape shape =
         shown_part_.isEmpty() ? FrameShape{} : cache_.shape_for(frame_, target_size(), compositing_, shown_part_);
-    const QRect changed = cache_.changed_between(shape_.image, shape.image);
+    const QRect changed = cache_.changed_between(shape_, shape);
     shape_ = shape;
     apply_shape();
     update_shown();

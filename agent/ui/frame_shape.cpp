@@ -362,6 +362,7 @@ FrameShape FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft
     ++built_;
     FrameShape shape = make_frame_shape(frame, size, soft_edge, part);
     const bool shows_source = !frame.isNull() && shape.image.cacheKey() == frame.cacheKey();
+    shape.kept = !shows_source;
     entries_.prepend(Entry{frame.cacheKey(), hash, frame.size(), size, part, soft_edge, shows_source,
                            shows_source ? FrameShape{QImage(), shape.region} : shape});
     bytes_ += entries_.front().shape.image.sizeInBytes();
@@ -372,8 +373,12 @@ FrameShape FrameShapeCache::shape_for(const QImage& frame, QSize size, bool soft
     return shape;
 }
 
-QRect FrameShapeCache::changed_between(const QImage& before, const QImage& after)
+QRect FrameShapeCache::changed_between(const FrameShape& before_shape, const FrameShape& after_shape)
 {
+    const QImage& before = before_shape.image;
+    const QImage& after = after_shape.image;
+    if (!before_shape.kept || !after_shape.kept)
+        return changed_rect(before, after);
     const QPair<qint64, qint64> key{before.cacheKey(), after.cacheKey()};
     const auto known = changes_.constFind(key);
     if (known != changes_.constEnd())

@@ -18,6 +18,9 @@ struct FrameShape {
     // own size a palette frame whose colours are all opaque or see-through stays Indexed8.
     QImage image;
     QRegion region;  // the opaque pixels
+    // The image is the cache's own and comes back as it is; otherwise it is the frame
+    // that was asked for, which characters make anew each time they show it.
+    bool kept = false;
 };
 
 // Pixels whose alpha is at least half become opaque (colour un-premultiplied), the
@@ -61,9 +64,10 @@ public:
 
     FrameShape shape_for(const QImage& frame, QSize size, bool soft_edge = false, QRect part = {});
 
-    // changed_rect(before, after), remembered: idle animations go through the same
-    // changes again and again, and comparing two pictures reads both whole.
-    QRect changed_between(const QImage& before, const QImage& after);
+    // changed_rect of the two shapes' images, remembered where both are kept: idle
+    // animations of an enlarged character go through the same changes again and again,
+    // and comparing two pictures reads both whole.
+    QRect changed_between(const FrameShape& before, const FrameShape& after);
 
     // How many shapes were built so far (not found in the cache).
     int built() const { return built_; }
