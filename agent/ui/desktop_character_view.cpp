@@ -67,7 +67,7 @@ DesktopCharacterView::DesktopCharacterView()
             listener_->view_command_chosen(action->data().toString());
     });
 
-    connect(&compositor_watch_, &CompositorWatch::changed, this, &DesktopCharacterView::set_compositing);
+    connect(&CompositorWatch::instance(), &CompositorWatch::changed, this, &DesktopCharacterView::set_compositing);
     compositor_timer_.setInterval(compositor_check_ms);
     connect(&compositor_timer_, &QTimer::timeout, this, &DesktopCharacterView::check_compositor);
     check_compositor();
@@ -109,7 +109,7 @@ void DesktopCharacterView::set_visible(bool on)
     balloon_->set_wanted_visible(on && balloon_wanted_);
     if (appears)
         bring_forward();
-    if (on && x11_available() && !compositor_watch_.hears_changes()) {
+    if (on && x11_available() && !CompositorWatch::instance().hears_changes()) {
         check_compositor();
         compositor_timer_.start();
     } else {

@@ -3,7 +3,6 @@
 // follows it, and a pop-up menu.
 
 #include "agent/runtime/character_view.h"
-#include "agent/ui/x11_desktop.h"
 
 #include <QObject>
 #include <QTimer>
@@ -54,7 +53,6 @@ private:
     std::unique_ptr<CharacterWindow> window_;
     std::unique_ptr<BalloonWindow> balloon_;
     std::unique_ptr<QMenu> menu_;
-    CompositorWatch compositor_watch_;
     QTimer compositor_timer_;
     CharacterViewListener* listener_ = nullptr;
     bool balloon_wanted_ = false;

@@ -109,6 +109,15 @@ bool compositor_running()
     return XGetSelectionOwner(dpy, selection) != 0;
 }
 
+CompositorWatch& CompositorWatch::instance()
+{
+    // Made again for a new application object (tests make several).
+    static QPointer<CompositorWatch> watch;
+    if (!watch)
+        watch = new CompositorWatch(QCoreApplication::instance());
+    return *watch;
+}
+
 CompositorWatch::CompositorWatch(QObject* parent) : QObject(parent)
 {
     xcb_connection_t* c = xcb();

@@ -28,6 +28,9 @@ bool compositor_running();
 class CompositorWatch : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:
+    // The one of the application, which all character views listen to.
+    static CompositorWatch& instance();
+
     explicit CompositorWatch(QObject* parent = nullptr);
     ~CompositorWatch() override;
     CompositorWatch(const CompositorWatch&) = delete;
