@@ -31,7 +31,8 @@ seconds; --jobs runs several side by side.
 Usage: bench/listening_e2e.py [--set held-out|tuning] [--voices held-out|tuning|all|V1,V2,...]
           [--perturb clean,higher,...] [--words N] [--others N] [--sizes 1,4] [--runs 2]
           [--lead 0.3] [--native] [--narrowband] [--jobs 4] [--seed 1] [--bin DIR] [--alone fresh,shared]
-          [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [--decoys FILE] [--dump FILE] [-v]
+          [--no-program] [--tune NAME VALUE]... [--decoder NAME VALUE]... [--decoys FILE] [--dump FILE]
+          [--list FILE] [-v]
 Needs: a built ./build/bin/pellworks and bench_recognition_clips, espeak-ng, sox; flite
 for the flite voices (bench only).
 """
@@ -87,7 +88,7 @@ def family(voice):
 
 def make_clip(cache, voice, perturb, word, lead, native=False, narrowband=False):
     key = hashlib.sha1(f"{voice}|{perturb}|{word}|{lead}{'|native' if native else ''}"
-                       f"{'|narrowband' if narrowband else ''}".encode()).hexdigest()[:16]
+                       f"{'|narrowband-last' if narrowband else ''}".encode()).hexdigest()[:16]
     path = os.path.join(cache, key + ".wav")
     if os.path.exists(path):
         return path
@@ -100,9 +101,7 @@ def make_clip(cache, voice, perturb, word, lead, native=False, narrowband=False)
         effects, noise = PERTURB[perturb]
         voiced = os.path.join(tmp, "voiced.wav")
         rate = subprocess.check_output(["soxi", "-r", said], text=True).strip() if native else "16000"
-        # A headset's narrowband microphone: nothing above 4 kHz, whatever the voice had.
-        band = ["rate", "8000"] if narrowband else []
-        subprocess.check_call(["sox", said, "-r", rate, "-c", "1", "-b", "16", voiced] + band + effects +
+        subprocess.check_call(["sox", said, "-r", rate, "-c", "1", "-b", "16", voiced] + effects +
                               ["pad", str(lead), "0.5"])
         done = voiced
         if noise:
@@ -112,6 +111,12 @@ def make_clip(cache, voice, perturb, word, lead, native=False, narrowband=False)
                                    "pinknoise", "vol", str(noise)])
             done = os.path.join(tmp, "noisy.wav")
             subprocess.check_call(["sox", "-m", voiced, room, done])
+        if narrowband:
+            # A headset's narrowband microphone: nothing above 4 kHz of all that reaches
+            # it, the voice as it was said (higher, faster...) and the room's noise.
+            banded = os.path.join(tmp, "banded.wav")
+            subprocess.check_call(["sox", done, "-r", rate, banded, "rate", "8000"])
+            done = banded
         # Whole or not at all, whichever bench running beside this one made it first.
         part = f"{path}.{os.getpid()}.part"
         shutil.copy(done, part)
@@ -247,6 +252,8 @@ def main():
     ap.add_argument("--decoys", help="a decoy list for the recogniser alone (the words drawn stay the same)")
     ap.add_argument("--dump", help="write one line per clip heard by the recogniser alone (the last of --alone) to this file (tab-separated: "
                     "voice, perturbation, size, command or not, word, words listened for, phrase heard, decoder's words)")
+    ap.add_argument("--list", help="write the clips and the words listened for to this file, as bench_recognition_clips "
+                    "and bench_narrowband_fit read them, and hear nothing")
     ap.add_argument("-v", action="store_true")
     a = ap.parse_args()
     BIN_DIR[0] = a.bin
@@ -276,6 +283,10 @@ def main():
           f"{'at the voices own rates; ' if a.native else ''}{'narrowband; ' if a.narrowband else ''}"
           f"{len(trials)} clips ({sum(t['command'] for t in trials)} commands), {a.runs} runs", flush=True)
 
+    if a.list:
+        with open(a.list, "w") as f:
+            f.writelines(f"{t['clip']}\t{'|'.join(t['listened'])}\n" for t in trials)
+        return
     columns = []
     for fresh in [w == "fresh" for w in a.alone.split(",") if w in ("fresh", "shared")]:
         alone = run_alone(trials, fresh)

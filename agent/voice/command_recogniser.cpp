@@ -95,11 +95,15 @@ struct CommandRecogniser::Pass {
     Pass(const Pass&) = delete;
     Pass& operator=(const Pass&) = delete;
     ~Pass();
+    // The utterance as this pass's filters take it: log energies, frame after frame.
+    std::vector<float> log_spectra(const std::vector<qint16>& utterance);
+    // The filters' centres in the frequencies of the audio as it came.
+    std::vector<double> real_centres() const;
     // The utterance heard from its start, normalised by its own cepstral mean. Not by
     // a mean carried over from earlier speech: a new decoder's mean is a guess that
     // takes many utterances to fit the room and the voice, so the first words a
     // program hears would be heard worse than later ones.
-    bool hear(const std::vector<qint16>& utterance);
+    bool hear(const std::vector<float>& log_spectra);
 };
 
 RecogniserSettings RecogniserSettings::defaults()
@@ -112,6 +116,7 @@ RecogniserSettings RecogniserSettings::defaults()
     s.tuning = default_listening_tuning();
     s.pronounce = [](const QString& word) { return pronounce_with_espeak(word); };
     s.pronounce_british = [](const QString& word) { return pronounce_with_espeak(word, Accent::British); };
+    s.narrowband_fill = NarrowbandFill::built_in();
     return s;
 }
 
@@ -190,7 +195,7 @@ CommandRecogniser::Pass::~Pass()
     if (config) cmd_ln_free_r(config);
 }
 
-bool CommandRecogniser::Pass::hear(const std::vector<qint16>& utterance)
+std::vector<float> CommandRecogniser::Pass::log_spectra(const std::vector<qint16>& utterance)
 {
     const qint16* samples = utterance.data();
     qsizetype count = qsizetype(utterance.size());
@@ -200,7 +205,19 @@ bool CommandRecogniser::Pass::hear(const std::vector<qint16>& utterance)
         samples = reinterpret_cast<const qint16*>(upsampled.constData());
         count = upsampled.size() / 2;
     }
-    std::vector<float> cepstra = front->cepstra(samples, count);
+    return front->log_spectra(samples, count);
+}
+
+std::vector<double> CommandRecogniser::Pass::real_centres() const
+{
+    std::vector<double> centres = front->centres();
+    for (double& c : centres) c *= warp;
+    return centres;
+}
+
+bool CommandRecogniser::Pass::hear(const std::vector<float>& log_spectra)
+{
+    std::vector<float> cepstra = front->cepstra(log_spectra);
     const size_t length = size_t(front->length());
     const size_t frames = cepstra.size() / length;
     // The mean of the frames with some energy, as the decoder's own normalisation takes it.
@@ -360,13 +377,32 @@ std::optional<CommandRecogniser::Event> CommandRecogniser::close_utterance(bool 
     if (!utterance_open_) return std::nullopt;
     drop_utterance();
     const std::vector<qint16> utterance = kept_for_hearing(ended_in_quiet);
+    std::vector<std::vector<float>> spectra;
+    for (const auto& pass : passes_) spectra.push_back(pass->log_spectra(utterance));
+    // Speech through a narrowband channel has its top filters raised to what full-band
+    // speech would have there.
+    const double most_rise = settings_.tuning.narrowband_rise_db;
+    const double rise = most_rise > 0 || settings_.spectra_seen
+                            ? high_band_rise_db(utterance.data(), qsizetype(utterance.size())) : 0;
+    const bool narrowband = most_rise > 0 && rise < most_rise;
+    for (size_t i = 0; i < passes_.size(); ++i) {
+        Pass& pass = *passes_[i];
+        if (settings_.spectra_seen) settings_.spectra_seen(pass.warp, pass.real_centres(), spectra[i], rise);
+        if (narrowband && !settings_.narrowband_fill.fill(pass.warp, spectra[i], pass.front->filters()) &&
+            !fill_missing_warned_) {
+            fill_missing_warned_ = true;
+            qWarning() << "No narrowband fit for the listening pass at warp" << pass.warp
+                       << "; narrowband speech is heard there as it came.";
+        }
+    }
     // The pass whose path fits best, per frame of speech, tells what was said; a
     // command counts only when enough passes heard it.
     std::optional<QString> best;
     double best_fit = 0;
     QHash<QString, int> votes;
-    for (const auto& pass : passes_) {
-        if (!pass->hear(utterance)) continue;
+    for (size_t i = 0; i < passes_.size(); ++i) {
+        const auto& pass = passes_[i];
+        if (!pass->hear(spectra[i])) continue;
         int32 score = 0;
         const char* hyp = ps_get_hyp(pass->decoder, &score);
         const int frames = ps_get_n_frames(pass->decoder);

@@ -8,6 +8,7 @@
 
 #include "agent/voice/command_grammar.h"
 #include "agent/voice/listening_tuning.h"
+#include "agent/voice/narrowband_fill.h"
 #include "agent/voice/noise_floor.h"
 
 #include <QHash>
@@ -52,6 +53,14 @@ struct RecogniserSettings {
     using Pronouncer = std::function<std::optional<QString>(const QString& word)>;
     Pronouncer pronounce;
     Pronouncer pronounce_british;
+    // What raises the top filters of narrowband speech (the tuning's narrowband_rise).
+    NarrowbandFill narrowband_fill;
+    // Called with each pass's log filter energies of each utterance before they are
+    // filled in and heard, the filters' centres in real Hz, and how far the utterance's
+    // band above 4.5 kHz rose (high_band_rise_db): for tools that study them.
+    using SpectraSeen = std::function<void(double warp, const std::vector<double>& centres_hz,
+                                           const std::vector<float>& log_spectra, double rise_db)>;
+    SpectraSeen spectra_seen;
 
     // The installed model, the built-in decoys and tuning, espeak-ng for missing words.
     static RecogniserSettings defaults();
@@ -128,6 +137,7 @@ private:
     std::vector<qint16> heard_;    // the utterance, from a little before its start
     NoiseFloor noise_;
     bool detector_settled_ = false;
+    bool fill_missing_warned_ = false;
     qint64 settled_at_ = -1;  // sample until which the new detector learns the background
     CommandGrammar grammar_;
     QString search_name_;  // empty: no usable grammar yet, audio is ignored

@@ -38,7 +38,9 @@ private:
     bool started_ = false;
 };
 
-// Cepstra of a whole utterance, every frame kept.
+// A whole utterance as the log energies of the model's mel filters, every frame kept,
+// and the cepstra a decoder hears made from them: the filters can be mended between
+// the two (a narrowband channel leaves the top ones empty).
 class UtteranceFrontEnd {
 public:
     static std::unique_ptr<UtteranceFrontEnd> create(cmd_ln_s* decoder_config);
@@ -46,14 +48,21 @@ public:
     UtteranceFrontEnd(const UtteranceFrontEnd&) = delete;
     UtteranceFrontEnd& operator=(const UtteranceFrontEnd&) = delete;
 
-    // Frames of `length()` values each, one after the other; empty when nothing fits.
-    std::vector<float> cepstra(const qint16* samples, qsizetype count);
-    int length() const { return length_; }
+    // Frames of `filters()` natural-log energies, one after the other; empty when
+    // nothing fits.
+    std::vector<float> log_spectra(const qint16* samples, qsizetype count);
+    // Frames of `length()` cepstra, as the decoder's own front end would give them.
+    std::vector<float> cepstra(const std::vector<float>& log_spectra) const;
+    int filters() const { return int(centres_.size()); }
+    int length() const { return int(lifter_.size()); }
+    // Each filter's centre in Hz at the rate the decoder is told.
+    const std::vector<double>& centres() const { return centres_; }
 
 private:
-    explicit UtteranceFrontEnd(fe_s* front);
+    UtteranceFrontEnd(fe_s* front, cmd_ln_s* config);
     fe_s* front_;
-    int length_;
+    std::vector<double> centres_;
+    std::vector<float> lifter_;  // the cepstral weights, 1 without liftering
 };
 
 }  // namespace pw::voice

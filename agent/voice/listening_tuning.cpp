@@ -39,6 +39,7 @@ ListeningTuning parse_listening_tuning(const QByteArray& text, QString* problems
         else if (name == QLatin1String("warp_cost")) t.warp_cost = value;
         else if (name == QLatin1String("quiet_kept")) t.quiet_kept_ms = value;
         else if (name == QLatin1String("noise_floor")) t.noise_floor_db = value;
+        else if (name == QLatin1String("narrowband_rise")) t.narrowband_rise_db = value;
         else if (name == QLatin1String("agree") && value >= 1 && value == std::floor(value)) t.agree = int(value);
         else if (name == QLatin1String("agree")) trouble << QStringLiteral("\"agree\" needs a whole number from 1");
         else if (name == QLatin1String("gaussians") && value >= 1 && value <= 64 && value == std::floor(value))

@@ -53,6 +53,10 @@ struct ListeningTuning {
     // Gaussians the decoder scores per codebook and frame (0: the decoder's own number).
     // More fit the sounds more exactly and cost more work per utterance.
     int gaussians = 0;
+    // An utterance whose band above 4.5 kHz rises less than this many dB above its
+    // median frame came through a narrowband channel, and has its top filters filled
+    // in; 0: never.
+    double narrowband_rise_db = 0;
 };
 
 // "name value" lines; "#" starts a comment. Unknown names and bad values are reported

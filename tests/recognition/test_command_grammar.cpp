@@ -4,6 +4,7 @@
 #include "agent/voice/command_grammar.h"
 #include "agent/voice/decoy_words.h"
 #include "agent/voice/listening_tuning.h"
+#include "agent/voice/narrowband_fill.h"
 #include "agent/voice/spoken_words.h"
 #include "tests/test_classes.h"
 
@@ -120,7 +121,8 @@ private Q_SLOTS:
                                                          "command -2\nloudness 3\ngarbage\nwarp 1\nwarp 1.2\n"
                                                          "warp 3\nwarp_cost 4\nagree 2\nagree 1.5\nnoise_floor 60\n"
                                                          "quiet_kept 120\nbritish_pronunciations 1\ncommand_one 300\n"
-                                                         "gaussians 6\ngaussians 2.5\naccent th-stopping\naccent drawl\n",
+                                                         "gaussians 6\ngaussians 2.5\naccent th-stopping\naccent drawl\n"
+                                                         "narrowband_rise 3\n",
                                                          &problems);
         QCOMPARE(t.decoy, 0.5);
         QCOMPARE(t.garbage_sound, 1e-9);
@@ -133,6 +135,7 @@ private Q_SLOTS:
         QCOMPARE(t.quiet_kept_ms, 120.0);
         QVERIFY(t.british_pronunciations);
         QCOMPARE(t.gaussians, 6);
+        QCOMPARE(t.narrowband_rise_db, 3.0);
         QCOMPARE(t.accent_rules, QList<AccentRule>{AccentRule::ThStopping});
         QCOMPARE(problems.count(QLatin1Char(';')), 6);
         QVERIFY(problems.contains(QStringLiteral("loudness")));
@@ -141,6 +144,16 @@ private Q_SLOTS:
         QVERIFY(built_in.open(QIODevice::ReadOnly));
         parse_listening_tuning(built_in.readAll(), &problems);
         QVERIFY2(problems.isEmpty(), qPrintable(problems));
+        // So does the narrowband fit; a fit cut short is reported and not used.
+        QFile fit(QStringLiteral(":/speech/narrowband_fill.txt"));
+        QVERIFY(fit.open(QIODevice::ReadOnly));
+        const QByteArray fit_text = fit.readAll();
+        NarrowbandFill::parse(fit_text, &problems);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+        std::vector<float> frame(25, 0.0f);
+        QVERIFY(NarrowbandFill::parse(fit_text).fill(1.0, frame, 25));
+        QVERIFY(!NarrowbandFill::parse(fit_text.left(fit_text.size() - 40), &problems).fill(1.35, frame, 25));
+        QVERIFY(!problems.isEmpty());
     }
 
     void accent_rules_make_the_ways_their_accents_have()
