@@ -33,6 +33,20 @@ qint16 clamp16(double v)
     return qint16(std::clamp(std::lround(v), -32768L, 32767L));
 }
 
+// Going up in rate, each output sample is made from this many input samples on either
+// side, by a Hann-windowed sinc cut at the input's own band edge: a straight line
+// between neighbours leaves mirror images of the speech above that edge (from an 8 kHz
+// headset, its 0 to 4 kHz again at 4 to 8 kHz, 9 dB down at 5 kHz), where the
+// recogniser would take them for hisses.
+constexpr int interpolation_taps = 8;
+
+double windowed_sinc(double x)
+{
+    if (std::abs(x) >= interpolation_taps) return 0;
+    const double window = 0.5 + 0.5 * std::cos(M_PI * x / interpolation_taps);
+    return x == 0 ? 1.0 : window * std::sin(M_PI * x) / (M_PI * x);
+}
+
 }  // namespace
 
 std::vector<float> mixed_to_mono(const QByteArray& bytes, const QAudioFormat& format)
@@ -61,10 +75,10 @@ void MonoResampler::push(const std::vector<float>& input, QByteArray& output)
     kept_.insert(kept_.end(), input.begin(), input.end());
     const qint64 available = dropped_ + qint64(kept_.size());
     // Going down in rate, each output sample is the mean of the input samples around it
-    // (a box filter against aliasing); going up, a straight line between neighbours.
-    const double half = step_ > 1.0 ? step_ / 2.0 : 0.0;
+    // (a box filter against aliasing); going up, band-limited interpolation.
+    const double half = step_ > 1.0 ? step_ / 2.0 : step_ < 1.0 ? double(interpolation_taps) : 0.0;
     for (;;) {
-        const qint64 last_needed = step_ > 1.0 ? qint64(std::floor(position_ + half)) : qint64(position_) + 1;
+        const qint64 last_needed = step_ >= 1.0 ? qint64(std::floor(position_ + half)) : qint64(position_) + interpolation_taps;
         if (last_needed >= available) break;
         double value = 0;
         if (step_ > 1.0) {
@@ -72,12 +86,13 @@ void MonoResampler::push(const std::vector<float>& input, QByteArray& output)
             double sum = 0;
             for (qint64 i = first; i <= last_needed; ++i) sum += kept_[size_t(i - dropped_)];
             value = sum / double(last_needed - first + 1);
-        } else {
+        } else if (step_ < 1.0) {
+            // Before the first input sample the signal counts as silence.
             const qint64 a = qint64(position_);
-            const double frac = position_ - double(a);
-            const float va = kept_[size_t(a - dropped_)];
-            const float vb = kept_[size_t(a + 1 - dropped_)];
-            value = va + (vb - va) * frac;
+            for (qint64 i = std::max<qint64>(dropped_, a - interpolation_taps + 1); i <= last_needed; ++i)
+                value += kept_[size_t(i - dropped_)] * windowed_sinc(position_ - double(i));
+        } else {
+            value = kept_[size_t(qint64(position_) - dropped_)];
         }
         const qint16 s = clamp16(value);
         output.append(reinterpret_cast<const char*>(&s), sizeof s);
@@ -105,7 +120,16 @@ QByteArray to_recogniser_audio(const acs::PcmAudio& audio)
     }
     QByteArray out;
     MonoResampler resampler(audio.sample_rate);
-    resampler.push(mixed_to_mono(native, format), out);
+    std::vector<float> mono = mixed_to_mono(native, format);
+    const size_t length = mono.size();
+    if (audio.sample_rate < 16000) {
+        // Going up, the last samples wait for those after them: silence, cut off again.
+        mono.resize(length + interpolation_taps + 1, 0.0f);
+        resampler.push(mono, out);
+        out.truncate(2 * qsizetype(std::ceil(double(length) * 16000 / audio.sample_rate)));
+    } else {
+        resampler.push(mono, out);
+    }
     return out;
 }
 

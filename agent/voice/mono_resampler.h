@@ -16,9 +16,10 @@ namespace pw::voice {
 // (-32768 .. 32767). Unknown sample formats give nothing.
 std::vector<float> mixed_to_mono(const QByteArray& bytes, const QAudioFormat& format);
 
-// Plain on purpose: a windowed-sinc filter (flat to 7 kHz, 80 dB down beyond the band)
-// heard no more commands on the listening bench's synthesized speech, and fewer of
-// espeak-ng's when it came at its own 22050 Hz.
+// Going down in rate, plain on purpose: a windowed-sinc filter (flat to 7 kHz, 80 dB
+// down beyond the band) heard no more commands on the listening bench's synthesized
+// speech, and fewer of espeak-ng's when it came at its own 22050 Hz. Going up (an 8 kHz
+// headset), a windowed sinc, so that nothing is added above the input's band.
 class MonoResampler {
 public:
     explicit MonoResampler(int input_rate, int output_rate = 16000);
