@@ -201,7 +201,9 @@ std::vector<float> CommandRecogniser::Pass::log_spectra(const std::vector<qint16
     qsizetype count = qsizetype(utterance.size());
     QByteArray upsampled;
     if (upsampled_rate) {
-        MonoResampler(sample_rate, upsampled_rate).push(std::vector<float>(utterance.begin(), utterance.end()), upsampled);
+        // As the passes were tuned: a straight line between samples.
+        MonoResampler(sample_rate, upsampled_rate, MonoResampler::Upsampling::Linear)
+            .push(std::vector<float>(utterance.begin(), utterance.end()), upsampled);
         samples = reinterpret_cast<const qint16*>(upsampled.constData());
         count = upsampled.size() / 2;
     }

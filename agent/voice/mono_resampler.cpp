@@ -4,6 +4,7 @@
 #include <cstring>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace pw::voice {
 
@@ -40,11 +41,28 @@ qint16 clamp16(double v)
 // recogniser would take them for hisses.
 constexpr int interpolation_taps = 8;
 
+// The windowed sinc from 0 to `interpolation_taps`, in steps of 1/steps_per_sample,
+// read between steps on a straight line: sines and cosines for every tap of every
+// sample would cost a listening microphone a few % of a core.
+constexpr int steps_per_sample = 512;
+
 double windowed_sinc(double x)
 {
-    if (std::abs(x) >= interpolation_taps) return 0;
-    const double window = 0.5 + 0.5 * std::cos(M_PI * x / interpolation_taps);
-    return x == 0 ? 1.0 : window * std::sin(M_PI * x) / (M_PI * x);
+    static const std::vector<float> table = [] {
+        std::vector<float> t(size_t(interpolation_taps * steps_per_sample + 2), 0.0f);
+        t[0] = 1.0f;
+        for (size_t i = 1; i + 1 < t.size(); ++i) {
+            const double at = double(i) / steps_per_sample;
+            const double window = 0.5 + 0.5 * std::cos(M_PI * at / interpolation_taps);
+            t[i] = float(window * std::sin(M_PI * at) / (M_PI * at));
+        }
+        return t;
+    }();
+    const double at = std::abs(x) * steps_per_sample;
+    if (at >= double(interpolation_taps * steps_per_sample)) return 0;
+    const size_t i = size_t(at);
+    const double frac = at - double(i);
+    return table[i] + (table[i + 1] - table[i]) * frac;
 }
 
 }  // namespace
@@ -65,8 +83,9 @@ std::vector<float> mixed_to_mono(const QByteArray& bytes, const QAudioFormat& fo
     return mono;
 }
 
-MonoResampler::MonoResampler(int input_rate, int output_rate)
-    : step_(input_rate > 0 && output_rate > 0 ? double(input_rate) / output_rate : 1.0)
+MonoResampler::MonoResampler(int input_rate, int output_rate, Upsampling upsampling)
+    : step_(input_rate > 0 && output_rate > 0 ? double(input_rate) / output_rate : 1.0),
+      band_limited_(upsampling == Upsampling::BandLimited)
 {
 }
 
@@ -75,10 +94,12 @@ void MonoResampler::push(const std::vector<float>& input, QByteArray& output)
     kept_.insert(kept_.end(), input.begin(), input.end());
     const qint64 available = dropped_ + qint64(kept_.size());
     // Going down in rate, each output sample is the mean of the input samples around it
-    // (a box filter against aliasing); going up, band-limited interpolation.
-    const double half = step_ > 1.0 ? step_ / 2.0 : step_ < 1.0 ? double(interpolation_taps) : 0.0;
+    // (a box filter against aliasing); going up, a windowed sinc or a straight line.
+    const bool sinc = step_ < 1.0 && band_limited_;
+    const double half = step_ > 1.0 ? step_ / 2.0 : sinc ? double(interpolation_taps) : 0.0;
     for (;;) {
-        const qint64 last_needed = step_ >= 1.0 ? qint64(std::floor(position_ + half)) : qint64(position_) + interpolation_taps;
+        const qint64 last_needed = step_ > 1.0 ? qint64(std::floor(position_ + half))
+                                   : qint64(position_) + (sinc ? interpolation_taps : 1);
         if (last_needed >= available) break;
         double value = 0;
         if (step_ > 1.0) {
@@ -86,13 +107,17 @@ void MonoResampler::push(const std::vector<float>& input, QByteArray& output)
             double sum = 0;
             for (qint64 i = first; i <= last_needed; ++i) sum += kept_[size_t(i - dropped_)];
             value = sum / double(last_needed - first + 1);
-        } else if (step_ < 1.0) {
+        } else if (sinc) {
             // Before the first input sample the signal counts as silence.
             const qint64 a = qint64(position_);
             for (qint64 i = std::max<qint64>(dropped_, a - interpolation_taps + 1); i <= last_needed; ++i)
                 value += kept_[size_t(i - dropped_)] * windowed_sinc(position_ - double(i));
         } else {
-            value = kept_[size_t(qint64(position_) - dropped_)];
+            const qint64 a = qint64(position_);
+            const double frac = position_ - double(a);
+            const float va = kept_[size_t(a - dropped_)];
+            const float vb = kept_[size_t(a + 1 - dropped_)];
+            value = va + (vb - va) * frac;
         }
         const qint16 s = clamp16(value);
         output.append(reinterpret_cast<const char*>(&s), sizeof s);

@@ -22,7 +22,9 @@ std::vector<float> mixed_to_mono(const QByteArray& bytes, const QAudioFormat& fo
 // headset), a windowed sinc, so that nothing is added above the input's band.
 class MonoResampler {
 public:
-    explicit MonoResampler(int input_rate, int output_rate = 16000);
+    // Going up in rate: a windowed sinc, or a straight line between neighbours.
+    enum class Upsampling { BandLimited, Linear };
+    explicit MonoResampler(int input_rate, int output_rate = 16000, Upsampling upsampling = Upsampling::BandLimited);
 
     // Converts what it can of `input` (mono, 16-bit scale) and appends it to `output`
     // as native-order qint16; a few samples wait for the next call.
@@ -30,6 +32,7 @@ public:
 
 private:
     double step_;         // input samples per output sample
+    bool band_limited_;
     double position_ = 0; // of the next output sample, in input samples since the start
     qint64 dropped_ = 0;  // input samples no longer kept
     std::deque<float> kept_;
