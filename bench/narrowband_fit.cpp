@@ -77,6 +77,15 @@ struct Normal {
     }
 };
 
+// The first filter a narrowband channel leaves short: the first whose band reaches
+// above what such a channel passes (a filter reaches up to its neighbour's centre).
+int first_filter_above_channel(const std::vector<double>& centres_hz, double upper_hz)
+{
+    for (size_t i = 0; i + 1 < centres_hz.size(); ++i)
+        if (centres_hz[i + 1] > upper_hz) return int(i);
+    return int(centres_hz.size()) - 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -107,7 +116,7 @@ int main(int argc, char** argv)
         Normal& fit = fits[warp];
         if (fit.filters == 0) {
             fit.filters = int(centres.size());
-            fit.first = pw::voice::first_filter_above_channel(centres, upper_hz);
+            fit.first = first_filter_above_channel(centres, upper_hz);
             fit.xx.assign(size_t((fit.first + 1) * (fit.first + 1)), 0.0);
             fit.xy.assign(size_t((fit.filters - fit.first) * (fit.first + 1)), 0.0);
         }

@@ -64,14 +64,6 @@ double high_band_rise_db(const qint16* samples, qsizetype count)
     return percentile(levels, 0.99) - percentile(levels, 0.5);
 }
 
-int first_filter_above_channel(const std::vector<double>& centres_hz, double upper_hz)
-{
-    // A filter reaches up to its neighbour's centre.
-    for (size_t i = 0; i + 1 < centres_hz.size(); ++i)
-        if (centres_hz[i + 1] > upper_hz) return int(i);
-    return int(centres_hz.size()) - 1;
-}
-
 NarrowbandFill NarrowbandFill::parse(const QByteArray& text, QString* problems)
 {
     NarrowbandFill out;

@@ -21,10 +21,6 @@ namespace pw::voice {
 // 0 when the audio is shorter than a frame.
 double high_band_rise_db(const qint16* samples, qsizetype count);
 
-// The first filter a narrowband channel leaves short: the first whose band reaches
-// above what such a channel passes.
-int first_filter_above_channel(const std::vector<double>& centres_hz, double upper_hz);
-
 class NarrowbandFill {
 public:
     // Lines "warp W FILTERS FIRST", each followed by FILTERS - FIRST lines, one for each
