@@ -14,6 +14,10 @@ namespace {
 // 25 ms frames 10 ms apart (16 kHz).
 constexpr double band_from_hz = 4500, band_to_hz = 7000, band_step_hz = 250;
 constexpr int frame_length = 400, frame_step = 160, rate = 16000;
+// A sample this close to full scale marks a clipped frame: clipping clicks reach across
+// the whole band whatever channel the speech came through. A loud voice into an 8 kHz
+// headset, brought up to 16 kHz, overshoots full scale and clips there.
+constexpr int clipped_from = 32000;
 
 // Hann-windowed cosines and sines of each frequency measured, for a DFT bin by bin:
 // a few bins cost less than a whole transform.
@@ -49,6 +53,8 @@ double high_band_rise_db(const qint16* samples, qsizetype count)
     const auto& basis = band_basis();
     std::vector<double> levels;
     for (qsizetype at = 0; at + frame_length <= count; at += frame_step) {
+        if (std::any_of(samples + at, samples + at + frame_length, [](qint16 s) { return std::abs(s) >= clipped_from; }))
+            continue;
         double power = 1e-3;
         for (const std::vector<float>& row : basis) {
             double re = 0, im = 0;

@@ -18,7 +18,7 @@ namespace pw::voice {
 // audio (its 99th percentile over 25 ms frames) above its median frame. In speech that
 // came full-band, hisses and bursts (s, t, f) stand far above the rest; through a
 // narrowband channel the band holds only steady noise, which rises a few dB at most.
-// 0 when the audio is shorter than a frame.
+// Clipped frames are left out. 0 when no frame is left.
 double high_band_rise_db(const qint16* samples, qsizetype count);
 
 class NarrowbandFill {
