@@ -3,6 +3,7 @@
 // between utterances.
 
 #include "speech_fixtures.h"
+#include "agent/voice/microphone.h"
 #include "agent/voice/mono_resampler.h"
 #include "tests/fakes/heap_in_use.h"
 #include "tests/test_classes.h"
@@ -120,6 +121,43 @@ private Q_SLOTS:
             // Speech all the same: the period ends with an empty command.
             QVERIFY2(heard_phrases(events) == QStringList{QString()},
                      qPrintable(QStringLiteral("said \"%1\", heard %2").arg(words, heard_phrases(events).join(','))));
+        }
+    }
+
+    void a_real_voice_is_heard_data()
+    {
+        QTest::addColumn<bool>("narrowband");
+        QTest::newRow("as recorded") << false;
+        QTest::newRow("through an 8 kHz headset") << true;
+    }
+    void a_real_voice_is_heard()
+    {
+        // A person's recordings (tests/data/speech), where every other voice here is
+        // synthesized; one of them clips.
+        QFETCH(bool, narrowband);
+        const QStringList phrases{QStringLiteral("ten of clubs"), QStringLiteral("seven of clubs"),
+                                  QStringLiteral("five five"), QStringLiteral("go forward ten meters")};
+        RecogniserSettings settings = RecogniserSettings::defaults();
+        QList<double> rises;
+        settings.spectra_seen = [&](double warp, const std::vector<double>&, const std::vector<float>&, double rise) {
+            if (warp == settings.tuning.warps.front()) rises.append(rise);
+        };
+        auto r = fresh_recogniser(phrases, settings);
+        auto others = fresh_recogniser({QStringLiteral("apple"), QStringLiteral("banana"), QStringLiteral("hello")});
+        QVERIFY(r && others);
+        for (const QString& phrase : phrases) {
+            const QString path = qEnvironmentVariable("PELLWORKS_TEST_DATA") + QStringLiteral("/speech/") +
+                                 QString(phrase).replace(QLatin1Char(' '), QLatin1Char('-')) + QStringLiteral(".wav");
+            QByteArray clip = to_recogniser_audio(pw::acs::decode_wav_file(path));
+            if (narrowband) clip = narrowband_clip(clip);
+            clip += silence(1000);  // the recordings stop soon after the speech
+            r->restart();
+            rises.clear();
+            QCOMPARE(heard_phrases(feed(*r, clip)), QStringList{phrase});
+            QVERIFY2(!rises.isEmpty() && (rises[0] < settings.tuning.narrowband_rise_db) == narrowband,
+                     qPrintable(phrase));
+            others->restart();
+            QCOMPARE(heard_phrases(feed(*others, clip)), QStringList{QString()});
         }
     }
 
