@@ -61,6 +61,18 @@ QByteArray narrowband_clip(const QByteArray& clip, float gain = 1)
     return out;
 }
 
+// The built-in settings, noting how far each utterance's high band rose (in the first
+// pass): below the narrowband limit, it counts as come through a narrowband channel.
+RecogniserSettings noting_rises(QList<double>& rises)
+{
+    RecogniserSettings settings = RecogniserSettings::defaults();
+    settings.spectra_seen = [&rises, first = settings.tuning.warps.front()](
+                                double warp, const std::vector<double>&, const std::vector<float>&, double rise) {
+        if (warp == first) rises.append(rise);
+    };
+    return settings;
+}
+
 QList<Event::Kind> kinds(const QList<Event>& events)
 {
     QList<Event::Kind> out;
@@ -83,11 +95,8 @@ private Q_SLOTS:
         const QList<std::pair<QString, QString>> said = {
             {"cancel script", "Cancel [Script]"}, {"yes", "yes"},
             {"apple", "apple"}, {"banana", "banana"}, {"seven", "7"}};
-        RecogniserSettings settings = RecogniserSettings::defaults();
-        QList<double> rises;  // of the high band, one for each utterance
-        settings.spectra_seen = [&](double warp, const std::vector<double>&, const std::vector<float>&, double rise) {
-            if (warp == settings.tuning.warps.front()) rises.append(rise);
-        };
+        QList<double> rises;  // one for each utterance
+        const RecogniserSettings settings = noting_rises(rises);
         auto r = fresh_recogniser(commands, settings);
         QVERIFY(r);
         for (const auto& [words, phrase] : said) {
@@ -137,11 +146,8 @@ private Q_SLOTS:
         QFETCH(bool, narrowband);
         const QStringList phrases{QStringLiteral("ten of clubs"), QStringLiteral("seven of clubs"),
                                   QStringLiteral("five five"), QStringLiteral("go forward ten meters")};
-        RecogniserSettings settings = RecogniserSettings::defaults();
         QList<double> rises;
-        settings.spectra_seen = [&](double warp, const std::vector<double>&, const std::vector<float>&, double rise) {
-            if (warp == settings.tuning.warps.front()) rises.append(rise);
-        };
+        const RecogniserSettings settings = noting_rises(rises);
         auto r = fresh_recogniser(phrases, settings);
         auto others = fresh_recogniser({QStringLiteral("apple"), QStringLiteral("banana"), QStringLiteral("hello")});
         QVERIFY(r && others);
@@ -168,11 +174,8 @@ private Q_SLOTS:
         const QByteArray clip = narrowband_clip(spoken(klatt, QStringLiteral("banana")), 6);
         const auto* samples = reinterpret_cast<const qint16*>(clip.constData());
         QVERIFY(std::count(samples, samples + clip.size() / 2, qint16(32767)) > 0);
-        RecogniserSettings settings = RecogniserSettings::defaults();
         QList<double> rises;
-        settings.spectra_seen = [&](double, const std::vector<double>&, const std::vector<float>&, double rise) {
-            rises.append(rise);
-        };
+        const RecogniserSettings settings = noting_rises(rises);
         auto r = fresh_recogniser(commands, settings);
         feed(*r, clip);
         QVERIFY(!rises.isEmpty());
