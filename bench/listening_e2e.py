@@ -15,8 +15,9 @@ Number words are listened for as digits (`listen=70`, said "seventy").
 
 Clips are made outside the program, as a microphone would bring them: espeak-ng and
 flite (commands), resampled to 16 kHz mono by sox (with --native kept at the voice's
-own rate, and with --narrowband too at a headset's 8 kHz, for the program to convert), made child-like with sox as the
-recognition bench does, with LEAD s of silence before the word and 0.5 s after. They
+own rate, and with --narrowband too at a headset's 8 kHz, for the program to convert),
+made child-like with sox as the recognition bench does, with LEAD s of silence before
+the word and 0.5 s after. They
 are kept in a cache folder. Words come from recognition_words.txt (held-out by default:
 no setting was tuned on them); which words are drawn depends only on --seed.
 
@@ -114,7 +115,8 @@ def make_clip(cache, voice, perturb, word, lead, native=False, narrowband=False)
         if narrowband:
             # A headset's narrowband microphone: nothing above 4 kHz of all that reaches
             # it, the voice as it was said (higher, faster...) and the room's noise.
-            # With --native it stays at 8 kHz, as the headset gives it, for the program to convert.
+            # With --native it stays at 8 kHz, as the headset gives it, for the program to
+            # convert.
             banded = os.path.join(tmp, "banded.wav")
             subprocess.check_call(["sox", done, "-r", "8000", banded] if native else
                                   ["sox", done, "-r", rate, banded, "rate", "8000"])

@@ -74,7 +74,6 @@ NarrowbandFill NarrowbandFill::parse(const QByteArray& text, QString* problems)
 {
     NarrowbandFill out;
     QStringList trouble;
-    std::vector<float> numbers;
     Fit* open = nullptr;
     int line_number = 0;
     for (const QByteArray& raw : text.split('\n')) {
